@@ -1,0 +1,71 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace lp {
+
+namespace {
+
+bool isStartupWord(const std::string& arg) {
+    static constexpr std::string_view word = "startup";
+    return arg.size() == word.size() &&
+           std::equal(arg.begin(), arg.end(), word.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+           });
+}
+
+std::optional<std::int64_t> parseCount(const std::string& text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<std::string> parseCommandLine(const std::vector<std::string>& args,
+                                            CommandLine& out) {
+    CommandLine result;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (isStartupWord(arg)) {
+            result.startHidden = true;
+            continue;
+        }
+        if (i == 0 || arg.rfind("--", 0) != 0)
+            continue;
+        const bool takesValue = arg == "--config" || arg == "--interval" || arg == "--cycles";
+        if (takesValue && i + 1 >= args.size())
+            return "Option " + arg + " needs a value.";
+        if (arg == "--config") {
+            result.configPath = args[++i];
+            if (result.configPath->empty())
+                return std::string("Option --config needs a file path.");
+        } else if (arg == "--interval" || arg == "--cycles") {
+            const std::string& value = args[++i];
+            auto number = parseCount(value);
+            if (!number)
+                return "Option " + arg + " needs a whole number of 0 or more, not \"" + value +
+                       "\".";
+            if (arg == "--interval")
+                result.intervalMs = *number;
+            else
+                result.cycles = *number;
+        } else if (arg == "--headless") {
+            result.headless = true;
+        } else if (arg == "--simulate") {
+            result.simulate = true;
+        } else if (arg == "--verbose") {
+            result.verbose = true;
+        } else {
+            return "Unknown option: " + arg;
+        }
+    }
+    out = result;
+    return std::nullopt;
+}
+
+} // namespace lp

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lp {
+
+struct CommandLine {
+    std::optional<std::string> configPath; // --config PATH replaces the application folder's file
+    bool headless = false;                 // --headless: no window, no tray
+    bool simulate = false;                 // --simulate: one cycle that changes nothing
+    bool verbose = false;                  // --verbose: one line per file operation or launch
+    std::int64_t intervalMs = 5000;        // --interval MS
+    std::optional<std::int64_t> cycles;    // --cycles N: stop after N cycles
+    bool startHidden = false;              // an argument equal to "startup" in any letter case
+};
+
+// Reads the arguments, the program path first. Arguments that are no option of ours are ignored,
+// as the desktop program always did; a malformed option gives an error text and leaves out unset.
+std::optional<std::string> parseCommandLine(const std::vector<std::string>& args, CommandLine& out);
+
+} // namespace lp

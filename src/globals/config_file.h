@@ -1,0 +1,21 @@
+#pragma once
+// The configuration file "bxconf.ini": a fixed sequence of lines mirroring the service table.
+
+#include "message_sink.h"
+#include "records.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lp {
+
+// Writes the whole table to path, replacing the file atomically (mode 0600). Returns 0 on success,
+// -2 when the file could not be written; the old file is then left whole. When the table was read
+// from a file that could not be read whole, that file is first kept under a ".bad" name.
+std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table);
+
+// Reads path into the table. Returns 0 when the whole layout was read, -1 when the first line is
+// not the main tag, -2 when the file cannot be opened. Messages go to sink.
+std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const MessageSink& sink);
+
+} // namespace lp

@@ -1,0 +1,167 @@
+#pragma once
+// The service table and its records: everything Larchpost automates lives in these plain value
+// records. The configuration file is a line-by-line image of them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lp {
+
+// serviceid values. The six built-in services only exist when a configuration file holds them;
+// every folder the user adds carries kOtherService.
+enum ServiceIdValue : std::uint8_t {
+    kKazaa = 0,
+    kMorpheus = 1,
+    kGrokster = 2,
+    kAudioGalaxy = 3,
+    kBearShare = 4,
+    kOtherService = 5,
+    kLimeWire = 6,
+};
+
+// mcond values: a rule's trigger.
+enum TriggerKind : std::uint8_t {
+    NewFile = 0,
+    AnyFile = 1,
+    FileCount = 2,
+    TotalFileSize = 3,
+};
+
+// rcond values: a condition's kind.
+enum ConditionKind : std::uint8_t {
+    FileExt = 0,
+    FileSize = 1,
+    FileDate = 2,
+    FileDateNew = 3,
+    FileDateOld = 4,
+};
+
+// rnum / rdnum values. cmpNone is never produced by the editor and is no valid stored value.
+enum Comparison : std::uint8_t {
+    cmpLess = 0,
+    cmpNone = 1,
+    cmpGreater = 2,
+};
+
+// raction values: an action's kind.
+enum ActionKind : std::uint8_t {
+    rMove = 0,
+    rCopy = 1,
+    rDelete = 2,
+    rFTP = 3,
+    rLaunch = 4,
+};
+
+// One entry seen in a folder scan. Sizes are 64-bit so that files of 2 GiB and more count whole.
+struct filerec {
+    std::string name; // the bare entry name, no folder part
+    std::int64_t size = 0;
+    double date = 0.0; // last-write time in local time: whole days, fraction = time of day
+};
+
+struct rcondFileExtRec {
+    std::string ext; // extensions without dots, separated by ";"
+    bool operator==(const rcondFileExtRec&) const = default;
+};
+
+struct ruleacondrec {
+    std::uint8_t rcond = 0;
+    rcondFileExtRec rcondFileExt;
+    std::uint8_t rnum = 0;       // comparison of a FileSize condition
+    std::int32_t size = 0;       // kilobytes; -1 = not yet given
+    std::uint8_t rdnum = 0;      // comparison of a FileDate condition
+    std::int32_t rdays = 0;      // whole days; -1 = not yet given
+    std::int32_t newfilecnt = 0; // -1 = not yet given
+    std::int32_t oldfilecnt = 0; // -1 = not yet given
+
+    bool operator==(const ruleacondrec&) const = default;
+};
+
+struct racmoverec {
+    std::string filepath;
+    bool operator==(const racmoverec&) const = default;
+};
+
+struct raccopyrec {
+    std::string filepath;
+    bool operator==(const raccopyrec&) const = default;
+};
+
+struct racftprec {
+    std::string ftpserver;
+    std::string ftppath;
+    std::int32_t ftpport = 0;
+    std::string ftpuser;
+    std::string ftppass;
+    bool ftpascmode = false; // true = ASCII transfer
+    bool ftppassive = false;
+    bool operator==(const racftprec&) const = default;
+};
+
+struct raclaunchrec {
+    std::string fprogram;
+    std::string fparams; // the word "mfile" stands for the found file
+    bool operator==(const raclaunchrec&) const = default;
+};
+
+struct ruleactionrec {
+    std::uint8_t raction = 0;
+    racmoverec racmove;
+    raccopyrec raccopy;
+    racftprec racftp;
+    raclaunchrec raclaunch;
+
+    bool operator==(const ruleactionrec&) const = default;
+};
+
+// Counts are authoritative: the arrays may be longer than their counts, never shorter.
+struct RuleRec {
+    std::string rulename;
+    bool enabled = false;
+    std::int32_t fcnt = 0;  // file-count limit of FileCount
+    std::int32_t fsize = 0; // total-size limit of TotalFileSize, in megabytes of 1,024,000 bytes
+    std::uint8_t mcond = 0;
+    std::int32_t condcnt = 0;
+    std::vector<ruleacondrec> conds;
+    std::int32_t actioncnt = 0;
+    std::vector<ruleactionrec> actions;
+};
+
+struct RuleList {
+    std::int32_t rulecnt = 0;
+    std::vector<RuleRec> rules;
+};
+
+struct rServiceRules {
+    std::uint8_t serviceid = 0;
+    std::string sharedir;
+    std::string excludefiles; // patterns separated by ";"
+    bool enabled = false;
+    bool knownready = false; // not persisted
+    std::string othername;
+    std::int32_t othernum = 0;       // 1-based position among the user-defined services
+    std::int32_t knowncnt = 0;       // not persisted
+    std::vector<filerec> knownfiles; // not persisted
+    RuleList rulelist;
+};
+
+// The three settings stored beside the table in the file's first section.
+struct GlobalSettings {
+    bool UseSMTP = true;
+    std::string SMTPServer;
+    std::string ReplyTo;
+};
+
+// The service table with everything that travels with it through the configuration file.
+struct ServiceTable {
+    GlobalSettings settings;
+    double configVersion = 0.0;   // 0 until a file has been read
+    std::int32_t customCount = 0; // number of records whose serviceid is kOtherService
+    std::vector<rServiceRules> services;
+    // Set when the file last read could not be read whole. Such a file is never rewritten in place:
+    // the next save first keeps it under a ".bad" name. Not persisted.
+    bool setAsideBeforeSave = false;
+};
+
+} // namespace lp

@@ -1,0 +1,47 @@
+#pragma once
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace lp {
+
+class RulePanelHost;
+class TCheckListBox;
+
+// The rule list panel: the ordered rules of the main window's current service record, with the
+// commands on them. It keeps no data of its own; its line k stands for rule k of that record.
+class TfrSwapRules : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrSwapRules(QWidget* parent = nullptr);
+
+    void setHost(RulePanelHost* host) { host_ = host; }
+
+    QLabel* Label1 = nullptr;
+    TCheckListBox* clRuleList = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnEdit = nullptr;
+    QPushButton* btnDelete = nullptr;
+    QPushButton* btnMoveUp = nullptr;
+    QPushButton* btnMoveDown = nullptr;
+
+public slots:
+    void SetButtons();
+    void btnAddClick();
+    void btnEditClick();
+    void btnDeleteClick();
+    void btnMoveUpClick();
+    void btnMoveDownClick();
+    void clRuleListClick();
+    void clRuleListDblClick();
+    void clRuleListClickCheck();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    RulePanelHost* host_ = nullptr;
+};
+
+} // namespace lp

@@ -1,0 +1,99 @@
+#include "check_list_box.h"
+
+namespace lp {
+
+namespace {
+// The tick each line had when last seen, so that a user's toggle is told apart from other changes.
+constexpr int kLastTickRole = Qt::UserRole + 41;
+} // namespace
+
+// Marks a stretch of programmatic changes, during which item changes are not the user's.
+class TCheckListBox::Quiet {
+public:
+    explicit Quiet(TCheckListBox& box) : box_(box) { ++box_.quiet_; }
+    ~Quiet() { --box_.quiet_; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+private:
+    TCheckListBox& box_;
+};
+
+TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemChanged, this, &TCheckListBox::onItemChanged);
+}
+
+int TCheckListBox::addLine(const QString& text) {
+    Quiet quiet(*this);
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    item->setData(kLastTickRole, false);
+    addItem(item);
+    return count() - 1;
+}
+
+void TCheckListBox::deleteLine(int index) {
+    Quiet quiet(*this);
+    delete takeItem(index);
+}
+
+void TCheckListBox::clearLines() {
+    Quiet quiet(*this);
+    clear();
+}
+
+bool TCheckListBox::checked(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it != nullptr && it->checkState() == Qt::Checked;
+}
+
+void TCheckListBox::setChecked(int index, bool on) {
+    QListWidgetItem* it = item(index);
+    if (it == nullptr)
+        return;
+    Quiet quiet(*this);
+    it->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    it->setData(kLastTickRole, on);
+}
+
+bool TCheckListBox::lineEnabled(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it != nullptr && (it->flags() & Qt::ItemIsEnabled);
+}
+
+void TCheckListBox::setLineEnabled(int index, bool on) {
+    QListWidgetItem* it = item(index);
+    if (it == nullptr)
+        return;
+    Quiet quiet(*this);
+    Qt::ItemFlags flags = it->flags();
+    flags.setFlag(Qt::ItemIsEnabled, on);
+    flags.setFlag(Qt::ItemIsUserCheckable, on);
+    it->setFlags(flags);
+}
+
+void TCheckListBox::toggleByUser(int index) {
+    QListWidgetItem* it = item(index);
+    if (it == nullptr || !lineEnabled(index))
+        return;
+    // Goes through the same path as Qt's own toggle, so the change handler raises the event.
+    it->setCheckState(it->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void TCheckListBox::onItemChanged(QListWidgetItem* it) {
+    if (quiet_ > 0 || it == nullptr)
+        return;
+    const bool now = it->checkState() == Qt::Checked;
+    if (now == it->data(kLastTickRole).toBool())
+        return; // text or flags changed, not the tick
+    {
+        Quiet quiet(*this);
+        it->setData(kLastTickRole, now);
+    }
+    setCurrentItem(it);
+    emit clickCheck();
+}
+
+} // namespace lp

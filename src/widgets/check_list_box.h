@@ -1,0 +1,37 @@
+#pragma once
+#include <QListWidget>
+
+namespace lp {
+
+// A list whose lines carry a tick each and can be individually disabled (greyed, not tickable).
+// After the user toggles a tick, the toggled line is made current and clickCheck is raised; at that
+// moment checked(currentRow()) already shows the new state. Changes made through this class's own
+// setters raise nothing.
+class TCheckListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TCheckListBox(QWidget* parent = nullptr);
+
+    int addLine(const QString& text); // unticked and enabled; returns its index
+    void deleteLine(int index);
+    void clearLines();
+
+    bool checked(int index) const;
+    void setChecked(int index, bool on);
+    bool lineEnabled(int index) const;
+    void setLineEnabled(int index, bool on);
+
+    // Toggles a line as a mouse click on its tick or the space bar would. A disabled line ignores
+    // it.
+    void toggleByUser(int index);
+
+signals:
+    void clickCheck();
+
+private:
+    void onItemChanged(QListWidgetItem* item);
+    class Quiet;
+    int quiet_ = 0;
+};
+
+} // namespace lp

@@ -1,0 +1,50 @@
+#include "placement.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace lp {
+
+QPoint placeOverMainWindow(const QRect& m, const QSize& d, const QSize& screen) {
+    int left = m.left() + 10;
+    if (m.left() + m.width() / 2 + d.width() / 2 < screen.width() && d.width() < m.width())
+        left = m.left() + m.width() / 2 - d.width() / 2 + 10;
+    int top = m.top() + 10;
+    if (m.top() + m.height() / 2 + d.height() / 2 < screen.height() && d.height() < m.height())
+        top = m.top() + m.height() / 2 - d.height() / 2;
+    return {left, top};
+}
+
+QPoint placeAtCursor(const QPoint& cursor, const QSize& d) {
+    return {cursor.x() - d.width() / 2, cursor.y() - d.height() / 2};
+}
+
+namespace {
+
+QWidget* mainWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmMain"))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+void placeDialogOverMainWindow(QWidget& dialog) {
+    QWidget* main = mainWindow();
+    if (main == nullptr || main == &dialog)
+        return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    dialog.move(
+        placeOverMainWindow(main->frameGeometry(), dialog.frameGeometry().size(), screenSize));
+}
+
+void placeDialogAtCursor(QWidget& dialog) {
+    dialog.move(placeAtCursor(QCursor::pos(), dialog.frameGeometry().size()));
+}
+
+} // namespace lp

@@ -1,0 +1,25 @@
+#pragma once
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace lp {
+
+// Where a dialog goes over the main window: centred (with a 10-pixel nudge to the right) when it
+// fits, otherwise 10 pixels in from the main window's corner. Halves truncate toward zero.
+QPoint placeOverMainWindow(const QRect& mainFrame, const QSize& dialogSize,
+                           const QSize& screenSize);
+
+// Where a parameter dialog goes: centred on the mouse pointer, never clamped to the screen.
+QPoint placeAtCursor(const QPoint& cursor, const QSize& dialogSize);
+
+// Moves dialog by placeOverMainWindow, taking the application's main window (the top-level widget
+// named "frmMain") and the primary screen. Does nothing when there is no main window.
+void placeDialogOverMainWindow(QWidget& dialog);
+
+// Moves dialog by placeAtCursor at the current pointer position.
+void placeDialogAtCursor(QWidget& dialog);
+
+} // namespace lp

@@ -1,0 +1,97 @@
+#include "ui_seams.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+
+namespace lp {
+
+namespace {
+
+std::function<void(const WarningShown&)>& warningHook() {
+    static std::function<void(const WarningShown&)> hook;
+    return hook;
+}
+std::function<int(QDialog&)>& modalHook() {
+    static std::function<int(QDialog&)> hook;
+    return hook;
+}
+std::function<std::optional<QString>(const QString&)>& folderHook() {
+    static std::function<std::optional<QString>(const QString&)> hook;
+    return hook;
+}
+std::function<std::optional<QString>(const QString&, const QStringList&)>& fileHook() {
+    static std::function<std::optional<QString>(const QString&, const QStringList&)> hook;
+    return hook;
+}
+
+} // namespace
+
+void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft) {
+    if (warningHook()) {
+        warningHook()(WarningShown{text, topLeft});
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.adjustSize();
+    if (topLeft) {
+        box.move(*topLeft);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        box.move(area.center() - QPoint(box.width() / 2, box.height() / 2));
+    }
+    box.exec();
+}
+
+void refuse(QWidget& dialog, const QString& text) {
+    showWarning(&dialog, text, dialog.frameGeometry().topLeft());
+}
+
+int runModal(QDialog& dialog) {
+    if (modalHook())
+        return modalHook()(dialog);
+    return dialog.exec();
+}
+
+std::optional<QString> pickFolder(QWidget* parent, const QString& title,
+                                  const QString& startFolder) {
+    if (folderHook())
+        return folderHook()(startFolder);
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, startFolder);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+std::optional<QString> pickFile(QWidget* parent, const QString& title, const QString& startFolder,
+                                const QStringList& nameFilters) {
+    if (fileHook())
+        return fileHook()(startFolder, nameFilters);
+    QFileDialog dialog(parent, title, startFolder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(nameFilters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void setWarningHook(std::function<void(const WarningShown&)> hook) {
+    warningHook() = std::move(hook);
+}
+void setModalHook(std::function<int(QDialog&)> hook) {
+    modalHook() = std::move(hook);
+}
+void setFolderPickerHook(std::function<std::optional<QString>(const QString&)> hook) {
+    folderHook() = std::move(hook);
+}
+void setFilePickerHook(
+    std::function<std::optional<QString>(const QString&, const QStringList&)> hook) {
+    fileHook() = std::move(hook);
+}
+
+} // namespace lp

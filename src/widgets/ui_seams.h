@@ -1,0 +1,47 @@
+#pragma once
+// The two seams that make forms testable without a person: every warning box and every modal
+// dialog, folder picker and file picker goes through here. Tests install answers; the program
+// shows the real thing.
+
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace lp {
+
+// A warning box with a single OK button. With a corner, its top-left corner goes there (a dialog's
+// refusal passes the dialog's top-left corner); without one it is centred on the screen.
+void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft);
+
+// Shorthand for a dialog's refusal: the box at the dialog's own top-left corner.
+void refuse(QWidget& dialog, const QString& text);
+
+// Shows dialog modally and returns its result (QDialog::Accepted or Rejected).
+int runModal(QDialog& dialog);
+
+// The folder picker: the chosen folder's full path, or nothing when cancelled.
+std::optional<QString> pickFolder(QWidget* parent, const QString& title,
+                                  const QString& startFolder);
+
+// The open-file picker: the chosen file's full path, or nothing when cancelled. nameFilters are
+// Qt filter strings, the first one selected.
+std::optional<QString> pickFile(QWidget* parent, const QString& title, const QString& startFolder,
+                                const QStringList& nameFilters);
+
+// Test hooks. Each replaces the real thing while set; pass an empty function to restore it.
+struct WarningShown {
+    QString text;
+    std::optional<QPoint> topLeft;
+};
+void setWarningHook(std::function<void(const WarningShown&)> hook);
+void setModalHook(std::function<int(QDialog&)> hook);
+void setFolderPickerHook(std::function<std::optional<QString>(const QString& startFolder)> hook);
+void setFilePickerHook(
+    std::function<std::optional<QString>(const QString& startFolder, const QStringList& filters)>
+        hook);
+
+} // namespace lp

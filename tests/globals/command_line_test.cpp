@@ -1,0 +1,55 @@
+#include "globals/command_line.h"
+
+#include <gtest/gtest.h>
+
+using lp::CommandLine;
+using lp::parseCommandLine;
+
+TEST(CommandLine, StartupWordInAnyCaseButOnlyTheExactWord) {
+    struct Case {
+        std::vector<std::string> args;
+        bool hidden;
+    } cases[] = {
+        {{"larchpost"}, false},
+        {{"larchpost", "startup"}, true},
+        {{"larchpost", "StartUp"}, true},
+        {{"larchpost", "STARTUP"}, true},
+        {{"larchpost", "/startup"}, false},
+        {{"larchpost", "-startup"}, false},
+        {{"larchpost", "startups"}, false},
+        {{"startup"}, true}, // index 0 is scanned too
+    };
+    for (const auto& c : cases) {
+        CommandLine cl;
+        ASSERT_FALSE(parseCommandLine(c.args, cl).has_value());
+        EXPECT_EQ(cl.startHidden, c.hidden) << c.args.back();
+    }
+}
+
+TEST(CommandLine, OptionsWithValues) {
+    CommandLine cl;
+    ASSERT_FALSE(parseCommandLine({"lp", "--headless", "--config", "/tmp/x.ini", "--interval", "0",
+                                   "--cycles", "3", "--verbose"},
+                                  cl));
+    EXPECT_TRUE(cl.headless);
+    EXPECT_TRUE(cl.verbose);
+    EXPECT_FALSE(cl.simulate);
+    EXPECT_EQ(cl.configPath.value(), "/tmp/x.ini");
+    EXPECT_EQ(cl.intervalMs, 0);
+    EXPECT_EQ(cl.cycles.value(), 3);
+}
+
+TEST(CommandLine, MalformedOptionsAreRefused) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"lp", "--config"},         {"lp", "--config", ""},
+        {"lp", "--interval", "-1"}, {"lp", "--interval", "5s"},
+        {"lp", "--cycles", ""},     {"lp", "--cycles", "99999999999999999999"},
+        {"lp", "--frobnicate"},
+    };
+    for (const auto& args : bad) {
+        CommandLine cl;
+        cl.verbose = true;
+        EXPECT_TRUE(parseCommandLine(args, cl).has_value()) << args.back();
+        EXPECT_TRUE(cl.verbose) << "output must stay untouched on refusal";
+    }
+}
