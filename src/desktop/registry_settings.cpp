@@ -1,0 +1,136 @@
+#include "registry_settings.h"
+
+#include "globals/app_globals.h"
+#include "settings_store.h"
+
+#include <QByteArray>
+#include <QMetaType>
+#include <memory>
+
+namespace lp {
+
+namespace {
+
+std::unique_ptr<SettingsStore>& storeSlot() {
+    static std::unique_ptr<SettingsStore> store;
+    return store;
+}
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+QString q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// A stored 32-bit number; anything else (absent, not a number, out of range) keeps `value`.
+void readInt(const char* key, const char* name, std::int32_t& value) {
+    const auto stored = settingsStore().read(q(key), q(name));
+    if (!stored)
+        return;
+    bool isNumber = false;
+    const int number = stored->toString().trimmed().toInt(&isNumber);
+    if (isNumber)
+        value = number;
+}
+
+std::string cannotWrite() {
+    return "Unable to write the settings file " + settingsStore().filePath().toStdString() + ".";
+}
+
+} // namespace
+
+SettingsStore& settingsStore() {
+    if (!storeSlot())
+        storeSlot() = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
+    return *storeSlot();
+}
+
+void useSettingsFile(const std::string& filePath) {
+    storeSlot() = std::make_unique<SettingsStore>(q(filePath));
+}
+
+bool programKeyExists() {
+    return settingsStore().keyExists(q(kProgramKey));
+}
+
+void ReadSettings() {
+    RegistrySettings& r = app().registry;
+    std::int32_t autoStart = r.AutoStart ? 1 : 0;
+    readInt(kProgramKey, "AutoStart", autoStart);
+    r.AutoStart = autoStart != 0;
+    readInt(kMainKey, "Status", r.Status);
+    readInt(kMainKey, "Height", r.Height);
+    readInt(kMainKey, "Width", r.Width);
+    readInt(kMainKey, "Left", r.Left);
+    readInt(kMainKey, "Top", r.Top);
+}
+
+bool WriteSettings() {
+    const RegistrySettings& r = app().registry;
+    SettingsStore& store = settingsStore();
+    bool ok = store.write(q(kProgramKey), q("AutoStart"), r.AutoStart ? 1 : 0);
+    ok = store.write(q(kMainKey), q("Status"), r.Status) && ok;
+    ok = store.write(q(kMainKey), q("Height"), r.Height) && ok;
+    ok = store.write(q(kMainKey), q("Width"), r.Width) && ok;
+    ok = store.write(q(kMainKey), q("Left"), r.Left) && ok;
+    ok = store.write(q(kMainKey), q("Top"), r.Top) && ok;
+    return ok;
+}
+
+std::optional<std::string> ReadRegString(RegistryRoot, const std::string& keyPath,
+                                         const std::string& name) {
+    SettingsStore& store = settingsStore();
+    if (!store.keyExists(q(keyPath)))
+        return std::nullopt;
+    const auto stored = store.read(q(keyPath), q(name));
+    if (!stored)
+        return std::string();
+    if (stored->typeId() == QMetaType::QByteArray)
+        return stored->toByteArray().toStdString();
+    return stored->toString().toStdString();
+}
+
+std::optional<std::string> WriteRegValue(RegistryRoot, const std::string& keyPath,
+                                         const std::string& name, const std::string& value,
+                                         int kind) {
+    SettingsStore& store = settingsStore();
+    if (kind == static_cast<int>(RegValueKind::KeepExisting)) {
+        const auto existing = store.read(q(keyPath), q(name));
+        kind = existing && existing->typeId() == QMetaType::QByteArray
+                   ? static_cast<int>(RegValueKind::Binary)
+                   : static_cast<int>(RegValueKind::String);
+    }
+    QVariant stored;
+    switch (static_cast<RegValueKind>(kind)) {
+    case RegValueKind::String:
+    case RegValueKind::ExpandString:
+        stored = q(value);
+        break;
+    case RegValueKind::Integer: {
+        bool isNumber = false;
+        const int number = q(value).trimmed().toInt(&isNumber);
+        if (!isNumber)
+            return "\"" + value + "\" is not a valid integer value.";
+        stored = number;
+        break;
+    }
+    case RegValueKind::Binary:
+        stored = QByteArray::fromStdString(value);
+        break;
+    default:
+        return std::string("The configuration registry key could not be written.");
+    }
+    if (!store.write(q(keyPath), q(name), stored))
+        return cannotWrite();
+    return std::nullopt;
+}
+
+std::optional<std::string> DeleteRegValue(RegistryRoot, const std::string& keyPath,
+                                          const std::string& name) {
+    if (!settingsStore().remove(q(keyPath), q(name)))
+        return cannotWrite();
+    return std::nullopt;
+}
+
+} // namespace lp

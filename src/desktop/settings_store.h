@@ -1,0 +1,47 @@
+#pragma once
+// The per-user settings file that holds what the original kept in the registry: values under key
+// paths such as "SOFTWARE/Larchpost" and "Software/Larchpost/Main". Registry key and value names
+// ignore letter case, the INI file's do not, so every look-up here matches names without case and
+// a write reuses the spelling already in the file.
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace lp {
+
+class SettingsStore {
+public:
+    // The store in the given INI file; its folder is created on the first write.
+    explicit SettingsStore(const QString& filePath);
+
+    // The user's own file: <user configuration folder>/Larchpost/settings.ini.
+    static QString defaultFilePath();
+
+    QString filePath() const { return settings_.fileName(); }
+
+    // Whether the key (a "/"-separated path) exists, i.e. holds a value or a sub-key.
+    bool keyExists(const QString& keyPath) const;
+
+    // The value's text or number, nothing when the key or the value is absent.
+    std::optional<QVariant> read(const QString& keyPath, const QString& name) const;
+
+    // Writes and flushes; false when the file cannot be written.
+    bool write(const QString& keyPath, const QString& name, const QVariant& value);
+    // Removes a value (absent is fine); false when the file cannot be written.
+    bool remove(const QString& keyPath, const QString& name);
+
+    // Whether the last write or removal reached the disk.
+    bool ok() const { return settings_.status() == QSettings::NoError; }
+
+private:
+    // The key path and value name as spelled in the file, or as given where nothing matches.
+    QString resolveKey(const QString& keyPath) const;
+    QString resolveValue(const QString& keyPath, const QString& name) const;
+    bool flush();
+
+    mutable QSettings settings_;
+};
+
+} // namespace lp
