@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 
 namespace lp {
@@ -75,6 +78,53 @@ std::optional<QString> pickFile(QWidget* parent, const QString& title, const QSt
     QFileDialog dialog(parent, title, startFolder);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFilters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+namespace {
+
+// Lets through folders and, while asked to, only the files the user may execute.
+class ExecutableFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setExecutablesOnly(bool on) {
+        executablesOnly_ = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!executablesOnly_ || files == nullptr)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool executablesOnly_ = true;
+};
+
+} // namespace
+
+std::optional<QString> pickProgram(QWidget* parent, const QString& title,
+                                   const QString& startFolder) {
+    const QStringList filters{QStringLiteral("Executable Files (*)"),
+                              QStringLiteral("All Files (*)")};
+    if (fileHook())
+        return fileHook()(startFolder, filters);
+    QFileDialog dialog(parent, title, startFolder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // a proxy model needs Qt's own dialog
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    auto* filter = new ExecutableFilter(&dialog);
+    dialog.setProxyModel(filter);
+    dialog.setNameFilters(filters);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, filter,
+                     [filter, first = filters.constFirst()](const QString& chosen) {
+                         filter->setExecutablesOnly(chosen == first);
+                     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -32,6 +32,12 @@ std::optional<QString> pickFolder(QWidget* parent, const QString& title,
 std::optional<QString> pickFile(QWidget* parent, const QString& title, const QString& startFolder,
                                 const QStringList& nameFilters);
 
+// The open-file picker for a program: its first filter lists only the files the user may execute
+// (and folders), its second every file. Tests answer it through the file picker hook, which is
+// given these two filter texts.
+std::optional<QString> pickProgram(QWidget* parent, const QString& title,
+                                   const QString& startFolder);
+
 // Test hooks. Each replaces the real thing while set; pass an empty function to restore it.
 struct WarningShown {
     QString text;

@@ -1,0 +1,69 @@
+#include "fext.h"
+
+#include "exchange_values.h"
+#include "param_dialog_frame.h"
+#include "rule_description.h"
+#include "typed_values.h"
+#include "widgets/ui_seams.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lp {
+
+bool TfrmInput::isNumberCaption(const QString& caption) {
+    return caption == QLatin1String("Enter File Count") ||
+           caption == QLatin1String("Enter File Size");
+}
+
+TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmInput"));
+    const ParamExchange& values = exchange();
+    const QString caption = QString::fromStdString(values.caption);
+    setWindowTitle(caption);
+    numberMode_ = isNumberCaption(caption);
+
+    Label1 = new QLabel(QString::fromStdString(values.prompt), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 8, 274, 16);
+    teInput = placeEdit(*this, "teInput", 8, 28, numberMode_ ? 40 : 265);
+    if (values.currentText != kNotGivenText)
+        teInput->setText(QString::fromStdString(values.currentText));
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 126, 60);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 207, 60);
+    Button2->setDefault(true);
+    connect(Button2, &QPushButton::clicked, this, &TfrmInput::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmInput::Button3Click);
+
+    frameParamDialog(*this, 290, 92);
+}
+
+void TfrmInput::Button2Click() {
+    ParamExchange& values = exchange();
+    const QString typed = teInput->text();
+    if (!numberMode_) {
+        if (holdsLineBreak(typed)) {
+            refuse(*this, QString::fromLatin1(kLineBreakRefusal));
+            return;
+        }
+        values.currentText = typed.toStdString();
+        accept();
+        return;
+    }
+    values.currentText = typed.toStdString();
+    const std::optional<std::int32_t> number = parseWholeNumber(typed);
+    if (!number || *number < 0) {
+        refuse(*this, QStringLiteral("Invalid value for file count"));
+        return;
+    }
+    values.number = *number;
+    accept();
+}
+
+void TfrmInput::Button3Click() {
+    exchange().currentText.clear();
+    reject();
+}
+
+} // namespace lp

@@ -1,0 +1,34 @@
+#pragma once
+// The one-line input dialog for a text (the extension list) or a number (a trigger limit, a count
+// of newest or oldest files). Its caption, from the exchange values, picks the mode.
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace lp {
+
+class TfrmInput : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmInput(QWidget* parent = nullptr);
+
+    // Number mode is on exactly for these captions; every other caption gives text mode.
+    static bool isNumberCaption(const QString& caption);
+    bool numberMode() const { return numberMode_; }
+
+public slots:
+    void Button2Click(); // OK
+    void Button3Click(); // Cancel
+
+private:
+    bool numberMode_ = false;
+    QLabel* Label1 = nullptr;
+    QLineEdit* teInput = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+};
+
+} // namespace lp

@@ -1,0 +1,98 @@
+#include "launchinput.h"
+
+#include "exchange_values.h"
+#include "param_dialog_frame.h"
+#include "rule_description.h"
+#include "typed_values.h"
+#include "widgets/ui_seams.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lp {
+
+namespace {
+
+QLabel* placeLabel(QWidget& parent, const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, &parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(x, y, parent.width() - x - 4, 16);
+    return label;
+}
+
+void paintNavy(QLabel& label) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    label.setPalette(palette);
+}
+
+} // namespace
+
+TfrmLaunch::TfrmLaunch(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmLaunch"));
+    setWindowTitle(QStringLiteral("Enter Program/Script to Launch"));
+    resize(268, 165); // the labels take their width from it
+
+    Label1 = placeLabel(*this, "Label1",
+                        QStringLiteral("Enter full path of program/script to run:"), 8, 8);
+    teProgram = placeEdit(*this, "teProgram", 8, 26, 173);
+    Button1 = placeButton(*this, "Button1", QStringLiteral("Browse..."), 185, 24);
+    Label2 = placeLabel(*this, "Label2", QStringLiteral("Enter Parameters:"), 8, 54);
+    teParam = placeEdit(*this, "teParam", 8, 72, 252);
+    Label3 = placeLabel(*this, "Label3",
+                        QStringLiteral("Enter \"mfile\" to use found file as an argument"), 8, 98);
+    Label4 = placeLabel(*this, "Label4", QStringLiteral("(ex. -mfile)"), 8, 114);
+    paintNavy(*Label3);
+    paintNavy(*Label4);
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 104, 134);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 185, 134);
+    Button2->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &TfrmLaunch::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmLaunch::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmLaunch::Button3Click);
+
+    // An action without a program starts empty, even when it holds parameters.
+    const ParamExchange& values = exchange();
+    if (values.currentText != kNotGivenText) {
+        teProgram->setText(QString::fromStdString(values.currentText));
+        teParam->setText(QString::fromStdString(values.launchParams));
+    }
+
+    frameParamDialog(*this, 268, 165);
+}
+
+void TfrmLaunch::Button1Click() {
+    // Start beside the program already named, when its folder exists.
+    QString start;
+    const QFileInfo typed(teProgram->text());
+    if (!teProgram->text().isEmpty() && typed.absoluteDir().exists())
+        start = typed.absolutePath();
+    if (const std::optional<QString> file = pickProgram(this, QStringLiteral("Open"), start))
+        teProgram->setText(QDir::toNativeSeparators(*file));
+}
+
+void TfrmLaunch::Button2Click() {
+    const QString program = teProgram->text();
+    const QString params = teParam->text();
+    if (program.isEmpty()) {
+        refuse(*this, QStringLiteral("Please enter a filename"));
+        return;
+    }
+    if (holdsLineBreak(program) || holdsLineBreak(params)) {
+        refuse(*this, QString::fromLatin1(kLineBreakRefusal));
+        return;
+    }
+    ParamExchange& values = exchange();
+    values.chosenPath = program.toStdString();
+    values.launchParams = params.toStdString();
+    accept();
+}
+
+void TfrmLaunch::Button3Click() {
+    reject();
+}
+
+} // namespace lp

@@ -1,0 +1,34 @@
+#pragma once
+// The program dialog of a launch action: the program or script and its parameters.
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace lp {
+
+class TfrmLaunch : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmLaunch(QWidget* parent = nullptr);
+
+public slots:
+    void Button1Click(); // Browse...
+    void Button2Click(); // OK
+    void Button3Click(); // Cancel
+
+private:
+    QLabel* Label1 = nullptr;
+    QLineEdit* teProgram = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* teParam = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+};
+
+} // namespace lp

@@ -1,0 +1,121 @@
+#include "param_click.h"
+
+#include "datesel.h"
+#include "exchange_values.h"
+#include "fext.h"
+#include "filesized.h"
+#include "launchinput.h"
+#include "path.h"
+#include "widgets/ui_seams.h"
+
+#include <algorithm>
+
+namespace lp {
+
+namespace {
+
+// The first entry of a kind among the first count ones; null when there is none.
+ruleacondrec* firstCondition(RuleRec& rule, std::uint8_t kind) {
+    const std::size_t count =
+        std::min(static_cast<std::size_t>(std::max(rule.condcnt, 0)), rule.conds.size());
+    for (std::size_t i = 0; i < count; ++i)
+        if (rule.conds[i].rcond == kind)
+            return &rule.conds[i];
+    return nullptr;
+}
+
+ruleactionrec* firstAction(RuleRec& rule, std::uint8_t kind) {
+    const std::size_t count =
+        std::min(static_cast<std::size_t>(std::max(rule.actioncnt, 0)), rule.actions.size());
+    for (std::size_t i = 0; i < count; ++i)
+        if (rule.actions[i].raction == kind)
+            return &rule.actions[i];
+    return nullptr;
+}
+
+template <typename Dialog> bool confirmed(QWidget* parent) {
+    Dialog dialog(parent);
+    return runModal(dialog) == QDialog::Accepted;
+}
+
+// The input dialog in number mode; the number on OK.
+std::optional<std::int32_t> askNumber(QWidget* parent, const char* caption, const char* prompt) {
+    ParamExchange& values = exchange();
+    values.caption = caption;
+    values.prompt = prompt;
+    if (!confirmed<TfrmInput>(parent))
+        return std::nullopt;
+    return values.number;
+}
+
+void editPath(QWidget* parent, std::string& filepath, const char* target) {
+    ParamExchange& values = exchange();
+    values.pathTarget = target;
+    values.chosenPath.clear();
+    if (confirmed<TfrmPath>(parent))
+        filepath = values.chosenPath;
+}
+
+} // namespace
+
+void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
+                       const QString& shownText) {
+    ParamExchange& values = exchange();
+    values.currentText = shownText.toStdString();
+    const std::string name = href.toStdString();
+
+    if (name == "rMove" || name == "rCopy") {
+        const bool move = name == "rMove";
+        if (ruleactionrec* action = firstAction(rule, move ? rMove : rCopy))
+            editPath(wizard, move ? action->racmove.filepath : action->raccopy.filepath,
+                     move ? "rMove" : "rCopy");
+    } else if (name == "FileExt") {
+        if (ruleacondrec* cond = firstCondition(rule, FileExt)) {
+            values.caption = "Enter File Extension";
+            values.prompt = "Enter file extensions separated by semicolans(mp2;mp3):";
+            if (confirmed<TfrmInput>(wizard))
+                cond->rcondFileExt.ext = values.currentText;
+        }
+    } else if (name == "FileSize") {
+        if (ruleacondrec* cond = firstCondition(rule, FileSize)) {
+            values.comparison = cond->rnum;
+            values.sizeValue = cond->size;
+            if (confirmed<TfrmFileSize>(wizard)) {
+                cond->rnum = values.comparison;
+                cond->size = values.sizeValue;
+            }
+        }
+    } else if (name == "FileDate") {
+        if (ruleacondrec* cond = firstCondition(rule, FileDate)) {
+            values.comparison = cond->rdnum;
+            values.daysValue = cond->rdays;
+            if (confirmed<TfrmDateSel>(wizard)) {
+                cond->rdnum = values.comparison;
+                cond->rdays = values.daysValue;
+            }
+        }
+    } else if (name == "FileCount") {
+        if (auto number = askNumber(wizard, "Enter File Count", "Enter file count:"))
+            rule.fcnt = *number;
+    } else if (name == "TotalFileSize") {
+        if (auto number = askNumber(wizard, "Enter File Size", "Enter total file size (MB):"))
+            rule.fsize = *number;
+    } else if (name == "FileDateNew" || name == "FileDateOld") {
+        const bool newest = name == "FileDateNew";
+        if (ruleacondrec* cond = firstCondition(rule, newest ? FileDateNew : FileDateOld)) {
+            if (auto number = askNumber(wizard, "Enter File Count", "Enter number of files:"))
+                (newest ? cond->newfilecnt : cond->oldfilecnt) = *number;
+        }
+    } else if (name == "rLaunch") {
+        if (ruleactionrec* action = firstAction(rule, rLaunch)) {
+            values.launchParams = action->raclaunch.fparams;
+            if (confirmed<TfrmLaunch>(wizard)) {
+                action->raclaunch.fprogram = values.chosenPath;
+                action->raclaunch.fparams = values.launchParams;
+            }
+        }
+    }
+    // "rDelete" and any other name open nothing.
+}
+
+} // namespace lp

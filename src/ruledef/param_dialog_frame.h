@@ -1,0 +1,19 @@
+#pragma once
+// What every parameter dialog shares: a fixed border with only the system menu, its client size,
+// and its place centred on the mouse pointer.
+
+class QDialog;
+class QLineEdit;
+class QPushButton;
+class QString;
+class QWidget;
+
+namespace lp {
+
+void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight);
+
+// Small builders for the dialogs' absolute layouts.
+QPushButton* placeButton(QWidget& parent, const char* name, const QString& text, int x, int y);
+QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width);
+
+} // namespace lp

@@ -1,0 +1,69 @@
+#include "path.h"
+
+#include "exchange_values.h"
+#include "param_dialog_frame.h"
+#include "rule_description.h"
+#include "typed_values.h"
+#include "widgets/ui_seams.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lp {
+
+TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmPath"));
+    setWindowTitle(QStringLiteral("Enter Path"));
+    const ParamExchange& values = exchange();
+
+    Label1 =
+        new QLabel(values.pathTarget == "rCopy" ? QStringLiteral("Enter path to copy to")
+                                                : QStringLiteral("Enter path to move file to:"),
+                   this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 8, 270, 16);
+    tePath = placeEdit(*this, "tePath", 8, 28, 194);
+    if (values.currentText != kNotGivenText)
+        tePath->setText(QString::fromStdString(values.currentText));
+    Button1 = placeButton(*this, "Button1", QStringLiteral("Browse..."), 206, 26);
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 58);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 206, 58);
+    Button2->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &TfrmPath::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmPath::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmPath::Button3Click);
+
+    frameParamDialog(*this, 289, 91);
+}
+
+void TfrmPath::Button1Click() {
+    // The picker starts at the file system's root, whatever the field holds.
+    if (const std::optional<QString> folder =
+            pickFolder(this, QStringLiteral("Select Folder"), QDir::rootPath()))
+        tePath->setText(QDir::toNativeSeparators(*folder));
+}
+
+void TfrmPath::Button2Click() {
+    const QString typed = tePath->text();
+    // Checked first: a folder name may itself hold a line break, which the configuration file
+    // could not keep.
+    if (holdsLineBreak(typed)) {
+        refuse(*this, QString::fromLatin1(kLineBreakRefusal));
+        return;
+    }
+    if (typed.isEmpty() || !QFileInfo(typed).isDir()) {
+        showWarning(this, QStringLiteral("Path does not exist"), std::nullopt);
+        return;
+    }
+    exchange().chosenPath = typed.toStdString();
+    accept();
+}
+
+void TfrmPath::Button3Click() {
+    reject();
+}
+
+} // namespace lp

@@ -1,0 +1,30 @@
+#include "typed_values.h"
+
+#include <charconv>
+#include <string>
+
+namespace lp {
+
+std::optional<std::int32_t> parseWholeNumber(const QString& text) {
+    std::string bytes = text.toStdString();
+    std::size_t start = 0;
+    if (!bytes.empty() && bytes[0] == '+')
+        start = 1; // from_chars takes a minus but not a plus
+    if (start < bytes.size() && bytes[start] == '-' && start == 1)
+        return std::nullopt; // "+-5"
+    const char* first = bytes.data() + start;
+    const char* last = bytes.data() + bytes.size();
+    if (first == last)
+        return std::nullopt;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, 10);
+    if (error != std::errc() || end != last)
+        return std::nullopt;
+    return value;
+}
+
+bool holdsLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace lp

@@ -1,0 +1,46 @@
+#pragma once
+// A list of parameter-link lines (see param_markup.h): each line on one 16-pixel row, plain text
+// in the list's text colour and the link in green. Pressing the mouse on a link raises paramClick.
+// There is no selection highlight, no hover effect and no hint.
+
+#include <QListWidget>
+#include <QRect>
+#include <QString>
+
+namespace lp {
+
+class TParamListBox : public QListWidget {
+    Q_OBJECT
+public:
+    static constexpr int kRowHeight = 16;
+    static constexpr int kTextMargin = 2; // blank pixels left of each line's text
+
+    explicit TParamListBox(QWidget* parent = nullptr);
+
+    void clearLines();
+    void addLine(const QString& markup);
+    int lineCount() const;
+    QString line(int index) const; // the line's markup, as added; empty when out of range
+
+    // Where line index's link is drawn, in viewport coordinates; empty when it has no link.
+    QRect linkRect(int index) const;
+
+    // Test helper: what a mouse press on the link of line index does. False when the line has no
+    // link (nothing is raised).
+    bool pressLink(int index);
+
+signals:
+    // Raised after the list is done with the pressed line: the handler may clear and refill it.
+    void paramClick(int index, const QString& href, const QString& shownText);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool pressAt(const QPoint& viewportPos);
+};
+
+} // namespace lp
