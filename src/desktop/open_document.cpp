@@ -1,0 +1,27 @@
+#include "open_document.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace lp {
+
+std::int32_t OpenDocument(const std::string& target, const MessageSink& onError) {
+    const QString text = QString::fromStdString(target);
+    const QFileInfo file(text);
+    bool started = false;
+    if (!text.isEmpty() && file.isFile() && file.isExecutable())
+        started = QProcess::startDetached(file.absoluteFilePath(), {});
+    else if (!text.isEmpty())
+        started =
+            QDesktopServices::openUrl(file.exists() ? QUrl::fromLocalFile(file.absoluteFilePath())
+                                                    : QUrl::fromUserInput(text));
+    if (started)
+        return 0;
+    if (onError)
+        onError("Error starting player program.");
+    return -1;
+}
+
+} // namespace lp

@@ -1,0 +1,36 @@
+#pragma once
+// One Larchpost per user: the first instance holds a lock file and listens on a local socket, both
+// in the user's runtime folder ($XDG_RUNTIME_DIR, else the temporary folder). A later instance
+// finds the lock held, asks the first to come forward over the socket, and ends. A lock left by a
+// crashed instance is taken over.
+
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+namespace lp {
+
+// The guard could not be set up (the runtime folder cannot hold the lock file).
+class InstanceGuardError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the lock and the socket of `name` live for this user.
+QString instanceLockPath(const QString& name);
+QString instanceSocketPath(const QString& name);
+
+// True when another instance holds `name`. With activatePrevious, that instance is asked to come
+// forward. Otherwise this process now holds the name until the end of the run, or only for the
+// check itself with closeAfterwards. The holder asking again finds the name held. Throws
+// InstanceGuardError when the lock cannot be created.
+bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards);
+
+// What the holding instance does when a later one asks it to come forward (needs a running event
+// loop). Without a handler the request is ignored.
+void setActivationHandler(std::function<void()> handler);
+
+// Gives the name up (end of the run; tests).
+void releaseInstanceGuard();
+
+} // namespace lp

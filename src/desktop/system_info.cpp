@@ -1,0 +1,15 @@
+#include "system_info.h"
+
+#include "platform/process_memory.h"
+
+namespace lp {
+
+bool IsWinNT() {
+    return true;
+}
+
+void TrimWorkingSet() {
+    platform::releaseFreeHeapMemory();
+}
+
+} // namespace lp
