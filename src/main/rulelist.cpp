@@ -1,10 +1,16 @@
 #include "rulelist.h"
 
+#include "globals/app_globals.h"
 #include "rule_panel_host.h"
+#include "ruledef/rulewizard.h"
+#include "ruledef/working_rule.h"
 #include "widgets/check_list_box.h"
+#include "widgets/ui_seams.h"
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <utility>
 
 namespace lp {
 
@@ -44,10 +50,16 @@ TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent) {
     connect(clRuleList, &QListWidget::currentRowChanged, this, &TfrSwapRules::clRuleListClick);
     connect(clRuleList, &QListWidget::itemDoubleClicked, this, &TfrSwapRules::clRuleListDblClick);
     connect(clRuleList, &TCheckListBox::clickCheck, this, &TfrSwapRules::clRuleListClickCheck);
+    layoutControls(); // a hidden panel gets no resize event until it is shown
 }
 
 void TfrSwapRules::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+// The list fills the panel beside a fixed column of buttons.
+void TfrSwapRules::layoutControls() {
     const int listWidth = width() - kButtonColumn;
     Label1->setGeometry(0, 2, listWidth, kListTop - 4);
     clRuleList->setGeometry(0, kListTop, listWidth - 4, height() - kListTop);
@@ -75,16 +87,106 @@ void TfrSwapRules::SetButtons() {
     btnMoveDown->setEnabled(s < n - 1);
 }
 
-// The commands on rules arrive with the rule editor.
-void TfrSwapRules::btnAddClick() {}
-void TfrSwapRules::btnEditClick() {}
-void TfrSwapRules::btnDeleteClick() {}
-void TfrSwapRules::btnMoveUpClick() {}
-void TfrSwapRules::btnMoveDownClick() {}
+namespace {
+
+bool holdsRule(const rServiceRules* service, int index) {
+    return service != nullptr && index >= 0 && index < service->rulelist.rulecnt &&
+           index < static_cast<int>(service->rulelist.rules.size());
+}
+
+} // namespace
+
+void TfrSwapRules::rebuildAndSelect(int line) {
+    host_->BuildRuleLists(app().currentServiceId);
+    if (line >= 0 && line < clRuleList->count())
+        clRuleList->setCurrentRow(line);
+    SetButtons();
+}
+
+bool TfrSwapRules::runWizard(bool editFlag, int ruleIndex) {
+    RuleEditRequest& request = ruleEditRequest();
+    request.editFlag = editFlag;
+    request.ruleIndex = ruleIndex;
+    TfrmRule wizard(*host_, window());
+    return runModal(wizard) == QDialog::Accepted;
+}
+
+// The wizard has saved the new rule itself.
+void TfrSwapRules::btnAddClick() {
+    if (host_ == nullptr)
+        return;
+    if (runWizard(false, -1))
+        rebuildAndSelect(0);
+}
+
+void TfrSwapRules::btnEditClick() {
+    if (host_ == nullptr)
+        return;
+    const int s = clRuleList->currentRow();
+    if (!holdsRule(host_->currentServiceRecord(), s))
+        return;
+    if (runWizard(true, s))
+        rebuildAndSelect(s);
+}
+
+// No confirmation: a deleted rule is quickly made again, and the folder's files are untouched.
+void TfrSwapRules::btnDeleteClick() {
+    if (host_ == nullptr)
+        return;
+    const int s = clRuleList->currentRow();
+    rServiceRules* service = host_->currentServiceRecord();
+    if (holdsRule(service, s)) {
+        RuleList& list = service->rulelist;
+        list.rules.erase(list.rules.begin() + s);
+        --list.rulecnt;
+    }
+    rebuildAndSelect(0);
+    host_->saveConfiguration();
+}
+
+// Moving a rule changes when the monitor cycle evaluates it; the moved rule stays selected.
+void TfrSwapRules::btnMoveUpClick() {
+    if (host_ == nullptr)
+        return;
+    const int s = clRuleList->currentRow();
+    rServiceRules* service = host_->currentServiceRecord();
+    const bool moved = s > 0 && holdsRule(service, s);
+    if (moved)
+        std::swap(service->rulelist.rules[s - 1], service->rulelist.rules[s]);
+    rebuildAndSelect(moved ? s - 1 : s);
+    host_->saveConfiguration();
+}
+
+void TfrSwapRules::btnMoveDownClick() {
+    if (host_ == nullptr)
+        return;
+    const int s = clRuleList->currentRow();
+    rServiceRules* service = host_->currentServiceRecord();
+    const bool moved = holdsRule(service, s) && holdsRule(service, s + 1);
+    if (moved)
+        std::swap(service->rulelist.rules[s], service->rulelist.rules[s + 1]);
+    rebuildAndSelect(moved ? s + 1 : s);
+    host_->saveConfiguration();
+}
+
 void TfrSwapRules::clRuleListClick() {
     SetButtons();
 }
-void TfrSwapRules::clRuleListDblClick() {}
-void TfrSwapRules::clRuleListClickCheck() {}
+
+void TfrSwapRules::clRuleListDblClick() {
+    btnEditClick();
+}
+
+// A switched-off rule keeps its place in the list, the file and the order.
+void TfrSwapRules::clRuleListClickCheck() {
+    if (host_ == nullptr)
+        return;
+    const int s = clRuleList->currentRow();
+    rServiceRules* service = host_->currentServiceRecord();
+    if (!holdsRule(service, s))
+        return;
+    service->rulelist.rules[s].enabled = clRuleList->checked(s);
+    host_->saveConfiguration();
+}
 
 } // namespace lp

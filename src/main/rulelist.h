@@ -41,6 +41,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void layoutControls();
+    // Refills the list through the host, selects line when it exists and updates the buttons.
+    void rebuildAndSelect(int line);
+    // Opens the rule wizard for a new rule or the rule at ruleIndex; true when it stored the rule.
+    bool runWizard(bool editFlag, int ruleIndex);
+
     RulePanelHost* host_ = nullptr;
 };
 

@@ -1,0 +1,364 @@
+#include "rulewizard.h"
+
+#include "globals/app_globals.h"
+#include "main/rule_panel_host.h"
+#include "param_click.h"
+#include "rule_description.h"
+#include "widgets/check_list_box.h"
+#include "widgets/param_list_box.h"
+#include "widgets/placement.h"
+#include "widgets/ui_seams.h"
+#include "working_rule.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+
+#include <algorithm>
+#include <array>
+
+namespace lp {
+
+namespace {
+
+constexpr int kClientWidth = 376;
+constexpr int kClientHeight = 406;
+constexpr int kPageHeight = 370;
+constexpr int kMargin = 8;
+constexpr int kInnerWidth = kClientWidth - 2 * kMargin;
+
+const char* const kExtItem = "Where file extension is specified extension";
+const char* const kSizeItem = "Where file size is specified";
+const char* const kDateItem = "Where file date is specified";
+const char* const kOldestItem = "Where file date is the oldest specified of all files";
+const char* const kNewestItem = "Where file date is the newest specified of all files";
+
+// The condition kind of each line of clConditions: the oldest-files line comes before the
+// newest-files line, unlike their kind values.
+constexpr std::array<std::uint8_t, 5> kConditionOfItem = {FileExt, FileSize, FileDate, FileDateOld,
+                                                          FileDateNew};
+constexpr std::array<std::uint8_t, 4> kActionOfItem = {rMove, rCopy, rDelete, rLaunch};
+
+int conditionItemOf(std::uint8_t kind) {
+    for (std::size_t i = 0; i < kConditionOfItem.size(); ++i)
+        if (kConditionOfItem[i] == kind)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int actionItemOf(std::uint8_t kind) {
+    for (std::size_t i = 0; i < kActionOfItem.size(); ++i)
+        if (kActionOfItem[i] == kind)
+            return static_cast<int>(i);
+    return -1; // FTP actions have no line: they are carried through untouched
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QRect& geometry) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QRadioButton* makeRadio(QWidget* parent, const char* name, const char* text,
+                        const QRect& geometry) {
+    auto* radio = new QRadioButton(QString::fromLatin1(text), parent);
+    radio->setObjectName(QString::fromLatin1(name));
+    radio->setGeometry(geometry);
+    return radio;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int x, int y) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(x, y, 80, 25);
+    return button;
+}
+
+} // namespace
+
+TfrmRule::TfrmRule(RulePanelHost& host, QWidget* parent) : QDialog(parent), host_(host) {
+    setObjectName(QStringLiteral("frmRule"));
+    setWindowTitle(QStringLiteral("Rule Definition"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    PageControl1 = new QStackedWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 0, kClientWidth, kPageHeight);
+    buildPage1();
+    buildPage2();
+    buildButtonBar();
+
+    connect(this, &QDialog::finished, this, &TfrmRule::FormClose);
+    FormCreate();
+}
+
+void TfrmRule::buildPage1() {
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addWidget(TabSheet1);
+
+    Label1 = makeLabel(TabSheet1, "Label1",
+                       "Select When To Apply This Rule:", QRect(12, 16, kInnerWidth, 18));
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label7 = makeLabel(TabSheet1, "Label7", "New File Operations:", QRect(20, 52, 320, 18));
+    rbNewComp = makeRadio(TabSheet1, "rbNewComp", "Whenever a new completed file is present",
+                          QRect(32, 74, 340, 22));
+    Label8 = makeLabel(TabSheet1, "Label8", "All File Operations:", QRect(20, 114, 320, 18));
+    rbTotalFileCount =
+        makeRadio(TabSheet1, "rbTotalFileCount",
+                  "Whenever total file count exceeds specified number", QRect(32, 136, 340, 22));
+    rbTotalFileSize =
+        makeRadio(TabSheet1, "rbTotalFileSize", "Whenever total file size exceeds specified limit",
+                  QRect(32, 162, 340, 22));
+    rbNewComp->setChecked(true);
+}
+
+void TfrmRule::buildPage2() {
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addWidget(TabSheet2);
+
+    Label3 = makeLabel(TabSheet2, "Label3",
+                       "Additional Conditions:", QRect(kMargin, 6, kInnerWidth, 16));
+    clConditions = new TCheckListBox(TabSheet2);
+    clConditions->setObjectName(QStringLiteral("clConditions"));
+    clConditions->setGeometry(kMargin, 22, kInnerWidth, 90);
+    for (const char* text : {kExtItem, kSizeItem})
+        clConditions->addLine(QString::fromLatin1(text));
+    appendDateConditionItems();
+
+    Label4 = makeLabel(TabSheet2, "Label4", "Actions:", QRect(kMargin, 118, kInnerWidth, 16));
+    clActions = new TCheckListBox(TabSheet2);
+    clActions->setObjectName(QStringLiteral("clActions"));
+    clActions->setGeometry(kMargin, 134, kInnerWidth, 72);
+    for (const char* text : {"Move file to specified directory", "Copy file to specified directory",
+                             "Delete file", "Launch program/script"})
+        clActions->addLine(QString::fromLatin1(text));
+
+    Label5 =
+        makeLabel(TabSheet2, "Label5", "Rule Conditions:", QRect(kMargin, 212, kInnerWidth, 16));
+    ParamListBox1 = new TParamListBox(TabSheet2);
+    ParamListBox1->setObjectName(QStringLiteral("ParamListBox1"));
+    ParamListBox1->setGeometry(kMargin, 228, kInnerWidth, 94);
+
+    Label6 = makeLabel(TabSheet2, "Label6",
+                       "Enter a name for this rule:", QRect(kMargin, 328, kInnerWidth, 16));
+    teRuleName = new QLineEdit(TabSheet2);
+    teRuleName->setObjectName(QStringLiteral("teRuleName"));
+    teRuleName->setGeometry(kMargin, 344, kInnerWidth, 22);
+
+    connect(clConditions, &TCheckListBox::clickCheck, this, &TfrmRule::clConditionsClickCheck);
+    connect(clActions, &TCheckListBox::clickCheck, this, &TfrmRule::clActionsClickCheck);
+    connect(ParamListBox1, &TParamListBox::paramClick, this, &TfrmRule::ParamListBox1ParamClick);
+}
+
+void TfrmRule::buildButtonBar() {
+    constexpr int y = kPageHeight + 5;
+    btnPrevious = makeButton(this, "btnPrevious", "<< Previous", 16, y);
+    Button4 = makeButton(this, "Button4", "Cancel", 104, y);
+    btnFinish = makeButton(this, "btnFinish", "Finish", 192, y);
+    btnNext = makeButton(this, "btnNext", "Next >>", 280, y);
+    btnNext->setDefault(true);
+
+    connect(btnPrevious, &QPushButton::clicked, this, &TfrmRule::btnPreviousClick);
+    connect(Button4, &QPushButton::clicked, this, &TfrmRule::Button4Click);
+    connect(btnFinish, &QPushButton::clicked, this, &TfrmRule::btnFinishClick);
+    connect(btnNext, &QPushButton::clicked, this, &TfrmRule::btnNextClick);
+}
+
+void TfrmRule::appendDateConditionItems() {
+    for (const char* text : {kDateItem, kOldestItem, kNewestItem})
+        clConditions->addLine(QString::fromLatin1(text));
+}
+
+bool TfrmRule::onPage2() const {
+    return PageControl1->currentWidget() == TabSheet2;
+}
+
+void TfrmRule::FormCreate() {
+    PageControl1->setCurrentWidget(TabSheet1);
+    btnNext->setEnabled(true);
+    btnPrevious->setEnabled(false);
+    btnFinish->setEnabled(false);
+    placeDialogOverMainWindow(*this);
+
+    RuleRec& rule = workingRule();
+    rule = freshRule();
+    const RuleEditRequest& request = ruleEditRequest();
+    if (request.editFlag) {
+        const rServiceRules* service = host_.currentServiceRecord();
+        const int index = request.ruleIndex;
+        if (service != nullptr && index >= 0 && index < service->rulelist.rulecnt &&
+            index < static_cast<int>(service->rulelist.rules.size())) {
+            rule = copyCountedParts(service->rulelist.rules[static_cast<std::size_t>(index)]);
+            tickStoredRule();
+        }
+    }
+    teRuleName->setText(QString::fromStdString(rule.rulename));
+}
+
+// Shows the working rule of an edit in the trigger buttons and the two lists.
+void TfrmRule::tickStoredRule() {
+    const RuleRec& rule = workingRule();
+    if (rule.mcond == FileCount)
+        rbTotalFileCount->setChecked(true);
+    else if (rule.mcond == TotalFileSize)
+        rbTotalFileSize->setChecked(true);
+
+    for (const ruleacondrec& cond : rule.conds) {
+        const int item = conditionItemOf(cond.rcond);
+        if (item < 0)
+            continue;
+        clConditions->setChecked(item, true);
+        if (item == kItemOldest)
+            clConditions->setLineEnabled(kItemNewest, false);
+        else if (item == kItemNewest)
+            clConditions->setLineEnabled(kItemOldest, false);
+    }
+    for (const ruleactionrec& action : rule.actions) {
+        const int item = actionItemOf(action.raction);
+        if (item >= 0)
+            clActions->setChecked(item, true);
+    }
+}
+
+void TfrmRule::btnNextClick() {
+    if (onPage2())
+        return;
+    RuleRec& rule = workingRule();
+    if (rbNewComp->isChecked()) {
+        rule.mcond = NewFile;
+        while (clConditions->count() > 2)
+            clConditions->deleteLine(clConditions->count() - 1);
+        removeDateConditions(rule);
+    } else {
+        if (clConditions->count() < 5)
+            appendDateConditionItems();
+        if (rbTotalFileCount->isChecked()) {
+            rule.mcond = FileCount;
+            if (rule.fcnt == 0)
+                rule.fcnt = 20;
+        } else {
+            rule.mcond = TotalFileSize;
+            if (rule.fsize == 0)
+                rule.fsize = 10;
+        }
+    }
+    BuildDescription();
+    PageControl1->setCurrentWidget(TabSheet2);
+    btnPrevious->setEnabled(true);
+    btnFinish->setEnabled(true);
+    btnNext->setEnabled(false);
+    btnFinish->setDefault(true);
+}
+
+void TfrmRule::btnPreviousClick() {
+    if (!onPage2())
+        return;
+    PageControl1->setCurrentWidget(TabSheet1);
+    btnPrevious->setEnabled(false);
+    btnFinish->setEnabled(false);
+    btnNext->setEnabled(true);
+    btnNext->setDefault(true);
+}
+
+void TfrmRule::clConditionsClickCheck() {
+    const int item = clConditions->currentRow();
+    if (item < 0 || item >= static_cast<int>(kConditionOfItem.size()))
+        return;
+    RuleRec& rule = workingRule();
+    const std::uint8_t kind = kConditionOfItem[static_cast<std::size_t>(item)];
+    const bool ticked = clConditions->checked(item);
+    if (ticked)
+        addCondition(rule, kind);
+    else
+        removeFirstCondition(rule, kind);
+    // The oldest and the newest files cannot both be asked for.
+    if (item == kItemOldest)
+        clConditions->setLineEnabled(kItemNewest, !ticked);
+    else if (item == kItemNewest)
+        clConditions->setLineEnabled(kItemOldest, !ticked);
+    BuildDescription();
+}
+
+void TfrmRule::clActionsClickCheck() {
+    const int item = clActions->currentRow();
+    if (item < 0 || item >= static_cast<int>(kActionOfItem.size()))
+        return;
+    RuleRec& rule = workingRule();
+    const std::uint8_t kind = kActionOfItem[static_cast<std::size_t>(item)];
+    if (clActions->checked(item))
+        lp::addAction(rule, kind); // not QWidget::addAction
+    else
+        removeFirstAction(rule, kind);
+    BuildDescription();
+}
+
+void TfrmRule::BuildDescription() {
+    ParamListBox1->clearLines();
+    for (const std::string& line : BuildDescriptionLines(workingRule()))
+        ParamListBox1->addLine(QString::fromStdString(line));
+}
+
+void TfrmRule::ParamListBox1ParamClick(int /*index*/, const QString& href,
+                                       const QString& shownText) {
+    editRuleParameter(this, workingRule(), href, shownText);
+    BuildDescription();
+}
+
+void TfrmRule::btnFinishClick() {
+    RuleRec& rule = workingRule();
+    if (const auto refusal = ruleRefusal(rule)) {
+        refuse(*this, QString::fromStdString(*refusal));
+        return;
+    }
+    rServiceRules* service = host_.currentServiceRecord();
+    if (service == nullptr) {
+        refuse(*this, QStringLiteral("Select a monitored folder first."));
+        return;
+    }
+    const std::string name = teRuleName->text().toStdString();
+    if (const auto refusal = ruleNameRefusal(name)) {
+        refuse(*this, QString::fromStdString(*refusal));
+        return;
+    }
+
+    rule.rulename = name; // exactly as typed, blanks included
+    RuleList& list = service->rulelist;
+    const RuleEditRequest& request = ruleEditRequest();
+    const RuleRec stored = copyCountedParts(rule);
+    if (request.editFlag) {
+        if (request.ruleIndex < 0 || request.ruleIndex >= list.rulecnt ||
+            request.ruleIndex >= static_cast<int>(list.rules.size())) {
+            reject(); // the edited rule is gone: there is nothing to replace
+            return;
+        }
+        // The edited rule keeps the enabled state it had when the wizard opened.
+        list.rules[static_cast<std::size_t>(request.ruleIndex)] = stored;
+    } else {
+        list.rules.resize(static_cast<std::size_t>(std::max(list.rulecnt, 0)));
+        list.rules.push_back(stored);
+        list.rules.back().enabled = true;
+        list.rulecnt = static_cast<std::int32_t>(list.rules.size());
+    }
+    host_.saveConfiguration();
+    accept();
+}
+
+void TfrmRule::Button4Click() {
+    reject();
+}
+
+// The working rule of a closed wizard is dropped; the next wizard starts afresh.
+void TfrmRule::FormClose() {
+    workingRule() = freshRule();
+}
+
+} // namespace lp

@@ -1,0 +1,75 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QWidget;
+
+namespace lp {
+
+class RulePanelHost;
+class TCheckListBox;
+class TParamListBox;
+
+// The two-page rule wizard. Page 1 picks the trigger; page 2 ticks conditions and actions, shows
+// the rule as a sentence with parameter links and names it. It works on the working rule
+// (working_rule.h) and writes into the current service record only when finished. Before creating
+// it, the caller sets ruleEditRequest().
+class TfrmRule : public QDialog {
+    Q_OBJECT
+public:
+    // Positions in clConditions and clActions.
+    enum ConditionItem { kItemExt = 0, kItemSize, kItemDate, kItemOldest, kItemNewest };
+    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch };
+
+    explicit TfrmRule(RulePanelHost& host, QWidget* parent = nullptr);
+
+    QStackedWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label7 = nullptr;
+    QRadioButton* rbNewComp = nullptr;
+    QLabel* Label8 = nullptr;
+    QRadioButton* rbTotalFileCount = nullptr;
+    QRadioButton* rbTotalFileSize = nullptr;
+    QLabel* Label3 = nullptr;
+    TCheckListBox* clConditions = nullptr;
+    QLabel* Label4 = nullptr;
+    TCheckListBox* clActions = nullptr;
+    QLabel* Label5 = nullptr;
+    TParamListBox* ParamListBox1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* teRuleName = nullptr;
+    QPushButton* btnPrevious = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* btnFinish = nullptr;
+    QPushButton* btnNext = nullptr;
+
+public slots:
+    void FormCreate();
+    void btnNextClick();
+    void btnPreviousClick();
+    void btnFinishClick();
+    void Button4Click();
+    void clConditionsClickCheck();
+    void clActionsClickCheck();
+    void ParamListBox1ParamClick(int index, const QString& href, const QString& shownText);
+    void FormClose();
+    void BuildDescription();
+
+private:
+    void buildPage1();
+    void buildPage2();
+    void buildButtonBar();
+    void appendDateConditionItems();
+    void tickStoredRule();
+    bool onPage2() const;
+
+    RulePanelHost& host_;
+};
+
+} // namespace lp
