@@ -14,8 +14,12 @@ namespace lp {
 // from a file that could not be read whole, that file is first kept under a ".bad" name.
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table);
 
+// The file's whole content for the table: CR LF ended lines in the fixed writing order.
+std::string FormatConfigFile(const ServiceTable& table);
+
 // Reads path into the table. Returns 0 when the whole layout was read, -1 when the first line is
-// not the main tag, -2 when the file cannot be opened. Messages go to sink.
+// not the main tag or reading had to stop early, -2 when the file cannot be opened. Messages go to
+// sink. A file that exists but was not read whole sets setAsideBeforeSave.
 std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const MessageSink& sink);
 
 } // namespace lp

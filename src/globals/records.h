@@ -58,6 +58,7 @@ struct filerec {
     std::string name; // the bare entry name, no folder part
     std::int64_t size = 0;
     double date = 0.0; // last-write time in local time: whole days, fraction = time of day
+    bool operator==(const filerec&) const = default;
 };
 
 struct rcondFileExtRec {
@@ -126,11 +127,14 @@ struct RuleRec {
     std::vector<ruleacondrec> conds;
     std::int32_t actioncnt = 0;
     std::vector<ruleactionrec> actions;
+    // Compares the arrays whole, elements past the counts included.
+    bool operator==(const RuleRec&) const = default;
 };
 
 struct RuleList {
     std::int32_t rulecnt = 0;
     std::vector<RuleRec> rules;
+    bool operator==(const RuleList&) const = default;
 };
 
 struct rServiceRules {
@@ -144,6 +148,7 @@ struct rServiceRules {
     std::int32_t knowncnt = 0;       // not persisted
     std::vector<filerec> knownfiles; // not persisted
     RuleList rulelist;
+    bool operator==(const rServiceRules&) const = default;
 };
 
 // The three settings stored beside the table in the file's first section.
@@ -151,6 +156,7 @@ struct GlobalSettings {
     bool UseSMTP = true;
     std::string SMTPServer;
     std::string ReplyTo;
+    bool operator==(const GlobalSettings&) const = default;
 };
 
 // The service table with everything that travels with it through the configuration file.

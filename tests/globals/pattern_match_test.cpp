@@ -1,0 +1,95 @@
+#include "globals/pattern_match.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lp {
+namespace {
+
+TEST(MatchPattern, Table) {
+    struct Row {
+        const char* name;
+        const char* pattern;
+        bool expected;
+    };
+    const std::vector<Row> rows = {
+        {"song.mp3", "*.mp3", true},
+        {"SONG.MP3", "*.mp3", true},
+        {"song.mp3", "*.MP?", true},
+        {"song.mp3", "song.mp", false},
+        {"song", "song*", true},
+        {"song", "song**", false},
+        {"song", "song?", false},
+        {"song", "?ong", true},
+        {"song", "*", true},
+        {"song", "*.*", false},
+        {"", "*", true},
+        {"", "", true},
+        {"song", "", false},
+        {"a.b.c", "*.c", true},
+        {"~temp.tmp", "~*", true},
+        {"caf\xc3\xa9.txt", "CAF\xc3\x89.TXT", false},
+        {"songs", "song**", true},
+        {"", "**", false},
+        {"a", "**", true},
+        {"ab", "a*?", true},
+        {"a", "*?**", false},
+        {"[x]", "[?]", true},
+        {"a*b", "a?b", true},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(MatchPattern(row.name, row.pattern), row.expected)
+            << row.name << " / " << row.pattern;
+}
+
+// The rules exactly as the matcher states them, tried in order, without any shortcut.
+bool reference(const std::string& s, std::size_t i, const std::string& p, std::size_t j) {
+    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    if (p.compare(j, std::string::npos, "*") == 0)
+        return true;
+    if (i == s.size())
+        return j == p.size();
+    if (j < p.size() && p[j] == '*')
+        return reference(s, i, p, j + 1) || reference(s, i + 1, p, j);
+    if (j < p.size() && p[j] == '?')
+        return reference(s, i + 1, p, j + 1);
+    return j < p.size() && up(s[i]) == up(p[j]) && reference(s, i + 1, p, j + 1);
+}
+
+// Every name up to 5 characters over {a, B} against every pattern up to 5 characters over
+// {a, A, b, *, ?}: the fast matcher must agree with the plain rules everywhere.
+TEST(MatchPattern, AgreesWithThePlainRulesOnEveryShortInput) {
+    std::vector<std::string> names{""};
+    std::vector<std::string> patterns{""};
+    std::function<void(std::vector<std::string>&, const std::string&, std::size_t)> grow =
+        [](std::vector<std::string>& all, const std::string& alphabet, std::size_t maxLength) {
+            for (std::size_t from = 0; from < all.size(); ++from)
+                if (all[from].size() < maxLength)
+                    for (char c : alphabet)
+                        all.push_back(all[from] + c);
+        };
+    grow(names, "aB", 5);
+    grow(patterns, "aAb*?", 5);
+    int mismatches = 0;
+    for (const std::string& name : names)
+        for (const std::string& pattern : patterns)
+            if (MatchPattern(name, pattern) != reference(name, 0, pattern, 0) && ++mismatches <= 5)
+                ADD_FAILURE() << "'" << name << "' / '" << pattern << "'";
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Branching at every star would take minutes here; the matcher must simply finish.
+TEST(MatchPattern, ManyStarsAgainstLongNamesFinish) {
+    const std::string name(255, 'a');
+    EXPECT_FALSE(MatchPattern(name, "*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(MatchPattern(name + "b", "*a*a*a*a*a*a*b"));
+    const std::string longName(100000, 'x');
+    EXPECT_TRUE(MatchPattern(longName, std::string(300, '*') + "x"));
+    EXPECT_FALSE(MatchPattern(longName, "*x*x*x*x*y*"));
+}
+
+} // namespace
+} // namespace lp
