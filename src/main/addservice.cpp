@@ -1,0 +1,136 @@
+#include "addservice.h"
+
+#include "globals/app_globals.h"
+#include "globals/records.h"
+#include "widgets/placement.h"
+#include "widgets/ui_seams.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lp {
+
+namespace {
+
+bool holdsLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLine, QWidget* parent)
+    : QDialog(parent), table_(table), editing_(editing), selectedLine_(selectedLine) {
+    setObjectName(QStringLiteral("frmAddService"));
+    setWindowTitle(QStringLiteral("Add Service"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(295, 178);
+
+    auto label = [this](const char* name, int x, int y, int w) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(x, y, w, 16);
+        return l;
+    };
+    auto edit = [this](const char* name, int x, int y, int w) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(x, y, w, 23);
+        return e;
+    };
+    auto button = [this](const char* name, const char* caption, int x, int y) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(x, y, 75, 25);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    Label1 = label("Label1", 8, 8, 279);
+    teService = edit("teService", 8, 25, 89);
+    Label2 = label("Label2", 8, 54, 279);
+    teSharedDir = edit("teSharedDir", 8, 71, 177);
+    teSharedDir->setReadOnly(true); // changed only through Browse
+    Button3 = button("Button3", "Browse...", 192, 70);
+    Label3 = label("Label3", 8, 100, 284);
+    teExclude = edit("teExclude", 8, 117, 177);
+    Button1 = button("Button1", "OK", 132, 148);
+    Button1->setDefault(true);
+    Button2 = button("Button2", "Cancel", 212, 148);
+
+    connect(Button1, &QPushButton::clicked, this, &TfrmAddService::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmAddService::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmAddService::Button3Click);
+
+    FormCreate();
+}
+
+void TfrmAddService::FormCreate() {
+    placeDialogOverMainWindow(*this);
+    Label1->setText(QStringLiteral("Enter Name To Identify Folder"));
+    Label2->setText(QStringLiteral("Select Folder:"));
+    Label3->setText(QStringLiteral("Enter Files To Be Excluded From Rules (Ex. *.dat;myfile*)"));
+    if (!editing_)
+        return;
+    if (const rServiceRules* record = findUserService(table_, selectedLine_)) {
+        teService->setText(QString::fromStdString(record->othername));
+        teSharedDir->setText(QString::fromStdString(record->sharedir));
+        teExclude->setText(QString::fromStdString(record->excludefiles));
+        setWindowTitle(QStringLiteral("Edit Folder"));
+    }
+}
+
+void TfrmAddService::Button3Click() {
+    // Every use starts at the root: the picker does not remember, nor start at the field's folder.
+    if (auto chosen = pickFolder(this, QStringLiteral("Select Folder"), QDir::rootPath()))
+        teSharedDir->setText(*chosen);
+}
+
+QString TfrmAddService::refusal() const {
+    if (teService->text().isEmpty())
+        return QStringLiteral("Service name required");
+    if (teSharedDir->text().isEmpty())
+        return QStringLiteral("Shared directory required");
+    // The configuration file holds one value per line, so a line break would corrupt it.
+    if (holdsLineBreak(teService->text()) || holdsLineBreak(teSharedDir->text()) ||
+        holdsLineBreak(teExclude->text()))
+        return QStringLiteral("Line breaks are not allowed in names or folders.");
+    const rServiceRules* self = editing_ ? findUserService(table_, selectedLine_) : nullptr;
+    const std::string name = teService->text().toStdString();
+    for (const rServiceRules& other : table_.services)
+        if (&other != self && other.othername == name)
+            return QStringLiteral("Service name matches existing name");
+    return {};
+}
+
+void TfrmAddService::Button1Click() {
+    if (const QString why = refusal(); !why.isEmpty()) {
+        refuse(*this, why);
+        return;
+    }
+    rServiceRules* record = nullptr;
+    if (editing_) {
+        record = findUserService(table_, selectedLine_);
+        if (record == nullptr) {
+            reject(); // the folder went away meanwhile: nothing to rewrite
+            return;
+        }
+    } else {
+        record = &table_.services.emplace_back();
+        record->othernum = table_.customCount + 1;
+        ++table_.customCount;
+    }
+    record->serviceid = kOtherService;
+    record->sharedir = teSharedDir->text().toStdString();
+    record->othername = teService->text().toStdString();
+    record->excludefiles = teExclude->text().toStdString();
+    accept();
+}
+
+void TfrmAddService::Button2Click() {
+    reject();
+}
+
+} // namespace lp

@@ -1,0 +1,286 @@
+#include "mainwindow.h"
+
+#include "addservice.h"
+#include "folder_list.h"
+#include "globals/app_globals.h"
+#include "globals/config_file.h"
+#include "rulelist.h"
+#include "widgets/check_list_box.h"
+#include "widgets/ui_seams.h"
+#include "window_position.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace lp {
+
+namespace {
+
+constexpr int kMonitorIntervalMs = 5000;
+constexpr int kTopAreaHeight = 94;
+constexpr int kButtonColumn = 89;
+constexpr int kButtonWidth = 81;
+constexpr int kButtonHeight = 25;
+constexpr int kMargin = 6;
+
+// The lines are in table order and a rebuild keeps no state, so a guard against clicks during a
+// rebuild keeps the rule panel from being filled for a line that is about to vanish.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = was_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
+} // namespace
+
+TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
+    : QMainWindow(parent), cycle_(std::move(cycle)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(578, 414);
+
+    // A single page whose tab is never shown.
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(true);
+    PageControl1->setTabBarAutoHide(true);
+    tsOthers = new QWidget(PageControl1);
+    tsOthers->setObjectName(QStringLiteral("tsOthers"));
+    PageControl1->addTab(tsOthers, QString());
+    setCentralWidget(PageControl1);
+
+    Label9 = new QLabel(tsOthers);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    clService = new TCheckListBox(tsOthers);
+    clService->setObjectName(QStringLiteral("clService"));
+    auto makeButton = [this](const char* name) {
+        auto* button = new QPushButton(tsOthers);
+        button->setObjectName(QString::fromLatin1(name));
+        return button;
+    };
+    btnAddService = makeButton("btnAddService");
+    btnEditService = makeButton("btnEditService");
+    btnDeleteService = makeButton("btnDeleteService");
+    frSwapRules6 = new TfrSwapRules(tsOthers);
+    frSwapRules6->setObjectName(QStringLiteral("frSwapRules6"));
+    frSwapRules6->setHost(this);
+    tsOthers->installEventFilter(this);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kMonitorIntervalMs);
+
+    connect(clService, &QListWidget::currentRowChanged, this, [this] {
+        if (!selectingByProgram_)
+            clServiceClick();
+    });
+    connect(clService, &TCheckListBox::clickCheck, this, &TfrmMain::clServiceClickCheck);
+    connect(clService, &QListWidget::itemDoubleClicked, this, &TfrmMain::clServiceDblClick);
+    connect(btnAddService, &QPushButton::clicked, this, &TfrmMain::btnAddServiceClick);
+    connect(btnEditService, &QPushButton::clicked, this, &TfrmMain::btnEditServiceClick);
+    connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
+    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+
+    FormCreate();
+}
+
+void TfrmMain::FormCreate() {
+    // The auto-start entry is brought in line with the stored choice here, once that arrives.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    move(mainWindowOrigin(app().registry, screenSize));
+
+    setWindowTitle(QStringLiteral("Larchpost"));
+    btnAddService->setText(QStringLiteral("Add Folder..."));
+    btnEditService->setText(QStringLiteral("Edit Folder..."));
+    btnDeleteService->setText(QStringLiteral("Remove Folder"));
+    Label9->setText(QStringLiteral("Monitored Folders"));
+    frSwapRules6->Label1->setText(QStringLiteral("File Rules"));
+    PageControl1->setCurrentWidget(tsOthers);
+
+    app().currentServiceId = kOtherService;
+    FirstCycle = true;
+    BuildOtherServiceList();
+    BuildRuleLists(kOtherService);
+    Timer1->start();
+    // The window icon and the tray icon are added here by the tray.
+}
+
+void TfrmMain::layOutFolderPage() {
+    const int w = tsOthers->width();
+    const int h = tsOthers->height();
+    const int column = w - kButtonColumn;
+    Label9->setGeometry(kMargin, 4, column - kMargin, 16);
+    clService->setGeometry(kMargin, 22, column - kMargin - 4, kTopAreaHeight - 22);
+    const int x = column + (kButtonColumn - kButtonWidth) / 2;
+    btnAddService->setGeometry(x, 10, kButtonWidth, kButtonHeight);
+    btnEditService->setGeometry(x, 39, kButtonWidth, kButtonHeight);
+    btnDeleteService->setGeometry(x, 68, kButtonWidth, kButtonHeight);
+    frSwapRules6->setGeometry(kMargin, kTopAreaHeight + 4, w - kMargin,
+                              h - kTopAreaHeight - 4 - kMargin);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tsOthers && event->type() == QEvent::Resize)
+        layOutFolderPage();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int TfrmMain::selectedServiceLine() const {
+    return clService->currentRow();
+}
+
+rServiceRules* TfrmMain::currentServiceRecord() {
+    return findUserService(app().table, selectedServiceLine());
+}
+
+void TfrmMain::selectFolderLine(int line) {
+    FlagScope scope(selectingByProgram_);
+    clService->setCurrentRow(line);
+}
+
+void TfrmMain::BuildOtherServiceList() {
+    {
+        FlagScope scope(selectingByProgram_);
+        fillFolderList(*clService, app().table);
+    }
+    const bool any = clService->count() > 0;
+    frSwapRules6->btnAdd->setEnabled(any);
+    btnEditService->setEnabled(any);
+    btnDeleteService->setEnabled(any);
+    if (any)
+        selectFolderLine(0);
+}
+
+void TfrmMain::BuildRuleLists(std::uint8_t id) {
+    if (id != kOtherService)
+        return;
+    TCheckListBox& list = *frSwapRules6->clRuleList;
+    {
+        // The refill is no click in the list: the panel's buttons are set once, below.
+        const QSignalBlocker quiet(list);
+        list.clearLines();
+        if (const rServiceRules* record = currentServiceRecord()) {
+            const RuleList& rules = record->rulelist;
+            const auto count =
+                std::min<std::size_t>(std::max(rules.rulecnt, 0), rules.rules.size());
+            for (std::size_t i = 0; i < count; ++i) {
+                const int line = list.addLine(QString::fromStdString(rules.rules[i].rulename));
+                list.setChecked(line, rules.rules[i].enabled);
+            }
+        }
+        if (list.count() > 0)
+            list.setCurrentRow(0);
+    }
+    if (list.count() > 0) {
+        frSwapRules6->clRuleListClick();
+    } else {
+        // "Add Rule..." keeps the state the folder list gave it.
+        frSwapRules6->btnEdit->setEnabled(false);
+        frSwapRules6->btnDelete->setEnabled(false);
+        frSwapRules6->btnMoveUp->setEnabled(false);
+        frSwapRules6->btnMoveDown->setEnabled(false);
+    }
+}
+
+bool TfrmMain::saveConfiguration() {
+    AppGlobals& g = app();
+    if (WriteConfigFile(g.configPath, g.table) == 0)
+        return true;
+    // The change stays in memory; the next successful save writes it.
+    const QString path = QFileInfo(QString::fromStdString(g.configPath)).absoluteFilePath();
+    showWarning(this, QStringLiteral("Unable to save configuration file: ") + path, std::nullopt);
+    return false;
+}
+
+void TfrmMain::clServiceClick() {
+    BuildRuleLists(app().currentServiceId);
+}
+
+void TfrmMain::clServiceClickCheck() {
+    rServiceRules* record = currentServiceRecord();
+    if (record == nullptr)
+        return;
+    record->enabled = clService->checked(selectedServiceLine());
+    saveConfiguration();
+}
+
+void TfrmMain::clServiceDblClick() {
+    if (selectedServiceLine() >= 0)
+        btnEditServiceClick();
+}
+
+void TfrmMain::btnAddServiceClick() {
+    TfrmAddService dialog(app().table, false, -1, this);
+    if (runModal(dialog) != QDialog::Accepted)
+        return;
+    BuildOtherServiceList();
+    BuildRuleLists(kOtherService);
+    selectFolderLine(0);
+    saveConfiguration();
+}
+
+void TfrmMain::btnEditServiceClick() {
+    const int line = selectedServiceLine();
+    if (currentServiceRecord() == nullptr)
+        return;
+    TfrmAddService dialog(app().table, true, line, this);
+    if (runModal(dialog) != QDialog::Accepted)
+        return;
+    BuildOtherServiceList();
+    selectFolderLine(line);
+    BuildRuleLists(kOtherService);
+    saveConfiguration();
+}
+
+void TfrmMain::btnDeleteServiceClick() {
+    ServiceTable& table = app().table;
+    if (const rServiceRules* record = currentServiceRecord())
+        removeUserService(table, static_cast<std::size_t>(record - table.services.data()));
+    BuildOtherServiceList();
+    BuildRuleLists(app().currentServiceId);
+    saveConfiguration();
+}
+
+void TfrmMain::Timer1Timer() {
+    // Off while the cycle runs, so cycles never overlap and the next starts a full interval
+    // after this one ended.
+    Timer1->stop();
+    if (cycle_)
+        cycle_(app().table, FirstCycle);
+    FirstCycle = false;
+    Timer1->start();
+}
+
+void TfrmMain::comeForward() {
+    if (isMinimized())
+        showNormal();
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog != nullptr && dialog != this && dialog->isVisible() && dialog->isEnabled()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+}
+
+} // namespace lp

@@ -1,0 +1,196 @@
+#include "main/addservice.h"
+
+#include "globals/app_globals.h"
+#include "widgets/placement.h"
+#include "widgets/ui_seams.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRect>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+lp::rServiceRules userService(int othernum, const std::string& name, const std::string& dir) {
+    lp::rServiceRules s;
+    s.serviceid = lp::kOtherService;
+    s.othernum = othernum;
+    s.othername = name;
+    s.sharedir = dir;
+    return s;
+}
+
+class AddServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table.services = {userService(1, "Music", "/srv/music"),
+                          userService(2, "Docs", "/srv/docs")};
+        table.services[1].excludefiles = "*.tmp";
+        table.services[1].enabled = true;
+        table.services[1].rulelist.rulecnt = 1;
+        table.services[1].rulelist.rules.resize(1);
+        table.services[1].rulelist.rules[0].rulename = "keep";
+        table.customCount = 2;
+        lp::setWarningHook([this](const lp::WarningShown& w) { warnings.push_back(w); });
+        lp::setFolderPickerHook([this](const QString& start) {
+            pickerStarts.push_back(start);
+            return pickerAnswer;
+        });
+    }
+    void TearDown() override {
+        lp::setWarningHook({});
+        lp::setFolderPickerHook({});
+    }
+
+    lp::ServiceTable table;
+    std::vector<lp::WarningShown> warnings;
+    std::vector<QString> pickerStarts;
+    std::optional<QString> pickerAnswer;
+};
+
+TEST_F(AddServiceTest, AddingStartsEmptyAndAppendsTheFieldsExactlyAsShown) {
+    lp::TfrmAddService dialog(table, false, -1);
+    EXPECT_EQ(dialog.windowTitle(), "Add Service");
+    EXPECT_EQ(dialog.size(), QSize(295, 178));
+    EXPECT_TRUE(dialog.teSharedDir->isReadOnly());
+    EXPECT_EQ(dialog.Label3->text(), "Enter Files To Be Excluded From Rules (Ex. *.dat;myfile*)");
+    EXPECT_TRUE(dialog.teService->text().isEmpty());
+
+    dialog.teService->setText(" Photos ");
+    dialog.teSharedDir->setText("/home/u/Pictures");
+    dialog.Button1->click();
+
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(warnings.empty());
+    ASSERT_EQ(table.services.size(), 3u);
+    const lp::rServiceRules& added = table.services.back();
+    EXPECT_EQ(added.serviceid, lp::kOtherService);
+    EXPECT_EQ(added.othername, " Photos "); // no trimming
+    EXPECT_EQ(added.sharedir, "/home/u/Pictures");
+    EXPECT_EQ(added.excludefiles, "");
+    EXPECT_EQ(added.othernum, 3);
+    EXPECT_FALSE(added.enabled);
+    EXPECT_EQ(added.rulelist.rulecnt, 0);
+    EXPECT_EQ(table.customCount, 3);
+}
+
+TEST_F(AddServiceTest, EditingShowsTheRecordAndChangesOnlyItsTexts) {
+    lp::TfrmAddService dialog(table, true, 1);
+    EXPECT_EQ(dialog.windowTitle(), "Edit Folder");
+    EXPECT_EQ(dialog.teService->text(), "Docs");
+    EXPECT_EQ(dialog.teSharedDir->text(), "/srv/docs");
+    EXPECT_EQ(dialog.teExclude->text(), "*.tmp");
+
+    dialog.teExclude->setText("*.tmp;*.part");
+    dialog.Button1->click(); // keeping its own name is no clash
+
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(warnings.empty());
+    ASSERT_EQ(table.services.size(), 2u);
+    const lp::rServiceRules& edited = table.services[1];
+    EXPECT_EQ(edited.excludefiles, "*.tmp;*.part");
+    EXPECT_EQ(edited.othername, "Docs");
+    EXPECT_EQ(edited.othernum, 2);
+    EXPECT_TRUE(edited.enabled);
+    EXPECT_EQ(edited.rulelist.rulecnt, 1);
+    EXPECT_EQ(table.customCount, 2);
+}
+
+TEST_F(AddServiceTest, RefusalsKeepTheDialogOpenWithItsValues) {
+    struct Case {
+        const char* what;
+        bool editing;
+        QString name, folder, exclude;
+        QString message;
+    };
+    const QString lineBreak = "Line breaks are not allowed in names or folders.";
+    const Case cases[] = {
+        {"no name", false, "", "/x", "", "Service name required"},
+        {"no folder", false, "New", "", "", "Shared directory required"},
+        {"name of another folder", false, "Docs", "/x", "", "Service name matches existing name"},
+        {"renamed onto another", true, "Music", "/x", "", "Service name matches existing name"},
+        {"line break in name", false, "a\nb", "/x", "", lineBreak},
+        {"line break in folder", false, "New", "/x\r/y", "", lineBreak},
+        {"line break in exclusions", false, "New", "/x", "*.a\n*.b", lineBreak},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        warnings.clear();
+        const auto before = table.services.size();
+        lp::TfrmAddService dialog(table, c.editing, 1);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.move(40, 60);
+        dialog.teService->setText(c.name);
+        dialog.teSharedDir->setText(c.folder);
+        dialog.teExclude->setText(c.exclude);
+        dialog.Button1Click();
+
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_EQ(warnings[0].text, c.message);
+        EXPECT_EQ(warnings[0].topLeft, dialog.frameGeometry().topLeft());
+        EXPECT_EQ(finished.count(), 0); // still open
+        EXPECT_EQ(dialog.teService->text(), c.name);
+        EXPECT_EQ(table.services.size(), before);
+        EXPECT_EQ(table.services[1].othername, "Docs");
+    }
+}
+
+TEST_F(AddServiceTest, NameComparisonIsExactSoOtherCaseIsAccepted) {
+    lp::TfrmAddService dialog(table, false, -1);
+    dialog.teService->setText("docs");
+    dialog.teSharedDir->setText("/x");
+    dialog.Button1Click();
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(AddServiceTest, BrowseStartsAtTheRootAndCancelKeepsTheField) {
+    lp::TfrmAddService dialog(table, true, 0);
+    pickerAnswer = std::nullopt;
+    dialog.Button3->click();
+    EXPECT_EQ(dialog.teSharedDir->text(), "/srv/music");
+    pickerAnswer = QString("/media/usb");
+    dialog.Button3->click();
+    EXPECT_EQ(dialog.teSharedDir->text(), "/media/usb");
+    EXPECT_EQ(pickerStarts, (std::vector<QString>{"/", "/"}));
+}
+
+TEST_F(AddServiceTest, CancelLeavesTheTableAlone) {
+    lp::TfrmAddService dialog(table, true, 0);
+    dialog.teService->setText("Changed");
+    dialog.Button2->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(table.services[0].othername, "Music");
+    EXPECT_EQ(table.services.size(), 2u);
+}
+
+TEST(PlacementOverMainWindow, CentresWhenItFitsElseTenPixelsIn) {
+    struct Case {
+        QRect main;
+        QSize dialog;
+        QPoint expected;
+    };
+    const QSize screen(1024, 768);
+    const Case cases[] = {
+        // centred, with the 10-pixel nudge only to the right; halves truncate
+        {{50, 50, 578, 414}, {295, 178}, {50 + 289 - 147 + 10, 50 + 207 - 89}},
+        {{51, 51, 579, 415}, {297, 179}, {51 + 289 - 148 + 10, 51 + 207 - 89}},
+        // wider or taller than the main window: 10 pixels in from its corner
+        {{100, 100, 200, 150}, {295, 178}, {110, 110}},
+        {{100, 100, 200, 414}, {295, 178}, {110, 100 + 207 - 89}},
+        // would leave the screen: 10 pixels in
+        {{900, 700, 578, 414}, {295, 178}, {910, 710}},
+        // a negative main window position still centres
+        {{-100, -50, 578, 414}, {295, 178}, {-100 + 289 - 147 + 10, -50 + 207 - 89}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.main.x()) + "," + testing::PrintToString(c.main.y()));
+        EXPECT_EQ(lp::placeOverMainWindow(c.main, c.dialog, screen), c.expected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,125 @@
+#include "ruledef/fext.h"
+
+#include "param_dialog_test_support.h"
+#include "ruledef/exchange_values.h"
+
+#include <QLabel>
+
+namespace lp {
+namespace {
+
+using namespace lp::testing;
+
+void prepare(const char* caption, const char* prompt, const char* currentText) {
+    exchange().caption = caption;
+    exchange().prompt = prompt;
+    exchange().currentText = currentText;
+    exchange().number = -77;
+}
+
+TEST(TfrmInput, CaptionPicksTheModeAndPromptAndTextPreFill) {
+    const struct {
+        const char* caption;
+        const char* currentText;
+        bool numberMode;
+        QString shown;
+    } cases[] = {
+        {"Enter File Extension", "specified", false, ""},
+        {"Enter File Extension", "mp3;mp2", false, "mp3;mp2"},
+        {"Enter File Count", "20", true, "20"},
+        {"Enter File Size", "specified", true, ""},
+        {"enter file count", "", false, ""},
+        {"", "x", false, "x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        prepare(c.caption, "The prompt:", c.currentText);
+        TfrmInput dialog;
+        EXPECT_EQ(dialog.numberMode(), c.numberMode);
+        EXPECT_EQ(dialog.windowTitle(), c.caption);
+        EXPECT_EQ(control<QLabel>(dialog, "Label1").text(), "The prompt:");
+        EXPECT_EQ(edit(dialog, "teInput").text(), c.shown);
+        EXPECT_EQ(edit(dialog, "teInput").width(), c.numberMode ? 40 : 265);
+        EXPECT_EQ(dialog.size(), QSize(290, 92));
+    }
+}
+
+TEST(TfrmInput, NumberModeAcceptsOnlyNonNegativeWholeNumbers) {
+    const struct {
+        QString typed;
+        std::optional<std::int32_t> number; // nothing: refused
+    } cases[] = {
+        {"0", 0},
+        {"12", 12},
+        {"+7", 7},
+        {"2147483647", 2147483647},
+        {"-5", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"12a", std::nullopt},
+        {"1.5", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"0x10", std::nullopt},
+        {" 5", std::nullopt},
+        {"+-5", std::nullopt},
+        {"-0", 0},
+    };
+    for (const char* caption : {"Enter File Count", "Enter File Size"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(caption) + " / " + c.typed.toStdString());
+            prepare(caption, "", "specified");
+            WarningLog warnings;
+            TfrmInput dialog;
+            dialog.show();
+            type(dialog, "teInput", c.typed);
+            press(dialog, "Button2");
+            if (c.number) {
+                EXPECT_EQ(dialog.result(), QDialog::Accepted);
+                EXPECT_EQ(exchange().number, *c.number);
+                EXPECT_TRUE(warnings.shown().empty());
+            } else {
+                EXPECT_TRUE(dialog.isVisible());
+                EXPECT_EQ(exchange().number, -77);
+                ASSERT_EQ(warnings.shown().size(), 1u);
+                EXPECT_EQ(warnings.lastText(), "Invalid value for file count");
+                EXPECT_EQ(warnings.shown()[0].topLeft, dialog.frameGeometry().topLeft());
+                EXPECT_EQ(edit(dialog, "teInput").text(), c.typed); // kept as typed
+            }
+        }
+    }
+}
+
+TEST(TfrmInput, TextModeTakesAnyTextButNoLineBreak) {
+    for (const QString& typed : {QString("mp3"), QString(""), QString(" a ; b ")}) {
+        prepare("Enter File Extension", "", "old");
+        TfrmInput dialog;
+        type(dialog, "teInput", typed);
+        press(dialog, "Button2");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(exchange().currentText, typed.toStdString());
+    }
+    for (const QString& typed : {QString("mp3\nmp2"), QString("mp3\r")}) {
+        prepare("Enter File Extension", "", "old");
+        WarningLog warnings;
+        TfrmInput dialog;
+        dialog.show();
+        type(dialog, "teInput", typed);
+        press(dialog, "Button2");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(warnings.lastText(), "Line breaks are not allowed here.");
+        EXPECT_EQ(exchange().currentText, "old");
+    }
+}
+
+TEST(TfrmInput, CancelEmptiesTheCurrentTextOnly) {
+    prepare("Enter File Count", "", "20");
+    TfrmInput dialog;
+    type(dialog, "teInput", "5");
+    press(dialog, "Button3");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(exchange().currentText, "");
+    EXPECT_EQ(exchange().number, -77);
+}
+
+} // namespace
+} // namespace lp

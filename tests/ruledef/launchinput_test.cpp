@@ -1,0 +1,93 @@
+#include "ruledef/launchinput.h"
+
+#include "param_dialog_test_support.h"
+#include "ruledef/exchange_values.h"
+
+namespace lp {
+namespace {
+
+using namespace lp::testing;
+
+TEST(TfrmLaunch, PreFillsBothFieldsOnlyWhenAProgramIsShown) {
+    const struct {
+        const char* currentText;
+        const char* params;
+        QString program, shownParams;
+    } cases[] = {
+        {"specified", "-mfile", "", ""},
+        {"/usr/bin/player", "-q mfile", "/usr/bin/player", "-q mfile"},
+    };
+    for (const auto& c : cases) {
+        exchange().currentText = c.currentText;
+        exchange().launchParams = c.params;
+        TfrmLaunch dialog;
+        EXPECT_EQ(dialog.windowTitle(), "Enter Program/Script to Launch");
+        EXPECT_EQ(dialog.size(), QSize(268, 165));
+        EXPECT_EQ(edit(dialog, "teProgram").text(), c.program);
+        EXPECT_EQ(edit(dialog, "teParam").text(), c.shownParams);
+    }
+}
+
+TEST(TfrmLaunch, OkNeedsAProgramWithoutLineBreaks) {
+    const struct {
+        QString program, params;
+        QString message; // empty: accepted
+    } cases[] = {
+        {"/usr/bin/player", "-q mfile", ""},
+        {"not-checked-for-existence", "", ""},
+        {"", "-q", "Please enter a filename"},
+        {"/usr/bin/a\nb", "", "Line breaks are not allowed here."},
+        {"/usr/bin/player", "a\r\nb", "Line breaks are not allowed here."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program.toStdString());
+        exchange().currentText = "specified";
+        exchange().chosenPath = "before";
+        exchange().launchParams = "before";
+        WarningLog warnings;
+        TfrmLaunch dialog;
+        dialog.show();
+        type(dialog, "teProgram", c.program);
+        type(dialog, "teParam", c.params);
+        press(dialog, "Button2");
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            EXPECT_EQ(exchange().chosenPath, c.program.toStdString());
+            EXPECT_EQ(exchange().launchParams, c.params.toStdString());
+        } else {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(warnings.lastText(), c.message);
+            EXPECT_EQ(warnings.shown().at(0).topLeft, dialog.frameGeometry().topLeft());
+            EXPECT_EQ(exchange().chosenPath, "before");
+            EXPECT_EQ(exchange().launchParams, "before");
+        }
+    }
+}
+
+TEST(TfrmLaunch, BrowseOffersExecutablesFirstAndFillsTheProgram) {
+    exchange().currentText = "specified";
+    QStringList offered;
+    std::optional<QString> answer = QString("/opt/tool/run.sh");
+    setFilePickerHook([&](const QString&, const QStringList& filters) {
+        offered = filters;
+        return answer;
+    });
+    TfrmLaunch dialog;
+    press(dialog, "Button1");
+    EXPECT_EQ(edit(dialog, "teProgram").text(), "/opt/tool/run.sh");
+    answer.reset();
+    press(dialog, "Button1");
+    EXPECT_EQ(edit(dialog, "teProgram").text(), "/opt/tool/run.sh");
+    setFilePickerHook({});
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_TRUE(offered[0].startsWith("Executable Files"));
+    EXPECT_TRUE(offered[1].startsWith("All Files"));
+
+    exchange().chosenPath = "kept";
+    press(dialog, "Button3");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(exchange().chosenPath, "kept");
+}
+
+} // namespace
+} // namespace lp
