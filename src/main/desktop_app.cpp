@@ -1,0 +1,71 @@
+#include "desktop_app.h"
+
+#include "desktop/fixed_formats.h"
+#include "desktop/registry_settings.h"
+#include "desktop/settings_store.h"
+#include "desktop/single_instance.h"
+#include "globals/app_globals.h"
+#include "globals/startup.h"
+#include "widgets/ui_seams.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <iostream>
+
+namespace lp {
+
+namespace {
+
+constexpr char kAppName[] = "Larchpost";
+
+void warn(const std::string& message) {
+    std::cerr << "larchpost: " << message << '\n';
+    showWarning(nullptr, QString::fromStdString(message), std::nullopt);
+}
+
+} // namespace
+
+int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kAppName));
+
+    try {
+        if (CheckAppAlreadyRunning(QString::fromLatin1(kAppName), true, false))
+            return 0;
+    } catch (const InstanceGuardError& error) {
+        warn(error.what());
+        return 1;
+    }
+
+    applyFixedFormats();
+    AppGlobals& globals = app();
+    // The application folder, the defaults, the configuration path and an empty table come first;
+    // the file is read last. The stored settings do not depend on the file, so they follow.
+    const ConfigStartResult config =
+        StartConfiguration(globals, options, [](const std::string& message) {
+            showWarning(nullptr, QString::fromStdString(message), std::nullopt);
+        });
+    (void)config; // a failed rewrite is reported by the first save of the run
+    if (programKeyExists())
+        ReadSettings();
+    else if (!WriteSettings())
+        std::cerr << "larchpost: the settings file " << settingsStore().filePath().toStdString()
+                  << " could not be written.\n";
+    globals.versionLine = "Version 1.00";
+
+    TfrmMain mainWindow(std::move(cycle));
+    setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
+    // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be
+    // reached again.
+    const bool hidden = options.startHidden && QSystemTrayIcon::isSystemTrayAvailable();
+    globals.visibleCount = hidden ? 0 : 1;
+    if (!hidden)
+        mainWindow.show();
+
+    const int status = QApplication::exec();
+    setActivationHandler({});
+    releaseInstanceGuard();
+    return status;
+}
+
+} // namespace lp

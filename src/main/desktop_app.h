@@ -1,0 +1,14 @@
+#pragma once
+// The desktop program's start-up: the single-instance guard, the fixed formats, the defaults, the
+// settings, the configuration file, and the main window, shown or hidden; then the event loop.
+
+#include "globals/command_line.h"
+#include "mainwindow.h"
+
+namespace lp {
+
+// Runs the desktop program to its end and returns its exit status. A second instance asks the
+// first to come forward and returns 0 at once, touching no settings and no files.
+int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle);
+
+} // namespace lp
