@@ -1,6 +1,8 @@
 // The program's entry: reads the command line and runs the start-up sequence.
 
+#include "globals/app_globals.h"
 #include "globals/command_line.h"
+#include "globals/startup.h"
 
 #include <iostream>
 #include <string>
@@ -13,5 +15,11 @@ int main(int argc, char** argv) {
         std::cerr << "larchpost: " << *error << '\n';
         return 2;
     }
+    lp::AppGlobals& globals = lp::app();
+    const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
+    const lp::ConfigStartResult config = lp::StartConfiguration(globals, options, printMessage);
+    if (config.rewritten && config.rewriteResult != 0)
+        std::cerr << "larchpost: the configuration file " << globals.configPath
+                  << " could not be saved in the current layout.\n";
     return 0;
 }

@@ -1,0 +1,32 @@
+#pragma once
+// The start-up steps that concern the configuration: where the program lives, the defaults, and
+// reading (and, for an old layout, rewriting) the configuration file.
+
+#include "app_globals.h"
+#include "command_line.h"
+#include "message_sink.h"
+
+#include <cstdint>
+
+namespace lp {
+
+// Window and auto-start defaults, the global settings' defaults, and the configuration path
+// applicationFolder + "bxconf.ini".
+void InitDefaults(AppGlobals& globals);
+
+// Empties the service table.
+void ClearServices(ServiceTable& table);
+
+struct ConfigStartResult {
+    bool fileRead = false;          // a configuration file existed and was read
+    bool rewritten = false;         // its old layout was rewritten
+    std::int32_t rewriteResult = 0; // WriteConfigFile's result when rewritten, -2 = not saved
+};
+
+// Sets the application folder from the executable's path, the defaults, the configuration path
+// (--config replaces it), reads the file when it exists and rewrites it when its version is below
+// 1.00 and it was read whole. A missing file is not created. Reader messages go to sink.
+ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& options,
+                                     const MessageSink& sink);
+
+} // namespace lp

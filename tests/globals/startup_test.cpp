@@ -1,0 +1,110 @@
+#include "globals/startup.h"
+#include "globals/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace lp {
+namespace {
+
+TEST(Startup, DefaultsAndTheConfigurationPathBesideTheExecutable) {
+    AppGlobals globals;
+    globals.registry.Width = 1;
+    globals.table.settings.UseSMTP = false;
+    globals.table.services.resize(2);
+    const ConfigStartResult result =
+        StartConfiguration(globals, CommandLine{}, [](const std::string&) {});
+    const std::string exeFolder =
+        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/";
+    EXPECT_EQ(globals.applicationFolder, exeFolder);
+    EXPECT_EQ(globals.configPath, exeFolder + "bxconf.ini");
+    EXPECT_EQ(globals.registry.Width, 440);
+    EXPECT_EQ(globals.registry.Height, 400);
+    EXPECT_TRUE(globals.registry.AutoStart);
+    EXPECT_TRUE(globals.table.settings.UseSMTP);
+    if (!result.fileRead) {
+        EXPECT_TRUE(globals.table.services.empty());
+    }
+}
+
+struct StartCase {
+    const char* name;
+    std::string content; // empty: no file at all
+    bool rewritten;
+    std::vector<std::string> messages;
+};
+
+const std::string kOldLayout =
+    "[Main Info]\r\nVersion=0.9\r\nUseSMTP=1\r\nSMTP Server=s\r\nReplyTo=\r\n"
+    "Service Count=0\r\nCustom Count=0\r\n";
+const std::string kRewritten =
+    "[Main Info]\r\nVersion=1.00\r\nUseSMTP=1\r\nSMTP Server=s\r\nReplyTo=\r\n"
+    "Service Count=0\r\nCustom Count=0\r\n";
+
+class StartupFile : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartupFile, RewritesOnlyOldLayoutsThatWereReadWhole) {
+    const StartCase& c = GetParam();
+    test::TempFolder folder;
+    const std::string path = folder.file("my.ini");
+    if (!c.content.empty())
+        test::writeBytes(path, c.content);
+    CommandLine options;
+    options.configPath = path;
+    AppGlobals globals;
+    std::vector<std::string> messages;
+    const ConfigStartResult result =
+        StartConfiguration(globals, options, [&](const std::string& m) { messages.push_back(m); });
+
+    EXPECT_EQ(globals.configPath, path);
+    EXPECT_EQ(messages, c.messages);
+    EXPECT_EQ(result.rewritten, c.rewritten);
+    if (c.content.empty()) {
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_TRUE(globals.table.services.empty());
+    } else if (c.rewritten) {
+        EXPECT_EQ(result.rewriteResult, 0);
+        EXPECT_NE(test::readBytes(path).find("Version=1.00\r\n"), std::string::npos);
+    } else {
+        EXPECT_EQ(test::readBytes(path), c.content);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}),
+              c.content.empty() ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StartupFile,
+    testing::Values(
+        StartCase{"NoFile", "", false, {}}, StartCase{"OldVersion", kOldLayout, true, {}},
+        StartCase{"UnreadableVersion",
+                  "[Main Info]\nVersion=\nUseSMTP=1\nSMTP Server=s\nReplyTo=\nService "
+                  "Count=0\nCustom Count=0\n",
+                  true,
+                  {"Error retrieving version number."}},
+        StartCase{"CurrentVersionLfOnly",
+                  "[Main Info]\nVersion=1.00\nUseSMTP=1\nSMTP Server=s\nReplyTo=\nService "
+                  "Count=0\nCustom Count=0\n",
+                  false,
+                  {}},
+        StartCase{"InvalidFirstLine",
+                  "Main Info\r\nVersion=0.9\r\n",
+                  false,
+                  {"Error: Invalid alarm file"}},
+        StartCase{"OldVersionCutShort", "[Main Info]\r\nVersion=0.9\r\nUseSMTP=1\r\n", false, {}}),
+    [](const testing::TestParamInfo<StartCase>& param) { return std::string(param.param.name); });
+
+TEST(Startup, OldLayoutIsRewrittenInTheCurrentLayout) {
+    test::TempFolder folder;
+    const std::string path = folder.file("bxconf.ini");
+    test::writeBytes(path, kOldLayout);
+    CommandLine options;
+    options.configPath = path;
+    AppGlobals globals;
+    StartConfiguration(globals, options, [](const std::string&) {});
+    EXPECT_EQ(test::readBytes(path), kRewritten);
+}
+
+} // namespace
+} // namespace lp
