@@ -47,7 +47,12 @@ TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent) {
     connect(btnDelete, &QPushButton::clicked, this, &TfrSwapRules::btnDeleteClick);
     connect(btnMoveUp, &QPushButton::clicked, this, &TfrSwapRules::btnMoveUpClick);
     connect(btnMoveDown, &QPushButton::clicked, this, &TfrSwapRules::btnMoveDownClick);
-    connect(clRuleList, &QListWidget::currentRowChanged, this, &TfrSwapRules::clRuleListClick);
+    // Emptying the list is not a click: the buttons of an empty list are the host's to set, since
+    // "Add Rule..." stays off while there is no folder to add a rule to.
+    connect(clRuleList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            clRuleListClick();
+    });
     connect(clRuleList, &QListWidget::itemDoubleClicked, this, &TfrSwapRules::clRuleListDblClick);
     connect(clRuleList, &TCheckListBox::clickCheck, this, &TfrSwapRules::clRuleListClickCheck);
     layoutControls(); // a hidden panel gets no resize event until it is shown

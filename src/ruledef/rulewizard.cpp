@@ -217,16 +217,24 @@ void TfrmRule::tickStoredRule() {
         if (item < 0)
             continue;
         clConditions->setChecked(item, true);
-        if (item == kItemOldest)
-            clConditions->setLineEnabled(kItemNewest, false);
-        else if (item == kItemNewest)
-            clConditions->setLineEnabled(kItemOldest, false);
     }
+    greyExclusiveRanking();
     for (const ruleactionrec& action : rule.actions) {
         const int item = actionItemOf(action.raction);
         if (item >= 0)
             clActions->setChecked(item, true);
     }
+}
+
+// The oldest and the newest files cannot both be asked for: while one is ticked the other is
+// greyed. A file may hold both; neither is greyed then, so that either can still be unticked.
+void TfrmRule::greyExclusiveRanking() {
+    if (clConditions->count() < 5)
+        return;
+    const bool oldest = clConditions->checked(kItemOldest);
+    const bool newest = clConditions->checked(kItemNewest);
+    clConditions->setLineEnabled(kItemOldest, !newest || oldest);
+    clConditions->setLineEnabled(kItemNewest, !oldest || newest);
 }
 
 void TfrmRule::btnNextClick() {
@@ -280,11 +288,8 @@ void TfrmRule::clConditionsClickCheck() {
         addCondition(rule, kind);
     else
         removeFirstCondition(rule, kind);
-    // The oldest and the newest files cannot both be asked for.
-    if (item == kItemOldest)
-        clConditions->setLineEnabled(kItemNewest, !ticked);
-    else if (item == kItemNewest)
-        clConditions->setLineEnabled(kItemOldest, !ticked);
+    if (item == kItemOldest || item == kItemNewest)
+        greyExclusiveRanking();
     BuildDescription();
 }
 

@@ -67,6 +67,7 @@ private:
     void buildButtonBar();
     void appendDateConditionItems();
     void tickStoredRule();
+    void greyExclusiveRanking();
     bool onPage2() const;
 
     RulePanelHost& host_;
