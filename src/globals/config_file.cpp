@@ -379,18 +379,10 @@ char systemDecimalSeparator() {
 
 } // namespace
 
-std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const MessageSink& sink) {
-    std::string content;
-    bool readFailed = false;
-    if (!loadFile(path, content, readFailed)) {
-        // A file that is there but cannot be read must not be replaced by the next save.
-        if (::access(path.c_str(), F_OK) == 0)
-            table.setAsideBeforeSave = true;
-        return -2;
-    }
-    LineSource lines(std::move(content), readFailed);
-    KeyReader keys(lines, sink);
+namespace {
 
+std::int32_t readLines(LineSource& lines, ServiceTable& table, const MessageSink& sink) {
+    KeyReader keys(lines, sink);
     const auto first = lines.ReadLine();
     if (!first || *first != "[Main Info]") {
         sink("Error: Invalid alarm file");
@@ -411,6 +403,26 @@ std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const 
         return 0;
     table.setAsideBeforeSave = true;
     return -1;
+}
+
+} // namespace
+
+std::int32_t ReadConfigContent(std::string content, ServiceTable& table, const MessageSink& sink) {
+    LineSource lines(std::move(content));
+    return readLines(lines, table, sink);
+}
+
+std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const MessageSink& sink) {
+    std::string content;
+    bool readFailed = false;
+    if (!loadFile(path, content, readFailed)) {
+        // A file that is there but cannot be read must not be replaced by the next save.
+        if (::access(path.c_str(), F_OK) == 0)
+            table.setAsideBeforeSave = true;
+        return -2;
+    }
+    LineSource lines(std::move(content), readFailed);
+    return readLines(lines, table, sink);
 }
 
 } // namespace lp

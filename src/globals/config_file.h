@@ -22,4 +22,7 @@ std::string FormatConfigFile(const ServiceTable& table);
 // sink. A file that exists but was not read whole sets setAsideBeforeSave.
 std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const MessageSink& sink);
 
+// Reads a file's whole content, as ReadConfigFile does once it has it: 0 or -1 as above.
+std::int32_t ReadConfigContent(std::string content, ServiceTable& table, const MessageSink& sink);
+
 } // namespace lp
