@@ -69,13 +69,14 @@ void ReadSettings() {
 bool WriteSettings() {
     const RegistrySettings& r = app().registry;
     SettingsStore& store = settingsStore();
-    bool ok = store.write(q(kProgramKey), q("AutoStart"), r.AutoStart ? 1 : 0);
-    ok = store.write(q(kMainKey), q("Status"), r.Status) && ok;
-    ok = store.write(q(kMainKey), q("Height"), r.Height) && ok;
-    ok = store.write(q(kMainKey), q("Width"), r.Width) && ok;
-    ok = store.write(q(kMainKey), q("Left"), r.Left) && ok;
-    ok = store.write(q(kMainKey), q("Top"), r.Top) && ok;
-    return ok;
+    // All six reach the file in one replacement, so no reader ever sees half of them.
+    store.set(q(kProgramKey), q("AutoStart"), r.AutoStart ? 1 : 0);
+    store.set(q(kMainKey), q("Status"), r.Status);
+    store.set(q(kMainKey), q("Height"), r.Height);
+    store.set(q(kMainKey), q("Width"), r.Width);
+    store.set(q(kMainKey), q("Left"), r.Left);
+    store.set(q(kMainKey), q("Top"), r.Top);
+    return store.flush();
 }
 
 std::optional<std::string> ReadRegString(RegistryRoot, const std::string& keyPath,

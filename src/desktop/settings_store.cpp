@@ -98,13 +98,15 @@ std::optional<QVariant> SettingsStore::read(const QString& keyPath, const QStrin
 }
 
 bool SettingsStore::write(const QString& keyPath, const QString& name, const QVariant& value) {
+    set(keyPath, name, value);
+    return flush();
+}
+
+void SettingsStore::set(const QString& keyPath, const QString& name, const QVariant& value) {
     const QString key = resolveKey(keyPath);
     const QString valueName = resolveValue(key, name);
-    {
-        GroupScope scope(settings_, key);
-        settings_.setValue(valueName, value);
-    }
-    return flush();
+    GroupScope scope(settings_, key);
+    settings_.setValue(valueName, value);
 }
 
 bool SettingsStore::remove(const QString& keyPath, const QString& name) {

@@ -29,6 +29,10 @@ public:
 
     // Writes and flushes; false when the file cannot be written.
     bool write(const QString& keyPath, const QString& name, const QVariant& value);
+    // Sets a value in memory only, for several values that reach the disk together by flush().
+    void set(const QString& keyPath, const QString& name, const QVariant& value);
+    // Writes pending values to the file at once; false when the file cannot be written.
+    bool flush();
     // Removes a value (absent is fine); false when the file cannot be written.
     bool remove(const QString& keyPath, const QString& name);
 
@@ -39,7 +43,6 @@ private:
     // The key path and value name as spelled in the file, or as given where nothing matches.
     QString resolveKey(const QString& keyPath) const;
     QString resolveValue(const QString& keyPath, const QString& name) const;
-    bool flush();
 
     mutable QSettings settings_;
 };
