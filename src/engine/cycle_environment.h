@@ -1,0 +1,30 @@
+#pragma once
+// Everything a monitor cycle needs from outside itself: the folders, the file operations, the
+// program launcher and the date. The program hands it the real ones; tests and the simulation
+// hand it others.
+
+#include "platform/folder_listing.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lp {
+
+class CycleEnvironment {
+public:
+    virtual ~CycleEnvironment() = default;
+
+    // Nothing when the folder cannot be listed at all; see platform::ListFolder.
+    virtual std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                         bool withDetails) = 0;
+    // Each operation says whether it was done; a failure is passed over by the cycle.
+    virtual bool copyFile(const std::string& source, const std::string& destination) = 0;
+    virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    virtual bool launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // The start of the current local day as a date-time.
+    virtual double today() = 0;
+};
+
+} // namespace lp

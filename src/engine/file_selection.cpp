@@ -1,0 +1,158 @@
+#include "file_selection.h"
+#include "rank_window.h"
+
+#include <algorithm>
+
+namespace lp {
+
+namespace {
+
+constexpr std::int64_t kBytesPerMegabyte = 1'024'000;
+constexpr std::int64_t kBytesPerKilobyte = 1024;
+
+// Keeps the positions for which keep() holds, in order, in one pass.
+template <typename Keep> void thin(Selection& selection, Keep keep) {
+    std::erase_if(selection, [&](std::uint32_t index) { return !keep(index); });
+}
+
+Selection everything(const CurrentFiles& current) {
+    Selection all(current.entries.size());
+    for (std::uint32_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    return all;
+}
+
+// Strict comparison in the direction stored with a condition; any value but less or greater
+// keeps nothing.
+bool compares(std::uint8_t comparison, std::int64_t value, std::int64_t limit) {
+    if (comparison == cmpLess)
+        return value < limit;
+    if (comparison == cmpGreater)
+        return value > limit;
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitPieces(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    for (;;) {
+        const auto separator = text.find(';');
+        pieces.push_back(text.substr(0, separator));
+        if (separator == std::string_view::npos)
+            return pieces;
+        text.remove_prefix(separator + 1);
+    }
+}
+
+std::string_view FileExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+KnownNames::KnownNames(const rServiceRules& service, const CurrentFiles& current)
+    : service_(service), current_(current) {}
+
+bool KnownNames::contains(std::uint32_t index) {
+    const auto& known = service_.knownfiles;
+    const std::size_t knownCount = std::min<std::size_t>(
+        known.size(), static_cast<std::size_t>(std::max(0, service_.knowncnt)));
+    if (!built_) {
+        // A folder lists in a stable order, so most of the known list usually lines up with the
+        // current one. Names within one listing are unique, so an entry past that shared stretch
+        // can only equal a known entry past it too: only those need hashing.
+        const auto& entries = current_.entries;
+        while (sharedPrefix_ < knownCount && sharedPrefix_ < entries.size() &&
+               known[sharedPrefix_].name == entries[sharedPrefix_].name)
+            ++sharedPrefix_;
+        rest_.reserve(knownCount - sharedPrefix_);
+        for (std::size_t i = sharedPrefix_; i < knownCount; ++i)
+            rest_.insert(known[i].name);
+        built_ = true;
+    }
+    return index < sharedPrefix_ || rest_.contains(current_.entries[index].name);
+}
+
+bool ServiceNeedsDetails(const rServiceRules& service) {
+    const auto& rules = service.rulelist.rules;
+    const auto ruleCount =
+        std::min<std::size_t>(rules.size(), std::max(0, service.rulelist.rulecnt));
+    for (std::size_t r = 0; r < ruleCount; ++r) {
+        const RuleRec& rule = rules[r];
+        if (!rule.enabled)
+            continue;
+        if (rule.mcond == TotalFileSize)
+            return true;
+        const auto condCount = std::min<std::size_t>(rule.conds.size(), std::max(0, rule.condcnt));
+        for (std::size_t c = 0; c < condCount; ++c)
+            if (rule.conds[c].rcond >= FileSize && rule.conds[c].rcond <= FileDateOld)
+                return true;
+    }
+    return false;
+}
+
+std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles& current,
+                                        const TriggerState& state, KnownNames& known) {
+    const auto count = static_cast<std::int64_t>(current.entries.size());
+    switch (rule.mcond) {
+    case NewFile: {
+        if (state.firstCycle || !state.knownReady || count <= state.knownCount)
+            return std::nullopt;
+        Selection fresh;
+        for (std::uint32_t i = 0; i < current.entries.size(); ++i)
+            if (!known.contains(i))
+                fresh.push_back(i);
+        return fresh;
+    }
+    case FileCount:
+        if (count <= rule.fcnt)
+            return std::nullopt;
+        return everything(current);
+    case TotalFileSize:
+        if (current.totalSize / kBytesPerMegabyte <= rule.fsize)
+            return std::nullopt;
+        return everything(current);
+    default: // AnyFile, which the editor never stores, and unknown triggers take no part
+        return std::nullopt;
+    }
+}
+
+void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, double today,
+                    Selection& selection) {
+    const auto& entries = current.entries;
+    switch (condition.rcond) {
+    case FileExt: {
+        const auto pieces = SplitPieces(condition.rcondFileExt.ext);
+        thin(selection, [&](std::uint32_t i) {
+            const std::string_view extension = FileExtension(entries[i].name);
+            return std::find(pieces.begin(), pieces.end(), extension) != pieces.end();
+        });
+        return;
+    }
+    case FileSize:
+        thin(selection, [&](std::uint32_t i) {
+            return compares(condition.rnum, entries[i].size / kBytesPerKilobyte, condition.size);
+        });
+        return;
+    case FileDate:
+        thin(selection, [&](std::uint32_t i) {
+            const auto age = static_cast<std::int64_t>(today - entries[i].date);
+            return compares(condition.rdnum, age, condition.rdays);
+        });
+        return;
+    case FileDateNew:
+    case FileDateOld: {
+        const bool newest = condition.rcond == FileDateNew;
+        // Ranked over the whole current list, not over the selection.
+        const std::vector<bool> survives =
+            RankingSurvivors(entries, newest ? condition.newfilecnt : condition.oldfilecnt,
+                             newest ? RankToward::Newest : RankToward::Oldest);
+        thin(selection, [&](std::uint32_t i) { return survives[i]; });
+        return;
+    }
+    default: // an unknown condition leaves the selection as it is
+        return;
+    }
+}
+
+} // namespace lp

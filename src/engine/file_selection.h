@@ -1,0 +1,66 @@
+#pragma once
+// Choosing the files a rule acts on: its trigger picks the first selection from the folder's
+// current file list, and each condition thins it. A selection is a list of positions in the
+// current file list, always in that list's order.
+
+#include "globals/records.h"
+#include "platform/folder_listing.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace lp {
+
+using Selection = std::vector<std::uint32_t>;
+
+// The folder's entries after exclusions, as taken once at the start of a service turn; every rule
+// of the turn works from it.
+struct CurrentFiles {
+    std::vector<platform::FolderEntry> entries;
+    std::int64_t totalSize = 0; // bytes of all entries; counted only when sizes were read
+};
+
+// The names of a service's known-file list, looked up by hashing. Built on first use, since only
+// a NewFile rule that takes part needs it.
+class KnownNames {
+public:
+    KnownNames(const rServiceRules& service, const CurrentFiles& current);
+    // Whether the entry at position index of the current list is in the known-file list.
+    bool contains(std::uint32_t index);
+
+private:
+    const rServiceRules& service_;
+    const CurrentFiles& current_;
+    bool built_ = false;
+    std::size_t sharedPrefix_ = 0; // leading entries that stand in both lists in the same order
+    std::unordered_set<std::string_view> rest_;
+};
+
+// Whether a service's rules read sizes or dates, so its folder must be listed with details.
+bool ServiceNeedsDetails(const rServiceRules& service);
+
+struct TriggerState {
+    bool firstCycle = false;
+    bool knownReady = false;
+    std::int64_t knownCount = 0;
+};
+
+// The first selection of an enabled rule, or nothing when the rule does not take part.
+std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles& current,
+                                        const TriggerState& state, KnownNames& known);
+
+// Thins selection by one condition; today is the start of the current local day.
+void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, double today,
+                    Selection& selection);
+
+// The pieces of a ";"-separated text, used as they stand.
+std::vector<std::string_view> SplitPieces(std::string_view text);
+
+// The text after the last "." of a name; empty when the name holds no ".".
+std::string_view FileExtension(std::string_view name);
+
+} // namespace lp

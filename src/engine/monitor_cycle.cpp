@@ -1,0 +1,104 @@
+#include "monitor_cycle.h"
+#include "file_selection.h"
+#include "globals/pattern_match.h"
+#include "rule_actions.h"
+#include "system_environment.h"
+
+#include <algorithm>
+
+namespace lp {
+
+namespace {
+
+// Takes the listing as the turn's current file list: exclusions dropped, order kept.
+CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
+                          const std::string& excludefiles) {
+    std::vector<std::string_view> patterns = SplitPieces(excludefiles);
+    std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
+    if (!patterns.empty())
+        std::erase_if(entries, [&](const platform::FolderEntry& entry) {
+            return std::any_of(patterns.begin(), patterns.end(), [&](std::string_view pattern) {
+                return MatchPattern(entry.name, pattern);
+            });
+        });
+    CurrentFiles current;
+    current.entries = std::move(entries);
+    for (const auto& entry : current.entries)
+        current.totalSize += entry.size;
+    return current;
+}
+
+void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bool firstCycle,
+                   CycleEnvironment& environment) {
+    const TriggerState state{firstCycle, service.knownready, service.knowncnt};
+    KnownNames known(service, current);
+    std::optional<double> today; // asked for once, when a date condition needs it
+    const auto& rules = service.rulelist.rules;
+    const auto ruleCount =
+        std::min<std::size_t>(rules.size(), std::max(0, service.rulelist.rulecnt));
+    for (std::size_t r = 0; r < ruleCount; ++r) {
+        const RuleRec& rule = rules[r];
+        if (!rule.enabled)
+            continue;
+        std::optional<Selection> selection = StartSelection(rule, current, state, known);
+        if (!selection)
+            continue;
+        const auto condCount = std::min<std::size_t>(rule.conds.size(), std::max(0, rule.condcnt));
+        for (std::size_t c = 0; c < condCount; ++c) {
+            if (rule.conds[c].rcond == FileDate && !today)
+                today = environment.today();
+            ApplyCondition(rule.conds[c], current, today.value_or(0.0), *selection);
+        }
+        if (!selection->empty())
+            RunRuleActions(rule, *selection, current, service.sharedir, environment);
+    }
+}
+
+void recordKnownFiles(rServiceRules& service, CurrentFiles& current) {
+    std::vector<filerec> known;
+    known.reserve(current.entries.size());
+    for (auto& entry : current.entries)
+        known.push_back(filerec{std::move(entry.name), entry.size, entry.date});
+    service.knownready = true;
+    service.knowncnt = static_cast<std::int32_t>(known.size());
+    service.knownfiles = std::move(known);
+}
+
+} // namespace
+
+void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment) {
+    if (!service.enabled || service.sharedir.empty())
+        return;
+    auto listing = environment.listFolder(service.sharedir, ServiceNeedsDetails(service));
+    // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known files, so
+    // its files do not all count as new when it comes back.
+    if (!listing)
+        return;
+    CurrentFiles current = currentFiles(std::move(*listing), service.excludefiles);
+    if (!current.entries.empty() && service.rulelist.rulecnt > 0)
+        evaluateRules(service, current, firstCycle, environment);
+    recordKnownFiles(service, current);
+}
+
+void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment) {
+    const std::size_t serviceCount = table.services.size();
+    for (std::size_t s = 0; s < serviceCount && s < table.services.size(); ++s) {
+        try {
+            RunServiceTurn(table.services[s], firstCycle, environment);
+        } catch (const std::exception&) {
+            // Out of memory, most likely: this service keeps its known files and tries again
+            // next cycle; the others still get their turn.
+        }
+    }
+}
+
+void runSystemMonitorCycle(ServiceTable& table, bool firstCycle) noexcept {
+    try {
+        SystemEnvironment environment;
+        runMonitorCycle(table, firstCycle, environment);
+    } catch (...) {
+        // Whatever went wrong, the caller schedules the next cycle.
+    }
+}
+
+} // namespace lp

@@ -1,0 +1,97 @@
+#include "operation_report.h"
+
+namespace lp {
+
+namespace {
+
+std::string twoValues(std::string_view verb, std::string_view first, std::string_view second) {
+    return std::string(verb) + ' ' + QuoteValue(first) + ' ' + QuoteValue(second);
+}
+
+std::string moveLine(const std::string& source, const std::string& destination) {
+    return twoValues("move", source, destination);
+}
+std::string copyLine(const std::string& source, const std::string& destination) {
+    return twoValues("copy", source, destination);
+}
+std::string deleteLine(const std::string& path) {
+    return "delete " + QuoteValue(path);
+}
+std::string launchLine(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string line = "launch " + QuoteValue(program);
+    for (const std::string& argument : arguments)
+        line.append(1, ' ').append(QuoteValue(argument));
+    return line;
+}
+
+} // namespace
+
+std::string QuoteValue(std::string_view value) {
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.push_back('"');
+    for (const char c : value) {
+        // A line break inside a name must not start a line of its own: a crafted name could
+        // otherwise pass for an operation.
+        if (c == '\n') {
+            quoted.append("\\n");
+            continue;
+        }
+        if (c == '\r') {
+            quoted.append("\\r");
+            continue;
+        }
+        if (c == '\\' || c == '"')
+            quoted.push_back('\\');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+ReportingEnvironment::ReportingEnvironment(CycleEnvironment& inner, LinePrinter print)
+    : inner_(inner), print_(std::move(print)) {}
+
+std::optional<std::vector<platform::FolderEntry>>
+ReportingEnvironment::listFolder(const std::string& folder, bool withDetails) {
+    return inner_.listFolder(folder, withDetails);
+}
+
+double ReportingEnvironment::today() {
+    return inner_.today();
+}
+
+bool ReportingEnvironment::report(bool done, const std::string& line) {
+    print_(done ? line : "failed " + line);
+    return done;
+}
+
+bool ReportingEnvironment::copyFile(const std::string& source, const std::string& destination) {
+    return report(inner_.copyFile(source, destination), copyLine(source, destination));
+}
+bool ReportingEnvironment::moveFile(const std::string& source, const std::string& destination) {
+    return report(inner_.moveFile(source, destination), moveLine(source, destination));
+}
+bool ReportingEnvironment::deleteFile(const std::string& path) {
+    return report(inner_.deleteFile(path), deleteLine(path));
+}
+bool ReportingEnvironment::launch(const std::string& program,
+                                  const std::vector<std::string>& arguments) {
+    return report(inner_.launch(program, arguments), launchLine(program, arguments));
+}
+
+bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
+    return report(true, copyLine(source, destination));
+}
+bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
+    return report(true, moveLine(source, destination));
+}
+bool SimulatingEnvironment::deleteFile(const std::string& path) {
+    return report(true, deleteLine(path));
+}
+bool SimulatingEnvironment::launch(const std::string& program,
+                                   const std::vector<std::string>& arguments) {
+    return report(true, launchLine(program, arguments));
+}
+
+} // namespace lp

@@ -1,0 +1,59 @@
+#pragma once
+// The lines the program without a window prints for each file operation and launch, and the
+// environments that print them: one that performs the operations, one that only says what it
+// would do. The format is fixed so that scripts can read it:
+//   move "<source>" "<destination>"
+//   copy "<source>" "<destination>"
+//   delete "<path>"
+//   launch "<program>" "<argument>" ...
+// every value in double quotes with \ and " inside it escaped by a backslash (a line break inside
+// a name is written \n, a carriage return \r, so one operation is always one line), and an
+// operation that failed printed as the same line after "failed ".
+
+#include "cycle_environment.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace lp {
+
+using LinePrinter = std::function<void(const std::string& line)>;
+
+// A value in double quotes, with \ and " escaped by a backslash, line breaks as \n and \r.
+std::string QuoteValue(std::string_view value);
+
+// Performs every operation through inner and prints one line for each.
+class ReportingEnvironment : public CycleEnvironment {
+public:
+    ReportingEnvironment(CycleEnvironment& inner, LinePrinter print);
+
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                 bool withDetails) override;
+    bool copyFile(const std::string& source, const std::string& destination) override;
+    bool moveFile(const std::string& source, const std::string& destination) override;
+    bool deleteFile(const std::string& path) override;
+    bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    double today() override;
+
+protected:
+    // Prints the operation's line, marked when it failed; gives back done.
+    bool report(bool done, const std::string& line);
+
+    CycleEnvironment& inner_;
+    LinePrinter print_;
+};
+
+// Reads folders and the date through inner but changes nothing: every operation is printed as
+// if it had been done, and counts as done.
+class SimulatingEnvironment : public ReportingEnvironment {
+public:
+    using ReportingEnvironment::ReportingEnvironment;
+
+    bool copyFile(const std::string& source, const std::string& destination) override;
+    bool moveFile(const std::string& source, const std::string& destination) override;
+    bool deleteFile(const std::string& path) override;
+    bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+};
+
+} // namespace lp

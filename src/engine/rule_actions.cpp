@@ -1,0 +1,68 @@
+#include "rule_actions.h"
+#include "launch_arguments.h"
+
+#include <algorithm>
+
+namespace lp {
+
+namespace {
+
+void launchFor(const raclaunchrec& launch, const Selection& selection, const CurrentFiles& current,
+               const std::string& workingFolder, CycleEnvironment& environment) {
+    // The text is split before any path goes in, so no file name can add or change arguments.
+    const std::vector<std::string> arguments = SplitParameterText(launch.fparams);
+    if (launch.fparams.find(kFilePlaceholder) == std::string::npos) {
+        environment.launch(launch.fprogram, arguments);
+        return;
+    }
+    for (const std::uint32_t index : selection) {
+        const std::string path = JoinPath(workingFolder, current.entries[index].name);
+        environment.launch(launch.fprogram, InsertFilePath(arguments, path));
+    }
+}
+
+} // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    return path.append(folder).append(1, '/').append(name);
+}
+
+void RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
+                    const std::string& sharedir, CycleEnvironment& environment) {
+    std::string workingFolder = sharedir;
+    const auto actionCount =
+        std::min<std::size_t>(rule.actions.size(), std::max(0, rule.actioncnt));
+    for (std::size_t a = 0; a < actionCount; ++a) {
+        const ruleactionrec& action = rule.actions[a];
+        switch (action.raction) {
+        case rMove:
+            for (const std::uint32_t index : selection) {
+                const std::string& name = current.entries[index].name;
+                environment.moveFile(JoinPath(workingFolder, name),
+                                     JoinPath(action.racmove.filepath, name));
+            }
+            workingFolder = action.racmove.filepath;
+            break;
+        case rCopy:
+            for (const std::uint32_t index : selection) {
+                const std::string& name = current.entries[index].name;
+                environment.copyFile(JoinPath(workingFolder, name),
+                                     JoinPath(action.raccopy.filepath, name));
+            }
+            break;
+        case rDelete:
+            for (const std::uint32_t index : selection)
+                environment.deleteFile(JoinPath(workingFolder, current.entries[index].name));
+            break;
+        case rLaunch:
+            launchFor(action.raclaunch, selection, current, workingFolder, environment);
+            break;
+        default: // FTP transfers are carried along but not made; unknown kinds do nothing
+            break;
+        }
+    }
+}
+
+} // namespace lp

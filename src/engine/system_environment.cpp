@@ -1,0 +1,29 @@
+#include "system_environment.h"
+#include "platform/file_operations.h"
+#include "platform/launcher.h"
+#include "platform/local_time.h"
+
+namespace lp {
+
+std::optional<std::vector<platform::FolderEntry>>
+SystemEnvironment::listFolder(const std::string& folder, bool withDetails) {
+    return platform::ListFolder(folder, withDetails);
+}
+bool SystemEnvironment::copyFile(const std::string& source, const std::string& destination) {
+    return !platform::CopyFileReplacing(source, destination);
+}
+bool SystemEnvironment::moveFile(const std::string& source, const std::string& destination) {
+    return !platform::MoveFileReplacing(source, destination);
+}
+bool SystemEnvironment::deleteFile(const std::string& path) {
+    return !platform::DeleteFileEntry(path);
+}
+bool SystemEnvironment::launch(const std::string& program,
+                               const std::vector<std::string>& arguments) {
+    return !platform::StartProgram(program, arguments);
+}
+double SystemEnvironment::today() {
+    return platform::LocalToday();
+}
+
+} // namespace lp

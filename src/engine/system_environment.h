@@ -1,0 +1,19 @@
+#pragma once
+// The cycle's environment on the real disk, clock and processes.
+
+#include "cycle_environment.h"
+
+namespace lp {
+
+class SystemEnvironment : public CycleEnvironment {
+public:
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                 bool withDetails) override;
+    bool copyFile(const std::string& source, const std::string& destination) override;
+    bool moveFile(const std::string& source, const std::string& destination) override;
+    bool deleteFile(const std::string& path) override;
+    bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    double today() override;
+};
+
+} // namespace lp

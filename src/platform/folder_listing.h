@@ -1,0 +1,24 @@
+#pragma once
+// Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lp::platform {
+
+struct FolderEntry {
+    std::string name;      // the bare entry name
+    bool isFolder = false; // known only when details were asked for
+    std::int64_t size = 0; // 0 for a folder
+    double date = 0.0;     // last-write time as a local date-time, see local_time.h
+};
+
+// Details are the size, the last-write time and whether the entry is a folder; they cost a status
+// call per entry, so they are read only when asked for. An entry that vanishes between being named
+// and being examined is left out. Returns nothing when the folder cannot be opened at all (missing,
+// unreadable, not a folder), which is not the same as an empty folder.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails);
+
+} // namespace lp::platform
