@@ -177,6 +177,20 @@ private:
     bool cutShort_ = false;
 };
 
+// The record at index, made only when reading reaches it. An array is cut back to its count at
+// once but never grown ahead of the records the file actually holds: a count that lines of a few
+// bytes each seem to allow would otherwise cost hundreds of bytes per line.
+template <class Record> Record& reach(std::vector<Record>& records, std::size_t index) {
+    if (index >= records.size())
+        records.resize(index + 1);
+    return records[index];
+}
+
+template <class Record> void cutTo(std::vector<Record>& records, std::int32_t count) {
+    if (records.size() > static_cast<std::size_t>(count))
+        records.resize(static_cast<std::size_t>(count));
+}
+
 // A service is its tag and seven keys; a rule its tag, six keys and actioncnt; a condition or an
 // action at least its kind line.
 constexpr std::int64_t kServiceLines = 8;
@@ -191,14 +205,14 @@ bool TableReader::readAll() {
     keys_.ReadIntKey("Service Count", serviceCount);
     if (lost() || !fitCount(serviceCount, kServiceLines))
         return false;
-    table_.services.resize(static_cast<std::size_t>(serviceCount));
+    cutTo(table_.services, serviceCount);
     keys_.ReadIntKey("Custom Count", table_.customCount);
     if (lost()) {
         table_.services.clear();
         return false;
     }
-    for (std::size_t i = 0; i < table_.services.size(); ++i) {
-        const Outcome outcome = readService(table_.services[i], i + 1);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(serviceCount); ++i) {
+        const Outcome outcome = readService(reach(table_.services, i), i + 1);
         if (outcome != Outcome::Whole) {
             table_.services.resize(outcome == Outcome::NotReached ? i : i + 1);
             return false;
@@ -223,9 +237,9 @@ TableReader::Outcome TableReader::readService(rServiceRules& service, std::size_
         list.rules.clear();
         return Outcome::Partly;
     }
-    list.rules.resize(static_cast<std::size_t>(list.rulecnt));
+    cutTo(list.rules, list.rulecnt);
     for (std::int32_t j = 0; j < list.rulecnt; ++j) {
-        const Outcome outcome = readRule(list.rules[j], j + 1);
+        const Outcome outcome = readRule(reach(list.rules, j), j + 1);
         if (outcome != Outcome::Whole) {
             list.rulecnt = outcome == Outcome::NotReached ? j : j + 1;
             list.rules.resize(static_cast<std::size_t>(list.rulecnt));
@@ -248,7 +262,7 @@ TableReader::Outcome TableReader::readRule(RuleRec& rule, std::int32_t number) {
         rule.actioncnt = 0;
         return Outcome::Partly;
     }
-    rule.conds.resize(static_cast<std::size_t>(rule.condcnt));
+    cutTo(rule.conds, rule.condcnt);
     keys_.ReadIntKey("fcnt", rule.fcnt);
     keys_.ReadIntKey("fsize", rule.fsize);
     if (lost()) {
@@ -259,7 +273,7 @@ TableReader::Outcome TableReader::readRule(RuleRec& rule, std::int32_t number) {
     // A rule whose conditions or actions were cut short keeps no actions after the cut, so it
     // can never act on a half-read condition.
     for (std::int32_t c = 0; c < rule.condcnt; ++c) {
-        const Outcome outcome = readCondition(rule.conds[c]);
+        const Outcome outcome = readCondition(reach(rule.conds, c));
         if (outcome != Outcome::Whole) {
             rule.condcnt = outcome == Outcome::NotReached ? c : c + 1;
             rule.actioncnt = 0;
@@ -271,9 +285,9 @@ TableReader::Outcome TableReader::readRule(RuleRec& rule, std::int32_t number) {
         rule.actioncnt = 0;
         return Outcome::Partly;
     }
-    rule.actions.resize(static_cast<std::size_t>(rule.actioncnt));
+    cutTo(rule.actions, rule.actioncnt);
     for (std::int32_t a = 0; a < rule.actioncnt; ++a) {
-        const Outcome outcome = readAction(rule.actions[a]);
+        const Outcome outcome = readAction(reach(rule.actions, a));
         if (outcome != Outcome::Whole) {
             rule.actioncnt = outcome == Outcome::NotReached ? a : a + 1;
             return Outcome::Partly;
@@ -345,13 +359,25 @@ TableReader::Outcome TableReader::readAction(ruleactionrec& action) {
     return lost() ? Outcome::Partly : Outcome::Whole;
 }
 
+// Far beyond any table a person builds (a folder with a rule takes a few hundred bytes), and
+// small enough that what the reader makes of any file stays a modest amount of memory.
+constexpr std::size_t kMaxConfigBytes = std::size_t{4} << 20;
+
 // Loads the whole file; a read error keeps what came before it and is reported line by line.
+// A file larger than kMaxConfigBytes counts as one that could not be read to its end: its
+// complete lines up to the limit are read and the file is kept aside at the next save.
 bool loadFile(const std::string& path, std::string& content, bool& readFailed) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     char buffer[65536];
     for (;;) {
+        if (content.size() > kMaxConfigBytes) {
+            readFailed = true;
+            const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
+            content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
+            break;
+        }
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;

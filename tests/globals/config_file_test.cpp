@@ -303,6 +303,36 @@ TEST(ConfigFile, FileNotReadWholeIsKeptUnderANewBadNameAtTheFirstSave) {
     EXPECT_FALSE(std::filesystem::exists(path + ".bad2"));
 }
 
+TEST(ConfigFile, OversizedFileIsReadUpToTheLimitAndKeptWhole) {
+    TempFolder folder;
+    const std::string path = folder.file("bxconf.ini");
+    // A second service whose exclusion text alone is larger than any real table.
+    std::vector<std::string> lines = kExampleLines;
+    lines[5] = "Service Count=2";
+    lines[6] = "Custom Count=2";
+    lines.insert(lines.end(),
+                 {"[Service 2]", "serviceid=5", "othernum=2", "othername=Big", "enabled=0",
+                  "sharedir=/big", "excludefiles=" + std::string(6 << 20, 'a'), "rulecnt=0"});
+    const std::string content = crlf(lines);
+    writeBytes(path, content);
+
+    ServiceTable table;
+    std::vector<std::string> messages;
+    EXPECT_EQ(ReadConfigFile(path, table, [&](const std::string& m) { messages.push_back(m); }),
+              -1);
+    // Every key of the record that was begun meets the end of what could be read.
+    EXPECT_EQ(messages, (std::vector<std::string>{"Error Reading Input File: excludefiles",
+                                                  "Error Reading Input File: rulecnt"}));
+    ASSERT_EQ(table.services.size(), 2u);
+    EXPECT_EQ(table.services[0], exampleTable().services[0]);
+    EXPECT_EQ(table.services[1].sharedir, "/big");
+    EXPECT_EQ(table.services[1].excludefiles, "");
+    EXPECT_TRUE(table.setAsideBeforeSave);
+
+    ASSERT_EQ(WriteConfigFile(path, table), 0);
+    EXPECT_EQ(readBytes(path + ".bad"), content);
+}
+
 TEST(ConfigFile, MissingFileCannotBeReadAndNeedsNoKeeping) {
     TempFolder folder;
     ServiceTable table;

@@ -289,6 +289,48 @@ std::vector<ReaderCase> readerCases() {
                          EXPECT_EQ(r.conds[0].size, 10);
                          EXPECT_EQ(r.actioncnt, 0);
                      }});
+    // Counts that the file's many short lines seem to allow, but no record follows: nothing may
+    // be made ahead of the records actually read.
+    const Lines junk(20000, "x");
+    cases.push_back({"ServiceCountIsNotTakenOnTrust",
+                     concat({kHead, counts("2400", "0"), junk}),
+                     -1,
+                     {"Error reading alarm file.  Tag, [Service 1] not found."},
+                     true,
+                     [](const ServiceTable& t) {
+                         EXPECT_TRUE(t.services.empty());
+                         EXPECT_LE(t.services.capacity(), 1u);
+                     }});
+    cases.push_back({"ConditionCountIsNotTakenOnTrust",
+                     concat({kHead,
+                             counts("1", "1"),
+                             serviceLines(1, "5", "1"),
+                             {"[Rule 1]", "rulename=r", "enabled=0", "mcond=0", "condcnt=19000",
+                              "fcnt=0", "fsize=0"},
+                             junk}),
+                     -1,
+                     {},
+                     true,
+                     [](const ServiceTable& t) {
+                         const RuleRec& r = t.services.at(0).rulelist.rules.at(0);
+                         EXPECT_EQ(r.condcnt, 0);
+                         EXPECT_LE(r.conds.capacity(), 1u);
+                     }});
+    cases.push_back({"ActionCountIsNotTakenOnTrust",
+                     concat({kHead,
+                             counts("1", "1"),
+                             serviceLines(1, "5", "1"),
+                             {"[Rule 1]", "rulename=r", "enabled=0", "mcond=0", "condcnt=0",
+                              "fcnt=0", "fsize=0", "actioncnt=19000"},
+                             junk}),
+                     -1,
+                     {},
+                     true,
+                     [](const ServiceTable& t) {
+                         const RuleRec& r = t.services.at(0).rulelist.rules.at(0);
+                         EXPECT_EQ(r.actioncnt, 0);
+                         EXPECT_LE(r.actions.capacity(), 1u);
+                     }});
     cases.push_back({"HugeSkipEndsAtTheFileEnd",
                      concat({kHead,
                              counts("1", "1"),
@@ -298,6 +340,10 @@ std::vector<ReaderCase> readerCases() {
                      true,
                      [](const ServiceTable& t) { EXPECT_EQ(t.services.size(), 1u); }});
     return cases;
+}
+
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
 class ConfigReaderCase : public testing::TestWithParam<ReaderCase> {};
