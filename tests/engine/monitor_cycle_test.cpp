@@ -1,0 +1,254 @@
+// Whole service turns on real temporary folders: what gets listed, which rules fire, what the
+// known-file list holds afterwards.
+
+#include "engine/monitor_cycle.h"
+#include "globals/temp_folder.h"
+#include "recording_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+class MonitorCycle : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(inbox());
+        fs::create_directories(outbox());
+        service.serviceid = kOtherService;
+        service.enabled = true;
+        service.sharedir = inbox();
+    }
+
+    std::string inbox() const { return temp.file("in"); }
+    std::string outbox() const { return temp.file("out"); }
+    std::string in(const std::string& name) const { return inbox() + "/" + name; }
+    std::string out(const std::string& name) const { return outbox() + "/" + name; }
+    void put(const std::string& name, const std::string& content = "x") {
+        writeBytes(in(name), content);
+    }
+
+    RuleRec& addRule(std::uint8_t trigger) {
+        RuleRec rule;
+        rule.rulename = "rule";
+        rule.enabled = true;
+        rule.mcond = trigger;
+        service.rulelist.rules.push_back(rule);
+        service.rulelist.rulecnt = static_cast<std::int32_t>(service.rulelist.rules.size());
+        return service.rulelist.rules.back();
+    }
+    static void addAction(RuleRec& rule, std::uint8_t kind, const std::string& folder = {}) {
+        ruleactionrec action;
+        action.raction = kind;
+        action.racmove.filepath = folder;
+        action.raccopy.filepath = folder;
+        rule.actions.push_back(action);
+        rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
+    }
+    void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, environment); }
+    std::vector<std::string> knownNames() const {
+        std::vector<std::string> names;
+        for (const auto& file : service.knownfiles)
+            names.push_back(file.name);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::TempFolder temp;
+    rServiceRules service;
+    test::RecordingEnvironment environment;
+};
+
+TEST_F(MonitorCycle, ServicesThatArePassedOverKeepTheirKnownList) {
+    put("a");
+    service.knownready = true;
+    service.knowncnt = 1;
+    service.knownfiles = {filerec{"old", 0, 0.0}};
+    const auto before = service;
+
+    service.enabled = false;
+    turn();
+    EXPECT_EQ(service, [&] {
+        auto s = before;
+        s.enabled = false;
+        return s;
+    }());
+
+    service.enabled = true;
+    service.sharedir.clear();
+    turn();
+    EXPECT_EQ(service.knownfiles, before.knownfiles);
+
+    service.sharedir = temp.file("unplugged"); // cannot be listed: the known files stay
+    turn();
+    EXPECT_EQ(service.knownfiles, before.knownfiles);
+    EXPECT_EQ(service.knowncnt, 1);
+
+    service.sharedir = outbox(); // an empty folder records an empty list
+    turn();
+    EXPECT_TRUE(service.knownready);
+    EXPECT_EQ(service.knowncnt, 0);
+    EXPECT_TRUE(service.knownfiles.empty());
+}
+
+TEST_F(MonitorCycle, KnownListHoldsEveryEntryButTheExcludedOnes) {
+    for (const char* name : {"a.TMP", "b.dat", "c.mp3", ".hidden"})
+        put(name);
+    fs::create_directories(in("sub"));
+    struct Case {
+        std::string exclude;
+        std::vector<std::string> known;
+    };
+    const Case cases[] = {
+        {"", {".hidden", "a.TMP", "b.dat", "c.mp3", "sub"}},
+        {"*.tmp;*.dat", {".hidden", "c.mp3", "sub"}},
+        {"*.tmp; *.dat", {".hidden", "b.dat", "c.mp3", "sub"}}, // " *.dat" begins with a blank
+        {";;", {".hidden", "a.TMP", "b.dat", "c.mp3", "sub"}},
+        {"*", {}},
+    };
+    for (const Case& c : cases) {
+        service.excludefiles = c.exclude;
+        turn(true);
+        EXPECT_EQ(knownNames(), c.known) << "excludefiles \"" << c.exclude << '"';
+        EXPECT_EQ(service.knowncnt, static_cast<std::int32_t>(c.known.size()));
+    }
+}
+
+TEST_F(MonitorCycle, NewFilesAreMovedFromTheSecondCycleOn) {
+    RuleRec& rule = addRule(NewFile);
+    addAction(rule, rMove, outbox());
+    put("there-at-start");
+    turn(true);
+    EXPECT_TRUE(fs::exists(in("there-at-start"))) << "files present at start-up are not new";
+
+    put("arrived", "payload");
+    turn();
+    EXPECT_FALSE(fs::exists(in("arrived")));
+    EXPECT_EQ(readBytes(out("arrived")), "payload");
+    EXPECT_TRUE(fs::exists(in("there-at-start")));
+    // The list is taken before the actions: the moved file is still in it.
+    EXPECT_EQ(knownNames(), (std::vector<std::string>{"arrived", "there-at-start"}));
+
+    // No more entries than known: nothing counts as new, and the newcomer becomes known.
+    fs::remove(in("there-at-start"));
+    put("swapped-in");
+    turn(); // one entry against two known
+    put("later");
+    turn();
+    EXPECT_TRUE(fs::exists(in("swapped-in")));
+    EXPECT_FALSE(fs::exists(in("later")));
+    EXPECT_TRUE(fs::exists(out("later")));
+}
+
+TEST_F(MonitorCycle, AServiceSwitchedOffFindsArrivalsWhenSwitchedOnAgain) {
+    RuleRec& rule = addRule(NewFile);
+    addAction(rule, rDelete);
+    put("a");
+    turn(true);
+    service.enabled = false;
+    put("b");
+    turn();
+    service.enabled = true;
+    turn();
+    EXPECT_TRUE(fs::exists(in("a")));
+    EXPECT_FALSE(fs::exists(in("b")));
+}
+
+TEST_F(MonitorCycle, AFolderEntryIsCountedButNeverMovedOrDeleted) {
+    RuleRec& counting = addRule(FileCount);
+    counting.fcnt = 1;
+    addAction(counting, rMove, outbox());
+    RuleRec& deleting = addRule(FileCount);
+    deleting.fcnt = 1;
+    addAction(deleting, rDelete);
+    put("file");
+    fs::create_directories(in("sub"));
+    writeBytes(in("sub") + "/inner", "kept");
+    turn();
+    EXPECT_TRUE(fs::exists(out("file")));
+    EXPECT_EQ(readBytes(in("sub") + "/inner"), "kept");
+    EXPECT_FALSE(fs::exists(out("sub")));
+}
+
+TEST_F(MonitorCycle, EveryRuleOfATurnSeesTheSameFileList) {
+    RuleRec& first = addRule(FileCount);
+    addAction(first, rDelete);
+    RuleRec& second = addRule(FileCount);
+    addAction(second, rCopy, outbox());
+    RuleRec& third = addRule(FileCount);
+    ruleactionrec launch;
+    launch.raction = rLaunch;
+    launch.raclaunch = {"viewer", "mfile"};
+    third.actions.push_back(launch);
+    third.actioncnt = 1;
+    put("a");
+    turn();
+    EXPECT_FALSE(fs::exists(in("a")));
+    EXPECT_FALSE(fs::exists(out("a"))) << "the copy of a deleted file fails quietly";
+    ASSERT_EQ(environment.launches.size(), 1u) << "the later rule still selects the gone file";
+    EXPECT_EQ(environment.launches[0].arguments, std::vector<std::string>{in("a")});
+}
+
+TEST_F(MonitorCycle, CountsBoundTheRulesConditionsAndActions) {
+    RuleRec& rule = addRule(FileCount);
+    addAction(rule, rDelete);
+    rule.actioncnt = 0; // an action beyond the count is ignored
+    RuleRec& switchedOff = addRule(FileCount);
+    addAction(switchedOff, rDelete);
+    switchedOff.enabled = false;
+    RuleRec& beyond = addRule(FileCount);
+    addAction(beyond, rDelete);
+    service.rulelist.rulecnt = 2;
+    put("a");
+    turn();
+    EXPECT_TRUE(fs::exists(in("a")));
+}
+
+TEST_F(MonitorCycle, DateConditionsReadTheFilesLastWriteTime) {
+    RuleRec& rule = addRule(FileCount);
+    ruleacondrec older;
+    older.rcond = FileDate;
+    older.rdnum = cmpGreater;
+    older.rdays = 1;
+    rule.conds.push_back(older);
+    rule.condcnt = 1;
+    addAction(rule, rMove, outbox());
+    put("recent");
+    put("old");
+    test::setLocalWriteTime(in("recent"), 2026, 12, 7, 23);
+    test::setLocalWriteTime(in("old"), 2026, 12, 5, 8);
+    turn();
+    EXPECT_TRUE(fs::exists(in("recent")));
+    EXPECT_TRUE(fs::exists(out("old")));
+}
+
+TEST_F(MonitorCycle, TheTableIsWorkedInOrderAndEachFolderCountsItsOwnSize) {
+    ServiceTable table;
+    table.services.push_back(service);
+    table.services[0].sharedir = outbox(); // empty
+    RuleRec big;
+    big.enabled = true;
+    big.mcond = TotalFileSize;
+    big.fsize = 0;
+    ruleactionrec remove;
+    remove.raction = rDelete;
+    big.actions = {remove};
+    big.actioncnt = 1;
+    table.services[0].rulelist = {1, {big}};
+    table.services.push_back(table.services[0]);
+    table.services[1].sharedir = inbox();
+    put("large", std::string(1'024'000, 'x'));
+    runMonitorCycle(table, true, environment);
+    EXPECT_FALSE(fs::exists(in("large")));
+    EXPECT_TRUE(table.services[0].knownready);
+    EXPECT_EQ(table.services[1].knowncnt, 1);
+}
+
+} // namespace
+} // namespace lp

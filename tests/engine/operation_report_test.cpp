@@ -1,0 +1,117 @@
+// The printed operation lines, and the simulation that changes nothing.
+
+#include "engine/headless_run.h"
+#include "engine/operation_report.h"
+#include "globals/temp_folder.h"
+#include "recording_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OperationReport, ValuesAreQuotedAndEscaped) {
+    struct Case {
+        std::string value, quoted;
+    };
+    const Case cases[] = {
+        {"", "\"\""},
+        {"/in/a b.mp3", "\"/in/a b.mp3\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"back\\slash", "\"back\\\\slash\""},
+        {"two\nlines\r", "\"two\\nlines\\r\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QuoteValue(c.value), c.quoted);
+}
+
+class Reporting : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(temp.file("in"));
+        fs::create_directories(temp.file("out"));
+        test::writeBytes(temp.file("in/a"), "a");
+    }
+    std::vector<std::string> lines;
+    LinePrinter print = [this](const std::string& line) { lines.push_back(line); };
+    test::TempFolder temp;
+    test::RecordingEnvironment real;
+};
+
+TEST_F(Reporting, EachOperationIsPrintedAsItIsDoneAndFailuresAreMarked) {
+    ReportingEnvironment reporting(real, print);
+    EXPECT_TRUE(reporting.copyFile(temp.file("in/a"), temp.file("out/a")));
+    EXPECT_FALSE(reporting.moveFile(temp.file("in/none"), temp.file("out/none")));
+    EXPECT_TRUE(reporting.deleteFile(temp.file("out/a")));
+    EXPECT_TRUE(reporting.launch("prog", {"x y", ""}));
+    const std::vector<std::string> expected{
+        "copy \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
+        "failed move \"" + temp.file("in/none") + "\" \"" + temp.file("out/none") + '"',
+        "delete \"" + temp.file("out/a") + '"',
+        "launch \"prog\" \"x y\" \"\"",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_FALSE(fs::exists(temp.file("out/a")));
+    EXPECT_EQ(real.launches.size(), 1u);
+}
+
+TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
+    ServiceTable table;
+    rServiceRules service;
+    service.enabled = true;
+    service.sharedir = temp.file("in");
+    service.knownready = true;
+    service.knowncnt = 1;
+    service.knownfiles = {filerec{"a", 1, 0.0}}; // even a known file counts as new here
+    RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = NewFile;
+    ruleactionrec move;
+    move.raction = rMove;
+    move.racmove.filepath = temp.file("out");
+    ruleactionrec launch;
+    launch.raction = rLaunch;
+    launch.raclaunch = {"prog", "mfile"};
+    rule.actions = {move, launch};
+    rule.actioncnt = 2;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+
+    EXPECT_EQ(RunSimulation(table, real, print), 0);
+    const std::vector<std::string> expected{
+        "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
+        "launch \"prog\" \"" + temp.file("out/a") + '"',
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(fs::exists(temp.file("in/a")));
+    EXPECT_TRUE(fs::is_empty(temp.file("out")));
+    EXPECT_TRUE(real.launches.empty());
+}
+
+TEST_F(Reporting, AHeadlessRunWaitsBeforeEachCycleAndStopsWhenAsked) {
+    ServiceTable table;
+    CommandLine options;
+    options.intervalMs = 250;
+    struct Case {
+        std::optional<std::int64_t> cycles;
+        int stopAtWait; // the wait that reports a stop request; 0 = never
+        int waits;
+    };
+    for (const Case c : {Case{3, 0, 3}, Case{0, 0, 0}, Case{std::nullopt, 2, 2}}) {
+        options.cycles = c.cycles;
+        int waits = 0;
+        const StopWait wait = [&](std::chrono::milliseconds interval) {
+            EXPECT_EQ(interval.count(), 250);
+            return ++waits == c.stopAtWait;
+        };
+        EXPECT_EQ(RunHeadless(table, options, real, wait, print), 0);
+        EXPECT_EQ(waits, c.waits);
+    }
+}
+
+} // namespace
+} // namespace lp

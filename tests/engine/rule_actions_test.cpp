@@ -1,0 +1,190 @@
+// The action step on real folders: where files go, and what a launched program is handed.
+
+#include "engine/launch_arguments.h"
+#include "engine/rule_actions.h"
+#include "globals/temp_folder.h"
+#include "recording_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::RecordedLaunch;
+using test::writeBytes;
+
+ruleactionrec moveTo(const std::string& folder) {
+    ruleactionrec action;
+    action.raction = rMove;
+    action.racmove.filepath = folder;
+    return action;
+}
+ruleactionrec copyTo(const std::string& folder) {
+    ruleactionrec action;
+    action.raction = rCopy;
+    action.raccopy.filepath = folder;
+    return action;
+}
+ruleactionrec deleting() {
+    ruleactionrec action;
+    action.raction = rDelete;
+    return action;
+}
+ruleactionrec launching(const std::string& program, const std::string& params) {
+    ruleactionrec action;
+    action.raction = rLaunch;
+    action.raclaunch = {program, params};
+    return action;
+}
+
+class RuleActions : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"in", "out", "copies"})
+            fs::create_directories(temp.file(folder));
+    }
+    std::string folder(const std::string& name) const { return temp.file(name); }
+    std::string path(const std::string& in, const std::string& name) const {
+        return temp.file(in) + "/" + name;
+    }
+
+    // Runs the actions on the given files of "in", all selected.
+    void run(const std::vector<ruleactionrec>& actions, const std::vector<std::string>& names,
+             std::string sharedir = {}) {
+        CurrentFiles current;
+        Selection selection;
+        for (const auto& name : names) {
+            if (!fs::exists(path("in", name)))
+                writeBytes(path("in", name), "content of " + name);
+            selection.push_back(static_cast<std::uint32_t>(current.entries.size()));
+            current.entries.push_back({name, false, 0, 0.0});
+        }
+        RuleRec rule;
+        rule.actions = actions;
+        rule.actioncnt = static_cast<std::int32_t>(actions.size());
+        RunRuleActions(rule, selection, current, sharedir.empty() ? folder("in") : sharedir,
+                       environment);
+    }
+
+    test::TempFolder temp;
+    test::RecordingEnvironment environment;
+};
+
+TEST_F(RuleActions, AMoveReplacesAFileOfTheSameNameAndLaterActionsFollowIt) {
+    writeBytes(path("out", "a.mp3"), "older a");
+    run({moveTo(folder("out")), launching("player", "-mfile -q"), copyTo(folder("copies"))},
+        {"a.mp3", "b.mp3"});
+    EXPECT_EQ(readBytes(path("out", "a.mp3")), "content of a.mp3");
+    EXPECT_EQ(readBytes(path("copies", "b.mp3")), "content of b.mp3");
+    EXPECT_TRUE(fs::is_empty(folder("in")));
+    const std::vector<RecordedLaunch> expected{
+        {"player", {"-" + path("out", "a.mp3"), "-q"}},
+        {"player", {"-" + path("out", "b.mp3"), "-q"}},
+    };
+    EXPECT_EQ(environment.launches, expected);
+}
+
+TEST_F(RuleActions, DeleteThenCopyFindsNothing) {
+    run({deleting(), copyTo(folder("copies"))}, {"a"});
+    EXPECT_TRUE(fs::is_empty(folder("in")));
+    EXPECT_TRUE(fs::is_empty(folder("copies")));
+}
+
+TEST_F(RuleActions, AFailedMoveKeepsTheSourceAndTheRestGoesOn) {
+    run({moveTo(folder("missing")), copyTo(folder("copies"))}, {"a", "b"});
+    // The copy now looks in the (missing) destination of the move and finds nothing either.
+    EXPECT_EQ(readBytes(path("in", "a")), "content of a");
+    EXPECT_EQ(readBytes(path("in", "b")), "content of b");
+    EXPECT_TRUE(fs::is_empty(folder("copies")));
+}
+
+TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {
+    run({moveTo(folder("in")), copyTo(folder("in"))}, {"a"});
+    EXPECT_EQ(readBytes(path("in", "a")), "content of a");
+}
+
+TEST_F(RuleActions, FoldersAreJoinedWithExactlyOneMoreSeparator) {
+    EXPECT_EQ(JoinPath("/in", "a"), "/in/a");
+    EXPECT_EQ(JoinPath("/in/", "a"), "/in//a");
+    EXPECT_EQ(JoinPath("", "a"), "/a");
+    run({launching("p", "mfile")}, {"a"}, folder("in") + "/");
+    ASSERT_EQ(environment.launches.size(), 1u);
+    EXPECT_EQ(environment.launches[0].arguments, std::vector<std::string>{folder("in") + "//a"});
+}
+
+TEST_F(RuleActions, LaunchArgumentsPerFileOrOncePerRule) {
+    struct Case {
+        const char* what;
+        std::string params;
+        std::vector<std::string> files;
+        std::vector<std::vector<std::string>> launches;
+    };
+    const std::string a = path("in", "a.mp3"), b = path("in", "b.mp3");
+    const Case cases[] = {
+        {"no placeholder: one launch", "--all", {"a.mp3", "b.mp3", "c.mp3"}, {{"--all"}}},
+        {"empty text: one launch, no arguments", "", {"a.mp3", "b.mp3"}, {{}}},
+        {"placeholder twice", "mfile:mfile", {"a.mp3"}, {{a + ":" + a}}},
+        {"one launch per file",
+         "-o \"out dir\" mfile",
+         {"a.mp3", "b.mp3"},
+         {{"-o", "out dir", a}, {"-o", "out dir", b}}},
+        {"placeholder is case-sensitive", "MFILE Mfile", {"a.mp3", "b.mp3"}, {{"MFILE", "Mfile"}}},
+    };
+    for (const Case& c : cases) {
+        environment.launches.clear();
+        run({launching("prog", c.params)}, c.files);
+        std::vector<std::vector<std::string>> got;
+        for (const auto& launch : environment.launches) {
+            EXPECT_EQ(launch.program, "prog") << c.what;
+            got.push_back(launch.arguments);
+        }
+        EXPECT_EQ(got, c.launches) << c.what;
+    }
+}
+
+TEST_F(RuleActions, AFileNameIsOneArgumentWhateverItHolds) {
+    const std::string hostile = "x\" ; rm -rf ~ ; \"mfile $(id) 'q'.mp3";
+    run({launching("prog", "--file=mfile --quiet")}, {hostile});
+    ASSERT_EQ(environment.launches.size(), 1u);
+    EXPECT_EQ(environment.launches[0].arguments,
+              (std::vector<std::string>{"--file=" + path("in", hostile), "--quiet"}))
+        << "the path went in once and was not searched again";
+}
+
+TEST_F(RuleActions, TransfersAndUnknownKindsDoNothing) {
+    ruleactionrec ftp;
+    ftp.raction = rFTP;
+    ftp.racftp.ftpserver = "ftp.example.org";
+    ruleactionrec unknown;
+    unknown.raction = 42;
+    run({ftp, unknown, copyTo(folder("copies"))}, {"a"});
+    EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
+    EXPECT_EQ(readBytes(path("in", "a")), "content of a");
+}
+
+TEST(LaunchArguments, TheTextIsSplitAtBlanksAndGroupedByQuotes) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"   ", {}},
+        {"-a  -b", {"-a", "-b"}},
+        {"\"two words\" x", {"two words", "x"}},
+        {"a\"b c\"d", {"ab cd"}},
+        {"\"\"", {""}},
+        {"\"unclosed here", {"unclosed here"}},
+        {"back\\slash", {"back\\slash"}}, // nothing but quotes is interpreted
+        {"tab\tseparated", {"tab", "separated"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitParameterText(c.text), c.arguments) << '[' << c.text << ']';
+}
+
+} // namespace
+} // namespace lp
