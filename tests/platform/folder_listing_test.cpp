@@ -1,0 +1,100 @@
+// Listing real folders: which entries, and what is known about each.
+
+#include "globals/temp_folder.h"
+#include "platform/folder_listing.h"
+#include "platform/local_time.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace lp::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+void setWriteTime(const std::string& path, std::time_t when) {
+    const timespec time{when, 0};
+    const timespec times[2] = {time, time};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+std::time_t localMoment(int year, int month, int day, int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+TEST(FolderListing, AFolderThatCannotBeOpenedIsNotAnEmptyFolder) {
+    test::TempFolder temp;
+    EXPECT_FALSE(ListFolder(temp.file("missing"), false).has_value());
+    test::writeBytes(temp.file("file"), "x");
+    EXPECT_FALSE(ListFolder(temp.file("file"), true).has_value());
+    const auto empty = ListFolder(temp.path().string() + "/", false);
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_EQ(empty->size(), 1u); // just "file"
+}
+
+TEST(FolderListing, EveryEntryButDotAndDotDotWithItsDetails) {
+    test::TempFolder temp;
+    test::writeBytes(temp.file("data.bin"), std::string(5000, 'd'));
+    test::writeBytes(temp.file(".hidden"), "h");
+    fs::create_directories(temp.file("sub"));
+    fs::create_symlink(temp.file("nowhere"), temp.file("dangling"));
+    setWriteTime(temp.file("data.bin"), localMoment(2024, 3, 9, 14, 7, 33));
+    setWriteTime(temp.file(".hidden"), localMoment(1975, 6, 1, 10, 0, 0));
+
+    const auto listing = ListFolder(temp.path().string(), true);
+    ASSERT_TRUE(listing.has_value());
+    std::vector<FolderEntry> entries = *listing;
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, ".hidden");
+    EXPECT_EQ(entries[0].date, LocalDateTime(1980, 1, 1)) << "before 1980 counts as 1980";
+    EXPECT_EQ(entries[1].name, "dangling");
+    EXPECT_FALSE(entries[1].isFolder);
+    EXPECT_EQ(entries[2].name, "data.bin");
+    EXPECT_EQ(entries[2].size, 5000);
+    EXPECT_EQ(entries[2].date, LocalDateTime(2024, 3, 9, 14, 7, 32)) << "two-second resolution";
+    EXPECT_EQ(entries[3].name, "sub");
+    EXPECT_TRUE(entries[3].isFolder);
+    EXPECT_EQ(entries[3].size, 0);
+
+    const auto namesOnly = ListFolder(temp.path().string(), false);
+    ASSERT_TRUE(namesOnly.has_value());
+    EXPECT_EQ(namesOnly->size(), 4u);
+}
+
+TEST(LocalTime, DateTimesCountDaysFromTheEndOf1899) {
+    struct Case {
+        int year, month, day, hour, minute;
+        double expected;
+    };
+    const Case cases[] = {
+        {1899, 12, 30, 0, 0, 0.0},
+        {1899, 12, 31, 12, 0, 1.5},
+        {1980, 1, 1, 0, 0, 29221.0},
+        {2000, 3, 1, 6, 0, 36586.25},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(LocalDateTime(c.year, c.month, c.day, c.hour, c.minute), c.expected)
+            << c.year << '-' << c.month << '-' << c.day;
+    const double today = LocalToday();
+    EXPECT_EQ(today, static_cast<double>(static_cast<long long>(today))) << "a day's start";
+    EXPECT_LE(today, FileTimeToLocalDateTime(std::time(nullptr)));
+    EXPECT_GT(today + 1.0, FileTimeToLocalDateTime(std::time(nullptr)));
+}
+
+} // namespace
+} // namespace lp::platform
