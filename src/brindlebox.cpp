@@ -45,9 +45,6 @@ int runWithoutWindow(const lp::CommandLine& options) {
     if (config.rewritten && config.rewriteResult != 0)
         std::cerr << "larchpost: the configuration file " << globals.configPath
                   << " could not be saved in the current layout.\n";
-    if (!config.fileRead)
-        std::cerr << "larchpost: no configuration file at " << globals.configPath
-                  << "; there is nothing to watch.\n";
 
     lp::SystemEnvironment environment;
     if (options.simulate)

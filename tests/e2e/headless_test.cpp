@@ -1,0 +1,183 @@
+// The real executable without a window: cycles on a temporary folder, files dropped in between,
+// results checked on disk and in the printed lines.
+
+#include "globals/config_file.h"
+#include "program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using lp::test::ProgramRun;
+using lp::test::waitFor;
+
+class Headless : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "larchpost-headless-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        home_ = pattern;
+        fs::create_directories(home_ / "run");
+        fs::permissions(home_ / "run", fs::perms::owner_all);
+        fs::create_directories(home_ / "config");
+        fs::create_directories(inbox());
+        fs::create_directories(outbox());
+    }
+    void TearDown() override { fs::remove_all(home_); }
+
+    fs::path inbox() const { return home_ / "in"; }
+    fs::path outbox() const { return home_ / "out"; }
+    std::string config() const { return (home_ / "bxconf.ini").string(); }
+
+    // One folder whose new .mp3 files move to the out folder, and are then handed to a program.
+    void writeConfiguration(const std::string& program = "true") {
+        lp::ServiceTable table;
+        lp::rServiceRules service;
+        service.serviceid = lp::kOtherService;
+        service.othername = "Music";
+        service.othernum = 1;
+        service.enabled = true;
+        service.sharedir = inbox().string();
+        service.excludefiles = "*.part";
+        lp::RuleRec rule;
+        rule.rulename = "Sort mp3";
+        rule.enabled = true;
+        rule.mcond = lp::NewFile;
+        lp::ruleacondrec ext;
+        ext.rcond = lp::FileExt;
+        ext.rcondFileExt.ext = "mp3";
+        rule.conds = {ext};
+        rule.condcnt = 1;
+        lp::ruleactionrec move;
+        move.raction = lp::rMove;
+        move.racmove.filepath = outbox().string();
+        lp::ruleactionrec launch;
+        launch.raction = lp::rLaunch;
+        launch.raclaunch = {program, "--add mfile"};
+        rule.actions = {move, launch};
+        rule.actioncnt = 2;
+        service.rulelist = {1, {rule}};
+        table.services = {service};
+        table.customCount = 1;
+        ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    }
+    static void drop(const fs::path& path) { std::ofstream(path) << "music"; }
+    std::vector<std::string> run(std::initializer_list<std::string> extra) const {
+        std::vector<std::string> args{"--config", config()};
+        args.insert(args.end(), extra);
+        return args;
+    }
+
+    fs::path home_;
+};
+
+TEST_F(Headless, FilesThatArriveBetweenCyclesAreSorted) {
+    writeConfiguration();
+    drop(inbox() / "present.mp3");
+    ProgramRun program(home_, run({"--headless", "--interval", "200", "--verbose"}));
+    ASSERT_TRUE(program.started());
+    // The first cycle only records what is there. When it runs is not for a test to know, so
+    // files keep arriving until one has been sorted.
+    drop(inbox() / "new.txt");
+    drop(inbox() / "loading.mp3.part");
+    int dropped = 0;
+    ASSERT_TRUE(waitFor([&] {
+        if (!fs::is_empty(outbox()) || program.status())
+            return true;
+        drop(inbox() / ("new-" + std::to_string(++dropped) + ".mp3"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return false;
+    }));
+    EXPECT_FALSE(program.status()) << "still running until asked to stop";
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForEnd(), 0);
+
+    EXPECT_TRUE(fs::exists(inbox() / "present.mp3")) << "present at start-up: not new";
+    EXPECT_TRUE(fs::exists(inbox() / "new.txt"));
+    EXPECT_TRUE(fs::exists(inbox() / "loading.mp3.part"));
+    const std::string output = program.output();
+    for (const auto& entry : fs::directory_iterator(outbox())) {
+        const std::string name = entry.path().filename().string();
+        const std::string from = (inbox() / name).string(), to = entry.path().string();
+        // All moves of a cycle come before its launches.
+        EXPECT_NE(output.find("move \"" + from + "\" \"" + to + "\"\n"), std::string::npos)
+            << output;
+        EXPECT_NE(output.find("launch \"true\" \"--add\" \"" + to + "\"\n"), std::string::npos)
+            << output;
+        EXPECT_FALSE(fs::exists(inbox() / name));
+    }
+}
+
+TEST_F(Headless, ACountedRunEndsByItselfAndFailuresAreMarked) {
+    lp::ServiceTable table;
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = inbox().string();
+    lp::RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = lp::FileCount; // fires in every cycle, the first one too
+    lp::ruleactionrec move;
+    move.raction = lp::rMove;
+    move.racmove.filepath = (home_ / "missing").string();
+    lp::ruleactionrec launch;
+    launch.raction = lp::rLaunch;
+    launch.raclaunch = {"no-such-program-anywhere", "mfile"};
+    rule.actions = {move, launch};
+    rule.actioncnt = 2;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    drop(inbox() / "a");
+
+    ProgramRun program(home_, run({"--headless", "--interval", "0", "--cycles", "2", "--verbose"}));
+    EXPECT_EQ(program.waitForEnd(), 0);
+    const std::string from = (inbox() / "a").string(), to = (home_ / "missing" / "a").string();
+    const std::string cycle = "failed move \"" + from + "\" \"" + to +
+                              "\"\nfailed launch \"no-such-program-anywhere\" \"" + to + "\"\n";
+    EXPECT_EQ(program.output(), cycle + cycle);
+    EXPECT_TRUE(fs::exists(inbox() / "a"));
+
+    ProgramRun none(home_, run({"--headless", "--cycles", "0", "--verbose"}));
+    EXPECT_EQ(none.waitForEnd(), 0);
+    EXPECT_EQ(none.output(), "");
+}
+
+TEST_F(Headless, ASimulationPrintsWhatItWouldDoAndChangesNothing) {
+    writeConfiguration();
+    drop(inbox() / "a.mp3");
+    drop(inbox() / "b.txt");
+    const std::string before = lp::test::fileBytes(config());
+    ProgramRun sorting(home_, run({"--headless"})); // a simulation may run beside it
+    ASSERT_TRUE(waitFor([&] { return !fs::is_empty(home_ / "run") || sorting.status(); }));
+    ProgramRun simulation(home_, run({"--simulate"}));
+    EXPECT_EQ(simulation.waitForEnd(), 0);
+    const std::string from = (inbox() / "a.mp3").string(), to = (outbox() / "a.mp3").string();
+    EXPECT_EQ(simulation.output(),
+              "move \"" + from + "\" \"" + to + "\"\nlaunch \"true\" \"--add\" \"" + to + "\"\n");
+    EXPECT_TRUE(fs::exists(inbox() / "a.mp3"));
+    EXPECT_TRUE(fs::is_empty(outbox()));
+    EXPECT_EQ(lp::test::fileBytes(config()), before);
+}
+
+TEST_F(Headless, OnlyOneInstanceSortsAtATime) {
+    writeConfiguration();
+    ProgramRun first(home_, run({"--headless"}));
+    ASSERT_TRUE(waitFor([&] { return !fs::is_empty(home_ / "run") || first.status(); }));
+    ASSERT_FALSE(first.status());
+    ProgramRun second(home_, run({"--headless"}));
+    EXPECT_EQ(second.waitForEnd(), 1);
+    // Without any display, the desktop program sorts as the headless one would: here it finds
+    // the first one running and defers to it.
+    ProgramRun desktop(home_, run({}), false);
+    EXPECT_EQ(desktop.waitForEnd(), 1);
+    first.signal(SIGINT);
+    EXPECT_EQ(first.waitForEnd(), 0);
+}
+
+} // namespace

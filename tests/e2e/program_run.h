@@ -1,0 +1,123 @@
+#pragma once
+// One run of the real executable with its own runtime and configuration folders, its standard
+// output kept in a file, for the end-to-end tests.
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace lp::test {
+
+// How long a check waits for the program before it counts as stuck. Only a guard against a hang:
+// no test depends on how fast anything is.
+inline constexpr std::chrono::seconds kStuck{60};
+
+inline std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+template <typename Predicate> bool waitFor(Predicate done) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + kStuck;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+class ProgramRun {
+public:
+    // Runs the executable with args; home holds "run" (the runtime folder) and "config". With
+    // display false, no display variable reaches the program.
+    ProgramRun(const std::filesystem::path& home, const std::vector<std::string>& args,
+               bool display = true)
+        : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")) {
+        const auto overridden = [](const std::string& entry) {
+            for (const char* name : {"XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "QT_QPA_PLATFORM=",
+                                     "DISPLAY=", "WAYLAND_DISPLAY="})
+                if (entry.rfind(name, 0) == 0)
+                    return true;
+            return false;
+        };
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e)
+            if (!overridden(*e))
+                env.emplace_back(*e);
+        env.push_back("XDG_RUNTIME_DIR=" + (home / "run").string());
+        env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+        if (display)
+            env.push_back("QT_QPA_PLATFORM=offscreen");
+
+        std::vector<std::string> argv{LARCHPOST_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> cargv, cenv;
+        for (std::string& a : argv)
+            cargv.push_back(a.data());
+        cargv.push_back(nullptr);
+        for (std::string& e : env)
+            cenv.push_back(e.data());
+        cenv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output_.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (::posix_spawn(&pid_, LARCHPOST_EXE, &actions, nullptr, cargv.data(), cenv.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~ProgramRun() {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    void signal(int number) const { ::kill(pid_, number); }
+    std::string output() const { return fileBytes(output_); }
+
+    // The exit status once the program has ended by itself; nothing while it runs.
+    std::optional<int> status() {
+        if (!status_ && pid_ > 0) {
+            int raw = 0;
+            if (::waitpid(pid_, &raw, WNOHANG) == pid_)
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        }
+        return status_;
+    }
+    std::optional<int> waitForEnd() {
+        waitFor([&] { return status().has_value(); });
+        return status();
+    }
+
+private:
+    static int& runs() {
+        static int count = 0;
+        return count;
+    }
+
+    std::filesystem::path output_;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+} // namespace lp::test
