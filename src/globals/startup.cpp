@@ -2,16 +2,28 @@
 
 #include "config_file.h"
 #include "platform/app_path.h"
+#include "platform/user_folders.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace lp {
 
+std::string ConfigurationFolder(const std::string& applicationFolder,
+                                bool applicationFolderWritable,
+                                const std::string& userConfigFolder) {
+    if (applicationFolder.empty() || applicationFolderWritable || userConfigFolder.empty())
+        return applicationFolder;
+    return userConfigFolder + "/Larchpost/";
+}
+
 void InitDefaults(AppGlobals& globals) {
     globals.registry = RegistrySettings{};
     globals.table.settings = GlobalSettings{};
-    globals.configPath = globals.applicationFolder + "bxconf.ini";
+    const std::string& folder = globals.applicationFolder;
+    globals.configPath = ConfigurationFolder(folder, platform::FolderWritable(folder),
+                                             platform::UserConfigFolder()) +
+                         "bxconf.ini";
 }
 
 void ClearServices(ServiceTable& table) {
@@ -23,8 +35,15 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
                                      const MessageSink& sink) {
     globals.applicationFolder = platform::ApplicationFolder();
     InitDefaults(globals);
-    if (options.configPath)
+    if (options.configPath) {
         globals.configPath = *options.configPath;
+    } else {
+        // An installed copy's folder in the user's configuration may not exist yet; the first
+        // save needs it. The application folder of a portable copy exists already.
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(globals.configPath).parent_path(),
+                                            ignored);
+    }
     ClearServices(globals.table);
 
     ConfigStartResult result;

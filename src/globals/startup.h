@@ -7,11 +7,19 @@
 #include "message_sink.h"
 
 #include <cstdint>
+#include <string>
 
 namespace lp {
 
+// Where the configuration file belongs. A portable copy, whose application folder the user may
+// write, keeps it there; an installed copy (a folder such as /usr/bin) keeps it in the user's own
+// <userConfigFolder>/Larchpost/. Without a user folder the application folder stays.
+std::string ConfigurationFolder(const std::string& applicationFolder,
+                                bool applicationFolderWritable,
+                                const std::string& userConfigFolder);
+
 // Window and auto-start defaults, the global settings' defaults, and the configuration path
-// applicationFolder + "bxconf.ini".
+// "bxconf.ini" in the configuration folder (normally the application folder).
 void InitDefaults(AppGlobals& globals);
 
 // Empties the service table.
