@@ -1,0 +1,44 @@
+#pragma once
+// The desktop's auto-start file, which starts Larchpost hidden when the user logs in: the file
+// Larchpost.desktop in $XDG_CONFIG_HOME/autostart (default ~/.config/autostart). Its command line
+// plays the part of the auto-start entry's value: "<executable> startup".
+
+#include "globals/message_sink.h"
+
+#include <QString>
+#include <optional>
+#include <string>
+
+namespace lp {
+
+// Where the file lives, as the environment says now.
+QString autostartFilePath();
+
+// The running program's full path, the executable the entry starts.
+QString executablePath();
+
+// executable as one argument of a desktop entry's command line: quoted when it holds a space or
+// another character with a meaning there, "%" doubled.
+std::string quoteExecArgument(const std::string& executable);
+
+// The command line the entry holds for executable: the quoted path followed by " startup".
+std::string runEntryCommand(const QString& executable);
+
+// The entry's command line as written in the file (desktop-file escapes undone); empty when the
+// file does not exist or has no command line.
+std::string readRunEntry();
+
+// Writes the file with the command line for executable, creating the folder. Returns the failure
+// with the system's message, nothing on success.
+std::optional<std::string> writeRunEntry(const QString& executable);
+
+// Removes the file; a file that is not there is fine. Returns the failure with the system's
+// message, nothing on success.
+std::optional<std::string> removeRunEntry();
+
+// At the main window's creation: an entry whose command line lacks "startup" gains it, even with
+// auto-start off; with auto-start on the entry is written anew for the current executable.
+// Failures go to onError; the caller carries on.
+void bringRunEntryInLine(bool autoStart, const QString& executable, const MessageSink& onError);
+
+} // namespace lp
