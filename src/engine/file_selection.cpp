@@ -53,24 +53,41 @@ std::string_view FileExtension(std::string_view name) {
 KnownNames::KnownNames(const rServiceRules& service, const CurrentFiles& current)
     : service_(service), current_(current) {}
 
-bool KnownNames::contains(std::uint32_t index) {
+void KnownNames::build() {
+    // A folder lists in a stable order, so the known list and the current one mostly line up:
+    // walking both side by side pairs equal names with one comparison each. Names within one
+    // listing are unique, so an entry left unpaired is known exactly when its name is among the
+    // known names left unpaired, and only those need hashing. Where the order changed
+    // completely, that is simply every known name.
     const auto& known = service_.knownfiles;
     const std::size_t knownCount = std::min<std::size_t>(
         known.size(), static_cast<std::size_t>(std::max(0, service_.knowncnt)));
-    if (!built_) {
-        // A folder lists in a stable order, so most of the known list usually lines up with the
-        // current one. Names within one listing are unique, so an entry past that shared stretch
-        // can only equal a known entry past it too: only those need hashing.
-        const auto& entries = current_.entries;
-        while (sharedPrefix_ < knownCount && sharedPrefix_ < entries.size() &&
-               known[sharedPrefix_].name == entries[sharedPrefix_].name)
-            ++sharedPrefix_;
-        rest_.reserve(knownCount - sharedPrefix_);
-        for (std::size_t i = sharedPrefix_; i < knownCount; ++i)
-            rest_.insert(known[i].name);
-        built_ = true;
+    const auto& entries = current_.entries;
+    matched_.assign(entries.size(), false);
+    std::size_t i = 0, k = 0;
+    const auto unpaired = [&](std::size_t position) { unpaired_.insert(known[position].name); };
+    while (i < entries.size() && k < knownCount) {
+        if (entries[i].name == known[k].name) {
+            matched_[i++] = true;
+            ++k;
+        } else if (k + 1 < knownCount && entries[i].name == known[k + 1].name) {
+            unpaired(k++); // a known entry has gone
+        } else if (i + 1 < entries.size() && entries[i + 1].name == known[k].name) {
+            ++i; // an entry has come
+        } else {
+            unpaired(k++);
+            ++i;
+        }
     }
-    return index < sharedPrefix_ || rest_.contains(current_.entries[index].name);
+    for (; k < knownCount; ++k)
+        unpaired(k);
+    built_ = true;
+}
+
+bool KnownNames::contains(std::uint32_t index) {
+    if (!built_)
+        build();
+    return matched_[index] || unpaired_.contains(current_.entries[index].name);
 }
 
 bool ServiceNeedsDetails(const rServiceRules& service) {

@@ -33,11 +33,13 @@ public:
     bool contains(std::uint32_t index);
 
 private:
+    void build();
+
     const rServiceRules& service_;
     const CurrentFiles& current_;
     bool built_ = false;
-    std::size_t sharedPrefix_ = 0; // leading entries that stand in both lists in the same order
-    std::unordered_set<std::string_view> rest_;
+    std::vector<bool> matched_; // per current entry: paired with a known entry of the same name
+    std::unordered_set<std::string_view> unpaired_; // known names that no entry was paired with
 };
 
 // Whether a service's rules read sizes or dates, so its folder must be listed with details.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -291,6 +292,46 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
         if (selection) {
             EXPECT_EQ(namesOf(current, *selection), *c.selected) << c.what;
         }
+    }
+}
+
+TEST(FileSelection, KnownNamesAgreeWithAPlainLookUpWhateverTheOrder) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        // Names from a small pool, so that the lists overlap; each list holds a name once.
+        std::vector<std::string> pool;
+        for (int i = 0; i < 40; ++i)
+            pool.push_back("f" + std::to_string(i));
+        std::shuffle(pool.begin(), pool.end(), random);
+        std::vector<std::string> before(pool.begin(), pool.begin() + 25);
+        std::vector<std::string> now = before;
+        // Some gone, some come, some moved: as folders change between two cycles.
+        const int changes = std::uniform_int_distribution<int>(0, 8)(random);
+        for (int c = 0; c < changes; ++c) {
+            const auto at = std::uniform_int_distribution<std::size_t>(0, now.size())(random);
+            switch (std::uniform_int_distribution<int>(0, 2)(random)) {
+            case 0:
+                if (!now.empty())
+                    now.erase(now.begin() + static_cast<std::ptrdiff_t>(at % now.size()));
+                break;
+            case 1:
+                now.insert(now.begin() + static_cast<std::ptrdiff_t>(at), pool[25 + c]);
+                break;
+            default:
+                if (now.size() > 1)
+                    std::swap(now[at % now.size()], now[(at + 7) % now.size()]);
+            }
+        }
+        rServiceRules service;
+        for (const auto& name : before)
+            service.knownfiles.push_back(filerec{name, 0, 0.0});
+        service.knowncnt = static_cast<std::int32_t>(before.size());
+        const CurrentFiles current = filesNamed(now);
+        KnownNames known(service, current);
+        for (std::uint32_t i = 0; i < now.size(); ++i)
+            ASSERT_EQ(known.contains(i),
+                      std::find(before.begin(), before.end(), now[i]) != before.end())
+                << "round " << round << " name " << now[i];
     }
 }
 
