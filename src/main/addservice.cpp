@@ -4,6 +4,7 @@
 #include "globals/records.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
+#include "widgets/wrap_labels.h"
 
 #include <QDir>
 #include <QLabel>
@@ -18,6 +19,10 @@ bool holdsLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
 }
 
+const char* const kNameCaption = "Enter Name To Identify Folder";
+const char* const kFolderCaption = "Select Folder:";
+const char* const kExcludeCaption = "Enter Files To Be Excluded From Rules (Ex. *.dat;myfile*)";
+
 } // namespace
 
 TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLine, QWidget* parent)
@@ -26,10 +31,11 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
     setWindowTitle(QStringLiteral("Add Service"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(295, 178);
 
-    auto label = [this](const char* name, int x, int y, int w) {
-        auto* l = new QLabel(this);
+    // The labels carry their captions from the start, so that the dialog's size allows for them
+    // before it is placed.
+    auto label = [this](const char* name, const char* caption, int x, int y, int w) {
+        auto* l = new QLabel(QString::fromLatin1(caption), this);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(x, y, w, 16);
         return l;
@@ -48,17 +54,19 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
         return b;
     };
 
-    Label1 = label("Label1", 8, 8, 279);
+    Label1 = label("Label1", kNameCaption, 8, 8, 279);
     teService = edit("teService", 8, 25, 89);
-    Label2 = label("Label2", 8, 54, 279);
+    Label2 = label("Label2", kFolderCaption, 8, 54, 279);
     teSharedDir = edit("teSharedDir", 8, 71, 177);
     teSharedDir->setReadOnly(true); // changed only through Browse
     Button3 = button("Button3", "Browse...", 192, 70);
-    Label3 = label("Label3", 8, 100, 284);
+    Label3 = label("Label3", kExcludeCaption, 8, 100, 284);
     teExclude = edit("teExclude", 8, 117, 177);
     Button1 = button("Button1", "OK", 132, 148);
     Button1->setDefault(true);
     Button2 = button("Button2", "Cancel", 212, 148);
+
+    setFixedSize(295, wrapLongLabels(*this, 178));
 
     connect(Button1, &QPushButton::clicked, this, &TfrmAddService::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmAddService::Button2Click);
@@ -69,9 +77,9 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
 
 void TfrmAddService::FormCreate() {
     placeDialogOverMainWindow(*this);
-    Label1->setText(QStringLiteral("Enter Name To Identify Folder"));
-    Label2->setText(QStringLiteral("Select Folder:"));
-    Label3->setText(QStringLiteral("Enter Files To Be Excluded From Rules (Ex. *.dat;myfile*)"));
+    Label1->setText(QString::fromLatin1(kNameCaption));
+    Label2->setText(QString::fromLatin1(kFolderCaption));
+    Label3->setText(QString::fromLatin1(kExcludeCaption));
     if (!editing_)
         return;
     if (const rServiceRules* record = findUserService(table_, selectedLine_)) {

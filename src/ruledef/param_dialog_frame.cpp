@@ -1,6 +1,7 @@
 #include "param_dialog_frame.h"
 
 #include "widgets/placement.h"
+#include "widgets/wrap_labels.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -12,7 +13,7 @@ void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight) {
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(clientWidth, clientHeight);
+    dialog.setFixedSize(clientWidth, wrapLongLabels(dialog, clientHeight));
     placeDialogAtCursor(dialog);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// What every parameter dialog shares: a fixed border with only the system menu, its client size,
-// and its place centred on the mouse pointer.
+// What every parameter dialog shares: a fixed border with only the system menu, its client size
+// (taller where a label's text needs more lines in the desktop's font), and its place centred on
+// the mouse pointer.
 
 class QDialog;
 class QLineEdit;
