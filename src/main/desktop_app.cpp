@@ -6,10 +6,10 @@
 #include "desktop/single_instance.h"
 #include "globals/app_globals.h"
 #include "globals/startup.h"
+#include "tray_icon.h"
 #include "widgets/ui_seams.h"
 
 #include <QApplication>
-#include <QSystemTrayIcon>
 #include <iostream>
 
 namespace lp {
@@ -28,6 +28,9 @@ void warn(const std::string& message) {
 int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
+    // The program lives in the tray: closing a box while the main window is hidden must not end
+    // it. It ends through "Exit Larchpost", the close request without a tray, or the session.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     try {
         if (CheckAppAlreadyRunning(QString::fromLatin1(kAppName), true, false))
@@ -54,10 +57,12 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     globals.versionLine = "Version 1.00";
 
     TfrmMain mainWindow(std::move(cycle));
+    QObject::connect(&mainWindow, &TfrmMain::endRequested, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
     setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
     // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be
     // reached again.
-    const bool hidden = options.startHidden && QSystemTrayIcon::isSystemTrayAvailable();
+    const bool hidden = options.startHidden && trayAvailable();
     globals.visibleCount = hidden ? 0 : 1;
     if (!hidden)
         mainWindow.show();

@@ -1,10 +1,13 @@
 #include "mainwindow.h"
 
 #include "addservice.h"
+#include "desktop/autostart_entry.h"
+#include "desktop/program_icon.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
 #include "rulelist.h"
+#include "tray_icon.h"
 #include "widgets/check_list_box.h"
 #include "widgets/ui_seams.h"
 #include "window_position.h"
@@ -14,6 +17,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -91,6 +95,9 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kMonitorIntervalMs);
 
+    menus = buildMainMenu(*menuBar());
+    tray = new TrayIcon(this);
+
     connect(clService, &QListWidget::currentRowChanged, this, [this] {
         if (!selectingByProgram_)
             clServiceClick();
@@ -101,12 +108,18 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
     connect(btnEditService, &QPushButton::clicked, this, &TfrmMain::btnEditServiceClick);
     connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connectMenus();
 
     FormCreate();
 }
 
 void TfrmMain::FormCreate() {
-    // The auto-start entry is brought in line with the stored choice here, once that arrives.
+    // A failure to write the auto-start file is told; the window is made all the same, so that
+    // monitoring runs.
+    bringRunEntryInLine(app().registry.AutoStart, executablePath(),
+                        [this](const std::string& message) {
+                            showWarning(this, QString::fromStdString(message), std::nullopt);
+                        });
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
     move(mainWindowOrigin(app().registry, screenSize));
@@ -117,6 +130,7 @@ void TfrmMain::FormCreate() {
     btnDeleteService->setText(QStringLiteral("Remove Folder"));
     Label9->setText(QStringLiteral("Monitored Folders"));
     frSwapRules6->Label1->setText(QStringLiteral("File Rules"));
+    tray->setCaptions();
     PageControl1->setCurrentWidget(tsOthers);
 
     app().currentServiceId = kOtherService;
@@ -124,7 +138,9 @@ void TfrmMain::FormCreate() {
     BuildOtherServiceList();
     BuildRuleLists(kOtherService);
     Timer1->start();
-    // The window icon and the tray icon are added here by the tray.
+    const QIcon icon = programIcon();
+    setWindowIcon(icon);
+    tray->add(icon);
 }
 
 void TfrmMain::layOutFolderPage() {
@@ -265,12 +281,15 @@ void TfrmMain::btnDeleteServiceClick() {
 
 void TfrmMain::Timer1Timer() {
     // Off while the cycle runs, so cycles never overlap and the next starts a full interval
-    // after this one ended.
+    // after this one ended. Once the session ends the timer stays off.
     Timer1->stop();
+    if (sessionEnding_)
+        return;
     if (cycle_)
         cycle_(app().table, FirstCycle);
     FirstCycle = false;
-    Timer1->start();
+    if (!sessionEnding_)
+        Timer1->start();
 }
 
 void TfrmMain::comeForward() {

@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the monitored folders with their commands, the rule list panel of the selected
-// folder, and the monitor timer. It coordinates; the table edits, the panel and the dialogs live
-// in their own classes.
+// folder, the monitor timer, the menus and the tray icon. It coordinates; the table edits, the
+// panel, the tray and the dialogs live in their own classes.
 
+#include "main_menu.h"
 #include "rule_panel_host.h"
 
 #include <QMainWindow>
@@ -20,6 +21,8 @@ namespace lp {
 struct ServiceTable;
 class TCheckListBox;
 class TfrSwapRules;
+class TfrmHelp;
+class TrayIcon;
 
 // One pass over every service of the table; firstCycle is true only for the run's first pass.
 using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
@@ -52,6 +55,22 @@ public:
     QTimer* Timer1 = nullptr; // the monitor timer, 5000 ms
     bool FirstCycle = false;  // true until the first monitor cycle has run
 
+    MainMenu menus;
+    TrayIcon* tray = nullptr;
+
+    // Whether the session is ending: from then on a close request really closes.
+    bool sessionEnding() const { return sessionEnding_; }
+
+    // Whether the program may close: the session is ending, or there is no notification area
+    // to bring a hidden window back from. Otherwise the window state is stored and the window
+    // hides, the program going on in the tray. A settings file that cannot be written is
+    // reported and leaves the window as it is.
+    void FormCloseQuery(bool& canClose);
+
+signals:
+    // The program is to end: "Exit Larchpost", or a close request that may close.
+    void endRequested();
+
 public slots:
     void FormCreate();
     void BuildOtherServiceList();
@@ -63,16 +82,33 @@ public slots:
     void btnDeleteServiceClick();
     void Timer1Timer();
 
+    void Close1Click();
+    void AdditionalOptions1Click();
+    void Contents1Click();
+    void About1Click();
+    void Details1Click();
+    void ExitBrindlebox1Click();
+    // The end of the desktop session: the state is stored, the timer stops for good and the
+    // session may end.
+    void WMQUERYENDSESSION();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void layOutFolderPage();
     // Makes line the selection without it counting as the user's click.
     void selectFolderLine(int line);
 
+    void connectMenus();
+    // Copies the window's position and size into the stored settings.
+    void copyGeometryToSettings();
+
     MonitorCycle cycle_;
     bool selectingByProgram_ = false;
+    bool sessionEnding_ = false;
+    TfrmHelp* helpWindow_ = nullptr;
 };
 
 } // namespace lp

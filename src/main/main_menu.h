@@ -1,0 +1,39 @@
+#pragma once
+// The main window's menu bar: File, Options, Links and Help. The window connects the entries to
+// its handlers; the Links entries carry their web addresses.
+
+#include <QString>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace lp {
+
+// One entry of the Links menu: its object name, caption and the page it opens.
+struct WebLink {
+    const char* name;
+    const char* caption;
+    const char* address;
+};
+
+// The Links menu's entries in order; an entry without a name stands for the separator.
+const std::vector<WebLink>& webLinks();
+
+struct MainMenu {
+    QMenu* File1 = nullptr;
+    QAction* Close1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QAction* AdditionalOptions1 = nullptr;
+    QMenu* Links1 = nullptr;
+    std::vector<QAction*> links; // in the order of webLinks(), separators left out
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* About1 = nullptr;
+};
+
+// Fills bar with the four menus and their entries.
+MainMenu buildMainMenu(QMenuBar& bar);
+
+} // namespace lp

@@ -1,0 +1,63 @@
+#include "tray_icon.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+namespace lp {
+
+namespace {
+
+std::optional<bool>& availabilityOverride() {
+    static std::optional<bool> value;
+    return value;
+}
+
+} // namespace
+
+bool trayAvailable() {
+    if (availabilityOverride())
+        return *availabilityOverride();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void setTrayAvailableForTests(std::optional<bool> available) {
+    availabilityOverride() = available;
+}
+
+TrayIcon::TrayIcon(QWidget* owner) : QObject(owner) {
+    setObjectName(QStringLiteral("TrayIcon1"));
+    PopupMenu1 = new QMenu(owner);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    ViewBrindleboxWindow1 = PopupMenu1->addAction(QString());
+    ViewBrindleboxWindow1->setObjectName(QStringLiteral("ViewBrindleboxWindow1"));
+    PopupMenu1->addSeparator();
+    ExitBrindlebox1 = PopupMenu1->addAction(QString());
+    ExitBrindlebox1->setObjectName(QStringLiteral("ExitBrindlebox1"));
+
+    icon = new QSystemTrayIcon(this);
+    icon->setContextMenu(PopupMenu1);
+
+    connect(ViewBrindleboxWindow1, &QAction::triggered, this, &TrayIcon::viewRequested);
+    connect(ExitBrindlebox1, &QAction::triggered, this, &TrayIcon::exitRequested);
+    connect(icon, &QSystemTrayIcon::activated, this, &TrayIcon::IconTray);
+}
+
+void TrayIcon::setCaptions() {
+    ViewBrindleboxWindow1->setText(QStringLiteral("View Larchpost Window"));
+    ExitBrindlebox1->setText(QStringLiteral("Exit Larchpost"));
+}
+
+void TrayIcon::add(const QIcon& picture) {
+    icon->setIcon(picture);
+    icon->setToolTip(QStringLiteral("Larchpost"));
+    // Shown also where no notification area exists yet: the icon appears once one starts.
+    icon->show();
+}
+
+void TrayIcon::IconTray(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick)
+        emit viewRequested();
+}
+
+} // namespace lp

@@ -1,0 +1,48 @@
+#pragma once
+// The icon in the notification area with its menu. It only reports what the user chose; the main
+// window decides what showing and exiting mean.
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace lp {
+
+// Whether the desktop has a notification area. Tests may decide it; pass nothing to ask the
+// desktop again.
+bool trayAvailable();
+void setTrayAvailableForTests(std::optional<bool> available);
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // The menu belongs to owner (the main window), so that it is found among the window's parts.
+    explicit TrayIcon(QWidget* owner);
+
+    // The menu's captions, set when the main window is created.
+    void setCaptions();
+    // Puts the icon with its tip into the notification area. Called once; the icon stays until
+    // the program ends.
+    void add(const QIcon& icon);
+
+    QSystemTrayIcon* icon = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* ViewBrindleboxWindow1 = nullptr;
+    QAction* ExitBrindlebox1 = nullptr;
+
+signals:
+    void viewRequested(); // a double click on the icon, or "View Larchpost Window"
+    void exitRequested(); // "Exit Larchpost"
+
+public slots:
+    // What happened over the icon. The menu opens on a right click by itself (it is the icon's
+    // context menu, shown at the pointer); a double click asks for the window; anything else
+    // does nothing.
+    void IconTray(QSystemTrayIcon::ActivationReason reason);
+};
+
+} // namespace lp

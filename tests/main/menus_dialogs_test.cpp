@@ -1,0 +1,268 @@
+// The main window's menus and the dialogs behind them: options (the auto-start file), help, about,
+// and the auto-start file brought in line when the window is made.
+
+#include "desktop/autostart_entry.h"
+#include "globals/app_globals.h"
+#include "main/about.h"
+#include "main/additional.h"
+#include "main/help_window.h"
+#include "main/mainwindow.h"
+#include "main/tray_icon.h"
+#include "support/scoped_config_home.h"
+#include "widgets/ui_seams.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> captions(const QMenu& menu) {
+    std::vector<std::string> out;
+    for (const QAction* action : menu.actions())
+        out.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    return out;
+}
+
+std::string ownCommand() {
+    return lp::runEntryCommand(lp::executablePath());
+}
+
+class MenusDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lp::app().table = {};
+        lp::app().registry = {};
+        lp::app().applicationFolder = (dir.path() + "/").toStdString();
+        lp::app().configPath = dir.filePath("bxconf.ini").toStdString();
+        lp::app().versionLine = "Version 1.00";
+        lp::setTrayAvailableForTests(true);
+        lp::setWarningHook([this](const lp::WarningShown& w) { warnings.push_back(w); });
+        lp::setModalHook([this](QDialog& dialog) {
+            ++opened;
+            if (!answer)
+                return int(QDialog::Rejected);
+            answer(dialog);
+            return dialog.result();
+        });
+    }
+    void TearDown() override {
+        window.reset();
+        lp::setWarningHook({});
+        lp::setModalHook({});
+        lp::setTrayAvailableForTests(std::nullopt);
+        lp::app().registry = {};
+        lp::app().applicationFolder.clear();
+    }
+
+    lp::TfrmMain& open() {
+        window = std::make_unique<lp::TfrmMain>(lp::MonitorCycle{});
+        return *window;
+    }
+
+    // Runs the options dialog, sets the check box and presses OK (or Cancel).
+    void chooseAutoStart(bool on, bool ok = true) {
+        answer = [this, on, ok](QDialog& dialog) {
+            auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
+            initialCheck = options.chkAuto->isChecked();
+            options.chkAuto->setChecked(on);
+            (ok ? options.BitBtn1 : options.BitBtn2)->click();
+        };
+        window->menus.AdditionalOptions1->trigger();
+    }
+
+    lp::test::ScopedConfigHome home;
+    QTemporaryDir dir;
+    std::unique_ptr<lp::TfrmMain> window;
+    std::vector<lp::WarningShown> warnings;
+    std::function<void(QDialog&)> answer;
+    int opened = 0;
+    bool initialCheck = false;
+};
+
+TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
+    lp::TfrmMain& w = open();
+    const std::vector<std::pair<const char*, std::vector<std::string>>> expected{
+        {"File1", {"&Close"}},
+        {"Options1", {"&Additional Options..."}},
+        {"Links1",
+         {"&Support...", "Online &Forums...", "-", "Larchpost &Headless...",
+          "Larchpost &Rule Library...", "Larchpost &Source Code..."}},
+        {"Help1", {"&Contents...", "-", "&About..."}},
+    };
+    for (const auto& [name, entries] : expected) {
+        auto* menu = w.findChild<QMenu*>(name);
+        ASSERT_NE(menu, nullptr) << name;
+        EXPECT_EQ(captions(*menu), entries) << name;
+    }
+}
+
+struct OptionsCase {
+    const char* name;
+    bool autoStartBefore;
+    bool check;
+    bool ok;
+    bool fileAfter;
+    bool autoStartAfter;
+};
+
+class OptionsDialog : public MenusDialogs, public testing::WithParamInterface<OptionsCase> {};
+
+TEST_P(OptionsDialog, OkWritesOrRemovesTheFileAndCancelChangesNothing) {
+    const OptionsCase& c = GetParam();
+    lp::app().registry.AutoStart = c.autoStartBefore;
+    open(); // with auto-start on, creation has written the file
+    EXPECT_EQ(QFile::exists(home.autostartPath()), c.autoStartBefore);
+
+    chooseAutoStart(c.check, c.ok);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(initialCheck, c.autoStartBefore);
+    EXPECT_EQ(QFile::exists(home.autostartPath()), c.fileAfter);
+    if (c.fileAfter) {
+        EXPECT_EQ(lp::readRunEntry(), ownCommand());
+    }
+    EXPECT_EQ(lp::app().registry.AutoStart, c.autoStartAfter);
+    EXPECT_TRUE(warnings.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, OptionsDialog,
+    testing::Values(OptionsCase{"ClearedAndOk", true, false, true, false, false},
+                    OptionsCase{"TickedAndOk", false, true, true, true, true},
+                    OptionsCase{"ClearedAndCancel", true, false, false, true, true},
+                    OptionsCase{"TickedAndCancel", false, true, false, false, false}),
+    [](const testing::TestParamInfo<OptionsCase>& p) { return std::string(p.param.name); });
+
+TEST_F(MenusDialogs, AutoStartClearedIsStoredByTheNextCloseAndNotRecreatedAtTheNextStart) {
+    open();
+    chooseAutoStart(false);
+    window->show();
+    window->close();
+    lp::app().registry = {};
+    lp::ReadSettings();
+    EXPECT_FALSE(lp::app().registry.AutoStart);
+
+    window.reset();
+    open(); // the next start
+    EXPECT_FALSE(QFile::exists(home.autostartPath()));
+}
+
+TEST_F(MenusDialogs, AFailedWriteIsShownWithTheSystemsMessageAndTheDialogStillCloses) {
+    lp::app().registry.AutoStart = false;
+    open();
+    QFile blocker(home.path() + "/autostart"); // a plain file where the folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    int result = -1;
+    answer = [&result](QDialog& dialog) {
+        auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
+        options.chkAuto->setChecked(true);
+        options.BitBtn1->click();
+        result = dialog.result();
+    };
+    window->AdditionalOptions1Click();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].text.startsWith("Unable to write the auto-start file "))
+        << warnings[0].text.toStdString();
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(lp::app().registry.AutoStart); // changed in memory all the same
+}
+
+TEST_F(MenusDialogs, CreationAddsStartupToAnEntryWithoutItEvenWithAutoStartOff) {
+    lp::app().registry.AutoStart = false;
+    ASSERT_TRUE(home.writeAutostart("[Desktop Entry]\nExec=/old/place/larchpost\n"));
+    lp::TfrmMain& w = open();
+    EXPECT_EQ(lp::readRunEntry(), ownCommand());
+    EXPECT_TRUE(w.Timer1->isActive());
+}
+
+TEST_F(MenusDialogs, AFailureAtCreationIsToldAndTheWindowStillMonitors) {
+    QFile blocker(home.path() + "/autostart");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    lp::TfrmMain& w = open(); // auto-start on: creation tries to write
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_TRUE(w.tray->icon->isVisible());
+}
+
+TEST_F(MenusDialogs, AMissingHelpFileIsNamedAtTheWindowsCorner) {
+    lp::TfrmMain& w = open();
+    w.move(40, 30);
+    w.menus.Contents1->trigger();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, "Unable to find help file: " + dir.filePath("larchpost.hlp"));
+    EXPECT_EQ(warnings[0].topLeft, w.frameGeometry().topLeft());
+    EXPECT_EQ(w.findChild<lp::TfrmHelp*>(), nullptr);
+}
+
+TEST_F(MenusDialogs, TheHelpFileOpensInTheHelpWindowAndReloadsWhenOpenedAgain) {
+    const auto writeHelp = [this](const QByteArray& title) {
+        QFile help(dir.filePath("larchpost.hlp"));
+        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+        help.write("<html><head><title>" + title + "</title></head><body><h1>" + title +
+                   "</h1></body></html>");
+    };
+    writeHelp("First");
+    lp::TfrmMain& w = open();
+    w.Contents1Click();
+    auto* help = w.findChild<lp::TfrmHelp*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->tbContents->toPlainText().contains("First"));
+
+    writeHelp("Second");
+    w.Contents1Click();
+    EXPECT_EQ(w.findChildren<lp::TfrmHelp*>().size(), 1);
+    EXPECT_TRUE(help->tbContents->toPlainText().contains("Second"));
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(MenusDialogs, TheAboutBoxShowsNameVersionAndBuild) {
+    lp::TfrmMain& w = open();
+    bool seen = false;
+    answer = [&seen](QDialog& dialog) {
+        auto& about = dynamic_cast<lp::Tfrmabout&>(dialog);
+        seen = true;
+        EXPECT_EQ(about.windowTitle(), "About Larchpost");
+        EXPECT_EQ(about.size(), QSize(247, 153));
+        EXPECT_EQ(about.lblPName->text(), "Larchpost");
+        EXPECT_TRUE(about.lblPName->font().bold());
+        EXPECT_EQ(about.lblVersion->text(), "Version 1.00");
+        EXPECT_EQ(about.Label1->text(), "Build 2");
+        EXPECT_FALSE(about.Label3->text().isEmpty());
+        EXPECT_FALSE(about.lblComment->text().isEmpty());
+        EXPECT_FALSE(about.Image1->pixmap().isNull());
+        about.OKButton->click();
+    };
+    w.menus.About1->trigger();
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
+    open();
+    answer = [](QDialog& dialog) {
+        auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
+        EXPECT_EQ(options.size(), QSize(262, 106));
+        EXPECT_EQ(options.chkAuto->text(), "Auto-Start Brindlebox on Windows Startup");
+        EXPECT_EQ(options.BitBtn1->text(), "OK");
+        EXPECT_EQ(options.BitBtn2->text(), "Cancel");
+        options.BitBtn2->click();
+    };
+    window->AdditionalOptions1Click();
+    EXPECT_EQ(opened, 1);
+}
+
+} // namespace

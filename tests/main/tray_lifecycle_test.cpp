@@ -1,0 +1,247 @@
+// The main window's life in the tray: the icon and its menu, close requests in each window state,
+// exit, and the end of the session, checked through the stored settings.
+
+#include "desktop/registry_settings.h"
+#include "desktop/settings_store.h"
+#include "globals/app_globals.h"
+#include "main/mainwindow.h"
+#include "main/tray_icon.h"
+#include "support/scoped_config_home.h"
+#include "widgets/ui_seams.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> captions(const QMenu& menu) {
+    std::vector<std::string> out;
+    for (const QAction* action : menu.actions())
+        out.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    return out;
+}
+
+class TrayLifecycle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lp::app().table = {};
+        lp::app().registry = {};
+        lp::app().visibleCount = 1;
+        lp::app().configPath = dir.filePath("bxconf.ini").toStdString();
+        lp::setTrayAvailableForTests(true);
+        lp::setWarningHook([this](const lp::WarningShown& w) { warnings.push_back(w.text); });
+    }
+    void TearDown() override {
+        window.reset();
+        lp::setWarningHook({});
+        lp::setTrayAvailableForTests(std::nullopt);
+        lp::app().registry = {};
+        lp::app().visibleCount = 0;
+    }
+
+    lp::TfrmMain& open() {
+        window = std::make_unique<lp::TfrmMain>([this](lp::ServiceTable&, bool) { ++cycles; });
+        ends = std::make_unique<QSignalSpy>(window.get(), &lp::TfrmMain::endRequested);
+        return *window;
+    }
+    lp::TfrmMain& openShown() {
+        lp::TfrmMain& w = open();
+        w.show();
+        w.move(120, 80);
+        return w;
+    }
+
+    // The settings as another start of the program would read them.
+    lp::RegistrySettings stored() const {
+        const lp::RegistrySettings kept = lp::app().registry;
+        lp::app().registry = {0, -1, -1, -1, -1, -1};
+        lp::useSettingsFile(home.settingsPath().toStdString());
+        lp::ReadSettings();
+        const lp::RegistrySettings read = lp::app().registry;
+        lp::app().registry = kept;
+        return read;
+    }
+    bool settingsWritten() const { return QFile::exists(home.settingsPath()); }
+
+    // Points the settings at a file that cannot be written: its folder is a plain file.
+    void blockSettings() {
+        QFile blocker(dir.filePath("blocker"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        lp::useSettingsFile(dir.filePath("blocker/settings.ini").toStdString());
+    }
+
+    lp::test::ScopedConfigHome home;
+    QTemporaryDir dir;
+    std::unique_ptr<lp::TfrmMain> window;
+    std::unique_ptr<QSignalSpy> ends;
+    std::vector<QString> warnings;
+    int cycles = 0;
+};
+
+TEST_F(TrayLifecycle, CreationAddsTheIconWithItsTipAndMenuAlsoWhenHidden) {
+    lp::TfrmMain& w = open(); // never shown, as in a hidden start
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_NE(w.tray, nullptr);
+    EXPECT_TRUE(w.tray->icon->isVisible());
+    EXPECT_EQ(w.tray->icon->toolTip(), "Larchpost");
+    EXPECT_EQ(w.tray->icon->contextMenu(), w.tray->PopupMenu1);
+    auto* menu = w.findChild<QMenu*>("PopupMenu1");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(captions(*menu),
+              (std::vector<std::string>{"View Larchpost Window", "-", "Exit Larchpost"}));
+    // The program's own icon, drawn in the sizes a tray and a title bar use.
+    for (const QIcon& icon : {w.windowIcon(), w.tray->icon->icon()}) {
+        const QList<QSize> sizes = icon.availableSizes();
+        EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
+    }
+    EXPECT_TRUE(w.Timer1->isActive());
+}
+
+struct CloseCase {
+    const char* name;
+    Qt::WindowState state;
+    bool geometryStored;
+    std::int32_t status;
+};
+
+class CloseRequest : public TrayLifecycle, public testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseRequest, HidesAndStoresTheStateByTheWindowsState) {
+    const CloseCase& c = GetParam();
+    lp::TfrmMain& w = openShown();
+    // Earlier values that a maximised or minimised window must leave alone.
+    lp::app().registry = {true, 0, 301, 302, 303, 304};
+    w.setWindowState(c.state);
+    EXPECT_FALSE(w.close()) << "the close box only hides";
+
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(lp::app().visibleCount, 0);
+    EXPECT_EQ(ends->count(), 0) << "the program goes on";
+    EXPECT_TRUE(w.Timer1->isActive());
+    if (c.state == Qt::WindowMinimized) {
+        EXPECT_FALSE(settingsWritten());
+        return;
+    }
+    const lp::RegistrySettings r = stored();
+    EXPECT_EQ(r.Status, c.status);
+    if (c.geometryStored) {
+        EXPECT_EQ(r.Left, 120);
+        EXPECT_EQ(r.Top, 80);
+        EXPECT_EQ(r.Width, w.frameGeometry().width());
+        EXPECT_EQ(r.Height, w.frameGeometry().height());
+    } else {
+        EXPECT_EQ(r.Height, 301);
+        EXPECT_EQ(r.Width, 302);
+        EXPECT_EQ(r.Left, 303);
+        EXPECT_EQ(r.Top, 304);
+    }
+    EXPECT_TRUE(warnings.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CloseRequest,
+                         testing::Values(CloseCase{"Normal", Qt::WindowNoState, true, 0},
+                                         CloseCase{"Maximised", Qt::WindowMaximized, false, 1},
+                                         CloseCase{"Minimised", Qt::WindowMinimized, false, 0}),
+                         [](const testing::TestParamInfo<CloseCase>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST_F(TrayLifecycle, WithoutATrayTheCloseBoxEndsTheProgramAfterStoringTheState) {
+    lp::setTrayAvailableForTests(false);
+    lp::TfrmMain& w = openShown();
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(ends->count(), 1);
+    EXPECT_EQ(lp::app().visibleCount, 1); // not hidden to a tray that is not there
+    EXPECT_EQ(stored().Left, 120);
+}
+
+TEST_F(TrayLifecycle, ASettingsFileThatCannotBeWrittenKeepsTheWindowShown) {
+    lp::TfrmMain& w = openShown();
+    blockSettings();
+    EXPECT_FALSE(w.close());
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].startsWith("Unable to write the settings file "))
+        << warnings[0].toStdString();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(lp::app().visibleCount, 1);
+    EXPECT_EQ(ends->count(), 0);
+}
+
+TEST_F(TrayLifecycle, ExitStoresThePositionInAnyStateAndEnds) {
+    lp::TfrmMain& w = openShown();
+    lp::app().registry = {true, 0, 301, 302, 303, 304};
+    w.setWindowState(Qt::WindowMinimized);
+    w.tray->ExitBrindlebox1->trigger();
+    EXPECT_EQ(ends->count(), 1);
+    const lp::RegistrySettings r = stored();
+    EXPECT_EQ(r.Left, 120);
+    EXPECT_EQ(r.Top, 80);
+    EXPECT_EQ(r.Width, w.frameGeometry().width());
+    EXPECT_EQ(lp::app().visibleCount, 1); // no close request was made
+}
+
+TEST_F(TrayLifecycle, ExitEndsEvenWhenThePositionCannotBeKept) {
+    open();
+    blockSettings();
+    window->ExitBrindlebox1Click();
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(ends->count(), 1);
+}
+
+TEST_F(TrayLifecycle, TheIconsDoubleClickAndMenuEntryShowTheWindow) {
+    lp::TfrmMain& w = open();
+    lp::app().visibleCount = 0; // a hidden start
+    w.tray->IconTray(QSystemTrayIcon::Trigger);
+    w.tray->IconTray(QSystemTrayIcon::Context);
+    EXPECT_FALSE(w.isVisible()) << "only a double click shows the window";
+
+    w.tray->IconTray(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_EQ(lp::app().visibleCount, 1);
+
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    w.setWindowState(Qt::WindowMinimized);
+    w.tray->ViewBrindleboxWindow1->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized()) << "shown in its normal state";
+    EXPECT_EQ(lp::app().visibleCount, 1);
+}
+
+TEST_F(TrayLifecycle, SessionEndStoresHidesStopsTheTimerForGoodAndThenCloses) {
+    lp::TfrmMain& w = openShown();
+    w.WMQUERYENDSESSION();
+    EXPECT_TRUE(w.sessionEnding());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(lp::app().visibleCount, 0);
+    EXPECT_EQ(stored().Left, 120);
+    EXPECT_FALSE(w.Timer1->isActive());
+
+    w.Timer1Timer(); // a tick already on its way
+    EXPECT_EQ(cycles, 0);
+    EXPECT_FALSE(w.Timer1->isActive());
+
+    // The close requests that follow really close.
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(ends->count(), 1);
+}
+
+TEST_F(TrayLifecycle, FileCloseIsACloseRequest) {
+    lp::TfrmMain& w = openShown();
+    w.menus.Close1->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ends->count(), 0);
+    EXPECT_EQ(stored().Top, 80);
+}
+
+} // namespace
