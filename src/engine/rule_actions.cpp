@@ -29,6 +29,27 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return path.append(folder).append(1, '/').append(name);
 }
 
+namespace {
+
+// The path of a file in a folder, built in one buffer that every file of an action reuses.
+class PathInFolder {
+public:
+    explicit PathInFolder(const std::string& folder) : path_(folder) {
+        path_.push_back('/');
+        folderLength_ = path_.size();
+    }
+    const std::string& operator()(const std::string& name) {
+        path_.resize(folderLength_);
+        return path_.append(name);
+    }
+
+private:
+    std::string path_;
+    std::size_t folderLength_ = 0;
+};
+
+} // namespace
+
 void RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                     const std::string& sharedir, CycleEnvironment& environment) {
     std::string workingFolder = sharedir;
@@ -36,25 +57,28 @@ void RunRuleActions(const RuleRec& rule, const Selection& selection, const Curre
         std::min<std::size_t>(rule.actions.size(), std::max(0, rule.actioncnt));
     for (std::size_t a = 0; a < actionCount; ++a) {
         const ruleactionrec& action = rule.actions[a];
+        PathInFolder source(workingFolder);
         switch (action.raction) {
-        case rMove:
+        case rMove: {
+            PathInFolder destination(action.racmove.filepath);
             for (const std::uint32_t index : selection) {
                 const std::string& name = current.entries[index].name;
-                environment.moveFile(JoinPath(workingFolder, name),
-                                     JoinPath(action.racmove.filepath, name));
+                environment.moveFile(source(name), destination(name));
             }
             workingFolder = action.racmove.filepath;
             break;
-        case rCopy:
+        }
+        case rCopy: {
+            PathInFolder destination(action.raccopy.filepath);
             for (const std::uint32_t index : selection) {
                 const std::string& name = current.entries[index].name;
-                environment.copyFile(JoinPath(workingFolder, name),
-                                     JoinPath(action.raccopy.filepath, name));
+                environment.copyFile(source(name), destination(name));
             }
             break;
+        }
         case rDelete:
             for (const std::uint32_t index : selection)
-                environment.deleteFile(JoinPath(workingFolder, current.entries[index].name));
+                environment.deleteFile(source(current.entries[index].name));
             break;
         case rLaunch:
             launchFor(action.raclaunch, selection, current, workingFolder, environment);
