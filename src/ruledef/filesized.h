@@ -1,31 +1,14 @@
 #pragma once
 // The file size dialog: less or greater than a number of kilobytes.
 
-#include <QDialog>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+#include "comparison_dialog.h"
 
 namespace lp {
 
-class TfrmFileSize : public QDialog {
+class TfrmFileSize : public TComparisonDialog {
     Q_OBJECT
 public:
     explicit TfrmFileSize(QWidget* parent = nullptr);
-
-public slots:
-    void Button1Click(); // OK
-    void Button2Click(); // Cancel
-
-private:
-    QRadioButton* rblt = nullptr;
-    QRadioButton* rbgt = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* teFileSize = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
 };
 
 } // namespace lp
