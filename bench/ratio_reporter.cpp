@@ -7,9 +7,15 @@ namespace lp::bench {
 RatioReporter::RatioReporter(std::vector<RatioLine> lines) : lines_(std::move(lines)) {}
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
-    for (const Run& run : runs)
-        if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-            seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    // With repetitions the median stands for the benchmark: a shared machine's hiccups fall out.
+    for (const Run& run : runs) {
+        if (run.error_occurred)
+            continue;
+        if (run.run_type == Run::RT_Iteration && run.repetitions <= 1)
+            seconds_[run.run_name.str()] = run.GetAdjustedRealTime();
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+            seconds_[run.run_name.str()] = run.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Prints Google Benchmark's usual table, then each measured figure as a ratio against the
-// baseline measured beside it in the same run.
+// baseline measured beside it in the same run (the medians, when run with repetitions).
 
 #include <benchmark/benchmark.h>
 
