@@ -85,7 +85,7 @@ void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& env
     for (std::size_t s = 0; s < serviceCount && s < table.services.size(); ++s) {
         try {
             RunServiceTurn(table.services[s], firstCycle, environment);
-        } catch (const std::exception&) {
+        } catch (...) {
             // Out of memory, most likely: this service keeps its known files and tries again
             // next cycle; the others still get their turn.
         }

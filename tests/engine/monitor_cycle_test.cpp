@@ -250,5 +250,33 @@ TEST_F(MonitorCycle, TheTableIsWorkedInOrderAndEachFolderCountsItsOwnSize) {
     EXPECT_EQ(table.services[1].knowncnt, 1);
 }
 
+// Fails the listing of one folder as running out of memory would.
+class FailingEnvironment : public test::RecordingEnvironment {
+public:
+    explicit FailingEnvironment(std::string failing) : failing_(std::move(failing)) {}
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                 bool withDetails) override {
+        if (folder == failing_)
+            throw std::bad_alloc();
+        return RecordingEnvironment::listFolder(folder, withDetails);
+    }
+
+private:
+    std::string failing_;
+};
+
+TEST_F(MonitorCycle, AServiceThatFailsUnexpectedlyDoesNotStopTheOthers) {
+    ServiceTable table;
+    table.services = {service, service};
+    table.services[0].sharedir = outbox();
+    table.services[0].knownfiles = {filerec{"kept", 0, 0.0}};
+    table.services[0].knowncnt = 1;
+    FailingEnvironment failing(outbox());
+    runMonitorCycle(table, true, failing);
+    EXPECT_EQ(table.services[0].knowncnt, 1);
+    EXPECT_FALSE(table.services[0].knownready);
+    EXPECT_TRUE(table.services[1].knownready);
+}
+
 } // namespace
 } // namespace lp
