@@ -1,4 +1,5 @@
 #include "file_selection.h"
+#include "counted.h"
 #include "rank_window.h"
 
 #include <algorithm>
@@ -59,9 +60,8 @@ void KnownNames::build() {
     // listing are unique, so an entry left unpaired is known exactly when its name is among the
     // known names left unpaired, and only those need hashing. Where the order changed
     // completely, that is simply every known name.
-    const auto& known = service_.knownfiles;
-    const std::size_t knownCount = std::min<std::size_t>(
-        known.size(), static_cast<std::size_t>(std::max(0, service_.knowncnt)));
+    const auto known = Counted(service_.knownfiles, service_.knowncnt);
+    const std::size_t knownCount = known.size();
     const auto& entries = current_.entries;
     matched_.assign(entries.size(), false);
     std::size_t i = 0, k = 0;
@@ -91,21 +91,15 @@ bool KnownNames::contains(std::uint32_t index) {
 }
 
 bool ServiceNeedsDetails(const rServiceRules& service) {
-    const auto& rules = service.rulelist.rules;
-    const auto ruleCount =
-        std::min<std::size_t>(rules.size(), std::max(0, service.rulelist.rulecnt));
-    for (std::size_t r = 0; r < ruleCount; ++r) {
-        const RuleRec& rule = rules[r];
-        if (!rule.enabled)
-            continue;
-        if (rule.mcond == TotalFileSize)
-            return true;
-        const auto condCount = std::min<std::size_t>(rule.conds.size(), std::max(0, rule.condcnt));
-        for (std::size_t c = 0; c < condCount; ++c)
-            if (rule.conds[c].rcond >= FileSize && rule.conds[c].rcond <= FileDateOld)
-                return true;
-    }
-    return false;
+    const auto readsDetails = [](const ruleacondrec& condition) {
+        return condition.rcond >= FileSize && condition.rcond <= FileDateOld;
+    };
+    return std::ranges::any_of(
+        Counted(service.rulelist.rules, service.rulelist.rulecnt), [&](const RuleRec& rule) {
+            return rule.enabled &&
+                   (rule.mcond == TotalFileSize ||
+                    std::ranges::any_of(Counted(rule.conds, rule.condcnt), readsDetails));
+        });
 }
 
 std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles& current,

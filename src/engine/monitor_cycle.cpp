@@ -1,4 +1,5 @@
 #include "monitor_cycle.h"
+#include "counted.h"
 #include "file_selection.h"
 #include "globals/pattern_match.h"
 #include "rule_actions.h"
@@ -33,21 +34,16 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
     const TriggerState state{firstCycle, service.knownready, service.knowncnt};
     KnownNames known(service, current);
     std::optional<double> today; // asked for once, when a date condition needs it
-    const auto& rules = service.rulelist.rules;
-    const auto ruleCount =
-        std::min<std::size_t>(rules.size(), std::max(0, service.rulelist.rulecnt));
-    for (std::size_t r = 0; r < ruleCount; ++r) {
-        const RuleRec& rule = rules[r];
+    for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         if (!rule.enabled)
             continue;
         std::optional<Selection> selection = StartSelection(rule, current, state, known);
         if (!selection)
             continue;
-        const auto condCount = std::min<std::size_t>(rule.conds.size(), std::max(0, rule.condcnt));
-        for (std::size_t c = 0; c < condCount; ++c) {
-            if (rule.conds[c].rcond == FileDate && !today)
+        for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt)) {
+            if (condition.rcond == FileDate && !today)
                 today = environment.today();
-            ApplyCondition(rule.conds[c], current, today.value_or(0.0), *selection);
+            ApplyCondition(condition, current, today.value_or(0.0), *selection);
         }
         if (!selection->empty())
             RunRuleActions(rule, *selection, current, service.sharedir, environment);

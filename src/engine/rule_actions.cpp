@@ -1,4 +1,5 @@
 #include "rule_actions.h"
+#include "counted.h"
 #include "launch_arguments.h"
 
 #include <algorithm>
@@ -53,10 +54,7 @@ private:
 void RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                     const std::string& sharedir, CycleEnvironment& environment) {
     std::string workingFolder = sharedir;
-    const auto actionCount =
-        std::min<std::size_t>(rule.actions.size(), std::max(0, rule.actioncnt));
-    for (std::size_t a = 0; a < actionCount; ++a) {
-        const ruleactionrec& action = rule.actions[a];
+    for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
         PathInFolder source(workingFolder);
         switch (action.raction) {
         case rMove: {

@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "posix_support.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -10,16 +12,8 @@ namespace lp::platform {
 
 namespace {
 
-std::error_code lastError() {
-    return {errno, std::generic_category()};
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+using posix::folderOf;
+using posix::lastError;
 
 std::error_code writeAll(int fd, std::string_view content) {
     while (!content.empty()) {

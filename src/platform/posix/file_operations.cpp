@@ -1,5 +1,7 @@
 #include "platform/file_operations.h"
 
+#include "posix_support.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -11,16 +13,8 @@ namespace lp::platform {
 
 namespace {
 
-std::error_code lastError() {
-    return {errno, std::generic_category()};
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+using posix::folderOf;
+using posix::lastError;
 
 class FileDescriptor {
 public:
