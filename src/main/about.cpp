@@ -28,6 +28,7 @@ Tfrmabout::Tfrmabout(QWidget* parent) : QDialog(parent) {
     lblVersion = label("lblVersion", 70, 30, 170, 16);
     Label1 = label("Label1", 70, 46, 170, 16);
     Label3 = label("Label3", 10, 68, 230, 16);
+    Label3->setWordWrap(true);
     lblComment = label("lblComment", 10, 86, 230, 30);
     lblComment->setWordWrap(true);
 
@@ -49,7 +50,7 @@ void Tfrmabout::FormCreate() {
     lblPName->setText(QStringLiteral("Larchpost"));
     lblVersion->setText(QString::fromStdString(app().versionLine));
     Label1->setText(QStringLiteral("Build 2"));
-    Label3->setText(QStringLiteral("Sorts the files that arrive in your folders."));
+    Label3->setText(QStringLiteral("Your folders, sorted by your rules."));
     lblComment->setText(QStringLiteral("Thank you for using Larchpost."));
 }
 

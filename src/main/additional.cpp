@@ -34,6 +34,17 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(179, 72, 75, 25);
 
+    // The box was drawn for a narrower font than most desktops use; where the caption would be
+    // cut off, the dialog grows wide enough to show it whole.
+    const int extra = chkAuto->sizeHint().width() - chkAuto->width();
+    if (extra > 0) {
+        setFixedSize(width() + extra, height());
+        GroupBox1->resize(GroupBox1->width() + extra, GroupBox1->height());
+        chkAuto->resize(chkAuto->sizeHint().width(), chkAuto->height());
+        BitBtn1->move(BitBtn1->x() + extra, BitBtn1->y());
+        BitBtn2->move(BitBtn2->x() + extra, BitBtn2->y());
+    }
+
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmAdditional::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -24,6 +24,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace lp {
 
@@ -146,13 +147,18 @@ void TfrmMain::FormCreate() {
 void TfrmMain::layOutFolderPage() {
     const int w = tsOthers->width();
     const int h = tsOthers->height();
-    const int column = w - kButtonColumn;
+    // The buttons keep their design width unless the desktop's font needs more for a caption.
+    int buttonWidth = kButtonWidth;
+    for (const QPushButton* button : {btnAddService, btnEditService, btnDeleteService})
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    const int buttonColumn = kButtonColumn + (buttonWidth - kButtonWidth);
+    const int column = w - buttonColumn;
     Label9->setGeometry(kMargin, 4, column - kMargin, 16);
     clService->setGeometry(kMargin, 22, column - kMargin - 4, kTopAreaHeight - 22);
-    const int x = column + (kButtonColumn - kButtonWidth) / 2;
-    btnAddService->setGeometry(x, 10, kButtonWidth, kButtonHeight);
-    btnEditService->setGeometry(x, 39, kButtonWidth, kButtonHeight);
-    btnDeleteService->setGeometry(x, 68, kButtonWidth, kButtonHeight);
+    const int x = column + (buttonColumn - buttonWidth) / 2;
+    btnAddService->setGeometry(x, 10, buttonWidth, kButtonHeight);
+    btnEditService->setGeometry(x, 39, buttonWidth, kButtonHeight);
+    btnDeleteService->setGeometry(x, 68, buttonWidth, kButtonHeight);
     frSwapRules6->setGeometry(kMargin, kTopAreaHeight + 4, w - kMargin,
                               h - kTopAreaHeight - 4 - kMargin);
 }

@@ -58,8 +58,11 @@ void TfrmMain::Contents1Click() {
                     frameGeometry().topLeft());
         return;
     }
-    if (helpWindow_ == nullptr)
+    if (helpWindow_ == nullptr) {
         helpWindow_ = new TfrmHelp(this);
+        // Beside the main window's corner rather than wherever the desktop puts a new window.
+        helpWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
+    }
     helpWindow_->openFile(help.path);
     helpWindow_->show();
     helpWindow_->raise();
