@@ -37,7 +37,7 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
     InitDefaults(globals);
     if (options.configPath) {
         globals.configPath = *options.configPath;
-    } else {
+    } else if (!options.simulate) {
         // An installed copy's folder in the user's configuration may not exist yet; the first
         // save needs it. The application folder of a portable copy exists already.
         std::error_code ignored;
@@ -53,8 +53,9 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
     result.fileRead = true;
     ReadConfigFile(globals.configPath, globals.table, sink);
     // A file that could not be read whole is never rewritten in place; the first save of the
-    // run keeps it under a ".bad" name instead.
-    if (globals.table.configVersion < 1.0 && !globals.table.setAsideBeforeSave) {
+    // run keeps it under a ".bad" name instead. A simulation changes nothing on disk.
+    if (globals.table.configVersion < 1.0 && !globals.table.setAsideBeforeSave &&
+        !options.simulate) {
         result.rewritten = true;
         result.rewriteResult = WriteConfigFile(globals.configPath, globals.table);
     }

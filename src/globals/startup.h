@@ -33,7 +33,8 @@ struct ConfigStartResult {
 
 // Sets the application folder from the executable's path, the defaults, the configuration path
 // (--config replaces it), reads the file when it exists and rewrites it when its version is below
-// 1.00 and it was read whole. A missing file is not created. Reader messages go to sink.
+// 1.00 and it was read whole (never for a simulation, which changes nothing on disk). A missing
+// file is not created. Reader messages go to sink.
 ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& options,
                                      const MessageSink& sink);
 

@@ -106,5 +106,21 @@ TEST(Startup, OldLayoutIsRewrittenInTheCurrentLayout) {
     EXPECT_EQ(test::readBytes(path), kRewritten);
 }
 
+TEST(Startup, ASimulationReadsAnOldLayoutButLeavesTheFileAlone) {
+    test::TempFolder folder;
+    const std::string path = folder.file("bxconf.ini");
+    test::writeBytes(path, kOldLayout);
+    CommandLine options;
+    options.configPath = path;
+    options.simulate = true;
+    AppGlobals globals;
+    const ConfigStartResult result =
+        StartConfiguration(globals, options, [](const std::string&) {});
+    EXPECT_TRUE(result.fileRead);
+    EXPECT_FALSE(result.rewritten);
+    EXPECT_EQ(globals.table.settings.SMTPServer, "s");
+    EXPECT_EQ(test::readBytes(path), kOldLayout);
+}
+
 } // namespace
 } // namespace lp
