@@ -13,11 +13,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -107,6 +109,27 @@ TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
         ASSERT_NE(menu, nullptr) << name;
         EXPECT_EQ(captions(*menu), entries) << name;
     }
+}
+
+TEST_F(MenusDialogs, EachLinkOpensItsOwnPage) {
+    lp::TfrmMain& w = open();
+    // The desktop's handler for web addresses is replaced by a signal that takes the address, so
+    // that no browser opens: any object with a method taking a QUrl will do.
+    QTextBrowser catcher;
+    QSignalSpy handed(&catcher, &QTextBrowser::anchorClicked);
+    QDesktopServices::setUrlHandler("https", &catcher, "anchorClicked");
+    for (QAction* link : w.menus.links)
+        link->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    std::vector<std::string> expected, urls;
+    for (const lp::WebLink& link : lp::webLinks())
+        if (link.name != nullptr)
+            expected.push_back(link.address);
+    for (const QList<QVariant>& call : handed)
+        urls.push_back(call.at(0).toUrl().toString().toStdString());
+    EXPECT_EQ(urls, expected);
+    EXPECT_EQ(expected.size(), 5u);
+    EXPECT_TRUE(warnings.empty());
 }
 
 struct OptionsCase {
