@@ -3,7 +3,6 @@
 #include "platform/atomic_file.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>

@@ -1,5 +1,6 @@
 #include "help_window.h"
 
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -28,7 +29,7 @@ void TfrmHelp::openFile(const QString& path) {
         tbContents->reload(); // the file may have changed since it was last shown
     else
         tbContents->setSource(url, QTextDocument::HtmlResource);
-    tbContents->scrollToAnchor(QString());
+    tbContents->verticalScrollBar()->setValue(0); // the start, also after a reload
     if (!tbContents->documentTitle().isEmpty())
         setWindowTitle(tbContents->documentTitle());
 }
