@@ -25,6 +25,13 @@ void warn(const std::string& message) {
 
 } // namespace
 
+void endProgramOnRequest(TfrmMain& window) {
+    // Queued: the handler that asked finishes before the loop ends.
+    QObject::connect(
+        &window, &TfrmMain::endRequested, QCoreApplication::instance(),
+        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
 int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
@@ -57,8 +64,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     globals.versionLine = "Version 1.00";
 
     TfrmMain mainWindow(std::move(cycle));
-    QObject::connect(&mainWindow, &TfrmMain::endRequested, &application, &QApplication::quit,
-                     Qt::QueuedConnection);
+    endProgramOnRequest(mainWindow);
     setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
     // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be
     // reached again.

@@ -7,6 +7,11 @@
 
 namespace lp {
 
+// Ends the event loop with status 0 when the window asks for the program's end. The end is not
+// put to the windows first: a close request would only hide the main window to the tray and so
+// keep the program running.
+void endProgramOnRequest(TfrmMain& window);
+
 // Runs the desktop program to its end and returns its exit status. A second instance asks the
 // first to come forward and returns 0 at once, touching no settings and no files.
 int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle);

@@ -4,12 +4,14 @@
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
 #include "globals/app_globals.h"
+#include "main/desktop_app.h"
 #include "main/mainwindow.h"
 #include "main/tray_icon.h"
 #include "support/scoped_config_home.h"
 #include "widgets/ui_seams.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
@@ -187,6 +189,19 @@ TEST_F(TrayLifecycle, ExitStoresThePositionInAnyStateAndEnds) {
     EXPECT_EQ(r.Top, 80);
     EXPECT_EQ(r.Width, w.frameGeometry().width());
     EXPECT_EQ(lp::app().visibleCount, 1); // no close request was made
+}
+
+TEST_F(TrayLifecycle, ExitEndsTheEventLoopWhileTheWindowIsShown) {
+    lp::TfrmMain& w = openShown();
+    lp::endProgramOnRequest(w);
+    QTimer::singleShot(0, &w, [&w] { w.tray->ExitBrindlebox1->trigger(); });
+    // Only a guard against a loop that the exit did not end; it ends it with another status.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    guard.start(60000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(w.isVisible()) << "the window was not asked to close, so it did not hide";
 }
 
 TEST_F(TrayLifecycle, ExitEndsEvenWhenThePositionCannotBeKept) {
