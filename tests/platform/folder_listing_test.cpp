@@ -3,37 +3,17 @@
 #include "globals/temp_folder.h"
 #include "platform/folder_listing.h"
 #include "platform/local_time.h"
+#include "support/write_time.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace lp::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-void setWriteTime(const std::string& path, std::time_t when) {
-    const timespec time{when, 0};
-    const timespec times[2] = {time, time};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-}
-
-std::time_t localMoment(int year, int month, int day, int hour, int minute, int second) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
 
 TEST(FolderListing, AFolderThatCannotBeOpenedIsNotAnEmptyFolder) {
     test::TempFolder temp;
@@ -51,8 +31,8 @@ TEST(FolderListing, EveryEntryButDotAndDotDotWithItsDetails) {
     test::writeBytes(temp.file(".hidden"), "h");
     fs::create_directories(temp.file("sub"));
     fs::create_symlink(temp.file("nowhere"), temp.file("dangling"));
-    setWriteTime(temp.file("data.bin"), localMoment(2024, 3, 9, 14, 7, 33));
-    setWriteTime(temp.file(".hidden"), localMoment(1975, 6, 1, 10, 0, 0));
+    test::setLocalWriteTime(temp.file("data.bin"), 2024, 3, 9, 14, 7, 33);
+    test::setLocalWriteTime(temp.file(".hidden"), 1975, 6, 1, 10, 0, 0);
 
     const auto listing = ListFolder(temp.path().string(), true);
     ASSERT_TRUE(listing.has_value());
