@@ -20,12 +20,14 @@ HelpFileLookup findHelpFile(const std::string& applicationFolder, bool applicati
     const QString beside = QFileInfo(folder + QLatin1String(kHelpName)).absoluteFilePath();
     if (isFile(beside))
         return {beside, true};
-    if (applicationFolderWritable)
-        return {beside, false};
+    // Also a copy that may write its folder (an installed one run by the administrator) finds
+    // the installed file; only the message differs.
     const QString installed =
         QDir::cleanPath(QFileInfo(folder).absoluteFilePath() +
                         QStringLiteral("/../share/larchpost/") + QLatin1String(kHelpName));
-    return {installed, isFile(installed)};
+    if (isFile(installed))
+        return {installed, true};
+    return {applicationFolderWritable ? beside : installed, false};
 }
 
 } // namespace lp

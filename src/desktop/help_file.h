@@ -12,9 +12,9 @@ struct HelpFileLookup {
     bool found = false;
 };
 
-// A portable copy (an application folder the user may write) looks only beside the executable.
-// An installed copy looks there first, then in <prefix>/share/larchpost/, the prefix being the
-// folder above the executable's; when neither holds the file, the installed path is named.
+// Beside the executable first, then in <prefix>/share/larchpost/, the prefix being the folder
+// above the executable's. When neither holds the file, a portable copy (an application folder the
+// user may write) names the path beside the executable, an installed copy the installed path.
 HelpFileLookup findHelpFile(const std::string& applicationFolder, bool applicationFolderWritable);
 
 } // namespace lp

@@ -43,8 +43,10 @@ TEST_P(HelpLookup, LooksBesideTheExecutableThenInTheInstalledDataFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Copies, HelpLookup,
     testing::Values(LookupCase{"PortableBeside", true, true, true, "bin/larchpost.hlp", true},
-                    LookupCase{"PortableMissingNamesItsOwnFolder", false, true, true,
+                    LookupCase{"PortableMissingNamesItsOwnFolder", false, false, true,
                                "bin/larchpost.hlp", false},
+                    LookupCase{"WritableInstalledFromSharedData", false, true, true,
+                               "share/larchpost/larchpost.hlp", true},
                     LookupCase{"InstalledBesideWins", true, true, false, "bin/larchpost.hlp", true},
                     LookupCase{"InstalledFromSharedData", false, true, false,
                                "share/larchpost/larchpost.hlp", true},
