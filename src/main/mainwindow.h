@@ -87,7 +87,13 @@ public slots:
     void Contents1Click();
     void About1Click();
     void Details1Click();
+    void ViewBrindleboxWindow1Click();
     void ExitBrindlebox1Click();
+    void Support1Click();
+    void OnlineForums1Click();
+    void Product1Click();
+    void Product2Click();
+    void Product3Click();
     // The end of the desktop session: the state is stored, the timer stops for good and the
     // session may end.
     void WMQUERYENDSESSION();
@@ -102,6 +108,8 @@ private:
     void selectFolderLine(int line);
 
     void connectMenus();
+    // Opens the page of the Links entry of that object name.
+    void openWebLink(const char* name);
     // Copies the window's position and size into the stored settings.
     void copyGeometryToSettings();
 

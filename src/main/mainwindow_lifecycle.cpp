@@ -82,6 +82,10 @@ void TfrmMain::Details1Click() {
     ++app().visibleCount;
 }
 
+void TfrmMain::ViewBrindleboxWindow1Click() {
+    Details1Click();
+}
+
 void TfrmMain::ExitBrindlebox1Click() {
     copyGeometryToSettings();
     // The program ends even when the position cannot be kept: a user must always be able to quit.

@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <string_view>
+#include <utility>
 
 namespace lp {
 
@@ -23,22 +25,46 @@ void TfrmMain::connectMenus() {
             &TfrmMain::AdditionalOptions1Click);
     connect(menus.Contents1, &QAction::triggered, this, &TfrmMain::Contents1Click);
     connect(menus.About1, &QAction::triggered, this, &TfrmMain::About1Click);
-    std::size_t next = 0;
-    for (const WebLink& link : webLinks()) {
-        if (link.name == nullptr)
-            continue;
-        const std::string address = link.address;
-        connect(menus.links[next++], &QAction::triggered, this, [this, address] {
-            OpenDocument(address, [this](const std::string& message) {
-                showWarning(this, QString::fromStdString(message), std::nullopt);
-            });
-        });
-    }
-    connect(tray, &TrayIcon::viewRequested, this, &TfrmMain::Details1Click);
-    connect(tray, &TrayIcon::exitRequested, this, &TfrmMain::ExitBrindlebox1Click);
+    const std::pair<const char*, void (TfrmMain::*)()> linkHandlers[] = {
+        {"Support1", &TfrmMain::Support1Click}, {"OnlineForums1", &TfrmMain::OnlineForums1Click},
+        {"Product1", &TfrmMain::Product1Click}, {"Product2", &TfrmMain::Product2Click},
+        {"Product3", &TfrmMain::Product3Click},
+    };
+    for (QAction* link : menus.links)
+        for (const auto& [name, handler] : linkHandlers)
+            if (link->objectName() == QLatin1String(name))
+                connect(link, &QAction::triggered, this, handler);
+    connect(tray, &TrayIcon::doubleClicked, this, &TfrmMain::Details1Click);
+    connect(tray->ViewBrindleboxWindow1, &QAction::triggered, this,
+            &TfrmMain::ViewBrindleboxWindow1Click);
+    connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager&) { WMQUERYENDSESSION(); });
+}
+
+void TfrmMain::openWebLink(const char* name) {
+    for (const WebLink& link : webLinks())
+        if (link.name != nullptr && std::string_view(link.name) == name)
+            OpenDocument(link.address, [this](const std::string& message) {
+                showWarning(this, QString::fromStdString(message), std::nullopt);
+            });
+}
+
+void TfrmMain::Support1Click() {
+    openWebLink("Support1");
+}
+void TfrmMain::OnlineForums1Click() {
+    openWebLink("OnlineForums1");
+}
+void TfrmMain::Product1Click() {
+    openWebLink("Product1");
+}
+void TfrmMain::Product2Click() {
+    openWebLink("Product2");
+}
+void TfrmMain::Product3Click() {
+    openWebLink("Product3");
 }
 
 void TfrmMain::Close1Click() {

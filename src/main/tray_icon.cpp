@@ -38,8 +38,6 @@ TrayIcon::TrayIcon(QWidget* owner) : QObject(owner) {
     icon = new QSystemTrayIcon(this);
     icon->setContextMenu(PopupMenu1);
 
-    connect(ViewBrindleboxWindow1, &QAction::triggered, this, &TrayIcon::viewRequested);
-    connect(ExitBrindlebox1, &QAction::triggered, this, &TrayIcon::exitRequested);
     connect(icon, &QSystemTrayIcon::activated, this, &TrayIcon::IconTray);
 }
 
@@ -57,7 +55,7 @@ void TrayIcon::add(const QIcon& picture) {
 
 void TrayIcon::IconTray(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick)
-        emit viewRequested();
+        emit doubleClicked();
 }
 
 } // namespace lp

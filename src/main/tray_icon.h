@@ -1,6 +1,6 @@
 #pragma once
-// The icon in the notification area with its menu. It only reports what the user chose; the main
-// window decides what showing and exiting mean.
+// The icon in the notification area with its menu. It only reports what the user did; the main
+// window connects the menu's entries and decides what showing and exiting mean.
 
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -35,8 +35,7 @@ public:
     QAction* ExitBrindlebox1 = nullptr;
 
 signals:
-    void viewRequested(); // a double click on the icon, or "View Larchpost Window"
-    void exitRequested(); // "Exit Larchpost"
+    void doubleClicked();
 
 public slots:
     // What happened over the icon. The menu opens on a right click by itself (it is the icon's
