@@ -27,14 +27,18 @@ protected:
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
         config_ = folder_ / "bxconf.ini";
+        // A runtime folder of its own, so that runs in parallel never meet at the instance guard.
+        fs::create_directories(folder_ / "run");
+        fs::permissions(folder_ / "run", fs::perms::owner_all);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs the program headless for no cycle at all; returns its exit status.
     int run() {
-        const std::string command = std::string("'") + LARCHPOST_EXE +
-                                    "' --headless --cycles 0 --config '" + config_.string() +
-                                    "' 2>'" + (folder_ / "stderr").string() + "' </dev/null";
+        const std::string command = "XDG_RUNTIME_DIR='" + (folder_ / "run").string() + "' '" +
+                                    LARCHPOST_EXE + "' --headless --cycles 0 --config '" +
+                                    config_.string() + "' 2>'" + (folder_ / "stderr").string() +
+                                    "' </dev/null";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
