@@ -1,6 +1,8 @@
 #include "headless_run.h"
 #include "monitor_cycle.h"
 
+#include <algorithm>
+
 namespace lp {
 
 int RunHeadless(ServiceTable& table, const CommandLine& options, CycleEnvironment& environment,

@@ -89,12 +89,8 @@ void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& env
 }
 
 void runSystemMonitorCycle(ServiceTable& table, bool firstCycle) noexcept {
-    try {
-        SystemEnvironment environment;
-        runMonitorCycle(table, firstCycle, environment);
-    } catch (...) {
-        // Whatever went wrong, the caller schedules the next cycle.
-    }
+    SystemEnvironment environment;
+    runMonitorCycle(table, firstCycle, environment); // catches whatever a service turn throws
 }
 
 } // namespace lp
