@@ -8,7 +8,9 @@
 #include "engine/system_environment.h"
 #include "globals/app_globals.h"
 #include "globals/command_line.h"
+#include "globals/program_version.h"
 #include "globals/startup.h"
+#include "globals/usage_text.h"
 #include "main/desktop_app.h"
 #include "platform/stop_request.h"
 
@@ -59,8 +61,16 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv, argv + argc);
     lp::CommandLine options;
     if (auto error = lp::parseCommandLine(args, options)) {
-        std::cerr << "larchpost: " << *error << '\n';
+        std::cerr << "larchpost: " << *error << "\nTry 'larchpost --help' for the options.\n";
         return 2;
+    }
+    if (options.help) {
+        std::cout << lp::usageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << lp::versionBanner() << '\n';
+        return 0;
     }
     if (options.headless || options.simulate)
         return runWithoutWindow(options);

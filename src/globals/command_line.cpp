@@ -60,6 +60,10 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             result.simulate = true;
         } else if (arg == "--verbose") {
             result.verbose = true;
+        } else if (arg == "--help" || arg == "--version") {
+            result.help = arg == "--help";
+            result.version = arg == "--version";
+            break;
         } else {
             return "Unknown option: " + arg;
         }

@@ -14,10 +14,13 @@ struct CommandLine {
     std::int64_t intervalMs = 5000;        // --interval MS
     std::optional<std::int64_t> cycles;    // --cycles N: stop after N cycles
     bool startHidden = false;              // an argument equal to "startup" in any letter case
+    bool help = false;                     // --help: print the usage and end
+    bool version = false;                  // --version: print the version and end
 };
 
 // Reads the arguments, the program path first. Arguments that are no option of ours are ignored,
 // as the desktop program always did; a malformed option gives an error text and leaves out unset.
+// --help and --version end the reading, as they end the program: what follows them is not read.
 std::optional<std::string> parseCommandLine(const std::vector<std::string>& args, CommandLine& out);
 
 } // namespace lp

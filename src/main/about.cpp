@@ -2,6 +2,7 @@
 
 #include "desktop/program_icon.h"
 #include "globals/app_globals.h"
+#include "globals/program_version.h"
 #include "widgets/placement.h"
 
 #include <QFont>
@@ -49,7 +50,7 @@ void Tfrmabout::FormCreate() {
     lblPName->setFont(bold);
     lblPName->setText(QStringLiteral("Larchpost"));
     lblVersion->setText(QString::fromStdString(app().versionLine));
-    Label1->setText(QStringLiteral("Build 2"));
+    Label1->setText(QString::fromStdString(buildLine()));
     Label3->setText(QStringLiteral("Your folders, sorted by your rules."));
     lblComment->setText(QStringLiteral("Thank you for using Larchpost."));
 }

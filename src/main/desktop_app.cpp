@@ -5,6 +5,7 @@
 #include "desktop/settings_store.h"
 #include "desktop/single_instance.h"
 #include "globals/app_globals.h"
+#include "globals/program_version.h"
 #include "globals/startup.h"
 #include "tray_icon.h"
 #include "widgets/ui_seams.h"
@@ -61,7 +62,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     else if (!WriteSettings())
         std::cerr << "larchpost: the settings file " << settingsStore().filePath().toStdString()
                   << " could not be written.\n";
-    globals.versionLine = "Version 1.00";
+    globals.versionLine = versionLine();
 
     TfrmMain mainWindow(std::move(cycle));
     endProgramOnRequest(mainWindow);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -178,6 +179,39 @@ TEST_F(Headless, OnlyOneInstanceSortsAtATime) {
     EXPECT_EQ(desktop.waitForEnd(), 1);
     first.signal(SIGINT);
     EXPECT_EQ(first.waitForEnd(), 0);
+}
+
+TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
+    lp::ServiceTable table;
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = inbox().string();
+    lp::RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = lp::FileCount; // the first cycle already moves every file
+    lp::ruleactionrec move;
+    move.raction = lp::rMove;
+    move.racmove.filepath = outbox().string();
+    rule.actions = {move};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    // Enough files that the request most likely arrives while they are being moved.
+    constexpr int kFiles = 5000;
+    for (int i = 0; i < kFiles; ++i)
+        drop(inbox() / ("f" + std::to_string(i)));
+
+    ProgramRun program(home_, run({"--headless", "--interval", "0", "--verbose"}));
+    ASSERT_TRUE(waitFor([&] { return !program.output().empty() || program.status(); }));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForEnd(), 0);
+    EXPECT_TRUE(fs::is_empty(inbox())) << "the cycle was cut short";
+    const auto moved = std::distance(fs::directory_iterator(outbox()), fs::directory_iterator());
+    EXPECT_EQ(moved, kFiles);
+    const std::string output = program.output();
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), kFiles) << "one whole line each";
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // One run of the real executable with its own runtime and configuration folders, its standard
-// output kept in a file, for the end-to-end tests.
+// output and error output kept in files, for the end-to-end tests.
 
 #include <chrono>
 #include <csignal>
@@ -48,7 +48,8 @@ public:
     // display false, no display variable reaches the program.
     ProgramRun(const std::filesystem::path& home, const std::vector<std::string>& args,
                bool display = true)
-        : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")) {
+        : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")),
+          errors_(home / ("stderr-" + std::to_string(runs()) + ".txt")) {
         const auto overridden = [](const std::string& entry) {
             for (const char* name : {"XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "QT_QPA_PLATFORM=",
                                      "DISPLAY=", "WAYLAND_DISPLAY="})
@@ -78,6 +79,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output_.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (::posix_spawn(&pid_, LARCHPOST_EXE, &actions, nullptr, cargv.data(), cenv.data()) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -94,6 +97,7 @@ public:
     bool started() const { return pid_ > 0; }
     void signal(int number) const { ::kill(pid_, number); }
     std::string output() const { return fileBytes(output_); }
+    std::string errors() const { return fileBytes(errors_); }
 
     // The exit status once the program has ended by itself; nothing while it runs.
     std::optional<int> status() {
@@ -116,6 +120,7 @@ private:
     }
 
     std::filesystem::path output_;
+    std::filesystem::path errors_;
     pid_t pid_ = -1;
     std::optional<int> status_;
 };

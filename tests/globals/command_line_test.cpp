@@ -53,3 +53,24 @@ TEST(CommandLine, MalformedOptionsAreRefused) {
         EXPECT_TRUE(cl.verbose) << "output must stay untouched on refusal";
     }
 }
+
+TEST(CommandLine, HelpAndVersionEndTheReading) {
+    struct Case {
+        std::vector<std::string> args;
+        bool help, version, refused;
+    } cases[] = {
+        {{"lp", "--help"}, true, false, false},
+        {{"lp", "--version"}, false, true, false},
+        {{"lp", "--headless", "--version", "--help"}, false, true, false},
+        {{"lp", "--help", "--frobnicate"}, true, false, false}, // not read after --help
+        {{"lp", "--frobnicate", "--help"}, false, false, true}, // refused before it
+        {{"lp", "--config", "--help"}, false, false, false},    // a file named --help
+        {{"lp", "-help", "/version"}, false, false, false},     // no options of ours
+    };
+    for (const auto& c : cases) {
+        CommandLine cl;
+        EXPECT_EQ(parseCommandLine(c.args, cl).has_value(), c.refused) << c.args[1];
+        EXPECT_EQ(cl.help, c.help) << c.args[1];
+        EXPECT_EQ(cl.version, c.version) << c.args[1];
+    }
+}
