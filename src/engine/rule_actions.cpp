@@ -1,6 +1,7 @@
 #include "rule_actions.h"
 #include "counted.h"
 #include "launch_arguments.h"
+#include "platform/path_separator.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ void launchFor(const raclaunchrec& launch, const Selection& selection, const Cur
 std::string JoinPath(const std::string& folder, const std::string& name) {
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
-    return path.append(folder).append(1, '/').append(name);
+    return path.append(folder).append(1, platform::kPathSeparator).append(name);
 }
 
 namespace {
@@ -36,7 +37,7 @@ namespace {
 class PathInFolder {
 public:
     explicit PathInFolder(const std::string& folder) : path_(folder) {
-        path_.push_back('/');
+        path_.push_back(platform::kPathSeparator);
         folderLength_ = path_.size();
     }
     const std::string& operator()(const std::string& name) {

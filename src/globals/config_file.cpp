@@ -3,12 +3,12 @@
 #include "config_lines.h"
 #include "config_table_repair.h"
 #include "platform/atomic_file.h"
+#include "platform/file_reading.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <clocale>
-#include <fcntl.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace lp {
 
@@ -367,34 +367,14 @@ constexpr std::size_t kMaxConfigBytes = std::size_t{4} << 20;
 // A file larger than kMaxConfigBytes counts as one that could not be read to its end: its
 // complete lines up to the limit are read and the file is kept aside at the next save.
 bool loadFile(const std::string& path, std::string& content, bool& readFailed) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // One byte more than the limit tells a file that is longer from one that just fits.
+    if (!platform::ReadFileStart(path, kMaxConfigBytes + 1, content, readFailed))
         return false;
-    char buffer[65536];
-    for (;;) {
-        if (content.size() > kMaxConfigBytes) {
-            readFailed = true;
-            const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
-            content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
-            break;
-        }
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            // Nothing at all could be read (a folder, say): the file cannot be opened.
-            readFailed = true;
-            if (content.empty()) {
-                ::close(fd);
-                return false;
-            }
-            break;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(got));
+    if (content.size() > kMaxConfigBytes) {
+        readFailed = true;
+        const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
+        content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
     }
-    ::close(fd);
     return true;
 }
 
@@ -443,7 +423,8 @@ std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const 
     bool readFailed = false;
     if (!loadFile(path, content, readFailed)) {
         // A file that is there but cannot be read must not be replaced by the next save.
-        if (::access(path.c_str(), F_OK) == 0)
+        std::error_code ignored;
+        if (std::filesystem::exists(platform::Utf8Path(path), ignored))
             table.setAsideBeforeSave = true;
         return -2;
     }

@@ -1,17 +1,10 @@
 #include "platform/local_time.h"
 
-#include <chrono>
 #include <ctime>
 
 namespace lp::platform {
 
 namespace {
-
-using std::chrono::days;
-using std::chrono::sys_days;
-
-constexpr sys_days kDayZero = std::chrono::year{1899} / 12 / 30;
-constexpr double kSecondsPerDay = 86400.0;
 
 // The earliest moment the old file-time format can hold.
 double earliestFileTime() {
@@ -20,13 +13,6 @@ double earliestFileTime() {
 }
 
 } // namespace
-
-double LocalDateTime(int year, int month, int day, int hour, int minute, int second) {
-    const sys_days date =
-        std::chrono::year{year} / static_cast<unsigned>(month) / static_cast<unsigned>(day);
-    const auto wholeDays = (date - kDayZero).count();
-    return static_cast<double>(wholeDays) + (hour * 3600 + minute * 60 + second) / kSecondsPerDay;
-}
 
 double FileTimeToLocalDateTime(std::int64_t secondsSinceEpoch) {
     const auto when = static_cast<std::time_t>(secondsSinceEpoch);
