@@ -125,16 +125,13 @@ std::string FormatConfigFile(const ServiceTable& table) {
 }
 
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table) {
-    if (table.setAsideBeforeSave) {
-        std::string keptAs;
-        const std::error_code error = platform::SetFileAside(path, keptAs);
-        // A file that has gone meanwhile needs no keeping; any other failure would cost it.
-        if (error && error != std::errc::no_such_file_or_directory)
-            return -2;
-        table.setAsideBeforeSave = false;
-    }
-    if (platform::WriteFileAtomically(path, FormatConfigFile(table)))
+    const std::string content = FormatConfigFile(table);
+    if (!table.setAsideBeforeSave)
+        return platform::WriteFileAtomically(path, content) ? -2 : 0;
+    std::string keptAs;
+    if (platform::ReplaceFileKeepingOld(path, content, keptAs))
         return -2;
+    table.setAsideBeforeSave = false;
     return 0;
 }
 
