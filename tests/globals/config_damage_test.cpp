@@ -207,6 +207,7 @@ TEST_P(DamagedFile, IsSaidKeptAtStartAndSetAsideAtTheFirstSave) {
     std::vector<std::string> messages;
     const ConfigStartResult start =
         StartConfiguration(globals, options, [&](const std::string& m) { messages.push_back(m); });
+    EXPECT_FALSE(start.refusal);
     EXPECT_FALSE(start.rewritten);
     EXPECT_EQ(messages, std::vector<std::string>{"The configuration file \"" + path +
                                                  "\" was not read whole. " + c.what + " Line " +
