@@ -70,8 +70,9 @@ Record* TableReader::reach(std::vector<Record>& records, std::size_t index) {
         const std::size_t cost = (grown - records.capacity()) * sizeof(Record);
         if (recordBytes_ + cost > kMaxRecordBytes) {
             keys_.Stop(keys_.Lines().LineNumber(),
-                       "The file holds more records than Larchpost reads (" +
-                           std::to_string(kMaxRecordBytes >> 20) + " MiB of them).");
+                       "The file holds more records than Larchpost reads (they would take more "
+                       "than " +
+                           std::to_string(kMaxRecordBytes >> 20) + " MiB).");
             return nullptr;
         }
         recordBytes_ += cost;
