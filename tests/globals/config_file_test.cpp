@@ -306,6 +306,20 @@ TEST(ConfigFile, FileNotReadWholeIsKeptUnderANewBadNameAtTheFirstSave) {
     EXPECT_FALSE(std::filesystem::exists(path + ".bad2"));
 }
 
+// The new content is written before the damaged file is set aside: a save that fails leaves
+// the damaged file in place, still to be set aside by the next save.
+TEST(ConfigFile, AFailedSaveAfterADamagedReadLeavesTheFileInPlace) {
+    TempFolder folder;
+    const std::string path = folder.file(std::string(250, 'c')); // no room for the temporary name
+    writeBytes(path, "damaged\r\n");
+    ServiceTable table = exampleTable();
+    table.setAsideBeforeSave = true;
+    EXPECT_EQ(WriteConfigFile(path, table), -2);
+    EXPECT_EQ(readBytes(path), "damaged\r\n");
+    EXPECT_TRUE(table.setAsideBeforeSave);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
 TEST(ConfigFile, OversizedFileIsReadUpToTheLimitAndKeptWhole) {
     TempFolder folder;
     const std::string path = folder.file("bxconf.ini");
