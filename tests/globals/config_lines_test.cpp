@@ -103,21 +103,6 @@ TEST(KeyReader, StopsAtTheFirstLineThatIsNotTheExpectedKey) {
     }
 }
 
-TEST(KeyReader, NumbersOutOfRangeStopReading) {
-    for (const char* value : {"4294967297", "", "12abc", "-2147483649"}) {
-        LineSource lines(std::string("fcnt=") + value + "\r\n");
-        KeyReader reader(lines);
-        std::int32_t field = 3;
-        EXPECT_EQ(reader.ReadIntKey("fcnt", field), -1) << value;
-        EXPECT_EQ(field, 3);
-        ASSERT_TRUE(reader.Problem());
-        EXPECT_EQ(reader.Problem()->what,
-                  std::string("Expected a whole number from -2147483648 to 2147483647 for fcnt=, "
-                              "found fcnt=") +
-                      value + ".");
-    }
-}
-
 TEST(KeyReader, FindsATagOnTheLastLineOnlyAsTheFirstLineRead) {
     LineSource first("[Rule 1]\r\n");
     EXPECT_EQ(KeyReader(first).FindSection("[Rule 1]"), 0);
@@ -127,24 +112,6 @@ TEST(KeyReader, FindsATagOnTheLastLineOnlyAsTheFirstLineRead) {
     ASSERT_TRUE(reader.Problem());
     EXPECT_EQ(reader.Problem()->line, 1);
     EXPECT_EQ(reader.Problem()->what, "Error reading alarm file.  Tag, [Rule 1] not found.");
-}
-
-TEST(KeyReader, SkipsStrayLinesButNeverAnotherRecordBeforeATag) {
-    LineSource stray("junk\r\n[junk]\r\n[Rule 2]\r\nrulename=r\r\n");
-    EXPECT_EQ(KeyReader(stray).FindSection("[Rule 2]"), 0);
-    LineSource record("junk\r\n[Rule 3]\r\n[Service 2]\r\nserviceid=5\r\n");
-    KeyReader reader(record);
-    EXPECT_EQ(reader.FindSection("[Service 2]"), -1);
-    ASSERT_TRUE(reader.Problem());
-    EXPECT_EQ(reader.Problem()->line, 2);
-    EXPECT_EQ(reader.Problem()->what, "Expected [Service 2], found [Rule 3].");
-}
-
-TEST(IsRecordTag, KnowsTheTagsOfTheLayoutOnly) {
-    for (const char* tag : {"[Main Info]", "[Service 1]", "[Rule 12]"})
-        EXPECT_TRUE(IsRecordTag(tag)) << tag;
-    for (const char* other : {"[Service ]", "[Rule x]", "[junk]", "[skip-2]", "[Service 1] ", ""})
-        EXPECT_FALSE(IsRecordTag(other)) << other;
 }
 
 TEST(WriteKeys, BooleansAreInvertedAndLinesEndInCrLf) {
