@@ -54,8 +54,12 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
         return result;
     }
     if (!std::filesystem::exists(status)) {
+        // A folder on the way that may not be searched hides the file rather than lose it.
+        const bool hidden = error && error != std::errc::no_such_file_or_directory;
         if (options.headless || options.simulate)
-            result.refusal = "The configuration file " + globals.configPath + " does not exist.";
+            result.refusal =
+                "The configuration file " + globals.configPath +
+                (hidden ? " cannot be reached: " + error.message() + "." : " does not exist.");
         return result;
     }
     result.fileRead = true;
