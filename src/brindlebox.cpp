@@ -44,6 +44,10 @@ int runWithoutWindow(const lp::CommandLine& options) {
     lp::AppGlobals& globals = lp::app();
     const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
     const lp::ConfigStartResult config = lp::StartConfiguration(globals, options, printMessage);
+    if (config.refusal) {
+        std::cerr << "larchpost: " << *config.refusal << '\n';
+        return 2;
+    }
     if (config.rewritten && config.rewriteResult != 0)
         std::cerr << "larchpost: the configuration file " << globals.configPath
                   << " could not be saved in the current layout.\n";
@@ -78,7 +82,9 @@ int main(int argc, char** argv) {
     if (!lp::displayAvailable()) {
         std::cerr << "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are "
                      "unset); running without a window, as with --headless.\n";
-        return runWithoutWindow(options);
+        lp::CommandLine headless = options;
+        headless.headless = true;
+        return runWithoutWindow(headless);
     }
     return lp::runDesktop(argc, argv, options, lp::runSystemMonitorCycle);
 }
