@@ -133,29 +133,22 @@ TEST(FileSelection, AgeIsWholeDaysSinceTheStartOfToday) {
     }
 }
 
-// The ranking list exactly as its nested loops describe it, to hold the fast one against.
-std::vector<bool> rankingByTheLetter(const std::vector<FolderEntry>& files, std::int64_t keep,
-                                     RankToward toward) {
-    std::vector<std::size_t> list(files.size());
-    for (std::size_t i = 0; i < list.size(); ++i)
-        list[i] = i;
-    if (keep < 0)
-        return std::vector<bool>(files.size(), false);
-    const auto n = static_cast<std::size_t>(keep);
-    while (list.size() > n) {
-        const std::size_t candidate = list[n];
-        for (std::size_t j = 0; j < n; ++j) {
-            const double date = files[list[j]].date, c = files[candidate].date;
-            if (toward == RankToward::Newest ? date < c : date > c) {
-                list[j] = candidate;
-                break;
-            }
-        }
-        list.erase(list.begin() + static_cast<std::ptrdiff_t>(n));
-    }
+// The exact ranking, the plain way: every entry in order of rank, the earlier one first among
+// equal dates, and the first keep of them.
+std::vector<bool> rankingBySorting(const std::vector<FolderEntry>& files, std::int64_t keep,
+                                   RankToward toward) {
+    std::vector<std::size_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return toward == RankToward::Newest ? files[a].date > files[b].date
+                                            : files[a].date < files[b].date;
+    });
     std::vector<bool> survives(files.size(), false);
-    for (const auto index : list)
-        survives[index] = true;
+    const auto kept = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(keep, 0, static_cast<std::int64_t>(files.size())));
+    for (std::size_t i = 0; i < kept; ++i)
+        survives[order[i]] = true;
     return survives;
 }
 
@@ -166,7 +159,7 @@ std::vector<FolderEntry> datedDays(const std::vector<int>& days) {
     return files;
 }
 
-TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
+TEST(FileSelection, RankingKeepsExactlyTheNewestOrOldest) {
     struct Case {
         std::vector<int> days;
         std::int64_t keep;
@@ -174,10 +167,11 @@ TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
         std::vector<bool> survives;
     };
     const Case cases[] = {
-        // day 3 overwrites day 2 (the first older one), not day 1 (the oldest)
-        {{2, 1, 3}, 2, RankToward::Newest, {false, true, true}},
-        {{2, 3, 1}, 2, RankToward::Oldest, {false, true, true}},
-        {{1, 1, 1}, 1, RankToward::Newest, {true, false, false}}, // equal never qualifies
+        {{2, 1, 3}, 2, RankToward::Newest, {true, false, true}},
+        {{2, 3, 1}, 2, RankToward::Oldest, {true, false, true}},
+        {{1, 1, 1}, 1, RankToward::Newest, {true, false, false}}, // equal: the earlier one
+        {{1, 2, 2, 2}, 2, RankToward::Newest, {false, true, true, false}},
+        {{3, 1, 1, 1}, 2, RankToward::Oldest, {false, true, true, false}},
         {{5, 4, 3}, 0, RankToward::Newest, {false, false, false}},
         {{5, 4, 3}, 3, RankToward::Oldest, {true, true, true}},
         {{5, 4, 3}, 10, RankToward::Newest, {true, true, true}},
@@ -191,17 +185,16 @@ TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
     }
 }
 
-TEST(FileSelection, RankingAgreesWithTheNestedLoopsOnRandomFolders) {
+TEST(FileSelection, RankingAgreesWithAFullSortOnRandomFolders) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 300; ++round) {
-        std::vector<int> days(std::uniform_int_distribution<int>(0, 60)(random));
+        std::vector<int> days(std::uniform_int_distribution<int>(0, 260)(random));
         for (int& day : days)
             day = std::uniform_int_distribution<int>(0, 12)(random); // many equal dates
         const auto files = datedDays(days);
-        const auto keep = std::uniform_int_distribution<std::int64_t>(-1, 65)(random);
+        const auto keep = std::uniform_int_distribution<std::int64_t>(-1, 265)(random);
         for (const RankToward toward : {RankToward::Newest, RankToward::Oldest})
-            ASSERT_EQ(RankingSurvivors(files, keep, toward),
-                      rankingByTheLetter(files, keep, toward))
+            ASSERT_EQ(RankingSurvivors(files, keep, toward), rankingBySorting(files, keep, toward))
                 << "round " << round << " keep " << keep;
     }
 }
