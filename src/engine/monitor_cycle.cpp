@@ -29,10 +29,47 @@ CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
     return current;
 }
 
+// Leaves the files that another program is still writing out of a selection, asking once per
+// entry and turn, and only about entries that some rule has selected.
+class InUseCheck {
+public:
+    InUseCheck(const CurrentFiles& current, const std::string& folder,
+               CycleEnvironment& environment)
+        : current_(current), folder_(folder), environment_(environment),
+          state_(current.entries.size(), State::Unasked) {}
+
+    // Drops the files in use from selection and marks them in leftOut.
+    void thin(Selection& selection, std::vector<bool>& leftOut) {
+        std::erase_if(selection, [&](std::uint32_t index) {
+            if (state_[index] == State::Unasked)
+                state_[index] =
+                    environment_.fileInUse(JoinPath(folder_, current_.entries[index].name))
+                        ? State::InUse
+                        : State::Free;
+            if (state_[index] == State::Free)
+                return false;
+            leftOut[index] = true;
+            return true;
+        });
+    }
+
+private:
+    enum class State : std::uint8_t { Unasked, Free, InUse };
+
+    const CurrentFiles& current_;
+    const std::string& folder_;
+    CycleEnvironment& environment_;
+    std::vector<State> state_;
+};
+
+// Runs the service's rules; leftOut receives, per entry, whether it stays out of the known-file
+// list: a file in use, one a move or delete took away, and one on which an operation of a
+// NewFile rule failed, so that the next cycle sees it as new and tries again.
 void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bool firstCycle,
-                   CycleEnvironment& environment) {
-    const TriggerState state{firstCycle, service.knownready, service.knowncnt};
+                   CycleEnvironment& environment, std::vector<bool>& leftOut) {
+    const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
+    InUseCheck inUse(current, service.sharedir, environment);
     std::optional<double> today; // asked for once, when a date condition needs it
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         if (!rule.enabled)
@@ -45,16 +82,27 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
                 today = environment.today();
             ApplyCondition(condition, current, today.value_or(0.0), *selection);
         }
-        if (!selection->empty())
+        inUse.thin(*selection, leftOut);
+        if (selection->empty())
+            continue;
+        const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, environment);
+        for (std::size_t i = 0; i < outcomes.size(); ++i)
+            if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
+                leftOut[(*selection)[i]] = true;
     }
 }
 
-void recordKnownFiles(rServiceRules& service, CurrentFiles& current) {
+void recordKnownFiles(rServiceRules& service, CurrentFiles& current,
+                      const std::vector<bool>& leftOut) {
     std::vector<filerec> known;
     known.reserve(current.entries.size());
-    for (auto& entry : current.entries)
+    for (std::size_t i = 0; i < current.entries.size(); ++i) {
+        if (leftOut[i])
+            continue;
+        auto& entry = current.entries[i];
         known.push_back(filerec{std::move(entry.name), entry.size, entry.date});
+    }
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(known.size());
     service.knownfiles = std::move(known);
@@ -71,9 +119,10 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& e
     if (!listing)
         return;
     CurrentFiles current = currentFiles(std::move(*listing), service.excludefiles);
+    std::vector<bool> leftOut(current.entries.size(), false);
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        evaluateRules(service, current, firstCycle, environment);
-    recordKnownFiles(service, current);
+        evaluateRules(service, current, firstCycle, environment, leftOut);
+    recordKnownFiles(service, current, leftOut);
 }
 
 void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment) {

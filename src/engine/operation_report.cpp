@@ -57,6 +57,10 @@ ReportingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return inner_.listFolder(folder, withDetails);
 }
 
+bool ReportingEnvironment::fileInUse(const std::string& path) {
+    return inner_.fileInUse(path);
+}
+
 double ReportingEnvironment::today() {
     return inner_.today();
 }

@@ -255,7 +255,7 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
         TriggerState state;
         std::optional<std::vector<std::string>> selected;
     };
-    const TriggerState ready{false, true, 0};
+    const TriggerState ready{false, true};
     const Case cases[] = {
         {"one new name", {"a", "b"}, {"a", "b", "c"}, ready, std::vector<std::string>{"c"}},
         {"new names anywhere",
@@ -264,10 +264,20 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
          ready,
          std::vector<std::string>{"x", "y"}},
         {"names compared exactly", {"a"}, {"A", "a"}, ready, std::vector<std::string>{"A"}},
-        {"one removed, one added", {"a", "b"}, {"a", "c"}, ready, std::nullopt},
-        {"renamed only", {"a", "b"}, {"a", "z"}, ready, std::nullopt},
-        {"first cycle", {"a"}, {"a", "b"}, TriggerState{true, true, 0}, std::nullopt},
-        {"no list recorded yet", {}, {"a"}, TriggerState{false, false, 0}, std::nullopt},
+        {"one removed, one added", {"a", "b"}, {"a", "c"}, ready, std::vector<std::string>{"c"}},
+        {"renamed: a.part became a.zip",
+         {"a.part", "b"},
+         {"b", "a.zip"},
+         ready,
+         std::vector<std::string>{"a.zip"}},
+        {"fewer entries, one of them new",
+         {"a", "b", "c"},
+         {"d"},
+         ready,
+         std::vector<std::string>{"d"}},
+        {"nothing new", {"a", "b"}, {"b"}, ready, std::nullopt},
+        {"first cycle", {"a"}, {"a", "b"}, TriggerState{true, true}, std::nullopt},
+        {"no list recorded yet", {}, {"a"}, TriggerState{false, false}, std::nullopt},
     };
     for (const Case& c : cases) {
         rServiceRules service;
@@ -275,12 +285,10 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
             service.knownfiles.push_back(filerec{name, 0, 0.0});
         service.knowncnt = static_cast<std::int32_t>(c.known.size());
         const CurrentFiles current = filesNamed(c.now);
-        TriggerState state = c.state;
-        state.knownCount = service.knowncnt;
         KnownNames known(service, current);
         RuleRec rule;
         rule.mcond = NewFile;
-        const auto selection = StartSelection(rule, current, state, known);
+        const auto selection = StartSelection(rule, current, c.state, known);
         ASSERT_EQ(selection.has_value(), c.selected.has_value()) << c.what;
         if (selection) {
             EXPECT_EQ(namesOf(current, *selection), *c.selected) << c.what;
