@@ -84,18 +84,4 @@ bool ReportingEnvironment::launch(const std::string& program,
     return report(inner_.launch(program, arguments), launchLine(program, arguments));
 }
 
-bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
-    return report(true, copyLine(source, destination));
-}
-bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
-    return report(true, moveLine(source, destination));
-}
-bool SimulatingEnvironment::deleteFile(const std::string& path) {
-    return report(true, deleteLine(path));
-}
-bool SimulatingEnvironment::launch(const std::string& program,
-                                   const std::vector<std::string>& arguments) {
-    return report(true, launchLine(program, arguments));
-}
-
 } // namespace lp
