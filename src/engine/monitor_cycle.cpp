@@ -2,6 +2,7 @@
 #include "counted.h"
 #include "file_selection.h"
 #include "globals/pattern_match.h"
+#include "in_use_check.h"
 #include "rule_actions.h"
 #include "system_environment.h"
 
@@ -28,39 +29,6 @@ CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
         current.totalSize += entry.size;
     return current;
 }
-
-// Leaves the files that another program is still writing out of a selection, asking once per
-// entry and turn, and only about entries that some rule has selected.
-class InUseCheck {
-public:
-    InUseCheck(const CurrentFiles& current, const std::string& folder,
-               CycleEnvironment& environment)
-        : current_(current), folder_(folder), environment_(environment),
-          state_(current.entries.size(), State::Unasked) {}
-
-    // Drops the files in use from selection and marks them in leftOut.
-    void thin(Selection& selection, std::vector<bool>& leftOut) {
-        std::erase_if(selection, [&](std::uint32_t index) {
-            if (state_[index] == State::Unasked)
-                state_[index] =
-                    environment_.fileInUse(JoinPath(folder_, current_.entries[index].name))
-                        ? State::InUse
-                        : State::Free;
-            if (state_[index] == State::Free)
-                return false;
-            leftOut[index] = true;
-            return true;
-        });
-    }
-
-private:
-    enum class State : std::uint8_t { Unasked, Free, InUse };
-
-    const CurrentFiles& current_;
-    const std::string& folder_;
-    CycleEnvironment& environment_;
-    std::vector<State> state_;
-};
 
 // Runs the service's rules; leftOut receives, per entry, whether it stays out of the known-file
 // list: a file in use, one a move or delete took away, and one on which an operation of a
