@@ -23,9 +23,14 @@ using test::writeBytes;
 
 class MonitorCycle : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { startAfresh(); }
+    // Empty in and out folders, and a service over "in" without rules or known files.
+    void startAfresh() {
+        fs::remove_all(inbox());
+        fs::remove_all(outbox());
         fs::create_directories(inbox());
         fs::create_directories(outbox());
+        service = rServiceRules{};
         service.serviceid = kOtherService;
         service.enabled = true;
         service.sharedir = inbox();
@@ -214,13 +219,7 @@ TEST_F(MonitorCycle, EveryNameTheKnownListLacksIsNew) {
          {}},
     };
     for (const Case& c : cases) {
-        fs::remove_all(inbox());
-        fs::remove_all(outbox());
-        fs::create_directories(inbox());
-        fs::create_directories(outbox());
-        service = rServiceRules{};
-        service.enabled = true;
-        service.sharedir = inbox();
+        startAfresh();
         RuleRec& rule = addRule(NewFile);
         ruleacondrec zip;
         zip.rcond = FileExt;
@@ -252,12 +251,8 @@ TEST_F(MonitorCycle, AFailedOperationOfANewFileRuleIsTriedAgainNextCycle) {
         {"a count rule sees every file anyway", FileCount, rCopy, true},
     };
     for (const Case& c : cases) {
-        fs::remove_all(inbox());
-        fs::remove_all(outbox());
-        fs::create_directories(inbox());
-        service = rServiceRules{};
-        service.enabled = true;
-        service.sharedir = inbox();
+        startAfresh();
+        fs::remove(outbox());
         addAction(addRule(c.trigger), c.action, outbox());
         turn(true);
         put("a", "content");
@@ -286,13 +281,7 @@ TEST_F(MonitorCycle, AFileStillBeingWrittenIsLeftForALaterCycle) {
         {"open for reading only", O_RDONLY, false},
     };
     for (const Case& c : cases) {
-        fs::remove_all(inbox());
-        fs::remove_all(outbox());
-        fs::create_directories(inbox());
-        fs::create_directories(outbox());
-        service = rServiceRules{};
-        service.enabled = true;
-        service.sharedir = inbox();
+        startAfresh();
         addAction(addRule(NewFile), rMove, outbox());
         turn(true);
         put("download", "partial");
