@@ -97,10 +97,6 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
     return {};
 }
 
-} // namespace
-
-namespace {
-
 // What StartProgram hands program to: the program itself, or the desktop's opener when it is a
 // document or a web address; empty when there is nothing to start.
 struct Starter {
