@@ -42,8 +42,9 @@ public:
                 return;
             }
             file.failed = true;
-            // Its failure is printed already; nothing more of the rule may act on whatever now
-            // stands at the file's place or the destination. A deleted file stays as it was.
+            // The move's failure is all there is to report: nothing more of the rule may act on
+            // whatever now stands at the file's place or in the destination, which the rule did
+            // not mean. A deleted file stays gone, as it was.
             file.passedOver = !file.deleted;
         });
     }
