@@ -57,6 +57,10 @@ ReportingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return inner_.listFolder(folder, withDetails);
 }
 
+bool ReportingEnvironment::fileInUse(const std::string& path) {
+    return inner_.fileInUse(path);
+}
+
 double ReportingEnvironment::today() {
     return inner_.today();
 }
@@ -78,20 +82,6 @@ bool ReportingEnvironment::deleteFile(const std::string& path) {
 bool ReportingEnvironment::launch(const std::string& program,
                                   const std::vector<std::string>& arguments) {
     return report(inner_.launch(program, arguments), launchLine(program, arguments));
-}
-
-bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
-    return report(true, copyLine(source, destination));
-}
-bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
-    return report(true, moveLine(source, destination));
-}
-bool SimulatingEnvironment::deleteFile(const std::string& path) {
-    return report(true, deleteLine(path));
-}
-bool SimulatingEnvironment::launch(const std::string& program,
-                                   const std::vector<std::string>& arguments) {
-    return report(true, launchLine(program, arguments));
 }
 
 } // namespace lp

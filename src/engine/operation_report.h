@@ -1,7 +1,7 @@
 #pragma once
 // The lines the program without a window prints for each file operation and launch, and the
-// environments that print them: one that performs the operations, one that only says what it
-// would do. The format is fixed so that scripts can read it:
+// environment that prints them around the one that performs (or foresees) the operations. The
+// format is fixed so that scripts can read it:
 //   move "<source>" "<destination>"
 //   copy "<source>" "<destination>"
 //   delete "<path>"
@@ -30,6 +30,7 @@ public:
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool fileInUse(const std::string& path) override;
     bool copyFile(const std::string& source, const std::string& destination) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
@@ -42,18 +43,6 @@ protected:
 
     CycleEnvironment& inner_;
     LinePrinter print_;
-};
-
-// Reads folders and the date through inner but changes nothing: every operation is printed as
-// if it had been done, and counts as done.
-class SimulatingEnvironment : public ReportingEnvironment {
-public:
-    using ReportingEnvironment::ReportingEnvironment;
-
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
-    bool deleteFile(const std::string& path) override;
-    bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
 };
 
 } // namespace lp

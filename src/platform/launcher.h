@@ -14,4 +14,7 @@ namespace lp::platform {
 // could be started.
 std::error_code StartProgram(const std::string& program, const std::vector<std::string>& arguments);
 
+// Whether StartProgram would find something to start for program, found without starting it.
+bool ProgramStartable(const std::string& program);
+
 } // namespace lp::platform

@@ -75,7 +75,7 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     move.racmove.filepath = temp.file("out");
     ruleactionrec launch;
     launch.raction = rLaunch;
-    launch.raclaunch = {"prog", "mfile"};
+    launch.raclaunch = {"true", "mfile"};
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};
@@ -84,7 +84,7 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     EXPECT_EQ(RunSimulation(table, real, print), 0);
     const std::vector<std::string> expected{
         "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "launch \"prog\" \"" + temp.file("out/a") + '"',
+        "launch \"true\" \"" + temp.file("out/a") + '"',
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::exists(temp.file("in/a")));

@@ -97,25 +97,41 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
     return {};
 }
 
-} // namespace
+// What StartProgram hands program to: the program itself, or the desktop's opener when it is a
+// document or a web address; empty when there is nothing to start.
+struct Starter {
+    std::string executable;
+    bool opener = false;
+};
 
-std::error_code StartProgram(const std::string& program,
-                             const std::vector<std::string>& arguments) {
+Starter starterFor(const std::string& program) {
     if (program.empty())
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string executable = findExecutable(program);
-    if (!executable.empty())
-        return spawnDetached(executable, program, arguments);
+        return {};
+    if (std::string executable = findExecutable(program); !executable.empty())
+        return {std::move(executable), false};
     // A document or a web address: what the desktop opens it with decides about arguments.
     struct stat status {};
     const bool exists = ::stat(program.c_str(), &status) == 0;
     const bool address = program.find("://") != std::string::npos;
     if (!exists && !address)
+        return {};
+    return {findExecutable("xdg-open"), true};
+}
+
+} // namespace
+
+std::error_code StartProgram(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    const Starter starter = starterFor(program);
+    if (starter.executable.empty())
         return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string opener = findExecutable("xdg-open");
-    if (opener.empty())
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    return spawnDetached(opener, "xdg-open", {program});
+    if (starter.opener)
+        return spawnDetached(starter.executable, "xdg-open", {program});
+    return spawnDetached(starter.executable, program, arguments);
+}
+
+bool ProgramStartable(const std::string& program) {
+    return !starterFor(program).executable.empty();
 }
 
 } // namespace lp::platform
