@@ -14,6 +14,8 @@ namespace {
 
 using posix::folderOf;
 using posix::lastError;
+using posix::renameNoReplace;
+using posix::syncFolder;
 
 std::error_code writeAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -26,29 +28,6 @@ std::error_code writeAll(int fd, std::string_view content) {
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
-}
-
-// Makes the rename itself durable. A folder that cannot be synced (some file systems refuse)
-// does not undo a replacement that has already happened, so its failure is not reported.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Renames without ever replacing the target; falls back to link + unlink where the file system
-// does not offer the no-replace rename.
-int renameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return -1;
-    ::unlink(from.c_str());
-    return 0;
 }
 
 } // namespace
