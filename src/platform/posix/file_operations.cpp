@@ -8,6 +8,7 @@
 #include "sparse_copy.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,6 +157,15 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
         return lastError();
     if (S_ISDIR(status.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
+    // Where nothing stands at the destination, nothing there can be the source, and the rename
+    // alone does the move. A link may need a new target instead.
+    if (!S_ISLNK(status.st_mode)) {
+        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
+                        RENAME_NOREPLACE) == 0)
+            return {};
+        if (errno != EEXIST && errno != EXDEV && errno != EINVAL && errno != ENOSYS)
+            return lastError();
+    }
     if (auto error = refuseMoveOntoItself(source, status, destination))
         return error;
     if (S_ISLNK(status.st_mode))
