@@ -6,9 +6,10 @@
 //   copy "<source>" "<destination>"
 //   delete "<path>"
 //   launch "<program>" "<argument>" ...
-// every value in double quotes with \ and " inside it escaped by a backslash (a line break inside
-// a name is written \n, a carriage return \r, so one operation is always one line), and an
-// operation that failed printed as the same line after "failed ".
+// every value in double quotes with \ and " inside it escaped by a backslash, a line break written
+// \n, a carriage return \r and a tab \t (so one operation is always one line), every other
+// control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
+// byte, and an operation that failed printed as the same line after "failed ".
 
 #include "cycle_environment.h"
 
@@ -20,7 +21,8 @@ namespace lp {
 
 using LinePrinter = std::function<void(const std::string& line)>;
 
-// A value in double quotes, with \ and " escaped by a backslash, line breaks as \n and \r.
+// A value in double quotes, escaped as above: safe to show on a terminal, and every byte of the
+// value can be read back from it.
 std::string QuoteValue(std::string_view value);
 
 // Performs every operation through inner and prints one line for each.

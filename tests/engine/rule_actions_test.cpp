@@ -238,25 +238,5 @@ TEST_F(RuleActions, TransfersAndUnknownKindsDoNothing) {
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
 }
 
-TEST(LaunchArguments, TheTextIsSplitAtBlanksAndGroupedByQuotes) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> arguments;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"   ", {}},
-        {"-a  -b", {"-a", "-b"}},
-        {"\"two words\" x", {"two words", "x"}},
-        {"a\"b c\"d", {"ab cd"}},
-        {"\"\"", {""}},
-        {"\"unclosed here", {"unclosed here"}},
-        {"back\\slash", {"back\\slash"}}, // nothing but quotes is interpreted
-        {"tab\tseparated", {"tab", "separated"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SplitParameterText(c.text), c.arguments) << '[' << c.text << ']';
-}
-
 } // namespace
 } // namespace lp

@@ -15,6 +15,8 @@ namespace {
 
 using posix::folderOf;
 using posix::lastError;
+using posix::renameNoReplace;
+using posix::syncFolder;
 
 constexpr mode_t kPrivateMode = S_IRUSR | S_IWUSR;
 
@@ -29,16 +31,6 @@ std::error_code writeAll(int fd, std::string_view content) {
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
-}
-
-// Makes a rename durable. A folder that cannot be synced (some file systems refuse) does not
-// undo a replacement that has already happened, so its failure is not reported.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // The file that path finally names. Replacing a link itself would cut it off from the file the
@@ -111,21 +103,6 @@ std::string keptName(const std::string& path, int n) {
 // Bounded so that a folder full of kept files cannot keep us searching for ever.
 constexpr int kKeptNames = 10000;
 
-// Renames without ever replacing the target; where the file system does not offer that, a name
-// that is taken is checked first.
-bool renameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
 } // namespace
 
 std::error_code WriteFileAtomically(const std::string& path, std::string_view content) {
@@ -164,7 +141,7 @@ std::error_code ReplaceFileKeepingOld(const std::string& path, std::string_view 
     // new one fail to take its place.
     for (int n = 0; n < kKeptNames; ++n) {
         const std::string candidate = keptName(target.path, n);
-        if (renameNoReplace(target.path, candidate)) {
+        if (renameNoReplace(target.path, candidate) == 0) {
             if (::rename(temp.c_str(), target.path.c_str()) != 0) {
                 const std::error_code error = lastError();
                 ::rename(candidate.c_str(), target.path.c_str());

@@ -46,6 +46,9 @@ std::string findExecutable(const std::string& program) {
 
 // Starts executable in a grandchild that nobody needs to wait for: the child in between ends at
 // once and is reaped here. A pipe that closes on exec tells whether the program really started.
+// The program reads nothing of ours and writes nowhere we print: its standard input and output
+// are the null device, so nothing it prints can pass for one of our lines. Its standard error
+// stays ours, where its complaints belong.
 std::error_code spawnDetached(const std::string& executable, std::string name,
                               std::vector<std::string> arguments) {
     std::vector<char*> argv{name.data()};
@@ -53,12 +56,19 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (nothing < 0)
         return {errno, std::generic_category()};
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        const int error = errno;
+        ::close(nothing);
+        return {error, std::generic_category()};
+    }
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;
+        ::close(nothing);
         ::close(report[0]);
         ::close(report[1]);
         return {error, std::generic_category()};
@@ -78,11 +88,22 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr); // the stop signals must reach the program
+        // Started without a standard input, we may have got the null device as that very
+        // number: then it only needs to stay open across the exec.
+        const auto useNothingAs = [nothing](int target) {
+            return nothing == target ? ::fcntl(target, F_SETFD, 0) : ::dup2(nothing, target);
+        };
+        if (useNothingAs(STDIN_FILENO) < 0 || useNothingAs(STDOUT_FILENO) < 0) {
+            const int error = errno;
+            (void)!::write(report[1], &error, sizeof error);
+            ::_exit(127);
+        }
         ::execve(executable.c_str(), argv.data(), environ);
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
         ::_exit(127);
     }
+    ::close(nothing);
     ::close(report[1]);
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
