@@ -1,6 +1,8 @@
 // A service turn over folders of 1,000, 10,000 and 100,000 entries, beside a bare listing of the
 // same folder: (a) rules that need names only, (b) rules that need sizes and dates. The file
-// operations are counted instead of performed, so the folder stays as it is.
+// operations are counted instead of performed, so the folder stays as it is; so is the check
+// whether a selected file is still being written, which costs about what an operation on it
+// costs, except in (b') that takes it for real.
 
 #include "bench_folder.h"
 #include "engine/monitor_cycle.h"
@@ -15,6 +17,11 @@ namespace {
 
 class CountingEnvironment : public SystemEnvironment {
 public:
+    explicit CountingEnvironment(bool checkUse = false) : checkUse_(checkUse) {}
+    bool fileInUse(const std::string& path) override {
+        ++inUseChecks;
+        return checkUse_ && SystemEnvironment::fileInUse(path);
+    }
     bool copyFile(const std::string&, const std::string&) override { return ++operations, true; }
     bool moveFile(const std::string&, const std::string&) override { return ++operations, true; }
     bool deleteFile(const std::string&) override { return ++operations, true; }
@@ -22,6 +29,10 @@ public:
         return ++operations, true;
     }
     std::size_t operations = 0;
+    std::size_t inUseChecks = 0;
+
+private:
+    bool checkUse_;
 };
 
 // One folder per size, made on first use and shared by every benchmark of that size.
@@ -94,8 +105,9 @@ void namesOnlyCycle(benchmark::State& state) {
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
 }
 
-// (b) Rules on the total size, file sizes, ages and both rankings.
-void sizesAndDatesCycle(benchmark::State& state) {
+// (b) Rules on the total size, file sizes, ages and both rankings; (b') the same with the
+// in-use check of every selected file taken for real.
+void sizesAndDates(benchmark::State& state, bool checkUse) {
     const auto entries = static_cast<std::int32_t>(state.range(0));
     const std::string& folder = folderOf(static_cast<std::size_t>(entries));
     ruleacondrec size;
@@ -117,11 +129,20 @@ void sizesAndDatesCycle(benchmark::State& state) {
     rServiceRules service =
         serviceOver(folder, {total, ruleOf(FileCount, {age}), ruleOf(FileCount, {oldest}),
                              ruleOf(FileCount, {newest})});
-    CountingEnvironment environment;
+    CountingEnvironment environment(checkUse);
     for (auto _ : state)
         RunServiceTurn(service, false, environment);
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
+    state.counters["in-use checks/cycle"] =
+        static_cast<double>(environment.inUseChecks) / static_cast<double>(state.iterations());
+}
+
+void sizesAndDatesCycle(benchmark::State& state) {
+    sizesAndDates(state, false);
+}
+void sizesAndDatesCheckingUse(benchmark::State& state) {
+    sizesAndDates(state, true);
 }
 
 constexpr std::int64_t kSizes[] = {1'000, 10'000, 100'000};
@@ -136,6 +157,7 @@ BENCHMARK(namesListing)->Apply(sizes);
 BENCHMARK(namesOnlyCycle)->Apply(sizes);
 BENCHMARK(statusListing)->Apply(sizes);
 BENCHMARK(sizesAndDatesCycle)->Apply(sizes);
+BENCHMARK(sizesAndDatesCheckingUse)->Apply(sizes);
 
 std::vector<RatioLine> ratioLines() {
     std::vector<RatioLine> lines;
@@ -145,6 +167,9 @@ std::vector<RatioLine> ratioLines() {
                          "namesOnlyCycle/" + n, "namesListing/" + n});
         lines.push_back({"(b) sizes-and-dates cycle / listing with status, " + n + " entries",
                          "sizesAndDatesCycle/" + n, "statusListing/" + n});
+        lines.push_back(
+            {"(b') the same, in-use checks taken / listing with status, " + n + " entries",
+             "sizesAndDatesCheckingUse/" + n, "statusListing/" + n});
     }
     for (const char* name :
          {"namesListing", "namesOnlyCycle", "statusListing", "sizesAndDatesCycle"})

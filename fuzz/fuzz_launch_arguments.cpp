@@ -1,5 +1,6 @@
-// A launch action's parameter text and a file name from outside: splitting must end, a path
-// must go in whole and once per placeholder, and a printed line must stay one line.
+// A launch action's parameter text and a file name from outside: splitting must end and must
+// read back what quoting wrote, a path must go in whole and once per placeholder, and a printed
+// value must hold no control character yet give back every byte.
 
 #include "engine/launch_arguments.h"
 #include "engine/operation_report.h"
@@ -7,8 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -18,6 +21,88 @@ std::size_t placeholders(std::string_view text) {
          at = text.find(lp::kFilePlaceholder, at + lp::kFilePlaceholder.size()))
         ++count;
     return count;
+}
+
+// The words again as a parameter text, each in single quotes.
+std::string quotedAgain(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) {
+        text.append(text.empty() ? "'" : " '");
+        for (const char c : word)
+            text.append(c == '\'' ? "'\\''" : std::string(1, c));
+        text.push_back('\'');
+    }
+    return text;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// What a printed value stands for, read the way the line format describes it.
+std::optional<std::string> unquoted(std::string_view quoted) {
+    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"')
+        return std::nullopt;
+    quoted = quoted.substr(1, quoted.size() - 2);
+    std::string value;
+    for (std::size_t at = 0; at < quoted.size(); ++at) {
+        const char c = quoted[at];
+        if (c == '"')
+            return std::nullopt;
+        if (c != '\\') {
+            value.push_back(c);
+            continue;
+        }
+        if (++at == quoted.size())
+            return std::nullopt;
+        switch (quoted[at]) {
+        case 'n':
+            value.push_back('\n');
+            break;
+        case 'r':
+            value.push_back('\r');
+            break;
+        case 't':
+            value.push_back('\t');
+            break;
+        case '\\':
+            value.push_back('\\');
+            break;
+        case '"':
+            value.push_back('"');
+            break;
+        case 'x': {
+            if (at + 2 >= quoted.size())
+                return std::nullopt;
+            const int high = hexDigit(quoted[at + 1]), low = hexDigit(quoted[at + 2]);
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            value.push_back(static_cast<char>(high * 16 + low));
+            at += 2;
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+    return value;
+}
+
+bool showsNoControl(std::string_view quoted) {
+    for (std::size_t at = 0; at < quoted.size(); ++at) {
+        const auto c = static_cast<unsigned char>(quoted[at]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        const bool c1 = c == 0xC2 && at + 1 < quoted.size() &&
+                        static_cast<unsigned char>(quoted[at + 1]) <= 0x9F;
+        if (c1)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -31,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
 
     const auto arguments = lp::SplitParameterText(params);
+    if (lp::SplitParameterText(quotedAgain(arguments)) != arguments)
+        std::abort();
     const auto filled = lp::InsertFilePath(arguments, path);
     if (filled.size() != arguments.size())
         std::abort();
@@ -40,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             arguments[i].size() + count * (path.size() - lp::kFilePlaceholder.size());
         if (filled[i].size() != expected)
             std::abort();
-        const std::string quoted = lp::QuoteValue(filled[i]);
-        if (quoted.find('\n') != std::string::npos || quoted.find('\r') != std::string::npos)
-            std::abort();
     }
+    const std::string quoted = lp::QuoteValue(path);
+    if (!showsNoControl(quoted) || unquoted(quoted) != std::string(path))
+        std::abort();
     return 0;
 }

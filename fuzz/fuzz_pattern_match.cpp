@@ -1,8 +1,10 @@
 // A name and a pattern, split at the first zero byte. The matcher must finish on any length and,
-// on inputs short enough for it, agree with the plain recursive rules it stands for.
+// on ASCII names short enough for it, agree with the plain recursive rules it stands for (in an
+// ASCII name every byte is one character; the unit tests cover the others).
 
 #include "globals/pattern_match.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -36,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         zero == std::string_view::npos ? std::string_view() : input.substr(zero + 1);
     const bool result = lp::MatchPattern(name, pattern);
     // The plain rules branch at every star; keep them to inputs they finish quickly.
-    if (name.size() <= 12 && pattern.size() <= 12 && result != reference(name, pattern))
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii && name.size() <= 12 && pattern.size() <= 12 && result != reference(name, pattern))
         std::abort();
     return 0;
 }

@@ -42,7 +42,9 @@ int main(int argc, char** argv) {
     if (!lp::displayAvailable()) {
         std::cerr << "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are "
                      "unset); running without a window, as with --headless.\n";
-        return lp::RunWithoutWindow(options, holdDesktopGuard);
+        lp::CommandLine headless = options;
+        headless.headless = true;
+        return lp::RunWithoutWindow(headless, holdDesktopGuard);
     }
     return lp::runDesktop(argc, argv, options, lp::runSystemMonitorCycle);
 }

@@ -33,8 +33,10 @@ int main(int argc, char** argv) {
     lp::CommandLine options;
     if (const auto exitCode = lp::ReadProgramOptions(args, options))
         return *exitCode;
-    if (!options.headless && !options.simulate)
+    if (!options.headless && !options.simulate) {
         std::cerr << "larchpost: this build has no window; running without one, as with "
                      "--headless.\n";
+        options.headless = true;
+    }
     return lp::RunWithoutWindow(options, holdInstanceName);
 }

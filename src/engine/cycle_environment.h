@@ -1,7 +1,7 @@
 #pragma once
-// Everything a monitor cycle needs from outside itself: the folders, the file operations, the
-// program launcher and the date. The program hands it the real ones; tests and the simulation
-// hand it others.
+// Everything a monitor cycle needs from outside itself: the folders, whether a file is still being
+// written, the file operations, the program launcher and the date. The program hands it the real
+// ones; tests and the simulation hand it others.
 
 #include "platform/folder_listing.h"
 
@@ -18,6 +18,8 @@ public:
     // Nothing when the folder cannot be listed at all; see platform::ListFolder.
     virtual std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                          bool withDetails) = 0;
+    // Whether another program still has the file open for writing; false when it cannot be told.
+    virtual bool fileInUse(const std::string& path) = 0;
     // Each operation says whether it was done; a failure is passed over by the cycle.
     virtual bool copyFile(const std::string& source, const std::string& destination) = 0;
     virtual bool moveFile(const std::string& source, const std::string& destination) = 0;

@@ -107,12 +107,15 @@ std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles&
     const auto count = static_cast<std::int64_t>(current.entries.size());
     switch (rule.mcond) {
     case NewFile: {
-        if (state.firstCycle || !state.knownReady || count <= state.knownCount)
+        // Any name the known list lacks is new, also when as many entries went as came.
+        if (state.firstCycle || !state.knownReady)
             return std::nullopt;
         Selection fresh;
         for (std::uint32_t i = 0; i < current.entries.size(); ++i)
             if (!known.contains(i))
                 fresh.push_back(i);
+        if (fresh.empty())
+            return std::nullopt;
         return fresh;
     }
     case FileCount:

@@ -48,7 +48,6 @@ bool ServiceNeedsDetails(const rServiceRules& service);
 struct TriggerState {
     bool firstCycle = false;
     bool knownReady = false;
-    std::int64_t knownCount = 0;
 };
 
 // The first selection of an enabled rule, or nothing when the rule does not take part.

@@ -1,5 +1,6 @@
 #include "headless_run.h"
 #include "monitor_cycle.h"
+#include "simulating_environment.h"
 
 #include <algorithm>
 
@@ -27,8 +28,9 @@ int RunSimulation(ServiceTable& table, CycleEnvironment& environment, const Line
         service.knowncnt = 0;
         service.knownfiles.clear();
     }
-    SimulatingEnvironment simulating(environment, print);
-    runMonitorCycle(table, false, simulating);
+    SimulatingEnvironment simulating(environment);
+    ReportingEnvironment reporting(simulating, print);
+    runMonitorCycle(table, false, reporting);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "counted.h"
 #include "file_selection.h"
 #include "globals/pattern_match.h"
+#include "in_use_check.h"
 #include "rule_actions.h"
 #include "system_environment.h"
 
@@ -29,10 +30,14 @@ CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
     return current;
 }
 
+// Runs the service's rules; leftOut receives, per entry, whether it stays out of the known-file
+// list: a file in use, one a move or delete took away, and one on which an operation of a
+// NewFile rule failed, so that the next cycle sees it as new and tries again.
 void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bool firstCycle,
-                   CycleEnvironment& environment) {
-    const TriggerState state{firstCycle, service.knownready, service.knowncnt};
+                   CycleEnvironment& environment, std::vector<bool>& leftOut) {
+    const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
+    InUseCheck inUse(current, service.sharedir, environment);
     std::optional<double> today; // asked for once, when a date condition needs it
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         if (!rule.enabled)
@@ -45,16 +50,27 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
                 today = environment.today();
             ApplyCondition(condition, current, today.value_or(0.0), *selection);
         }
-        if (!selection->empty())
+        inUse.thin(*selection, leftOut);
+        if (selection->empty())
+            continue;
+        const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, environment);
+        for (std::size_t i = 0; i < outcomes.size(); ++i)
+            if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
+                leftOut[(*selection)[i]] = true;
     }
 }
 
-void recordKnownFiles(rServiceRules& service, CurrentFiles& current) {
+void recordKnownFiles(rServiceRules& service, CurrentFiles& current,
+                      const std::vector<bool>& leftOut) {
     std::vector<filerec> known;
     known.reserve(current.entries.size());
-    for (auto& entry : current.entries)
+    for (std::size_t i = 0; i < current.entries.size(); ++i) {
+        if (leftOut[i])
+            continue;
+        auto& entry = current.entries[i];
         known.push_back(filerec{std::move(entry.name), entry.size, entry.date});
+    }
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(known.size());
     service.knownfiles = std::move(known);
@@ -71,9 +87,10 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& e
     if (!listing)
         return;
     CurrentFiles current = currentFiles(std::move(*listing), service.excludefiles);
+    std::vector<bool> leftOut(current.entries.size(), false);
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        evaluateRules(service, current, firstCycle, environment);
-    recordKnownFiles(service, current);
+        evaluateRules(service, current, firstCycle, environment, leftOut);
+    recordKnownFiles(service, current, leftOut);
 }
 
 void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment) {

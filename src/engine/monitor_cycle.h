@@ -1,6 +1,8 @@
 #pragma once
 // One monitor cycle: every enabled service's folder is listed, its rules choose files and act on
-// them, and what the folder held is remembered for recognising new arrivals next time.
+// them, and what the folder still holds is remembered for recognising new arrivals next time:
+// every entry but those a move or delete took away, those still being written, and those on
+// which an operation of a "new file" rule failed, which thus count as new again.
 
 #include "cycle_environment.h"
 #include "globals/records.h"

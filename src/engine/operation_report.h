@@ -1,14 +1,15 @@
 #pragma once
 // The lines the program without a window prints for each file operation and launch, and the
-// environments that print them: one that performs the operations, one that only says what it
-// would do. The format is fixed so that scripts can read it:
+// environment that prints them around the one that performs (or foresees) the operations. The
+// format is fixed so that scripts can read it:
 //   move "<source>" "<destination>"
 //   copy "<source>" "<destination>"
 //   delete "<path>"
 //   launch "<program>" "<argument>" ...
-// every value in double quotes with \ and " inside it escaped by a backslash (a line break inside
-// a name is written \n, a carriage return \r, so one operation is always one line), and an
-// operation that failed printed as the same line after "failed ".
+// every value in double quotes with \ and " inside it escaped by a backslash, a line break written
+// \n, a carriage return \r and a tab \t (so one operation is always one line), every other
+// control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
+// byte, and an operation that failed printed as the same line after "failed ".
 
 #include "cycle_environment.h"
 
@@ -20,7 +21,8 @@ namespace lp {
 
 using LinePrinter = std::function<void(const std::string& line)>;
 
-// A value in double quotes, with \ and " escaped by a backslash, line breaks as \n and \r.
+// A value in double quotes, escaped as above: safe to show on a terminal, and every byte of the
+// value can be read back from it.
 std::string QuoteValue(std::string_view value);
 
 // Performs every operation through inner and prints one line for each.
@@ -30,6 +32,7 @@ public:
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool fileInUse(const std::string& path) override;
     bool copyFile(const std::string& source, const std::string& destination) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
@@ -42,18 +45,6 @@ protected:
 
     CycleEnvironment& inner_;
     LinePrinter print_;
-};
-
-// Reads folders and the date through inner but changes nothing: every operation is printed as
-// if it had been done, and counts as done.
-class SimulatingEnvironment : public ReportingEnvironment {
-public:
-    using ReportingEnvironment::ReportingEnvironment;
-
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
-    bool deleteFile(const std::string& path) override;
-    bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
 };
 
 } // namespace lp

@@ -46,6 +46,10 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
     AppGlobals& globals = app();
     const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
     const ConfigStartResult config = StartConfiguration(globals, options, printMessage);
+    if (config.refusal) {
+        std::cerr << "larchpost: " << *config.refusal << '\n';
+        return 2;
+    }
     if (config.rewritten && config.rewriteResult != 0)
         std::cerr << "larchpost: the configuration file " << globals.configPath
                   << " could not be saved in the current layout.\n";

@@ -10,11 +10,9 @@ namespace lp {
 
 enum class RankToward : std::uint8_t { Newest, Oldest };
 
-// Works through the whole file list as the ranking list does: the first keep entries form the
-// list, and each later entry C, in order, overwrites the first entry of the list that is older
-// (Newest) or newer (Oldest) than C, strictly; an entry that finds none is dropped. Returns, per
-// entry of files, whether it is in the final list. The first-qualifying overwrite means the result
-// is not always the keep newest (oldest) files. A negative keep selects nothing.
+// Returns, per entry of files, whether it is among the keep entries with the greatest (Newest) or
+// smallest (Oldest) dates of the whole list; of entries with equal dates the one earlier in the
+// list ranks first. A keep at or above the count keeps all, a keep of 0 or less keeps none.
 std::vector<bool> RankingSurvivors(const std::vector<platform::FolderEntry>& files,
                                    std::int64_t keep, RankToward toward);
 

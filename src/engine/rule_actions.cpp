@@ -9,19 +9,104 @@ namespace lp {
 
 namespace {
 
-void launchFor(const raclaunchrec& launch, const Selection& selection, const CurrentFiles& current,
-               const std::string& workingFolder, CycleEnvironment& environment) {
-    // The text is split before any path goes in, so no file name can add or change arguments.
-    const std::vector<std::string> arguments = SplitParameterText(launch.fparams);
-    if (launch.fparams.find(kFilePlaceholder) == std::string::npos) {
-        environment.launch(launch.fprogram, arguments);
-        return;
+// Where one selected file is while the rule's actions run.
+struct FollowedFile {
+    const std::string* folder; // where it is now, or was when it was deleted
+    bool passedOver = false;   // a move of it failed: the rule leaves it alone from then on
+    bool deleted = false;
+    bool failed = false;
+};
+
+// A path built in one buffer that every file of a rule reuses.
+class PathBuffer {
+public:
+    const std::string& operator()(const std::string& folder, const std::string& name) {
+        path_.assign(folder).append(1, platform::kPathSeparator).append(name);
+        return path_;
     }
-    for (const std::uint32_t index : selection) {
-        const std::string path = JoinPath(workingFolder, current.entries[index].name);
-        environment.launch(launch.fprogram, InsertFilePath(arguments, path));
+
+private:
+    std::string path_;
+};
+
+class ActionStep {
+public:
+    ActionStep(const Selection& selection, const CurrentFiles& current, const std::string& sharedir,
+               CycleEnvironment& environment)
+        : selection_(selection), current_(current), sharedir_(sharedir), environment_(environment),
+          files_(selection.size(), FollowedFile{&sharedir}) {}
+
+    void move(const std::string& destination) {
+        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            if (environment_.moveFile(source_(*file.folder, name), target_(destination, name))) {
+                file.folder = &destination;
+                return;
+            }
+            file.failed = true;
+            // The move's failure is all there is to report: nothing more of the rule may act on
+            // whatever now stands at the file's place or in the destination, which the rule did
+            // not mean. A deleted file stays gone, as it was.
+            file.passedOver = !file.deleted;
+        });
     }
-}
+
+    void copy(const std::string& destination) {
+        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            if (!environment_.copyFile(source_(*file.folder, name), target_(destination, name)))
+                file.failed = true;
+        });
+    }
+
+    void remove() {
+        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            if (environment_.deleteFile(source_(*file.folder, name)))
+                file.deleted = true;
+            else
+                file.failed = true;
+        });
+    }
+
+    void launch(const raclaunchrec& launch) {
+        // The text is split before any path goes in, so no file name can add or change
+        // arguments.
+        const std::vector<std::string> arguments = SplitParameterText(launch.fparams);
+        if (launch.fparams.find(kFilePlaceholder) == std::string::npos) {
+            // Once for the rule, as long as the rule still follows any of its files.
+            if (std::ranges::any_of(files_, [](const FollowedFile& f) { return !f.passedOver; }))
+                environment_.launch(launch.fprogram, arguments);
+            return;
+        }
+        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            const std::string& path = source_(*file.folder, name);
+            if (!environment_.launch(launch.fprogram, InsertFilePath(arguments, path)))
+                file.failed = true;
+        });
+    }
+
+    std::vector<ActionOutcome> outcomes() const {
+        std::vector<ActionOutcome> outcomes;
+        outcomes.reserve(files_.size());
+        for (const FollowedFile& file : files_) {
+            const bool elsewhere = file.folder != &sharedir_ && *file.folder != sharedir_;
+            outcomes.push_back({file.deleted || elsewhere, file.failed});
+        }
+        return outcomes;
+    }
+
+private:
+    template <typename Act> void forEachFollowed(Act act) {
+        for (std::size_t i = 0; i < files_.size(); ++i)
+            if (!files_[i].passedOver)
+                act(files_[i], current_.entries[selection_[i]].name);
+    }
+
+    const Selection& selection_;
+    const CurrentFiles& current_;
+    const std::string& sharedir_;
+    CycleEnvironment& environment_;
+    std::vector<FollowedFile> files_; // per selected file, in selection order
+    PathBuffer source_, target_;
+};
 
 } // namespace
 
@@ -31,61 +116,29 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return path.append(folder).append(1, platform::kPathSeparator).append(name);
 }
 
-namespace {
-
-// The path of a file in a folder, built in one buffer that every file of an action reuses.
-class PathInFolder {
-public:
-    explicit PathInFolder(const std::string& folder) : path_(folder) {
-        path_.push_back(platform::kPathSeparator);
-        folderLength_ = path_.size();
-    }
-    const std::string& operator()(const std::string& name) {
-        path_.resize(folderLength_);
-        return path_.append(name);
-    }
-
-private:
-    std::string path_;
-    std::size_t folderLength_ = 0;
-};
-
-} // namespace
-
-void RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
-                    const std::string& sharedir, CycleEnvironment& environment) {
-    std::string workingFolder = sharedir;
+std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
+                                          const CurrentFiles& current, const std::string& sharedir,
+                                          CycleEnvironment& environment) {
+    ActionStep step(selection, current, sharedir, environment);
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
-        PathInFolder source(workingFolder);
         switch (action.raction) {
-        case rMove: {
-            PathInFolder destination(action.racmove.filepath);
-            for (const std::uint32_t index : selection) {
-                const std::string& name = current.entries[index].name;
-                environment.moveFile(source(name), destination(name));
-            }
-            workingFolder = action.racmove.filepath;
+        case rMove:
+            step.move(action.racmove.filepath);
             break;
-        }
-        case rCopy: {
-            PathInFolder destination(action.raccopy.filepath);
-            for (const std::uint32_t index : selection) {
-                const std::string& name = current.entries[index].name;
-                environment.copyFile(source(name), destination(name));
-            }
+        case rCopy:
+            step.copy(action.raccopy.filepath);
             break;
-        }
         case rDelete:
-            for (const std::uint32_t index : selection)
-                environment.deleteFile(source(current.entries[index].name));
+            step.remove();
             break;
         case rLaunch:
-            launchFor(action.raclaunch, selection, current, workingFolder, environment);
+            step.launch(action.raclaunch);
             break;
         default: // FTP transfers are carried along but not made; unknown kinds do nothing
             break;
         }
     }
+    return step.outcomes();
 }
 
 } // namespace lp

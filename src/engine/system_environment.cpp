@@ -1,4 +1,5 @@
 #include "system_environment.h"
+#include "platform/file_in_use.h"
 #include "platform/file_operations.h"
 #include "platform/launcher.h"
 #include "platform/local_time.h"
@@ -8,6 +9,9 @@ namespace lp {
 std::optional<std::vector<platform::FolderEntry>>
 SystemEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return platform::ListFolder(folder, withDetails);
+}
+bool SystemEnvironment::fileInUse(const std::string& path) {
+    return platform::FileOpenForWriting(path);
 }
 bool SystemEnvironment::copyFile(const std::string& source, const std::string& destination) {
     return !platform::CopyFileReplacing(source, destination);

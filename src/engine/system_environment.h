@@ -9,6 +9,7 @@ class SystemEnvironment : public CycleEnvironment {
 public:
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool fileInUse(const std::string& path) override;
     bool copyFile(const std::string& source, const std::string& destination) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 namespace lp {
 
 namespace {
+
+// A day: a longer pause is surely a typing slip, and far larger values would not fit the timer.
+constexpr std::int64_t kLongestIntervalMs = 86'400'000;
 
 bool isStartupWord(const std::string& arg) {
     static constexpr std::string_view word = "startup";
@@ -50,6 +54,9 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             if (!number)
                 return "Option " + arg + " needs a whole number of 0 or more, not \"" + value +
                        "\".";
+            if (arg == "--interval" && *number > kLongestIntervalMs)
+                return "Option --interval takes at most " + std::to_string(kLongestIntervalMs) +
+                       " milliseconds (a day), not \"" + value + "\".";
             if (arg == "--interval")
                 result.intervalMs = *number;
             else

@@ -1,5 +1,6 @@
 #include "config_lines.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -45,27 +46,64 @@ SplitResult SplitLine(std::string_view line) {
     return result;
 }
 
-LineSource::LineSource(std::string content, bool readFailed)
-    : content_(std::move(content)), readFailed_(readFailed) {
-    for (char c : content_)
-        totalLines_ += c == '\n';
-    if (!content_.empty() && content_.back() != '\n')
-        ++totalLines_;
+bool IsRecordTag(std::string_view line) {
+    if (line == "[Main Info]")
+        return true;
+    for (std::string_view prefix : {std::string_view("[Service "), std::string_view("[Rule ")}) {
+        if (line.size() > prefix.size() + 1 && line.substr(0, prefix.size()) == prefix &&
+            line.back() == ']') {
+            const std::string_view number =
+                line.substr(prefix.size(), line.size() - prefix.size() - 1);
+            if (std::all_of(number.begin(), number.end(),
+                            [](char c) { return c >= '0' && c <= '9'; }))
+                return true;
+        }
+    }
+    return false;
 }
 
+bool IsLayoutLine(std::string_view line) {
+    static constexpr std::string_view kKeys[] = {
+        "Version",   "UseSMTP",  "SMTP Server", "ReplyTo",    "Service Count", "Custom Count",
+        "serviceid", "othernum", "othername",   "enabled",    "sharedir",      "excludefiles",
+        "rulecnt",   "rulename", "mcond",       "condcnt",    "fcnt",          "fsize",
+        "actioncnt", "rcond",    "ext",         "rnum",       "size",          "rdays",
+        "rdnum",     "filecnt",  "raction",     "filepath",   "ftpserver",     "ftpport",
+        "ftppath",   "ftpuser",  "ftppass",     "ftpascmode", "ftppassive",    "fprogram",
+        "fparams"};
+    if (IsRecordTag(line))
+        return true;
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos ||
+        line.substr(0, equals).find('[') != std::string_view::npos)
+        return false;
+    return std::find(std::begin(kKeys), std::end(kKeys), line.substr(0, equals)) != std::end(kKeys);
+}
+
+std::string QuotedLine(std::string_view line) {
+    constexpr std::size_t kShown = 60;
+    if (line.size() <= kShown)
+        return std::string(line);
+    std::size_t cut = kShown;
+    // Never in the middle of a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(line.substr(0, cut)) + "...";
+}
+
+LineSource::LineSource(std::string content, ContentEnd end)
+    : content_(std::move(content)), end_(end) {}
+
 std::optional<std::string_view> LineSource::PeekLine() const {
-    if (AtEnd()) {
-        if (readFailed_)
-            return std::nullopt;
-        return std::string_view();
-    }
+    if (AtEnd())
+        return std::nullopt;
     const std::string_view rest = std::string_view(content_).substr(pos_);
     return stripLineEnd(rest.substr(0, rest.find('\n')));
 }
 
 std::optional<std::string_view> LineSource::ReadLine() {
     auto line = PeekLine();
-    if (!AtEnd()) {
+    if (line) {
         const auto newline = content_.find('\n', pos_);
         pos_ = newline == std::string::npos ? content_.size() : newline + 1;
         ++linesRead_;
@@ -78,87 +116,130 @@ void LineSource::SkipLines(std::int64_t count) {
         ReadLine();
 }
 
-std::string KeyReader::readLineOrReport(std::string_view key) {
-    auto line = lines_.ReadLine();
-    if (line)
-        return std::string(*line);
-    sink_("Error Reading Input File: " + std::string(key));
-    incomplete_ = true;
-    return {};
+void KeyReader::Stop(std::int64_t line, std::string what) {
+    if (!problem_)
+        problem_ = ReadProblem{line, std::move(what)};
 }
 
-std::optional<std::string> KeyReader::readValue(std::string_view key, bool& keyMatched) {
-    keyMatched = false;
-    SplitResult split = classify(readLineOrReport(key), key);
-    while (split.n > 0) {
-        lines_.SkipLines(split.n - 1);
-        split = classify(readLineOrReport(key), key);
+void KeyReader::StopAtEnd(std::string_view expected) {
+    const std::int64_t line = lines_.LineNumber() + 1;
+    switch (lines_.End()) {
+    case ContentEnd::Complete:
+        Stop(line, "Expected " + std::string(expected) + ", found the end of the file.");
+        break;
+    case ContentEnd::Unreadable:
+        Stop(line, "Error Reading Input File: " +
+                       std::string(expected.substr(0, expected.find_last_of('='))));
+        break;
+    case ContentEnd::CutAtLimit:
+        Stop(line, "The file is larger than " + std::to_string(kMaxConfigBytes >> 20) +
+                       " MiB; it was read up to that size.");
+        break;
     }
-    if (split.n < 0)
+}
+
+std::optional<std::string> KeyReader::readValue(std::string_view key) {
+    if (Stopped())
         return std::nullopt;
-    keyMatched = split.key == key;
-    return std::move(split.value);
+    const std::string expected = std::string(key) + "=";
+    for (;;) {
+        const auto line = lines_.ReadLine();
+        if (!line) {
+            StopAtEnd(expected);
+            return std::nullopt;
+        }
+        SplitResult split = classify(*line, key);
+        if (split.n > 0) {
+            lines_.SkipLines(split.n - 1);
+            continue;
+        }
+        if (split.n < 0 || split.key != key) {
+            Stop(lines_.LineNumber(),
+                 "Expected " + expected + ", found " + QuotedLine(*line) + ".");
+            return std::nullopt;
+        }
+        return std::move(split.value);
+    }
 }
 
 int KeyReader::ReadStrKey(std::string_view key, std::string& field) {
-    bool matched = false;
-    auto value = readValue(key, matched);
+    auto value = readValue(key);
     if (!value)
         return -1;
     field = std::move(*value);
-    return matched ? 0 : -1;
+    return 0;
 }
 
 int KeyReader::ReadBoolKey(std::string_view key, bool& field) {
-    bool matched = false;
-    auto value = readValue(key, matched);
+    auto value = readValue(key);
     if (!value)
         return -1;
     field = *value == "0";
-    return matched ? 0 : -1;
+    return 0;
 }
 
-int KeyReader::readNumber(std::string_view key, std::int64_t& number) {
-    bool matched = false;
-    auto value = readValue(key, matched);
+std::optional<std::int64_t> KeyReader::readNumber(std::string_view key) {
+    auto value = readValue(key);
     if (!value)
-        return -1;
+        return std::nullopt;
     auto parsed = ParseDecimal(*value);
     if (!parsed) {
-        badNumber_ = true;
-        return -1;
+        Stop(lines_.LineNumber(), "Expected a whole number from -2147483648 to 2147483647 for " +
+                                      std::string(key) + "=, found " + std::string(key) + "=" +
+                                      QuotedLine(*value) + ".");
+        return std::nullopt;
     }
-    number = *parsed;
-    return matched ? 0 : -1;
+    return *parsed;
 }
 
 int KeyReader::ReadIntKey(std::string_view key, std::int32_t& field) {
-    std::int64_t number = field;
-    const int result = readNumber(key, number);
-    field = static_cast<std::int32_t>(number);
-    return result;
+    const auto number = readNumber(key);
+    if (!number)
+        return -1;
+    field = static_cast<std::int32_t>(*number);
+    return 0;
 }
 
 int KeyReader::ReadIntKey(std::string_view key, std::uint8_t& field) {
-    std::int64_t number = field;
-    const int result = readNumber(key, number);
-    field = static_cast<std::uint8_t>(number & 0xFF);
-    return result;
+    const auto number = readNumber(key);
+    if (!number)
+        return -1;
+    field = static_cast<std::uint8_t>(*number & 0xFF);
+    return 0;
 }
 
 int KeyReader::FindSection(std::string_view tag) {
+    if (Stopped())
+        return -1;
+    const std::int64_t start = lines_.LineNumber() + 1;
+    const auto notFound = [&] {
+        Stop(start, "Error reading alarm file.  Tag, " + std::string(tag) + " not found.");
+        return -1;
+    };
     auto line = lines_.ReadLine();
-    while (line && *line != tag) {
-        line = lines_.ReadLine();
-        if (line && lines_.AtEnd()) {
-            sink_("Error reading alarm file.  Tag, " + std::string(tag) + " not found.");
-            incomplete_ = true;
+    if (!line) {
+        if (lines_.End() != ContentEnd::Complete) {
+            StopAtEnd(tag);
             return -1;
         }
+        return notFound();
     }
-    if (!line) {
-        incomplete_ = true;
-        return -1;
+    while (*line != tag) {
+        // Stray lines before a tag are skipped, but a record or a part of one (counts one too
+        // low leave such lines behind) is never passed over: it would be lost at the next save.
+        if (IsLayoutLine(*line)) {
+            Stop(lines_.LineNumber(),
+                 "Expected " + std::string(tag) + ", found " + QuotedLine(*line) + ".");
+            return -1;
+        }
+        line = lines_.ReadLine();
+        if (!line) {
+            StopAtEnd(tag);
+            return -1;
+        }
+        // A tag that stands on the last line is found only as the first line the search reads.
+        if (lines_.AtEnd() && lines_.End() == ContentEnd::Complete)
+            return notFound();
     }
     return 0;
 }

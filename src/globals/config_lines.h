@@ -1,8 +1,7 @@
 #pragma once
 // The line operations of the configuration file: classifying a line, reading one expected key,
-// finding a section tag, and writing one key line. Used only by config_file.cpp and its tests.
-
-#include "message_sink.h"
+// finding a section tag, and writing one key line. Used only by the configuration reader and
+// writer and their tests.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +10,10 @@
 #include <string_view>
 
 namespace lp::config {
+
+// Far beyond any table a person builds (a folder with a rule takes a few hundred bytes), and
+// small enough that what the reader makes of any file stays a modest amount of memory.
+constexpr std::size_t kMaxConfigBytes = std::size_t{4} << 20;
 
 // One line classified: N = 0 for a key line (key and value set), N > 0 for a skip line that skips
 // N further lines, N = -1 for a section tag or any other bracketed line.
@@ -22,58 +25,81 @@ struct SplitResult {
 
 SplitResult SplitLine(std::string_view line);
 
-// The file's lines, one after the other, CR LF or LF ended. Reading past the end gives empty
-// lines, as reading a truncated file always did.
+// "[Main Info]", "[Service N]" or "[Rule N]": the tags that begin a record of the layout.
+bool IsRecordTag(std::string_view line);
+
+// A record tag, or a key line of one of the layout's own keys: a line that belongs to a record,
+// which reading must never pass over.
+bool IsLayoutLine(std::string_view line);
+
+// A line as a message may quote it: long lines are cut.
+std::string QuotedLine(std::string_view line);
+
+// Why the content ends where it does.
+enum class ContentEnd {
+    Complete,   // the whole file was read
+    Unreadable, // a read error stopped loading; content holds what came before it
+    CutAtLimit, // the file is larger than kMaxConfigBytes; content holds its first lines
+};
+
+// The file's lines, one after the other, CR LF or LF ended.
 class LineSource {
 public:
-    // readFailed: the file could not be read to its end; content holds what was read.
-    explicit LineSource(std::string content, bool readFailed = false);
+    explicit LineSource(std::string content, ContentEnd end = ContentEnd::Complete);
 
-    // The next line without its line end; nullopt when the line could not be read.
+    // The next line without its line end; nullopt once no line is left.
     std::optional<std::string_view> ReadLine();
     std::optional<std::string_view> PeekLine() const;
     // Skips up to count lines; past the end nothing remains to skip.
     void SkipLines(std::int64_t count);
     bool AtEnd() const { return pos_ >= content_.size(); }
-    // How many lines are left unread; bounds every count read from the file.
-    std::int64_t RemainingLines() const { return totalLines_ - linesRead_; }
+    // The number of the line read last, counting from 1 (0 before the first).
+    std::int64_t LineNumber() const { return linesRead_; }
+    ContentEnd End() const { return end_; }
 
 private:
     std::string content_;
     std::size_t pos_ = 0;
-    bool readFailed_ = false;
-    std::int64_t totalLines_ = 0;
+    ContentEnd end_;
     std::int64_t linesRead_ = 0;
 };
 
-// Reads the keys of the file in their fixed order. Each Read*Key returns 0 when the line carried
-// the expected key, -1 otherwise; the value is stored whenever the line was a key line.
+// Where and why reading stopped.
+struct ReadProblem {
+    std::int64_t line = 0;
+    std::string what;
+};
+
+// Reads the keys of the file in their fixed order. The first line that is not what the layout
+// expects there (another key, a tag, the end of the file, a number that is none) stops reading:
+// every later read returns -1 and changes nothing, and Problem() says where and why.
 class KeyReader {
 public:
-    KeyReader(LineSource& lines, const MessageSink& sink) : lines_(lines), sink_(sink) {}
+    explicit KeyReader(LineSource& lines) : lines_(lines) {}
 
+    // Each returns 0 when the line carried the expected key and its value was stored, else -1.
     int ReadStrKey(std::string_view key, std::string& field);
     int ReadIntKey(std::string_view key, std::int32_t& field);
     int ReadIntKey(std::string_view key, std::uint8_t& field); // keeps the low 8 bits
     int ReadBoolKey(std::string_view key, bool& field);        // true exactly when the value is "0"
+    // Advances to the tag. Stray lines before it are skipped, layout lines are not.
     int FindSection(std::string_view tag);
 
-    // True once an integer value was empty or not a number: the layout is lost from there on.
-    bool BadNumber() const { return badNumber_; }
-    // True once a line could not be read or a section tag was not found.
-    bool Incomplete() const { return incomplete_; }
+    // Stops reading at line for the reason given, unless it stopped already.
+    void Stop(std::int64_t line, std::string what);
+    // Stops reading because the lines ran out where `expected` should follow.
+    void StopAtEnd(std::string_view expected);
+    bool Stopped() const { return problem_.has_value(); }
+    const std::optional<ReadProblem>& Problem() const { return problem_; }
     LineSource& Lines() { return lines_; }
 
 private:
-    // Reads the line carrying key, following skip lines. nullopt when it was a tag.
-    std::optional<std::string> readValue(std::string_view key, bool& keyMatched);
-    std::string readLineOrReport(std::string_view key);
-    int readNumber(std::string_view key, std::int64_t& value);
+    // The value of the line carrying key, following skip lines; nullopt once reading stopped.
+    std::optional<std::string> readValue(std::string_view key);
+    std::optional<std::int64_t> readNumber(std::string_view key);
 
     LineSource& lines_;
-    const MessageSink& sink_;
-    bool badNumber_ = false;
-    bool incomplete_ = false;
+    std::optional<ReadProblem> problem_;
 };
 
 // A decimal 32-bit integer with an optional sign and nothing else around it.

@@ -8,9 +8,40 @@ char foldAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Ordinary wildcard matching, where stars left over at the end of the name match nothing. Greedy
-// with a return to the last star only: each star need never be revisited once a later one has
-// matched, so the cost stays within name length times pattern length.
+// The length of the character at pos: one whole UTF-8 sequence, or a single byte where the bytes
+// there are no valid sequence (an overlong form, a lone continuation byte, a cut sequence).
+std::size_t characterLength(std::string_view text, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
+    } else {
+        return 1;
+    }
+    if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high)
+        return 1;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF)
+            return 1;
+    return length;
+}
+
+// Ordinary wildcard matching over characters, where stars left over at the end of the name match
+// nothing. "?" takes one character and a star swallows whole characters; every other pattern
+// byte must equal the name's byte (ASCII letters without case). Greedy with a return to the last
+// star only: each star need never be revisited once a later one has matched, so the cost stays
+// within name length times pattern length.
 bool globMatch(std::string_view name, std::string_view pattern) {
     std::size_t s = 0;
     std::size_t p = 0;
@@ -20,13 +51,16 @@ bool globMatch(std::string_view name, std::string_view pattern) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starS = s;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || foldAscii(pattern[p]) == foldAscii(name[s]))) {
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            s += characterLength(name, s);
+            ++p;
+        } else if (p < pattern.size() && foldAscii(pattern[p]) == foldAscii(name[s])) {
             ++s;
             ++p;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            s = ++starS;
+            starS += characterLength(name, starS);
+            s = starS;
         } else {
             return false;
         }
@@ -34,6 +68,14 @@ bool globMatch(std::string_view name, std::string_view pattern) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+// Where the name's last character begins.
+std::size_t lastCharacterStart(std::string_view name) {
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < name.size(); pos += characterLength(name, pos))
+        start = pos;
+    return start;
 }
 
 } // namespace
@@ -51,7 +93,7 @@ bool MatchPattern(std::string_view name, std::string_view pattern) {
         return globMatch(name, pattern);
     if (name.empty())
         return false;
-    return globMatch(name.substr(0, name.size() - 1),
+    return globMatch(name.substr(0, lastCharacterStart(name)),
                      pattern.substr(0, pattern.size() - trailingStars + 1));
 }
 

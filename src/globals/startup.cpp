@@ -50,8 +50,20 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
 
     ConfigStartResult result;
     std::error_code error;
-    if (!std::filesystem::exists(platform::Utf8Path(globals.configPath), error))
+    const auto status = std::filesystem::status(platform::Utf8Path(globals.configPath), error);
+    if (std::filesystem::is_directory(status)) {
+        result.refusal = "The configuration file " + globals.configPath + " is a folder.";
         return result;
+    }
+    if (!std::filesystem::exists(status)) {
+        // A folder on the way that may not be searched hides the file rather than lose it.
+        const bool hidden = error && error != std::errc::no_such_file_or_directory;
+        if (options.headless || options.simulate)
+            result.refusal =
+                "The configuration file " + globals.configPath +
+                (hidden ? " cannot be reached: " + error.message() + "." : " does not exist.");
+        return result;
+    }
     result.fileRead = true;
     ReadConfigFile(globals.configPath, globals.table, sink);
     // A file that could not be read whole is never rewritten in place; the first save of the

@@ -7,6 +7,7 @@
 #include "message_sink.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lp {
@@ -26,6 +27,9 @@ void InitDefaults(AppGlobals& globals);
 void ClearServices(ServiceTable& table);
 
 struct ConfigStartResult {
+    // Set when the program must not go on with this configuration path: it names a folder, or,
+    // without a window, nothing at all (there would be nothing to sort, ever). Names the path.
+    std::optional<std::string> refusal;
     bool fileRead = false;          // a configuration file existed and was read
     bool rewritten = false;         // its old layout was rewritten
     std::int32_t rewriteResult = 0; // WriteConfigFile's result when rewritten, -2 = not saved
@@ -34,7 +38,8 @@ struct ConfigStartResult {
 // Sets the application folder from the executable's path, the defaults, the configuration path
 // (--config replaces it), reads the file when it exists and rewrites it when its version is below
 // 1.00 and it was read whole (never for a simulation, which changes nothing on disk). A missing
-// file is not created. Reader messages go to sink.
+// file is not created; the desktop program starts with an empty table then. Reader messages go
+// to sink.
 ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& options,
                                      const MessageSink& sink);
 

@@ -23,7 +23,7 @@ Modes:
 Options:
   --config PATH   read and save this configuration file instead of bxconf.ini
   --interval MS   milliseconds from the end of one cycle to the next one
-                  (--headless; default 5000, 0 allowed)
+                  (--headless; default 5000, from 0 to 86400000, a day)
   --cycles N      stop after N cycles (--headless; 0 ends after start-up)
   --verbose       print one line per file operation or launch on standard
                   output (--headless; --simulate always prints them)

@@ -56,7 +56,12 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         StartConfiguration(globals, options, [](const std::string& message) {
             showWarning(nullptr, QString::fromStdString(message), std::nullopt);
         });
-    (void)config; // a failed rewrite is reported by the first save of the run
+    if (config.refusal) {
+        warn(*config.refusal);
+        releaseInstanceGuard();
+        return 2;
+    }
+    // A failed rewrite is reported by the first save of the run.
     if (programKeyExists())
         ReadSettings();
     else if (!WriteSettings())

@@ -17,8 +17,10 @@ struct FolderEntry {
 
 // Details are the size, the last-write time and whether the entry is a folder; they cost a status
 // call per entry, so they are read only when asked for. An entry that vanishes between being named
-// and being examined is left out. Returns nothing when the folder cannot be opened at all (missing,
-// unreadable, not a folder), which is not the same as an empty folder.
+// and being examined is left out. Returns nothing when the folder cannot be listed whole: when it
+// cannot be opened (missing, unreadable, not a folder), when reading it fails part way, or when an
+// entry cannot be examined for any other reason (a folder that may be read but not searched).
+// That is not the same as an empty folder.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails);
 
 } // namespace lp::platform

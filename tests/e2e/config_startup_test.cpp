@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,11 +35,11 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs the program headless for no cycle at all; returns its exit status.
-    int run() {
-        const std::string command = "XDG_RUNTIME_DIR='" + (folder_ / "run").string() + "' '" +
-                                    LARCHPOST_EXE + "' --headless --cycles 0 --config '" +
-                                    config_.string() + "' 2>'" + (folder_ / "stderr").string() +
-                                    "' </dev/null";
+    int run(const std::string& environment = "", const std::string& mode = "--headless") {
+        const std::string command = environment + " XDG_RUNTIME_DIR='" +
+                                    (folder_ / "run").string() + "' '" + LARCHPOST_EXE + "' " +
+                                    mode + " --cycles 0 --config '" + config_.string() + "' 2>'" +
+                                    (folder_ / "stderr").string() + "' </dev/null";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -51,10 +52,19 @@ protected:
     fs::path config_;
 };
 
-TEST_F(ConfigStartup, MissingFileIsNeitherCreatedNorReported) {
-    EXPECT_EQ(run(), 0);
-    EXPECT_FALSE(fs::exists(config_));
-    EXPECT_EQ(stderrText(), "");
+// Without a window a path that names no file would sort nothing for ever: it is refused.
+TEST_F(ConfigStartup, APathThatNamesNoFileIsRefusedWithoutAWindow) {
+    for (const char* mode : {"--headless", "--simulate"}) {
+        EXPECT_EQ(run("", mode), 2) << mode;
+        EXPECT_FALSE(fs::exists(config_));
+        EXPECT_EQ(stderrText(),
+                  "larchpost: The configuration file " + config_.string() + " does not exist.\n");
+    }
+    fs::create_directory(config_);
+    EXPECT_EQ(run(), 2);
+    EXPECT_EQ(stderrText(),
+              "larchpost: The configuration file " + config_.string() + " is a folder.\n");
+    EXPECT_TRUE(fs::is_empty(config_));
 }
 
 TEST_F(ConfigStartup, OldLayoutIsRewrittenAsVersionOne) {
@@ -76,9 +86,46 @@ TEST_F(ConfigStartup, OldLayoutIsRewrittenAsVersionOne) {
 TEST_F(ConfigStartup, InvalidFileIsReportedAndKeptAsItIs) {
     writeConfig("[Main]\nVersion=0.5\n");
     EXPECT_EQ(run(), 0);
-    EXPECT_EQ(stderrText(), "Error: Invalid alarm file\n");
+    EXPECT_EQ(stderrText(), "The configuration file \"" + config_.string() +
+                                "\" was not read whole. Error: Invalid alarm file. Line 1. The "
+                                "file is kept as it is and will be set aside at the first save.\n");
     EXPECT_EQ(readBytes(config_), "[Main]\nVersion=0.5\n");
     EXPECT_FALSE(fs::exists(config_.string() + ".bad"));
+}
+
+TEST_F(ConfigStartup, ADamagedFileIsSaidOnOneLineAndKept) {
+    const std::string damaged =
+        "[Main Info]\nVersion=0.9\nUseSMTP=0\nSMTP Server=\nReplyTo=\nService Count=1\n"
+        "Custom Count=1\n[Service 1]\nserviceid=5\nothernum=1\nothername=Music\nenabled=0\n"
+        "sharedir=/in\nexcludefiles=\nrulecnt=1\n[Rule 1]\nrulename=r\nenabled=0\nmcond=1\n"
+        "condcnt=0\nfcnt=0\nfsize=0\nraction=4\nactioncnt=1\n";
+    writeConfig(damaged);
+    EXPECT_EQ(run("", "--simulate"), 0);
+    EXPECT_EQ(stderrText(), "The configuration file \"" + config_.string() +
+                                "\" was not read whole. Expected actioncnt=, found raction=4. "
+                                "Line 23. The file is kept as it is and will be set aside at the "
+                                "first save.\n");
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(readBytes(config_), damaged);
+    EXPECT_FALSE(fs::exists(config_.string() + ".bad"));
+}
+
+// The user's decimal separator counts without a window too, although the program never takes
+// the user's locale there.
+TEST_F(ConfigStartup, ACommaVersionIsReadWhereTheLocaleUsesACommaDecimalSeparator) {
+    const locale_t german = ::newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr));
+    if (german == static_cast<locale_t>(nullptr))
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/setup makes it)";
+    ::freelocale(german);
+    const std::string file = "[Main Info]\nVersion=1,00\nUseSMTP=0\nSMTP Server=\nReplyTo=\n"
+                             "Service Count=0\nCustom Count=0\n";
+    writeConfig(file);
+    EXPECT_EQ(run("LC_ALL=de_DE.UTF-8"), 0);
+    EXPECT_EQ(stderrText(), "");
+    EXPECT_EQ(readBytes(config_), file); // version 1.0: not rewritten
+
+    EXPECT_EQ(run("LC_ALL=C"), 0);
+    EXPECT_EQ(stderrText(), "Error retrieving version number.\n");
 }
 
 } // namespace

@@ -133,29 +133,22 @@ TEST(FileSelection, AgeIsWholeDaysSinceTheStartOfToday) {
     }
 }
 
-// The ranking list exactly as its nested loops describe it, to hold the fast one against.
-std::vector<bool> rankingByTheLetter(const std::vector<FolderEntry>& files, std::int64_t keep,
-                                     RankToward toward) {
-    std::vector<std::size_t> list(files.size());
-    for (std::size_t i = 0; i < list.size(); ++i)
-        list[i] = i;
-    if (keep < 0)
-        return std::vector<bool>(files.size(), false);
-    const auto n = static_cast<std::size_t>(keep);
-    while (list.size() > n) {
-        const std::size_t candidate = list[n];
-        for (std::size_t j = 0; j < n; ++j) {
-            const double date = files[list[j]].date, c = files[candidate].date;
-            if (toward == RankToward::Newest ? date < c : date > c) {
-                list[j] = candidate;
-                break;
-            }
-        }
-        list.erase(list.begin() + static_cast<std::ptrdiff_t>(n));
-    }
+// The exact ranking, the plain way: every entry in order of rank, the earlier one first among
+// equal dates, and the first keep of them.
+std::vector<bool> rankingBySorting(const std::vector<FolderEntry>& files, std::int64_t keep,
+                                   RankToward toward) {
+    std::vector<std::size_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return toward == RankToward::Newest ? files[a].date > files[b].date
+                                            : files[a].date < files[b].date;
+    });
     std::vector<bool> survives(files.size(), false);
-    for (const auto index : list)
-        survives[index] = true;
+    const auto kept = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(keep, 0, static_cast<std::int64_t>(files.size())));
+    for (std::size_t i = 0; i < kept; ++i)
+        survives[order[i]] = true;
     return survives;
 }
 
@@ -166,7 +159,7 @@ std::vector<FolderEntry> datedDays(const std::vector<int>& days) {
     return files;
 }
 
-TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
+TEST(FileSelection, RankingKeepsExactlyTheNewestOrOldest) {
     struct Case {
         std::vector<int> days;
         std::int64_t keep;
@@ -174,10 +167,11 @@ TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
         std::vector<bool> survives;
     };
     const Case cases[] = {
-        // day 3 overwrites day 2 (the first older one), not day 1 (the oldest)
-        {{2, 1, 3}, 2, RankToward::Newest, {false, true, true}},
-        {{2, 3, 1}, 2, RankToward::Oldest, {false, true, true}},
-        {{1, 1, 1}, 1, RankToward::Newest, {true, false, false}}, // equal never qualifies
+        {{2, 1, 3}, 2, RankToward::Newest, {true, false, true}},
+        {{2, 3, 1}, 2, RankToward::Oldest, {true, false, true}},
+        {{1, 1, 1}, 1, RankToward::Newest, {true, false, false}}, // equal: the earlier one
+        {{1, 2, 2, 2}, 2, RankToward::Newest, {false, true, true, false}},
+        {{3, 1, 1, 1}, 2, RankToward::Oldest, {false, true, true, false}},
         {{5, 4, 3}, 0, RankToward::Newest, {false, false, false}},
         {{5, 4, 3}, 3, RankToward::Oldest, {true, true, true}},
         {{5, 4, 3}, 10, RankToward::Newest, {true, true, true}},
@@ -191,17 +185,16 @@ TEST(FileSelection, RankingOverwritesTheFirstQualifyingEntry) {
     }
 }
 
-TEST(FileSelection, RankingAgreesWithTheNestedLoopsOnRandomFolders) {
+TEST(FileSelection, RankingAgreesWithAFullSortOnRandomFolders) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 300; ++round) {
-        std::vector<int> days(std::uniform_int_distribution<int>(0, 60)(random));
+        std::vector<int> days(std::uniform_int_distribution<int>(0, 260)(random));
         for (int& day : days)
             day = std::uniform_int_distribution<int>(0, 12)(random); // many equal dates
         const auto files = datedDays(days);
-        const auto keep = std::uniform_int_distribution<std::int64_t>(-1, 65)(random);
+        const auto keep = std::uniform_int_distribution<std::int64_t>(-1, 265)(random);
         for (const RankToward toward : {RankToward::Newest, RankToward::Oldest})
-            ASSERT_EQ(RankingSurvivors(files, keep, toward),
-                      rankingByTheLetter(files, keep, toward))
+            ASSERT_EQ(RankingSurvivors(files, keep, toward), rankingBySorting(files, keep, toward))
                 << "round " << round << " keep " << keep;
     }
 }
@@ -262,7 +255,7 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
         TriggerState state;
         std::optional<std::vector<std::string>> selected;
     };
-    const TriggerState ready{false, true, 0};
+    const TriggerState ready{false, true};
     const Case cases[] = {
         {"one new name", {"a", "b"}, {"a", "b", "c"}, ready, std::vector<std::string>{"c"}},
         {"new names anywhere",
@@ -271,10 +264,20 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
          ready,
          std::vector<std::string>{"x", "y"}},
         {"names compared exactly", {"a"}, {"A", "a"}, ready, std::vector<std::string>{"A"}},
-        {"one removed, one added", {"a", "b"}, {"a", "c"}, ready, std::nullopt},
-        {"renamed only", {"a", "b"}, {"a", "z"}, ready, std::nullopt},
-        {"first cycle", {"a"}, {"a", "b"}, TriggerState{true, true, 0}, std::nullopt},
-        {"no list recorded yet", {}, {"a"}, TriggerState{false, false, 0}, std::nullopt},
+        {"one removed, one added", {"a", "b"}, {"a", "c"}, ready, std::vector<std::string>{"c"}},
+        {"renamed: a.part became a.zip",
+         {"a.part", "b"},
+         {"b", "a.zip"},
+         ready,
+         std::vector<std::string>{"a.zip"}},
+        {"fewer entries, one of them new",
+         {"a", "b", "c"},
+         {"d"},
+         ready,
+         std::vector<std::string>{"d"}},
+        {"nothing new", {"a", "b"}, {"b"}, ready, std::nullopt},
+        {"first cycle", {"a"}, {"a", "b"}, TriggerState{true, true}, std::nullopt},
+        {"no list recorded yet", {}, {"a"}, TriggerState{false, false}, std::nullopt},
     };
     for (const Case& c : cases) {
         rServiceRules service;
@@ -282,12 +285,10 @@ TEST(FileSelection, NewFileSelectsNamesMissingFromTheKnownList) {
             service.knownfiles.push_back(filerec{name, 0, 0.0});
         service.knowncnt = static_cast<std::int32_t>(c.known.size());
         const CurrentFiles current = filesNamed(c.now);
-        TriggerState state = c.state;
-        state.knownCount = service.knowncnt;
         KnownNames known(service, current);
         RuleRec rule;
         rule.mcond = NewFile;
-        const auto selection = StartSelection(rule, current, state, known);
+        const auto selection = StartSelection(rule, current, c.state, known);
         ASSERT_EQ(selection.has_value(), c.selected.has_value()) << c.what;
         if (selection) {
             EXPECT_EQ(namesOf(current, *selection), *c.selected) << c.what;

@@ -25,6 +25,17 @@ TEST(OperationReport, ValuesAreQuotedAndEscaped) {
         {"say \"hi\"", "\"say \\\"hi\\\"\""},
         {"back\\slash", "\"back\\\\slash\""},
         {"two\nlines\r", "\"two\\nlines\\r\""},
+        {"tab\there", "\"tab\\there\""},
+        {std::string("nul\0bell\a", 9), "\"nul\\x00bell\\x07\""},
+        {"\x1b]0;title\x07\x1b[2J\x7f", "\"\\x1B]0;title\\x07\\x1B[2J\\x7F\""},
+        {"next\xc2\x85line \xc2\x9b", "\"next\\xC2\\x85line \\xC2\\x9B\""}, // C1
+        {"caf\xc3\xa9 \xc2\xa0 \xe2\x82\xac \xf0\x9f\x8e\xb5",              // valid text stays
+         "\"caf\xc3\xa9 \xc2\xa0 \xe2\x82\xac \xf0\x9f\x8e\xb5\""},
+        {"latin1 caf\xe9!", "\"latin1 caf\\xE9!\""},
+        {"cut \xe2\x82", "\"cut \\xE2\\x82\""},
+        {"stray \x80 overlong \xc0\xaf", "\"stray \\x80 overlong \\xC0\\xAF\""},
+        {"surrogate \xed\xa0\x80 beyond \xf4\x90\x80\x80",
+         "\"surrogate \\xED\\xA0\\x80 beyond \\xF4\\x90\\x80\\x80\""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(QuoteValue(c.value), c.quoted);
@@ -76,7 +87,7 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     move.racmove.filepath = temp.file("out");
     ruleactionrec launch;
     launch.raction = rLaunch;
-    launch.raclaunch = {"prog", "mfile"};
+    launch.raclaunch = {"true", "mfile"};
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};
@@ -84,9 +95,8 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
 
     EXPECT_EQ(RunSimulation(table, real, print), 0);
     const std::vector<std::string> expected{
-        "move " + QuoteValue(JoinPath(temp.file("in"), "a")) + ' ' +
-            QuoteValue(JoinPath(temp.file("out"), "a")),
-        "launch \"prog\" " + QuoteValue(JoinPath(temp.file("out"), "a")),
+        "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
+        "launch \"true\" \"" + temp.file("out/a") + '"',
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::exists(temp.file("in/a")));

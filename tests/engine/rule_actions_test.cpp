@@ -54,8 +54,9 @@ protected:
     }
 
     // Runs the actions on the given files of "in", all selected.
-    void run(const std::vector<ruleactionrec>& actions, const std::vector<std::string>& names,
-             std::string sharedir = {}) {
+    std::vector<ActionOutcome> run(const std::vector<ruleactionrec>& actions,
+                                   const std::vector<std::string>& names,
+                                   std::string sharedir = {}) {
         CurrentFiles current;
         Selection selection;
         for (const auto& name : names) {
@@ -67,8 +68,8 @@ protected:
         RuleRec rule;
         rule.actions = actions;
         rule.actioncnt = static_cast<std::int32_t>(actions.size());
-        RunRuleActions(rule, selection, current, sharedir.empty() ? folder("in") : sharedir,
-                       environment);
+        return RunRuleActions(rule, selection, current, sharedir.empty() ? folder("in") : sharedir,
+                              environment);
     }
 
     test::TempFolder temp;
@@ -97,10 +98,81 @@ TEST_F(RuleActions, DeleteThenCopyFindsNothing) {
 
 TEST_F(RuleActions, AFailedMoveKeepsTheSourceAndTheRestGoesOn) {
     run({moveTo(folder("missing")), copyTo(folder("copies"))}, {"a", "b"});
-    // The copy now looks in the (missing) destination of the move and finds nothing either.
+    // The files whose move failed are passed over by the copy.
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
     EXPECT_EQ(readBytes(path("in", "b")), "content of b");
     EXPECT_TRUE(fs::is_empty(folder("copies")));
+}
+
+TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> inFolders; // selected entries of "in" that are sub-folders
+        std::vector<ruleactionrec> actions;
+        std::vector<std::string> names;
+        std::vector<std::string> launched; // the paths handed to the program, in order
+        std::vector<ActionOutcome> outcomes;
+        std::vector<std::string> outAfter; // what "out" holds at the end
+    };
+    const std::string in = folder("in"), out = folder("out");
+    const Case cases[] = {
+        {"a failed move leaves an older file of the destination alone",
+         {"a"},
+         {moveTo(out), launching("p", "mfile"), deleting()},
+         {"a"},
+         {},
+         {{false, true}},
+         {"a"}},
+        {"the moved one goes on at the destination, the other is passed over",
+         {"a"},
+         {moveTo(out), launching("p", "mfile")},
+         {"a", "b"},
+         {out + "/b"},
+         {{false, true}, {true, false}},
+         {"a", "b"}},
+        {"a deleted file is gone, but a launch still gets its path",
+         {},
+         {deleting(), moveTo(out), launching("p", "mfile")},
+         {"a"},
+         {in + "/a"},
+         {{true, true}},
+         {"a"}},
+        {"moved there and back is still in the folder",
+         {},
+         {moveTo(out), moveTo(in), launching("p", "mfile")},
+         {"a"},
+         {in + "/a"},
+         {{false, false}},
+         {}},
+        {"a launch for the whole rule waits for a file still followed",
+         {"a"},
+         {moveTo(out), launching("p", "--refresh")},
+         {"a"},
+         {},
+         {{false, true}},
+         {"a"}},
+    };
+    for (const Case& c : cases) {
+        for (const char* name : {"in", "out", "copies"}) {
+            fs::remove_all(folder(name));
+            fs::create_directories(folder(name));
+        }
+        writeBytes(path("out", "a"), "older a, already there");
+        for (const auto& sub : c.inFolders)
+            fs::create_directories(path("in", sub));
+        environment.launches.clear();
+        EXPECT_EQ(run(c.actions, c.names), c.outcomes) << c.what;
+        std::vector<std::string> launched;
+        for (const auto& launch : environment.launches)
+            launched.insert(launched.end(), launch.arguments.begin(), launch.arguments.end());
+        EXPECT_EQ(launched, c.launched) << c.what;
+        std::vector<std::string> outAfter;
+        for (const auto& entry : fs::directory_iterator(folder("out")))
+            outAfter.push_back(entry.path().filename().string());
+        std::sort(outAfter.begin(), outAfter.end());
+        EXPECT_EQ(outAfter, c.outAfter) << c.what;
+    }
+    EXPECT_EQ(readBytes(path("out", "a")), "older a, already there");
 }
 
 TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {
@@ -167,26 +239,6 @@ TEST_F(RuleActions, TransfersAndUnknownKindsDoNothing) {
     run({ftp, unknown, copyTo(folder("copies"))}, {"a"});
     EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
-}
-
-TEST(LaunchArguments, TheTextIsSplitAtBlanksAndGroupedByQuotes) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> arguments;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"   ", {}},
-        {"-a  -b", {"-a", "-b"}},
-        {"\"two words\" x", {"two words", "x"}},
-        {"a\"b c\"d", {"ab cd"}},
-        {"\"\"", {""}},
-        {"\"unclosed here", {"unclosed here"}},
-        {"back\\slash", {"back\\slash"}}, // nothing but quotes is interpreted
-        {"tab\tseparated", {"tab", "separated"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SplitParameterText(c.text), c.arguments) << '[' << c.text << ']';
 }
 
 } // namespace

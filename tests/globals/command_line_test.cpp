@@ -37,14 +37,21 @@ TEST(CommandLine, OptionsWithValues) {
     EXPECT_EQ(cl.configPath.value(), "/tmp/x.ini");
     EXPECT_EQ(cl.intervalMs, 0);
     EXPECT_EQ(cl.cycles.value(), 3);
+    ASSERT_FALSE(parseCommandLine({"lp", "--interval", "86400000"}, cl)) << "a day is allowed";
+    EXPECT_EQ(cl.intervalMs, 86'400'000);
 }
 
 TEST(CommandLine, MalformedOptionsAreRefused) {
     const std::vector<std::vector<std::string>> bad = {
-        {"lp", "--config"},         {"lp", "--config", ""},
-        {"lp", "--interval", "-1"}, {"lp", "--interval", "5s"},
-        {"lp", "--cycles", ""},     {"lp", "--cycles", "99999999999999999999"},
+        {"lp", "--config"},
+        {"lp", "--config", ""},
+        {"lp", "--interval", "-1"},
+        {"lp", "--interval", "5s"},
+        {"lp", "--cycles", ""},
+        {"lp", "--cycles", "99999999999999999999"},
         {"lp", "--frobnicate"},
+        {"lp", "--interval", "86400001"},
+        {"lp", "--interval", "9223372036854775807"},
     };
     for (const auto& args : bad) {
         CommandLine cl;

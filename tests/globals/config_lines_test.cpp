@@ -66,30 +66,52 @@ TEST(ParseDecimal, AcceptsOnlyWholeThirtyTwoBitNumbers) {
         EXPECT_EQ(ParseDecimal(bad), std::nullopt) << bad;
 }
 
-TEST(KeyReader, ReportsUnreadableLinesAndStoresMismatchedKeys) {
-    std::vector<std::string> messages;
-    MessageSink sink = [&](const std::string& m) { messages.push_back(m); };
-    LineSource lines("other=kept\r\n", /*readFailed=*/true);
-    KeyReader reader(lines, sink);
-    std::string field = "before";
-    EXPECT_EQ(reader.ReadStrKey("name", field), -1);
-    EXPECT_EQ(field, "kept");
-    EXPECT_FALSE(reader.Incomplete());
-    EXPECT_EQ(reader.ReadStrKey("name", field), -1);
-    EXPECT_EQ(field, "");
-    EXPECT_EQ(messages, std::vector<std::string>{"Error Reading Input File: name"});
-    EXPECT_TRUE(reader.Incomplete());
+// The first line that is not what the layout expects stops reading; later reads change nothing.
+TEST(KeyReader, StopsAtTheFirstLineThatIsNotTheExpectedKey) {
+    struct Case {
+        const char* content;
+        ContentEnd end;
+        std::int64_t line;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"name=a\r\nother=b\r\n", ContentEnd::Complete, 2, "Expected name=, found other=b."},
+        {"name=a\r\n[Rule 2]\r\n", ContentEnd::Complete, 2, "Expected name=, found [Rule 2]."},
+        {"name=a\r\n[x-0]\r\n", ContentEnd::Complete, 2, "Expected name=, found [x-0]."},
+        {"name=a\r\n", ContentEnd::Complete, 2, "Expected name=, found the end of the file."},
+        {"name=a\r\n[skip-3]\r\nname=b\r\n", ContentEnd::Complete, 4,
+         "Expected name=, found the end of the file."},
+        {"name=a\r\n", ContentEnd::Unreadable, 2, "Error Reading Input File: name"},
+        {"name=a\r\n", ContentEnd::CutAtLimit, 2,
+         "The file is larger than 4 MiB; it was read up to that size."},
+    };
+    for (const Case& c : cases) {
+        LineSource lines(c.content, c.end);
+        KeyReader reader(lines);
+        std::string first;
+        std::string second = "before";
+        EXPECT_EQ(reader.ReadStrKey("name", first), 0) << c.content;
+        EXPECT_EQ(reader.ReadStrKey("name", second), -1) << c.content;
+        EXPECT_EQ(second, "before") << c.content;
+        ASSERT_TRUE(reader.Problem()) << c.content;
+        EXPECT_EQ(reader.Problem()->line, c.line) << c.content;
+        EXPECT_EQ(reader.Problem()->what, c.what) << c.content;
+        std::int32_t number = 7;
+        EXPECT_EQ(reader.ReadIntKey("name", number), -1);
+        EXPECT_EQ(number, 7);
+        EXPECT_EQ(reader.Problem()->what, c.what) << "the first problem stays";
+    }
 }
 
 TEST(KeyReader, FindsATagOnTheLastLineOnlyAsTheFirstLineRead) {
-    std::vector<std::string> messages;
-    MessageSink sink = [&](const std::string& m) { messages.push_back(m); };
     LineSource first("[Rule 1]\r\n");
-    EXPECT_EQ(KeyReader(first, sink).FindSection("[Rule 1]"), 0);
+    EXPECT_EQ(KeyReader(first).FindSection("[Rule 1]"), 0);
     LineSource later("junk\r\n[Rule 1]\r\n");
-    EXPECT_EQ(KeyReader(later, sink).FindSection("[Rule 1]"), -1);
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"Error reading alarm file.  Tag, [Rule 1] not found."});
+    KeyReader reader(later);
+    EXPECT_EQ(reader.FindSection("[Rule 1]"), -1);
+    ASSERT_TRUE(reader.Problem());
+    EXPECT_EQ(reader.Problem()->line, 1);
+    EXPECT_EQ(reader.Problem()->what, "Error reading alarm file.  Tag, [Rule 1] not found.");
 }
 
 TEST(WriteKeys, BooleansAreInvertedAndLinesEndInCrLf) {

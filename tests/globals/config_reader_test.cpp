@@ -47,6 +47,13 @@ Lines counts(const std::string& services, const std::string& custom) {
     return {"Service Count=" + services, "Custom Count=" + custom};
 }
 
+// The one message of a file not read whole; the test puts in the file's path.
+std::string notWhole(const std::string& what, int line) {
+    return "The configuration file \"{path}\" was not read whole. " + what + " Line " +
+           std::to_string(line) +
+           ". The file is kept as it is and will be set aside at the first save.";
+}
+
 struct ReaderCase {
     const char* name;
     Lines lines;
@@ -99,17 +106,19 @@ std::vector<ReaderCase> readerCases() {
              EXPECT_EQ(t.services[0].serviceid, 5);
              EXPECT_EQ(t.services[0].sharedir, "/s");
          }});
-    cases.push_back({"ZeroSkipIsATagAndLeavesTheFieldAlone",
+    cases.push_back({"ZeroSkipIsATagWhereAKeyBelongs",
                      concat({kHead,
                              counts("1", "1"),
                              {"[Service 1]", "serviceid=5", "othernum=1", "[x-0]", "enabled=0",
                               "sharedir=/s", "excludefiles=", "rulecnt=0"}}),
-                     0,
-                     {},
-                     false,
+                     -1,
+                     {notWhole("Expected othername=, found [x-0].", 11)},
+                     true,
                      [](const ServiceTable& t) {
+                         ASSERT_EQ(t.services.size(), 1u);
+                         EXPECT_EQ(t.services[0].othernum, 1);
                          EXPECT_EQ(t.services[0].othername, "");
-                         EXPECT_EQ(t.services[0].sharedir, "/s");
+                         EXPECT_EQ(t.services[0].sharedir, "");
                      }});
     cases.push_back({"LinesBeforeATagAreSkipped",
                      concat({kHead,
@@ -123,30 +132,37 @@ std::vector<ReaderCase> readerCases() {
                      false,
                      [](const ServiceTable& t) { EXPECT_EQ(t.services[1].sharedir, "/in2"); }});
     cases.push_back(
-        {"ExtraLineBetweenKeysShiftsTheLaterKeys",
+        {"ExtraLineBetweenKeysStopsReadingThere",
          concat({kHead,
                  counts("1", "1"),
                  {"[Service 1]", "serviceid=5", "othernum=1", "inserted=x", "othername=a",
                   "enabled=0", "sharedir=/s", "excludefiles=", "rulecnt=0"}}),
-         // rulecnt then meets "excludefiles=": an empty number ends reading.
          -1,
-         {},
+         {notWhole("Expected othername=, found inserted=x.", 11)},
          true,
          [](const ServiceTable& t) {
-             EXPECT_EQ(t.services[0].othername, "x");
-             EXPECT_FALSE(t.services[0].enabled); // read from "othername=a"
-             EXPECT_EQ(t.services[0].sharedir, "0");
-             EXPECT_EQ(t.services[0].excludefiles, "/s");
+             EXPECT_EQ(t.services[0].othername, "");
+             EXPECT_EQ(t.services[0].sharedir, "");
+             EXPECT_EQ(t.services[0].rulelist.rulecnt, 0);
          }});
-    cases.push_back({"LineWithoutEqualsIsAKeyWithAnEmptyValue",
+    cases.push_back({"LineWithoutEqualsIsAnotherKey",
                      concat({kHead,
                              counts("1", "1"),
                              {"[Service 1]", "serviceid=5", "othernum=1", "justakey", "enabled=0",
                               "sharedir=/s", "excludefiles=", "rulecnt=0"}}),
+                     -1,
+                     {notWhole("Expected othername=, found justakey.", 11)},
+                     true,
+                     [](const ServiceTable& t) { EXPECT_EQ(t.services[0].othername, ""); }});
+    cases.push_back({"KeyWithoutEqualsIsAnEmptyText",
+                     concat({kHead,
+                             counts("1", "1"),
+                             {"[Service 1]", "serviceid=5", "othernum=1", "othername", "enabled=0",
+                              "sharedir=/s", "excludefiles=", "rulecnt=0"}}),
                      0,
                      {},
                      false,
-                     [](const ServiceTable& t) { EXPECT_EQ(t.services[0].othername, ""); }});
+                     [](const ServiceTable& t) { EXPECT_EQ(t.services[0].sharedir, "/s"); }});
     cases.push_back(
         {"TextWithBracketOfItsOwnKeySurvives",
          concat({kHead,
@@ -218,16 +234,16 @@ std::vector<ReaderCase> readerCases() {
     cases.push_back({"InvalidFirstLineReadsNothing",
                      concat({{"[Main]"}, {"Version=1.00"}}),
                      -1,
-                     {"Error: Invalid alarm file"},
+                     {notWhole("Error: Invalid alarm file.", 1)},
                      true,
                      [](const ServiceTable& t) {
                          EXPECT_EQ(t.configVersion, 0.0);
                          EXPECT_TRUE(t.services.empty());
                      }});
-    cases.push_back({"MissingTagEndsReadingAndKeepsTheServicesBefore",
+    cases.push_back({"WrongTagEndsReadingAndKeepsTheServicesBefore",
                      concat({kHead, counts("2", "2"), serviceLines(1), serviceLines(3)}),
                      -1,
-                     {"Error reading alarm file.  Tag, [Service 2] not found."},
+                     {notWhole("Expected [Service 2], found [Service 3].", 16)},
                      true,
                      [](const ServiceTable& t) {
                          ASSERT_EQ(t.services.size(), 1u);
@@ -240,7 +256,9 @@ std::vector<ReaderCase> readerCases() {
                              {"[Service 2]", "serviceid=5", "othernum=2", "othername=b",
                               "enabled=0", "sharedir=/b", "excludefiles=", "rulecnt=lots"}}),
                      -1,
-                     {},
+                     {notWhole("Expected a whole number from -2147483648 to 2147483647 for "
+                               "rulecnt=, found rulecnt=lots.",
+                               23)},
                      true,
                      [](const ServiceTable& t) {
                          ASSERT_EQ(t.services.size(), 2u);
@@ -251,13 +269,15 @@ std::vector<ReaderCase> readerCases() {
     cases.push_back({"NegativeCountEndsReading",
                      concat({kHead, counts("-1", "0")}),
                      -1,
-                     {},
+                     {notWhole("Expected a count of 0 or more for Service Count=, found Service "
+                               "Count=-1.",
+                               6)},
                      true,
                      [](const ServiceTable& t) { EXPECT_TRUE(t.services.empty()); }});
     cases.push_back({"HugeCountIsCutWithoutAllocating",
                      concat({kHead, counts("2000000000", "1"), serviceLines(1, "5", "2000000000")}),
                      -1,
-                     {},
+                     {notWhole("Error reading alarm file.  Tag, [Rule 1] not found.", 16)},
                      true,
                      [](const ServiceTable& t) {
                          ASSERT_EQ(t.services.size(), 1u);
@@ -266,7 +286,7 @@ std::vector<ReaderCase> readerCases() {
     cases.push_back({"CountBeyondTheFileIsCutToTheRecordsThere",
                      concat({kHead, counts("3", "3"), serviceLines(1), serviceLines(2)}),
                      -1,
-                     {},
+                     {notWhole("Error reading alarm file.  Tag, [Service 3] not found.", 24)},
                      true,
                      [](const ServiceTable& t) {
                          ASSERT_EQ(t.services.size(), 2u);
@@ -280,7 +300,7 @@ std::vector<ReaderCase> readerCases() {
                              {"[Rule 1]", "rulename=r", "enabled=0", "mcond=0", "condcnt=2",
                               "fcnt=0", "fsize=0", "rcond=1", "rnum=2", "size=10"}}),
                      -1,
-                     {},
+                     {notWhole("Expected rcond=, found the end of the file.", 26)},
                      true,
                      [](const ServiceTable& t) {
                          const RuleRec& r = t.services[0].rulelist.rules.at(0);
@@ -295,7 +315,7 @@ std::vector<ReaderCase> readerCases() {
     cases.push_back({"ServiceCountIsNotTakenOnTrust",
                      concat({kHead, counts("2400", "0"), junk}),
                      -1,
-                     {"Error reading alarm file.  Tag, [Service 1] not found."},
+                     {notWhole("Error reading alarm file.  Tag, [Service 1] not found.", 8)},
                      true,
                      [](const ServiceTable& t) {
                          EXPECT_TRUE(t.services.empty());
@@ -309,7 +329,7 @@ std::vector<ReaderCase> readerCases() {
                               "fcnt=0", "fsize=0"},
                              junk}),
                      -1,
-                     {},
+                     {notWhole("Expected rcond=, found x.", 23)},
                      true,
                      [](const ServiceTable& t) {
                          const RuleRec& r = t.services.at(0).rulelist.rules.at(0);
@@ -324,7 +344,7 @@ std::vector<ReaderCase> readerCases() {
                               "fcnt=0", "fsize=0", "actioncnt=19000"},
                              junk}),
                      -1,
-                     {},
+                     {notWhole("Expected raction=, found x.", 24)},
                      true,
                      [](const ServiceTable& t) {
                          const RuleRec& r = t.services.at(0).rulelist.rules.at(0);
@@ -336,7 +356,7 @@ std::vector<ReaderCase> readerCases() {
                              counts("1", "1"),
                              {"[Service 1]", "[x-2000000000]", "1", "2", "3", "4", "5", "6"}}),
                      -1,
-                     {},
+                     {notWhole("Expected serviceid=, found the end of the file.", 16)},
                      true,
                      [](const ServiceTable& t) { EXPECT_EQ(t.services.size(), 1u); }});
     return cases;
@@ -361,7 +381,11 @@ TEST_P(ConfigReaderCase, ReadsAsExpected) {
     Lines messages;
     EXPECT_EQ(ReadConfigFile(path, table, [&](const std::string& m) { messages.push_back(m); }),
               c.result);
-    EXPECT_EQ(messages, c.messages);
+    Lines expected = c.messages;
+    for (std::string& message : expected)
+        if (const auto at = message.find("{path}"); at != std::string::npos)
+            message.replace(at, 6, path);
+    EXPECT_EQ(messages, expected);
     EXPECT_EQ(table.setAsideBeforeSave, c.setAside);
     for (const rServiceRules& s : table.services) {
         EXPECT_EQ(s.sharedir.find('\r'), std::string::npos);

@@ -39,6 +39,18 @@ TEST(MatchPattern, Table) {
         {"a", "*?**", false},
         {"[x]", "[?]", true},
         {"a*b", "a?b", true},
+        // "?" and "*" take whole UTF-8 characters; a byte of no valid sequence is one character.
+        {"caf\xc3\xa9.txt", "caf?.txt", true},
+        {"caf\xc3\xa9.txt", "caf??.txt", false},
+        {"\xe6\x97\xa5\xe6\x9c\xac.mp3", "??.mp3", true},
+        {"a\xff"
+         "b",
+         "a?b", true},
+        {"a\xc0\xaf"
+         "b",
+         "a??b", true},               // an overlong form is no sequence
+        {"\xc3\xa9", "*\xa9", false}, // a star never stops inside a character
+        {"\xc3\xa9", "\xc3\xa9**", false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(MatchPattern(row.name, row.pattern), row.expected)
@@ -78,6 +90,55 @@ TEST(MatchPattern, AgreesWithThePlainRulesOnEveryShortInput) {
         for (const std::string& pattern : patterns)
             if (MatchPattern(name, pattern) != reference(name, 0, pattern, 0) && ++mismatches <= 5)
                 ADD_FAILURE() << "'" << name << "' / '" << pattern << "'";
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The plain rules over characters given as tokens, so that the check needs no decoding of its
+// own: every name up to 4 characters over {a, é, 🎵, a stray byte} against every pattern up to 4
+// tokens over {A, é, *, ?}.
+bool referenceTokens(const std::vector<std::string>& s, std::size_t i,
+                     const std::vector<std::string>& p, std::size_t j) {
+    auto up = [](std::string t) {
+        for (char& c : t)
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        return t;
+    };
+    if (j + 1 == p.size() && p[j] == "*")
+        return true;
+    if (i == s.size())
+        return j == p.size();
+    if (j < p.size() && p[j] == "*")
+        return referenceTokens(s, i, p, j + 1) || referenceTokens(s, i + 1, p, j);
+    if (j < p.size() && p[j] == "?")
+        return referenceTokens(s, i + 1, p, j + 1);
+    return j < p.size() && up(s[i]) == up(p[j]) && referenceTokens(s, i + 1, p, j + 1);
+}
+
+TEST(MatchPattern, AgreesWithThePlainRulesOverUnicodeCharacters) {
+    using Tokens = std::vector<std::string>;
+    const auto all = [](const Tokens& alphabet, std::size_t maxLength) {
+        std::vector<Tokens> words{{}};
+        for (std::size_t from = 0; from < words.size(); ++from)
+            if (words[from].size() < maxLength)
+                for (const std::string& t : alphabet) {
+                    Tokens longer = words[from];
+                    longer.push_back(t);
+                    words.push_back(longer);
+                }
+        return words;
+    };
+    const auto join = [](const Tokens& tokens) {
+        std::string text;
+        for (const std::string& t : tokens)
+            text += t;
+        return text;
+    };
+    int mismatches = 0;
+    for (const Tokens& name : all({"a", "\xc3\xa9", "\xf0\x9f\x8e\xb5", "\xff"}, 4))
+        for (const Tokens& pattern : all({"A", "\xc3\xa9", "*", "?"}, 4))
+            if (MatchPattern(join(name), join(pattern)) != referenceTokens(name, 0, pattern, 0) &&
+                ++mismatches <= 5)
+                ADD_FAILURE() << "'" << join(name) << "' / '" << join(pattern) << "'";
     EXPECT_EQ(mismatches, 0);
 }
 

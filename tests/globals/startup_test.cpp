@@ -59,7 +59,12 @@ TEST_P(StartupFile, RewritesOnlyOldLayoutsThatWereReadWhole) {
         StartConfiguration(globals, options, [&](const std::string& m) { messages.push_back(m); });
 
     EXPECT_EQ(globals.configPath, path);
-    EXPECT_EQ(messages, c.messages);
+    std::vector<std::string> expected = c.messages;
+    for (std::string& message : expected)
+        if (const auto at = message.find("{path}"); at != std::string::npos)
+            message.replace(at, 6, path);
+    EXPECT_EQ(messages, expected);
+    EXPECT_FALSE(result.refusal);
     EXPECT_EQ(result.rewritten, c.rewritten);
     if (c.content.empty()) {
         EXPECT_FALSE(std::filesystem::exists(path));
@@ -91,9 +96,63 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"InvalidFirstLine",
                   "Main Info\r\nVersion=0.9\r\n",
                   false,
-                  {"Error: Invalid alarm file"}},
-        StartCase{"OldVersionCutShort", "[Main Info]\r\nVersion=0.9\r\nUseSMTP=1\r\n", false, {}}),
+                  {"The configuration file \"{path}\" was not read whole. Error: Invalid alarm "
+                   "file. Line 1. The file is kept as it is and will be set aside at the first "
+                   "save."}},
+        StartCase{"OldVersionCutShort",
+                  "[Main Info]\r\nVersion=0.9\r\nUseSMTP=1\r\n",
+                  false,
+                  {"The configuration file \"{path}\" was not read whole. Expected SMTP Server=, "
+                   "found the end of the file. Line 4. The file is kept as it is and will be set "
+                   "aside at the first save."}}),
     [](const testing::TestParamInfo<StartCase>& param) { return std::string(param.param.name); });
+
+struct RefusalCase {
+    const char* name;
+    bool headless;
+    bool simulate;
+    bool folder; // the path names a folder; otherwise nothing
+    bool refused;
+};
+
+class StartupRefusal : public testing::TestWithParam<RefusalCase> {};
+
+// Without a window, a configuration path that names no file would mean sorting nothing for ever.
+// The desktop program starts empty and makes the file at the first save; a folder is refused
+// everywhere, since no save could ever replace it.
+TEST_P(StartupRefusal, NamesThePathThatHoldsNoFile) {
+    const RefusalCase& c = GetParam();
+    test::TempFolder folder;
+    const std::string path = folder.file("typo.ini");
+    if (c.folder)
+        std::filesystem::create_directory(path);
+    CommandLine options;
+    options.configPath = path;
+    options.headless = c.headless;
+    options.simulate = c.simulate;
+    AppGlobals globals;
+    const ConfigStartResult result =
+        StartConfiguration(globals, options, [](const std::string&) {});
+    ASSERT_EQ(result.refusal.has_value(), c.refused);
+    if (c.refused) {
+        EXPECT_EQ(*result.refusal, "The configuration file " + path +
+                                       (c.folder ? " is a folder." : " does not exist."));
+    }
+    EXPECT_FALSE(result.fileRead);
+    EXPECT_EQ(std::filesystem::is_directory(path), c.folder);
+    EXPECT_EQ(std::filesystem::exists(path), c.folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, StartupRefusal,
+                         testing::Values(RefusalCase{"HeadlessMissing", true, false, false, true},
+                                         RefusalCase{"SimulateMissing", false, true, false, true},
+                                         RefusalCase{"DesktopMissing", false, false, false, false},
+                                         RefusalCase{"HeadlessFolder", true, false, true, true},
+                                         RefusalCase{"SimulateFolder", false, true, true, true},
+                                         RefusalCase{"DesktopFolder", false, false, true, true}),
+                         [](const testing::TestParamInfo<RefusalCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 TEST(Startup, OldLayoutIsRewrittenInTheCurrentLayout) {
     test::TempFolder folder;

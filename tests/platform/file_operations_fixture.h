@@ -1,5 +1,5 @@
 #pragma once
-// Two fresh folders, "in" and "out", for the tests of copying, moving and deleting.
+// A temporary folder with the folders "in" and "out" for tests of the file operations.
 
 #include "globals/temp_folder.h"
 #include "platform/file_operations.h"
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace lp::platform {
+namespace lp::test {
 
-class FileOperations : public testing::Test {
+class FileOperationsTest : public testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(temp.file("in"));
@@ -27,7 +27,7 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    test::TempFolder temp;
+    TempFolder temp;
 };
 
-} // namespace lp::platform
+} // namespace lp::test

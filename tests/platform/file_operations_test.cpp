@@ -1,6 +1,7 @@
 // Copy, move and delete on real files: nothing lost, nothing half written, folders left alone.
 
 #include "platform/file_operations_fixture.h"
+#include "platform/path_separator.h"
 #include "support/write_time.h"
 
 namespace lp::platform {
@@ -9,6 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::readBytes;
 using test::writeBytes;
+using FileOperations = test::FileOperationsTest;
 
 TEST_F(FileOperations, ACopyReplacesTheTargetKeepingItsWriteTime) {
     writeBytes(at("in/a"), "new content");
@@ -52,6 +54,26 @@ TEST_F(FileOperations, FailuresLeaveEverythingAsItWas) {
     EXPECT_TRUE(DeleteFileEntry(at("in/folder")));
     EXPECT_TRUE(fs::is_directory(at("in/folder")));
     EXPECT_TRUE(DeleteFileEntry(at("in/none")));
+}
+
+TEST_F(FileOperations, ADestinationThatIsTheSourceItselfFailsAndKeepsIt) {
+    writeBytes(at("in/a"), "a");
+    fs::create_hard_link(at("in/a"), at("out/hard"));
+    const std::string doubled = at("in") + kPathSeparator + kPathSeparator + "a";
+    struct Case {
+        const char* what;
+        std::string to;
+    };
+    const std::vector<Case> cases{{"the same path", at("in/a")},
+                                  {"the same path spelt otherwise", doubled},
+                                  {"a hard link", at("out/hard")}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(CopyFileReplacing(at("in/a"), c.to)) << c.what;
+        EXPECT_TRUE(MoveFileReplacing(at("in/a"), c.to)) << c.what;
+        EXPECT_EQ(readBytes(at("in/a")), "a") << c.what;
+        EXPECT_EQ(readBytes(c.to), "a") << c.what;
+    }
+    EXPECT_EQ(namesIn("in"), std::vector<std::string>{"a"}) << "nothing left behind";
 }
 
 TEST_F(FileOperations, AMoveRenamesAndReplaces) {

@@ -3,6 +3,7 @@
 #include "posix_support.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +15,10 @@ namespace {
 
 using posix::folderOf;
 using posix::lastError;
+using posix::renameNoReplace;
+using posix::syncFolder;
+
+constexpr mode_t kPrivateMode = S_IRUSR | S_IWUSR;
 
 std::error_code writeAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -28,39 +33,47 @@ std::error_code writeAll(int fd, std::string_view content) {
     return {};
 }
 
-// Makes the rename itself durable. A folder that cannot be synced (some file systems refuse)
-// does not undo a replacement that has already happened, so its failure is not reported.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+// The file that path finally names. Replacing a link itself would cut it off from the file the
+// user keeps elsewhere (a synced folder, say), so the file it points at is the one replaced.
+struct Target {
+    std::string path;
+    mode_t mode = kPrivateMode;
+};
+
+std::error_code resolveTarget(const std::string& path, Target& target) {
+    target.path = path;
+    bool throughLink = false;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info {};
+        if (::lstat(target.path.c_str(), &info) != 0) {
+            if (errno == ENOENT)
+                return {}; // a new file, where the path (or the last link) says
+            return lastError();
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            if (throughLink)
+                target.mode = info.st_mode & 07777;
+            return {};
+        }
+        std::string link(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(target.path.c_str(), link.data(), link.size());
+        if (length < 0)
+            return lastError();
+        link.resize(static_cast<std::size_t>(length));
+        target.path = link.front() == '/' ? link : folderOf(target.path) + "/" + link;
+        throughLink = true;
     }
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
 
-// Renames without ever replacing the target; falls back to link + unlink where the file system
-// does not offer the no-replace rename.
-int renameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return -1;
-    ::unlink(from.c_str());
-    return 0;
-}
-
-} // namespace
-
-std::error_code WriteFileAtomically(const std::string& path, std::string_view content) {
-    std::string temp = path + ".tmpXXXXXX";
+// The content, complete and on disk, in a temporary file beside target.
+std::error_code writeTemporary(const Target& target, std::string_view content, std::string& temp) {
+    temp = target.path + ".tmpXXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return lastError();
-
     std::error_code error;
-    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
+    if (::fchmod(fd, target.mode) != 0)
         error = lastError();
     if (!error)
         error = writeAll(fd, content);
@@ -68,31 +81,86 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
         error = lastError();
     if (::close(fd) != 0 && !error)
         error = lastError();
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0)
-        error = lastError();
-    if (error) {
+    if (error)
+        ::unlink(temp.c_str());
+    return error;
+}
+
+std::error_code moveInPlace(const std::string& temp, const Target& target) {
+    if (::rename(temp.c_str(), target.path.c_str()) != 0) {
+        const std::error_code error = lastError();
         ::unlink(temp.c_str());
         return error;
     }
-    syncFolder(folderOf(path));
+    syncFolder(folderOf(target.path));
     return {};
 }
 
-std::error_code SetFileAside(const std::string& path, std::string& keptAs) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return lastError();
-    // Bounded so that a folder full of kept files cannot keep us searching for ever.
-    for (int n = 0; n < 10000; ++n) {
-        std::string candidate = path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
-        if (renameNoReplace(path, candidate) == 0) {
-            keptAs = std::move(candidate);
-            syncFolder(folderOf(path));
+std::string keptName(const std::string& path, int n) {
+    return path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
+}
+
+// Bounded so that a folder full of kept files cannot keep us searching for ever.
+constexpr int kKeptNames = 10000;
+
+} // namespace
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view content) {
+    Target target;
+    std::string temp;
+    if (auto error = resolveTarget(path, target))
+        return error;
+    if (auto error = writeTemporary(target, content, temp))
+        return error;
+    return moveInPlace(temp, target);
+}
+
+std::error_code ReplaceFileKeepingOld(const std::string& path, std::string_view content,
+                                      std::string& keptAs) {
+    keptAs.clear();
+    Target target;
+    std::string temp;
+    if (auto error = resolveTarget(path, target))
+        return error;
+    if (auto error = writeTemporary(target, content, temp))
+        return error;
+    // A second name for the old file keeps it while the new one takes its place in one rename.
+    for (int n = 0; n < kKeptNames; ++n) {
+        const std::string candidate = keptName(target.path, n);
+        if (::link(target.path.c_str(), candidate.c_str()) == 0) {
+            keptAs = candidate;
+            return moveInPlace(temp, target);
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno == ENOENT)
+            return moveInPlace(temp, target); // nothing there to keep
+        break;
+    }
+    // A file system without hard links: the old file is renamed aside and put back should the
+    // new one fail to take its place.
+    for (int n = 0; n < kKeptNames; ++n) {
+        const std::string candidate = keptName(target.path, n);
+        if (renameNoReplace(target.path, candidate) == 0) {
+            if (::rename(temp.c_str(), target.path.c_str()) != 0) {
+                const std::error_code error = lastError();
+                ::rename(candidate.c_str(), target.path.c_str());
+                ::unlink(temp.c_str());
+                return error;
+            }
+            keptAs = candidate;
+            syncFolder(folderOf(target.path));
             return {};
         }
-        if (errno != EEXIST)
-            return lastError();
+        if (errno == EEXIST)
+            continue;
+        const std::error_code error = errno == ENOENT ? std::error_code() : lastError();
+        if (!error)
+            return moveInPlace(temp, target);
+        ::unlink(temp.c_str());
+        return error;
     }
+    ::unlink(temp.c_str());
     return std::make_error_code(std::errc::file_exists);
 }
 

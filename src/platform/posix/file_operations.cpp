@@ -1,44 +1,36 @@
 #include "platform/file_operations.h"
 
+#include "file_descriptor.h"
+#include "link_move.h"
+#include "pending_file.h"
 #include "posix_support.h"
+#include "source_claim.h"
+#include "sparse_copy.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace lp::platform {
 
 namespace {
 
+using posix::FileDescriptor;
 using posix::folderOf;
 using posix::lastError;
+using posix::sameFile;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and says whether the last writes reached the file.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+std::error_code sameFileRefused() {
+    return std::make_error_code(std::errc::file_exists);
+}
+std::error_code changedMeanwhile() {
+    return std::make_error_code(std::errc::resource_unavailable_try_again);
+}
+// Device nodes, pipes and sockets are never opened: opening some devices has side effects.
+std::error_code notARegularFile() {
+    return std::make_error_code(std::errc::invalid_argument);
 }
 
 // What tells that a file is still the one we started from: same file, same size, same
@@ -51,97 +43,112 @@ bool unchanged(const struct stat& before, const struct stat& after) {
            before.st_ctim.tv_nsec == after.st_ctim.tv_nsec;
 }
 
-std::error_code copyContent(int from, int to) {
-    // The kernel copies without a round trip through our memory where it can.
-    for (;;) {
-        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (copied == 0)
-            return {};
-        if (copied > 0)
-            continue;
-        if (errno == EINTR)
-            continue;
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-            return lastError();
-        break;
-    }
-    std::vector<char> buffer(1 << 17);
-    for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), buffer.size());
-        if (got == 0)
-            return {};
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
-        }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return lastError();
-            }
-            done += put;
-        }
-    }
-}
-
-// The copy itself; sourceStatus receives what the source was when the copy began, so that a
-// move can check it once more before deleting.
-std::error_code copyReplacing(const std::string& source, const std::string& destination,
-                              struct stat& sourceStatus) {
-    // Never blocks on a pipe or device that happens to stand in a folder.
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+// Opens the regular file expected, by path, and checks that the descriptor is that very file:
+// the path may have been given to something else between the look and the open.
+std::error_code openExpected(const std::string& path, const struct stat& expected, int flags,
+                             FileDescriptor& in, struct stat& opened) {
+    // Never blocks on a pipe or device that has taken the file's place.
+    in.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | flags));
     if (in.get() < 0)
         return lastError();
-    if (::fstat(in.get(), &sourceStatus) != 0)
+    if (::fstat(in.get(), &opened) != 0)
         return lastError();
-    if (S_ISDIR(sourceStatus.st_mode))
-        return std::make_error_code(std::errc::is_a_directory);
-    if (!S_ISREG(sourceStatus.st_mode))
-        return std::make_error_code(std::errc::invalid_argument);
-    struct stat target {};
-    if (::stat(destination.c_str(), &target) == 0) {
-        if (sameFile(sourceStatus, target))
-            return {}; // the file is where it should be already
-        if (S_ISDIR(target.st_mode))
-            return std::make_error_code(std::errc::is_a_directory);
-    }
-    const int flags = ::fcntl(in.get(), F_GETFL);
-    ::fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK);
-
-    std::string temporary = folderOf(destination) + "/.larchpost-copy-XXXXXX";
-    FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (out.get() < 0)
-        return lastError();
-    const auto failWith = [&](std::error_code error) {
-        ::unlink(temporary.c_str());
-        return error;
-    };
-    if (auto error = copyContent(in.get(), out.get()))
-        return failWith(error);
-    const timespec times[2] = {sourceStatus.st_atim, sourceStatus.st_mtim};
-    if (::fchmod(out.get(), sourceStatus.st_mode & 07777) != 0 ||
-        ::futimens(out.get(), times) != 0 || ::fsync(out.get()) != 0)
-        return failWith(lastError());
-    if (!out.close())
-        return failWith(lastError());
-    struct stat after {};
-    if (::fstat(in.get(), &after) != 0)
-        return failWith(lastError());
-    if (!unchanged(sourceStatus, after))
-        return failWith(std::make_error_code(std::errc::resource_unavailable_try_again));
-    if (::rename(temporary.c_str(), destination.c_str()) != 0)
-        return failWith(lastError());
+    if (!S_ISREG(opened.st_mode) || !sameFile(opened, expected))
+        return changedMeanwhile();
+    const int status = ::fcntl(in.get(), F_GETFL);
+    ::fcntl(in.get(), F_SETFL, status & ~O_NONBLOCK);
     return {};
+}
+
+// Writes the content, permission bits and last-write time of the open source into a new file in
+// folder, made durable; fails when the source changed while it was read.
+std::error_code writeCopy(int in, const struct stat& source, const std::string& folder,
+                          posix::PendingFile& copy) {
+    if (auto error = copy.open(folder))
+        return error;
+    if (auto error = posix::CopySparseContent(in, copy.fd(), source.st_size))
+        return error;
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    if (::fchmod(copy.fd(), source.st_mode & 07777) != 0 || ::futimens(copy.fd(), times) != 0 ||
+        ::fsync(copy.fd()) != 0)
+        return lastError();
+    struct stat after {};
+    if (::fstat(in, &after) != 0)
+        return lastError();
+    if (!unchanged(source, after))
+        return changedMeanwhile();
+    return {};
+}
+
+// Refuses a move whose destination is the source itself under another path (a hard link, a
+// bind mount, a link to it) or, for a link, a file the link leads to: the move would destroy
+// the only copy. A destination folder is refused as well.
+std::error_code refuseMoveOntoItself(const std::string& source, const struct stat& sourceStatus,
+                                     const std::string& destination) {
+    struct stat target {};
+    if (::lstat(destination.c_str(), &target) != 0)
+        return {}; // nothing there to lose; the move itself reports what is wrong
+    if (S_ISDIR(target.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    if (sameFile(target, sourceStatus))
+        return sameFileRefused();
+    if (S_ISLNK(sourceStatus.st_mode))
+        return posix::LinkLeadsTo(source, target) ? sameFileRefused() : std::error_code();
+    struct stat resolved {};
+    if (S_ISLNK(target.st_mode) && ::stat(destination.c_str(), &resolved) == 0 &&
+        sameFile(resolved, sourceStatus))
+        return sameFileRefused();
+    return {};
+}
+
+// A move across file systems: the copy is complete and durable before the source goes, and the
+// delete reaches only the file that was copied.
+std::error_code moveByCopy(const std::string& source, const struct stat& sourceStatus,
+                           const std::string& destination) {
+    FileDescriptor in;
+    struct stat opened {};
+    if (auto error = openExpected(source, sourceStatus, O_NOFOLLOW, in, opened))
+        return error;
+    posix::PendingFile copy;
+    if (auto error = writeCopy(in.get(), opened, folderOf(destination), copy))
+        return error;
+    posix::SourceClaim claim;
+    if (auto error = claim.claim(source, opened))
+        return error; // both stay
+    if (auto error = copy.placeAt(destination)) {
+        claim.giveBack();
+        return error;
+    }
+    posix::syncFolder(folderOf(destination));
+    return claim.remove();
 }
 
 } // namespace
 
 std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
+    // A copy copies what a link points at.
     struct stat sourceStatus {};
-    return copyReplacing(source, destination, sourceStatus);
+    if (::stat(source.c_str(), &sourceStatus) != 0)
+        return lastError();
+    if (S_ISDIR(sourceStatus.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    if (!S_ISREG(sourceStatus.st_mode))
+        return notARegularFile();
+    struct stat target {};
+    if (::stat(destination.c_str(), &target) == 0) {
+        if (sameFile(sourceStatus, target))
+            return sameFileRefused();
+        if (S_ISDIR(target.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+    }
+    FileDescriptor in;
+    struct stat opened {};
+    if (auto error = openExpected(source, sourceStatus, 0, in, opened))
+        return error;
+    posix::PendingFile copy;
+    if (auto error = writeCopy(in.get(), opened, folderOf(destination), copy))
+        return error;
+    return copy.placeAt(destination);
 }
 
 std::error_code MoveFileReplacing(const std::string& source, const std::string& destination) {
@@ -150,25 +157,30 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
         return lastError();
     if (S_ISDIR(status.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
-    // A rename onto another name of the same file does nothing, and replaces any other file.
+    // Where nothing stands at the destination, nothing there can be the source, and the rename
+    // alone does the move. A link may need a new target instead.
+    if (!S_ISLNK(status.st_mode)) {
+        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
+                        RENAME_NOREPLACE) == 0)
+            return {};
+        if (errno != EEXIST && errno != EXDEV && errno != EINVAL && errno != ENOSYS)
+            return lastError();
+    }
+    if (auto error = refuseMoveOntoItself(source, status, destination))
+        return error;
+    if (S_ISLNK(status.st_mode))
+        return posix::MoveLink(source, status, destination);
     if (::rename(source.c_str(), destination.c_str()) == 0)
         return {};
     if (errno != EXDEV)
         return lastError();
-    if (S_ISLNK(status.st_mode))
-        return std::make_error_code(std::errc::cross_device_link); // a link is no content to copy
-    struct stat copied {};
-    if (auto error = copyReplacing(source, destination, copied))
-        return error;
-    struct stat now {};
-    if (::stat(source.c_str(), &now) != 0 || !unchanged(copied, now))
-        return std::make_error_code(std::errc::resource_unavailable_try_again); // both stay
-    if (::unlink(source.c_str()) != 0)
-        return lastError();
-    return {};
+    if (!S_ISREG(status.st_mode))
+        return notARegularFile();
+    return moveByCopy(source, status, destination);
 }
 
 std::error_code DeleteFileEntry(const std::string& path) {
+    // A link is removed itself; what it points at stays.
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0)
         return lastError();

@@ -1,6 +1,8 @@
 #include "platform/folder_listing.h"
 #include "platform/local_time.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,11 +21,15 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Follows a link to what it names, as a file manager shows it; a link that leads nowhere is
-// described as the link itself.
-bool examine(int folderFd, const char* name, struct stat& status) {
-    return ::fstatat(folderFd, name, &status, 0) == 0 ||
-           ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+enum class Examined : std::uint8_t { Done, Vanished, Failed };
+
+// Follows a link to what it names, as a file manager shows it; a link that leads nowhere (or
+// round in a circle) is described as the link itself.
+Examined examine(int folderFd, const char* name, struct stat& status) {
+    if (::fstatat(folderFd, name, &status, 0) == 0 ||
+        ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0)
+        return Examined::Done;
+    return errno == ENOENT ? Examined::Vanished : Examined::Failed;
 }
 
 } // namespace
@@ -34,7 +40,15 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
         return std::nullopt;
     const int folderFd = ::dirfd(stream.get());
     std::vector<FolderEntry> entries;
-    while (const dirent* entry = ::readdir(stream.get())) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream.get());
+        if (entry == nullptr) {
+            // A listing cut short is no listing: its missing entries would count as new later.
+            if (errno != 0)
+                return std::nullopt;
+            break;
+        }
         if (isDotOrDotDot(entry->d_name))
             continue;
         FolderEntry& added = entries.emplace_back();
@@ -42,9 +56,14 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
         if (!withDetails)
             continue;
         struct stat status {};
-        if (!examine(folderFd, entry->d_name, status)) {
-            entries.pop_back(); // gone since it was named
+        switch (examine(folderFd, entry->d_name, status)) {
+        case Examined::Vanished: // gone since it was named
+            entries.pop_back();
             continue;
+        case Examined::Failed: // a folder that can be read but not searched, say
+            return std::nullopt;
+        case Examined::Done:
+            break;
         }
         added.isFolder = S_ISDIR(status.st_mode);
         added.size = added.isFolder ? 0 : static_cast<std::int64_t>(status.st_size);

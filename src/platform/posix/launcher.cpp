@@ -46,6 +46,9 @@ std::string findExecutable(const std::string& program) {
 
 // Starts executable in a grandchild that nobody needs to wait for: the child in between ends at
 // once and is reaped here. A pipe that closes on exec tells whether the program really started.
+// The program reads nothing of ours and writes nowhere we print: its standard input and output
+// are the null device, so nothing it prints can pass for one of our lines. Its standard error
+// stays ours, where its complaints belong.
 std::error_code spawnDetached(const std::string& executable, std::string name,
                               std::vector<std::string> arguments) {
     std::vector<char*> argv{name.data()};
@@ -53,12 +56,19 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (nothing < 0)
         return {errno, std::generic_category()};
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        const int error = errno;
+        ::close(nothing);
+        return {error, std::generic_category()};
+    }
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;
+        ::close(nothing);
         ::close(report[0]);
         ::close(report[1]);
         return {error, std::generic_category()};
@@ -78,11 +88,22 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr); // the stop signals must reach the program
+        // Started without a standard input, we may have got the null device as that very
+        // number: then it only needs to stay open across the exec.
+        const auto useNothingAs = [nothing](int target) {
+            return nothing == target ? ::fcntl(target, F_SETFD, 0) : ::dup2(nothing, target);
+        };
+        if (useNothingAs(STDIN_FILENO) < 0 || useNothingAs(STDOUT_FILENO) < 0) {
+            const int error = errno;
+            (void)!::write(report[1], &error, sizeof error);
+            ::_exit(127);
+        }
         ::execve(executable.c_str(), argv.data(), environ);
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
         ::_exit(127);
     }
+    ::close(nothing);
     ::close(report[1]);
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
@@ -97,25 +118,41 @@ std::error_code spawnDetached(const std::string& executable, std::string name,
     return {};
 }
 
-} // namespace
+// What StartProgram hands program to: the program itself, or the desktop's opener when it is a
+// document or a web address; empty when there is nothing to start.
+struct Starter {
+    std::string executable;
+    bool opener = false;
+};
 
-std::error_code StartProgram(const std::string& program,
-                             const std::vector<std::string>& arguments) {
+Starter starterFor(const std::string& program) {
     if (program.empty())
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string executable = findExecutable(program);
-    if (!executable.empty())
-        return spawnDetached(executable, program, arguments);
+        return {};
+    if (std::string executable = findExecutable(program); !executable.empty())
+        return {std::move(executable), false};
     // A document or a web address: what the desktop opens it with decides about arguments.
     struct stat status {};
     const bool exists = ::stat(program.c_str(), &status) == 0;
     const bool address = program.find("://") != std::string::npos;
     if (!exists && !address)
+        return {};
+    return {findExecutable("xdg-open"), true};
+}
+
+} // namespace
+
+std::error_code StartProgram(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    const Starter starter = starterFor(program);
+    if (starter.executable.empty())
         return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string opener = findExecutable("xdg-open");
-    if (opener.empty())
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    return spawnDetached(opener, "xdg-open", {program});
+    if (starter.opener)
+        return spawnDetached(starter.executable, "xdg-open", {program});
+    return spawnDetached(starter.executable, program, arguments);
+}
+
+bool ProgramStartable(const std::string& program) {
+    return !starterFor(program).executable.empty();
 }
 
 } // namespace lp::platform

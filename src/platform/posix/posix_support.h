@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace lp::platform::posix {
@@ -19,5 +20,21 @@ inline std::string folderOf(const std::string& path) {
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+// Whether two status records describe one file, however each was reached.
+inline bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Six letters or digits that make a name of ours unlikely to meet another one.
+std::string randomSuffix();
+
+// Makes the entries of a folder durable. A folder that cannot be synced (some file systems
+// refuse) does not undo what has already happened there, so its failure is not reported.
+void syncFolder(const std::string& folder);
+
+// Renames without ever replacing the target; falls back to link + unlink where the file system
+// does not offer the no-replace rename. Returns 0 or -1 with errno set, like rename.
+int renameNoReplace(const std::string& from, const std::string& to);
 
 } // namespace lp::platform::posix

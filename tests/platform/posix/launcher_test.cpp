@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <sys/wait.h>
 #include <thread>
 
 namespace lp::platform {
@@ -48,6 +50,25 @@ TEST(Launcher, ProgramsAreFoundOnThePathAndMissingOnesFail) {
     EXPECT_TRUE(StartProgram("no-such-program-anywhere", {}));
     EXPECT_TRUE(StartProgram(temp.file("missing"), {}));
     EXPECT_TRUE(StartProgram("", {}));
+}
+
+TEST(Launcher, AProgramGetsNoInputNorOutputOfOursButKeepsOurErrorsAndLeavesNoChild) {
+    test::TempFolder temp;
+    const std::string script = temp.file("streams.sh");
+    const std::string output = temp.file("streams.txt");
+    // The shell's own streams, read while nothing of its own is redirected.
+    test::writeBytes(script, "#!/bin/sh\n"
+                             "streams=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+                             "echo \"$streams\" > \"$0.tmp\"\n"
+                             "mv \"$0.tmp\" " +
+                                 output + "\n");
+    fs::permissions(script, fs::perms::owner_all);
+    ASSERT_FALSE(StartProgram(script, {}));
+    ASSERT_TRUE(waitForFile(output));
+    EXPECT_EQ(test::readBytes(output),
+              "/dev/null\n/dev/null\n" + fs::read_symlink("/proc/self/fd/2").string() + '\n');
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "a child of ours is left, finished or not";
+    EXPECT_EQ(errno, ECHILD);
 }
 
 } // namespace

@@ -1,0 +1,68 @@
+#include "platform/file_in_use.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lp::platform {
+
+namespace {
+
+void leaseBroken(int) {
+    // The lease is given back right after it was taken; the signal has nothing left to do.
+}
+
+// While we hold a lease, another program opening the file for writing makes the kernel signal
+// us (SIGIO), which would end the program by default. A handler of our own takes it; unlike an
+// ignored signal, a handler does not pass on to the programs we launch. A handler that the
+// program already has stays.
+void catchLeaseBreaks() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGIO, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) != 0 ||
+            current.sa_handler != SIG_DFL)
+            return;
+        struct sigaction handler {};
+        handler.sa_handler = leaseBroken;
+        sigemptyset(&handler.sa_mask);
+        handler.sa_flags = SA_RESTART;
+        ::sigaction(SIGIO, &handler, nullptr);
+    });
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+bool FileOpenForWriting(const std::string& path) {
+    // Opening a device or a pipe can have effects of its own, so only a regular file is opened,
+    // and the opened descriptor must still be that file.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+        return false;
+    catchLeaseBreaks();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool writing = false;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && sameFile(named, opened)) {
+        // A read lease is refused with EAGAIN exactly while someone has the file open for
+        // writing. Held for no longer than the next call, so a writer that opens the file
+        // meanwhile waits only that long.
+        if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0)
+            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        else
+            writing = errno == EAGAIN;
+    }
+    ::close(fd);
+    return writing;
+}
+
+} // namespace lp::platform

@@ -1,0 +1,21 @@
+#pragma once
+// Symbolic links as moves treat them: the link itself moves, and still leads to the same file
+// afterwards; its target is never touched.
+
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace lp::platform::posix {
+
+// Whether file is one of those the link leads through on its way: a further link or the file at
+// its end.
+bool LinkLeadsTo(const std::string& link, const struct stat& file);
+
+// Moves the link at source, whose own status is link, to destination, replacing any file
+// there. A relative target that would no longer resolve from the new folder is written anew as
+// an absolute one; across file systems the new link is made before the old one is removed.
+std::error_code MoveLink(const std::string& source, const struct stat& link,
+                         const std::string& destination);
+
+} // namespace lp::platform::posix

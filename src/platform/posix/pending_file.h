@@ -1,0 +1,47 @@
+#pragma once
+// A copy being written in its destination folder. It has no name until it is complete, so a
+// program killed part way leaves nothing behind; where the file system cannot hold a file
+// without a name, it is written under a temporary name of ours, and such names older than a day
+// (left by a killed program) are removed from the folders we write into.
+
+#include "file_descriptor.h"
+
+#include <ctime>
+#include <string>
+#include <system_error>
+
+namespace lp::platform::posix {
+
+// How our temporary copies begin their names.
+inline constexpr const char* kCopyPrefix = ".larchpost-copy-";
+
+class PendingFile {
+public:
+    PendingFile() = default;
+    // A file that was never placed is gone.
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // Opens a new file to write in folder, readable and writable by us alone until the caller
+    // gives it its mode.
+    std::error_code open(const std::string& folder);
+    int fd() const { return fd_.get(); }
+    // Gives the complete file the path destination, which must lie in the folder it was opened
+    // in, replacing any file there.
+    std::error_code placeAt(const std::string& destination);
+
+private:
+    std::error_code nameUnnamedFile();
+
+    FileDescriptor fd_;
+    std::string folder_;
+    std::string temporaryName_; // the path while it has a name of ours
+    bool unnamed_ = false;
+};
+
+// Removes our temporary copies in folder whose last change is more than a day before now;
+// anything else (other names, other owners, folders, links) stays.
+void RemoveStaleCopies(const std::string& folder, std::time_t now);
+
+} // namespace lp::platform::posix

@@ -1,0 +1,59 @@
+#include "source_claim.h"
+
+#include "posix_support.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace lp::platform::posix {
+
+namespace {
+
+constexpr const char* kClaimPrefix = ".larchpost-move-";
+constexpr int kNameAttempts = 100;
+
+bool stillTheCopiedFile(const struct stat& now, const struct stat& copied) {
+    // Renaming changes the change time, so it cannot take part here.
+    return sameFile(now, copied) && now.st_size == copied.st_size &&
+           now.st_mtim.tv_sec == copied.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == copied.st_mtim.tv_nsec;
+}
+
+} // namespace
+
+std::error_code SourceClaim::claim(const std::string& source, const struct stat& copied) {
+    source_ = source;
+    const std::string folder = folderOf(source) + '/';
+    for (int attempt = 0; attempt < kNameAttempts && privateName_.empty(); ++attempt) {
+        std::string candidate = folder + kClaimPrefix + randomSuffix();
+        if (renameNoReplace(source, candidate) == 0)
+            privateName_ = std::move(candidate);
+        else if (errno != EEXIST)
+            return lastError();
+    }
+    if (privateName_.empty())
+        return std::make_error_code(std::errc::file_exists);
+    struct stat now {};
+    if (::lstat(privateName_.c_str(), &now) != 0 || !stillTheCopiedFile(now, copied)) {
+        if (auto error = giveBack())
+            return error;
+        return std::make_error_code(std::errc::resource_unavailable_try_again);
+    }
+    return {};
+}
+
+std::error_code SourceClaim::remove() {
+    if (::unlink(privateName_.c_str()) != 0)
+        return lastError();
+    privateName_.clear();
+    return {};
+}
+
+std::error_code SourceClaim::giveBack() {
+    if (renameNoReplace(privateName_, source_) != 0)
+        return lastError();
+    privateName_.clear();
+    return {};
+}
+
+} // namespace lp::platform::posix

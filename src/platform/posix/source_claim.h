@@ -1,0 +1,28 @@
+#pragma once
+// Taking a move's source away from its name before it is deleted, so that the delete can only
+// ever reach the very file that was copied: a file another program renames over the source in
+// the meantime is never deleted in its place.
+
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace lp::platform::posix {
+
+class SourceClaim {
+public:
+    // Renames source to a private name in its own folder and checks that what now bears that
+    // name is still copied: the same file, size and write time. Anything else is put back.
+    std::error_code claim(const std::string& source, const struct stat& copied);
+    // Deletes the claimed file.
+    std::error_code remove();
+    // Gives the claimed file its name back, unless a new file has taken that name meanwhile
+    // (then the claimed one keeps the private name rather than replace it).
+    std::error_code giveBack();
+
+private:
+    std::string source_;
+    std::string privateName_;
+};
+
+} // namespace lp::platform::posix

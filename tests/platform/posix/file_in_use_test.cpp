@@ -1,0 +1,86 @@
+// Telling files that another program is still writing, on real files.
+
+#include "globals/temp_folder.h"
+#include "platform/file_in_use.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace lp::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileInUse, OnlyAFileOpenForWritingIsInUse) {
+    test::TempFolder temp;
+    const std::string file = temp.file("download");
+    test::writeBytes(file, "partial");
+    fs::create_symlink(file, temp.file("link"));
+    ASSERT_EQ(::mkfifo(temp.file("pipe").c_str(), 0600), 0);
+    fs::create_directories(temp.file("folder"));
+    {
+        const int writer = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+        const bool told = FileOpenForWriting(file);
+        ::close(writer);
+        if (!told)
+            GTEST_SKIP() << "this file system grants no leases";
+    }
+    struct Case {
+        const char* what;
+        std::string path;
+        int openFlags; // -1: nobody has it open
+        bool inUse;
+    };
+    const Case cases[] = {
+        {"closed", file, -1, false},
+        {"open for reading", file, O_RDONLY, false},
+        {"open for writing", file, O_WRONLY, true},
+        {"open for appending", file, O_WRONLY | O_APPEND, true},
+        {"open for reading and writing", file, O_RDWR, true},
+        {"a link to a file open for writing", temp.file("link"), O_WRONLY, true},
+        {"a pipe is never opened", temp.file("pipe"), -1, false},
+        {"a folder", temp.file("folder"), -1, false},
+        {"nothing there", temp.file("missing"), -1, false},
+    };
+    for (const Case& c : cases) {
+        const int holder = c.openFlags < 0 ? -1 : ::open(file.c_str(), c.openFlags | O_CLOEXEC);
+        EXPECT_EQ(FileOpenForWriting(c.path), c.inUse) << c.what;
+        if (holder >= 0)
+            ::close(holder);
+    }
+}
+
+TEST(FileInUse, AWriterOpeningMeanwhileNeitherWaitsNorEndsTheProgram) {
+    // A child opens the file for writing over and over while this process keeps taking and
+    // giving back leases: the lease-break signals must neither end this process nor leave the
+    // child waiting for the kernel's lease-break time.
+    test::TempFolder temp;
+    const std::string file = temp.file("busy");
+    test::writeBytes(file, "x");
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        for (int i = 0; i < 2000; ++i) {
+            const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(writer, 0);
+    int status = 0;
+    while (::waitpid(writer, &status, WNOHANG) == 0)
+        FileOpenForWriting(file);
+    EXPECT_TRUE(WIFEXITED(status));
+    struct sigaction handler {};
+    ASSERT_EQ(::sigaction(SIGIO, nullptr, &handler), 0);
+    EXPECT_NE(handler.sa_handler, SIG_DFL) << "a lease-break signal would end the program";
+}
+
+} // namespace
+} // namespace lp::platform
