@@ -4,7 +4,7 @@
 // panel, the tray and the dialogs live in their own classes.
 
 #include "main_menu.h"
-#include "rule_panel_host.h"
+#include "ruledef/rule_panel_host.h"
 
 #include <QMainWindow>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "rulewizard.h"
 
 #include "globals/app_globals.h"
-#include "main/rule_panel_host.h"
 #include "param_click.h"
 #include "rule_description.h"
+#include "rule_panel_host.h"
 #include "widgets/check_list_box.h"
 #include "widgets/param_list_box.h"
 #include "widgets/placement.h"
