@@ -8,6 +8,7 @@
 #include "help_window.h"
 #include "mainwindow.h"
 #include "platform/user_folders.h"
+#include "quit_request.h"
 #include "tray_icon.h"
 #include "widgets/ui_seams.h"
 
@@ -38,9 +39,12 @@ void TfrmMain::connectMenus() {
     connect(tray->ViewBrindleboxWindow1, &QAction::triggered, this,
             &TfrmMain::ViewBrindleboxWindow1Click);
     connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
-    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager&) { WMQUERYENDSESSION(); });
+        connect(application, &QCoreApplication::aboutToQuit, this, &TfrmMain::applicationQuitting);
+        watchForQuitRequest(*application, *this, [this] { applicationQuitting(); });
+    }
 }
 
 void TfrmMain::openWebLink(const char* name) {
