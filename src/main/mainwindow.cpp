@@ -90,6 +90,7 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false); // the window has a fixed size
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);
@@ -149,10 +150,12 @@ void TfrmMain::FormCreate() {
 void TfrmMain::layOutFolderPage() {
     const int w = tsOthers->width();
     const int h = tsOthers->height();
-    // The buttons keep their design width unless the desktop's font needs more for a caption.
-    int buttonWidth = kButtonWidth;
+    // The folder and the rule buttons share one width, aligned in one column: the design's,
+    // unless the desktop's font needs more for one of their captions.
+    int buttonWidth = std::max(kButtonWidth, frSwapRules6->widestButtonNeed());
     for (const QPushButton* button : {btnAddService, btnEditService, btnDeleteService})
         buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    frSwapRules6->setButtonWidth(buttonWidth);
     const int buttonColumn = kButtonColumn + (buttonWidth - kButtonWidth);
     const int column = w - buttonColumn;
     Label9->setGeometry(kMargin, 4, column - kMargin, 16);

@@ -116,8 +116,11 @@ private:
     void enableFolderCommands();
 
     void connectMenus();
-    // Opens the page of the Links entry of that object name.
-    void openWebLink(const char* name);
+    // Opens the help section of the Links entry of that object name.
+    void openLinksEntry(const char* name);
+    // Shows the help window at the start of the help file, or at its section of that anchor
+    // name; a missing help file is told at the window's corner.
+    void openHelp(const QString& section);
     // Copies the window's position and size into the stored settings.
     void copyGeometryToSettings();
     // Stores the window's state as a close request does: the geometry of a normal window, the

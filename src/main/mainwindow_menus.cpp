@@ -3,7 +3,6 @@
 #include "about.h"
 #include "additional.h"
 #include "desktop/help_file.h"
-#include "desktop/open_document.h"
 #include "globals/app_globals.h"
 #include "help_window.h"
 #include "mainwindow.h"
@@ -47,28 +46,26 @@ void TfrmMain::connectMenus() {
     }
 }
 
-void TfrmMain::openWebLink(const char* name) {
-    for (const WebLink& link : webLinks())
+void TfrmMain::openLinksEntry(const char* name) {
+    for (const LinksEntry& link : linksEntries())
         if (link.name != nullptr && std::string_view(link.name) == name)
-            OpenDocument(link.address, [this](const std::string& message) {
-                showWarning(this, QString::fromStdString(message), std::nullopt);
-            });
+            openHelp(QString::fromLatin1(link.helpSection));
 }
 
 void TfrmMain::Support1Click() {
-    openWebLink("Support1");
+    openLinksEntry("Support1");
 }
 void TfrmMain::OnlineForums1Click() {
-    openWebLink("OnlineForums1");
+    openLinksEntry("OnlineForums1");
 }
 void TfrmMain::Product1Click() {
-    openWebLink("Product1");
+    openLinksEntry("Product1");
 }
 void TfrmMain::Product2Click() {
-    openWebLink("Product2");
+    openLinksEntry("Product2");
 }
 void TfrmMain::Product3Click() {
-    openWebLink("Product3");
+    openLinksEntry("Product3");
 }
 
 void TfrmMain::Close1Click() {
@@ -81,6 +78,10 @@ void TfrmMain::AdditionalOptions1Click() {
 }
 
 void TfrmMain::Contents1Click() {
+    openHelp(QString());
+}
+
+void TfrmMain::openHelp(const QString& section) {
     const std::string& folder = app().applicationFolder;
     const HelpFileLookup help = findHelpFile(folder, platform::FolderWritable(folder));
     if (!help.found) {
@@ -93,7 +94,7 @@ void TfrmMain::Contents1Click() {
         // Beside the main window's corner rather than wherever the desktop puts a new window.
         helpWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
     }
-    helpWindow_->openFile(help.path);
+    helpWindow_->openFile(help.path, section);
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();

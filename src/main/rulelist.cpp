@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace lp {
@@ -21,7 +22,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kListTop = 20;
 } // namespace
 
-TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent) {
+TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent), buttonWidth_(kButtonWidth) {
     setObjectName(QStringLiteral("TfrSwapRules"));
     resize(398, 180);
     Label1 = new QLabel(QStringLiteral("File Rules"), this);
@@ -64,16 +65,30 @@ void TfrSwapRules::resizeEvent(QResizeEvent* event) {
     layoutControls();
 }
 
-// The list fills the panel beside a fixed column of buttons.
+int TfrSwapRules::widestButtonNeed() const {
+    int widest = 0;
+    for (const QPushButton* button : {btnAdd, btnEdit, btnDelete, btnMoveUp, btnMoveDown})
+        widest = std::max(widest, button->sizeHint().width());
+    return widest;
+}
+
+void TfrSwapRules::setButtonWidth(int width) {
+    buttonWidth_ = std::max(width, kButtonWidth);
+    layoutControls();
+}
+
+// The list fills the panel beside a column of buttons, which keeps its margins around buttons
+// made wider for the desktop's font.
 void TfrSwapRules::layoutControls() {
-    const int listWidth = width() - kButtonColumn;
+    const int column = kButtonColumn + (buttonWidth_ - kButtonWidth);
+    const int listWidth = width() - column;
     Label1->setGeometry(0, 2, listWidth, kListTop - 4);
     clRuleList->setGeometry(0, kListTop, listWidth - 4, height() - kListTop);
-    const int x = listWidth + (kButtonColumn - kButtonWidth) / 2;
+    const int x = listWidth + (column - buttonWidth_) / 2;
     const int tops[] = {24, 52, 80, 120, 144};
     QPushButton* buttons[] = {btnAdd, btnEdit, btnDelete, btnMoveUp, btnMoveDown};
     for (int i = 0; i < 5; ++i)
-        buttons[i]->move(x, tops[i]);
+        buttons[i]->setGeometry(x, tops[i], buttonWidth_, kButtonHeight);
 }
 
 void TfrSwapRules::SetButtons() {

@@ -42,13 +42,15 @@ void blockOnlyItsWindow(QDialog& dialog) {
 
 } // namespace
 
-void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft) {
+void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft,
+                 BoxKind kind) {
     if (warningHook()) {
-        warningHook()(WarningShown{text, topLeft});
+        warningHook()(WarningShown{text, topLeft, kind});
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
-                    parent);
+    const QMessageBox::Icon icon =
+        kind == BoxKind::Confirmation ? QMessageBox::Question : QMessageBox::Warning;
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
     blockOnlyItsWindow(box);
     box.adjustSize();
     if (topLeft) {
