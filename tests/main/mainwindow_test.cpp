@@ -14,12 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -119,6 +121,27 @@ TEST_F(MainWindowTest, FirstStartShowsAnEmptyListWithOnlyAddFolderEnabled) {
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.Timer1->interval(), 5000);
     EXPECT_FALSE(fileExists()); // nothing is written before the first edit
+}
+
+// The folder and the rule buttons stand in one column of one width, each caption whole.
+TEST_F(MainWindowTest, AllButtonsShareOneAlignedColumnThatShowsEveryCaption) {
+    lp::TfrmMain& w = open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const lp::TfrSwapRules& panel = *w.frSwapRules6;
+    std::set<int> lefts, widths;
+    for (QPushButton* b : {w.btnAddService, w.btnEditService, w.btnDeleteService, panel.btnAdd,
+                           panel.btnEdit, panel.btnDelete, panel.btnMoveUp, panel.btnMoveDown}) {
+        SCOPED_TRACE(b->text().toStdString());
+        lefts.insert(b->mapTo(&w, QPoint(0, 0)).x());
+        widths.insert(b->width());
+        EXPECT_GE(b->width(), b->sizeHint().width());
+        EXPECT_GE(b->width(), 81);
+        EXPECT_LE(b->mapTo(&w, QPoint(b->width(), 0)).x(), w.width());
+    }
+    EXPECT_EQ(lefts.size(), 1u);
+    EXPECT_EQ(widths.size(), 1u);
+    EXPECT_FALSE(w.StatusBar1->isSizeGripEnabled()) << "the window has a fixed size";
 }
 
 TEST_F(MainWindowTest, AddingTheFirstFolderGivesOneUncheckedSelectedLine) {
