@@ -11,6 +11,9 @@
 
 namespace lp {
 
+// What the options dialog's check box says the entry does: start Larchpost at the user's login.
+QString autoStartCaption();
+
 // Where the file lives, as the environment says now.
 QString autostartFilePath();
 
