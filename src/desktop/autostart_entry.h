@@ -12,6 +12,9 @@
 
 namespace lp {
 
+// What the options dialog's check box says the entry does on this system.
+QString autoStartCaption();
+
 // Where the entry lives, as the environment says now (on Windows, the registry value's path).
 QString autostartFilePath();
 

@@ -1,14 +1,14 @@
 #include "single_instance.h"
 
+#include "platform/instance_lock.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QObject>
-#include <QPointer>
 #include <memory>
+#include <optional>
 
 namespace lp {
 
@@ -21,15 +21,20 @@ constexpr int kMostOpenConnections = 8;
 // A later instance waits no longer than this for the first one; it ends either way.
 constexpr int kContactWaitMs = 1000;
 
+// The user's runtime folder, or a folder of the user's own in the cache folder: never a folder
+// that other users may write, where they could take the lock first.
 QString runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists())
         return runtime;
-    return QDir::tempPath();
+    const std::string cache = platform::UserCacheFolder();
+    if (cache.empty())
+        return {};
+    return QString::fromStdString(cache) + QStringLiteral("/Larchpost");
 }
 
-// The user's name, reduced to characters that are safe in a file name. The temporary folder is
-// shared by every user, so the name keeps their instances apart.
+// The user's name, reduced to characters that are safe in a file name, so that the files of two
+// users never meet should their folders be one.
 QString userTag() {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
@@ -56,21 +61,28 @@ std::function<void()>& activationHandler() {
 // Holds the name: the lock for as long as it lives, and the socket later instances knock on.
 class InstanceGuard : public QObject {
 public:
-    explicit InstanceGuard(const QString& name) : lock_(instanceLockPath(name)) {
-        // A running instance may hold the lock for days; only a dead holder makes it stale.
-        lock_.setStaleLockTime(0);
-    }
-
-    // True when this process now holds the name, false when another live process does.
-    bool acquire() {
-        if (lock_.tryLock(0))
+    // True when this process now holds the name, false when another live process does. The lock
+    // is the system's, on the open file: it goes with its holder, even one killed mid-start.
+    bool acquire(const QString& name) {
+        const QString folder = runtimeFolder();
+        if (folder.isEmpty())
+            throw InstanceGuardError(
+                "CheckAppAlreadyRunning: no folder of the user's own for the lock file");
+        // The runtime folder is the system's and private already; a folder of our own is made so.
+        if (folder != qEnvironmentVariable("XDG_RUNTIME_DIR"))
+            if (const std::optional<std::string> why =
+                    platform::MakePrivateFolder(folder.toStdString()))
+                throw InstanceGuardError("CheckAppAlreadyRunning: " + *why);
+        using Attempt = platform::ExclusiveFileLock::Attempt;
+        switch (lock_.tryLock(instanceLockPath(name).toStdString())) {
+        case Attempt::Taken:
             return true;
-        // Held by a live process, unless what stands there is no lock file at all (a folder,
-        // say): then no instance could ever start, and that is an error to report.
-        if (lock_.error() == QLockFile::LockFailedError && QFileInfo(lock_.fileName()).isFile())
+        case Attempt::HeldElsewhere:
             return false;
-        throw InstanceGuardError("CheckAppAlreadyRunning: can't create lock file " +
-                                 lock_.fileName().toStdString());
+        case Attempt::Failed:
+            break;
+        }
+        throw InstanceGuardError("CheckAppAlreadyRunning: " + lock_.error());
     }
 
     // Listening needs an event loop's thread; without an application object there is no one to
@@ -116,7 +128,7 @@ private:
     }
 
     // Destroyed in reverse: the server (and its connections) before the count, the lock last.
-    QLockFile lock_;
+    platform::ExclusiveFileLock lock_;
     int open_ = 0;
     std::unique_ptr<QLocalServer> server_;
 };
@@ -147,8 +159,8 @@ QString instanceSocketPath(const QString& name) {
 }
 
 bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards) {
-    auto guard = std::make_unique<InstanceGuard>(name);
-    if (!guard->acquire()) {
+    auto guard = std::make_unique<InstanceGuard>();
+    if (!guard->acquire(name)) {
         if (activatePrevious)
             askToComeForward(instanceSocketPath(name));
         return true;

@@ -1,8 +1,9 @@
 #pragma once
-// One Larchpost per user: the first instance holds a lock file and listens on a local socket, both
-// in the user's runtime folder ($XDG_RUNTIME_DIR, else the temporary folder). A later instance
-// finds the lock held, asks the first to come forward over the socket, and ends. A lock left by a
-// crashed instance is taken over.
+// One Larchpost per user: the first instance holds a lock on a file and listens on a local socket,
+// both in the user's runtime folder ($XDG_RUNTIME_DIR, else the folder Larchpost in the user's
+// cache folder, mode 0700). A later instance finds the lock held, asks the first to come forward
+// over the socket, and ends. The lock is the system's and ends with its holder, so an instance
+// that crashed or was killed never keeps a later one out.
 
 #include <QString>
 #include <functional>
@@ -10,7 +11,8 @@
 
 namespace lp {
 
-// The guard could not be set up (the runtime folder cannot hold the lock file).
+// The guard could not be set up (no private folder for the lock file, or the file cannot be
+// locked).
 class InstanceGuardError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

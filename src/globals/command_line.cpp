@@ -39,6 +39,11 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             result.startHidden = true;
             continue;
         }
+        // "-h" is the short form every Linux user tries first; it must not start a sorter.
+        if (i > 0 && arg == "-h") {
+            result.help = true;
+            break;
+        }
         if (i == 0 || arg.rfind("--", 0) != 0)
             continue;
         const bool takesValue = arg == "--config" || arg == "--interval" || arg == "--cycles";

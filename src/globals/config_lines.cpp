@@ -143,9 +143,17 @@ std::optional<std::string> KeyReader::readValue(std::string_view key) {
         return std::nullopt;
     const std::string expected = std::string(key) + "=";
     for (;;) {
+        // Every file Larchpost writes ends its last line, so a value that runs into the end of
+        // the file may have lost its tail: a destination folder cut to "/ho" would be obeyed.
+        const bool ended = lines_.NextLineEnded() || lines_.End() != ContentEnd::Complete;
         const auto line = lines_.ReadLine();
         if (!line) {
             StopAtEnd(expected);
+            return std::nullopt;
+        }
+        if (!ended) {
+            Stop(lines_.LineNumber(), "The last line, " + QuotedLine(*line) +
+                                          ", has no line end: the file may be cut short.");
             return std::nullopt;
         }
         SplitResult split = classify(*line, key);

@@ -53,6 +53,8 @@ public:
     // Skips up to count lines; past the end nothing remains to skip.
     void SkipLines(std::int64_t count);
     bool AtEnd() const { return pos_ >= content_.size(); }
+    // Whether the next line is followed by a line end; a file cut short ends without one.
+    bool NextLineEnded() const { return content_.find('\n', pos_) != std::string::npos; }
     // The number of the line read last, counting from 1 (0 before the first).
     std::int64_t LineNumber() const { return linesRead_; }
     ContentEnd End() const { return end_; }

@@ -27,7 +27,7 @@ Options:
   --cycles N      stop after N cycles (--headless; 0 ends after start-up)
   --verbose       print one line per file operation or launch on standard
                   output (--headless; --simulate always prints them)
-  --help          print this help and exit
+  -h, --help      print this help and exit
   --version       print the version and exit
 
 Exit status: 0 done; 1 not started, as when another Larchpost already sorts

@@ -23,7 +23,8 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
     GroupBox1->setGeometry(8, 6, 246, 54);
     chkAuto = new QCheckBox(GroupBox1);
     chkAuto->setObjectName(QStringLiteral("chkAuto"));
-    chkAuto->setText(QStringLiteral("Auto-Start Brindlebox on Windows Startup"));
+    // Says what the entry does on this desktop.
+    chkAuto->setText(autoStartCaption());
     chkAuto->setGeometry(10, 18, 230, 22);
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);

@@ -1,5 +1,8 @@
 #include "help_window.h"
 
+#include "desktop/open_document.h"
+#include "widgets/ui_seams.h"
+
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -16,22 +19,36 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent) {
     resize(640, 560);
     tbContents = new QTextBrowser(this);
     tbContents->setObjectName(QStringLiteral("tbContents"));
-    tbContents->setOpenExternalLinks(true);
+    // Links are followed here: web addresses through the desktop, the rest in the window.
+    tbContents->setOpenLinks(false);
+    connect(tbContents, &QTextBrowser::anchorClicked, this, &TfrmHelp::followLink);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tbContents);
 }
 
-void TfrmHelp::openFile(const QString& path) {
+void TfrmHelp::openFile(const QString& path, const QString& section) {
     // The file's name does not tell that it holds HTML, so the type is given.
     const QUrl url = QUrl::fromLocalFile(path);
-    if (tbContents->source() == url)
+    if (tbContents->source().adjusted(QUrl::RemoveFragment) == url)
         tbContents->reload(); // the file may have changed since it was last shown
     else
         tbContents->setSource(url, QTextDocument::HtmlResource);
     tbContents->verticalScrollBar()->setValue(0); // the start, also after a reload
+    if (!section.isEmpty())
+        tbContents->scrollToAnchor(section);
     if (!tbContents->documentTitle().isEmpty())
         setWindowTitle(tbContents->documentTitle());
+}
+
+void TfrmHelp::followLink(const QUrl& url) {
+    if (url.isRelative() || url.isLocalFile()) {
+        tbContents->setSource(url, QTextDocument::HtmlResource);
+        return;
+    }
+    OpenDocument(url.toString().toStdString(), [this](const std::string& message) {
+        showWarning(this, QString::fromStdString(message), std::nullopt, BoxKind::Confirmation);
+    });
 }
 
 } // namespace lp

@@ -1,9 +1,11 @@
 #pragma once
-// The program's own help window: the help file's HTML in a browser pane, opened at its start.
+// The program's own help window: the help file's HTML in a browser pane, opened at its start or
+// at one of its sections.
 
 #include <QDialog>
 
 class QTextBrowser;
+class QUrl;
 
 namespace lp {
 
@@ -12,11 +14,15 @@ class TfrmHelp : public QDialog {
 public:
     explicit TfrmHelp(QWidget* parent = nullptr);
 
-    // Loads the help file at its default topic (its beginning); links within it and to its own
-    // folder are followed in the window, web addresses go to the browser.
-    void openFile(const QString& path);
+    // Loads the help file at its default topic (its beginning), or at the section whose anchor is
+    // named section. Links within it and to its own folder are followed in the window; web
+    // addresses go to the desktop's browser.
+    void openFile(const QString& path, const QString& section = QString());
 
     QTextBrowser* tbContents = nullptr;
+
+private:
+    void followLink(const QUrl& url);
 };
 
 } // namespace lp

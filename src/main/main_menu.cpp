@@ -6,16 +6,17 @@
 
 namespace lp {
 
-const std::vector<WebLink>& webLinks() {
-    // The project's own pages: its support page, its forum, and the pages of the sister tools
-    // made by the same hands.
-    static const std::vector<WebLink> links{
-        {"Support1", "&Support...", "https://larchpost.example.org/support"},
-        {"OnlineForums1", "Online &Forums...", "https://larchpost.example.org/forums"},
+const std::vector<LinksEntry>& linksEntries() {
+    // Larchpost has no web pages of its own, so each entry opens the help window at the section
+    // that answers it: getting help, common questions, and the other ways of running Larchpost.
+    // Each entry has a mnemonic of its own.
+    static const std::vector<LinksEntry> links{
+        {"Support1", "&Support...", "support"},
+        {"OnlineForums1", "Online &Forums...", "questions"},
         {nullptr, nullptr, nullptr},
-        {"Product1", "Larchpost &Headless...", "https://larchpost.example.org/headless"},
-        {"Product2", "Larchpost &Rule Library...", "https://larchpost.example.org/rules"},
-        {"Product3", "Larchpost &Source Code...", "https://larchpost.example.org/source"},
+        {"Product1", "Larchpost &Headless...", "headless"},
+        {"Product2", "Larchpost &Rule Examples...", "examples"},
+        {"Product3", "Larchpost &Portable Copy...", "files"},
     };
     return links;
 }
@@ -45,7 +46,7 @@ MainMenu buildMainMenu(QMenuBar& bar) {
     m.AdditionalOptions1 = entry(*m.Options1, "AdditionalOptions1", "&Additional Options...");
 
     m.Links1 = menu(bar, "Links1", "&Links");
-    for (const WebLink& link : webLinks()) {
+    for (const LinksEntry& link : linksEntries()) {
         if (link.name == nullptr)
             m.Links1->addSeparator();
         else

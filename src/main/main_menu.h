@@ -1,6 +1,6 @@
 #pragma once
 // The main window's menu bar: File, Options, Links and Help. The window connects the entries to
-// its handlers; the Links entries carry their web addresses.
+// its handlers; the Links entries carry the section of the help file each one opens.
 
 #include <QString>
 #include <vector>
@@ -11,15 +11,15 @@ class QMenuBar;
 
 namespace lp {
 
-// One entry of the Links menu: its object name, caption and the page it opens.
-struct WebLink {
+// One entry of the Links menu: its object name, caption and the help file's section it opens.
+struct LinksEntry {
     const char* name;
     const char* caption;
-    const char* address;
+    const char* helpSection; // the name of the section's anchor
 };
 
 // The Links menu's entries in order; an entry without a name stands for the separator.
-const std::vector<WebLink>& webLinks();
+const std::vector<LinksEntry>& linksEntries();
 
 struct MainMenu {
     QMenu* File1 = nullptr;
@@ -27,7 +27,7 @@ struct MainMenu {
     QMenu* Options1 = nullptr;
     QAction* AdditionalOptions1 = nullptr;
     QMenu* Links1 = nullptr;
-    std::vector<QAction*> links; // in the order of webLinks(), separators left out
+    std::vector<QAction*> links; // in the order of linksEntries(), separators left out
     QMenu* Help1 = nullptr;
     QAction* Contents1 = nullptr;
     QAction* About1 = nullptr;

@@ -90,6 +90,7 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false); // the window has a fixed size
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);
@@ -99,7 +100,9 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
     menus = buildMainMenu(*menuBar());
     tray = new TrayIcon(this);
 
-    connect(clService, &QListWidget::currentRowChanged, this, [this] {
+    // A click on the empty part of the list takes the highlight away: that, too, is a change of
+    // the selected folder.
+    connect(clService, &QListWidget::itemSelectionChanged, this, [this] {
         if (!selectingByProgram_)
             clServiceClick();
     });
@@ -147,10 +150,12 @@ void TfrmMain::FormCreate() {
 void TfrmMain::layOutFolderPage() {
     const int w = tsOthers->width();
     const int h = tsOthers->height();
-    // The buttons keep their design width unless the desktop's font needs more for a caption.
-    int buttonWidth = kButtonWidth;
+    // The folder and the rule buttons share one width, aligned in one column: the design's,
+    // unless the desktop's font needs more for one of their captions.
+    int buttonWidth = std::max(kButtonWidth, frSwapRules6->widestButtonNeed());
     for (const QPushButton* button : {btnAddService, btnEditService, btnDeleteService})
         buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    frSwapRules6->setButtonWidth(buttonWidth);
     const int buttonColumn = kButtonColumn + (buttonWidth - kButtonWidth);
     const int column = w - buttonColumn;
     Label9->setGeometry(kMargin, 4, column - kMargin, 16);
@@ -170,7 +175,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int TfrmMain::selectedServiceLine() const {
-    return clService->currentRow();
+    return clService->selectedLine();
 }
 
 rServiceRules* TfrmMain::currentServiceRecord() {
@@ -178,8 +183,11 @@ rServiceRules* TfrmMain::currentServiceRecord() {
 }
 
 void TfrmMain::selectFolderLine(int line) {
-    FlagScope scope(selectingByProgram_);
-    clService->setCurrentRow(line);
+    {
+        FlagScope scope(selectingByProgram_);
+        clService->setCurrentRow(line);
+    }
+    enableFolderCommands();
 }
 
 void TfrmMain::BuildOtherServiceList() {
@@ -187,12 +195,16 @@ void TfrmMain::BuildOtherServiceList() {
         FlagScope scope(selectingByProgram_);
         fillFolderList(*clService, app().table);
     }
-    const bool any = clService->count() > 0;
-    frSwapRules6->btnAdd->setEnabled(any);
-    btnEditService->setEnabled(any);
-    btnDeleteService->setEnabled(any);
-    if (any)
+    if (clService->count() > 0)
         selectFolderLine(0);
+    enableFolderCommands();
+}
+
+void TfrmMain::enableFolderCommands() {
+    const bool selected = selectedServiceLine() >= 0;
+    frSwapRules6->btnAdd->setEnabled(selected);
+    btnEditService->setEnabled(selected);
+    btnDeleteService->setEnabled(selected);
 }
 
 void TfrmMain::BuildRuleLists(std::uint8_t id) {
@@ -238,6 +250,7 @@ bool TfrmMain::saveConfiguration() {
 
 void TfrmMain::clServiceClick() {
     BuildRuleLists(app().currentServiceId);
+    enableFolderCommands();
 }
 
 void TfrmMain::clServiceClickCheck() {
@@ -287,25 +300,15 @@ void TfrmMain::btnDeleteServiceClick() {
 
 void TfrmMain::Timer1Timer() {
     // Off while the cycle runs, so cycles never overlap and the next starts a full interval
-    // after this one ended. Once the session ends the timer stays off.
+    // after this one ended. Once the application quits the timer stays off.
     Timer1->stop();
-    if (sessionEnding_)
+    if (quitting_)
         return;
     if (cycle_)
         cycle_(app().table, FirstCycle);
     FirstCycle = false;
-    if (!sessionEnding_)
+    if (!quitting_)
         Timer1->start();
-}
-
-void TfrmMain::comeForward() {
-    if (isMinimized())
-        showNormal();
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog != nullptr && dialog != this && dialog->isVisible() && dialog->isEnabled()) {
-        dialog->raise();
-        dialog->activateWindow();
-    }
 }
 
 } // namespace lp

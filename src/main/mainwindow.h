@@ -4,7 +4,7 @@
 // panel, the tray and the dialogs live in their own classes.
 
 #include "main_menu.h"
-#include "rule_panel_host.h"
+#include "ruledef/rule_panel_host.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -39,7 +39,8 @@ public:
     void BuildRuleLists(std::uint8_t id) override;
     bool saveConfiguration() override;
 
-    // Asked by a later instance: restore the window if minimised, raise an open dialog.
+    // Asked by a later instance: restore the window if minimised, raise and activate it when it
+    // is shown (covered by other windows, say), and raise an open dialog above it.
     void comeForward();
 
     QTabWidget* PageControl1 = nullptr;
@@ -58,10 +59,11 @@ public:
     MainMenu menus;
     TrayIcon* tray = nullptr;
 
-    // Whether the session is ending: from then on a close request really closes.
-    bool sessionEnding() const { return sessionEnding_; }
+    // Whether the application is quitting: from then on a close request really closes and no
+    // monitor cycle runs.
+    bool quitting() const { return quitting_; }
 
-    // Whether the program may close: the session is ending, or there is no notification area
+    // Whether the program may close: the application quits, or there is no notification area
     // to bring a hidden window back from. Otherwise the window state is stored and the window
     // hides, the program going on in the tray. A settings file that cannot be written is
     // reported and leaves the window as it is.
@@ -94,9 +96,12 @@ public slots:
     void Product1Click();
     void Product2Click();
     void Product3Click();
-    // The end of the desktop session: the state is stored, the timer stops for good and the
-    // session may end.
+    // The session manager's save request (a checkpoint, a log-out that another program may still
+    // cancel, or the real end): the window's place and size are stored, nothing else.
     void WMQUERYENDSESSION();
+    // The application really quits (the session's end, or any request to quit the whole
+    // program): the monitor timer stops for good and close requests close.
+    void applicationQuitting();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,16 +111,29 @@ private:
     void layOutFolderPage();
     // Makes line the selection without it counting as the user's click.
     void selectFolderLine(int line);
+    // The folder commands and "Add Rule..." act on the highlighted folder: on only while there is
+    // one.
+    void enableFolderCommands();
 
     void connectMenus();
-    // Opens the page of the Links entry of that object name.
-    void openWebLink(const char* name);
+    // Opens the help section of the Links entry of that object name.
+    void openLinksEntry(const char* name);
+    // Shows the help window at the start of the help file, or at its section of that anchor
+    // name; a missing help file is told at the window's corner.
+    void openHelp(const QString& section);
     // Copies the window's position and size into the stored settings.
     void copyGeometryToSettings();
+    // Stores the window's state as a close request does: the geometry of a normal window, the
+    // maximised mark of a maximised one, nothing for a minimised one. False when the settings
+    // file could not be written.
+    bool storeWindowState();
+    void raiseOpenDialog();
+    // Ends every open modal dialog as its Cancel would.
+    void closeOpenDialogs();
 
     MonitorCycle cycle_;
     bool selectingByProgram_ = false;
-    bool sessionEnding_ = false;
+    bool quitting_ = false;
     TfrmHelp* helpWindow_ = nullptr;
 };
 

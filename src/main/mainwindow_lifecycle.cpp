@@ -9,7 +9,9 @@
 #include "tray_icon.h"
 #include "widgets/ui_seams.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QTimer>
 #include <iostream>
 
@@ -33,21 +35,23 @@ void TfrmMain::copyGeometryToSettings() {
     settings.Height = frame.height();
 }
 
+bool TfrmMain::storeWindowState() {
+    if (isMinimized())
+        return true; // a minimised window's place says nothing about where it is shown
+    if (isMaximized())
+        app().registry.Status = 1; // the stored geometry keeps the normal window's values
+    else
+        copyGeometryToSettings();
+    return WriteSettings();
+}
+
 void TfrmMain::FormCloseQuery(bool& canClose) {
     // Without a notification area a hidden window could never be brought back, so closing it
     // ends the program.
-    canClose = sessionEnding_ || !trayAvailable();
-    bool store = true;
-    if (isMinimized()) {
-        store = false;
-    } else if (isMaximized()) {
-        app().registry.Status = 1; // the stored geometry keeps the normal window's values
-    } else {
-        copyGeometryToSettings();
-    }
-    if (store && !WriteSettings()) {
-        if (sessionEnding_) {
-            // No box at the end of the session: nobody would be there to answer it.
+    canClose = quitting_ || !trayAvailable();
+    if (!storeWindowState()) {
+        if (quitting_) {
+            // No box while the program ends: nobody might be there to answer it.
             std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
         } else {
             showWarning(this, settingsNotWritten(), std::nullopt);
@@ -75,10 +79,40 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     emit endRequested();
 }
 
+void TfrmMain::comeForward() {
+    if (isMinimized())
+        showNormal();
+    // Shown but perhaps covered by other windows; a window hidden in the tray stays there.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    raiseOpenDialog();
+}
+
+void TfrmMain::raiseOpenDialog() {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog != nullptr && dialog != this && dialog->isVisible() && dialog->isEnabled()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+}
+
+void TfrmMain::closeOpenDialogs() {
+    // The innermost first: each one's end lets the dialog below it end in turn. A modal window
+    // that is no dialog, or that will not close, stops the walk rather than loop on it.
+    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialog->reject();
+        if (QApplication::activeModalWidget() == dialog)
+            break;
+    }
+}
+
 void TfrmMain::Details1Click() {
     showNormal();
     raise();
     activateWindow();
+    raiseOpenDialog();
     ++app().visibleCount;
 }
 
@@ -87,6 +121,9 @@ void TfrmMain::ViewBrindleboxWindow1Click() {
 }
 
 void TfrmMain::ExitBrindlebox1Click() {
+    // Open dialogs end as their Cancel would, so that nothing half-edited is stored and the box
+    // below can be answered.
+    closeOpenDialogs();
     copyGeometryToSettings();
     // The program ends even when the position cannot be kept: a user must always be able to quit.
     if (!WriteSettings())
@@ -95,11 +132,15 @@ void TfrmMain::ExitBrindlebox1Click() {
 }
 
 void TfrmMain::WMQUERYENDSESSION() {
-    // The close request the session makes first stores the state and hides the window; the
-    // requests that follow really close it.
-    bool ignored = false;
-    FormCloseQuery(ignored);
-    sessionEnding_ = true;
+    // The session manager asks for this on a checkpoint and on a log-out that may yet be
+    // cancelled as well as at the real end, so this stores and changes nothing else: monitoring
+    // ends only when the application really quits. No box: the session manager waits meanwhile.
+    if (!storeWindowState())
+        std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
+}
+
+void TfrmMain::applicationQuitting() {
+    quitting_ = true;
     Timer1->stop();
 }
 

@@ -3,11 +3,11 @@
 #include "about.h"
 #include "additional.h"
 #include "desktop/help_file.h"
-#include "desktop/open_document.h"
 #include "globals/app_globals.h"
 #include "help_window.h"
 #include "mainwindow.h"
 #include "platform/user_folders.h"
+#include "quit_request.h"
 #include "tray_icon.h"
 #include "widgets/ui_seams.h"
 
@@ -38,33 +38,34 @@ void TfrmMain::connectMenus() {
     connect(tray->ViewBrindleboxWindow1, &QAction::triggered, this,
             &TfrmMain::ViewBrindleboxWindow1Click);
     connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
-    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager&) { WMQUERYENDSESSION(); });
+        connect(application, &QCoreApplication::aboutToQuit, this, &TfrmMain::applicationQuitting);
+        watchForQuitRequest(*application, *this, [this] { applicationQuitting(); });
+    }
 }
 
-void TfrmMain::openWebLink(const char* name) {
-    for (const WebLink& link : webLinks())
+void TfrmMain::openLinksEntry(const char* name) {
+    for (const LinksEntry& link : linksEntries())
         if (link.name != nullptr && std::string_view(link.name) == name)
-            OpenDocument(link.address, [this](const std::string& message) {
-                showWarning(this, QString::fromStdString(message), std::nullopt);
-            });
+            openHelp(QString::fromLatin1(link.helpSection));
 }
 
 void TfrmMain::Support1Click() {
-    openWebLink("Support1");
+    openLinksEntry("Support1");
 }
 void TfrmMain::OnlineForums1Click() {
-    openWebLink("OnlineForums1");
+    openLinksEntry("OnlineForums1");
 }
 void TfrmMain::Product1Click() {
-    openWebLink("Product1");
+    openLinksEntry("Product1");
 }
 void TfrmMain::Product2Click() {
-    openWebLink("Product2");
+    openLinksEntry("Product2");
 }
 void TfrmMain::Product3Click() {
-    openWebLink("Product3");
+    openLinksEntry("Product3");
 }
 
 void TfrmMain::Close1Click() {
@@ -77,6 +78,10 @@ void TfrmMain::AdditionalOptions1Click() {
 }
 
 void TfrmMain::Contents1Click() {
+    openHelp(QString());
+}
+
+void TfrmMain::openHelp(const QString& section) {
     const std::string& folder = app().applicationFolder;
     const HelpFileLookup help = findHelpFile(folder, platform::FolderWritable(folder));
     if (!help.found) {
@@ -89,7 +94,7 @@ void TfrmMain::Contents1Click() {
         // Beside the main window's corner rather than wherever the desktop puts a new window.
         helpWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
     }
-    helpWindow_->openFile(help.path);
+    helpWindow_->openFile(help.path, section);
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();

@@ -1,7 +1,7 @@
 #include "rulelist.h"
 
 #include "globals/app_globals.h"
-#include "rule_panel_host.h"
+#include "ruledef/rule_panel_host.h"
 #include "ruledef/rulewizard.h"
 #include "ruledef/working_rule.h"
 #include "widgets/check_list_box.h"
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace lp {
@@ -21,7 +22,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kListTop = 20;
 } // namespace
 
-TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent) {
+TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent), buttonWidth_(kButtonWidth) {
     setObjectName(QStringLiteral("TfrSwapRules"));
     resize(398, 180);
     Label1 = new QLabel(QStringLiteral("File Rules"), this);
@@ -47,10 +48,11 @@ TfrSwapRules::TfrSwapRules(QWidget* parent) : QWidget(parent) {
     connect(btnDelete, &QPushButton::clicked, this, &TfrSwapRules::btnDeleteClick);
     connect(btnMoveUp, &QPushButton::clicked, this, &TfrSwapRules::btnMoveUpClick);
     connect(btnMoveDown, &QPushButton::clicked, this, &TfrSwapRules::btnMoveDownClick);
-    // Emptying the list is not a click: the buttons of an empty list are the host's to set, since
-    // "Add Rule..." stays off while there is no folder to add a rule to.
-    connect(clRuleList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
+    // A click that moves the highlight, or takes it away (on the empty part of the list), sets the
+    // buttons. Emptying the list is not a click: the buttons of an empty list are the host's to
+    // set, since "Add Rule..." stays off while there is no folder to add a rule to.
+    connect(clRuleList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (clRuleList->count() > 0)
             clRuleListClick();
     });
     connect(clRuleList, &QListWidget::itemDoubleClicked, this, &TfrSwapRules::clRuleListDblClick);
@@ -63,16 +65,30 @@ void TfrSwapRules::resizeEvent(QResizeEvent* event) {
     layoutControls();
 }
 
-// The list fills the panel beside a fixed column of buttons.
+int TfrSwapRules::widestButtonNeed() const {
+    int widest = 0;
+    for (const QPushButton* button : {btnAdd, btnEdit, btnDelete, btnMoveUp, btnMoveDown})
+        widest = std::max(widest, button->sizeHint().width());
+    return widest;
+}
+
+void TfrSwapRules::setButtonWidth(int width) {
+    buttonWidth_ = std::max(width, kButtonWidth);
+    layoutControls();
+}
+
+// The list fills the panel beside a column of buttons, which keeps its margins around buttons
+// made wider for the desktop's font.
 void TfrSwapRules::layoutControls() {
-    const int listWidth = width() - kButtonColumn;
+    const int column = kButtonColumn + (buttonWidth_ - kButtonWidth);
+    const int listWidth = width() - column;
     Label1->setGeometry(0, 2, listWidth, kListTop - 4);
     clRuleList->setGeometry(0, kListTop, listWidth - 4, height() - kListTop);
-    const int x = listWidth + (kButtonColumn - kButtonWidth) / 2;
+    const int x = listWidth + (column - buttonWidth_) / 2;
     const int tops[] = {24, 52, 80, 120, 144};
     QPushButton* buttons[] = {btnAdd, btnEdit, btnDelete, btnMoveUp, btnMoveDown};
     for (int i = 0; i < 5; ++i)
-        buttons[i]->move(x, tops[i]);
+        buttons[i]->setGeometry(x, tops[i], buttonWidth_, kButtonHeight);
 }
 
 void TfrSwapRules::SetButtons() {
@@ -85,11 +101,12 @@ void TfrSwapRules::SetButtons() {
         btnMoveUp->setEnabled(false);
         return;
     }
-    const int s = clRuleList->currentRow();
-    btnEdit->setEnabled(true);
-    btnDelete->setEnabled(true);
+    // Every other command acts on the highlighted rule, so without one they are off.
+    const int s = clRuleList->selectedLine();
+    btnEdit->setEnabled(s >= 0);
+    btnDelete->setEnabled(s >= 0);
     btnMoveUp->setEnabled(s > 0);
-    btnMoveDown->setEnabled(s < n - 1);
+    btnMoveDown->setEnabled(s >= 0 && s < n - 1);
 }
 
 namespace {
@@ -127,7 +144,7 @@ void TfrSwapRules::btnAddClick() {
 void TfrSwapRules::btnEditClick() {
     if (host_ == nullptr)
         return;
-    const int s = clRuleList->currentRow();
+    const int s = clRuleList->selectedLine();
     if (!holdsRule(host_->currentServiceRecord(), s))
         return;
     if (runWizard(true, s))
@@ -138,7 +155,7 @@ void TfrSwapRules::btnEditClick() {
 void TfrSwapRules::btnDeleteClick() {
     if (host_ == nullptr)
         return;
-    const int s = clRuleList->currentRow();
+    const int s = clRuleList->selectedLine();
     rServiceRules* service = host_->currentServiceRecord();
     if (holdsRule(service, s)) {
         RuleList& list = service->rulelist;
@@ -153,7 +170,7 @@ void TfrSwapRules::btnDeleteClick() {
 void TfrSwapRules::btnMoveUpClick() {
     if (host_ == nullptr)
         return;
-    const int s = clRuleList->currentRow();
+    const int s = clRuleList->selectedLine();
     rServiceRules* service = host_->currentServiceRecord();
     const bool moved = s > 0 && holdsRule(service, s);
     if (moved)
@@ -165,7 +182,7 @@ void TfrSwapRules::btnMoveUpClick() {
 void TfrSwapRules::btnMoveDownClick() {
     if (host_ == nullptr)
         return;
-    const int s = clRuleList->currentRow();
+    const int s = clRuleList->selectedLine();
     rServiceRules* service = host_->currentServiceRecord();
     const bool moved = holdsRule(service, s) && holdsRule(service, s + 1);
     if (moved)
@@ -186,7 +203,7 @@ void TfrSwapRules::clRuleListDblClick() {
 void TfrSwapRules::clRuleListClickCheck() {
     if (host_ == nullptr)
         return;
-    const int s = clRuleList->currentRow();
+    const int s = clRuleList->selectedLine();
     rServiceRules* service = host_->currentServiceRecord();
     if (!holdsRule(service, s))
         return;

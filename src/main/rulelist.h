@@ -18,6 +18,12 @@ public:
 
     void setHost(RulePanelHost* host) { host_ = host; }
 
+    // The width the widest caption of the buttons needs in the desktop's font.
+    int widestButtonNeed() const;
+    // Gives every button this width (never below the design's), so that the panel's column can
+    // line up with the folder buttons above it.
+    void setButtonWidth(int width);
+
     QLabel* Label1 = nullptr;
     TCheckListBox* clRuleList = nullptr;
     QPushButton* btnAdd = nullptr;
@@ -48,6 +54,7 @@ private:
     bool runWizard(bool editFlag, int ruleIndex);
 
     RulePanelHost* host_ = nullptr;
+    int buttonWidth_;
 };
 
 } // namespace lp

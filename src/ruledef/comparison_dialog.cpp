@@ -52,6 +52,8 @@ void TComparisonDialog::showStoredValue() {
         field_->setText(QString::number(stored));
     }
     frameParamDialog(*this, design_.clientWidth, kClientHeight);
+    // The number is what is typed, not the comparison, which keeps its design.
+    startTypingIn(*field_);
 }
 
 void TComparisonDialog::Button1Click() {

@@ -37,6 +37,7 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
     connect(Button3, &QPushButton::clicked, this, &TfrmInput::Button3Click);
 
     frameParamDialog(*this, 290, 92);
+    startTypingIn(*teInput);
 }
 
 void TfrmInput::Button2Click() {

@@ -4,10 +4,13 @@
 #include "param_dialog_frame.h"
 #include "rule_description.h"
 #include "typed_values.h"
+#include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +65,25 @@ TfrmLaunch::TfrmLaunch(QWidget* parent) : QDialog(parent) {
     }
 
     frameParamDialog(*this, 268, 165);
+    showCaptionWhole();
+    startTypingIn(*teProgram);
+}
+
+void TfrmLaunch::showCaptionWhole() {
+    // The title bar holds the caption beside the window's icon and close box; where the
+    // desktop's title font needs more than the design's width, the dialog grows, its fields
+    // with it and its buttons staying at the right edge.
+    constexpr int kTitleBarButtons = 96;
+    const QFontMetrics title(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    const int extra = title.horizontalAdvance(windowTitle()) + kTitleBarButtons - width();
+    if (extra <= 0)
+        return;
+    setFixedSize(width() + extra, height());
+    for (QWidget* field : {static_cast<QWidget*>(teProgram), static_cast<QWidget*>(teParam)})
+        field->resize(field->width() + extra, field->height());
+    for (QWidget* button : {Button1, Button2, Button3})
+        button->move(button->x() + extra, button->y());
+    placeDialogAtCursor(*this);
 }
 
 void TfrmLaunch::Button1Click() {

@@ -20,6 +20,8 @@ public slots:
     void Button3Click(); // Cancel
 
 private:
+    void showCaptionWhole();
+
     QLabel* Label1 = nullptr;
     QLineEdit* teProgram = nullptr;
     QPushButton* Button1 = nullptr;

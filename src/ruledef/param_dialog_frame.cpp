@@ -17,6 +17,11 @@ void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight) {
     placeDialogAtCursor(dialog);
 }
 
+void startTypingIn(QLineEdit& field) {
+    field.setFocus(Qt::OtherFocusReason);
+    field.selectAll();
+}
+
 QPushButton* placeButton(QWidget& parent, const char* name, const QString& text, int x, int y) {
     auto* button = new QPushButton(text, &parent);
     button->setObjectName(QString::fromLatin1(name));

@@ -13,6 +13,10 @@ namespace lp {
 
 void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight);
 
+// The field the dialog opens in: it has the focus, and a text already in it is selected, so that
+// typing replaces it.
+void startTypingIn(QLineEdit& field);
+
 // Small builders for the dialogs' absolute layouts.
 QPushButton* placeButton(QWidget& parent, const char* name, const QString& text, int x, int y);
 QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width);

@@ -37,6 +37,7 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
     connect(Button3, &QPushButton::clicked, this, &TfrmPath::Button3Click);
 
     frameParamDialog(*this, 289, 91);
+    startTypingIn(*tePath);
 }
 
 void TfrmPath::Button1Click() {

@@ -1,9 +1,9 @@
 #include "rulewizard.h"
 
 #include "globals/app_globals.h"
-#include "main/rule_panel_host.h"
 #include "param_click.h"
 #include "rule_description.h"
+#include "rule_panel_host.h"
 #include "widgets/check_list_box.h"
 #include "widgets/param_list_box.h"
 #include "widgets/placement.h"
@@ -147,6 +147,7 @@ void TfrmRule::buildPage2() {
     ParamListBox1 = new TParamListBox(TabSheet2);
     ParamListBox1->setObjectName(QStringLiteral("ParamListBox1"));
     ParamListBox1->setGeometry(kMargin, 228, kInnerWidth, 94);
+    ParamListBox1->fitWholeRows(94);
 
     Label6 = makeLabel(TabSheet2, "Label6",
                        "Enter a name for this rule:", QRect(kMargin, 328, kInnerWidth, 16));

@@ -1,5 +1,7 @@
 #include "check_list_box.h"
 
+#include <QSignalBlocker>
+
 namespace lp {
 
 namespace {
@@ -34,14 +36,22 @@ int TCheckListBox::addLine(const QString& text) {
     return count() - 1;
 }
 
+// Neither raises a selection change: removing lines is no click in the list.
 void TCheckListBox::deleteLine(int index) {
     Quiet quiet(*this);
+    const QSignalBlocker silent(this);
     delete takeItem(index);
 }
 
 void TCheckListBox::clearLines() {
     Quiet quiet(*this);
+    const QSignalBlocker silent(this);
     clear();
+}
+
+int TCheckListBox::selectedLine() const {
+    const QListWidgetItem* current = currentItem();
+    return current != nullptr && current->isSelected() ? currentRow() : -1;
 }
 
 bool TCheckListBox::checked(int index) const {

@@ -16,6 +16,10 @@ public:
     void deleteLine(int index);
     void clearLines();
 
+    // The highlighted line, -1 when none. A click on the empty part of the list takes the
+    // highlight away while the current line stays, so commands ask for this, not currentRow().
+    int selectedLine() const;
+
     bool checked(int index) const;
     void setChecked(int index, bool on);
     bool lineEnabled(int index) const;

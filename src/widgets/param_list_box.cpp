@@ -2,8 +2,11 @@
 
 #include "param_markup.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace lp {
@@ -13,10 +16,11 @@ namespace {
 constexpr int kMarkupRole = Qt::UserRole + 1;
 const QColor kLinkColour(0, 128, 0);
 
-// Draws a line's markup and nothing else: no selection, focus or hover decoration.
+// Draws a line's markup and nothing else: no selection or hover decoration; a focus frame round
+// the link that has the keyboard's focus.
 class ParamLineDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit ParamLineDelegate(TParamListBox* box) : QStyledItemDelegate(box), box_(box) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -39,7 +43,15 @@ public:
         const QColor plain = option.palette.color(group, QPalette::Text);
         draw(parsed.before, plain);
         if (parsed.hasLink) {
+            const int linkLeft = x;
             draw(parsed.linkText, group == QPalette::Normal ? kLinkColour : plain);
+            // Drawn here rather than by the style, which may leave it out until a key is used.
+            if (box_->hasFocus() && box_->focusedLink() == index.row()) {
+                painter->setPen(QPen(option.palette.color(group, QPalette::Highlight), 1));
+                painter->setBrush(Qt::NoBrush);
+                painter->drawRect(QRect(linkLeft - 1, option.rect.top(),
+                                        std::max(x - linkLeft, 1) + 1, option.rect.height() - 1));
+            }
             draw(parsed.after, plain);
         }
         painter->restore();
@@ -50,6 +62,9 @@ public:
         return {option.fontMetrics.horizontalAdvance(plain) + 2 * TParamListBox::kTextMargin,
                 TParamListBox::kRowHeight};
     }
+
+private:
+    TParamListBox* box_;
 };
 
 } // namespace
@@ -57,7 +72,9 @@ public:
 TParamListBox::TParamListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new ParamLineDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
-    setUniformItemSizes(true);
+    // Rows differ in width: the horizontal scroll range must follow the widest of them.
+    setUniformItemSizes(false);
+    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     viewport()->setAttribute(Qt::WA_Hover, false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -123,12 +140,113 @@ bool TParamListBox::pressAt(const QPoint& viewportPos) {
     return true;
 }
 
+int TParamListBox::focusedLink() const {
+    return linkRect(focusedLink_).isEmpty() ? -1 : focusedLink_;
+}
+
+void TParamListBox::fitWholeRows(int maxHeight) {
+    // The bar is always there, so the rows' room never changes with the lines' widths.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const int chrome = 2 * frameWidth() + horizontalScrollBar()->sizeHint().height();
+    const int rows = std::max(1, (maxHeight - chrome) / kRowHeight);
+    setFixedHeight(rows * kRowHeight + chrome);
+}
+
+int TParamListBox::linkLineFrom(int from, int step) const {
+    for (int index = from; index >= 0 && index < count(); index += step)
+        if (!linkRect(index).isEmpty())
+            return index;
+    return -1;
+}
+
+void TParamListBox::focusLink(int index) {
+    focusedLink_ = index;
+    if (QListWidgetItem* entry = item(index))
+        scrollToItem(entry);
+    // A link at the end of a long line may lie beyond the right edge: it is brought into view.
+    const QRect link = linkRect(index);
+    QScrollBar* bar = horizontalScrollBar();
+    if (!link.isEmpty() && link.right() >= viewport()->width())
+        bar->setValue(bar->value() + link.right() - viewport()->width() + 1 + kTextMargin);
+    else if (!link.isEmpty() && link.left() < 0)
+        bar->setValue(bar->value() + link.left() - kTextMargin);
+    viewport()->update();
+}
+
+bool TParamListBox::openFocusedLink() {
+    const int index = focusedLink();
+    if (index < 0)
+        return false;
+    const ParamLine parsed = parseParamLine(item(index)->data(kMarkupRole).toString());
+    emit paramClick(index, parsed.href, parsed.linkText);
+    return true;
+}
+
+void TParamListBox::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    // Tabbing in from behind lands on the last link, from before on the first; a list refilled
+    // since keeps the focused line where it was when it still has a link.
+    if (event->reason() == Qt::BacktabFocusReason)
+        focusedLink_ = linkLineFrom(count() - 1, -1);
+    else if (event->reason() == Qt::TabFocusReason || focusedLink() < 0)
+        focusedLink_ = linkLineFrom(0, 1);
+    focusLink(focusedLink_);
+}
+
+void TParamListBox::focusOutEvent(QFocusEvent* event) {
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
+}
+
+bool TParamListBox::focusNextPrevChild(bool next) {
+    if (hasFocus()) {
+        const int current = focusedLink();
+        const int target =
+            current < 0 ? -1 : linkLineFrom(current + (next ? 1 : -1), next ? 1 : -1);
+        if (target >= 0) {
+            focusLink(target);
+            return true;
+        }
+    }
+    return QListWidget::focusNextPrevChild(next);
+}
+
+void TParamListBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const bool down = event->key() == Qt::Key_Down;
+        const int from =
+            focusedLink() < 0 ? (down ? 0 : count() - 1) : focusedLink() + (down ? 1 : -1);
+        if (const int target = linkLineFrom(from, down ? 1 : -1); target >= 0)
+            focusLink(target);
+        event->accept();
+        return;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (openFocusedLink()) {
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    // Anything else, Enter without a link included, goes to the dialog (its default button).
+    event->ignore();
+}
+
 void TParamListBox::mousePressEvent(QMouseEvent* event) {
     // The base class would select and track the pressed line; this list has no selection.
     setFocus(Qt::MouseFocusReason);
     event->accept();
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        if (const QListWidgetItem* entry = itemAt(event->position().toPoint()))
+            focusedLink_ = row(entry);
         pressAt(event->position().toPoint());
+    }
 }
 
 void TParamListBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,7 +1,9 @@
 #pragma once
 // A list of parameter-link lines (see param_markup.h): each line on one 16-pixel row, plain text
 // in the list's text colour and the link in green. Pressing the mouse on a link raises paramClick.
-// There is no selection highlight, no hover effect and no hint.
+// There is no selection highlight, no hover effect and no hint. From the keyboard, Tab goes from
+// link to link (and on out of the list after the last), the arrow keys too, and Enter or Space
+// opens the link that has the focus, drawn with a focus frame.
 
 #include <QListWidget>
 #include <QRect>
@@ -25,6 +27,13 @@ public:
     // Where line index's link is drawn, in viewport coordinates; empty when it has no link.
     QRect linkRect(int index) const;
 
+    // The line whose link has the keyboard's focus, -1 when none.
+    int focusedLink() const;
+
+    // Makes the box as tall as the most whole rows that fit in maxHeight (at least one), so that
+    // no row is ever cut in half; the horizontal scroll bar's room is kept for it.
+    void fitWholeRows(int maxHeight);
+
     // Test helper: what a mouse press on the link of line index does. False when the line has no
     // link (nothing is raised).
     bool pressLink(int index);
@@ -34,6 +43,10 @@ signals:
     void paramClick(int index, const QString& href, const QString& shownText);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -41,6 +54,12 @@ protected:
 
 private:
     bool pressAt(const QPoint& viewportPos);
+    // The nearest line with a link from `from` on, stepping by step (1 or -1); -1 when none.
+    int linkLineFrom(int from, int step) const;
+    void focusLink(int index);
+    bool openFocusedLink();
+
+    int focusedLink_ = -1; // kept across a refill of the list, so the focus stays in place
 };
 
 } // namespace lp

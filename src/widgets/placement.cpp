@@ -31,6 +31,18 @@ QWidget* mainWindow() {
     return nullptr;
 }
 
+// The dialog's outer size, its frame included. A dialog not yet shown has no frame yet; the
+// desktop gives it the frame it gives the main window, title bar and borders alike.
+QSize outerSize(const QWidget& dialog) {
+    if (dialog.isVisible())
+        return dialog.frameGeometry().size();
+    const QWidget* main = mainWindow();
+    if (main == nullptr || !main->isVisible())
+        return dialog.size();
+    const QSize frame = main->frameGeometry().size() - main->geometry().size();
+    return dialog.size() + frame;
+}
+
 } // namespace
 
 void placeDialogOverMainWindow(QWidget& dialog) {
@@ -39,12 +51,12 @@ void placeDialogOverMainWindow(QWidget& dialog) {
         return;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    dialog.move(
-        placeOverMainWindow(main->frameGeometry(), dialog.frameGeometry().size(), screenSize));
+    // A window's position is its frame's, so the outer size goes in as well.
+    dialog.move(placeOverMainWindow(main->frameGeometry(), outerSize(dialog), screenSize));
 }
 
 void placeDialogAtCursor(QWidget& dialog) {
-    dialog.move(placeAtCursor(QCursor::pos(), dialog.frameGeometry().size()));
+    dialog.move(placeAtCursor(QCursor::pos(), outerSize(dialog)));
 }
 
 } // namespace lp

@@ -32,15 +32,26 @@ std::function<std::optional<QString>(const QString&, const QStringList&)>& fileH
     return hook;
 }
 
+// A box or dialog over a window blocks only that window and the ones it belongs to, not the
+// whole program: the tray icon and its menu keep working, so the program can always be shown or
+// ended from there.
+void blockOnlyItsWindow(QDialog& dialog) {
+    if (dialog.parentWidget() != nullptr)
+        dialog.setWindowModality(Qt::WindowModal);
+}
+
 } // namespace
 
-void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft) {
+void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft,
+                 BoxKind kind) {
     if (warningHook()) {
-        warningHook()(WarningShown{text, topLeft});
+        warningHook()(WarningShown{text, topLeft, kind});
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
-                    parent);
+    const QMessageBox::Icon icon =
+        kind == BoxKind::Confirmation ? QMessageBox::Question : QMessageBox::Warning;
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    blockOnlyItsWindow(box);
     box.adjustSize();
     if (topLeft) {
         box.move(*topLeft);
@@ -58,6 +69,7 @@ void refuse(QWidget& dialog, const QString& text) {
 int runModal(QDialog& dialog) {
     if (modalHook())
         return modalHook()(dialog);
+    blockOnlyItsWindow(dialog);
     return dialog.exec();
 }
 
@@ -65,10 +77,13 @@ std::optional<QString> pickFolder(QWidget* parent, const QString& title,
                                   const QString& startFolder) {
     if (folderHook())
         return folderHook()(startFolder);
-    const QString chosen = QFileDialog::getExistingDirectory(parent, title, startFolder);
-    if (chosen.isEmpty())
+    QFileDialog dialog(parent, title, startFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    blockOnlyItsWindow(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return chosen;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> pickFile(QWidget* parent, const QString& title, const QString& startFolder,
@@ -78,6 +93,7 @@ std::optional<QString> pickFile(QWidget* parent, const QString& title, const QSt
     QFileDialog dialog(parent, title, startFolder);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFilters);
+    blockOnlyItsWindow(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -125,6 +141,7 @@ std::optional<QString> pickProgram(QWidget* parent, const QString& title,
                      [filter, first = filters.constFirst()](const QString& chosen) {
                          filter->setExecutablesOnly(chosen == first);
                      });
+    blockOnlyItsWindow(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -13,9 +13,14 @@ class QWidget;
 
 namespace lp {
 
-// A warning box with a single OK button. With a corner, its top-left corner goes there (a dialog's
+// What a box looks like: a warning, or a confirmation-style box (the question mark), which a
+// failure to open a document or page uses. Either has a single OK button.
+enum class BoxKind { Warning, Confirmation };
+
+// A box with a single OK button. With a corner, its top-left corner goes there (a dialog's
 // refusal passes the dialog's top-left corner); without one it is centred on the screen.
-void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft);
+void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft,
+                 BoxKind kind = BoxKind::Warning);
 
 // Shorthand for a dialog's refusal: the box at the dialog's own top-left corner.
 void refuse(QWidget& dialog, const QString& text);
@@ -42,6 +47,7 @@ std::optional<QString> pickProgram(QWidget* parent, const QString& title,
 struct WarningShown {
     QString text;
     std::optional<QPoint> topLeft;
+    BoxKind kind = BoxKind::Warning;
 };
 void setWarningHook(std::function<void(const WarningShown&)> hook);
 void setModalHook(std::function<int(QDialog&)> hook);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -80,6 +81,26 @@ TEST_F(DesktopStart, ALockLeftByACrashedInstanceIsTakenOver) {
     Instance next(home_, args());
     ASSERT_TRUE(waitFor([&] { return firstIsUp() || next.status(); }));
     EXPECT_FALSE(next.status()) << "the new instance must run, not defer to a dead one";
+}
+
+// An instance killed at any moment of its start, before or after it has taken the guard, never
+// keeps a later one out; a sorting run (which takes the same guard) is the later one here.
+TEST_F(DesktopStart, AnInstanceKilledAtAnyMomentOfItsStartNeverBlocksTheNext) {
+    // The sorting run refuses a configuration that does not exist, so it gets an empty one.
+    std::ofstream(config_, std::ios::binary) << "[Main Info]\r\nVersion=1.00\r\nUseSMTP=0\r\n"
+                                                "SMTP Server=\r\nReplyTo=\r\nService Count=0\r\n"
+                                                "Custom Count=0\r\n";
+    for (int kill = 0; kill < 24; ++kill) {
+        SCOPED_TRACE(kill);
+        {
+            Instance killed(home_, args());
+            ASSERT_TRUE(killed.started());
+            std::this_thread::sleep_for(std::chrono::milliseconds(kill * 4));
+        } // killed outright, wherever its start had got to
+        Instance next(home_, {"--headless", "--cycles", "0", "--config", config_.string()});
+        ASSERT_TRUE(next.started());
+        EXPECT_EQ(next.waitForEnd(), 0) << next.output();
+    }
 }
 
 } // namespace

@@ -45,9 +45,10 @@ template <typename Predicate> bool waitFor(Predicate done) {
 class ProgramRun {
 public:
     // Runs the executable with args; home holds "run" (the runtime folder) and "config". With
-    // display false, no display variable reaches the program.
+    // display false, no display variable reaches the program. Each "NAME=value" of extraEnv
+    // replaces that variable (a real display instead of the offscreen one, say).
     ProgramRun(const std::filesystem::path& home, const std::vector<std::string>& args,
-               bool display = true)
+               bool display = true, const std::vector<std::string>& extraEnv = {})
         : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")),
           errors_(home / ("stderr-" + std::to_string(runs()) + ".txt")) {
         const auto overridden = [](const std::string& entry) {
@@ -65,6 +66,11 @@ public:
         env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
         if (display)
             env.push_back("QT_QPA_PLATFORM=offscreen");
+        for (const std::string& entry : extraEnv) {
+            const std::string name = entry.substr(0, entry.find('=') + 1);
+            std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+            env.push_back(entry);
+        }
 
         std::vector<std::string> argv{LARCHPOST_EXE};
         argv.insert(argv.end(), args.begin(), args.end());

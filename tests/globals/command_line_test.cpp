@@ -73,6 +73,7 @@ TEST(CommandLine, HelpAndVersionEndTheReading) {
         {{"lp", "--frobnicate", "--help"}, false, false, true}, // refused before it
         {{"lp", "--config", "--help"}, false, false, false},    // a file named --help
         {{"lp", "-help", "/version"}, false, false, false},     // no options of ours
+        {{"lp", "-h"}, true, false, false},                     // the short form
     };
     for (const auto& c : cases) {
         CommandLine cl;

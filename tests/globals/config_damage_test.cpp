@@ -160,6 +160,15 @@ std::vector<DamageCase> damageCases() {
                          EXPECT_EQ(rule.actioncnt, 0); // a move without its folder is not kept
                          EXPECT_EQ(t.services[1].rulelist.rules[0].actioncnt, 1);
                      }});
+    // Cut inside the last value: what is left of the folder must not become a destination.
+    std::string cutValue = crlf(firstLines(59));
+    cutValue.resize(cutValue.size() - 5);
+    cases.push_back({"CutInsideTheLastValue", cutValue, 59,
+                     "The last line, filepath=/out/pap, has no line end: the file may be cut "
+                     "short.",
+                     [](const ServiceTable& t) {
+                         EXPECT_EQ(t.services.at(1).rulelist.rules.at(1).actioncnt, 0);
+                     }});
     cases.push_back({"NumberOutOfRange", crlf(replaced(46, "fcnt=4294967297")), 46,
                      "Expected a whole number from -2147483648 to 2147483647 for fcnt=, found "
                      "fcnt=4294967297.",

@@ -14,12 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -119,6 +121,27 @@ TEST_F(MainWindowTest, FirstStartShowsAnEmptyListWithOnlyAddFolderEnabled) {
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.Timer1->interval(), 5000);
     EXPECT_FALSE(fileExists()); // nothing is written before the first edit
+}
+
+// The folder and the rule buttons stand in one column of one width, each caption whole.
+TEST_F(MainWindowTest, AllButtonsShareOneAlignedColumnThatShowsEveryCaption) {
+    lp::TfrmMain& w = open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const lp::TfrSwapRules& panel = *w.frSwapRules6;
+    std::set<int> lefts, widths;
+    for (QPushButton* b : {w.btnAddService, w.btnEditService, w.btnDeleteService, panel.btnAdd,
+                           panel.btnEdit, panel.btnDelete, panel.btnMoveUp, panel.btnMoveDown}) {
+        SCOPED_TRACE(b->text().toStdString());
+        lefts.insert(b->mapTo(&w, QPoint(0, 0)).x());
+        widths.insert(b->width());
+        EXPECT_GE(b->width(), b->sizeHint().width());
+        EXPECT_GE(b->width(), 81);
+        EXPECT_LE(b->mapTo(&w, QPoint(b->width(), 0)).x(), w.width());
+    }
+    EXPECT_EQ(lefts.size(), 1u);
+    EXPECT_EQ(widths.size(), 1u);
+    EXPECT_FALSE(w.StatusBar1->isSizeGripEnabled()) << "the window has a fixed size";
 }
 
 TEST_F(MainWindowTest, AddingTheFirstFolderGivesOneUncheckedSelectedLine) {
@@ -252,6 +275,38 @@ TEST_F(MainWindowTest, DoubleClickWithoutAFolderOpensNothing) {
     EXPECT_TRUE(saved().services.empty());
 }
 
+// A click on the empty part of the folder list takes the highlight away: then no folder is the
+// current one, so its commands are off and act on nothing, and its rules are not shown.
+TEST_F(MainWindowTest, WithoutAHighlightedFolderNoFolderCommandActs) {
+    withFolders({folder(1, "A", true, {"a1"}), folder(2, "B", true, {"b1"})});
+    lp::TfrmMain& w = open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    answer = [](lp::TfrmAddService& form) { form.accept(); };
+    lp::TCheckListBox& list = *w.clService;
+    const QPoint emptyPart(10, list.viewport()->height() - 4);
+    ASSERT_EQ(list.itemAt(emptyPart), nullptr);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, emptyPart);
+    ASSERT_EQ(w.selectedServiceLine(), -1);
+    for (QPushButton* b : {w.btnEditService, w.btnDeleteService, w.frSwapRules6->btnAdd})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(w.btnAddService->isEnabled());
+    EXPECT_EQ(w.frSwapRules6->clRuleList->count(), 0);
+
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, emptyPart);
+    w.clServiceDblClick();
+    w.btnEditServiceClick();
+    w.btnDeleteServiceClick();
+    EXPECT_EQ(dialogsOpened, 0);
+    EXPECT_EQ(lp::app().table.services.size(), 2u);
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(1)).center());
+    EXPECT_EQ(w.selectedServiceLine(), 1);
+    EXPECT_TRUE(w.btnEditService->isEnabled());
+    EXPECT_EQ(lines(*w.frSwapRules6->clRuleList), (std::vector<std::string>{"[x] b1"}));
+}
+
 TEST_F(MainWindowTest, UncheckingAFolderSavesItDisabled) {
     withFolders({folder(1, "A", true), folder(2, "B", true)});
     lp::TfrmMain& w = open();
@@ -344,14 +399,6 @@ TEST_F(MainWindowTest, TheTimerKeepsTickingWhileAModalDialogIsOpen) {
     QTimer::singleShot(30000, &dialog, &QDialog::reject);
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_FALSE(w.FirstCycle);
-}
-
-TEST_F(MainWindowTest, ComingForwardRestoresAMinimisedWindow) {
-    lp::TfrmMain& w = open();
-    w.showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.isMinimized(); }));
-    w.comeForward();
-    EXPECT_FALSE(w.isMinimized());
 }
 
 } // namespace

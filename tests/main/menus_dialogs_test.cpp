@@ -13,20 +13,22 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -101,7 +103,7 @@ TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
         {"Options1", {"&Additional Options..."}},
         {"Links1",
          {"&Support...", "Online &Forums...", "-", "Larchpost &Headless...",
-          "Larchpost &Rule Library...", "Larchpost &Source Code..."}},
+          "Larchpost &Rule Examples...", "Larchpost &Portable Copy..."}},
         {"Help1", {"&Contents...", "-", "&About..."}},
     };
     for (const auto& [name, entries] : expected) {
@@ -111,25 +113,47 @@ TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
     }
 }
 
-TEST_F(MenusDialogs, EachLinkOpensItsOwnPage) {
+// Each Links entry opens the help window at a section of the help file that ships with the
+// program (no address that does not exist), each at its own, and each has a mnemonic of its own.
+TEST_F(MenusDialogs, EachLinkOpensItsOwnSectionOfTheHelpFile) {
+    const QString shipped = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../data/larchpost.hlp");
+    ASSERT_TRUE(QFile::copy(shipped, dir.filePath("larchpost.hlp")));
+    QFile file(shipped);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
     lp::TfrmMain& w = open();
-    // The desktop's handler for web addresses is replaced by a signal that takes the address, so
-    // that no browser opens: any object with a method taking a QUrl will do.
-    QTextBrowser catcher;
-    QSignalSpy handed(&catcher, &QTextBrowser::anchorClicked);
-    QDesktopServices::setUrlHandler("https", &catcher, "anchorClicked");
-    for (QAction* link : w.menus.links)
+    std::set<QChar> mnemonics;
+    ASSERT_EQ(w.menus.links.size(), 5u);
+    for (QAction* link : w.menus.links) {
+        SCOPED_TRACE(link->objectName().toStdString());
+        const auto& entries = lp::linksEntries();
+        const auto entry = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
+            return e.name != nullptr && link->objectName() == QLatin1String(e.name);
+        });
+        ASSERT_NE(entry, entries.end());
+        EXPECT_TRUE(html.contains(QByteArray("name=\"") + entry->helpSection + "\""));
+        const QString caption = link->text();
+        mnemonics.insert(caption.at(caption.indexOf('&') + 1).toLower());
+
         link->trigger();
-    QDesktopServices::unsetUrlHandler("https");
-    std::vector<std::string> expected, urls;
-    for (const lp::WebLink& link : lp::webLinks())
-        if (link.name != nullptr)
-            expected.push_back(link.address);
-    for (const QList<QVariant>& call : handed)
-        urls.push_back(call.at(0).toUrl().toString().toStdString());
-    EXPECT_EQ(urls, expected);
-    EXPECT_EQ(expected.size(), 5u);
+        auto* help = w.findChild<lp::TfrmHelp*>();
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_GT(help->tbContents->verticalScrollBar()->value(), 0) << "not at the start";
+        help->tbContents->verticalScrollBar()->setValue(0);
+    }
+    EXPECT_EQ(mnemonics.size(), 5u);
     EXPECT_TRUE(warnings.empty());
+}
+
+// A web address in the help file goes to the desktop; one that cannot be opened is told in the
+// confirmation-style box of a document that cannot be opened.
+TEST_F(MenusDialogs, AnAddressTheHelpWindowCannotOpenIsToldAsAFailedDocument) {
+    lp::TfrmHelp help;
+    emit help.tbContents->anchorClicked(QUrl("no-such-scheme://larchpost"));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, "Error starting player program.");
+    EXPECT_EQ(warnings[0].kind, lp::BoxKind::Confirmation);
 }
 
 struct OptionsCase {
@@ -286,7 +310,7 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
         EXPECT_LE(options.chkAuto->geometry().right(), options.GroupBox1->width());
         EXPECT_LE(options.GroupBox1->geometry().right(), options.width());
         EXPECT_LE(options.BitBtn2->geometry().right(), options.width());
-        EXPECT_EQ(options.chkAuto->text(), "Auto-Start Brindlebox on Windows Startup");
+        EXPECT_EQ(options.chkAuto->text(), "Start Larchpost when I log in");
         EXPECT_EQ(options.BitBtn1->text(), "OK");
         EXPECT_EQ(options.BitBtn2->text(), "Cancel");
         options.BitBtn2->click();

@@ -5,8 +5,8 @@
 
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
-#include "main/rule_panel_host.h"
 #include "main/rulelist.h"
+#include "ruledef/rule_panel_host.h"
 #include "widgets/check_list_box.h"
 
 #include <QPushButton>

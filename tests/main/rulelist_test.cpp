@@ -113,6 +113,49 @@ TEST_F(RuleListTest, MovesKeepTheMovedRuleSelectedAndSave) {
     }
 }
 
+// A click on the empty part of the list takes the highlight away; the old current line must not
+// be acted on then, by a button or by a double click there.
+TEST_F(RuleListTest, WithoutAHighlightedRuleNoCommandActs) {
+    panel.resize(398, 180);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    answerWizard([](TfrmRule&) { return int(QDialog::Accepted); });
+    TCheckListBox& list = *panel.clRuleList;
+    list.setCurrentRow(1);
+    ASSERT_EQ(list.selectedLine(), 1);
+    const QPoint emptyPart(10, list.viewport()->height() - 4);
+    ASSERT_EQ(list.itemAt(emptyPart), nullptr);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, emptyPart);
+    ASSERT_EQ(list.selectedLine(), -1);
+    EXPECT_EQ(buttons(), (ButtonState{false, false, false, false}));
+    EXPECT_TRUE(panel.btnAdd->isEnabled());
+
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, emptyPart);
+    const struct {
+        const char* name;
+        void (TfrSwapRules::*command)();
+    } commands[] = {
+        {"edit", &TfrSwapRules::btnEditClick},
+        {"delete", &TfrSwapRules::btnDeleteClick},
+        {"move up", &TfrSwapRules::btnMoveUpClick},
+        {"move down", &TfrSwapRules::btnMoveDownClick},
+        {"double click", &TfrSwapRules::clRuleListDblClick},
+    };
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.name);
+        list.clearSelection();
+        (panel.*c.command)();
+        EXPECT_EQ(ruleNames(folder()), (Names{"A", "B", "C"}));
+    }
+    EXPECT_EQ(wizardsOpened, 0);
+
+    // A click on a line highlights it again, and the commands come back.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(1)).center());
+    EXPECT_EQ(list.selectedLine(), 1);
+    EXPECT_EQ(buttons(), (ButtonState{true, true, true, true}));
+}
+
 TEST_F(RuleListTest, DeletingTheMiddleRuleSelectsTheFirstAndSaves) {
     panel.clRuleList->setCurrentRow(1);
     panel.btnDeleteClick();

@@ -12,10 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -233,23 +235,176 @@ TEST_F(TrayLifecycle, TheIconsDoubleClickAndMenuEntryShowTheWindow) {
     EXPECT_EQ(lp::app().visibleCount, 1);
 }
 
-TEST_F(TrayLifecycle, SessionEndStoresHidesStopsTheTimerForGoodAndThenCloses) {
-    lp::TfrmMain& w = openShown();
+// The session manager's save request comes for a checkpoint and for a log-out that may still be
+// cancelled, not only at the real end: it stores the window's state and nothing else.
+struct SaveRequestCase {
+    const char* name;
+    bool shown;
+};
+
+class SaveRequest : public TrayLifecycle, public testing::WithParamInterface<SaveRequestCase> {};
+
+TEST_P(SaveRequest, StoresThePlaceAndLeavesWindowTimerAndCloseBoxAlone) {
+    lp::TfrmMain& w = GetParam().shown ? openShown() : open();
+    if (!GetParam().shown)
+        w.move(120, 80);
     w.WMQUERYENDSESSION();
-    EXPECT_TRUE(w.sessionEnding());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(lp::app().visibleCount, 0);
     EXPECT_EQ(stored().Left, 120);
+    EXPECT_EQ(stored().Top, 80);
+    EXPECT_EQ(w.isVisible(), GetParam().shown);
+    EXPECT_FALSE(w.quitting());
+    EXPECT_TRUE(w.Timer1->isActive());
+    w.Timer1Timer();
+    EXPECT_EQ(cycles, 1) << "monitoring goes on";
+    EXPECT_TRUE(w.Timer1->isActive());
+    if (GetParam().shown) {
+        EXPECT_FALSE(w.close()) << "the close box still only hides";
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(ends->count(), 0);
+    EXPECT_TRUE(warnings.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, SaveRequest,
+                         testing::Values(SaveRequestCase{"Shown", true},
+                                         SaveRequestCase{"HiddenInTheTray", false}),
+                         [](const testing::TestParamInfo<SaveRequestCase>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST_F(TrayLifecycle, ASaveRequestThatCannotStoreAsksNobody) {
+    lp::TfrmMain& w = openShown();
+    blockSettings();
+    w.WMQUERYENDSESSION();
+    EXPECT_TRUE(warnings.empty()) << "the session manager waits while a box is open";
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(TrayLifecycle, AQuitRequestStopsTheTimerForGoodAndClosesTheWindow) {
+    lp::TfrmMain& w = openShown();
+    // What the session manager's end of the session turns into, arriving in the running loop.
+    QTimer::singleShot(0, &w, [] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    });
+    // Only a guard against a loop that the request did not end; it ends it with another status.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    guard.start(60000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(w.quitting());
     EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_EQ(ends->count(), 1) << "the close request that came with it really closed";
+    EXPECT_EQ(stored().Left, 120);
 
     w.Timer1Timer(); // a tick already on its way
     EXPECT_EQ(cycles, 0);
     EXPECT_FALSE(w.Timer1->isActive());
+}
 
-    // The close requests that follow really close.
-    EXPECT_TRUE(w.close());
+// A dialog open over the main window does not block the tray menu: its entries are chosen with
+// the mouse while the dialog's own loop runs.
+struct TrayWithDialogCase {
+    const char* name;
+    const char* entry;
+    bool dialogStaysOpen;
+};
+
+class TrayWithDialog : public TrayLifecycle,
+                       public testing::WithParamInterface<TrayWithDialogCase> {};
+
+TEST_P(TrayWithDialog, TheMenuWorksAndActsOnWindowAndDialog) {
+    const TrayWithDialogCase& c = GetParam();
+    lp::TfrmMain& w = openShown();
+    QDialog dialog(&w);
+    QWidget other; // covers both
+    bool dialogOpen = false;
+    bool dialogActive = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        other.show();
+        other.activateWindow();
+        QMenu* menu = w.tray->PopupMenu1;
+        menu->popup(QPoint(300, 300));
+        QAction* entry = menu->findChild<QAction*>(QString::fromLatin1(c.entry));
+        ASSERT_NE(entry, nullptr);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+        QTest::qWait(20); // let a queued end of the loop come first, if any
+        dialogOpen = dialog.isVisible();
+        dialogActive = QApplication::activeWindow() == &dialog;
+        dialog.reject();
+    });
+    QTimer::singleShot(30000, &dialog, &QDialog::reject); // only a guard against a hang
+    EXPECT_EQ(lp::runModal(dialog), QDialog::Rejected);
+    EXPECT_EQ(dialogOpen, c.dialogStaysOpen);
+    if (c.dialogStaysOpen) {
+        EXPECT_TRUE(dialogActive) << "the dialog comes forward above the window";
+        EXPECT_EQ(ends->count(), 0);
+    } else {
+        EXPECT_EQ(ends->count(), 1);
+        EXPECT_EQ(stored().Left, 120);
+    }
+    EXPECT_TRUE(w.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, TrayWithDialog,
+                         testing::Values(TrayWithDialogCase{"View", "ViewBrindleboxWindow1", true},
+                                         TrayWithDialogCase{"Exit", "ExitBrindlebox1", false}),
+                         [](const testing::TestParamInfo<TrayWithDialogCase>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST_F(TrayLifecycle, ExitClosesNestedDialogsAsCancelWould) {
+    lp::TfrmMain& w = openShown();
+    QDialog outer(&w);
+    QDialog inner(&outer);
+    int innerResult = -1;
+    QTimer::singleShot(0, &outer, [&] {
+        QTimer::singleShot(0, &inner, [&] { w.tray->ExitBrindlebox1->trigger(); });
+        QTimer::singleShot(30000, &inner, &QDialog::accept); // only a guard against a hang
+        innerResult = lp::runModal(inner);
+    });
+    QTimer::singleShot(30000, &outer, &QDialog::accept);
+    EXPECT_EQ(lp::runModal(outer), QDialog::Rejected);
+    EXPECT_EQ(innerResult, QDialog::Rejected);
     EXPECT_EQ(ends->count(), 1);
 }
+
+// A later start brings the first instance's window forward, whatever covers or shrinks it; a
+// window hidden in the tray stays there.
+struct ComeForwardCase {
+    const char* name;
+    Qt::WindowState state;
+    bool hidden;
+};
+
+class ComeForward : public TrayLifecycle, public testing::WithParamInterface<ComeForwardCase> {};
+
+TEST_P(ComeForward, RaisesAndActivatesAShownWindow) {
+    const ComeForwardCase& c = GetParam();
+    lp::TfrmMain& w = openShown();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    if (c.hidden)
+        w.close();
+    w.setWindowState(c.state);
+    w.comeForward();
+    EXPECT_EQ(w.isVisible(), !c.hidden);
+    if (c.hidden)
+        return;
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, ComeForward,
+    testing::Values(ComeForwardCase{"Covered", Qt::WindowNoState, false},
+                    ComeForwardCase{"Minimised", Qt::WindowMinimized, false},
+                    ComeForwardCase{"HiddenInTheTray", Qt::WindowNoState, true}),
+    [](const testing::TestParamInfo<ComeForwardCase>& p) { return std::string(p.param.name); });
 
 TEST_F(TrayLifecycle, FileCloseIsACloseRequest) {
     lp::TfrmMain& w = openShown();

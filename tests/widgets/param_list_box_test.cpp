@@ -2,7 +2,10 @@
 
 #include "widgets/param_markup.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -134,6 +137,108 @@ TEST_F(ParamListBoxTest, DrawsOnlyTheLinkInGreenAndNoSelection) {
     EXPECT_EQ(greenPixels(image, plainPart), 0);
     // The plain part of the current line is drawn on the list's base colour, not a highlight.
     EXPECT_EQ(image.pixel(1, link.top() + 1), box.palette().color(QPalette::Base).rgb());
+}
+
+} // namespace
+} // namespace lp
+
+namespace lp {
+namespace {
+
+// The box as the rule wizard holds it: between two fields, reached by Tab.
+class ParamListBoxKeyboard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.resize(360, 200);
+        before = new QLineEdit(&form);
+        box = new TParamListBox(&form);
+        box->setGeometry(0, 30, 200, 94);
+        after = new QLineEdit(&form);
+        after->move(0, 150);
+        box->addLine(
+            "Whenever the total completed file count exceeds <a href=\"FileCount\">20</a>");
+        box->addLine("    Where file extension is <a href=\"FileExt\">mp3;mp2</a>");
+        box->addLine("plain line");
+        box->addLine("    <a href=\"rDelete\">Delete file</a>(s)");
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        before->setFocus();
+    }
+    QWidget form;
+    QLineEdit* before = nullptr;
+    TParamListBox* box = nullptr;
+    QLineEdit* after = nullptr;
+};
+
+TEST_F(ParamListBoxKeyboard, TabGoesFromLinkToLinkAndEnterOrSpaceOpensIt) {
+    QSignalSpy clicks(box, &TParamListBox::paramClick);
+    const struct {
+        Qt::Key key;
+        QWidget* focus;
+        int link;
+        const char* opened; // href raised, if any
+    } steps[] = {
+        {Qt::Key_Tab, box, 0, nullptr},    {Qt::Key_Return, box, 0, "FileCount"},
+        {Qt::Key_Tab, box, 1, nullptr},    {Qt::Key_Space, box, 1, "FileExt"},
+        {Qt::Key_Down, box, 3, nullptr},   {Qt::Key_Enter, box, 3, "rDelete"},
+        {Qt::Key_Up, box, 1, nullptr},     {Qt::Key_Tab, box, 3, nullptr},
+        {Qt::Key_Tab, after, -1, nullptr}, {Qt::Key_Backtab, box, 3, nullptr},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(QTest::toString(step.key));
+        clicks.clear();
+        QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_EQ(QApplication::focusWidget(), step.focus);
+        if (step.link >= 0) {
+            EXPECT_EQ(box->focusedLink(), step.link);
+        }
+        if (step.opened) {
+            ASSERT_EQ(clicks.count(), 1);
+            EXPECT_EQ(clicks.at(0).at(1).toString(), step.opened);
+        } else {
+            EXPECT_EQ(clicks.count(), 0);
+        }
+    }
+}
+
+TEST_F(ParamListBoxKeyboard, TheFocusedLinkIsFramed) {
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(box->hasFocus());
+    ASSERT_EQ(box->focusedLink(), 0);
+    const QRect link = box->linkRect(0);
+    // The first line is longer than the box: its link at the end is scrolled into view.
+    ASSERT_TRUE(box->viewport()->rect().contains(link.adjusted(-1, 0, 1, 0)));
+    const QImage framed = box->viewport()->grab().toImage();
+    box->clearFocus();
+    QTest::qWait(20);
+    const QImage plain = box->viewport()->grab().toImage();
+    bool differs = false;
+    for (int x = link.left() - 1; x <= link.right() + 1 && !differs; ++x)
+        differs = framed.pixel(x, link.top()) != plain.pixel(x, link.top()) ||
+                  framed.pixel(x, link.bottom()) != plain.pixel(x, link.bottom());
+    EXPECT_TRUE(differs) << "a focus frame round the link";
+}
+
+// The scroll range follows the widest line wherever it stands, and the box shows whole rows.
+TEST(ParamListBoxRows, ScrollsToTheWidestLineAndShowsWholeRows) {
+    for (int longAt : {0, 1, 2}) {
+        SCOPED_TRACE(longAt);
+        TParamListBox box;
+        box.resize(200, 94);
+        box.fitWholeRows(94);
+        const QString longLine =
+            "    Move file to <a href=\"rMove\">/a/very/long/path/that/never/fits/in/the/box</a> "
+            "directory";
+        for (int i = 0; i < 3; ++i)
+            box.addLine(i == longAt ? longLine : QStringLiteral("short"));
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        const int widest =
+            box.fontMetrics().horizontalAdvance(parseParamLine(longLine).plainText());
+        EXPECT_GE(box.horizontalScrollBar()->maximum() + box.viewport()->width(), widest);
+        EXPECT_LE(box.height(), 94);
+        EXPECT_EQ(box.viewport()->height() % TParamListBox::kRowHeight, 0);
+    }
 }
 
 } // namespace

@@ -74,6 +74,10 @@ std::string failure(const char* what, const QString& path, const std::error_code
 
 } // namespace
 
+QString autoStartCaption() {
+    return QStringLiteral("Start Larchpost when I log in");
+}
+
 QString autostartFilePath() {
     // $XDG_CONFIG_HOME when set to an absolute path, otherwise ~/.config.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +

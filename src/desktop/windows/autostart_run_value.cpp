@@ -23,6 +23,11 @@ std::optional<std::string> failure(const char* what, const QSettings& run) {
 
 } // namespace
 
+QString autoStartCaption() {
+    // The caption the program has always shown on Windows, letter for letter.
+    return QStringLiteral("Auto-Start Brindlebox on Windows Startup");
+}
+
 QString autostartFilePath() {
     return QString::fromLatin1(kRunKey) + QLatin1Char('\\') + QLatin1String(kValueName);
 }
