@@ -138,27 +138,6 @@ std::error_code copyReplacing(const std::string& source, const std::string& dest
     return {};
 }
 
-// Whether two paths name the same entry by their text alone (letter case aside, as in Windows
-// names), after making both absolute.
-bool samePathText(const std::wstring& a, const std::wstring& b) {
-    const auto absolute = [](const std::wstring& path) {
-        std::wstring full(MAX_PATH, L'\0');
-        DWORD length =
-            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length > full.size()) {
-            full.resize(length);
-            length = ::GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-        }
-        full.resize(length);
-        return full;
-    };
-    const std::wstring first = absolute(a);
-    const std::wstring second = absolute(b);
-    return !first.empty() &&
-           ::CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
-                                  static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
-}
-
 } // namespace
 
 std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
@@ -177,16 +156,26 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
         return std::make_error_code(std::errc::no_such_file_or_directory);
     if (isFolder(status))
         return std::make_error_code(std::errc::is_a_directory);
+    // Where nothing stands at the destination, nothing there can be the source, and a rename
+    // that replaces nothing does the move at once. Anything else there, the source itself under
+    // other letters, separators or its short name included, goes through the checks below.
+    if (::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), 0))
+            return {};
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS &&
+            error != ERROR_NOT_SAME_DEVICE)
+            return windows::errorFrom(error);
+    }
     bool targetExists = false;
     BY_HANDLE_FILE_INFORMATION target{};
     if (auto error = describe(to, targetExists, target))
         return error;
-    if (targetExists && sameFile(status, target)) {
-        // The very path does nothing; another name of the same file would lose that name.
-        if (samePathText(from, to))
-            return {};
+    // The same file under any name: a move would at best do nothing, and onto another name of
+    // it would lose that name.
+    if (targetExists && sameFile(status, target))
         return std::make_error_code(std::errc::file_exists);
-    }
     if (targetExists && isFolder(target))
         return std::make_error_code(std::errc::is_a_directory);
     // Without MOVEFILE_COPY_ALLOWED this only renames within one volume; across volumes the copy

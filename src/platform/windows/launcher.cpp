@@ -47,6 +47,31 @@ std::wstring parameterText(const std::vector<std::string>& arguments) {
     return line;
 }
 
+// A name without a folder part, which the shell looks up on the search path and among the
+// programs registered under App Paths.
+bool bareName(const std::wstring& name) {
+    return name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+bool registeredProgram(const std::wstring& name) {
+    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name;
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const wchar_t* suffix : {L"", L".exe"}) {
+            HKEY entry = nullptr;
+            if (::RegOpenKeyExW(root, (key + suffix).c_str(), 0, KEY_QUERY_VALUE, &entry) ==
+                ERROR_SUCCESS) {
+                ::RegCloseKey(entry);
+                return true;
+            }
+        }
+    return false;
+}
+
+bool onSearchPath(const std::wstring& name) {
+    wchar_t found[MAX_PATH];
+    return ::SearchPathW(nullptr, name.c_str(), L".exe", MAX_PATH, found, nullptr) != 0;
+}
+
 } // namespace
 
 std::error_code StartProgram(const std::string& program,
@@ -68,6 +93,20 @@ std::error_code StartProgram(const std::string& program,
     if (!::ShellExecuteExW(&start))
         return windows::lastError();
     return {};
+}
+
+bool ProgramStartable(const std::string& program) {
+    if (program.empty())
+        return false;
+    // A web address goes to the handler of its scheme, which the shell always has for the
+    // usual ones.
+    if (program.find("://") != std::string::npos)
+        return true;
+    const std::wstring file = toWide(program);
+    if (bareName(file))
+        return onSearchPath(file) || registeredProgram(file);
+    // A program or a document: the shell opens whatever is there.
+    return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace lp::platform

@@ -47,6 +47,8 @@ std::error_code errorFrom(DWORD code) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_FILENAME_EXCED_RANGE:
+        return std::make_error_code(std::errc::filename_too_long);
     case ERROR_DIRECTORY:
         return std::make_error_code(std::errc::not_a_directory);
     case ERROR_INVALID_NAME:

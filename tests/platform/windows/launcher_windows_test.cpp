@@ -38,6 +38,26 @@ TEST(Launcher, ABatchFileReceivesEachArgumentWhole) {
     EXPECT_EQ(test::readBytes(output), "[-q]\r\n[two words]\r\n[C:\\a folder\\b.mp3]\r\n");
 }
 
+TEST(Launcher, WhatTheShellCouldStartIsFoundWithoutStartingIt) {
+    test::TempFolder temp;
+    test::writeBytes(temp.file("notes.txt"), "x");
+    struct Case {
+        std::string program;
+        bool startable;
+    };
+    const Case cases[] = {
+        {"cmd", true},                       // on the search path, ".exe" added
+        {"cmd.exe", true},                   // on the search path as named
+        {"no-such-program-anywhere", false}, // nowhere
+        {temp.file("notes.txt"), true},      // a document the shell opens
+        {temp.file("missing.exe"), false},   // a path to nothing
+        {"https://example.org/", true},      // a web address
+        {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgramStartable(c.program), c.startable) << c.program;
+}
+
 TEST(Launcher, MissingProgramsFail) {
     test::TempFolder temp;
     EXPECT_TRUE(StartProgram(temp.file("missing.exe"), {}));
