@@ -4,6 +4,8 @@
 #include "engine/operation_report.h"
 #include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
+#include "platform/path_separator.h"
+#include "program_on_path.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +50,11 @@ protected:
         fs::create_directories(temp.file("out"));
         test::writeBytes(temp.file("in/a"), "a");
     }
+    // A name in a folder of the test, joined as the engine joins them.
+    std::string inside(const char* folder, const char* name) const {
+        return temp.file(folder) + platform::kPathSeparator + name;
+    }
+
     std::vector<std::string> lines;
     LinePrinter print = [this](const std::string& line) { lines.push_back(line); };
     test::TempFolder temp;
@@ -87,7 +94,7 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     move.racmove.filepath = temp.file("out");
     ruleactionrec launch;
     launch.raction = rLaunch;
-    launch.raclaunch = {"true", "mfile"};
+    launch.raclaunch = {test::kProgramOnPath, "mfile"};
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};
@@ -95,8 +102,8 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
 
     EXPECT_EQ(RunSimulation(table, real, print), 0);
     const std::vector<std::string> expected{
-        "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "launch \"true\" \"" + temp.file("out/a") + '"',
+        "move " + QuoteValue(inside("in", "a")) + ' ' + QuoteValue(inside("out", "a")),
+        "launch " + QuoteValue(test::kProgramOnPath) + ' ' + QuoteValue(inside("out", "a")),
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::exists(temp.file("in/a")));

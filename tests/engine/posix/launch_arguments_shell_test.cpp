@@ -1,4 +1,4 @@
-// The parameter text read as shell words with nothing expanded, and the file's path put in.
+// A POSIX shell given the file's path as an argument takes it as data, whatever the name holds.
 
 #include "engine/launch_arguments.h"
 #include "globals/temp_folder.h"
@@ -14,32 +14,6 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(LaunchArguments, TheTextIsSplitAsShellWordsWithNothingExpanded) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> arguments;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {" \t ", {}},
-        {"-a  -b", {"-a", "-b"}},
-        {"tab\tseparated", {"tab", "separated"}},
-        {"\"two words\" x", {"two words", "x"}},
-        {"a\"b c\"d", {"ab cd"}},
-        {"\"\" ''", {"", ""}},
-        {"'single \"keeps\" \\ all'", {"single \"keeps\" \\ all"}},
-        {"\"a \\\" b \\\\ c \\n\"", {"a \" b \\ c \\n"}},
-        {"back\\slash two\\ words \\'x \\\"y", {"backslash", "two words", "'x", "\"y"}},
-        {"trailing\\", {"trailing\\"}},
-        {"\"unclosed  here", {"unclosed  here"}},
-        {"'unclosed  here", {"unclosed  here"}},
-        {"$HOME `id` * ~ a;b", {"$HOME", "`id`", "*", "~", "a;b"}},
-        {"-c 'recode \"$1\"' sh mfile", {"-c", "recode \"$1\"", "sh", "mfile"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SplitParameterText(c.text), c.arguments) << '[' << c.text << ']';
-}
 
 TEST(LaunchArguments, AShellGivenTheFileAsAnArgumentRunsNothingFromItsName) {
     test::TempFolder temp;
