@@ -4,6 +4,7 @@
 #include "engine/operation_report.h"
 #include "globals/config_file.h"
 #include "globals/temp_folder.h"
+#include "held_open.h"
 #include "platform/utf8_path.h"
 #include "program_run.h"
 
@@ -110,6 +111,27 @@ TEST_F(Headless, ASimulationPrintsWhatItWouldDoAndChangesNothing) {
     EXPECT_TRUE(exists(inbox() + "\\Ärger.mp3"));
     EXPECT_TRUE(fs::is_empty(Utf8Path(outbox())));
     EXPECT_EQ(lp::test::readBytes(Utf8Path(config())), before);
+}
+
+TEST_F(Headless, AFileAnotherProgramIsWritingStaysUntilItIsClosed) {
+    writeConfiguration(lp::FileCount);
+    const std::string download = inbox() + "\\Lied.mp3";
+    drop(download);
+    const auto sortOnce = [&] {
+        ProgramRun program(temp_.path(),
+                           run({"--headless", "--interval", "0", "--cycles", "1", "--verbose"}));
+        EXPECT_EQ(program.waitForEnd(), 0) << program.errors();
+        return program.output();
+    };
+    {
+        const lp::test::HeldOpen writer(Utf8Path(download), lp::test::OpenFor::Writing);
+        ASSERT_TRUE(writer.held());
+        EXPECT_EQ(sortOnce(), "") << "nothing is done while it is being written";
+        EXPECT_TRUE(exists(download));
+    }
+    EXPECT_EQ(sortOnce(), "move " + lp::QuoteValue(download) + ' ' +
+                              lp::QuoteValue(outbox() + "\\Lied.mp3") + kLineEnd);
+    EXPECT_FALSE(exists(download));
 }
 
 TEST_F(Headless, OnlyOneInstanceSortsAtATime) {

@@ -3,7 +3,7 @@
 // lives.
 
 #include <fcntl.h>
-#include <string>
+#include <filesystem>
 #include <unistd.h>
 
 namespace lp::test {
@@ -12,7 +12,7 @@ enum class OpenFor { Reading, Writing, ReadingAndWriting };
 
 class HeldOpen {
 public:
-    HeldOpen(const std::string& path, OpenFor access) {
+    HeldOpen(const std::filesystem::path& path, OpenFor access) {
         const int flags = access == OpenFor::Reading   ? O_RDONLY
                           : access == OpenFor::Writing ? O_WRONLY
                                                        : O_RDWR;

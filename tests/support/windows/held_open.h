@@ -4,7 +4,6 @@
 // be looked at, and moved once it is done.
 
 #include <filesystem>
-#include <string>
 #include <windows.h>
 
 namespace lp::test {
@@ -13,11 +12,11 @@ enum class OpenFor { Reading, Writing, ReadingAndWriting };
 
 class HeldOpen {
 public:
-    HeldOpen(const std::string& path, OpenFor access) {
+    HeldOpen(const std::filesystem::path& path, OpenFor access) {
         const DWORD rights = access == OpenFor::Reading   ? GENERIC_READ
                              : access == OpenFor::Writing ? GENERIC_WRITE
                                                           : GENERIC_READ | GENERIC_WRITE;
-        handle_ = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), rights,
+        handle_ = ::CreateFileW(path.c_str(), rights,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
