@@ -124,6 +124,8 @@ TEST_F(Links, MovesCopiesAndDeletesOfLinksNeverTouchTheirTargets) {
          "other/deep/chain", true, "out/a.mp3", "../../mid/hop"},
         {"a link that climbs out of a linked folder is read as the system reads it",
          Operation::Move, "in/climb", "other/deep/climb", true, "real/x", "../../real/x"},
+        {"a link moved into a folder reached through a link is written from the real folder",
+         Operation::Move, "in/rel", "linked/rel", true, "out/a.mp3", "../../out/a.mp3"},
         {"an absolute link keeps its text", Operation::Move, "in/abs", "other/deep/abs", true,
          "out/a.mp3", "/out/a.mp3"},
         {"a relative link renamed in its folder", Operation::Move, "in/rel", "in/renamed", true,
