@@ -87,9 +87,10 @@ bool SimulatingEnvironment::moveFile(const std::string& source, const std::strin
     const EntryStatus folder = receivingFolder(destination);
     if (!takeable(from) || transferFails(from, folder, destination))
         return false;
-    // An entry that is never opened cannot be copied across, so only a rename moves it; a
-    // special entry thus never changes file system, and its foreseen status stays right.
-    if (from.isSpecial && from.entryVolume != folder.volume)
+    // An entry that is never opened cannot be copied across, so only a rename moves it. (Being
+    // no link, it is what its path reaches; and never changing file system, its foreseen status
+    // stays right.)
+    if (from.isSpecial && from.volume != folder.volume)
         return false;
     foresee(destination, from);
     foresee(source, EntryStatus{});

@@ -19,11 +19,9 @@ struct EntryStatus {
     std::uint64_t device = 0; // the identity of what it reaches; both 0 when it reaches nothing
     std::uint64_t inode = 0;
     // Which mounted file system holds what the path reaches (for a folder: the one its entries
-    // are in), and which holds the entry itself (for a link: the link's own). A rename moves an
-    // entry only between folders of one mounted file system; a device mounted at two places
-    // counts as two. 0 when there is nothing.
+    // are in); 0 when it reaches nothing. A rename moves an entry only between folders of one
+    // mounted file system, and one device mounted at two places counts as two.
     std::uint64_t volume = 0;
-    std::uint64_t entryVolume = 0;
 
     bool sameFileAs(const EntryStatus& other) const {
         return leadsTo != PathLeadsTo::Nothing && other.leadsTo != PathLeadsTo::Nothing &&

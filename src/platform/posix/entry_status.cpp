@@ -32,7 +32,6 @@ EntryStatus ExamineEntry(const std::string& path) {
     status.isFolder = S_ISDIR(entry.stx_mode);
     status.isSpecial =
         !S_ISDIR(entry.stx_mode) && !S_ISREG(entry.stx_mode) && !S_ISLNK(entry.stx_mode);
-    status.entryVolume = volumeOf(entry);
     struct statx reached {};
     if (!examine(path, 0, reached))
         return status; // a link that leads nowhere
