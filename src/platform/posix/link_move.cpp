@@ -158,7 +158,9 @@ std::error_code placeLink(const std::string& made, const std::string& destinatio
     const auto wrongWay = std::make_error_code(std::errc::too_many_symbolic_link_levels);
     if (!swapped)
         return removeAfter(destination, wrongWay);
-    ::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE);
+    // Should the swap back fail, made still names the replaced link, which is then kept.
+    if (::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE) != 0)
+        return wrongWay;
     return removeAfter(made, wrongWay);
 }
 
