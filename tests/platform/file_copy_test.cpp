@@ -4,7 +4,7 @@
 #include "file_operations_fixture.h"
 #include "platform/file_operations.h"
 #include "platform/posix/pending_file.h"
-#include "private_mounts.h"
+#include "support/private_mounts.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "file_operations_fixture.h"
 #include "platform/file_operations.h"
-#include "private_mounts.h"
+#include "support/private_mounts.h"
 
 #include <gtest/gtest.h>
 
