@@ -26,6 +26,12 @@ std::string folderPart(const std::string& path) {
     return slash == 0 ? std::string(1, platform::kPathSeparator) : path.substr(0, slash);
 }
 
+// The folder that an operation would put destination into. Folders are never created or removed
+// by the operations, so the disk tells.
+EntryStatus receivingFolder(const std::string& destination) {
+    return platform::ExamineEntry(folderPart(destination));
+}
+
 // A move or delete takes the entry itself, a link included; a folder never.
 bool takeable(const EntryStatus& source) {
     return source.exists && !source.isFolder;
@@ -56,10 +62,9 @@ void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& 
     foreseen_.insert_or_assign(normalised(path), status);
 }
 
-bool SimulatingEnvironment::transferFails(const EntryStatus& source,
+bool SimulatingEnvironment::transferFails(const EntryStatus& source, const EntryStatus& folder,
                                           const std::string& destination) const {
-    // Folders are never created or removed by the operations, so the disk tells.
-    if (platform::ExamineEntry(folderPart(destination)).leadsTo != PathLeadsTo::Folder)
+    if (folder.leadsTo != PathLeadsTo::Folder)
         return true;
     const EntryStatus target = at(destination);
     return target.isFolder || source.sameFileAs(target);
@@ -67,8 +72,9 @@ bool SimulatingEnvironment::transferFails(const EntryStatus& source,
 
 bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
     const EntryStatus from = at(source);
-    // A copy reads what the path leads to, through links.
-    if (from.leadsTo != PathLeadsTo::File || transferFails(from, destination))
+    // A copy reads what the path leads to, through links; only a file is ever read.
+    if (from.leadsTo != PathLeadsTo::File ||
+        transferFails(from, receivingFolder(destination), destination))
         return false;
     EntryStatus copy;
     copy.exists = true;
@@ -81,7 +87,13 @@ bool SimulatingEnvironment::copyFile(const std::string& source, const std::strin
 
 bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
     const EntryStatus from = at(source);
-    if (!takeable(from) || transferFails(from, destination))
+    const EntryStatus folder = receivingFolder(destination);
+    if (!takeable(from) || transferFails(from, folder, destination))
+        return false;
+    // An entry that is never opened cannot be copied across, so only a rename moves it. (Being
+    // no link, it is what its path reaches; and never changing file system, its foreseen status
+    // stays right.)
+    if (from.isSpecial && from.volume != folder.volume)
         return false;
     foresee(destination, from);
     foresee(source, EntryStatus{});

@@ -13,8 +13,9 @@ namespace lp {
 // Reads folders, the date and whether files are in use through inner, but changes nothing and
 // starts nothing. Each operation counts as done unless it would certainly fail, judged by the
 // disk as it stands and by the operations foreseen before it in the run: a source that an
-// earlier move or delete took away, or that is a folder; a destination folder that is missing
-// or no folder; a destination that is the source itself; a program that cannot be started.
+// earlier move or delete took away, or that is a folder; a device, pipe or socket to be copied,
+// or moved to another file system; a destination folder that is missing or no folder; a
+// destination that is the source itself; a program that cannot be started.
 class SimulatingEnvironment : public CycleEnvironment {
 public:
     explicit SimulatingEnvironment(CycleEnvironment& inner);
@@ -31,8 +32,9 @@ public:
 private:
     // What stands at path once the foreseen operations are done.
     platform::EntryStatus at(const std::string& path) const;
-    // Whether a copy or move from source to destination would fail before it began.
-    bool transferFails(const platform::EntryStatus& source, const std::string& destination) const;
+    // Whether a copy or move from source to destination, in folder, would fail before it began.
+    bool transferFails(const platform::EntryStatus& source, const platform::EntryStatus& folder,
+                       const std::string& destination) const;
     void foresee(const std::string& path, const platform::EntryStatus& status);
 
     CycleEnvironment& inner_;

@@ -127,9 +127,6 @@ private:
     // maximised mark of a maximised one, nothing for a minimised one. False when the settings
     // file could not be written.
     bool storeWindowState();
-    void raiseOpenDialog();
-    // Ends every open modal dialog as its Cancel would.
-    void closeOpenDialogs();
 
     MonitorCycle cycle_;
     bool selectingByProgram_ = false;

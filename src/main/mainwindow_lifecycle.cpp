@@ -7,11 +7,10 @@
 #include "globals/app_globals.h"
 #include "mainwindow.h"
 #include "tray_icon.h"
+#include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QTimer>
 #include <iostream>
 
@@ -88,24 +87,6 @@ void TfrmMain::comeForward() {
         activateWindow();
     }
     raiseOpenDialog();
-}
-
-void TfrmMain::raiseOpenDialog() {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog != nullptr && dialog != this && dialog->isVisible() && dialog->isEnabled()) {
-        dialog->raise();
-        dialog->activateWindow();
-    }
-}
-
-void TfrmMain::closeOpenDialogs() {
-    // The innermost first: each one's end lets the dialog below it end in turn. A modal window
-    // that is no dialog, or that will not close, stops the walk rather than loop on it.
-    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialog->reject();
-        if (QApplication::activeModalWidget() == dialog)
-            break;
-    }
 }
 
 void TfrmMain::Details1Click() {

@@ -1,12 +1,11 @@
 // A simulated cycle on real folders: what it foresees, given what is on disk and what its own
 // earlier operations would have done.
 
-#include "engine/headless_run.h"
 #include "engine/operation_report.h"
+#include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
 #include "platform/path_separator.h"
 #include "program_on_path.h"
-#include "recording_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -17,25 +16,10 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
-
-ruleactionrec action(std::uint8_t kind, const std::string& folder = {},
-                     const std::string& program = {}) {
-    ruleactionrec a;
-    a.raction = kind;
-    a.racmove.filepath = folder;
-    a.raccopy.filepath = folder;
-    a.raclaunch = {program, "mfile"};
-    return a;
-}
-
-RuleRec ruleOf(std::vector<ruleactionrec> actions) {
-    RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = NewFile;
-    rule.actions = std::move(actions);
-    rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
-    return rule;
-}
+using test::action;
+using test::ruleOf;
+using test::serviceOver;
+using test::simulatedLines;
 
 TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
     test::TempFolder temp;
@@ -100,21 +84,9 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
             fs::create_directories(folder);
         test::writeBytes(a, "a");
         c.setUp();
-        ServiceTable table;
-        rServiceRules service;
-        service.enabled = true;
-        service.sharedir = in;
-        service.rulelist.rules = c.rules;
-        service.rulelist.rulecnt = static_cast<std::int32_t>(c.rules.size());
-        table.services = {service};
-        test::RecordingEnvironment real;
-        std::vector<std::string> lines;
-        EXPECT_EQ(
-            RunSimulation(table, real, [&](const std::string& line) { lines.push_back(line); }), 0);
-        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_EQ(simulatedLines(serviceOver(in, c.rules)), c.lines) << c.what;
         EXPECT_TRUE(fs::exists(a)) << c.what << ": nothing changes";
         EXPECT_TRUE(fs::is_empty(copies)) << c.what;
-        EXPECT_TRUE(real.launches.empty()) << c.what;
     }
 }
 

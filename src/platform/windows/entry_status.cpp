@@ -34,6 +34,8 @@ EntryStatus ExamineEntry(const std::string& path) {
     status.exists = true;
     status.isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       !namesAnother(wide, entry.dwFileAttributes);
+    // Folders hold files, folders and links; a device shows only where a path names one.
+    status.isSpecial = (entry.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
     // Opened for its attributes only, through links: no program using the file is disturbed.
     const windows::Handle reached(::CreateFileW(
         wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -46,6 +48,8 @@ EntryStatus ExamineEntry(const std::string& path) {
                                                                              : PathLeadsTo::Other;
     status.device = info.dwVolumeSerialNumber;
     status.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // A rename stays within one volume; a volume mounted in a folder is reached through it.
+    status.volume = info.dwVolumeSerialNumber;
     return status;
 }
 

@@ -2,9 +2,10 @@
 // that any user may make.
 
 #include "platform/atomic_file_fixture.h"
+#include "without_permission_override.h"
 
+#include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace lp::platform {
 namespace {
@@ -13,16 +14,20 @@ namespace fs = std::filesystem;
 using AtomicFile = test::AtomicFileTest;
 
 TEST_F(AtomicFile, AFolderThatCannotBeWrittenFailsTheSaveAndKeepsTheFile) {
-    std::string keptAs;
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into any folder";
     fs::create_directory(file("locked"));
     const std::string inside = file("locked/conf");
     write(inside, "old");
     fs::permissions(file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ReplaceFileKeepingOld(inside, "new", keptAs), std::errc::permission_denied);
-    EXPECT_EQ(WriteFileAtomically(inside, "new"), std::errc::permission_denied);
+    // The superuser writes into any folder, so the saves run as any user would run them.
+    const auto replaced = test::runWithoutPermissionOverride([&] {
+        std::string keptAs;
+        return static_cast<long long>(ReplaceFileKeepingOld(inside, "new", keptAs).value());
+    });
+    const auto written = test::runWithoutPermissionOverride(
+        [&] { return static_cast<long long>(WriteFileAtomically(inside, "new").value()); });
     fs::permissions(file("locked"), fs::perms::owner_all);
+    EXPECT_EQ(replaced, EACCES);
+    EXPECT_EQ(written, EACCES);
     EXPECT_EQ(read(inside), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(file("locked")), {}), 1);
 }

@@ -2,7 +2,7 @@
 // and a second file system at /dev/shm.
 
 #include "platform/file_operations_fixture.h"
-#include "platform/posix/private_mounts.h"
+#include "private_mounts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
