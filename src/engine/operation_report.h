@@ -6,6 +6,9 @@
 //   copy "<source>" "<destination>"
 //   delete "<path>"
 //   launch "<program>" "<argument>" ...
+//   trash "<path>"                                 (a delete that went to the trash)
+//   undo move "<where it was>" "<where it came from>"
+//   undo delete "<the copy removed>"
 // every value in double quotes with \ and " inside it escaped by a backslash, a line break written
 // \n, a carriage return \r and a tab \t (so one operation is always one line), every other
 // control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
@@ -14,8 +17,10 @@
 #include "cycle_environment.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lp {
 
@@ -24,6 +29,15 @@ using LinePrinter = std::function<void(const std::string& line)>;
 // A value in double quotes, escaped as above: safe to show on a terminal, and every byte of the
 // value can be read back from it.
 std::string QuoteValue(std::string_view value);
+
+// Reads one value written by QuoteValue from the start of text and takes it off text; nothing
+// (text unchanged) when text does not start with one.
+std::optional<std::string> ReadQuotedValue(std::string_view& text);
+
+// An operation's line: the verb and its values quoted, after "undo " for an undo and after
+// "failed " when it failed.
+std::string OperationLine(bool failed, bool undo, std::string_view action,
+                          const std::vector<std::string>& values);
 
 // Performs every operation through inner and prints one line for each.
 class ReportingEnvironment : public CycleEnvironment {
