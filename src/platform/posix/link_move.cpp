@@ -108,14 +108,17 @@ bool LinkLeadsTo(const std::string& link, const struct stat& file) {
 }
 
 std::error_code MoveLink(const std::string& source, const struct stat& link,
-                         const std::string& destination) {
+                         const std::string& destination, bool replace) {
+    const auto placeLink = [replace](const std::string& from, const std::string& to) {
+        return replace ? ::rename(from.c_str(), to.c_str()) : renameNoReplace(from, to);
+    };
     const auto text = linkText(source);
     if (!text)
         return lastError();
     const bool absolute = !text->empty() && (*text)[0] == '/';
     const bool keepsResolving = absolute || sameFolder(source, destination);
     if (keepsResolving) {
-        if (::rename(source.c_str(), destination.c_str()) == 0)
+        if (placeLink(source, destination) == 0)
             return {};
         if (errno != EXDEV)
             return lastError();
@@ -131,7 +134,7 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
         ::unlink(made->c_str());
         return std::make_error_code(std::errc::no_such_file_or_directory);
     }
-    if (::rename(made->c_str(), destination.c_str()) != 0) {
+    if (placeLink(*made, destination) != 0) {
         const std::error_code error = lastError();
         ::unlink(made->c_str());
         return error;
