@@ -4,8 +4,8 @@
 #include "desktop/sorting_cycle.h"
 #include "desktop/trash.h"
 #include "engine/rule_actions.h"
+#include "support/scoped_variable.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,23 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the test, and puts the old value back.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), saved_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedVariable() { had_ ? qputenv(name_, saved_) : qunsetenv(name_); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    QByteArray saved_;
-    bool had_;
-};
-
 class Trash : public testing::Test {
 protected:
     // The home and the data folder on the one file system, so that the home trash is the one.
@@ -48,8 +31,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    ScopedVariable home{"HOME", dir.path().toLocal8Bit()};
-    ScopedVariable data{"XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit()};
+    test::ScopedVariable home{"HOME", dir.path().toLocal8Bit().constData()};
+    test::ScopedVariable data{"XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit().constData()};
 };
 
 TEST_F(Trash, AFileGoesToTheTrashWithItsRestoreInformation) {
@@ -81,6 +64,23 @@ TEST_F(Trash, ALinkGoesItselfAndFoldersAndMissingFilesAreRefused) {
     EXPECT_FALSE(fs::exists(trashFiles() / "folder"));
     std::ifstream target(at("target"));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "kept");
+}
+
+TEST_F(Trash, WithoutATrashTheFileStaysWhereItIs) {
+    // No data folder can be made below a file; the file must not end up anywhere else instead,
+    // such as in the current folder.
+    write(at("blocker"), "");
+    const test::ScopedVariable noData("XDG_DATA_HOME", at("blocker/data").c_str());
+    fs::create_directories(at("in"));
+    fs::create_directories(at("current"));
+    write(at("in/a"), "a");
+    const fs::path saved = fs::current_path();
+    fs::current_path(at("current"));
+    const std::error_code error = MoveToTrash(at("in/a"));
+    fs::current_path(saved);
+    EXPECT_TRUE(error);
+    EXPECT_TRUE(fs::exists(at("in/a")));
+    EXPECT_TRUE(fs::is_empty(at("current")));
 }
 
 TEST_F(Trash, ADeleteRuleWithTheTrashChosenPutsTheFileThere) {
