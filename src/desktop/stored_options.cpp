@@ -62,6 +62,9 @@ private:
         const auto value = store_.read(kGroup, name);
         if (!value)
             return std::nullopt;
+        // The INI format reads a value with commas as a list; the message shows it as written.
+        if (value->typeId() == QMetaType::QStringList)
+            return value->toStringList().join(QStringLiteral(", "));
         return value->toString().trimmed();
     }
 

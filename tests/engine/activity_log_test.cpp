@@ -62,7 +62,6 @@ TEST_F(ActivityLogTest, LinesReachTheFileOnlyWhenFlushedAndReadBack) {
 }
 
 TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
-    const std::string move = "move \"/in/a\" \"/out/a\"";
     struct Step {
         ActivityEntry entry;
         bool written;
@@ -123,16 +122,6 @@ TEST_F(ActivityLogTest, AFullLogIsRotatedIntoFourOlderFiles) {
     log.flush();
     EXPECT_EQ(linesOf(logPath()).size(), 5u);
     EXPECT_EQ(linesOf(logPath() + ".1").size(), 2u);
-}
-
-TEST_F(ActivityLogTest, TheFilesOfALogAreListedOldestFirst) {
-    fs::create_directories(temp.file("logs"));
-    const std::string path = temp.file("logs/activity.log");
-    EXPECT_TRUE(ActivityLogFiles(path).empty());
-    test::writeBytes(path + ".2", "");
-    test::writeBytes(path, "");
-    fs::create_directory(path + ".1"); // not a file of the log
-    EXPECT_EQ(ActivityLogFiles(path), (std::vector<std::string>{path + ".2", path}));
 }
 
 TEST_F(ActivityLogTest, ALogThatCannotBeWrittenIsSaidOnceAndPassedOver) {

@@ -2,36 +2,16 @@
 
 #include "platform/local_time.h"
 #include "platform/user_folders.h"
+#include "support/scoped_variable.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <optional>
 
 namespace lp::platform {
 namespace {
 
-// Sets an environment variable for the scope, and puts the old value back.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-        ::tzset();
-    }
-    ~ScopedVariable() {
-        old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_);
-        ::tzset();
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedVariable;
 
 TEST(LocalTimestamp, TheOffsetIsWrittenWithItsSignAndColonInEveryZone) {
     constexpr std::time_t kMoment = 1796717553; // 2026-12-08 08:12:33 UTC
