@@ -2,8 +2,11 @@
 // window.
 
 #include "desktop/display_check.h"
+#include "desktop/registry_settings.h"
 #include "desktop/single_instance.h"
-#include "engine/monitor_cycle.h"
+#include "desktop/sorting_cycle.h"
+#include "desktop/stored_options.h"
+#include "desktop/trash.h"
 #include "engine/program_without_window.h"
 #include "main/desktop_app.h"
 #include "platform/program_arguments.h"
@@ -28,6 +31,12 @@ bool holdDesktopGuard() {
     return true;
 }
 
+// The choices the settings file holds, for sorting without a window as with one.
+lp::WithoutWindowChoices storedChoices() {
+    const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
+    return {lp::ReadStoredOptions(lp::settingsStore(), say).policy, lp::MoveToTrash};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,14 +46,14 @@ int main(int argc, char** argv) {
     if (const auto exitCode = lp::ReadProgramOptions(args, options))
         return *exitCode;
     if (options.headless || options.simulate)
-        return lp::RunWithoutWindow(options, holdDesktopGuard);
+        return lp::RunWithoutWindow(options, holdDesktopGuard, storedChoices());
     // Without any display a window cannot open; sorting still can.
     if (!lp::displayAvailable()) {
         std::cerr << "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are "
                      "unset); running without a window, as with --headless.\n";
         lp::CommandLine headless = options;
         headless.headless = true;
-        return lp::RunWithoutWindow(headless, holdDesktopGuard);
+        return lp::RunWithoutWindow(headless, holdDesktopGuard, storedChoices());
     }
-    return lp::runDesktop(argc, argv, options, lp::runSystemMonitorCycle);
+    return lp::runDesktop(argc, argv, options, lp::DesktopSortingCycle());
 }

@@ -1,5 +1,6 @@
 #include "program_without_window.h"
 
+#include "activity_log.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
 #include "globals/startup.h"
@@ -36,7 +37,8 @@ std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, Comm
     return std::nullopt;
 }
 
-int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& holdInstance) {
+int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& holdInstance,
+                     const WithoutWindowChoices& choices) {
     // Before anything else, so that every thread started later inherits it.
     platform::CatchStopRequests();
     // A simulation changes nothing, so it may run beside a running instance. Sorting takes the
@@ -54,11 +56,12 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
         std::cerr << "larchpost: the configuration file " << globals.configPath
                   << " could not be saved in the current layout.\n";
 
-    SystemEnvironment environment;
+    SystemEnvironment environment(choices.trash);
     if (options.simulate)
-        return RunSimulation(globals.table, environment, printLine);
-    return RunHeadless(globals.table, options, environment, platform::WaitForStopRequest,
-                       printLine);
+        return RunSimulation(globals.table, choices.policy, environment, printLine);
+    ActivityLog log(ActivityLog::DefaultPath());
+    return RunHeadless(globals.table, options, choices.policy, environment, log,
+                       platform::WaitForStopRequest, printLine);
 }
 
 } // namespace lp

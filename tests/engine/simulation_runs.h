@@ -47,8 +47,8 @@ inline ServiceTable serviceOver(const std::string& folder, const std::vector<Rul
 inline std::vector<std::string> simulatedLines(ServiceTable table) {
     RecordingEnvironment real;
     std::vector<std::string> lines;
-    EXPECT_EQ(RunSimulation(table, real, [&](const std::string& line) { lines.push_back(line); }),
-              0);
+    EXPECT_EQ(
+        RunSimulation(table, {}, real, [&](const std::string& line) { lines.push_back(line); }), 0);
     EXPECT_TRUE(real.launches.empty()) << "a simulation starts nothing";
     return lines;
 }
@@ -60,7 +60,7 @@ inline std::vector<std::string> performedLines(ServiceTable table) {
     RecordingEnvironment real;
     std::vector<std::string> lines;
     ReportingEnvironment reporting(real, [&](const std::string& line) { lines.push_back(line); });
-    runMonitorCycle(table, false, reporting);
+    runMonitorCycle(table, false, {}, reporting);
     return lines;
 }
 
