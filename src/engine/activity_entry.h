@@ -5,7 +5,8 @@
 //   <time> "<folder>" "<rule>" <operation line>[ # size=<bytes> mtime=<ns> file=<device>:<inode>]
 // The time is local, ISO 8601 to the second with its offset (2026-12-08T09:12:33+01:00).
 
-#include <cstdint>
+#include "platform/file_identity.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,14 +14,9 @@
 
 namespace lp {
 
-// What tells whether the file at a path is still the one an operation left there.
-struct FileIdentity {
-    std::uint64_t size = 0;
-    std::int64_t modifiedNs = 0; // last-write time, nanoseconds since the epoch
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
+// What tells whether the file at a path is still the one an operation left there: its size,
+// last-write time in nanoseconds since the epoch, device and inode.
+using FileIdentity = platform::FileIdentity;
 
 struct ActivityEntry {
     std::string time; // as written

@@ -1,6 +1,8 @@
 #include "platform/local_time.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace lp::platform {
@@ -44,6 +46,20 @@ double LocalToday() {
     if (::localtime_r(&now, &local) == nullptr)
         return earliestFileTime();
     return LocalDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::string LocalTimestamp(std::time_t moment) {
+    std::tm local{};
+    if (::localtime_r(&moment, &local) == nullptr)
+        ::gmtime_r(&moment, &local); // tm_gmtoff is then 0: the time is still right
+    const long offsetMinutes = local.tm_gmtoff / 60;
+    const long offset = std::labs(offsetMinutes);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, offsetMinutes < 0 ? '-' : '+', offset / 60,
+                  offset % 60);
+    return text;
 }
 
 } // namespace lp::platform
