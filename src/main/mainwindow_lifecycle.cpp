@@ -1,8 +1,9 @@
-// The main window's life in the tray: showing it, the close request that hides it, exit, and the
-// end of the desktop session.
+// The main window's life in the tray: showing it, the close request that hides it, pausing,
+// exit, and the end of the desktop session.
 
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
+#include "desktop/stored_options.h"
 #include "desktop/system_info.h"
 #include "globals/app_globals.h"
 #include "mainwindow.h"
@@ -24,7 +25,33 @@ QString settingsNotWritten() {
            QStringLiteral(".");
 }
 
+void sayOnStandardError(const std::string& message) {
+    std::cerr << "larchpost: " << message << '\n';
+}
+
 } // namespace
+
+bool TfrmMain::readStoredPause() {
+    return ReadStoredOptions(settingsStore(), sayOnStandardError).paused;
+}
+
+void TfrmMain::setPaused(bool paused) {
+    paused_ = paused;
+    tray->showPaused(paused);
+    // A cycle that is running restarts the timer itself when it ends, unless paused meanwhile.
+    if (paused)
+        Timer1->stop();
+    else if (!quitting_)
+        Timer1->start();
+    StoredOptions options = ReadStoredOptions(settingsStore(), sayOnStandardError);
+    options.paused = paused;
+    if (!WriteStoredOptions(settingsStore(), options))
+        showWarning(this, settingsNotWritten(), std::nullopt);
+}
+
+void TfrmMain::PauseSorting1Click() {
+    setPaused(tray->PauseSorting1->isChecked());
+}
 
 void TfrmMain::copyGeometryToSettings() {
     RegistrySettings& settings = app().registry;
