@@ -10,13 +10,6 @@ namespace lp {
 
 namespace {
 
-std::optional<FileIdentity> identify(const std::string& path) {
-    const std::optional<platform::FileIdentity> found = platform::IdentifyFile(path);
-    if (!found)
-        return std::nullopt;
-    return FileIdentity{found->size, found->modifiedNs, found->device, found->inode};
-}
-
 // Anything at all: a file, a folder, a dangling link.
 bool occupied(const std::string& path) {
     return platform::ExamineEntry(path).exists;
@@ -61,7 +54,7 @@ UndoResult moveBack(const ActivityEntry& entry) {
                              : failureText("The file could not be moved back", error);
         return result;
     }
-    result.logged->identity = identify(oldPlace);
+    result.logged->identity = platform::IdentifyFile(oldPlace);
     result.done = true;
     return result;
 }
@@ -70,7 +63,7 @@ UndoResult removeCopy(const ActivityEntry& entry) {
     const std::string& original = entry.values[0];
     const std::string& copy = entry.values[1];
     // Without its original the copy is the only one left: removing it would lose the file.
-    if (!identify(original))
+    if (!platform::IdentifyFile(original))
         return refused("The original file is no longer there, so the copy is kept.");
     const std::error_code error = platform::DeleteFileEntry(copy);
     UndoResult result;
@@ -108,7 +101,7 @@ UndoResult UndoActivity(const ActivityEntry& entry) {
     if (std::optional<std::string> reason = UndoImpossibleReason(entry))
         return refused(std::move(*reason));
     const bool move = entry.action == "move";
-    const std::optional<FileIdentity> now = identify(entry.values[1]);
+    const std::optional<FileIdentity> now = platform::IdentifyFile(entry.values[1]);
     if (!now)
         return refused(move ? "The file is no longer where it was moved to."
                             : "The copy is no longer there.");

@@ -17,13 +17,6 @@ using lp::test::readBytes;
 using lp::test::writeBytes;
 namespace fs = std::filesystem;
 
-std::optional<lp::FileIdentity> identityOf(const std::string& path) {
-    const auto found = lp::platform::IdentifyFile(path);
-    if (!found)
-        return std::nullopt;
-    return lp::FileIdentity{found->size, found->modifiedNs, found->device, found->inode};
-}
-
 struct Done {
     std::string from;
     std::string to;
@@ -46,7 +39,7 @@ protected:
         entry.rule = "Reports";
         entry.action = action;
         entry.values = {from, to};
-        entry.identity = identityOf(to);
+        entry.identity = lp::platform::IdentifyFile(to);
         return entry;
     }
 
@@ -68,7 +61,7 @@ TEST_F(Undo, AMoveGoesBackAndIsLoggedWithTheFileNowAtItsOldPlace) {
     EXPECT_EQ(result.logged->values, (std::vector<std::string>{to, from}));
     EXPECT_EQ(result.logged->folder, "Downloads");
     EXPECT_EQ(result.logged->rule, "Reports");
-    EXPECT_EQ(result.logged->identity, identityOf(from));
+    EXPECT_EQ(result.logged->identity, lp::platform::IdentifyFile(from));
     EXPECT_EQ(result.logged->identity, entry.identity) << "a rename keeps the file's identity";
 }
 
