@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
-#include <iostream>
 
 namespace lp {
 
@@ -23,10 +22,6 @@ namespace {
 // The choices of cbNameClash, in its order.
 constexpr NameClash kNameClashChoices[] = {NameClash::Replace, NameClash::KeepBoth,
                                            NameClash::Leave};
-
-void sayOnStandardError(const std::string& message) {
-    std::cerr << "larchpost: " << message << '\n';
-}
 
 } // namespace
 
@@ -97,7 +92,8 @@ void TfrmAdditional::widenForCaptions() {
 void TfrmAdditional::FormCreate() {
     placeDialogOverMainWindow(*this);
     chkAuto->setChecked(app().registry.AutoStart);
-    const SortingPolicy policy = ReadStoredOptions(settingsStore(), sayOnStandardError).policy;
+    // Silent: a value not understood was said when the program started.
+    const SortingPolicy policy = ReadStoredOptions(settingsStore(), {}).policy;
     chkTrash->setChecked(policy.deleteToTrash);
     const auto* choice =
         std::find(std::begin(kNameClashChoices), std::end(kNameClashChoices), policy.nameClash);
@@ -115,16 +111,13 @@ void TfrmAdditional::BitBtn1Click() {
         showWarning(this, QString::fromStdString(*error), std::nullopt);
 
     // Read again rather than kept from the dialog's start: the pause may have changed meanwhile.
-    StoredOptions options = ReadStoredOptions(settingsStore(), sayOnStandardError);
+    StoredOptions options = ReadStoredOptions(settingsStore(), {});
     options.policy.deleteToTrash = chkTrash->isChecked();
     const int index = std::clamp(cbNameClash->currentIndex(), 0,
                                  static_cast<int>(std::size(kNameClashChoices)) - 1);
     options.policy.nameClash = kNameClashChoices[index];
     if (!WriteStoredOptions(settingsStore(), options))
-        showWarning(this,
-                    QStringLiteral("Unable to write the settings file ") +
-                        settingsStore().filePath() + QStringLiteral("."),
-                    std::nullopt);
+        showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
     accept();
 }
 

@@ -18,35 +18,23 @@
 
 namespace lp {
 
-namespace {
-
-QString settingsNotWritten() {
-    return QStringLiteral("Unable to write the settings file ") + settingsStore().filePath() +
-           QStringLiteral(".");
-}
-
-void sayOnStandardError(const std::string& message) {
-    std::cerr << "larchpost: " << message << '\n';
-}
-
-} // namespace
-
 bool TfrmMain::readStoredPause() {
-    return ReadStoredOptions(settingsStore(), sayOnStandardError).paused;
+    // Silent: a value not understood is said where the program reads the options at its start.
+    return ReadStoredOptions(settingsStore(), {}).paused;
 }
 
 void TfrmMain::setPaused(bool paused) {
     paused_ = paused;
     tray->showPaused(paused);
-    // A cycle that is running restarts the timer itself when it ends, unless paused meanwhile.
+    // Resuming waits a full interval, as after any cycle.
     if (paused)
         Timer1->stop();
     else if (!quitting_)
         Timer1->start();
-    StoredOptions options = ReadStoredOptions(settingsStore(), sayOnStandardError);
+    StoredOptions options = ReadStoredOptions(settingsStore(), {});
     options.paused = paused;
     if (!WriteStoredOptions(settingsStore(), options))
-        showWarning(this, settingsNotWritten(), std::nullopt);
+        showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
 }
 
 void TfrmMain::PauseSorting1Click() {
@@ -79,9 +67,9 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     if (!storeWindowState()) {
         if (quitting_) {
             // No box while the program ends: nobody might be there to answer it.
-            std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
+            std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
         } else {
-            showWarning(this, settingsNotWritten(), std::nullopt);
+            showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
             canClose = false;
             return; // the window stays as it is
         }
@@ -154,7 +142,7 @@ void TfrmMain::ExitBrindlebox1Click() {
     copyGeometryToSettings();
     // The program ends even when the position cannot be kept: a user must always be able to quit.
     if (!WriteSettings())
-        showWarning(this, settingsNotWritten(), std::nullopt);
+        showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
     emit endRequested();
 }
 
@@ -163,7 +151,7 @@ void TfrmMain::WMQUERYENDSESSION() {
     // cancelled as well as at the real end, so this stores and changes nothing else: monitoring
     // ends only when the application really quits. No box: the session manager waits meanwhile.
     if (!storeWindowState())
-        std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
+        std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
 }
 
 void TfrmMain::applicationQuitting() {

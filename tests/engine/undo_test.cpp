@@ -201,9 +201,4 @@ INSTANTIATE_TEST_SUITE_P(
         ImpossibleCase{"WithoutDestination", [](lp::ActivityEntry& e) { e.values.resize(1); }}),
     [](const testing::TestParamInfo<ImpossibleCase>& p) { return std::string(p.param.name); });
 
-TEST_F(Undo, MovesAndCopiesWithTheirIdentityCanBeUndone) {
-    EXPECT_EQ(lp::UndoImpossibleReason(sorted("move")), std::nullopt);
-    EXPECT_EQ(lp::UndoImpossibleReason(sorted("copy")), std::nullopt);
-}
-
 } // namespace
