@@ -97,6 +97,16 @@ std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry) {
     return std::nullopt;
 }
 
+bool IsUndoOf(const ActivityEntry& later, const ActivityEntry& entry) {
+    if (!later.undo || later.failed || entry.undo || entry.values.size() != 2)
+        return false;
+    if (entry.action == "move")
+        return later.action == "move" &&
+               later.values == std::vector<std::string>{entry.values[1], entry.values[0]};
+    return entry.action == "copy" && later.action == "delete" &&
+           later.values == std::vector<std::string>{entry.values[1]};
+}
+
 UndoResult UndoActivity(const ActivityEntry& entry) {
     if (std::optional<std::string> reason = UndoImpossibleReason(entry))
         return refused(std::move(*reason));

@@ -15,6 +15,10 @@ namespace lp {
 // without the file's identity), or nothing when it is of a kind undo takes back.
 std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry);
 
+// Whether later is the undo of entry that succeeded: the move back of its file, or the removal
+// of its copy.
+bool IsUndoOf(const ActivityEntry& later, const ActivityEntry& entry);
+
 struct UndoResult {
     bool done = false;
     // Why the entry was refused or why the attempt failed; empty when done.

@@ -1,5 +1,7 @@
 #include "activity_table.h"
 
+#include "engine/undo.h"
+
 #include <QStringList>
 #include <utility>
 
@@ -66,6 +68,14 @@ int ActivityTableModel::columnCount(const QModelIndex& parent) const {
 
 const ActivityEntry& ActivityTableModel::entryAt(int row) const {
     return entries_[entries_.size() - 1 - static_cast<std::size_t>(row)];
+}
+
+bool ActivityTableModel::undoneLater(int row) const {
+    const ActivityEntry& entry = entryAt(row);
+    for (int newer = 0; newer < row; ++newer)
+        if (IsUndoOf(entryAt(newer), entry))
+            return true;
+    return false;
 }
 
 QVariant ActivityTableModel::data(const QModelIndex& index, int role) const {

@@ -27,6 +27,8 @@ public:
     void reset(std::vector<ActivityEntry> entries);
 
     const ActivityEntry& entryAt(int row) const;
+    // Whether a newer entry is the undo of the one in that row.
+    bool undoneLater(int row) const;
 
 private:
     std::vector<ActivityEntry> entries_; // oldest first: the rows count from the back

@@ -139,12 +139,18 @@ std::vector<int> TfrmActivity::selectedSourceRows() const {
     return rows;
 }
 
+std::optional<std::string> TfrmActivity::whyNotUndoable(int sourceRow) const {
+    if (model_->undoneLater(sourceRow))
+        return "This entry has already been undone.";
+    return UndoImpossibleReason(model_->entryAt(sourceRow));
+}
+
 void TfrmActivity::enableUndo() {
     const std::vector<int> rows = selectedSourceRows();
     std::optional<std::string> reason;
     bool undoable = false;
     for (int row : rows) {
-        std::optional<std::string> why = UndoImpossibleReason(model_->entryAt(row));
+        std::optional<std::string> why = whyNotUndoable(row);
         if (!why)
             undoable = true;
         else if (!reason)
@@ -158,14 +164,18 @@ void TfrmActivity::enableUndo() {
 
 void TfrmActivity::btnUndoClick() {
     // Copies: the log read after the undo changes the model under the rows.
-    std::vector<ActivityEntry> chosen;
+    std::vector<std::pair<ActivityEntry, std::optional<std::string>>> chosen;
     for (int row : selectedSourceRows())
-        chosen.push_back(model_->entryAt(row));
+        chosen.emplace_back(model_->entryAt(row), whyNotUndoable(row));
     ActivityLog log(logPath_);
     int done = 0;
     QStringList problems;
-    for (const ActivityEntry& entry : chosen) {
-        UndoResult result = UndoActivity(entry);
+    for (const auto& [entry, whyNot] : chosen) {
+        UndoResult result;
+        if (whyNot)
+            result.message = *whyNot;
+        else
+            result = UndoActivity(entry);
         if (result.logged)
             log.append(*result.logged);
         if (result.done)

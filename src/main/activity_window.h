@@ -6,6 +6,7 @@
 #include "engine/activity_tail.h"
 
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ private:
     // Undo is on while a selected entry can be undone; otherwise the status line says why not.
     void enableUndo();
     std::vector<int> selectedSourceRows() const;
+    // Why the entry in that row of the model cannot be undone, or nothing when it can.
+    std::optional<std::string> whyNotUndoable(int sourceRow) const;
 
     std::string logPath_;
     ActivityLogTail tail_;

@@ -63,10 +63,13 @@ TEST_F(Undo, AMoveGoesBackAndIsLoggedWithTheFileNowAtItsOldPlace) {
     EXPECT_EQ(result.logged->rule, "Reports");
     EXPECT_EQ(result.logged->identity, lp::platform::IdentifyFile(from));
     EXPECT_EQ(result.logged->identity, entry.identity) << "a rename keeps the file's identity";
+    EXPECT_TRUE(lp::IsUndoOf(*result.logged, entry));
+    EXPECT_FALSE(lp::IsUndoOf(entry, *result.logged));
 }
 
 TEST_F(Undo, AnUnchangedCopyWhoseOriginalIsThereIsRemoved) {
-    const lp::UndoResult result = lp::UndoActivity(sorted("copy"));
+    const lp::ActivityEntry entry = sorted("copy");
+    const lp::UndoResult result = lp::UndoActivity(entry);
     EXPECT_TRUE(result.done) << result.message;
     EXPECT_FALSE(fs::exists(to));
     EXPECT_EQ(readBytes(from), "the report");
@@ -75,6 +78,7 @@ TEST_F(Undo, AnUnchangedCopyWhoseOriginalIsThereIsRemoved) {
     EXPECT_EQ(result.logged->action, "delete");
     EXPECT_EQ(result.logged->values, std::vector<std::string>{to});
     EXPECT_FALSE(result.logged->identity);
+    EXPECT_TRUE(lp::IsUndoOf(*result.logged, entry));
 }
 
 // What happened to the files after the entry was written, and what undo must then say.
@@ -162,6 +166,7 @@ TEST_F(Undo, AMoveBackThatFailsIsLoggedAsFailed) {
     EXPECT_EQ(result.logged->values, (std::vector<std::string>{to, from}));
     EXPECT_FALSE(result.logged->identity);
     EXPECT_EQ(readBytes(to), "the report");
+    EXPECT_FALSE(lp::IsUndoOf(*result.logged, entry)) << "a failed undo leaves it to be done";
 }
 
 struct ImpossibleCase {

@@ -215,12 +215,18 @@ TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
     EXPECT_EQ(window->shownEntry(0).values.back(), moved[0].first);
     EXPECT_TRUE(window->shownEntry(0).identity);
 
-    // Undone once, a move cannot be undone again: its file is no longer where it was moved to.
-    warnings.clear();
+    // Undone once, a move is not undone again; the one that was refused still can be.
     select(4);
+    EXPECT_FALSE(window->btnUndo->isEnabled());
+    EXPECT_EQ(window->lblStatus->text(), "This entry has already been undone.");
+    select(3);
+    EXPECT_TRUE(window->btnUndo->isEnabled());
+    warnings.clear();
+    window->tvActivity->selectAll();
     window->btnUndoClick();
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_TRUE(warnings[0].contains("no longer")) << warnings[0].toStdString();
+    EXPECT_EQ(warnings[0].count("already been undone"), 2) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("The file has changed")) << warnings[0].toStdString();
     EXPECT_EQ(window->shownRows(), 5) << "a refusal is not logged";
 }
 
