@@ -50,7 +50,7 @@ void ruleMove(benchmark::State& state) {
     rule.actioncnt = 1;
     SystemEnvironment environment;
     for (auto _ : state) {
-        RunRuleActions(rule, selection, current, setup.from, environment);
+        RunRuleActions(rule, selection, current, setup.from, {}, environment);
         state.PauseTiming();
         setup.reset();
         state.ResumeTiming();

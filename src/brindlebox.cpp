@@ -2,10 +2,11 @@
 // window.
 
 #include "desktop/display_check.h"
+#include "desktop/registry_settings.h"
 #include "desktop/single_instance.h"
+#include "desktop/sorting_cycle.h"
+#include "desktop/stored_options.h"
 #include "engine/headless_run.h"
-#include "engine/monitor_cycle.h"
-#include "engine/system_environment.h"
 #include "globals/app_globals.h"
 #include "globals/command_line.h"
 #include "globals/program_version.h"
@@ -52,11 +53,13 @@ int runWithoutWindow(const lp::CommandLine& options) {
         std::cerr << "larchpost: the configuration file " << globals.configPath
                   << " could not be saved in the current layout.\n";
 
-    lp::SystemEnvironment environment;
+    const lp::StoredOptions stored = lp::ReadStoredOptions(lp::settingsStore(), printMessage);
+    lp::SystemEnvironment environment = lp::DesktopEnvironment();
     if (options.simulate)
-        return lp::RunSimulation(globals.table, environment, printLine);
-    return lp::RunHeadless(globals.table, options, environment, lp::platform::WaitForStopRequest,
-                           printLine);
+        return lp::RunSimulation(globals.table, stored.policy, environment, printLine);
+    lp::ActivityLog log(lp::ActivityLog::DefaultPath());
+    return lp::RunHeadless(globals.table, options, stored.policy, environment, log,
+                           lp::platform::WaitForStopRequest, printLine);
 }
 
 } // namespace
@@ -86,5 +89,5 @@ int main(int argc, char** argv) {
         headless.headless = true;
         return runWithoutWindow(headless);
     }
-    return lp::runDesktop(argc, argv, options, lp::runSystemMonitorCycle);
+    return lp::runDesktop(argc, argv, options, lp::DesktopSortingCycle());
 }

@@ -39,7 +39,8 @@ std::optional<std::string> ReadQuotedValue(std::string_view& text);
 std::string OperationLine(bool failed, bool undo, std::string_view action,
                           const std::vector<std::string>& values);
 
-// Performs every operation through inner and prints one line for each.
+// Performs every operation through inner and prints one line for each; a copy or move names
+// the destination the file actually got.
 class ReportingEnvironment : public CycleEnvironment {
 public:
     ReportingEnvironment(CycleEnvironment& inner, LinePrinter print);
@@ -47,15 +48,24 @@ public:
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
     bool fileInUse(const std::string& path) override;
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
+    void actFor(const std::string& folder, const std::string& rule) override;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
     bool deleteFile(const std::string& path) override;
+    bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     double today() override;
 
-protected:
+private:
+    // Prints a copy's or move's line with the path the file got, or the one it was meant for
+    // when it failed; gives back placed.
+    std::optional<std::string> transferred(std::string_view verb, const std::string& source,
+                                           const std::string& destination,
+                                           std::optional<std::string> placed);
     // Prints the operation's line, marked when it failed; gives back done.
-    bool report(bool done, const std::string& line);
+    bool report(bool done, std::string_view verb, const std::vector<std::string>& values);
 
     CycleEnvironment& inner_;
     LinePrinter print_;

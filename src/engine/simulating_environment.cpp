@@ -53,36 +53,54 @@ void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& 
     foreseen_.insert_or_assign(normalised(path), status);
 }
 
-bool SimulatingEnvironment::transferFails(const EntryStatus& source,
-                                          const std::string& destination) const {
+Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
+                                       bool replace) const {
     // Folders are never created or removed by the operations, so the disk tells.
     if (platform::ExamineEntry(folderPart(destination)).leadsTo != PathLeadsTo::Folder)
-        return true;
+        return Placing::Failed;
     const EntryStatus target = at(destination);
-    return target.isFolder || source.sameFileAs(target);
+    if (source.sameFileAs(target))
+        return Placing::Failed;
+    if (!replace && target.exists)
+        return Placing::NameTaken;
+    return target.isFolder ? Placing::Failed : Placing::Done;
 }
 
-bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
+std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& source,
+                                                           const std::string& destination,
+                                                           NameClash clash) {
     const EntryStatus from = at(source);
     // A copy reads what the path leads to, through links.
-    if (from.leadsTo != PathLeadsTo::File || transferFails(from, destination))
-        return false;
-    EntryStatus copy;
-    copy.exists = true;
-    copy.leadsTo = PathLeadsTo::File;
-    copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
-    copy.inode = ++copiesMade_;
-    foresee(destination, copy);
-    return true;
+    if (from.leadsTo != PathLeadsTo::File)
+        return std::nullopt;
+    return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+        const Placing foreseen = placing(from, path, replace);
+        if (foreseen == Placing::Done) {
+            EntryStatus copy;
+            copy.exists = true;
+            copy.leadsTo = PathLeadsTo::File;
+            copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
+            copy.inode = ++copiesMade_;
+            foresee(path, copy);
+        }
+        return foreseen;
+    });
 }
 
-bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
+std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& source,
+                                                           const std::string& destination,
+                                                           NameClash clash) {
     const EntryStatus from = at(source);
-    if (!takeable(from) || transferFails(from, destination))
-        return false;
-    foresee(destination, from);
-    foresee(source, EntryStatus{});
-    return true;
+    if (!takeable(from))
+        return std::nullopt;
+    return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+        const Placing foreseen = placing(from, path, replace);
+        if (foreseen == Placing::Done) {
+            foresee(path, from);
+            foresee(source, EntryStatus{});
+        }
+        return foreseen;
+    });
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
@@ -90,6 +108,15 @@ bool SimulatingEnvironment::deleteFile(const std::string& path) {
         return false;
     foresee(path, EntryStatus{});
     return true;
+}
+
+// Whether the trash takes the file cannot be foreseen; it counts as a delete.
+bool SimulatingEnvironment::trashFile(const std::string& path) {
+    return deleteFile(path);
+}
+
+void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {
+    inner_.actFor(folder, rule);
 }
 
 bool SimulatingEnvironment::launch(const std::string& program, const std::vector<std::string>&) {

@@ -61,7 +61,7 @@ protected:
         rule.actions.push_back(action);
         rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
     }
-    void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, environment); }
+    void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, {}, environment); }
     std::vector<std::string> knownNames() const {
         std::vector<std::string> names;
         for (const auto& file : service.knownfiles)
@@ -395,7 +395,7 @@ TEST_F(MonitorCycle, TheTableIsWorkedInOrderAndEachFolderCountsItsOwnSize) {
     table.services.push_back(table.services[0]);
     table.services[1].sharedir = inbox();
     put("large", std::string(1'024'000, 'x'));
-    runMonitorCycle(table, true, environment);
+    runMonitorCycle(table, true, {}, environment);
     EXPECT_FALSE(fs::exists(in("large")));
     EXPECT_TRUE(table.services[0].knownready);
     EXPECT_TRUE(table.services[1].knownready);
@@ -424,7 +424,7 @@ TEST_F(MonitorCycle, AServiceThatFailsUnexpectedlyDoesNotStopTheOthers) {
     table.services[0].knownfiles = {filerec{"kept", 0, 0.0}};
     table.services[0].knowncnt = 1;
     FailingEnvironment failing(outbox());
-    runMonitorCycle(table, true, failing);
+    runMonitorCycle(table, true, {}, failing);
     EXPECT_EQ(table.services[0].knowncnt, 1);
     EXPECT_FALSE(table.services[0].knownready);
     EXPECT_TRUE(table.services[1].knownready);

@@ -55,8 +55,9 @@ protected:
 
 TEST_F(Reporting, EachOperationIsPrintedAsItIsDoneAndFailuresAreMarked) {
     ReportingEnvironment reporting(real, print);
-    EXPECT_TRUE(reporting.copyFile(temp.file("in/a"), temp.file("out/a")));
-    EXPECT_FALSE(reporting.moveFile(temp.file("in/none"), temp.file("out/none")));
+    EXPECT_TRUE(reporting.copyFile(temp.file("in/a"), temp.file("out/a"), NameClash::Replace));
+    EXPECT_FALSE(
+        reporting.moveFile(temp.file("in/none"), temp.file("out/none"), NameClash::Replace));
     EXPECT_TRUE(reporting.deleteFile(temp.file("out/a")));
     EXPECT_TRUE(reporting.launch("prog", {"x y", ""}));
     const std::vector<std::string> expected{
@@ -92,7 +93,7 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     service.rulelist = {1, {rule}};
     table.services = {service};
 
-    EXPECT_EQ(RunSimulation(table, real, print), 0);
+    EXPECT_EQ(RunSimulation(table, {}, real, print), 0);
     const std::vector<std::string> expected{
         "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
         "launch \"true\" \"" + temp.file("out/a") + '"',
@@ -119,7 +120,8 @@ TEST_F(Reporting, AHeadlessRunWaitsBeforeEachCycleAndStopsWhenAsked) {
             EXPECT_EQ(interval.count(), 250);
             return ++waits == c.stopAtWait;
         };
-        EXPECT_EQ(RunHeadless(table, options, real, wait, print), 0);
+        ActivityLog log(temp.file("activity.log"));
+        EXPECT_EQ(RunHeadless(table, options, {}, real, log, wait, print), 0);
         EXPECT_EQ(waits, c.waits);
     }
 }

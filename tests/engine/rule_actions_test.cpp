@@ -68,7 +68,7 @@ protected:
         rule.actions = actions;
         rule.actioncnt = static_cast<std::int32_t>(actions.size());
         return RunRuleActions(rule, selection, current, sharedir.empty() ? folder("in") : sharedir,
-                              environment);
+                              {}, environment);
     }
 
     test::TempFolder temp;

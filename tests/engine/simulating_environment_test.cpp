@@ -103,7 +103,8 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
         test::RecordingEnvironment real;
         std::vector<std::string> lines;
         EXPECT_EQ(
-            RunSimulation(table, real, [&](const std::string& line) { lines.push_back(line); }), 0);
+            RunSimulation(table, {}, real, [&](const std::string& line) { lines.push_back(line); }),
+            0);
         EXPECT_EQ(lines, c.lines) << c.what;
         EXPECT_TRUE(fs::exists(a)) << c.what << ": nothing changes";
         EXPECT_TRUE(fs::is_empty(copies)) << c.what;
