@@ -187,8 +187,13 @@ void TfrmActivity::btnUndoClick() {
     }
     log.flush();
     refresh();
-    lblStatus->setText(done == 1 ? QStringLiteral("1 entry undone.")
-                                 : QStringLiteral("%1 entries undone.").arg(done));
+    QString status = done == 1 ? QStringLiteral("1 entry undone.")
+                               : QStringLiteral("%1 entries undone.").arg(done);
+    // A file moved back is where its rule found it: unless the rule changes, it acts again.
+    if (done > 0)
+        status += QStringLiteral(" A rule that still matches sorts its file again at the next "
+                                 "cycle: change the rule or pause sorting first.");
+    lblStatus->setText(status);
     if (!problems.isEmpty())
         showWarning(this,
                     (problems.size() == 1 ? QStringLiteral("This entry was not undone:\n")
