@@ -315,6 +315,18 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
         EXPECT_LE(options.GroupBox1->geometry().right(), options.width());
         EXPECT_LE(options.BitBtn2->geometry().right(), options.width());
         EXPECT_EQ(options.chkAuto->text(), "Start Larchpost when I log in");
+        EXPECT_EQ(options.chkTrash->text(), "Move deleted files to the trash");
+        EXPECT_EQ(options.lblNameClash->text(), "When a file of the same name is already there:");
+        const QStringList choices{"Replace it", "Keep both", "Leave the new file where it is"};
+        ASSERT_EQ(options.cbNameClash->count(), choices.size());
+        for (int i = 0; i < choices.size(); ++i)
+            EXPECT_EQ(options.cbNameClash->itemText(i), choices[i]);
+        for (const QWidget* caption : std::initializer_list<const QWidget*>{
+                 options.chkTrash, options.lblNameClash, options.cbNameClash}) {
+            EXPECT_GE(caption->width(), caption->sizeHint().width());
+            EXPECT_LE(caption->geometry().right(), options.GroupBox2->width());
+        }
+        EXPECT_LE(options.GroupBox2->geometry().bottom(), options.BitBtn1->y());
         EXPECT_EQ(options.BitBtn1->text(), "OK");
         EXPECT_EQ(options.BitBtn2->text(), "Cancel");
         options.BitBtn2->click();
@@ -381,27 +393,5 @@ INSTANTIATE_TEST_SUITE_P(
                     SortingChoiceCase{"KeepBoth", false, 1, lp::NameClash::KeepBoth},
                     SortingChoiceCase{"LeaveAndTrash", true, 2, lp::NameClash::Leave}),
     [](const auto& p) { return std::string(p.param.name); });
-
-TEST_F(MenusDialogs, TheSortingChoicesReadTheirCaptionsWhole) {
-    open();
-    answer = [](QDialog& dialog) {
-        auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
-        EXPECT_EQ(options.chkTrash->text(), "Move deleted files to the trash");
-        EXPECT_EQ(options.lblNameClash->text(), "When a file of the same name is already there:");
-        const QStringList choices{"Replace it", "Keep both", "Leave the new file where it is"};
-        ASSERT_EQ(options.cbNameClash->count(), choices.size());
-        for (int i = 0; i < choices.size(); ++i)
-            EXPECT_EQ(options.cbNameClash->itemText(i), choices[i]);
-        for (const QWidget* caption :
-             {static_cast<QWidget*>(options.chkTrash), static_cast<QWidget*>(options.lblNameClash),
-              static_cast<QWidget*>(options.cbNameClash)}) {
-            EXPECT_GE(caption->width(), caption->sizeHint().width());
-            EXPECT_LE(caption->geometry().right(), options.GroupBox2->width());
-        }
-        EXPECT_LE(options.GroupBox2->geometry().bottom(), options.BitBtn1->y());
-        options.BitBtn2->click();
-    };
-    window->AdditionalOptions1Click();
-}
 
 } // namespace
