@@ -1,7 +1,9 @@
 #include "trash.h"
 #include "platform/entry_status.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 namespace lp {
 
@@ -11,6 +13,8 @@ std::error_code MoveToTrash(const std::string& path) {
         return std::make_error_code(std::errc::no_such_file_or_directory);
     if (status.isFolder)
         return std::make_error_code(std::errc::is_a_directory);
+    // The home trash lives in the user's data folder, which a fresh account may not have yet.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     // File names are bytes; decodeName keeps every one of them, valid text or not.
     QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!file.moveToTrash())
