@@ -24,6 +24,11 @@ public:
     static QSettings::Format defaultFormat();
 
     QString filePath() const { return settings_.fileName(); }
+    // What the user is told when the file cannot be written.
+    QString notWrittenMessage() const {
+        return QStringLiteral("Unable to write the settings file ") + filePath() +
+               QStringLiteral(".");
+    }
 
     // Whether the key (a "/"-separated path) exists, i.e. holds a value or a sub-key.
     bool keyExists(const QString& keyPath) const;

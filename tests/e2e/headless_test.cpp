@@ -225,6 +225,34 @@ TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), kFiles) << "one whole line each";
 }
 
+// The desktop program's pause is no reason for the program without a window to stop sorting.
+TEST_F(Headless, APauseStoredByTheDesktopProgramDoesNotStopIt) {
+    fs::create_directories(home_ / "config" / "Larchpost");
+    std::ofstream(home_ / "config" / "Larchpost" / "settings.ini") << "[Options]\nPaused=true\n";
+    lp::ServiceTable table;
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = inbox().string();
+    lp::RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = lp::FileCount; // fires in the first cycle
+    lp::ruleactionrec move;
+    move.raction = lp::rMove;
+    move.racmove.filepath = outbox().string();
+    rule.actions = {move};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    drop(inbox() / "a");
+
+    ProgramRun program(home_, run({"--headless", "--interval", "0", "--cycles", "1"}));
+    EXPECT_EQ(program.waitForEnd(), 0);
+    EXPECT_TRUE(fs::exists(outbox() / "a"));
+    EXPECT_FALSE(fs::exists(inbox() / "a"));
+}
+
 } // namespace
 
 namespace {
