@@ -181,6 +181,10 @@ struct RuntimeCase {
     bool trusted;
 };
 
+void PrintTo(const RuntimeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RuntimeFolder : public SingleInstanceTest, public testing::WithParamInterface<RuntimeCase> {};
 
 TEST_P(RuntimeFolder, IsTrustedOnlyWhenPrivate) {
@@ -277,6 +281,10 @@ struct LockFileCase {
     enum Kind { OwnFile, OthersFile, Link, Fifo, Folder } kind;
     const char* reason; // nullptr: the lock is taken
 };
+
+void PrintTo(const LockFileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LockFilePlace : public SingleInstanceTest,
                       public testing::WithParamInterface<LockFileCase> {};
