@@ -22,11 +22,18 @@ constexpr int kMostOpenConnections = 8;
 // A later instance waits no longer than this for the first one; it ends either way.
 constexpr int kContactWaitMs = 1000;
 
-// The user's runtime folder, or a folder of the user's own in the cache folder: never a folder
-// that other users may write, where they could take the lock first.
-QString runtimeFolder() {
+// The user's runtime folder when it is private as a runtime folder must be, else a folder of the
+// user's own in the cache folder: never a folder that other users may write, where they could
+// take the lock first or plant a file in its place.
+QString trustedRuntimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists())
+    if (QDir::isAbsolutePath(runtime) && platform::IsPrivateFolder(runtime.toStdString()))
+        return runtime;
+    return {};
+}
+
+QString runtimeFolder() {
+    if (const QString runtime = trustedRuntimeFolder(); !runtime.isEmpty())
         return runtime;
     const std::string cache = platform::UserCacheFolder();
     if (cache.empty())
@@ -67,13 +74,12 @@ public:
     bool acquire(const QString& name) {
         const QString folder = runtimeFolder();
         if (folder.isEmpty())
-            throw InstanceGuardError(
-                "CheckAppAlreadyRunning: no folder of the user's own for the lock file");
-        // The runtime folder is the system's and private already; a folder of our own is made so.
-        if (folder != qEnvironmentVariable("XDG_RUNTIME_DIR"))
+            throw InstanceGuardError("no folder of the user's own for the lock file");
+        // A trusted runtime folder is private already; a folder of our own is made so.
+        if (folder != trustedRuntimeFolder())
             if (const std::optional<std::string> why =
                     platform::MakePrivateFolder(folder.toStdString()))
-                throw InstanceGuardError("CheckAppAlreadyRunning: " + *why);
+                throw InstanceGuardError(*why);
         using Attempt = platform::ExclusiveFileLock::Attempt;
         switch (lock_.tryLock(instanceLockPath(name).toStdString())) {
         case Attempt::Taken:
@@ -83,7 +89,7 @@ public:
         case Attempt::Failed:
             break;
         }
-        throw InstanceGuardError("CheckAppAlreadyRunning: " + lock_.error());
+        throw InstanceGuardError(lock_.error());
     }
 
     // Listening needs an event loop's thread; without an application object there is no one to

@@ -9,6 +9,7 @@
 #include "rulelist.h"
 #include "tray_icon.h"
 #include "widgets/check_list_box.h"
+#include "widgets/frame_memory.h"
 #include "widgets/ui_seams.h"
 #include "window_position.h"
 
@@ -60,6 +61,7 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(578, 414);
+    frameMemory_ = new FrameMemory(*this);
 
     // A single page whose tab is never shown.
     PageControl1 = new QTabWidget(this);

@@ -20,6 +20,7 @@ namespace lp {
 
 struct ServiceTable;
 class TCheckListBox;
+class FrameMemory;
 class TfrmActivity;
 class TfrSwapRules;
 class TfrmHelp;
@@ -132,7 +133,7 @@ private:
     // Shows the help window at the start of the help file, or at its section of that anchor
     // name; a missing help file is told at the window's corner.
     void openHelp(const QString& section);
-    // Copies the window's position and size into the stored settings.
+    // Copies the window's position and outer size into the stored settings.
     void copyGeometryToSettings();
     // Stores the window's state as a close request does: the geometry of a normal window, the
     // maximised mark of a maximised one, nothing for a minimised one. False when the settings
@@ -147,6 +148,7 @@ private:
     bool paused_ = false;
     TfrmHelp* helpWindow_ = nullptr;
     TfrmActivity* activityWindow_ = nullptr;
+    FrameMemory* frameMemory_ = nullptr;
 };
 
 } // namespace lp

@@ -8,6 +8,7 @@
 #include "globals/app_globals.h"
 #include "mainwindow.h"
 #include "tray_icon.h"
+#include "widgets/frame_memory.h"
 #include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
 
@@ -42,11 +43,15 @@ void TfrmMain::PauseSorting1Click() {
 
 void TfrmMain::copyGeometryToSettings() {
     RegistrySettings& settings = app().registry;
-    const QRect frame = frameGeometry();
-    settings.Left = frame.left();
-    settings.Top = frame.top();
-    settings.Width = frame.width();
-    settings.Height = frame.height();
+    // The frame's corner, where the window is put back at the next start, shown or hidden.
+    settings.Left = pos().x();
+    settings.Top = pos().y();
+    // The outer size, frame included, the same whether the window is shown or hidden in the
+    // tray. A window not yet shown in this run keeps the size measured before.
+    if (const std::optional<QSize> outer = frameMemory_->outerSize()) {
+        settings.Width = outer->width();
+        settings.Height = outer->height();
+    }
 }
 
 bool TfrmMain::storeWindowState() {

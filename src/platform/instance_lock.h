@@ -20,7 +20,8 @@ public:
 
     // Opens path (creating it, readable and writable by the user only) and takes the lock without
     // waiting. Another open of the same file, in this process or any other, finds it held.
-    // Failed when the file cannot be opened or locked; error() then tells why.
+    // Failed when the file cannot be opened or locked, or is not a plain file of the user's own
+    // (another user could hold or swap what is not ours); error() then tells why.
     Attempt tryLock(const std::string& path);
     bool held() const { return fd_ >= 0; }
     const std::string& error() const { return error_; }
@@ -36,6 +37,11 @@ private:
 // Windows the folder, in the user's profile, keeps others out by the access list it inherits, and
 // a link or junction in its place does not serve.
 std::optional<std::string> MakePrivateFolder(const std::string& folder);
+
+// Whether folder is one that only this user may change: a folder (not a link to one) owned by
+// the user that neither group nor others may write. A runtime folder handed down in the environment
+// is trusted only then.
+bool IsPrivateFolder(const std::string& folder);
 
 // The user's cache folder without a trailing separator: $XDG_CACHE_HOME when it is an absolute
 // path, otherwise $HOME/.cache (on Windows %LOCALAPPDATA%); empty when neither can be found.

@@ -36,6 +36,7 @@ TComparisonDialog::TComparisonDialog(const Design& design, QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(16, 44, 260, 16);
     field_ = placeEdit(*this, design.fieldName, 16, 64, design.fieldWidth);
+    fitToLargestNumber(*field_);
     // OK and Cancel keep their distance from the right edge.
     Button1 = placeButton(*this, "Button1", QStringLiteral("OK"), design.clientWidth - 164, 100);
     Button2 = placeButton(*this, "Button2", QStringLiteral("Cancel"), design.clientWidth - 83, 100);

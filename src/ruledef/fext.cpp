@@ -28,6 +28,8 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(8, 8, 274, 16);
     teInput = placeEdit(*this, "teInput", 8, 28, numberMode_ ? 40 : 265);
+    if (numberMode_)
+        fitToLargestNumber(*teInput);
     if (values.currentText != kNotGivenText)
         teInput->setText(QString::fromStdString(values.currentText));
     Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 126, 60);

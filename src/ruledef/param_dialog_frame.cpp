@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace lp {
 
@@ -16,6 +18,13 @@ void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight) {
     dialog.setFixedSize(clientWidth, wrapLongLabels(dialog, clientHeight));
     placeDialogAtCursor(dialog);
 }
+
+namespace {
+
+// What an edit keeps free beside its text: two pixels each side, and one for the cursor.
+constexpr int kEditTextPadding = 2 * 2 + 1;
+
+} // namespace
 
 void startTypingIn(QLineEdit& field) {
     field.setFocus(Qt::OtherFocusReason);
@@ -34,6 +43,22 @@ QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width)
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(x, y, width, 21);
     return edit;
+}
+
+void fitToLargestNumber(QLineEdit& field) {
+    const QString largest = QString::number(kLargestTypedNumber);
+    // The text's width, the cursor after it, the edit's own text margins and its frame.
+    const QMargins margins = field.textMargins();
+    QStyleOptionFrame option;
+    option.initFrom(&field);
+    option.lineWidth = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field);
+    const QSize text(field.fontMetrics().horizontalAdvance(largest) + kEditTextPadding +
+                         margins.left() + margins.right(),
+                     field.height());
+    const int needed =
+        field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, &field).width();
+    if (needed > field.width())
+        field.resize(needed, field.height());
 }
 
 } // namespace lp

@@ -21,4 +21,11 @@ void startTypingIn(QLineEdit& field);
 QPushButton* placeButton(QWidget& parent, const char* name, const QString& text, int x, int y);
 QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width);
 
+// The largest whole number a number field takes (a 32-bit value).
+inline constexpr int kLargestTypedNumber = 2147483647;
+
+// Widens a number field, when its designed width is too narrow, so that its largest number shows
+// whole in the font at hand.
+void fitToLargestNumber(QLineEdit& field);
+
 } // namespace lp

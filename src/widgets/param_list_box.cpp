@@ -44,7 +44,12 @@ public:
         draw(parsed.before, plain);
         if (parsed.hasLink) {
             const int linkLeft = x;
+            // Underlined, as links are, so that the words to click read as such in any colour.
+            QFont linkFont = option.font;
+            linkFont.setUnderline(true);
+            painter->setFont(linkFont);
             draw(parsed.linkText, group == QPalette::Normal ? kLinkColour : plain);
+            painter->setFont(option.font);
             // Drawn here rather than by the style, which may leave it out until a key is used.
             if (box_->hasFocus() && box_->focusedLink() == index.row()) {
                 painter->setPen(QPen(option.palette.color(group, QPalette::Highlight), 1));

@@ -1,6 +1,7 @@
 #include "desktop/single_instance.h"
 
 #include "platform/instance_lock.h"
+#include "support/without_permission_override.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -165,6 +168,180 @@ TEST_F(SingleInstanceTest, ALaterCheckAsksTheHolderToComeForward) {
     // Another name is held independently.
     EXPECT_FALSE(lp::CheckAppAlreadyRunning("Other", false, true));
 }
+
+// The runtime folder from the environment is used only when no other user may write it; else the
+// lock goes where it goes without one. An owner other than us is the user nobody.
+constexpr uid_t kOtherUser = 65534;
+
+struct RuntimeCase {
+    const char* name;
+    enum Kind { Folder, File, Link, Missing, Relative } kind;
+    mode_t mode;
+    bool othersOwn;
+    bool trusted;
+};
+
+void PrintTo(const RuntimeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RuntimeFolder : public SingleInstanceTest, public testing::WithParamInterface<RuntimeCase> {};
+
+TEST_P(RuntimeFolder, IsTrustedOnlyWhenPrivate) {
+    const RuntimeCase& c = GetParam();
+    const QString cache = dir.filePath("cache");
+    qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+    const QString runtime = dir.filePath("run");
+    const QString privateFolder = dir.filePath("private");
+    ASSERT_EQ(::mkdir(privateFolder.toLocal8Bit().constData(), 0700), 0);
+    const QByteArray path = runtime.toLocal8Bit();
+    switch (c.kind) {
+    case RuntimeCase::Folder:
+        ASSERT_EQ(::mkdir(path.constData(), 0700), 0);
+        ASSERT_EQ(::chmod(path.constData(), c.mode), 0); // past the umask
+        if (c.othersOwn) {
+            ASSERT_EQ(::chown(path.constData(), kOtherUser, kOtherUser), 0);
+        }
+        break;
+    case RuntimeCase::File:
+        ASSERT_TRUE(QFile(runtime).open(QIODevice::WriteOnly));
+        break;
+    case RuntimeCase::Link:
+        ASSERT_EQ(::symlink(privateFolder.toLocal8Bit().constData(), path.constData()), 0);
+        break;
+    case RuntimeCase::Missing:
+        break;
+    case RuntimeCase::Relative:
+        qputenv("XDG_RUNTIME_DIR", "run");
+        break;
+    }
+    if (c.kind != RuntimeCase::Relative)
+        qputenv("XDG_RUNTIME_DIR", path);
+
+    const QString expected = c.trusted ? runtime : cache + "/Larchpost";
+    EXPECT_EQ(QFileInfo(lp::instanceLockPath("Larchpost")).path(), expected);
+    EXPECT_EQ(QFileInfo(lp::instanceSocketPath("Larchpost")).path(), expected);
+    EXPECT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, false));
+    EXPECT_TRUE(QFile::exists(lp::instanceLockPath("Larchpost")));
+    if (c.kind == RuntimeCase::Folder) { // a runtime folder is used as it is, never changed
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, RuntimeFolder,
+    testing::Values(RuntimeCase{"Private", RuntimeCase::Folder, 0700, false, true},
+                    RuntimeCase{"ReadableByOthers", RuntimeCase::Folder, 0755, false, true},
+                    RuntimeCase{"WritableByAllSticky", RuntimeCase::Folder, 01777, false, false},
+                    RuntimeCase{"WritableByGroup", RuntimeCase::Folder, 0770, false, false},
+                    RuntimeCase{"WritableByOthers", RuntimeCase::Folder, 0703, false, false},
+                    RuntimeCase{"OtherUsers", RuntimeCase::Folder, 0700, true, false},
+                    RuntimeCase{"APlainFile", RuntimeCase::File, 0, false, false},
+                    RuntimeCase{"ALinkToAPrivateFolder", RuntimeCase::Link, 0, false, false},
+                    RuntimeCase{"Missing", RuntimeCase::Missing, 0, false, false},
+                    RuntimeCase{"Relative", RuntimeCase::Relative, 0, false, false}),
+    [](const testing::TestParamInfo<RuntimeCase>& p) { return std::string(p.param.name); });
+
+// As the user nobody would meet it: a world-writable folder given as the runtime folder, with a
+// lock file of another user's in it that we may not open. Run without root's overrides, the
+// guard goes to the user's own folder and holds the name there.
+TEST_F(SingleInstanceTest, AForeignLockInAnOpenRuntimeFolderDoesNotKeepUsOut) {
+    const QString open = dir.filePath("open");
+    ASSERT_EQ(::mkdir(open.toLocal8Bit().constData(), 0700), 0);
+    ASSERT_EQ(::chmod(open.toLocal8Bit().constData(), 01777), 0);
+    qputenv("XDG_RUNTIME_DIR", open.toLocal8Bit());
+    const QByteArray foreign = lp::instanceLockPath("Larchpost").toLocal8Bit();
+    const int fd = ::open(foreign.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::chown(foreign.constData(), kOtherUser, kOtherUser), 0);
+    qputenv("XDG_CACHE_HOME", dir.filePath("cache").toLocal8Bit());
+
+    enum Outcome : long long { Free, Held, Refused };
+    const auto check = [] {
+        try {
+            return lp::CheckAppAlreadyRunning("Larchpost", false, true) ? Held : Free;
+        } catch (const lp::InstanceGuardError&) {
+            return Refused;
+        }
+    };
+    const std::optional<long long> outcome = lp::test::runWithoutPermissionOverride(check);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(*outcome, Free);
+    EXPECT_TRUE(QFile::exists(dir.filePath("cache/Larchpost/") +
+                              QFileInfo(QString::fromLocal8Bit(foreign)).fileName()));
+}
+
+// Whatever stands in the lock file's place that is not a plain file of our own is refused, with a
+// reason in words a user can act on.
+struct LockFileCase {
+    const char* name;
+    enum Kind { OwnFile, OthersFile, Link, Fifo, Folder } kind;
+    const char* reason; // nullptr: the lock is taken
+};
+
+void PrintTo(const LockFileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LockFilePlace : public SingleInstanceTest,
+                      public testing::WithParamInterface<LockFileCase> {};
+
+TEST_P(LockFilePlace, TakesOnlyAPlainFileOfOurOwn) {
+    const LockFileCase& c = GetParam();
+    const QByteArray lock = lp::instanceLockPath("Larchpost").toLocal8Bit();
+    const QByteArray target = dir.filePath("target").toLocal8Bit();
+    const auto makeFile = [](const QByteArray& path) {
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+        return fd >= 0 && ::close(fd) == 0;
+    };
+    switch (c.kind) {
+    case LockFileCase::OwnFile:
+        ASSERT_TRUE(makeFile(lock));
+        break;
+    case LockFileCase::OthersFile:
+        ASSERT_TRUE(makeFile(lock));
+        ASSERT_EQ(::chown(lock.constData(), kOtherUser, kOtherUser), 0);
+        break;
+    case LockFileCase::Link:
+        ASSERT_TRUE(makeFile(target));
+        ASSERT_EQ(::symlink(target.constData(), lock.constData()), 0);
+        break;
+    case LockFileCase::Fifo:
+        ASSERT_EQ(::mkfifo(lock.constData(), 0600), 0);
+        break;
+    case LockFileCase::Folder:
+        ASSERT_EQ(::mkdir(lock.constData(), 0700), 0);
+        break;
+    }
+    if (c.reason == nullptr) {
+        EXPECT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, false));
+        return;
+    }
+    try {
+        lp::CheckAppAlreadyRunning("Larchpost", false, false);
+        ADD_FAILURE() << "the lock was taken";
+    } catch (const lp::InstanceGuardError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        EXPECT_NE(message.find(lock.toStdString()), std::string::npos) << message;
+        EXPECT_EQ(message.find("CheckAppAlreadyRunning"), std::string::npos) << message;
+    }
+    struct stat info {};
+    EXPECT_EQ(::stat(target.constData(), &info) == 0 ? info.st_size : 0, 0); // nothing written
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, LockFilePlace,
+    testing::Values(
+        LockFileCase{"OurFile", LockFileCase::OwnFile, nullptr},
+        LockFileCase{"AnotherUsersFile", LockFileCase::OthersFile, "belongs to another user"},
+        LockFileCase{"ALinkToOurFile", LockFileCase::Link, "cannot open the lock file "},
+        LockFileCase{"AFifo", LockFileCase::Fifo, "is not a plain file"},
+        LockFileCase{"AFolder", LockFileCase::Folder, "cannot open the lock file "}),
+    [](const testing::TestParamInfo<LockFileCase>& p) { return std::string(p.param.name); });
 
 TEST_F(SingleInstanceTest, AnUnusableRuntimeFolderIsAnError) {
     // The lock file's place is a folder: the lock can never be created.

@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTest>
 
 #include <functional>
@@ -123,6 +124,45 @@ TEST(ParamDialogLayout, OpensInItsFieldWithThePreFilledTextSelected) {
         QTest::keyClicks(field, "30");
         EXPECT_EQ(field->text(), "30");
         dialog->reject();
+    }
+}
+
+// A number field shows the largest number it takes whole ("3650" days once showed as "650"), and
+// the age dialog's arrows stay beside it, inside the dialog.
+TEST(ParamDialogLayout, NumberFieldsShowTheirLargestNumberWhole) {
+    const struct {
+        const char* what;
+        std::function<void(ParamExchange&)> prepare;
+        std::function<std::unique_ptr<QDialog>()> open;
+        const char* field;
+    } cases[] = {
+        {"count",
+         [](ParamExchange& x) {
+             x.caption = "Enter File Count";
+             x.prompt = "Enter file count:";
+             x.currentText = "2147483647";
+         },
+         [] { return std::make_unique<TfrmInput>(); }, "teInput"},
+        {"file size", [](ParamExchange& x) { x.sizeValue = 2147483647; },
+         [] { return std::make_unique<TfrmFileSize>(); }, "teFileSize"},
+        {"file date", [](ParamExchange& x) { x.daysValue = 2147483647; },
+         [] { return std::make_unique<TfrmDateSel>(); }, "teDays"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare(exchange());
+        const std::unique_ptr<QDialog> dialog = c.open();
+        auto* field = dialog->findChild<QLineEdit*>(c.field);
+        ASSERT_NE(field, nullptr);
+        ASSERT_EQ(field->text(), "2147483647");
+        // Inside its frame, two pixels each side of the text and one for the cursor.
+        const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        const int room = field->width() - 2 * frame - 2 * 2 - 1;
+        EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), room);
+        if (auto* arrows = dialog->findChild<QWidget*>("UpDown1")) {
+            EXPECT_EQ(arrows->x(), field->geometry().right() + 1);
+        }
+        testing::expectFormShowsWhole(*dialog);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,18 +23,35 @@ using lp::test::ProgramRun;
 
 class SessionEnd : public lp::test::SortingHome {
 protected:
+    explicit SessionEnd(lp::test::TestDisplay::Frames frames = lp::test::TestDisplay::Frames::None)
+        : display_(frames) {}
+
     void SetUp() override {
         SortingHome::SetUp();
         if (HasFatalFailure())
             return;
         std::ofstream(home_ / "iceauthority").flush(); // no cookies: the manager asks for none
-        ASSERT_TRUE(display_.running()) << "Xvfb did not start";
+        ASSERT_TRUE(display_.running()) << "Xvfb (or openbox) did not start";
         ASSERT_TRUE(manager_.listening());
     }
 
     // The session manager runs on this thread: it reads the program's messages, and answers
     // them, only while it is pumped, so every wait pumps it.
     bool waitUntil(const std::function<bool()>& done) override { return manager_.pumpUntil(done); }
+
+    // Starts the program and waits until it has registered with the session manager and shows
+    // its window.
+    std::unique_ptr<ProgramRun> startShown() {
+        std::unique_ptr<ProgramRun> program = start();
+        EXPECT_TRUE(program->started());
+        const int registered = manager_.registeredClients();
+        EXPECT_TRUE(manager_.pumpUntil([&] {
+            return (manager_.registeredClients() > registered && display_.shown("Larchpost")) ||
+                   program->status().has_value();
+        })) << "the program did not register with the session manager";
+        EXPECT_FALSE(program->status()) << program->output();
+        return program;
+    }
 
     std::unique_ptr<ProgramRun> start() {
         return std::make_unique<ProgramRun>(
@@ -56,13 +74,8 @@ protected:
 };
 
 TEST_F(SessionEnd, OnlyTheRealEndOfTheSessionEndsMonitoring) {
-    std::unique_ptr<ProgramRun> program = start();
-    ASSERT_TRUE(program->started());
-    ASSERT_TRUE(manager_.pumpUntil([&] {
-        return (manager_.registeredClients() == 1 && display_.shown("Larchpost")) ||
-               program->status().has_value();
-    })) << "the program did not register with the session manager";
-    ASSERT_FALSE(program->status()) << program->output();
+    std::unique_ptr<ProgramRun> program = startShown();
+    ASSERT_FALSE(HasFailure());
     // The first cycle records the folder as it is; a file dropped after it is new.
     ASSERT_TRUE(firstCycleRan(*program)) << program->errors();
     ASSERT_TRUE(sorts(*program, "before-any-request"));
@@ -94,6 +107,94 @@ TEST_F(SessionEnd, OnlyTheRealEndOfTheSessionEndsMonitoring) {
     manager_.die();
     EXPECT_TRUE(manager_.pumpUntil([&] { return program->status().has_value(); }));
     EXPECT_EQ(program->status(), 0) << program->output();
+}
+
+// Under a window manager that frames the window: what a save request stores is the frame, the
+// same whether the window is shown or hidden in the tray, and the next start puts the frame back
+// where it was.
+class WindowPlace : public SessionEnd {
+protected:
+    WindowPlace() : SessionEnd(lp::test::TestDisplay::Frames::WindowManager) {}
+
+    // Left, Top, Width and Height as the last save stored them; zeros before any.
+    lp::test::ScreenBox stored() const {
+        lp::test::ScreenBox box;
+        std::ifstream in(home_ / "config" / "Larchpost" / "settings.ini");
+        const std::pair<const char*, int*> keys[] = {{"Left=", &box.left},
+                                                     {"Top=", &box.top},
+                                                     {"Width=", &box.width},
+                                                     {"Height=", &box.height}};
+        // The key "Software/Larchpost/Main" is the section [Software] with the rest of its path
+        // before each name.
+        for (std::string line; std::getline(in, line);)
+            for (const auto& [key, value] : keys) {
+                const std::string prefix = std::string("Larchpost\\Main\\") + key;
+                if (line.rfind(prefix, 0) == 0)
+                    *value = std::atoi(line.c_str() + prefix.size());
+            }
+        return box;
+    }
+
+    // A checkpoint, answered.
+    bool checkpoint() {
+        const int saves = manager_.savesDone();
+        manager_.saveYourself(false);
+        return manager_.pumpUntil([&] { return manager_.savesDone() == saves + 1; });
+    }
+
+    static std::string describe(const std::optional<lp::test::ScreenBox>& box) {
+        if (!box)
+            return "no frame";
+        return std::to_string(box->width) + "x" + std::to_string(box->height) + " at " +
+               std::to_string(box->left) + "," + std::to_string(box->top);
+    }
+
+    std::optional<lp::test::ScreenBox> frame() {
+        const lp::test::XWindow window = display_.shownWindow("Larchpost");
+        return window == 0 ? std::nullopt : display_.frameAround(window);
+    }
+};
+
+TEST_F(WindowPlace, IsTheFrameShownOrHiddenAndComesBackThere) {
+    std::unique_ptr<ProgramRun> program = startShown();
+    ASSERT_FALSE(HasFailure());
+    // The frame comes a moment after the window; checkpoints until the program has it.
+    std::optional<lp::test::ScreenBox> shownFrame;
+    ASSERT_TRUE(manager_.pumpUntil([&] {
+        shownFrame = frame();
+        return shownFrame && checkpoint() && stored() == *shownFrame;
+    })) << describe(shownFrame)
+        << ", stored " << describe(stored());
+    // A frame it is, not the window's inner area.
+    EXPECT_GT(shownFrame->height, 414);
+
+    // Hidden in the tray: a whole cycle lets the program see the frame go, then the same again.
+    display_.pressCloseBox(display_.shownWindow("Larchpost"));
+    ASSERT_TRUE(manager_.pumpUntil([&] { return !display_.shown("Larchpost"); }));
+    ASSERT_TRUE(cycleRuns(*program));
+    ASSERT_TRUE(checkpoint());
+    EXPECT_EQ(stored(), *shownFrame);
+
+    manager_.saveYourself(true);
+    ASSERT_TRUE(manager_.pumpUntil([&] { return manager_.savesDone() >= 3; }));
+    manager_.die();
+    ASSERT_TRUE(manager_.pumpUntil([&] { return program->status().has_value(); }));
+    EXPECT_EQ(stored(), *shownFrame);
+
+    // The next start: the frame where it was, and stored as it was.
+    program = startShown();
+    ASSERT_FALSE(HasFailure());
+    std::optional<lp::test::ScreenBox> again;
+    ASSERT_TRUE(manager_.pumpUntil([&] {
+        again = frame();
+        return again && again->height > 414;
+    }));
+    EXPECT_EQ(*again, *shownFrame);
+    ASSERT_TRUE(checkpoint());
+    EXPECT_EQ(stored(), *shownFrame);
+    manager_.saveYourself(true);
+    manager_.die();
+    EXPECT_TRUE(manager_.pumpUntil([&] { return program->status().has_value(); }));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -31,49 +32,126 @@ std::string readDisplayNumber(int fd) {
     return number;
 }
 
-} // namespace
-
-TestDisplay::TestDisplay() {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return;
+// Starts args[0] with its output thrown away (it would keep a reader of the test's output
+// waiting for as long as it runs), with fd 3 leading to channel when there is one. -1 on failure.
+pid_t spawnQuietly(std::vector<std::string> args, const std::vector<std::string>& extraEnv,
+                   int channel) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 3);
-    // Its output would keep a reader of the test's output waiting for as long as it runs.
+    if (channel >= 0)
+        posix_spawn_file_actions_adddup2(&actions, channel, 3);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args{"Xvfb", "-displayfd", "3", "-nolisten",
-                                  "tcp",  "-screen",    "0", "1024x768x24"};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const int spawned = ::posix_spawnp(&server_, "Xvfb", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    if (spawned != 0) {
-        server_ = -1;
-        ::close(pipeFds[0]);
-        return;
+    std::vector<std::string> env = extraEnv;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
+            env.push_back(entry);
     }
-    const std::string number = readDisplayNumber(pipeFds[0]);
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+void stop(pid_t& pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
+// A shown window named title among the descendants of parent, depth levels down at most, or 0.
+// A window manager puts each window into a frame of its own, so the search goes down the tree.
+Window findShown(Display* display, Window parent, const std::string& title, int depth) {
+    Window root = 0, above = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &above, &children, &count))
+        return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable)
+            continue;
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) && name != nullptr) {
+            if (title == name)
+                found = children[i];
+            XFree(name);
+        }
+        if (found == 0 && depth > 0)
+            found = findShown(display, children[i], title, depth - 1);
+    }
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+// Windows come and go while the tests look at them: a request about one that has just gone fails,
+// and the look finds nothing, where Xlib's own handler would end the test program.
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+} // namespace
+
+TestDisplay::TestDisplay(Frames frames) : wantsManager_(frames == Frames::WindowManager) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return;
+    server_ =
+        spawnQuietly({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                     {}, pipeFds[1]);
+    ::close(pipeFds[1]);
+    const std::string number = server_ > 0 ? readDisplayNumber(pipeFds[0]) : std::string();
     ::close(pipeFds[0]);
     if (number.empty())
         return;
     name_ = ":" + number;
+    XSetErrorHandler(ignoreError);
     display_ = XOpenDisplay(name_.c_str());
-    if (display_ != nullptr)
-        takeTraySelection();
+    if (display_ == nullptr)
+        return;
+    takeTraySelection();
+    if (wantsManager_)
+        startWindowManager();
+}
+
+void TestDisplay::startWindowManager() {
+    manager_ = spawnQuietly({"openbox"}, {"DISPLAY=" + name_}, -1);
+    if (manager_ <= 0)
+        return;
+    // It manages the screen once it owns the window manager's selection.
+    const Atom selection = XInternAtom(display_, "WM_S0", False);
+    for (int tries = 0; tries < 3000 && XGetSelectionOwner(display_, selection) == None; ++tries) {
+        if (::waitpid(manager_, nullptr, WNOHANG) == manager_) {
+            manager_ = -1;
+            return;
+        }
+        ::usleep(20000); // only a guard against a manager that never comes up
+    }
+    if (XGetSelectionOwner(display_, selection) == None)
+        stop(manager_);
 }
 
 TestDisplay::~TestDisplay() {
+    stop(manager_);
     if (display_ != nullptr)
         XCloseDisplay(display_);
-    if (server_ > 0) {
-        ::kill(server_, SIGTERM);
-        ::waitpid(server_, nullptr, 0);
-    }
+    stop(server_);
 }
 
 void TestDisplay::takeTraySelection() {
@@ -86,27 +164,8 @@ void TestDisplay::takeTraySelection() {
 }
 
 XWindow TestDisplay::shownWindow(const std::string& title) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && found == 0; ++i) {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display_, children[i], &attributes) ||
-            attributes.map_state != IsViewable)
-            continue;
-        char* name = nullptr;
-        if (XFetchName(display_, children[i], &name) && name != nullptr) {
-            if (title == name)
-                found = children[i];
-            XFree(name);
-        }
-    }
-    if (children != nullptr)
-        XFree(children);
-    return found;
+    // A client is a child of the root, or of the window manager's frame (or of a part of it).
+    return findShown(display_, DefaultRootWindow(display_), title, 2);
 }
 
 void TestDisplay::pressCloseBox(XWindow window) {
@@ -119,6 +178,33 @@ void TestDisplay::pressCloseBox(XWindow window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display_, window, False, NoEventMask, &event);
     XFlush(display_);
+}
+
+std::optional<ScreenBox> TestDisplay::frameAround(XWindow window) {
+    const Window rootWindow = DefaultRootWindow(display_);
+    Window outermost = window;
+    for (;;) {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display_, outermost, &root, &parent, &children, &count))
+            return std::nullopt;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == rootWindow || parent == 0)
+            break;
+        outermost = parent;
+    }
+    if (outermost == window)
+        return std::nullopt; // not framed (yet)
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    if (!XGetGeometry(display_, outermost, &root, &x, &y, &width, &height, &border, &depth))
+        return std::nullopt;
+    // x and y are the outer corner, the border included; width and height are within it.
+    return ScreenBox{x, y, static_cast<int>(width + 2 * border),
+                     static_cast<int>(height + 2 * border)};
 }
 
 } // namespace lp::test

@@ -139,6 +139,20 @@ TEST_F(ParamListBoxTest, DrawsOnlyTheLinkInGreenAndNoSelection) {
     EXPECT_EQ(image.pixel(1, link.top() + 1), box.palette().color(QPalette::Base).rgb());
 }
 
+// The help tells the user to click the underlined words: each link has a line of its own colour
+// under its whole width (glyphs alone never fill a row like that), plain text has none.
+TEST_F(ParamListBoxTest, UnderlinesEveryLinkAlongItsWidth) {
+    const QImage image = box.viewport()->grab().toImage();
+    for (const int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        const QRect link = box.linkRect(row);
+        int longest = 0;
+        for (int y = link.top(); y <= link.bottom(); ++y)
+            longest = std::max(longest, greenPixels(image, QRect(link.left(), y, link.width(), 1)));
+        EXPECT_GE(longest, link.width() * 9 / 10);
+    }
+}
+
 } // namespace
 } // namespace lp
 

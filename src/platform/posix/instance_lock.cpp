@@ -33,6 +33,18 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
+// A lock file that is not a plain file of our own could be held or swapped by its owner.
+std::optional<std::string> whyNotOwnPlainFile(int fd, const std::string& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return describe("cannot examine the lock file", path);
+    if (!S_ISREG(info.st_mode))
+        return "the lock file " + path + " is not a plain file";
+    if (info.st_uid != ::geteuid())
+        return "the lock file " + path + " belongs to another user";
+    return std::nullopt;
+}
+
 } // namespace
 
 ExclusiveFileLock::~ExclusiveFileLock() {
@@ -49,9 +61,8 @@ ExclusiveFileLock::Attempt ExclusiveFileLock::tryLock(const std::string& path) {
         error_ = describe("cannot open the lock file", path);
         return Attempt::Failed;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        error_ = "the lock file " + path + " is not a plain file";
+    if (std::optional<std::string> why = whyNotOwnPlainFile(fd, path)) {
+        error_ = std::move(*why);
         ::close(fd);
         return Attempt::Failed;
     }
@@ -93,6 +104,13 @@ std::optional<std::string> MakePrivateFolder(const std::string& folder) {
     if ((info.st_mode & 0777) != 0700 && ::chmod(path.c_str(), 0700) != 0)
         return describe("cannot narrow the access to the folder", path);
     return std::nullopt;
+}
+
+bool IsPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    // lstat: a link could be pointed elsewhere between this check and the use of the folder.
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 std::string UserCacheFolder() {
