@@ -2,13 +2,19 @@
 
 #include "engine/file_selection.h"
 #include "engine/rank_window.h"
+#include "globals/temp_folder.h"
 #include "platform/local_time.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <optional>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace lp {
@@ -20,7 +26,7 @@ using platform::LocalDateTime;
 CurrentFiles filesNamed(const std::vector<std::string>& names) {
     CurrentFiles current;
     for (const auto& name : names)
-        current.entries.push_back(FolderEntry{name, false, 0, 0.0});
+        current.entries.push_back(FolderEntry{name, false, 0, 0.0, {}});
     return current;
 }
 
@@ -75,7 +81,7 @@ TEST(FileSelection, ExtensionIsTheTextAfterTheLastDotComparedExactly) {
 TEST(FileSelection, SizeIsComparedStrictlyInWholeKilobytes) {
     CurrentFiles current;
     for (const std::int64_t size : {10'239LL, 10'240LL, 11'263LL, 11'264LL, 3'221'225'472LL})
-        current.entries.push_back(FolderEntry{std::to_string(size), false, size, 0.0});
+        current.entries.push_back(FolderEntry{std::to_string(size), false, size, 0.0, {}});
     struct Case {
         std::uint8_t rnum;
         std::int32_t kilobytes;
@@ -103,7 +109,7 @@ TEST(FileSelection, AgeIsWholeDaysSinceTheStartOfToday) {
     const double today = LocalDateTime(2026, 12, 8);
     CurrentFiles current;
     const auto add = [&](const std::string& name, double date) {
-        current.entries.push_back(FolderEntry{name, false, 0, date});
+        current.entries.push_back(FolderEntry{name, false, 0, date, {}});
     };
     add("today", LocalDateTime(2026, 12, 8, 9, 30));
     add("yesterday-23h", LocalDateTime(2026, 12, 7, 23, 0));
@@ -155,7 +161,7 @@ std::vector<bool> rankingBySorting(const std::vector<FolderEntry>& files, std::i
 std::vector<FolderEntry> datedDays(const std::vector<int>& days) {
     std::vector<FolderEntry> files;
     for (const int day : days)
-        files.push_back(FolderEntry{"day" + std::to_string(day), false, 0, double(day)});
+        files.push_back(FolderEntry{"day" + std::to_string(day), false, 0, double(day), {}});
     return files;
 }
 
@@ -333,6 +339,101 @@ TEST(FileSelection, KnownNamesAgreeWithAPlainLookUpWhateverTheOrder) {
             ASSERT_EQ(known.contains(i),
                       std::find(before.begin(), before.end(), now[i]) != before.end())
                 << "round " << round << " name " << now[i];
+    }
+}
+
+TEST(FileSelection, RankingGoesByTheExactInstantWhereEveryEntryHasOne) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, std::optional<std::int64_t>>> ages; // date, instant
+        RankToward toward;
+        std::vector<bool> survives; // keeping one
+    };
+    const Case cases[] = {
+        {"one second apart, in one two-second step",
+         {{10.0, 1'000'000'000}, {10.0, 2'000'000'000}},
+         RankToward::Newest,
+         {false, true}},
+        {"a nanosecond apart", {{10.0, 7}, {10.0, 6}}, RankToward::Oldest, {false, true}},
+        {"local dates running back at the end of summer time",
+         {{10.1, 1'000}, {10.0, 2'000}},
+         RankToward::Oldest,
+         {true, false}},
+        {"equal instants: the earlier in the listing",
+         {{9.0, 5}, {10.0, 5}},
+         RankToward::Newest,
+         {true, false}},
+        {"an entry without one: all go by date",
+         {{10.1, 1'000}, {10.0, std::nullopt}},
+         RankToward::Oldest,
+         {false, true}},
+    };
+    for (const Case& c : cases) {
+        std::vector<FolderEntry> files;
+        for (const auto& [date, instant] : c.ages)
+            files.push_back(
+                FolderEntry{"f" + std::to_string(files.size()), false, 0, date, instant});
+        EXPECT_EQ(RankingSurvivors(files, 1, c.toward), c.survives) << c.what;
+    }
+}
+
+// Sets the zone for as long as it lives, and the one before again after.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* before = std::getenv("TZ"))
+            before_ = before;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (before_)
+            ::setenv("TZ", before_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> before_;
+};
+
+TEST(FileSelection, TheOldestOfARealFolderIsTheOneWrittenFirst) {
+    struct Case {
+        const char* zone;
+        std::time_t first, second; // seconds since the epoch, UTC
+    };
+    const Case cases[] = {
+        {"UTC", 1'748'772'000, 1'748'772'001},           // 2025-06-01 10:00:00 and :01
+        {"Europe/Berlin", 1'761'439'500, 1'761'441'300}, // 2025-10-26 00:45 and 01:15
+        {"UTC", 1'761'439'500, 1'761'441'300},
+    };
+    for (const Case& c : cases) {
+        const ScopedTimeZone zone(c.zone);
+        test::TempFolder temp;
+        // Named so that listing order and name order both put the later one first.
+        const std::string later = temp.file("a-later"), first = temp.file("b-first");
+        for (const auto& [path, when] : {std::pair{later, c.second}, std::pair{first, c.first}}) {
+            test::writeBytes(path, "x");
+            const timespec times[2] = {{when, 0}, {when, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        }
+        const auto listing = platform::ListFolder(temp.path().string(), true);
+        ASSERT_TRUE(listing.has_value());
+        CurrentFiles current{*listing, 0};
+        for (const RankToward toward : {RankToward::Oldest, RankToward::Newest}) {
+            ruleacondrec condition;
+            condition.rcond = toward == RankToward::Oldest ? FileDateOld : FileDateNew;
+            condition.oldfilecnt = condition.newfilecnt = 1;
+            Selection selection = all(current);
+            ApplyCondition(condition, current, 0.0, selection);
+            ASSERT_EQ(selection.size(), 1u);
+            EXPECT_EQ(current.entries[selection[0]].name,
+                      toward == RankToward::Oldest ? "b-first" : "a-later")
+                << c.zone << " " << c.first;
+        }
     }
 }
 

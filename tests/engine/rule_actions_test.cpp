@@ -62,7 +62,7 @@ protected:
             if (!fs::exists(path("in", name)))
                 writeBytes(path("in", name), "content of " + name);
             selection.push_back(static_cast<std::uint32_t>(current.entries.size()));
-            current.entries.push_back({name, false, 0, 0.0});
+            current.entries.push_back({name, false, 0, 0.0, {}});
         }
         RuleRec rule;
         rule.actions = actions;
