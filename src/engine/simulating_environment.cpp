@@ -1,6 +1,7 @@
 #include "simulating_environment.h"
 #include "platform/launcher.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -11,7 +12,8 @@ namespace {
 using platform::EntryStatus;
 using platform::PathLeadsTo;
 
-// One spelling per path, so that "/out//a" and "/out/a" name the same foreseen entry.
+// One spelling per path, so that "/out//a" and "/out/a" name the same folder where nothing
+// better tells.
 std::string normalised(const std::string& path) {
     return std::filesystem::path(path).lexically_normal().string();
 }
@@ -23,10 +25,22 @@ std::string folderPart(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string namePart(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // The folder that an operation would put destination into. Folders are never created or removed
 // by the operations, so the disk tells.
 EntryStatus receivingFolder(const std::string& destination) {
     return platform::ExamineEntry(folderPart(destination));
+}
+
+// An entry as a listing without details shows it.
+platform::FolderEntry named(const std::string& name) {
+    platform::FolderEntry entry;
+    entry.name = name;
+    return entry;
 }
 
 // A move or delete takes the entry itself, a link included; a folder never.
@@ -40,7 +54,35 @@ SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner) : inner_(i
 
 std::optional<std::vector<platform::FolderEntry>>
 SimulatingEnvironment::listFolder(const std::string& folder, bool withDetails) {
-    return inner_.listFolder(folder, withDetails);
+    auto listing = inner_.listFolder(folder, withDetails);
+    if (!listing)
+        return listing;
+    FolderView& view = viewOf(folder);
+    if (withDetails && !view.detailed)
+        view.detailed = *listing;
+    if (view.entries.empty())
+        return listing;
+    // What the disk lists, with each foreseen name as it would then be; the names only foreseen
+    // come after, as new entries of a folder do.
+    std::vector<bool> placed(view.entries.size(), false);
+    std::vector<platform::FolderEntry> entries;
+    entries.reserve(listing->size() + view.entries.size());
+    for (platform::FolderEntry& entry : *listing) {
+        const auto found = view.byName.find(entry.name);
+        if (found == view.byName.end()) {
+            entries.push_back(std::move(entry));
+            continue;
+        }
+        placed[found->second] = true;
+        if (const Foreseen& foreseen = view.entries[found->second]; foreseen.status.exists)
+            entries.push_back(withDetails ? foreseen.listed : named(entry.name));
+    }
+    for (std::size_t i = 0; i < view.entries.size(); ++i) {
+        const Foreseen& foreseen = view.entries[i];
+        if (!placed[i] && foreseen.status.exists)
+            entries.push_back(withDetails ? foreseen.listed : named(foreseen.listed.name));
+    }
+    return entries;
 }
 bool SimulatingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);
@@ -49,18 +91,57 @@ double SimulatingEnvironment::today() {
     return inner_.today();
 }
 
-EntryStatus SimulatingEnvironment::at(const std::string& path) const {
-    if (const auto found = foreseen_.find(normalised(path)); found != foreseen_.end())
-        return found->second;
+SimulatingEnvironment::FolderView& SimulatingEnvironment::viewOf(const std::string& folder) {
+    auto known = identities_.find(folder);
+    if (known == identities_.end()) {
+        // Folders are never created or removed by the operations, so what a path reaches stays.
+        const EntryStatus status = platform::ExamineEntry(folder);
+        std::string identity =
+            status.leadsTo == PathLeadsTo::Folder
+                ? std::to_string(status.device) + ":" + std::to_string(status.inode)
+                : "path:" + normalised(folder);
+        known = identities_.emplace(folder, std::move(identity)).first;
+    }
+    return views_[known->second];
+}
+
+const SimulatingEnvironment::Foreseen* SimulatingEnvironment::foreseenAt(const std::string& path) {
+    const FolderView& view = viewOf(folderPart(path));
+    const auto found = view.byName.find(namePart(path));
+    return found == view.byName.end() ? nullptr : &view.entries[found->second];
+}
+
+EntryStatus SimulatingEnvironment::at(const std::string& path) {
+    if (const Foreseen* foreseen = foreseenAt(path))
+        return foreseen->status;
     return platform::ExamineEntry(path);
 }
 
-void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& status) {
-    foreseen_.insert_or_assign(normalised(path), status);
+platform::FolderEntry SimulatingEnvironment::listedAt(const std::string& path) {
+    if (const Foreseen* foreseen = foreseenAt(path))
+        return foreseen->listed;
+    const std::string name = namePart(path);
+    FolderView& view = viewOf(folderPart(path));
+    if (!view.detailed)
+        view.detailed = inner_.listFolder(folderPart(path), true)
+                            .value_or(std::vector<platform::FolderEntry>{});
+    const auto found = std::ranges::find(*view.detailed, name, &platform::FolderEntry::name);
+    return found != view.detailed->end() ? *found : named(name);
+}
+
+void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& status,
+                                    platform::FolderEntry listed) {
+    listed.name = namePart(path);
+    FolderView& view = viewOf(folderPart(path));
+    const auto [found, added] = view.byName.try_emplace(listed.name, view.entries.size());
+    if (added)
+        view.entries.push_back({status, std::move(listed)});
+    else
+        view.entries[found->second] = {status, std::move(listed)};
 }
 
 bool SimulatingEnvironment::transferFails(const EntryStatus& source, const EntryStatus& folder,
-                                          const std::string& destination) const {
+                                          const std::string& destination) {
     if (folder.leadsTo != PathLeadsTo::Folder)
         return true;
     const EntryStatus target = at(destination);
@@ -78,7 +159,8 @@ bool SimulatingEnvironment::copyFile(const std::string& source, const std::strin
     copy.leadsTo = PathLeadsTo::File;
     copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
     copy.inode = ++copiesMade_;
-    foresee(destination, copy);
+    // A copy keeps the size and the last-write time of what it copied.
+    foresee(destination, copy, listedAt(source));
     return true;
 }
 
@@ -92,15 +174,15 @@ bool SimulatingEnvironment::moveFile(const std::string& source, const std::strin
     // stays right.)
     if (from.isSpecial && from.volume != folder.volume)
         return false;
-    foresee(destination, from);
-    foresee(source, EntryStatus{});
+    foresee(destination, from, listedAt(source));
+    foresee(source, EntryStatus{}, {});
     return true;
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
     if (!takeable(at(path)))
         return false;
-    foresee(path, EntryStatus{});
+    foresee(path, EntryStatus{}, {});
     return true;
 }
 
