@@ -9,6 +9,7 @@
 #include "globals/app_globals.h"
 #include "globals/command_line.h"
 #include "globals/program_version.h"
+#include "globals/quoted_value.h"
 #include "globals/startup.h"
 #include "globals/usage_text.h"
 #include "main/desktop_app.h"
@@ -49,7 +50,7 @@ int runWithoutWindow(const lp::CommandLine& options) {
         return 2;
     }
     if (config.rewritten && config.rewriteResult != 0)
-        std::cerr << "larchpost: the configuration file " << globals.configPath
+        std::cerr << "larchpost: the configuration file " << lp::QuoteValue(globals.configPath)
                   << " could not be saved in the current layout.\n";
 
     lp::SystemEnvironment environment;

@@ -12,6 +12,7 @@
 // byte, and an operation that failed printed as the same line after "failed ".
 
 #include "cycle_environment.h"
+#include "globals/quoted_value.h"
 
 #include <functional>
 #include <string>
@@ -20,10 +21,6 @@
 namespace lp {
 
 using LinePrinter = std::function<void(const std::string& line)>;
-
-// A value in double quotes, escaped as above: safe to show on a terminal, and every byte of the
-// value can be read back from it.
-std::string QuoteValue(std::string_view value);
 
 // Performs every operation through inner and prints one line for each.
 class ReportingEnvironment : public CycleEnvironment {

@@ -6,6 +6,7 @@
 #include "config_lines.h"
 #include "config_table_repair.h"
 #include "platform/decimal_separator.h"
+#include "quoted_value.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -302,7 +303,7 @@ bool loadFile(const std::string& path, std::string& content, ContentEnd& end) {
 std::string problemMessage(const ReadProblem& problem, const std::string& path) {
     std::string text = "The configuration file ";
     if (!path.empty())
-        text += "\"" + path + "\" ";
+        text += QuoteValue(path) + " ";
     text += "was not read whole. " + problem.what;
     if (text.back() != '.')
         text += '.';
