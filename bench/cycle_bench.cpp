@@ -22,8 +22,14 @@ public:
         ++inUseChecks;
         return checkUse_ && SystemEnvironment::fileInUse(path);
     }
-    bool copyFile(const std::string&, const std::string&) override { return ++operations, true; }
-    bool moveFile(const std::string&, const std::string&) override { return ++operations, true; }
+    std::optional<std::string> copyFile(const std::string&, const std::string& destination,
+                                        NameClash) override {
+        return ++operations, destination;
+    }
+    std::optional<std::string> moveFile(const std::string&, const std::string& destination,
+                                        NameClash) override {
+        return ++operations, destination;
+    }
     bool deleteFile(const std::string&) override { return ++operations, true; }
     bool launch(const std::string&, const std::vector<std::string>&) override {
         return ++operations, true;
@@ -89,7 +95,7 @@ void namesOnlyCycle(benchmark::State& state) {
     ext.rcondFileExt.ext = "mp3;ogg";
     rServiceRules service = serviceOver(folder, {ruleOf(NewFile, {ext})});
     CountingEnvironment environment;
-    RunServiceTurn(service, true, environment);
+    RunServiceTurn(service, true, {}, environment);
     std::vector<filerec> known;
     for (std::size_t i = 0; i < service.knownfiles.size(); ++i)
         if (i % 100 != 50)
@@ -99,7 +105,7 @@ void namesOnlyCycle(benchmark::State& state) {
         service.knownfiles = known;
         service.knowncnt = static_cast<std::int32_t>(known.size());
         state.ResumeTiming();
-        RunServiceTurn(service, false, environment);
+        RunServiceTurn(service, false, {}, environment);
     }
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
@@ -131,7 +137,7 @@ void sizesAndDates(benchmark::State& state, bool checkUse) {
                              ruleOf(FileCount, {newest})});
     CountingEnvironment environment(checkUse);
     for (auto _ : state)
-        RunServiceTurn(service, false, environment);
+        RunServiceTurn(service, false, {}, environment);
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
     state.counters["in-use checks/cycle"] =

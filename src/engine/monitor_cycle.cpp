@@ -4,7 +4,6 @@
 #include "globals/pattern_match.h"
 #include "in_use_check.h"
 #include "rule_actions.h"
-#include "system_environment.h"
 
 #include <algorithm>
 
@@ -34,7 +33,8 @@ CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
 // list: a file in use, one a move or delete took away, and one on which an operation of a
 // NewFile rule failed, so that the next cycle sees it as new and tries again.
 void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bool firstCycle,
-                   CycleEnvironment& environment, std::vector<bool>& leftOut) {
+                   const SortingPolicy& policy, CycleEnvironment& environment,
+                   std::vector<bool>& leftOut) {
     const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
@@ -53,8 +53,9 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
+        environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
-            RunRuleActions(rule, *selection, current, service.sharedir, environment);
+            RunRuleActions(rule, *selection, current, service.sharedir, policy, environment);
         for (std::size_t i = 0; i < outcomes.size(); ++i)
             if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
                 leftOut[(*selection)[i]] = true;
@@ -78,7 +79,12 @@ void recordKnownFiles(rServiceRules& service, CurrentFiles& current,
 
 } // namespace
 
-void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment) {
+const std::string& ServiceName(const rServiceRules& service) {
+    return service.othername.empty() ? service.sharedir : service.othername;
+}
+
+void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+                    CycleEnvironment& environment) {
     if (!service.enabled || service.sharedir.empty())
         return;
     auto listing = environment.listFolder(service.sharedir, ServiceNeedsDetails(service));
@@ -89,25 +95,21 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& e
     CurrentFiles current = currentFiles(std::move(*listing), service.excludefiles);
     std::vector<bool> leftOut(current.entries.size(), false);
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        evaluateRules(service, current, firstCycle, environment, leftOut);
+        evaluateRules(service, current, firstCycle, policy, environment, leftOut);
     recordKnownFiles(service, current, leftOut);
 }
 
-void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment) {
+void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
+                     CycleEnvironment& environment) {
     const std::size_t serviceCount = table.services.size();
     for (std::size_t s = 0; s < serviceCount && s < table.services.size(); ++s) {
         try {
-            RunServiceTurn(table.services[s], firstCycle, environment);
+            RunServiceTurn(table.services[s], firstCycle, policy, environment);
         } catch (...) {
             // Out of memory, most likely: this service keeps its known files and tries again
             // next cycle; the others still get their turn.
         }
     }
-}
-
-void runSystemMonitorCycle(ServiceTable& table, bool firstCycle) noexcept {
-    SystemEnvironment environment;
-    runMonitorCycle(table, firstCycle, environment); // catches whatever a service turn throws
 }
 
 } // namespace lp

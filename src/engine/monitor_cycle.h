@@ -9,16 +9,19 @@
 
 namespace lp {
 
-// Runs one service turn; a service that is off or has no folder is passed over untouched.
-void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment);
+// The name the service's operations are done for: the name the user gave the folder, or the
+// folder itself where it has none.
+const std::string& ServiceName(const rServiceRules& service);
+
+// Runs one service turn; a service that is off or has no folder is passed over untouched. The
+// environment hears the service's and rule's names before each rule acts.
+void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+                    CycleEnvironment& environment);
 
 // Runs a turn for each service in table order. firstCycle is true only for the first cycle after
 // start-up: files present then never count as new. A service whose turn fails unexpectedly (out
 // of memory) is left as it was and the next one goes on.
-void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment);
-
-// The cycle on the real disk, clock and processes. Never throws, so the caller always gets to
-// schedule the next cycle.
-void runSystemMonitorCycle(ServiceTable& table, bool firstCycle) noexcept;
+void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
+                     CycleEnvironment& environment);
 
 } // namespace lp

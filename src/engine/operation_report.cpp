@@ -2,29 +2,18 @@
 
 namespace lp {
 
-namespace {
-
-std::string twoValues(std::string_view verb, std::string_view first, std::string_view second) {
-    return std::string(verb) + ' ' + QuoteValue(first) + ' ' + QuoteValue(second);
-}
-
-std::string moveLine(const std::string& source, const std::string& destination) {
-    return twoValues("move", source, destination);
-}
-std::string copyLine(const std::string& source, const std::string& destination) {
-    return twoValues("copy", source, destination);
-}
-std::string deleteLine(const std::string& path) {
-    return "delete " + QuoteValue(path);
-}
-std::string launchLine(const std::string& program, const std::vector<std::string>& arguments) {
-    std::string line = "launch " + QuoteValue(program);
-    for (const std::string& argument : arguments)
-        line.append(1, ' ').append(QuoteValue(argument));
+std::string OperationLine(bool failed, bool undo, std::string_view action,
+                          const std::vector<std::string>& values) {
+    std::string line;
+    if (failed)
+        line.append("failed ");
+    if (undo)
+        line.append("undo ");
+    line.append(action);
+    for (const std::string& value : values)
+        line.append(1, ' ').append(QuoteValue(value));
     return line;
 }
-
-} // namespace
 
 ReportingEnvironment::ReportingEnvironment(CycleEnvironment& inner, LinePrinter print)
     : inner_(inner), print_(std::move(print)) {}
@@ -42,23 +31,45 @@ double ReportingEnvironment::today() {
     return inner_.today();
 }
 
-bool ReportingEnvironment::report(bool done, const std::string& line) {
-    print_(done ? line : "failed " + line);
+void ReportingEnvironment::actFor(const std::string& folder, const std::string& rule) {
+    inner_.actFor(folder, rule);
+}
+
+std::optional<std::string> ReportingEnvironment::transferred(std::string_view verb,
+                                                             const std::string& source,
+                                                             const std::string& destination,
+                                                             std::optional<std::string> placed) {
+    print_(OperationLine(!placed, false, verb, {source, placed.value_or(destination)}));
+    return placed;
+}
+
+bool ReportingEnvironment::report(bool done, std::string_view verb,
+                                  const std::vector<std::string>& values) {
+    print_(OperationLine(!done, false, verb, values));
     return done;
 }
 
-bool ReportingEnvironment::copyFile(const std::string& source, const std::string& destination) {
-    return report(inner_.copyFile(source, destination), copyLine(source, destination));
+std::optional<std::string> ReportingEnvironment::copyFile(const std::string& source,
+                                                          const std::string& destination,
+                                                          NameClash clash) {
+    return transferred("copy", source, destination, inner_.copyFile(source, destination, clash));
 }
-bool ReportingEnvironment::moveFile(const std::string& source, const std::string& destination) {
-    return report(inner_.moveFile(source, destination), moveLine(source, destination));
+std::optional<std::string> ReportingEnvironment::moveFile(const std::string& source,
+                                                          const std::string& destination,
+                                                          NameClash clash) {
+    return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
 }
 bool ReportingEnvironment::deleteFile(const std::string& path) {
-    return report(inner_.deleteFile(path), deleteLine(path));
+    return report(inner_.deleteFile(path), "delete", {path});
+}
+bool ReportingEnvironment::trashFile(const std::string& path) {
+    return report(inner_.trashFile(path), "trash", {path});
 }
 bool ReportingEnvironment::launch(const std::string& program,
                                   const std::vector<std::string>& arguments) {
-    return report(inner_.launch(program, arguments), launchLine(program, arguments));
+    std::vector<std::string> values{program};
+    values.insert(values.end(), arguments.begin(), arguments.end());
+    return report(inner_.launch(program, arguments), "launch", values);
 }
 
 } // namespace lp

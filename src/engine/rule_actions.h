@@ -27,9 +27,12 @@ struct ActionOutcome {
 // after a move that succeeded in the move's destination; once any operation on it has failed (a
 // move, a copy, a delete, or a launch whose program did not start), the rule's later actions
 // pass it over, so a delete never follows a copy that did not happen; a deleted file is gone
-// (later moves, copies and deletes of it fail, a launch still gets its path).
+// (later moves, copies and deletes of it fail, a launch still gets its path). The policy says
+// what a copy or move does to a file of the same name at its destination (a file kept beside it
+// under a numbered name is followed under that name), and whether a delete goes to the trash.
 std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
                                           const CurrentFiles& current, const std::string& sharedir,
+                                          const SortingPolicy& policy,
                                           CycleEnvironment& environment);
 
 } // namespace lp

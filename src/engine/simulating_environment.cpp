@@ -1,5 +1,7 @@
 #include "simulating_environment.h"
 #include "platform/launcher.h"
+#include "platform/path_separator.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,18 +17,19 @@ using platform::PathLeadsTo;
 // One spelling per path, so that "/out//a" and "/out/a" name the same folder where nothing
 // better tells.
 std::string normalised(const std::string& path) {
-    return std::filesystem::path(path).lexically_normal().string();
+    const std::u8string text = platform::Utf8Path(path).lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string folderPart(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = path.rfind(platform::kPathSeparator);
     if (slash == std::string::npos)
         return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == 0 ? std::string(1, platform::kPathSeparator) : path.substr(0, slash);
 }
 
 std::string namePart(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = path.rfind(platform::kPathSeparator);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -140,43 +143,60 @@ void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& 
         view.entries[found->second] = {status, std::move(listed)};
 }
 
-bool SimulatingEnvironment::transferFails(const EntryStatus& source, const EntryStatus& folder,
-                                          const std::string& destination) {
-    if (folder.leadsTo != PathLeadsTo::Folder)
-        return true;
+Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
+                                       bool replace) {
+    // Folders are never created or removed by the operations, so the disk tells.
+    if (receivingFolder(destination).leadsTo != PathLeadsTo::Folder)
+        return Placing::Failed;
     const EntryStatus target = at(destination);
-    return target.isFolder || source.sameFileAs(target);
+    if (source.sameFileAs(target))
+        return Placing::Failed;
+    if (!replace && target.exists)
+        return Placing::NameTaken;
+    return target.isFolder ? Placing::Failed : Placing::Done;
 }
 
-bool SimulatingEnvironment::copyFile(const std::string& source, const std::string& destination) {
+std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& source,
+                                                           const std::string& destination,
+                                                           NameClash clash) {
     const EntryStatus from = at(source);
     // A copy reads what the path leads to, through links; only a file is ever read.
-    if (from.leadsTo != PathLeadsTo::File ||
-        transferFails(from, receivingFolder(destination), destination))
-        return false;
-    EntryStatus copy;
-    copy.exists = true;
-    copy.leadsTo = PathLeadsTo::File;
-    copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
-    copy.inode = ++copiesMade_;
-    // A copy keeps the size and the last-write time of what it copied.
-    foresee(destination, copy, listedAt(source));
-    return true;
+    if (from.leadsTo != PathLeadsTo::File)
+        return std::nullopt;
+    return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+        const Placing foreseen = placing(from, path, replace);
+        if (foreseen == Placing::Done) {
+            EntryStatus copy;
+            copy.exists = true;
+            copy.leadsTo = PathLeadsTo::File;
+            copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
+            copy.inode = ++copiesMade_;
+            // A copy keeps the size and the last-write time of what it copied.
+            foresee(path, copy, listedAt(source));
+        }
+        return foreseen;
+    });
 }
 
-bool SimulatingEnvironment::moveFile(const std::string& source, const std::string& destination) {
+std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& source,
+                                                           const std::string& destination,
+                                                           NameClash clash) {
     const EntryStatus from = at(source);
-    const EntryStatus folder = receivingFolder(destination);
-    if (!takeable(from) || transferFails(from, folder, destination))
-        return false;
+    if (!takeable(from))
+        return std::nullopt;
     // An entry that is never opened cannot be copied across, so only a rename moves it. (Being
     // no link, it is what its path reaches; and never changing file system, its foreseen status
     // stays right.)
-    if (from.isSpecial && from.volume != folder.volume)
-        return false;
-    foresee(destination, from, listedAt(source));
-    foresee(source, EntryStatus{}, {});
-    return true;
+    if (from.isSpecial && from.volume != receivingFolder(destination).volume)
+        return std::nullopt;
+    return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+        const Placing foreseen = placing(from, path, replace);
+        if (foreseen == Placing::Done) {
+            foresee(path, from, listedAt(source));
+            foresee(source, EntryStatus{}, {});
+        }
+        return foreseen;
+    });
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
@@ -184,6 +204,15 @@ bool SimulatingEnvironment::deleteFile(const std::string& path) {
         return false;
     foresee(path, EntryStatus{}, {});
     return true;
+}
+
+// Whether the trash takes the file cannot be foreseen; it counts as a delete.
+bool SimulatingEnvironment::trashFile(const std::string& path) {
+    return deleteFile(path);
+}
+
+void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {
+    inner_.actFor(folder, rule);
 }
 
 bool SimulatingEnvironment::launch(const std::string& program, const std::vector<std::string>&) {

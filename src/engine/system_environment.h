@@ -3,18 +3,34 @@
 
 #include "cycle_environment.h"
 
+#include <functional>
+#include <system_error>
+
 namespace lp {
+
+// Moves a file to the desktop's trash; the desktop layer has the one that does.
+using TrashMover = std::function<std::error_code(const std::string& path)>;
 
 class SystemEnvironment : public CycleEnvironment {
 public:
+    // Without a trash, a delete meant for the trash fails and the file stays.
+    explicit SystemEnvironment(TrashMover trash = {});
+
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
     bool fileInUse(const std::string& path) override;
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
+    void actFor(const std::string& folder, const std::string& rule) override;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
     bool deleteFile(const std::string& path) override;
+    bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     double today() override;
+
+private:
+    TrashMover trash_;
 };
 
 } // namespace lp

@@ -77,4 +77,59 @@ std::string QuoteValue(std::string_view value) {
     return quoted;
 }
 
+std::optional<std::string> ReadQuotedValue(std::string_view& text) {
+    if (text.empty() || text.front() != '"')
+        return std::nullopt;
+    const auto hexDigit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string value;
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '"') {
+            text.remove_prefix(at + 1);
+            return value;
+        }
+        if (c != '\\') {
+            value.push_back(c);
+            continue;
+        }
+        if (++at == text.size())
+            break;
+        switch (const char escaped = text[at]) {
+        case '\\':
+        case '"':
+            value.push_back(escaped);
+            break;
+        case 'n':
+            value.push_back('\n');
+            break;
+        case 'r':
+            value.push_back('\r');
+            break;
+        case 't':
+            value.push_back('\t');
+            break;
+        case 'x': {
+            const int high = at + 1 < text.size() ? hexDigit(text[at + 1]) : -1;
+            const int low = at + 2 < text.size() ? hexDigit(text[at + 2]) : -1;
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            value.push_back(static_cast<char>(high * 16 + low));
+            at += 2;
+            break;
+        }
+        default:
+            return std::nullopt; // QuoteValue writes no other escape
+        }
+    }
+    return std::nullopt; // no closing quote
+}
+
 } // namespace lp

@@ -2,6 +2,7 @@
 // Showing a value that came from outside (a file name, a path or number the user typed) in one
 // line of text.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,9 @@ namespace lp {
 // every byte that is not part of valid UTF-8 written \xHH per byte: safe to show on a terminal,
 // and every byte of the value can be read back from it.
 std::string QuoteValue(std::string_view value);
+
+// Reads one value written by QuoteValue from the start of text and takes it off text; nothing
+// (text unchanged) when text does not start with one.
+std::optional<std::string> ReadQuotedValue(std::string_view& text);
 
 } // namespace lp

@@ -141,17 +141,21 @@ std::error_code removeAfter(const std::string& made, std::error_code error) {
 // before from there (a dangling link has nothing to check). Its way may pass through a link that
 // stood at destination, and then leads back to itself once in place: where the file system can swap
 // two names, that link is swapped out first and given back when the check fails, so nothing has
-// changed. Elsewhere the replaced link is gone, and the move fails with its source kept.
+// changed. Elsewhere the replaced link is gone, and the move fails with its source kept. Without
+// replace, anything standing at destination fails the placing and nothing is swapped.
 std::error_code placeLink(const std::string& made, const std::string& destination,
-                          const Resolution& before) {
+                          const Resolution& before, bool replace) {
     bool swapped = false;
-    if (isLink(destination)) {
+    if (!replace) {
+        if (renameNoReplace(made, destination) != 0)
+            return removeAfter(made, lastError());
+    } else if (isLink(destination)) {
         swapped = ::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(),
                               RENAME_EXCHANGE) == 0;
         if (!swapped && errno != ENOENT && errno != EINVAL && errno != ENOSYS)
             return removeAfter(made, lastError());
     }
-    if (!swapped && ::rename(made.c_str(), destination.c_str()) != 0)
+    if (replace && !swapped && ::rename(made.c_str(), destination.c_str()) != 0)
         return removeAfter(made, lastError());
     if (before.error != 0 || resolve(destination) == before)
         return swapped ? removeAfter(made, {}) : std::error_code(); // made names the replaced link
@@ -185,7 +189,10 @@ bool LinkLeadsTo(const std::string& link, const struct stat& file) {
 }
 
 std::error_code MoveLink(const std::string& source, const struct stat& link,
-                         const std::string& destination) {
+                         const std::string& destination, bool replace) {
+    const auto rename = [replace](const std::string& from, const std::string& to) {
+        return replace ? ::rename(from.c_str(), to.c_str()) : renameNoReplace(from, to);
+    };
     const auto text = linkText(source);
     if (!text)
         return lastError();
@@ -205,7 +212,7 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     // The link itself can be renamed when its text stays; a link at the destination that its
     // way might pass through takes the careful road below.
     if (newText == *text && (dangling || !isLink(destination))) {
-        if (::rename(source.c_str(), destination.c_str()) == 0)
+        if (rename(source, destination) == 0)
             return {};
         if (errno != EXDEV)
             return lastError();
@@ -213,7 +220,7 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     const auto made = makeTemporaryLink(newText, destination);
     if (!made)
         return lastError();
-    if (auto error = placeLink(*made, destination, before))
+    if (auto error = placeLink(*made, destination, before, replace))
         return error;
     SourceClaim claim;
     if (auto error = claim.claim(source, link))

@@ -1,9 +1,9 @@
 // Symbolic links: a move moves the link and keeps it leading to the same file, a copy copies
 // what it points at, a delete removes the link alone; no target is ever touched.
 
-#include "file_operations_fixture.h"
 #include "platform/file_operations.h"
-#include "support/private_mounts.h"
+#include "platform/file_operations_fixture.h"
+#include "private_mounts.h"
 
 #include <gtest/gtest.h>
 
