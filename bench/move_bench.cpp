@@ -42,7 +42,7 @@ void ruleMove(benchmark::State& state, bool logged) {
     Selection selection;
     for (const auto& name : setup.names) {
         selection.push_back(static_cast<std::uint32_t>(current.entries.size()));
-        current.entries.push_back({name, false, 0, 0.0});
+        current.entries.push_back({name, false, 0, 0.0, {}});
     }
     RuleRec rule;
     ruleactionrec move;

@@ -15,6 +15,7 @@
 // byte, and an operation that failed printed as the same line after "failed ".
 
 #include "cycle_environment.h"
+#include "globals/quoted_value.h"
 
 #include <functional>
 #include <optional>
@@ -25,14 +26,6 @@
 namespace lp {
 
 using LinePrinter = std::function<void(const std::string& line)>;
-
-// A value in double quotes, escaped as above: safe to show on a terminal, and every byte of the
-// value can be read back from it.
-std::string QuoteValue(std::string_view value);
-
-// Reads one value written by QuoteValue from the start of text and takes it off text; nothing
-// (text unchanged) when text does not start with one.
-std::optional<std::string> ReadQuotedValue(std::string_view& text);
 
 // An operation's line: the verb and its values quoted, after "undo " for an undo and after
 // "failed " when it failed.

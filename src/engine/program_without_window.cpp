@@ -3,6 +3,7 @@
 #include "activity_log.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
+#include "globals/quoted_value.h"
 #include "globals/startup.h"
 #include "globals/usage_text.h"
 #include "headless_run.h"
@@ -53,7 +54,7 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
         return 2;
     }
     if (config.rewritten && config.rewriteResult != 0)
-        std::cerr << "larchpost: the configuration file " << globals.configPath
+        std::cerr << "larchpost: the configuration file " << QuoteValue(globals.configPath)
                   << " could not be saved in the current layout.\n";
 
     SystemEnvironment environment(choices.trash);

@@ -12,10 +12,21 @@ namespace {
 // Where one selected file is while the rule's actions run.
 struct FollowedFile {
     const std::string* folder; // where it is now, or was when it was deleted
-    bool passedOver = false;   // a move of it failed: the rule leaves it alone from then on
+    bool passedOver = false;   // an operation on it failed: the rule leaves it alone from then on
     bool deleted = false;
     bool failed = false;
     std::string renamed = {}; // its name since a move had to give it another; empty before
+
+    // The failure is all there is to report: nothing more of the rule may act on the file, or on
+    // whatever stands at its place or in a destination, once the rule's plan for it broke. A
+    // copy that failed must not be followed by the delete it was to make safe, a move that
+    // failed not by a delete of an older file of the same name in the destination, a program
+    // that did not start not by removing what it was to handle. A deleted file stays gone, as
+    // it was: what fails on it afterwards fails because it is gone.
+    void fail() {
+        failed = true;
+        passedOver = !deleted;
+    }
 };
 
 // A path built in one buffer that every file of a rule reuses.
@@ -49,11 +60,7 @@ public:
                     file.renamed = placed->substr(placed->rfind('/') + 1);
                 return;
             }
-            file.failed = true;
-            // The move's failure is all there is to report: nothing more of the rule may act on
-            // whatever now stands at the file's place or in the destination, which the rule did
-            // not mean. A deleted file stays gone, as it was.
-            file.passedOver = !file.deleted;
+            file.fail();
         });
     }
 
@@ -61,7 +68,7 @@ public:
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             if (!environment_.copyFile(source_(*file.folder, name), target_(destination, name),
                                        policy_.nameClash))
-                file.failed = true;
+                file.fail();
         });
     }
 
@@ -72,7 +79,7 @@ public:
                                       : environment_.deleteFile(path))
                 file.deleted = true;
             else
-                file.failed = true;
+                file.fail();
         });
     }
 
@@ -89,7 +96,7 @@ public:
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             const std::string& path = source_(*file.folder, name);
             if (!environment_.launch(launch.fprogram, InsertFilePath(arguments, path)))
-                file.failed = true;
+                file.fail();
         });
     }
 

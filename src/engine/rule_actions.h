@@ -1,6 +1,7 @@
 #pragma once
 // The second half of a rule: its actions, one after another, each over every selected file.
-// Nothing is retried within the turn; a failed operation is passed over.
+// Nothing is retried within the turn; a file on which an operation failed is left alone by the
+// rest of the rule.
 
 #include "cycle_environment.h"
 #include "file_selection.h"
@@ -23,11 +24,12 @@ struct ActionOutcome {
 
 // Runs the rule's actions on the selection and returns an outcome per selected file, in
 // selection order. Each file is followed on its own: it is looked for in the service folder,
-// after a move that succeeded in the move's destination; once a move of it has failed, the
-// rule's later actions pass it over; a deleted file is gone (later moves, copies and deletes of
-// it fail, a launch still gets its path). The policy says what a copy or move does to a file of
-// the same name at its destination (a file kept beside it under a numbered name is followed
-// under that name), and whether a delete goes to the trash.
+// after a move that succeeded in the move's destination; once any operation on it has failed (a
+// move, a copy, a delete, or a launch whose program did not start), the rule's later actions
+// pass it over, so a delete never follows a copy that did not happen; a deleted file is gone
+// (later moves, copies and deletes of it fail, a launch still gets its path). The policy says
+// what a copy or move does to a file of the same name at its destination (a file kept beside it
+// under a numbered name is followed under that name), and whether a delete goes to the trash.
 std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
                                           const CurrentFiles& current, const std::string& sharedir,
                                           const SortingPolicy& policy,

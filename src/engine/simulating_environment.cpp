@@ -3,6 +3,7 @@
 #include "platform/path_separator.h"
 #include "platform/utf8_path.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -13,7 +14,8 @@ namespace {
 using platform::EntryStatus;
 using platform::PathLeadsTo;
 
-// One spelling per path, so that "/out//a" and "/out/a" name the same foreseen entry.
+// One spelling per path, so that "/out//a" and "/out/a" name the same folder where nothing
+// better tells.
 std::string normalised(const std::string& path) {
     const std::u8string text = platform::Utf8Path(path).lexically_normal().u8string();
     return std::string(text.begin(), text.end());
@@ -26,10 +28,22 @@ std::string folderPart(const std::string& path) {
     return slash == 0 ? std::string(1, platform::kPathSeparator) : path.substr(0, slash);
 }
 
+std::string namePart(const std::string& path) {
+    const auto slash = path.rfind(platform::kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // The folder that an operation would put destination into. Folders are never created or removed
 // by the operations, so the disk tells.
 EntryStatus receivingFolder(const std::string& destination) {
     return platform::ExamineEntry(folderPart(destination));
+}
+
+// An entry as a listing without details shows it.
+platform::FolderEntry named(const std::string& name) {
+    platform::FolderEntry entry;
+    entry.name = name;
+    return entry;
 }
 
 // A move or delete takes the entry itself, a link included; a folder never.
@@ -43,7 +57,35 @@ SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner) : inner_(i
 
 std::optional<std::vector<platform::FolderEntry>>
 SimulatingEnvironment::listFolder(const std::string& folder, bool withDetails) {
-    return inner_.listFolder(folder, withDetails);
+    auto listing = inner_.listFolder(folder, withDetails);
+    if (!listing)
+        return listing;
+    FolderView& view = viewOf(folder);
+    if (withDetails && !view.detailed)
+        view.detailed = *listing;
+    if (view.entries.empty())
+        return listing;
+    // What the disk lists, with each foreseen name as it would then be; the names only foreseen
+    // come after, as new entries of a folder do.
+    std::vector<bool> placed(view.entries.size(), false);
+    std::vector<platform::FolderEntry> entries;
+    entries.reserve(listing->size() + view.entries.size());
+    for (platform::FolderEntry& entry : *listing) {
+        const auto found = view.byName.find(entry.name);
+        if (found == view.byName.end()) {
+            entries.push_back(std::move(entry));
+            continue;
+        }
+        placed[found->second] = true;
+        if (const Foreseen& foreseen = view.entries[found->second]; foreseen.status.exists)
+            entries.push_back(withDetails ? foreseen.listed : named(entry.name));
+    }
+    for (std::size_t i = 0; i < view.entries.size(); ++i) {
+        const Foreseen& foreseen = view.entries[i];
+        if (!placed[i] && foreseen.status.exists)
+            entries.push_back(withDetails ? foreseen.listed : named(foreseen.listed.name));
+    }
+    return entries;
 }
 bool SimulatingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);
@@ -52,18 +94,57 @@ double SimulatingEnvironment::today() {
     return inner_.today();
 }
 
-EntryStatus SimulatingEnvironment::at(const std::string& path) const {
-    if (const auto found = foreseen_.find(normalised(path)); found != foreseen_.end())
-        return found->second;
+SimulatingEnvironment::FolderView& SimulatingEnvironment::viewOf(const std::string& folder) {
+    auto known = identities_.find(folder);
+    if (known == identities_.end()) {
+        // Folders are never created or removed by the operations, so what a path reaches stays.
+        const EntryStatus status = platform::ExamineEntry(folder);
+        std::string identity =
+            status.leadsTo == PathLeadsTo::Folder
+                ? std::to_string(status.device) + ":" + std::to_string(status.inode)
+                : "path:" + normalised(folder);
+        known = identities_.emplace(folder, std::move(identity)).first;
+    }
+    return views_[known->second];
+}
+
+const SimulatingEnvironment::Foreseen* SimulatingEnvironment::foreseenAt(const std::string& path) {
+    const FolderView& view = viewOf(folderPart(path));
+    const auto found = view.byName.find(namePart(path));
+    return found == view.byName.end() ? nullptr : &view.entries[found->second];
+}
+
+EntryStatus SimulatingEnvironment::at(const std::string& path) {
+    if (const Foreseen* foreseen = foreseenAt(path))
+        return foreseen->status;
     return platform::ExamineEntry(path);
 }
 
-void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& status) {
-    foreseen_.insert_or_assign(normalised(path), status);
+platform::FolderEntry SimulatingEnvironment::listedAt(const std::string& path) {
+    if (const Foreseen* foreseen = foreseenAt(path))
+        return foreseen->listed;
+    const std::string name = namePart(path);
+    FolderView& view = viewOf(folderPart(path));
+    if (!view.detailed)
+        view.detailed = inner_.listFolder(folderPart(path), true)
+                            .value_or(std::vector<platform::FolderEntry>{});
+    const auto found = std::ranges::find(*view.detailed, name, &platform::FolderEntry::name);
+    return found != view.detailed->end() ? *found : named(name);
+}
+
+void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& status,
+                                    platform::FolderEntry listed) {
+    listed.name = namePart(path);
+    FolderView& view = viewOf(folderPart(path));
+    const auto [found, added] = view.byName.try_emplace(listed.name, view.entries.size());
+    if (added)
+        view.entries.push_back({status, std::move(listed)});
+    else
+        view.entries[found->second] = {status, std::move(listed)};
 }
 
 Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
-                                       bool replace) const {
+                                       bool replace) {
     // Folders are never created or removed by the operations, so the disk tells.
     if (receivingFolder(destination).leadsTo != PathLeadsTo::Folder)
         return Placing::Failed;
@@ -90,7 +171,8 @@ std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& so
             copy.leadsTo = PathLeadsTo::File;
             copy.device = std::numeric_limits<std::uint64_t>::max(); // no device of the disk's
             copy.inode = ++copiesMade_;
-            foresee(path, copy);
+            // A copy keeps the size and the last-write time of what it copied.
+            foresee(path, copy, listedAt(source));
         }
         return foreseen;
     });
@@ -110,8 +192,8 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
     return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
         const Placing foreseen = placing(from, path, replace);
         if (foreseen == Placing::Done) {
-            foresee(path, from);
-            foresee(source, EntryStatus{});
+            foresee(path, from, listedAt(source));
+            foresee(source, EntryStatus{}, {});
         }
         return foreseen;
     });
@@ -120,7 +202,7 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
     if (!takeable(at(path)))
         return false;
-    foresee(path, EntryStatus{});
+    foresee(path, EntryStatus{}, {});
     return true;
 }
 

@@ -6,8 +6,10 @@
 #include "platform/entry_status.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace lp {
 
@@ -18,7 +20,9 @@ namespace lp {
 // or moved to another file system; a destination folder that is missing or no folder; a
 // destination that is the source itself; a program that cannot be started. A name taken at a
 // copy's or move's destination counts as the clash policy says, so the name a file would get
-// under "Keep both" is the one foreseen.
+// under "Keep both" is the one foreseen. A folder lists as it would after the foreseen
+// operations: with the entries moved or copied into it (the details those had) and without those
+// moved or deleted out of it, however the folder is reached.
 class SimulatingEnvironment : public CycleEnvironment {
 public:
     explicit SimulatingEnvironment(CycleEnvironment& inner);
@@ -37,15 +41,35 @@ public:
     double today() override;
 
 private:
+    // What a foreseen operation left at one name of a folder.
+    struct Foreseen {
+        platform::EntryStatus status; // nothing there once it was moved away or deleted
+        platform::FolderEntry listed; // as a listing with details would show it
+    };
+    // The foreseen entries of one real folder, in the order they first came to be foreseen.
+    struct FolderView {
+        std::vector<Foreseen> entries;
+        std::unordered_map<std::string, std::size_t> byName;
+        std::optional<std::vector<platform::FolderEntry>> detailed; // the disk's listing
+    };
+
     // What stands at path once the foreseen operations are done.
-    platform::EntryStatus at(const std::string& path) const;
+    platform::EntryStatus at(const std::string& path);
     // What a copy or move from source to destination would come to, replacing or not.
     Placing placing(const platform::EntryStatus& source, const std::string& destination,
-                    bool replace) const;
-    void foresee(const std::string& path, const platform::EntryStatus& status);
+                    bool replace);
+    // The foreseen entry at path, if any operation foresaw one there.
+    const Foreseen* foreseenAt(const std::string& path);
+    // The details a listing would show for the entry at path.
+    platform::FolderEntry listedAt(const std::string& path);
+    void foresee(const std::string& path, const platform::EntryStatus& status,
+                 platform::FolderEntry listed);
+    // The view of the real folder that folder reaches: one for every path that reaches it.
+    FolderView& viewOf(const std::string& folder);
 
     CycleEnvironment& inner_;
-    std::unordered_map<std::string, platform::EntryStatus> foreseen_; // by normalised path
+    std::unordered_map<std::string, FolderView> views_;       // by the folder's identity
+    std::unordered_map<std::string, std::string> identities_; // folder path -> its identity
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own
 };
 

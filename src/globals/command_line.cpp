@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "quoted_value.h"
 
 #include <algorithm>
 #include <charconv>
@@ -57,11 +58,11 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             const std::string& value = args[++i];
             auto number = parseCount(value);
             if (!number)
-                return "Option " + arg + " needs a whole number of 0 or more, not \"" + value +
-                       "\".";
+                return "Option " + arg + " needs a whole number of 0 or more, not " +
+                       QuoteValue(value) + ".";
             if (arg == "--interval" && *number > kLongestIntervalMs)
                 return "Option --interval takes at most " + std::to_string(kLongestIntervalMs) +
-                       " milliseconds (a day), not \"" + value + "\".";
+                       " milliseconds (a day), not " + QuoteValue(value) + ".";
             if (arg == "--interval")
                 result.intervalMs = *number;
             else
@@ -77,7 +78,7 @@ std::optional<std::string> parseCommandLine(const std::vector<std::string>& args
             result.version = arg == "--version";
             break;
         } else {
-            return "Unknown option: " + arg;
+            return "Unknown option: " + QuoteValue(arg);
         }
     }
     out = result;

@@ -8,6 +8,7 @@
 #include "platform/decimal_separator.h"
 #include "platform/file_reading.h"
 #include "platform/utf8_path.h"
+#include "quoted_value.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -278,7 +279,7 @@ bool loadFile(const std::string& path, std::string& content, ContentEnd& end) {
 std::string problemMessage(const ReadProblem& problem, const std::string& path) {
     std::string text = "The configuration file ";
     if (!path.empty())
-        text += "\"" + path + "\" ";
+        text += QuoteValue(path) + " ";
     text += "was not read whole. " + problem.what;
     if (text.back() != '.')
         text += '.';

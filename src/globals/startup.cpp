@@ -1,4 +1,5 @@
 #include "startup.h"
+#include "quoted_value.h"
 
 #include "config_file.h"
 #include "platform/app_path.h"
@@ -52,7 +53,8 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
     std::error_code error;
     const auto status = std::filesystem::status(platform::Utf8Path(globals.configPath), error);
     if (std::filesystem::is_directory(status)) {
-        result.refusal = "The configuration file " + globals.configPath + " is a folder.";
+        result.refusal =
+            "The configuration file " + QuoteValue(globals.configPath) + " is a folder.";
         return result;
     }
     if (!std::filesystem::exists(status)) {
@@ -60,7 +62,7 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
         const bool hidden = error && error != std::errc::no_such_file_or_directory;
         if (options.headless || options.simulate)
             result.refusal =
-                "The configuration file " + globals.configPath +
+                "The configuration file " + QuoteValue(globals.configPath) +
                 (hidden ? " cannot be reached: " + error.message() + "." : " does not exist.");
         return result;
     }

@@ -13,6 +13,9 @@ struct FolderEntry {
     bool isFolder = false; // known only when details were asked for
     std::int64_t size = 0; // 0 for a folder
     double date = 0.0;     // last-write time as a local date-time, see local_time.h
+    // The exact last-write instant, nanoseconds since the epoch (UTC), where the listing has it:
+    // what ranks entries by age, since the local date-time is coarse and runs back once a year.
+    std::optional<std::int64_t> writeInstant;
 };
 
 // Details are the size, the last-write time and whether the entry is a folder; they cost a status

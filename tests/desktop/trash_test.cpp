@@ -92,7 +92,7 @@ TEST_F(Trash, ADeleteRuleWithTheTrashChosenPutsTheFileThere) {
     rule.actions = {remove};
     rule.actioncnt = 1;
     CurrentFiles current;
-    current.entries.push_back({"a", false, 0, 0.0});
+    current.entries.push_back({"a", false, 0, 0.0, {}});
     SystemEnvironment environment = DesktopEnvironment();
     const auto outcomes =
         RunRuleActions(rule, {0}, current, at("in"), {NameClash::Replace, true}, environment);

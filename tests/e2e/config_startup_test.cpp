@@ -57,13 +57,13 @@ TEST_F(ConfigStartup, APathThatNamesNoFileIsRefusedWithoutAWindow) {
     for (const char* mode : {"--headless", "--simulate"}) {
         EXPECT_EQ(run("", mode), 2) << mode;
         EXPECT_FALSE(fs::exists(config_));
-        EXPECT_EQ(stderrText(),
-                  "larchpost: The configuration file " + config_.string() + " does not exist.\n");
+        EXPECT_EQ(stderrText(), "larchpost: The configuration file \"" + config_.string() +
+                                    "\" does not exist.\n");
     }
     fs::create_directory(config_);
     EXPECT_EQ(run(), 2);
     EXPECT_EQ(stderrText(),
-              "larchpost: The configuration file " + config_.string() + " is a folder.\n");
+              "larchpost: The configuration file \"" + config_.string() + "\" is a folder.\n");
     EXPECT_TRUE(fs::is_empty(config_));
 }
 

@@ -41,7 +41,7 @@ TEST_F(ProgramInformation, AMalformedCommandLineSaysSoAndPointsAtHelp) {
         std::vector<std::string> args;
         std::string says;
     } cases[] = {
-        {{"--frobnicate"}, "Unknown option: --frobnicate"},
+        {{"--frobnicate"}, "Unknown option: \"--frobnicate\""},
         {{"--headless", "--cycles"}, "Option --cycles needs a value."},
     };
     for (const auto& c : cases) {

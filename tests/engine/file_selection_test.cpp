@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ using platform::LocalDateTime;
 CurrentFiles filesNamed(const std::vector<std::string>& names) {
     CurrentFiles current;
     for (const auto& name : names)
-        current.entries.push_back(FolderEntry{name, false, 0, 0.0});
+        current.entries.push_back(FolderEntry{name, false, 0, 0.0, {}});
     return current;
 }
 
@@ -75,7 +76,7 @@ TEST(FileSelection, ExtensionIsTheTextAfterTheLastDotComparedExactly) {
 TEST(FileSelection, SizeIsComparedStrictlyInWholeKilobytes) {
     CurrentFiles current;
     for (const std::int64_t size : {10'239LL, 10'240LL, 11'263LL, 11'264LL, 3'221'225'472LL})
-        current.entries.push_back(FolderEntry{std::to_string(size), false, size, 0.0});
+        current.entries.push_back(FolderEntry{std::to_string(size), false, size, 0.0, {}});
     struct Case {
         std::uint8_t rnum;
         std::int32_t kilobytes;
@@ -103,7 +104,7 @@ TEST(FileSelection, AgeIsWholeDaysSinceTheStartOfToday) {
     const double today = LocalDateTime(2026, 12, 8);
     CurrentFiles current;
     const auto add = [&](const std::string& name, double date) {
-        current.entries.push_back(FolderEntry{name, false, 0, date});
+        current.entries.push_back(FolderEntry{name, false, 0, date, {}});
     };
     add("today", LocalDateTime(2026, 12, 8, 9, 30));
     add("yesterday-23h", LocalDateTime(2026, 12, 7, 23, 0));
@@ -155,7 +156,7 @@ std::vector<bool> rankingBySorting(const std::vector<FolderEntry>& files, std::i
 std::vector<FolderEntry> datedDays(const std::vector<int>& days) {
     std::vector<FolderEntry> files;
     for (const int day : days)
-        files.push_back(FolderEntry{"day" + std::to_string(day), false, 0, double(day)});
+        files.push_back(FolderEntry{"day" + std::to_string(day), false, 0, double(day), {}});
     return files;
 }
 
@@ -333,6 +334,41 @@ TEST(FileSelection, KnownNamesAgreeWithAPlainLookUpWhateverTheOrder) {
             ASSERT_EQ(known.contains(i),
                       std::find(before.begin(), before.end(), now[i]) != before.end())
                 << "round " << round << " name " << now[i];
+    }
+}
+
+TEST(FileSelection, RankingGoesByTheExactInstantWhereEveryEntryHasOne) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, std::optional<std::int64_t>>> ages; // date, instant
+        RankToward toward;
+        std::vector<bool> survives; // keeping one
+    };
+    const Case cases[] = {
+        {"one second apart, in one two-second step",
+         {{10.0, 1'000'000'000}, {10.0, 2'000'000'000}},
+         RankToward::Newest,
+         {false, true}},
+        {"a nanosecond apart", {{10.0, 7}, {10.0, 6}}, RankToward::Oldest, {false, true}},
+        {"local dates running back at the end of summer time",
+         {{10.1, 1'000}, {10.0, 2'000}},
+         RankToward::Oldest,
+         {true, false}},
+        {"equal instants: the earlier in the listing",
+         {{9.0, 5}, {10.0, 5}},
+         RankToward::Newest,
+         {true, false}},
+        {"an entry without one: all go by date",
+         {{10.1, 1'000}, {10.0, std::nullopt}},
+         RankToward::Oldest,
+         {false, true}},
+    };
+    for (const Case& c : cases) {
+        std::vector<FolderEntry> files;
+        for (const auto& [date, instant] : c.ages)
+            files.push_back(
+                FolderEntry{"f" + std::to_string(files.size()), false, 0, date, instant});
+        EXPECT_EQ(RankingSurvivors(files, 1, c.toward), c.survives) << c.what;
     }
 }
 

@@ -62,7 +62,7 @@ protected:
                                    const std::string& name, const SortingPolicy& policy,
                                    CycleEnvironment& inner) {
         CurrentFiles current;
-        current.entries.push_back({name, false, 0, 0.0});
+        current.entries.push_back({name, false, 0, 0.0, {}});
         RuleRec rule;
         rule.actions = actions;
         rule.actioncnt = static_cast<std::int32_t>(actions.size());

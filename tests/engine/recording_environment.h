@@ -20,12 +20,15 @@ struct RecordedLaunch {
 class RecordingEnvironment : public SystemEnvironment {
 public:
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override {
+        if (program == unstartable)
+            return false;
         launches.push_back({program, arguments});
         return true;
     }
     double today() override { return fixedToday; }
 
     std::vector<RecordedLaunch> launches;
+    std::string unstartable = "no-such-program"; // launching it fails, as a missing one would
     double fixedToday = platform::LocalDateTime(2026, 12, 8);
 };
 

@@ -63,7 +63,7 @@ protected:
             if (!fs::exists(path("in", name)))
                 writeBytes(path("in", name), "content of " + name);
             selection.push_back(static_cast<std::uint32_t>(current.entries.size()));
-            current.entries.push_back({name, false, 0, 0.0});
+            current.entries.push_back({name, false, 0, 0.0, {}});
         }
         RuleRec rule;
         rule.actions = actions;
@@ -173,6 +173,62 @@ TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
         EXPECT_EQ(outAfter, c.outAfter) << c.what;
     }
     EXPECT_EQ(readBytes(path("out", "a")), "older a, already there");
+}
+
+TEST_F(RuleActions, AnyFailedOperationEndsTheRuleForThatFile) {
+    struct Failure {
+        const char* what;
+        ruleactionrec action;
+        bool asFolder; // the selected entry is a folder, which is never deleted
+    };
+    const Failure failures[] = {
+        {"a move to a missing folder", moveTo(folder("missing")), false},
+        {"a copy to a missing folder", copyTo(folder("missing")), false},
+        {"a launch of a program that does not start", launching("no-such-program", "mfile"), false},
+        {"a delete of a folder", deleting(), true},
+    };
+    struct Later {
+        const char* what;
+        ruleactionrec action;
+    };
+    const Later laters[] = {
+        {"move", moveTo(folder("out"))},
+        {"copy", copyTo(folder("copies"))},
+        {"delete", deleting()},
+        {"launch", launching("p", "mfile")},
+        {"launch for the rule", launching("p", "--refresh")},
+    };
+    for (const Failure& failure : failures)
+        for (const Later& later : laters) {
+            const std::string what = std::string(failure.what) + ", then " + later.what;
+            for (const char* name : {"in", "out", "copies"}) {
+                fs::remove_all(folder(name));
+                fs::create_directories(folder(name));
+            }
+            if (failure.asFolder)
+                fs::create_directories(path("in", "precious"));
+            environment.launches.clear();
+            EXPECT_EQ(run({failure.action, later.action}, {"precious"}),
+                      (std::vector<ActionOutcome>{{false, true}}))
+                << what;
+            EXPECT_TRUE(fs::exists(path("in", "precious"))) << what;
+            if (!failure.asFolder) {
+                EXPECT_EQ(readBytes(path("in", "precious")), "content of precious") << what;
+            }
+            EXPECT_TRUE(fs::is_empty(folder("out"))) << what;
+            EXPECT_TRUE(fs::is_empty(folder("copies"))) << what;
+            EXPECT_TRUE(environment.launches.empty()) << what;
+        }
+}
+
+TEST_F(RuleActions, AFailureOfOneFileLeavesTheOthersToTheRule) {
+    // Only "b" is a folder, so only its copy fails; "a" is still copied and then deleted.
+    fs::create_directories(path("in", "b"));
+    EXPECT_EQ(run({copyTo(folder("copies")), deleting()}, {"a", "b"}),
+              (std::vector<ActionOutcome>{{true, false}, {false, true}}));
+    EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
+    EXPECT_FALSE(fs::exists(path("in", "a")));
+    EXPECT_TRUE(fs::is_directory(path("in", "b")));
 }
 
 TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {

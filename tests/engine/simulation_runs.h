@@ -44,23 +44,26 @@ inline ServiceTable serviceOver(const std::string& folder, const std::vector<Rul
     return table;
 }
 
-inline std::vector<std::string> simulatedLines(ServiceTable table) {
+inline std::vector<std::string> simulatedLines(ServiceTable table,
+                                               const SortingPolicy& policy = {}) {
     RecordingEnvironment real;
     std::vector<std::string> lines;
     EXPECT_EQ(
-        RunSimulation(table, {}, real, [&](const std::string& line) { lines.push_back(line); }), 0);
+        RunSimulation(table, policy, real, [&](const std::string& line) { lines.push_back(line); }),
+        0);
     EXPECT_TRUE(real.launches.empty()) << "a simulation starts nothing";
     return lines;
 }
 
 // What a verbose run prints for a cycle in which, as in a simulation, every entry is new.
-inline std::vector<std::string> performedLines(ServiceTable table) {
+inline std::vector<std::string> performedLines(ServiceTable table,
+                                               const SortingPolicy& policy = {}) {
     for (rServiceRules& service : table.services)
         service.knownready = true;
     RecordingEnvironment real;
     std::vector<std::string> lines;
     ReportingEnvironment reporting(real, [&](const std::string& line) { lines.push_back(line); });
-    runMonitorCycle(table, false, {}, reporting);
+    runMonitorCycle(table, false, policy, reporting);
     return lines;
 }
 

@@ -82,3 +82,23 @@ TEST(CommandLine, HelpAndVersionEndTheReading) {
         EXPECT_EQ(cl.version, c.version) << c.args[1];
     }
 }
+
+TEST(CommandLine, AnEchoedValueCannotReachTheTerminalRaw) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"lp", "--interval", "5\x1b]0;title\a"},
+         "Option --interval needs a whole number of 0 or more, not \"5\\x1B]0;title\\x07\"."},
+        {{"lp", "--cycles", "1\n2"},
+         "Option --cycles needs a whole number of 0 or more, not \"1\\n2\"."},
+        {{"lp", "--interval", "99999999999"},
+         "Option --interval takes at most 86400000 milliseconds (a day), not \"99999999999\"."},
+        {{"lp", "--\x1b[2J"}, "Unknown option: \"--\\x1B[2J\""},
+    };
+    for (const Case& c : cases) {
+        lp::CommandLine cl;
+        EXPECT_EQ(parseCommandLine(c.args, cl), c.message) << c.args.back();
+    }
+}

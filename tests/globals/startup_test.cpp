@@ -123,7 +123,9 @@ class StartupRefusal : public testing::TestWithParam<RefusalCase> {};
 TEST_P(StartupRefusal, NamesThePathThatHoldsNoFile) {
     const RefusalCase& c = GetParam();
     test::TempFolder folder;
-    const std::string path = folder.file("typo.ini");
+    // A line break and an escape in the name must not reach the terminal as they are.
+    const std::string path = folder.file("typo\n\x1b[2J.ini");
+    const std::string shown = folder.file("typo\\n\\x1B[2J.ini");
     if (c.folder)
         std::filesystem::create_directory(path);
     CommandLine options;
@@ -135,7 +137,7 @@ TEST_P(StartupRefusal, NamesThePathThatHoldsNoFile) {
         StartConfiguration(globals, options, [](const std::string&) {});
     ASSERT_EQ(result.refusal.has_value(), c.refused);
     if (c.refused) {
-        EXPECT_EQ(*result.refusal, "The configuration file " + path +
+        EXPECT_EQ(*result.refusal, "The configuration file \"" + shown + "\"" +
                                        (c.folder ? " is a folder." : " does not exist."));
     }
     EXPECT_FALSE(result.fileRead);

@@ -1,11 +1,13 @@
 #include "platform/folder_listing.h"
 #include "platform/local_time.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 
@@ -30,6 +32,14 @@ Examined examine(int folderFd, const char* name, struct stat& status) {
         ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0)
         return Examined::Done;
     return errno == ENOENT ? Examined::Vanished : Examined::Failed;
+}
+
+// Saturates beyond the nearly 300 years either side of 1970 that the count holds.
+std::int64_t nanosecondsSinceEpoch(const timespec& time) {
+    constexpr std::int64_t kPerSecond = 1'000'000'000;
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / kPerSecond - 1;
+    const std::int64_t seconds = std::clamp<std::int64_t>(time.tv_sec, -kLimit, kLimit);
+    return seconds * kPerSecond + time.tv_nsec;
 }
 
 } // namespace
@@ -68,6 +78,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
         added.isFolder = S_ISDIR(status.st_mode);
         added.size = added.isFolder ? 0 : static_cast<std::int64_t>(status.st_size);
         added.date = FileTimeToLocalDateTime(status.st_mtim.tv_sec);
+        added.writeInstant = nanosecondsSinceEpoch(status.st_mtim);
     }
     return entries;
 }

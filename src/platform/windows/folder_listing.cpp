@@ -69,6 +69,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
                 : static_cast<std::int64_t>(
                       (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
         added.date = windows::localDateTimeOf(found.ftLastWriteTime);
+        added.writeInstant = windows::nanosecondsSinceEpoch(found.ftLastWriteTime);
     } while (::FindNextFileW(search.get(), &found));
     // A listing that broke off part way would make the missing entries look deleted.
     if (::GetLastError() != ERROR_NO_MORE_FILES)

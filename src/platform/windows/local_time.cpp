@@ -2,6 +2,9 @@
 
 #include "file_time.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace lp::platform {
 
 namespace windows {
@@ -16,6 +19,21 @@ double localDateTimeOf(const FILETIME& utc) {
         return LocalDateTime(1980, 1, 1);
     return LocalDateTime(1980 + (dosDate >> 9), (dosDate >> 5) & 0x0F, dosDate & 0x1F,
                          dosTime >> 11, (dosTime >> 5) & 0x3F, (dosTime & 0x1F) * 2);
+}
+
+std::int64_t nanosecondsSinceEpoch(const FILETIME& utc) {
+    // File times count 100-nanosecond steps from 1601-01-01, 11644473600 s before the epoch.
+    constexpr std::int64_t kEpochOffsetTicks = 116'444'736'000'000'000;
+    constexpr std::int64_t kNanosecondsPerTick = 100;
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / kNanosecondsPerTick;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+    // Ticks beyond what an int64 holds lie far past the limit anyway.
+    const std::int64_t sinceEpoch =
+        ticks > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+            ? kLimit
+            : static_cast<std::int64_t>(ticks) - kEpochOffsetTicks;
+    return std::clamp(sinceEpoch, -kLimit, kLimit) * kNanosecondsPerTick;
 }
 
 } // namespace windows
