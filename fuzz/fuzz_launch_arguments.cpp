@@ -35,60 +35,12 @@ std::string quotedAgain(const std::vector<std::string>& words) {
     return text;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// What a printed value stands for, read the way the line format describes it.
+// What a printed value stands for, read back by the program's own reader, so that every input
+// checks the writer and the reader against each other.
 std::optional<std::string> unquoted(std::string_view quoted) {
-    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"')
+    auto value = lp::ReadQuotedValue(quoted);
+    if (!value || !quoted.empty())
         return std::nullopt;
-    quoted = quoted.substr(1, quoted.size() - 2);
-    std::string value;
-    for (std::size_t at = 0; at < quoted.size(); ++at) {
-        const char c = quoted[at];
-        if (c == '"')
-            return std::nullopt;
-        if (c != '\\') {
-            value.push_back(c);
-            continue;
-        }
-        if (++at == quoted.size())
-            return std::nullopt;
-        switch (quoted[at]) {
-        case 'n':
-            value.push_back('\n');
-            break;
-        case 'r':
-            value.push_back('\r');
-            break;
-        case 't':
-            value.push_back('\t');
-            break;
-        case '\\':
-            value.push_back('\\');
-            break;
-        case '"':
-            value.push_back('"');
-            break;
-        case 'x': {
-            if (at + 2 >= quoted.size())
-                return std::nullopt;
-            const int high = hexDigit(quoted[at + 1]), low = hexDigit(quoted[at + 2]);
-            if (high < 0 || low < 0)
-                return std::nullopt;
-            value.push_back(static_cast<char>(high * 16 + low));
-            at += 2;
-            break;
-        }
-        default:
-            return std::nullopt;
-        }
-    }
     return value;
 }
 

@@ -4,7 +4,7 @@
 #include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
 #include "private_mounts.h"
-#include "special_entries.h"
+#include "pipes_and_devices.h"
 
 #include <gtest/gtest.h>
 
