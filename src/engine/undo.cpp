@@ -1,9 +1,14 @@
 #include "undo.h"
 
+#include "counted.h"
+#include "monitor_cycle.h"
 #include "platform/entry_status.h"
 #include "platform/file_identity.h"
 #include "platform/file_operations.h"
+#include "platform/local_time.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <system_error>
 
 namespace lp {
@@ -77,7 +82,80 @@ UndoResult removeCopy(const ActivityEntry& entry) {
     return result;
 }
 
+// A folder named two ways (a link, a trailing separator, "..") is still one folder: where both
+// can be examined their identities decide, otherwise their spellings.
+bool sameFolder(const std::string& sharedir, const std::filesystem::path& folder) {
+    const platform::EntryStatus shared = platform::ExamineEntry(sharedir);
+    const platform::EntryStatus other = platform::ExamineEntry(folder.string());
+    if (shared.exists && other.exists)
+        return shared.sameFileAs(other);
+    const auto normal = [](const std::filesystem::path& path) {
+        std::filesystem::path result = path.lexically_normal();
+        return result.has_filename() ? result : result.parent_path();
+    };
+    return normal(sharedir) == normal(folder);
+}
+
+// The services whose known lists speak for the folder that holds path.
+template <typename Act> void forServicesOf(ServiceTable& table, const std::string& path, Act act) {
+    const std::filesystem::path file(path);
+    for (rServiceRules& service : table.services)
+        if (service.enabled && service.knownready && !service.sharedir.empty() &&
+            sameFolder(service.sharedir, file.parent_path()))
+            act(service, file.filename().string());
+}
+
+// Only the first knowncnt entries count, so the list is cut to them before it changes.
+std::vector<filerec>& countedKnownFiles(rServiceRules& service) {
+    service.knownfiles.resize(Counted(service.knownfiles, service.knowncnt).size());
+    return service.knownfiles;
+}
+
+void forget(ServiceTable& table, const std::string& path) {
+    forServicesOf(table, path, [](rServiceRules& service, const std::string& name) {
+        std::vector<filerec>& known = countedKnownFiles(service);
+        std::erase_if(known, [&](const filerec& entry) { return entry.name == name; });
+        service.knowncnt = static_cast<std::int32_t>(known.size());
+    });
+}
+
+void keepKnown(ServiceTable& table, const std::string& path, const FileIdentity& identity) {
+    forServicesOf(table, path, [&](rServiceRules& service, const std::string& name) {
+        std::vector<filerec>& known = countedKnownFiles(service);
+        // A name is listed once, as a folder lists it once.
+        if (std::ranges::any_of(known, [&](const filerec& entry) { return entry.name == name; }))
+            return;
+        known.push_back(
+            filerec{name, static_cast<std::int64_t>(identity.size),
+                    platform::FileTimeToLocalDateTime(identity.modifiedNs / 1'000'000'000)});
+        service.knowncnt = static_cast<std::int32_t>(known.size());
+    });
+}
+
 } // namespace
+
+void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone) {
+    if (!undone.undo || undone.failed)
+        return;
+    if (undone.action == "move" && undone.values.size() == 2) {
+        forget(table, undone.values[0]);
+        keepKnown(table, undone.values[1], undone.identity.value_or(FileIdentity{}));
+    } else if (undone.action == "delete" && undone.values.size() == 1) {
+        forget(table, undone.values[0]);
+    }
+}
+
+const RuleRec* RuleThatMaySortAgain(const ServiceTable& table, const ActivityEntry& entry) {
+    for (const rServiceRules& service : table.services) {
+        if (!service.enabled || ServiceName(service) != entry.folder)
+            continue;
+        for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt))
+            if (rule.enabled && rule.rulename == entry.rule &&
+                (rule.mcond == FileCount || rule.mcond == TotalFileSize))
+                return &rule;
+    }
+    return nullptr;
+}
 
 std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry) {
     if (entry.undo)

@@ -5,6 +5,7 @@
 // still there. Nothing is ever replaced or lost by an undo.
 
 #include "activity_entry.h"
+#include "globals/records.h"
 
 #include <optional>
 #include <string>
@@ -30,5 +31,18 @@ struct UndoResult {
 
 // Undoes entry when its file is still as the entry left it.
 UndoResult UndoActivity(const ActivityEntry& entry);
+
+// Brings the known-file lists of the table's services in line with an undo that was done (its
+// logged line): a file moved back counts as known to every enabled service whose folder is the
+// one it went back to, so that a rule on new files does not sort it straight back, and the name
+// it left, like a removed copy's, is forgotten by the services of that folder, so that a file
+// arriving later under that name counts as new. Services whose known list is not yet taken are
+// left alone: nothing counts as new for them anyway.
+void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone);
+
+// The rule that made entry, when it may still choose the file that was moved back: an enabled
+// rule of an enabled service, found by the entry's folder and rule names, whose trigger looks at
+// every file in the folder (a file count or a total size) rather than only at new ones.
+const RuleRec* RuleThatMaySortAgain(const ServiceTable& table, const ActivityEntry& entry);
 
 } // namespace lp

@@ -3,6 +3,7 @@
 #include "activity_table.h"
 #include "engine/activity_log.h"
 #include "engine/undo.h"
+#include "globals/app_globals.h"
 #include "widgets/ui_seams.h"
 
 #include <QDir>
@@ -170,6 +171,8 @@ void TfrmActivity::btnUndoClick() {
     ActivityLog log(logPath_);
     int done = 0;
     QStringList problems;
+    // The rules that may undo the undo: those that choose from every file in their folder.
+    QStringList sortAgain;
     for (const auto& [entry, whyNot] : chosen) {
         UndoResult result;
         if (whyNot)
@@ -178,21 +181,39 @@ void TfrmActivity::btnUndoClick() {
             result = UndoActivity(entry);
         if (result.logged)
             log.append(*result.logged);
-        if (result.done)
+        if (result.done) {
             ++done;
-        else
+            // The next cycle runs on this thread too, so it sees the lists as left here.
+            RecordUndoInKnownFiles(app().table, *result.logged);
+            if (const RuleRec* rule = RuleThatMaySortAgain(app().table, entry)) {
+                const QString named = QStringLiteral("\"%1\" of \"%2\"")
+                                          .arg(QString::fromStdString(rule->rulename),
+                                               QString::fromStdString(entry.folder));
+                if (!sortAgain.contains(named))
+                    sortAgain << named;
+            }
+        } else {
             problems << QString::fromStdString(entry.values.empty() ? entry.action
                                                                     : entry.values.back()) +
                             QStringLiteral(": ") + QString::fromStdString(result.message);
+        }
     }
     log.flush();
     refresh();
     QString status = done == 1 ? QStringLiteral("1 entry undone.")
                                : QStringLiteral("%1 entries undone.").arg(done);
-    // A file moved back is where its rule found it: unless the rule changes, it acts again.
-    if (done > 0)
-        status += QStringLiteral(" A rule that still matches sorts its file again at the next "
-                                 "cycle: change the rule or pause sorting first.");
+    // A rule on new files leaves a file that was put back alone; a rule on a file count or a
+    // total size looks at every file each cycle and may well choose it again.
+    if (sortAgain.size() == 1)
+        status += QStringLiteral(" The rule %1 chooses from every file in its folder, not only "
+                                 "new ones, so it may sort the file again at the next cycle: "
+                                 "change the rule or pause sorting first.")
+                      .arg(sortAgain.front());
+    else if (sortAgain.size() > 1)
+        status += QStringLiteral(" The rules %1 choose from every file in their folders, not "
+                                 "only new ones, so they may sort the files again at the next "
+                                 "cycle: change the rules or pause sorting first.")
+                      .arg(sortAgain.join(QStringLiteral(", ")));
     lblStatus->setText(status);
     if (!problems.isEmpty())
         showWarning(this,

@@ -2,6 +2,8 @@
 // Undo with what it refuses and why.
 
 #include "engine/activity_entry.h"
+#include "engine/monitor_cycle.h"
+#include "engine/system_environment.h"
 #include "globals/app_globals.h"
 #include "main/activity_table.h"
 #include "main/activity_window.h"
@@ -230,6 +232,83 @@ TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
     EXPECT_TRUE(warnings[0].contains("The file has changed")) << warnings[0].toStdString();
     EXPECT_EQ(window->shownRows(), 5) << "a refusal is not logged";
 }
+
+struct UndoThenCycleCase {
+    const char* name;
+    std::uint8_t trigger;
+    bool staysBack;     // where the undo put it, after the next cycles
+    bool saysSortAgain; // the status line names the rule as one that may sort it again
+};
+
+class ActivityUndoThenCycle : public ActivityWindow,
+                              public testing::WithParamInterface<UndoThenCycleCase> {
+protected:
+    void TearDown() override {
+        lp::app().table = {};
+        ActivityWindow::TearDown();
+    }
+    void cycle(bool first = false) {
+        lp::SystemEnvironment system;
+        lp::runMonitorCycle(lp::app().table, first, {}, system);
+    }
+};
+
+// The desktop program's round: a rule moves a file, Undo in the window puts it back, and the
+// next cycles leave it there unless the rule looks at every file.
+TEST_P(ActivityUndoThenCycle, TheFilePutBackIsSortedAgainOnlyByARuleOnEveryFile) {
+    const std::string in = dir.filePath("in").toStdString();
+    const std::string out = dir.filePath("out").toStdString();
+    fs::create_directories(in);
+    fs::create_directories(out);
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = in;
+    service.othername = "Downloads";
+    lp::RuleRec rule;
+    rule.rulename = "Tidy";
+    rule.enabled = true;
+    rule.mcond = GetParam().trigger;
+    rule.fcnt = 0;
+    lp::ruleactionrec action;
+    action.raction = lp::rMove;
+    action.racmove.filepath = out;
+    rule.actions = {action};
+    rule.actioncnt = 1;
+    service.rulelist.rules = {rule};
+    service.rulelist.rulecnt = 1;
+    lp::app().table = {};
+    lp::app().table.services = {service};
+
+    cycle(true);
+    const std::string back = (fs::path(in) / "report.txt").string();
+    const std::string moved = (fs::path(out) / "report.txt").string();
+    std::ofstream(back) << "the report";
+    cycle();
+    ASSERT_TRUE(fs::exists(moved));
+    lp::ActivityEntry e = entry("Downloads", "Tidy", "move", {back, moved});
+    e.identity = lp::platform::IdentifyFile(moved);
+    write(e);
+
+    open();
+    select(0);
+    window->btnUndoClick();
+    ASSERT_TRUE(fs::exists(back)) << window->lblStatus->text().toStdString();
+    EXPECT_EQ(window->lblStatus->text().contains("\"Tidy\" of \"Downloads\""),
+              GetParam().saysSortAgain)
+        << window->lblStatus->text().toStdString();
+
+    cycle();
+    cycle();
+    EXPECT_EQ(fs::exists(back), GetParam().staysBack);
+    EXPECT_NE(fs::exists(moved), GetParam().staysBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(Triggers, ActivityUndoThenCycle,
+                         testing::Values(UndoThenCycleCase{"NewFiles", lp::NewFile, true, false},
+                                         UndoThenCycleCase{"FileCount", lp::FileCount, false,
+                                                           true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // The File menu and the tray open the same window, on the log of the user's state folder.
 TEST(ActivityEntries, TheFileMenuAndTheTrayOpenOneWindowOnTheUsersLog) {
