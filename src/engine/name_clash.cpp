@@ -1,5 +1,7 @@
 #include "name_clash.h"
 
+#include "platform/path_separator.h"
+
 namespace lp {
 
 namespace {
@@ -11,7 +13,7 @@ constexpr int kMostNumbers = 10'000;
 } // namespace
 
 std::string NumberedPath(const std::string& path, int number) {
-    const std::size_t nameStart = path.rfind('/') + 1; // 0 when there is no folder part
+    const std::size_t nameStart = path.rfind(platform::kPathSeparator) + 1; // 0 without a folder
     const std::size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > nameStart;
     const std::size_t insertAt = hasExtension ? dot : path.size();

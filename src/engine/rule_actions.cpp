@@ -57,7 +57,7 @@ public:
                 file.folder = &destination;
                 // Under "Keep both" the later actions find the file under the name it got.
                 if (*placed != target)
-                    file.renamed = placed->substr(placed->rfind('/') + 1);
+                    file.renamed = placed->substr(placed->rfind(platform::kPathSeparator) + 1);
                 return;
             }
             file.fail();

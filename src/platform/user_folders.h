@@ -6,11 +6,13 @@
 namespace lp::platform {
 
 // The user's configuration folder without a trailing separator: $XDG_CONFIG_HOME when it is an
-// absolute path, otherwise $HOME/.config; empty when neither can be found.
+// absolute path, otherwise $HOME/.config; empty when neither can be found. On Windows the
+// roaming application data folder, %APPDATA%.
 std::string UserConfigFolder();
 
 // The user's folder for state kept between runs (logs, histories), likewise: $XDG_STATE_HOME
 // when it is an absolute path, otherwise $HOME/.local/state; empty when neither can be found.
+// On Windows the local application data folder, %LOCALAPPDATA%, which does not roam.
 std::string UserStateFolder();
 
 // Whether the running user may create files in folder (false when it does not exist).

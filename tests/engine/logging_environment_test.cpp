@@ -5,6 +5,7 @@
 #include "engine/monitor_cycle.h"
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
+#include "support/native_path.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NativePath;
 using test::writeBytes;
 
 ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
@@ -48,9 +50,9 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     test::TempFolder temp;
     for (const char* folder : {"in", "out", "other"})
         fs::create_directories(temp.file(folder));
-    writeBytes(temp.file("in/a.mp3"), "music");
-    writeBytes(temp.file("out/a.mp3"), "older");
-    writeBytes(temp.file("other/b"), "b");
+    writeBytes(temp.file(NativePath("in/a.mp3")), "music");
+    writeBytes(temp.file(NativePath("out/a.mp3")), "older");
+    writeBytes(temp.file(NativePath("other/b")), "b");
 
     ServiceTable table;
     rServiceRules music;
@@ -70,14 +72,14 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     table.services = {music, unnamed};
 
     test::RecordingEnvironment real;
-    ActivityLog log(temp.file("state/activity.log"));
+    ActivityLog log(temp.file(NativePath("state/activity.log")));
     LoggingEnvironment logging(real, log);
     runMonitorCycle(table, false, {NameClash::KeepBoth, false}, logging);
     log.flush();
 
-    const auto entries = entriesOf(temp.file("state/activity.log"));
+    const auto entries = entriesOf(temp.file(NativePath("state/activity.log")));
     ASSERT_EQ(entries.size(), 4u);
-    const std::string copyGot = temp.file("out/a (2).mp3");
+    const std::string copyGot = temp.file(NativePath("out/a (2).mp3"));
     struct Expected {
         std::string folder, rule;
         bool failed;
@@ -85,10 +87,14 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
         std::vector<std::string> values;
     };
     const Expected expected[] = {
-        {"Music", "Keep", false, "copy", {temp.file("in/a.mp3"), copyGot}},
-        {"Music", "Keep", true, "move", {temp.file("in/a.mp3"), temp.file("missing/a.mp3")}},
-        {"Music", "Play", false, "launch", {"player", temp.file("in/a.mp3")}},
-        {temp.file("other"), "", false, "delete", {temp.file("other/b")}},
+        {"Music", "Keep", false, "copy", {temp.file(NativePath("in/a.mp3")), copyGot}},
+        {"Music",
+         "Keep",
+         true,
+         "move",
+         {temp.file(NativePath("in/a.mp3")), temp.file(NativePath("missing/a.mp3"))}},
+        {"Music", "Play", false, "launch", {"player", temp.file(NativePath("in/a.mp3"))}},
+        {temp.file("other"), "", false, "delete", {temp.file(NativePath("other/b"))}},
     };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].folder, expected[i].folder) << i;

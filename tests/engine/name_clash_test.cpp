@@ -8,6 +8,7 @@
 #include "engine/simulating_environment.h"
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
+#include "support/native_path.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NativePath;
 using test::readBytes;
 using test::writeBytes;
 
@@ -38,7 +40,7 @@ TEST(NumberedPath, TheNumberGoesBeforeTheExtensionOfTheNameAlone) {
         {"/out/name.", 2, "/out/name (2)."},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(NumberedPath(c.path, c.number), c.expected) << c.path;
+        EXPECT_EQ(NumberedPath(NativePath(c.path), c.number), NativePath(c.expected)) << c.path;
 }
 
 class NameClashes : public testing::Test {
@@ -47,7 +49,7 @@ protected:
         for (const char* folder : {"in", "out"})
             fs::create_directories(temp.file(folder));
     }
-    std::string at(const std::string& relative) const { return temp.file(relative); }
+    std::string at(const std::string& relative) const { return temp.file(NativePath(relative)); }
 
     // Everything in a folder, name to content.
     std::map<std::string, std::string> contents(const std::string& folder) const {

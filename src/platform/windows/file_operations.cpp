@@ -69,10 +69,18 @@ std::error_code copyContent(HANDLE from, HANDLE to) {
     }
 }
 
+// Whether anything, a dangling link included, has the name path.
+bool occupied(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+enum class AtDestination { Replace, Keep };
+
 // The copy itself; sourceInfo receives what the source was when the copy began, so that a move
-// can check it once more before deleting.
-std::error_code copyReplacing(const std::string& source, const std::string& destination,
-                              BY_HANDLE_FILE_INFORMATION& sourceInfo) {
+// can check it once more before deleting. With AtDestination::Keep the finished copy takes its
+// name in a rename that fails when anything has it meanwhile.
+std::error_code copyInto(const std::string& source, const std::string& destination,
+                         BY_HANDLE_FILE_INFORMATION& sourceInfo, AtDestination existing) {
     const std::wstring from = toWide(source);
     const std::wstring to = toWide(destination);
     // Others may go on reading and writing; a change while we copy fails the copy below.
@@ -90,13 +98,19 @@ std::error_code copyReplacing(const std::string& source, const std::string& dest
     BY_HANDLE_FILE_INFORMATION target{};
     if (auto error = describe(to, targetExists, target))
         return error;
+    const bool keep = existing == AtDestination::Keep;
     if (targetExists) {
         // Copying a file over itself, under whatever name, would at best do nothing.
         if (sameFile(sourceInfo, target))
+            return std::make_error_code(keep ? std::errc::invalid_argument
+                                             : std::errc::file_exists);
+        if (keep)
             return std::make_error_code(std::errc::file_exists);
         if (isFolder(target))
             return std::make_error_code(std::errc::is_a_directory);
     }
+    if (keep && occupied(to))
+        return std::make_error_code(std::errc::file_exists);
 
     std::wstring temporary = toWide(windows::folderOf(destination));
     if (temporary.back() != L'\\' && temporary.back() != L'/')
@@ -129,12 +143,43 @@ std::error_code copyReplacing(const std::string& source, const std::string& dest
     const DWORD attributes = sourceInfo.dwFileAttributes & kKeptAttributes;
     if (attributes != 0 && !::SetFileAttributesW(temporary.c_str(), attributes))
         return failWith(lastError());
-    if (!::MoveFileExW(temporary.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const std::error_code error = lastError();
+    const DWORD flags =
+        keep ? MOVEFILE_WRITE_THROUGH : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (!::MoveFileExW(temporary.c_str(), to.c_str(), flags)) {
+        const std::error_code error =
+            keep && occupied(to) ? std::make_error_code(std::errc::file_exists) : lastError();
         ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
         return failWith(error);
     }
+    return {};
+}
+
+// After a copy across volumes: deletes the source only if it is still the very file that was
+// copied, unchanged; otherwise both stay.
+std::error_code deleteIfUnchanged(const std::wstring& from,
+                                  const BY_HANDLE_FILE_INFORMATION& copied) {
+    const Handle now(::CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION current{};
+    if (!now.valid() || !::GetFileInformationByHandle(now.get(), &current) ||
+        !unchanged(copied, current))
+        return std::make_error_code(std::errc::resource_unavailable_try_again);
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    if (!::SetFileInformationByHandle(now.get(), FileDispositionInfo, &dispose, sizeof dispose))
+        return lastError();
+    return {};
+}
+
+// What a move needs to know of its source before anything happens: it exists, and is no folder.
+std::error_code describeSource(const std::wstring& from, BY_HANDLE_FILE_INFORMATION& status) {
+    bool exists = false;
+    if (auto error = describe(from, exists, status))
+        return error;
+    if (!exists)
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (isFolder(status))
+        return std::make_error_code(std::errc::is_a_directory);
     return {};
 }
 
@@ -142,20 +187,48 @@ std::error_code copyReplacing(const std::string& source, const std::string& dest
 
 std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
     BY_HANDLE_FILE_INFORMATION sourceInfo{};
-    return copyReplacing(source, destination, sourceInfo);
+    return copyInto(source, destination, sourceInfo, AtDestination::Replace);
+}
+
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& destination) {
+    BY_HANDLE_FILE_INFORMATION sourceInfo{};
+    return copyInto(source, destination, sourceInfo, AtDestination::Keep);
+}
+
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination) {
+    const std::wstring from = toWide(source);
+    const std::wstring to = toWide(destination);
+    BY_HANDLE_FILE_INFORMATION status{};
+    if (auto error = describeSource(from, status))
+        return error;
+    bool targetExists = false;
+    BY_HANDLE_FILE_INFORMATION target{};
+    if (auto error = describe(to, targetExists, target))
+        return error;
+    // The source itself under another name (other letters, its short name, a hard link): no
+    // other name gives the move a meaning.
+    if (targetExists && sameFile(status, target))
+        return std::make_error_code(std::errc::invalid_argument);
+    // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a taken name, whatever came
+    // there since the look above.
+    if (::MoveFileExW(from.c_str(), to.c_str(), 0))
+        return {};
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NOT_SAME_DEVICE)
+        return occupied(to) ? std::make_error_code(std::errc::file_exists)
+                            : windows::errorFrom(error);
+    BY_HANDLE_FILE_INFORMATION copied{};
+    if (auto copyError = copyInto(source, destination, copied, AtDestination::Keep))
+        return copyError;
+    return deleteIfUnchanged(from, copied);
 }
 
 std::error_code MoveFileReplacing(const std::string& source, const std::string& destination) {
     const std::wstring from = toWide(source);
     const std::wstring to = toWide(destination);
-    bool exists = false;
     BY_HANDLE_FILE_INFORMATION status{};
-    if (auto error = describe(from, exists, status))
+    if (auto error = describeSource(from, status))
         return error;
-    if (!exists)
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    if (isFolder(status))
-        return std::make_error_code(std::errc::is_a_directory);
     // Where nothing stands at the destination, nothing there can be the source, and a rename
     // that replaces nothing does the move at once. Anything else there, the source itself under
     // other letters, separators or its short name included, goes through the checks below.
@@ -185,20 +258,9 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
         return lastError();
     BY_HANDLE_FILE_INFORMATION copied{};
-    if (auto error = copyReplacing(source, destination, copied))
+    if (auto error = copyInto(source, destination, copied, AtDestination::Replace))
         return error;
-    // Only the very file that was copied, unchanged, is deleted; otherwise both stay.
-    const Handle now(::CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION current{};
-    if (!now.valid() || !::GetFileInformationByHandle(now.get(), &current) ||
-        !unchanged(copied, current))
-        return std::make_error_code(std::errc::resource_unavailable_try_again);
-    FILE_DISPOSITION_INFO dispose{};
-    dispose.DeleteFile = TRUE;
-    if (!::SetFileInformationByHandle(now.get(), FileDispositionInfo, &dispose, sizeof dispose))
-        return lastError();
-    return {};
+    return deleteIfUnchanged(from, copied);
 }
 
 std::error_code DeleteFileEntry(const std::string& path) {

@@ -3,9 +3,26 @@
 #include "file_time.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace lp::platform {
+
+namespace {
+
+// File times count 100-nanosecond steps from 1601-01-01, 11644473600 s before the epoch.
+constexpr std::int64_t kEpochOffsetSeconds = 11'644'473'600;
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+
+std::int64_t ticksOf(const SYSTEMTIME& time) {
+    FILETIME file{};
+    ::SystemTimeToFileTime(&time, &file);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) |
+                                     file.dwLowDateTime);
+}
+
+} // namespace
 
 namespace windows {
 
@@ -39,16 +56,35 @@ std::int64_t nanosecondsSinceEpoch(const FILETIME& utc) {
 } // namespace windows
 
 double FileTimeToLocalDateTime(std::int64_t secondsSinceEpoch) {
-    // File times count 100-nanosecond steps from 1601-01-01, 11644473600 s before the epoch.
-    constexpr std::int64_t kEpochOffsetSeconds = 11'644'473'600;
     if (secondsSinceEpoch < -kEpochOffsetSeconds)
         return LocalDateTime(1980, 1, 1);
-    const auto ticks =
-        static_cast<std::uint64_t>(secondsSinceEpoch + kEpochOffsetSeconds) * 10'000'000ULL;
+    const auto ticks = static_cast<std::uint64_t>(secondsSinceEpoch + kEpochOffsetSeconds) *
+                       static_cast<std::uint64_t>(kTicksPerSecond);
     FILETIME utc{};
     utc.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFULL);
     utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
     return windows::localDateTimeOf(utc);
+}
+
+std::string LocalTimestamp(std::time_t moment) {
+    const auto ticks =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(moment) + kEpochOffsetSeconds) *
+        static_cast<std::uint64_t>(kTicksPerSecond);
+    const FILETIME file{static_cast<DWORD>(ticks & 0xFFFFFFFFULL), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    ::FileTimeToSystemTime(&file, &utc);
+    // The zone's rules for that moment's year, daylight saving included; where the zone cannot
+    // be read the time is written as UTC with +00:00, which is still the right moment.
+    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        local = utc;
+    const std::int64_t offsetMinutes = (ticksOf(local) - ticksOf(utc)) / kTicksPerSecond / 60;
+    const long offset = static_cast<long>(std::llabs(offsetMinutes));
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", local.wYear,
+                  local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
+                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
 }
 
 double LocalToday() {

@@ -6,16 +6,31 @@
 
 namespace lp::platform {
 
-std::string UserConfigFolder() {
-    // The roaming application data folder (%APPDATA%), which follows the user between machines.
+namespace {
+
+// A known folder of the user's, without a trailing separator; empty when there is none.
+std::string knownFolder(REFKNOWNFOLDERID which) {
     PWSTR folder = nullptr;
     std::string result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder)))
+    if (SUCCEEDED(::SHGetKnownFolderPath(which, 0, nullptr, &folder)))
         result = windows::toUtf8(folder);
     ::CoTaskMemFree(folder);
     while (result.size() > 3 && (result.back() == '\\' || result.back() == '/'))
         result.pop_back();
     return result;
+}
+
+} // namespace
+
+std::string UserConfigFolder() {
+    // The roaming application data folder (%APPDATA%), which follows the user between machines.
+    return knownFolder(FOLDERID_RoamingAppData);
+}
+
+std::string UserStateFolder() {
+    // The local application data folder (%LOCALAPPDATA%): logs belong to this machine and would
+    // only slow down a roaming profile.
+    return knownFolder(FOLDERID_LocalAppData);
 }
 
 bool FolderWritable(const std::string& folder) {

@@ -1,14 +1,19 @@
 // The real larchpost.exe without a window, on real folders whose names hold letters outside
-// ASCII: files sorted, the printed lines, the simulation and the instance guard.
+// ASCII: files sorted, the printed lines, the activity log, the simulation and the instance guard.
 
+#include "engine/activity_entry.h"
+#include "engine/activity_log.h"
 #include "engine/operation_report.h"
 #include "globals/config_file.h"
 #include "globals/temp_folder.h"
 #include "held_open.h"
+#include "platform/file_identity.h"
 #include "platform/utf8_path.h"
 #include "program_run.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace {
 
@@ -98,6 +103,36 @@ TEST_F(Headless, ACountedRunMovesTheFilesAndPrintsWindowsPaths) {
     EXPECT_TRUE(exists(inbox() + "\\notes.txt"));
     EXPECT_EQ(program.output(), "move " + lp::QuoteValue(inbox() + "\\Grüße.mp3") + ' ' +
                                     lp::QuoteValue(outbox() + "\\Grüße.mp3") + kLineEnd);
+}
+
+TEST_F(Headless, ARunWritesEachMoveIntoTheActivityLogWithTheFileItLeft) {
+    writeConfiguration(lp::FileCount);
+    drop(inbox() + "\\Grüße.mp3");
+    ProgramRun program(temp_.path(), run({"--headless", "--interval", "0", "--cycles", "1"}));
+    ASSERT_TRUE(program.started());
+    ASSERT_EQ(program.waitForEnd(), 0) << program.errors();
+    const std::string logPath = lp::ActivityLog::DefaultPath();
+    ASSERT_FALSE(logPath.empty());
+    // The log lives in the user's own folder, which the other runs of these tests share: only
+    // the lines about this test's files count.
+    std::istringstream log(lp::test::readBytes(Utf8Path(logPath)));
+    std::vector<lp::ActivityEntry> ours;
+    for (std::string line; std::getline(log, line);)
+        if (auto entry = lp::ParseActivityLine(line);
+            entry && !entry->values.empty() && entry->values.front().starts_with(inbox()))
+            ours.push_back(*entry);
+    ASSERT_EQ(ours.size(), 1u) << logPath;
+    const lp::ActivityEntry& entry = ours.front();
+    EXPECT_EQ(entry.folder, "Music");
+    EXPECT_EQ(entry.rule, "Sort mp3");
+    EXPECT_FALSE(entry.failed);
+    EXPECT_EQ(entry.action, "move");
+    EXPECT_EQ(entry.values,
+              (std::vector<std::string>{inbox() + "\\Grüße.mp3", outbox() + "\\Grüße.mp3"}));
+    ASSERT_TRUE(entry.identity);
+    EXPECT_EQ(entry.identity->size, 5u);
+    // The identity is of the moved file, so that an undo can tell it is still the same.
+    EXPECT_EQ(entry.identity, lp::platform::IdentifyFile(outbox() + "\\Grüße.mp3"));
 }
 
 TEST_F(Headless, ASimulationPrintsWhatItWouldDoAndChangesNothing) {
