@@ -86,5 +86,5 @@ int main(int argc, char** argv) {
         headless.headless = true;
         return runWithoutWindow(headless);
     }
-    return lp::runDesktop(argc, argv, options, lp::runSystemMonitorCycle);
+    return lp::runDesktop(argc, argv, options, lp::SystemMonitorCycle());
 }

@@ -4,6 +4,7 @@
 // ones; tests and the simulation hand it others.
 
 #include "platform/folder_listing.h"
+#include "platform/folder_observer.h"
 
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ public:
     // Nothing when the folder cannot be listed at all; see platform::ListFolder.
     virtual std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                          bool withDetails) = 0;
+    // What tells whether a folder changed since it was last listed, so that an unchanged one need
+    // not be listed again; none (the default) means every folder is listed in full each time.
+    virtual platform::FolderObserver* folderObserver() { return nullptr; }
     // Whether another program still has the file open for writing; false when it cannot be told.
     virtual bool fileInUse(const std::string& path) = 0;
     // Each operation says whether it was done; a failure is passed over by the cycle.

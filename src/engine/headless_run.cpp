@@ -1,5 +1,6 @@
 #include "headless_run.h"
 #include "monitor_cycle.h"
+#include "platform/process_memory.h"
 #include "simulating_environment.h"
 
 #include <algorithm>
@@ -12,11 +13,14 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, CycleEnvironmen
     CycleEnvironment& used = options.verbose ? reporting : environment;
     const std::chrono::milliseconds interval(std::max<std::int64_t>(0, options.intervalMs));
     bool firstCycle = true;
+    CycleMemory memory;
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;
-        runMonitorCycle(table, firstCycle, used);
+        runMonitorCycle(table, firstCycle, used, &memory);
         firstCycle = false;
+        // What a cycle used and freed goes back to the system while the program waits.
+        platform::releaseFreeHeapMemory();
     }
     return 0;
 }

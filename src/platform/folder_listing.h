@@ -1,6 +1,7 @@
 #pragma once
 // Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,9 @@ struct FolderEntry {
     bool isFolder = false; // known only when details were asked for
     std::int64_t size = 0; // 0 for a folder
     double date = 0.0;     // last-write time as a local date-time, see local_time.h
+    // Known only with details: a plain file with one link, not reached through a symbolic link,
+    // whose details therefore change only through this folder, where a watch sees it.
+    bool watchable = false;
 };
 
 // Details are the size, the last-write time and whether the entry is a folder; they cost a status
@@ -20,7 +24,9 @@ struct FolderEntry {
 // and being examined is left out. Returns nothing when the folder cannot be listed whole: when it
 // cannot be opened (missing, unreadable, not a folder), when reading it fails part way, or when an
 // entry cannot be examined for any other reason (a folder that may be read but not searched).
-// That is not the same as an empty folder.
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails);
+// That is not the same as an empty folder. expected is how many entries the caller foresees (the
+// count of the last listing, say), so the list is allocated once.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
+                                                   std::size_t expected = 0);
 
 } // namespace lp::platform

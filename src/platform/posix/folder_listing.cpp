@@ -1,13 +1,9 @@
 #include "platform/folder_listing.h"
-#include "platform/local_time.h"
+#include "entry_details.h"
 
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 
 namespace lp::platform {
 
@@ -21,25 +17,16 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-enum class Examined : std::uint8_t { Done, Vanished, Failed };
-
-// Follows a link to what it names, as a file manager shows it; a link that leads nowhere (or
-// round in a circle) is described as the link itself.
-Examined examine(int folderFd, const char* name, struct stat& status) {
-    if (::fstatat(folderFd, name, &status, 0) == 0 ||
-        ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0)
-        return Examined::Done;
-    return errno == ENOENT ? Examined::Vanished : Examined::Failed;
-}
-
 } // namespace
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails) {
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
+                                                   std::size_t expected) {
     const std::unique_ptr<DIR, FolderCloser> stream(::opendir(folder.c_str()));
     if (!stream)
         return std::nullopt;
     const int folderFd = ::dirfd(stream.get());
     std::vector<FolderEntry> entries;
+    entries.reserve(expected);
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(stream.get());
@@ -55,19 +42,15 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
         added.name.assign(entry->d_name);
         if (!withDetails)
             continue;
-        struct stat status {};
-        switch (examine(folderFd, entry->d_name, status)) {
-        case Examined::Vanished: // gone since it was named
+        switch (posix::ReadEntryDetails(folderFd, entry->d_name, added)) {
+        case posix::Examined::Vanished: // gone since it was named
             entries.pop_back();
             continue;
-        case Examined::Failed: // a folder that can be read but not searched, say
+        case posix::Examined::Failed: // a folder that can be read but not searched, say
             return std::nullopt;
-        case Examined::Done:
+        case posix::Examined::Done:
             break;
         }
-        added.isFolder = S_ISDIR(status.st_mode);
-        added.size = added.isFolder ? 0 : static_cast<std::int64_t>(status.st_size);
-        added.date = FileTimeToLocalDateTime(status.st_mtim.tv_sec);
     }
     return entries;
 }
