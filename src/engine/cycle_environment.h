@@ -19,6 +19,14 @@ public:
     // Nothing when the folder cannot be listed at all; see platform::ListFolder.
     virtual std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                          bool withDetails) = 0;
+    // As listFolder, into entries, whose storage is used again; false when the folder cannot be
+    // listed, entries then holding nothing.
+    virtual bool listFolderInto(const std::string& folder, bool withDetails,
+                                std::vector<platform::FolderEntry>& entries) {
+        auto listing = listFolder(folder, withDetails);
+        entries = listing ? std::move(*listing) : std::vector<platform::FolderEntry>{};
+        return listing.has_value();
+    }
     // What tells whether a folder changed since it was last listed, so that an unchanged one need
     // not be listed again; none (the default) means every folder is listed in full each time.
     virtual platform::FolderObserver* folderObserver() { return nullptr; }

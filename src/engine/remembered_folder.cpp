@@ -82,18 +82,16 @@ bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
                                  CycleEnvironment& environment, platform::FolderObserver* observer,
                                  const std::optional<platform::FolderStamp>& stamp,
                                  std::int64_t startedNs) {
-    forget(observer);
+    stopWatching(observer);
     // The watch is set before the listing, so nothing that changes during it goes unseen.
     if (observer && withDetails && stamp && stamp->local) {
         watch_ = observer->watch(folder);
         (void)observer->takeChanges(watch_); // the listing sees all of that
     }
-    auto listing = environment.listFolder(folder, withDetails);
-    if (!listing) {
+    if (!environment.listFolderInto(folder, withDetails, entries_)) {
         forget(observer);
         return false;
     }
-    entries_ = std::move(*listing);
     folder_ = folder;
     withDetails_ = withDetails;
     valid_ = true;
@@ -181,10 +179,14 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
     return Update::Done;
 }
 
-void RememberedFolder::forget(platform::FolderObserver* observer) {
+void RememberedFolder::stopWatching(platform::FolderObserver* observer) {
     if (observer)
         observer->unwatch(watch_);
     watch_ = -1;
+}
+
+void RememberedFolder::forget(platform::FolderObserver* observer) {
+    stopWatching(observer);
     valid_ = false;
     changed_ = true;
     entries_ = {};

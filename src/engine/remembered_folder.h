@@ -42,6 +42,8 @@ private:
                           const std::vector<std::string>& changedNames);
     Update examineAgain(const std::string& folder, platform::FolderObserver& observer,
                         std::vector<bool> again);
+    void stopWatching(platform::FolderObserver* observer);
+    // Drops the entries and the watch: what comes next is a whole listing.
     void forget(platform::FolderObserver* observer);
 
     std::string folder_;

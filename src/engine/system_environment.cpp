@@ -14,6 +14,10 @@ SystemEnvironment::listFolder(const std::string& folder, bool withDetails) {
     lastCount = listing ? listing->size() : 0;
     return listing;
 }
+bool SystemEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                       std::vector<platform::FolderEntry>& entries) {
+    return platform::ListFolderInto(folder, withDetails, entries);
+}
 platform::FolderObserver* SystemEnvironment::folderObserver() {
     if (!observer_)
         observer_ = platform::OpenFolderObserver();

@@ -12,6 +12,8 @@ class SystemEnvironment : public CycleEnvironment {
 public:
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool listFolderInto(const std::string& folder, bool withDetails,
+                        std::vector<platform::FolderEntry>& entries) override;
     platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
     bool copyFile(const std::string& source, const std::string& destination) override;

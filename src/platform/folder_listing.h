@@ -29,4 +29,9 @@ struct FolderEntry {
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
                                                    std::size_t expected = 0);
 
+// As ListFolder, into entries, whose storage (the list's and its names') is used again, so that
+// listing a large folder once more costs no new memory. False when the folder cannot be listed
+// whole; entries then holds nothing.
+bool ListFolderInto(const std::string& folder, bool withDetails, std::vector<FolderEntry>& entries);
+
 } // namespace lp::platform

@@ -19,39 +19,58 @@ bool isDotOrDotDot(const char* name) {
 
 } // namespace
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
-                                                   std::size_t expected) {
+bool ListFolderInto(const std::string& folder, bool withDetails,
+                    std::vector<FolderEntry>& entries) {
+    std::size_t count = 0;
+    const auto fail = [&] {
+        entries.clear();
+        return false;
+    };
     const std::unique_ptr<DIR, FolderCloser> stream(::opendir(folder.c_str()));
     if (!stream)
-        return std::nullopt;
+        return fail();
     const int folderFd = ::dirfd(stream.get());
-    std::vector<FolderEntry> entries;
-    entries.reserve(expected);
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(stream.get());
         if (entry == nullptr) {
             // A listing cut short is no listing: its missing entries would count as new later.
             if (errno != 0)
-                return std::nullopt;
+                return fail();
             break;
         }
         if (isDotOrDotDot(entry->d_name))
             continue;
-        FolderEntry& added = entries.emplace_back();
+        if (count == entries.size())
+            entries.emplace_back();
+        FolderEntry& added = entries[count];
         added.name.assign(entry->d_name);
-        if (!withDetails)
-            continue;
-        switch (posix::ReadEntryDetails(folderFd, entry->d_name, added)) {
-        case posix::Examined::Vanished: // gone since it was named
-            entries.pop_back();
-            continue;
-        case posix::Examined::Failed: // a folder that can be read but not searched, say
-            return std::nullopt;
-        case posix::Examined::Done:
-            break;
+        added.isFolder = false;
+        added.size = 0;
+        added.date = 0.0;
+        added.watchable = false;
+        if (withDetails) {
+            switch (posix::ReadEntryDetails(folderFd, entry->d_name, added)) {
+            case posix::Examined::Vanished: // gone since it was named
+                continue;
+            case posix::Examined::Failed: // a folder that can be read but not searched, say
+                return fail();
+            case posix::Examined::Done:
+                break;
+            }
         }
+        ++count;
     }
+    entries.resize(count);
+    return true;
+}
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
+                                                   std::size_t expected) {
+    std::vector<FolderEntry> entries;
+    entries.reserve(expected);
+    if (!ListFolderInto(folder, withDetails, entries))
+        return std::nullopt;
     return entries;
 }
 
