@@ -18,6 +18,7 @@
 #include "ratio_reporter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -262,6 +263,14 @@ void sizes(benchmark::internal::Benchmark* benchmark) {
     benchmark->Unit(benchmark::kMillisecond);
 }
 
+// The pairing of known and current names at a million entries, when LARCHPOST_BENCH_MILLION is
+// set: making the folder takes a minute.
+void million(benchmark::internal::Benchmark* benchmark) {
+    if (std::getenv("LARCHPOST_BENCH_MILLION") != nullptr)
+        benchmark->Arg(1'000'000);
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(namesListing)->Apply(sizes);
 BENCHMARK(namesOnlyCycle)->Apply(sizes);
 BENCHMARK(namesOnlyCycleNothingNew)->Apply(sizes);
@@ -271,6 +280,9 @@ BENCHMARK(sizesAndDatesCycle)->Apply(sizes);
 BENCHMARK(sizesAndDatesCheckingUse)->Apply(sizes);
 BENCHMARK(sizesAndDatesRememberedSteady)->Apply(sizes);
 BENCHMARK(sizesAndDatesRememberedOnePercent)->Apply(sizes);
+BENCHMARK(namesListing)->Name("namesListingMillion")->Apply(million);
+BENCHMARK(namesOnlyCycle)->Name("namesOnlyCycleMillion")->Apply(million);
+BENCHMARK(namesOnlyCycleNothingNew)->Name("namesOnlyCycleNothingNewMillion")->Apply(million);
 
 std::vector<RatioLine> ratioLines() {
     std::vector<RatioLine> lines;
@@ -294,6 +306,10 @@ std::vector<RatioLine> ratioLines() {
         add("(c%) remembered sizes-and-dates turn, 1% changed / readdir+fstatat",
             "sizesAndDatesRememberedOnePercent", "statusListing");
     }
+    lines.push_back({"(a) 1% new at random places / none new, 1000000 entries",
+                     "namesOnlyCycleMillion/1000000", "namesOnlyCycleNothingNewMillion/1000000"});
+    lines.push_back({"(a0) names-only turn, none new / readdir, 1000000 entries",
+                     "namesOnlyCycleNothingNewMillion/1000000", "namesListingMillion/1000000"});
     for (const char* name :
          {"namesListing", "namesOnlyCycle", "statusListing", "sizesAndDatesCycle"})
         lines.push_back({std::string(name) + ": 100,000 / 10,000 entries",

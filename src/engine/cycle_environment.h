@@ -27,6 +27,16 @@ public:
         entries = listing ? std::move(*listing) : std::vector<platform::FolderEntry>{};
         return listing.has_value();
     }
+    // Just the names of the folder's entries, as listFolder without details gives them.
+    virtual bool listNamesInto(const std::string& folder, std::vector<std::string>& names) {
+        auto listing = listFolder(folder, false);
+        names.clear();
+        if (!listing)
+            return false;
+        for (auto& entry : *listing)
+            names.push_back(std::move(entry.name));
+        return true;
+    }
     // What tells whether a folder changed since it was last listed, so that an unchanged one need
     // not be listed again; none (the default) means every folder is listed in full each time.
     virtual platform::FolderObserver* folderObserver() { return nullptr; }

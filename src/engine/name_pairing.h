@@ -12,8 +12,17 @@ namespace lp {
 
 inline constexpr std::uint32_t kUnpaired = std::numeric_limits<std::uint32_t>::max();
 
+// The name of a listed item: its name member, or the item itself when it is a bare name.
+template <typename Item> std::string_view NameOf(const Item& item) {
+    if constexpr (requires { item.name; })
+        return item.name;
+    else
+        return item;
+}
+
 // For each entry of now, the position in before of an entry of the same name, or kUnpaired.
-// Both hold items with a name member; the names within now are unique (those of one listing).
+// Both hold items with a name member, or bare names; the names within now are unique (those of one
+// listing).
 //
 // A folder lists in a stable order, so the two lists mostly line up: walking both side by side
 // pairs equal names with one comparison each. Where they differ, a short look ahead on both sides
@@ -35,17 +44,17 @@ std::vector<std::uint32_t> PairByName(const Now& now, const Before& before) {
     std::size_t i = 0, k = 0;
     int misses = 0;
     while (i < n && k < m && misses < kMissesBeforeGivingUp) {
-        if (now[i].name == before[k].name) {
+        if (NameOf(now[i]) == NameOf(before[k])) {
             pair(i++, k++);
             misses = 0;
             continue;
         }
         bool found = false;
         for (std::size_t d = 1; d <= kLookAhead && !found; ++d) {
-            if (i + d < n && now[i + d].name == before[k].name) {
+            if (i + d < n && NameOf(now[i + d]) == NameOf(before[k])) {
                 i += d; // d entries came
                 found = true;
-            } else if (k + d < m && now[i].name == before[k + d].name) {
+            } else if (k + d < m && NameOf(now[i]) == NameOf(before[k + d])) {
                 k += d; // d entries went
                 found = true;
             }
@@ -65,10 +74,10 @@ std::vector<std::uint32_t> PairByName(const Now& now, const Before& before) {
     byName.reserve(unpairedBefore);
     for (std::size_t b = 0; b < m; ++b)
         if (!beforePaired[b])
-            byName.emplace(before[b].name, static_cast<std::uint32_t>(b));
+            byName.emplace(NameOf(before[b]), static_cast<std::uint32_t>(b));
     for (std::size_t a = 0; a < n; ++a)
         if (pairing[a] == kUnpaired)
-            if (const auto found = byName.find(now[a].name); found != byName.end())
+            if (const auto found = byName.find(NameOf(now[a])); found != byName.end())
                 pairing[a] = found->second;
     return pairing;
 }

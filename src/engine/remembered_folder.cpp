@@ -31,13 +31,6 @@ Details detailsOf(const FolderEntry& entry) {
     return {entry.isFolder, entry.size, entry.date, entry.watchable};
 }
 
-void copyDetails(const FolderEntry& from, FolderEntry& to) {
-    to.isFolder = from.isFolder;
-    to.size = from.size;
-    to.date = from.date;
-    to.watchable = from.watchable;
-}
-
 } // namespace
 
 bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
@@ -88,6 +81,8 @@ bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
         watch_ = observer->watch(folder);
         (void)observer->takeChanges(watch_); // the listing sees all of that
     }
+    // Room for a few arrivals, which can then be put in place without moving the list.
+    entries_.reserve(entries_.size() + entries_.size() / 32 + 16);
     if (!environment.listFolderInto(folder, withDetails, entries_)) {
         forget(observer);
         return false;
@@ -152,31 +147,60 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
                                  const std::vector<std::string>& changedNames) {
     // Names came or went: their order is the listing's to say, so the names are read again, but
     // only the entries that are new, named by the watch or unseen by it are examined.
-    auto names = environment.listFolder(folder, false);
-    if (!names)
+    std::vector<std::string> names;
+    names.reserve(entries_.size() + entries_.size() / 32 + 16);
+    if (!environment.listNamesInto(folder, names))
         return Update::Failed;
-    std::vector<FolderEntry>& fresh = *names;
-    const std::vector<std::uint32_t> pairing = PairByName(fresh, entries_);
+    const std::vector<std::uint32_t> pairing = PairByName(names, entries_);
+    // The remembered entries are rearranged where they are, so that no second list of them is
+    // ever made: that needs the entries that stayed in the order they had, which a folder's
+    // listing keeps, and room for the newcomers.
+    std::vector<bool> stays(entries_.size(), false);
+    std::int64_t last = -1;
+    for (const std::uint32_t p : pairing) {
+        if (p == kUnpaired)
+            continue;
+        if (static_cast<std::int64_t>(p) <= last)
+            return Update::ListWhole;
+        last = p;
+        stays[p] = true;
+    }
+    if (names.size() > entries_.capacity())
+        return Update::ListWhole;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < entries_.size(); ++k)
+        if (stays[k]) {
+            if (kept != k)
+                entries_[kept] = std::move(entries_[k]);
+            ++kept;
+        }
+    entries_.resize(names.size());
+    // From the back, each entry that stayed moves to its new place, never onto one yet to move.
     const std::unordered_set<std::string_view> named(changedNames.begin(), changedNames.end());
     std::vector<FolderEntry*> examined;
-    for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const std::uint32_t p = pairing[i];
-        if (p != kUnpaired && entries_[p].watchable && !named.contains(fresh[i].name))
-            copyDetails(entries_[p], fresh[i]);
-        else
-            examined.push_back(&fresh[i]);
+    std::size_t from = kept;
+    for (std::size_t i = names.size(); i-- > 0;) {
+        FolderEntry& entry = entries_[i];
+        if (pairing[i] != kUnpaired) {
+            if (--from != i)
+                entry = std::move(entries_[from]);
+            if (!entry.watchable || named.contains(entry.name))
+                examined.push_back(&entry);
+        } else {
+            entry = FolderEntry{std::move(names[i])};
+            examined.push_back(&entry);
+        }
     }
+    changed_ = true;
     switch (observer.examine(folder, examined)) {
     case platform::EntryLook::Found:
-        break;
+        return Update::Done;
     case platform::EntryLook::Vanished:
         return Update::ListWhole;
     case platform::EntryLook::Failed:
         return Update::Failed;
     }
-    entries_ = std::move(fresh);
-    changed_ = true;
-    return Update::Done;
+    return Update::Failed;
 }
 
 void RememberedFolder::stopWatching(platform::FolderObserver* observer) {

@@ -18,6 +18,9 @@ bool SystemEnvironment::listFolderInto(const std::string& folder, bool withDetai
                                        std::vector<platform::FolderEntry>& entries) {
     return platform::ListFolderInto(folder, withDetails, entries);
 }
+bool SystemEnvironment::listNamesInto(const std::string& folder, std::vector<std::string>& names) {
+    return platform::ListNamesInto(folder, names);
+}
 platform::FolderObserver* SystemEnvironment::folderObserver() {
     if (!observer_)
         observer_ = platform::OpenFolderObserver();

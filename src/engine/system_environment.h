@@ -14,6 +14,7 @@ public:
                                                                  bool withDetails) override;
     bool listFolderInto(const std::string& folder, bool withDetails,
                         std::vector<platform::FolderEntry>& entries) override;
+    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
     platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
     bool copyFile(const std::string& source, const std::string& destination) override;

@@ -34,4 +34,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
 // whole; entries then holds nothing.
 bool ListFolderInto(const std::string& folder, bool withDetails, std::vector<FolderEntry>& entries);
 
+// Just the names, as ListFolderInto without details gives them, into names.
+bool ListNamesInto(const std::string& folder, std::vector<std::string>& names);
+
 } // namespace lp::platform
