@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 namespace lp {
 
@@ -32,6 +33,32 @@ Details detailsOf(const FolderEntry& entry) {
 }
 
 } // namespace
+
+RememberedFolder::~RememberedFolder() {
+    stopWatching(watcher_);
+}
+
+RememberedFolder::RememberedFolder(RememberedFolder&& other) noexcept {
+    *this = std::move(other);
+}
+
+RememberedFolder& RememberedFolder::operator=(RememberedFolder&& other) noexcept {
+    if (this == &other)
+        return *this;
+    stopWatching(watcher_);
+    folder_ = std::move(other.folder_);
+    withDetails_ = other.withDetails_;
+    valid_ = other.valid_;
+    changed_ = other.changed_;
+    watch_ = std::exchange(other.watch_, -1);
+    watcher_ = std::exchange(other.watcher_, nullptr);
+    turnsSinceWhole_ = other.turnsSinceWhole_;
+    stamp_ = other.stamp_;
+    listedNs_ = other.listedNs_;
+    entries_ = std::move(other.entries_);
+    other.valid_ = false;
+    return *this;
+}
 
 bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
                                CycleEnvironment& environment) {
@@ -79,6 +106,7 @@ bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
     // The watch is set before the listing, so nothing that changes during it goes unseen.
     if (observer && withDetails && stamp && stamp->local) {
         watch_ = observer->watch(folder);
+        watcher_ = observer;
         (void)observer->takeChanges(watch_); // the listing sees all of that
     }
     // Room for a few arrivals, which can then be put in place without moving the list.
@@ -204,9 +232,10 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
 }
 
 void RememberedFolder::stopWatching(platform::FolderObserver* observer) {
-    if (observer)
+    if (observer && watch_ >= 0)
         observer->unwatch(watch_);
     watch_ = -1;
+    watcher_ = nullptr;
 }
 
 void RememberedFolder::forget(platform::FolderObserver* observer) {

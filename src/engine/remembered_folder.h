@@ -10,8 +10,16 @@
 
 namespace lp {
 
+// The environment's observer must outlive the remembered folder, which gives its watch back.
 class RememberedFolder {
 public:
+    RememberedFolder() = default;
+    ~RememberedFolder();
+    RememberedFolder(RememberedFolder&& other) noexcept;
+    RememberedFolder& operator=(RememberedFolder&& other) noexcept;
+    RememberedFolder(const RememberedFolder&) = delete;
+    RememberedFolder& operator=(const RememberedFolder&) = delete;
+
     // Brings entries() to what a full listing of folder, with or without details, gives now. The
     // folder is listed again only where that cannot be known otherwise:
     // - names only: not when the folder's own status (identity, modification and change times) is
@@ -50,7 +58,8 @@ private:
     bool withDetails_ = false;
     bool valid_ = false;
     bool changed_ = true;
-    int watch_ = -1; // the observer's watch on the folder, or none
+    int watch_ = -1;                              // the observer's watch on the folder, or none
+    platform::FolderObserver* watcher_ = nullptr; // the observer that holds watch_
     int turnsSinceWhole_ = 0;
     platform::FolderStamp stamp_;
     std::int64_t listedNs_ = 0; // when the listing of entries_ began

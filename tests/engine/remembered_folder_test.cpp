@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,8 +25,16 @@ constexpr std::int64_t kNow = 1'800'000'000 * kSecond;
 class ScriptedObserver : public platform::FolderObserver {
 public:
     std::optional<FolderStamp> stamp(const std::string&) override { return folderStamp; }
-    int watch(const std::string&) override { return canWatch ? 7 : -1; }
-    void unwatch(int) override {}
+    int watch(const std::string&) override {
+        if (!canWatch)
+            return -1;
+        ++watching;
+        return 7;
+    }
+    void unwatch(int watch) override {
+        if (watch >= 0)
+            --watching;
+    }
     FolderChanges takeChanges(int watch) override {
         if (watch < 0)
             return {};
@@ -48,6 +57,7 @@ public:
 
     std::optional<FolderStamp> folderStamp;
     bool canWatch = true;
+    int watching = 0; // watches set and not yet given back
     FolderChanges changes{false, false, {}};
     std::vector<std::string> examined;
     std::int64_t clock = kNow;
@@ -256,6 +266,42 @@ TEST(RememberedFolder, AFolderThatCannotBeListedIsForgotten) {
         ASSERT_TRUE(remembered.refresh("f", withDetails, folder));
         EXPECT_TRUE(remembered.changed()) << "listed whole again";
         EXPECT_EQ(remembered.entries().size(), 2U);
+    }
+}
+
+TEST(RememberedFolder, GivesItsWatchBackWhenDoneWithIt) {
+    struct Case {
+        const char* what;
+        std::function<void(RememberedFolder&, ScriptedFolder&)> then;
+    };
+    const Case cases[] = {
+        {"it is dropped", [](auto&, auto&) {}},
+        {"it is replaced by another",
+         [](auto& remembered, auto&) { remembered = RememberedFolder{}; }},
+        {"it is moved elsewhere",
+         [](auto& remembered, auto&) {
+             RememberedFolder moved(std::move(remembered));
+             RememberedFolder again;
+             again = std::move(moved);
+         }},
+        {"its rules no longer read details",
+         [](auto& remembered, auto& folder) { remembered.refresh("f", false, folder); }},
+        {"another folder is watched instead",
+         [](auto& remembered, auto& folder) {
+             remembered.refresh("g", true, folder);
+             remembered.refresh("f", false, folder);
+         }},
+    };
+    for (const Case& c : cases) {
+        ScriptedFolder folder;
+        folder.observer.folderStamp = stampAt(kNow);
+        {
+            RememberedFolder remembered;
+            ASSERT_TRUE(remembered.refresh("f", true, folder));
+            EXPECT_EQ(folder.observer.watching, 1) << c.what;
+            c.then(remembered, folder);
+        }
+        EXPECT_EQ(folder.observer.watching, 0) << c.what;
     }
 }
 

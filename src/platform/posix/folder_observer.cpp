@@ -21,6 +21,10 @@ constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN
 constexpr std::uint32_t kDetailEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE;
 constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
 
+// A watch nobody asks for a long time (its service switched off) stops collecting names past
+// this many and says "everything" instead, so that a busy folder cannot fill the memory.
+constexpr std::size_t kMostNamesKept = 65'536;
+
 std::int64_t nanoseconds(const timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
@@ -130,8 +134,10 @@ public:
 
 private:
     void markEverything() {
-        for (auto& [handle, collected] : watches_)
+        for (auto& [handle, collected] : watches_) {
             collected.everything = true;
+            collected.names = {};
+        }
     }
 
     // Takes every event queued so far.
@@ -172,9 +178,15 @@ private:
             }
             if (event.len == 0)
                 continue;
+            if (collected.everything)
+                continue;
             if (event.mask & kNameEvents)
                 collected.namesChanged = true;
             collected.names.emplace(event.name);
+            if (collected.names.size() > kMostNamesKept) {
+                collected.everything = true;
+                collected.names = {};
+            }
         }
         if (event.mask & IN_IGNORED) { // the kernel dropped the watch: its number may come again
             for (const int handle : sharing->second)
