@@ -35,8 +35,14 @@ public:
         ++inUseChecks;
         return checkUse_ && SystemEnvironment::fileInUse(path);
     }
-    bool copyFile(const std::string&, const std::string&) override { return ++operations, true; }
-    bool moveFile(const std::string&, const std::string&) override { return ++operations, true; }
+    std::optional<std::string> copyFile(const std::string&, const std::string& destination,
+                                        NameClash) override {
+        return ++operations, destination;
+    }
+    std::optional<std::string> moveFile(const std::string&, const std::string& destination,
+                                        NameClash) override {
+        return ++operations, destination;
+    }
     bool deleteFile(const std::string&) override { return ++operations, true; }
     bool launch(const std::string&, const std::vector<std::string>&) override {
         return ++operations, true;
@@ -124,7 +130,7 @@ void namesOnly(benchmark::State& state, std::size_t newPerHundred) {
     const std::string& folder = folderOf(entries);
     rServiceRules service = newFileService(folder);
     CountingEnvironment environment;
-    RunServiceTurn(service, true, environment);
+    RunServiceTurn(service, true, {}, environment);
     const std::vector<bool> fresh = randomShare(service.knownfiles.size(), newPerHundred, 5);
     std::vector<filerec> known;
     for (std::size_t i = 0; i < service.knownfiles.size(); ++i)
@@ -135,7 +141,7 @@ void namesOnly(benchmark::State& state, std::size_t newPerHundred) {
         service.knownfiles = known;
         service.knowncnt = static_cast<std::int32_t>(known.size());
         state.ResumeTiming();
-        RunServiceTurn(service, false, environment);
+        RunServiceTurn(service, false, {}, environment);
     }
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
@@ -154,9 +160,9 @@ void namesOnlyRemembered(benchmark::State& state) {
     rServiceRules service = newFileService(folder);
     CountingEnvironment environment;
     ServiceMemory memory;
-    RunServiceTurn(service, true, environment, &memory);
+    RunServiceTurn(service, true, {}, environment, &memory);
     for (auto _ : state)
-        RunServiceTurn(service, false, environment, &memory);
+        RunServiceTurn(service, false, {}, environment, &memory);
 }
 
 // (b) Rules on the total size, file sizes, ages and both rankings; (b') the same with the
@@ -185,7 +191,7 @@ void sizesAndDates(benchmark::State& state, bool checkUse) {
                              ruleOf(FileCount, {newest})});
     CountingEnvironment environment(checkUse);
     for (auto _ : state)
-        RunServiceTurn(service, false, environment);
+        RunServiceTurn(service, false, {}, environment);
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
     state.counters["in-use checks/cycle"] =
@@ -227,7 +233,7 @@ void sizesAndDatesRemembered(benchmark::State& state, std::size_t changedPerHund
     rServiceRules service = quietDetailsService(folder, entries);
     CountingEnvironment environment;
     ServiceMemory memory;
-    RunServiceTurn(service, true, environment, &memory);
+    RunServiceTurn(service, true, {}, environment, &memory);
     std::vector<std::string> changed;
     const std::vector<bool> picked = randomShare(service.knownfiles.size(), changedPerHundred, 11);
     for (std::size_t i = 0; i < picked.size(); ++i)
@@ -242,7 +248,7 @@ void sizesAndDatesRemembered(benchmark::State& state, std::size_t changedPerHund
             grow = 1 - grow;
             state.ResumeTiming();
         }
-        RunServiceTurn(service, false, environment, &memory);
+        RunServiceTurn(service, false, {}, environment, &memory);
     }
     state.counters["operations/cycle"] =
         static_cast<double>(environment.operations) / static_cast<double>(state.iterations());

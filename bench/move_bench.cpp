@@ -2,6 +2,7 @@
 // the same files in one call.
 
 #include "bench_folder.h"
+#include "engine/logging_environment.h"
 #include "engine/rule_actions.h"
 #include "engine/system_environment.h"
 #include "platform/folder_listing.h"
@@ -36,7 +37,8 @@ struct MoveSetup {
     }
 };
 
-void ruleMove(benchmark::State& state) {
+// The move action, its operations logged or not.
+void ruleMove(benchmark::State& state, bool logged) {
     MoveSetup setup;
     setup.reset();
     CurrentFiles current;
@@ -51,13 +53,24 @@ void ruleMove(benchmark::State& state) {
     move.racmove.filepath = setup.to;
     rule.actions = {move};
     rule.actioncnt = 1;
-    SystemEnvironment environment;
+    SystemEnvironment system;
+    ActivityLog log(setup.folder.sub("state") + "/activity.log");
+    LoggingEnvironment logging(system, log);
+    CycleEnvironment& environment = logged ? static_cast<CycleEnvironment&>(logging) : system;
     for (auto _ : state) {
-        RunRuleActions(rule, selection, current, setup.from, environment);
+        RunRuleActions(rule, selection, current, setup.from, {}, environment);
+        log.flush();
         state.PauseTiming();
         setup.reset();
         state.ResumeTiming();
     }
+}
+
+void ruleMove(benchmark::State& state) {
+    ruleMove(state, false);
+}
+void ruleMoveLogged(benchmark::State& state) {
+    ruleMove(state, true);
 }
 
 void gnuMv(benchmark::State& state) {
@@ -84,6 +97,7 @@ void gnuMv(benchmark::State& state) {
 }
 
 BENCHMARK(ruleMove)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(ruleMoveLogged)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(gnuMv)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
@@ -92,5 +106,7 @@ BENCHMARK(gnuMv)->Unit(benchmark::kMillisecond)->Iterations(10);
 int main(int argc, char** argv) {
     return lp::bench::RunWithRatios(argc, argv,
                                     {{"move action / GNU mv, 10,000 files in one file system",
-                                      "ruleMove/iterations:10", "gnuMv/iterations:10"}});
+                                      "ruleMove/iterations:10", "gnuMv/iterations:10"},
+                                     {"move action logged / not logged, 10,000 files",
+                                      "ruleMoveLogged/iterations:10", "ruleMove/iterations:10"}});
 }

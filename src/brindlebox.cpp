@@ -2,17 +2,14 @@
 // window.
 
 #include "desktop/display_check.h"
+#include "desktop/registry_settings.h"
 #include "desktop/single_instance.h"
-#include "engine/headless_run.h"
-#include "engine/monitor_cycle.h"
-#include "engine/system_environment.h"
-#include "globals/app_globals.h"
-#include "globals/command_line.h"
-#include "globals/program_version.h"
-#include "globals/startup.h"
-#include "globals/usage_text.h"
+#include "desktop/sorting_cycle.h"
+#include "desktop/stored_options.h"
+#include "desktop/trash.h"
+#include "engine/program_without_window.h"
 #include "main/desktop_app.h"
-#include "platform/stop_request.h"
+#include "platform/program_arguments.h"
 
 #include <iostream>
 #include <string>
@@ -20,71 +17,43 @@
 
 namespace {
 
-void printLine(const std::string& line) {
-    std::cout << line << std::endl; // a script reading along sees each operation at once
+// Sorting takes the desktop program's guard, so that the two never sort the same folders.
+bool holdDesktopGuard() {
+    try {
+        if (lp::CheckAppAlreadyRunning("Larchpost", false, false)) {
+            std::cerr << "larchpost: another Larchpost is already running for this user.\n";
+            return false;
+        }
+    } catch (const lp::InstanceGuardError& error) {
+        std::cerr << "larchpost: " << error.what() << '\n';
+        return false;
+    }
+    return true;
 }
 
-// Sorting without window or tray, or one simulated cycle that changes nothing.
-int runWithoutWindow(const lp::CommandLine& options) {
-    // Before anything else, so that every thread started later inherits it.
-    lp::platform::CatchStopRequests();
-    // A simulation changes nothing, so it may run beside a running instance. Sorting takes the
-    // desktop program's guard: never two instances sorting the same folders.
-    if (!options.simulate) {
-        try {
-            if (lp::CheckAppAlreadyRunning("Larchpost", false, false)) {
-                std::cerr << "larchpost: another Larchpost is already running for this user.\n";
-                return 1;
-            }
-        } catch (const lp::InstanceGuardError& error) {
-            std::cerr << "larchpost: " << error.what() << '\n';
-            return 1;
-        }
-    }
-    lp::AppGlobals& globals = lp::app();
-    const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
-    const lp::ConfigStartResult config = lp::StartConfiguration(globals, options, printMessage);
-    if (config.refusal) {
-        std::cerr << "larchpost: " << *config.refusal << '\n';
-        return 2;
-    }
-    if (config.rewritten && config.rewriteResult != 0)
-        std::cerr << "larchpost: the configuration file " << globals.configPath
-                  << " could not be saved in the current layout.\n";
-
-    lp::SystemEnvironment environment;
-    if (options.simulate)
-        return lp::RunSimulation(globals.table, environment, printLine);
-    return lp::RunHeadless(globals.table, options, environment, lp::platform::WaitForStopRequest,
-                           printLine);
+// The choices the settings file holds, for sorting without a window as with one.
+lp::WithoutWindowChoices storedChoices() {
+    const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
+    return {lp::ReadStoredOptions(lp::settingsStore(), say).policy, lp::MoveToTrash};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv, argv + argc);
+    lp::platform::UseUtf8Console();
+    const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
     lp::CommandLine options;
-    if (auto error = lp::parseCommandLine(args, options)) {
-        std::cerr << "larchpost: " << *error << "\nTry 'larchpost --help' for the options.\n";
-        return 2;
-    }
-    if (options.help) {
-        std::cout << lp::usageText();
-        return 0;
-    }
-    if (options.version) {
-        std::cout << lp::versionBanner() << '\n';
-        return 0;
-    }
+    if (const auto exitCode = lp::ReadProgramOptions(args, options))
+        return *exitCode;
     if (options.headless || options.simulate)
-        return runWithoutWindow(options);
+        return lp::RunWithoutWindow(options, holdDesktopGuard, storedChoices());
     // Without any display a window cannot open; sorting still can.
     if (!lp::displayAvailable()) {
         std::cerr << "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are "
                      "unset); running without a window, as with --headless.\n";
         lp::CommandLine headless = options;
         headless.headless = true;
-        return runWithoutWindow(headless);
+        return lp::RunWithoutWindow(headless, holdDesktopGuard, storedChoices());
     }
-    return lp::runDesktop(argc, argv, options, lp::SystemMonitorCycle());
+    return lp::runDesktop(argc, argv, options, lp::DesktopSortingCycle());
 }

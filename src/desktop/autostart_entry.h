@@ -1,7 +1,8 @@
 #pragma once
-// The desktop's auto-start file, which starts Larchpost hidden when the user logs in: the file
-// Larchpost.desktop in $XDG_CONFIG_HOME/autostart (default ~/.config/autostart). Its command line
-// plays the part of the auto-start entry's value: "<executable> startup".
+// The auto-start entry, which starts Larchpost hidden when the user logs in: on Linux the file
+// Larchpost.desktop in $XDG_CONFIG_HOME/autostart (default ~/.config/autostart), whose command
+// line is the entry's value "<executable> startup"; on Windows the value "Larchpost" under
+// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run holding the same command.
 
 #include "globals/message_sink.h"
 
@@ -11,10 +12,10 @@
 
 namespace lp {
 
-// What the options dialog's check box says the entry does: start Larchpost at the user's login.
+// What the options dialog's check box says the entry does on this system.
 QString autoStartCaption();
 
-// Where the file lives, as the environment says now.
+// Where the entry lives, as the environment says now (on Windows, the registry value's path).
 QString autostartFilePath();
 
 // The running program's full path, the executable the entry starts.

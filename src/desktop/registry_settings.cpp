@@ -42,7 +42,8 @@ std::string cannotWrite() {
 
 SettingsStore& settingsStore() {
     if (!storeSlot())
-        storeSlot() = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
+        storeSlot() = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath(),
+                                                      SettingsStore::defaultFormat());
     return *storeSlot();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStringList>
 
 namespace lp {
@@ -47,12 +46,8 @@ private:
 
 } // namespace
 
-SettingsStore::SettingsStore(const QString& filePath) : settings_(filePath, QSettings::IniFormat) {}
-
-QString SettingsStore::defaultFilePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Larchpost/settings.ini");
-}
+SettingsStore::SettingsStore(const QString& filePath, QSettings::Format format)
+    : settings_(filePath, format) {}
 
 QString SettingsStore::resolveKey(const QString& keyPath) const {
     QString resolved;
@@ -121,8 +116,9 @@ bool SettingsStore::remove(const QString& keyPath, const QString& name) {
 }
 
 bool SettingsStore::flush() {
-    // QSettings does not create the folder of a new file itself.
-    QDir().mkpath(QFileInfo(settings_.fileName()).absolutePath());
+    // QSettings does not create the folder of a new file itself; the registry needs none.
+    if (settings_.format() == QSettings::IniFormat)
+        QDir().mkpath(QFileInfo(settings_.fileName()).absolutePath());
     settings_.sync();
     return settings_.status() == QSettings::NoError;
 }

@@ -13,13 +13,22 @@ namespace lp {
 
 class SettingsStore {
 public:
-    // The store in the given INI file; its folder is created on the first write.
-    explicit SettingsStore(const QString& filePath);
+    // The store in the given INI file (its folder is created on the first write), or with the
+    // native format in the system's own store.
+    explicit SettingsStore(const QString& filePath,
+                           QSettings::Format format = QSettings::IniFormat);
 
-    // The user's own file: <user configuration folder>/Larchpost/settings.ini.
+    // The user's own store: <user configuration folder>/Larchpost/settings.ini on Linux, the
+    // registry's HKEY_CURRENT_USER on Windows, in the format defaultFormat() names.
     static QString defaultFilePath();
+    static QSettings::Format defaultFormat();
 
     QString filePath() const { return settings_.fileName(); }
+    // What the user is told when the file cannot be written.
+    QString notWrittenMessage() const {
+        return QStringLiteral("Unable to write the settings file ") + filePath() +
+               QStringLiteral(".");
+    }
 
     // Whether the key (a "/"-separated path) exists, i.e. holds a value or a sub-key.
     bool keyExists(const QString& keyPath) const;

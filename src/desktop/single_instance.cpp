@@ -1,5 +1,6 @@
 #include "single_instance.h"
 
+#include "desktop/local_socket_name.h"
 #include "platform/instance_lock.h"
 
 #include <QCoreApplication>
@@ -155,7 +156,7 @@ QString instanceLockPath(const QString& name) {
 }
 
 QString instanceSocketPath(const QString& name) {
-    return basePath(name) + QStringLiteral(".socket");
+    return localSocketName(basePath(name) + QStringLiteral(".socket"));
 }
 
 bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards) {

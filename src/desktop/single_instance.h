@@ -2,8 +2,8 @@
 // One Larchpost per user: the first instance holds a lock on a file and listens on a local socket,
 // both in the user's runtime folder ($XDG_RUNTIME_DIR, else the folder Larchpost in the user's
 // cache folder, mode 0700). A later instance finds the lock held, asks the first to come forward
-// over the socket, and ends. The lock is the system's and ends with its holder, so an instance
-// that crashed or was killed never keeps a later one out.
+// over the socket (on Windows a pipe named after that path), and ends. The lock is the system's and
+// ends with its holder, so an instance that crashed or was killed never keeps a later one out.
 
 #include <QString>
 #include <functional>

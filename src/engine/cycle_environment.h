@@ -5,6 +5,7 @@
 
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
+#include "sorting_policy.h"
 
 #include <optional>
 #include <string>
@@ -42,10 +43,18 @@ public:
     virtual platform::FolderObserver* folderObserver() { return nullptr; }
     // Whether another program still has the file open for writing; false when it cannot be told.
     virtual bool fileInUse(const std::string& path) = 0;
-    // Each operation says whether it was done; a failure is passed over by the cycle.
-    virtual bool copyFile(const std::string& source, const std::string& destination) = 0;
-    virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
+    // Names the folder and the rule that the operations from now on are done for.
+    virtual void actFor(const std::string& folder, const std::string& rule) = 0;
+    // A copy or move gives back the path the file got: destination, or under KeepBoth the
+    // numbered name it took there; nothing when it failed. The other operations say whether they
+    // were done. A failure is passed over by the cycle.
+    virtual std::optional<std::string>
+    copyFile(const std::string& source, const std::string& destination, NameClash clash) = 0;
+    virtual std::optional<std::string>
+    moveFile(const std::string& source, const std::string& destination, NameClash clash) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
+    // Moves the file to the desktop's trash instead of deleting it.
+    virtual bool trashFile(const std::string& path) = 0;
     virtual bool launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
     // The start of the current local day as a date-time.
     virtual double today() = 0;

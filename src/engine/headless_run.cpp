@@ -1,4 +1,5 @@
 #include "headless_run.h"
+#include "logging_environment.h"
 #include "monitor_cycle.h"
 #include "platform/process_memory.h"
 #include "simulating_environment.h"
@@ -7,17 +8,20 @@
 
 namespace lp {
 
-int RunHeadless(ServiceTable& table, const CommandLine& options, CycleEnvironment& environment,
-                const StopWait& waitForStop, const LinePrinter& print) {
-    ReportingEnvironment reporting(environment, print);
-    CycleEnvironment& used = options.verbose ? reporting : environment;
+int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
+                CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
+                const LinePrinter& print) {
+    LoggingEnvironment logging(environment, log);
+    ReportingEnvironment reporting(logging, print);
+    CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
     const std::chrono::milliseconds interval(std::max<std::int64_t>(0, options.intervalMs));
     bool firstCycle = true;
     CycleMemory memory;
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;
-        runMonitorCycle(table, firstCycle, used, &memory);
+        runMonitorCycle(table, firstCycle, policy, used, &memory);
+        log.flush(); // the cycle's lines in one write
         firstCycle = false;
         // What a cycle used and freed goes back to the system while the program waits.
         platform::releaseFreeHeapMemory();
@@ -25,7 +29,8 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, CycleEnvironmen
     return 0;
 }
 
-int RunSimulation(ServiceTable& table, CycleEnvironment& environment, const LinePrinter& print) {
+int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
+                  const LinePrinter& print) {
     // An empty known-file list that counts as recorded makes every entry a new one.
     for (rServiceRules& service : table.services) {
         service.knownready = true;
@@ -34,7 +39,7 @@ int RunSimulation(ServiceTable& table, CycleEnvironment& environment, const Line
     }
     SimulatingEnvironment simulating(environment);
     ReportingEnvironment reporting(simulating, print);
-    runMonitorCycle(table, false, reporting);
+    runMonitorCycle(table, false, policy, reporting);
     return 0;
 }
 

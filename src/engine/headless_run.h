@@ -2,6 +2,7 @@
 // The program without a window: monitor cycles at a fixed interval until it is asked to stop, or
 // a single simulated cycle that only says what it would do.
 
+#include "activity_log.h"
 #include "cycle_environment.h"
 #include "globals/command_line.h"
 #include "globals/records.h"
@@ -16,13 +17,17 @@ namespace lp {
 using StopWait = std::function<bool(std::chrono::milliseconds)>;
 
 // Runs cycles over table: the first one interval after the start, each next one an interval after
-// the previous one ended, until a stop request or options.cycles cycles. With options.verbose
-// every operation is printed as it is performed. Returns the exit status.
-int RunHeadless(ServiceTable& table, const CommandLine& options, CycleEnvironment& environment,
-                const StopWait& waitForStop, const LinePrinter& print);
+// the previous one ended, until a stop request or options.cycles cycles. Every operation goes
+// into log, whose lines are written at the end of each cycle; with options.verbose it is printed
+// as well, as it is performed. Returns the exit status.
+int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
+                CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
+                const LinePrinter& print);
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
-// started; prints the operations that a verbose run would perform. Returns the exit status.
-int RunSimulation(ServiceTable& table, CycleEnvironment& environment, const LinePrinter& print);
+// started, nor logged; prints the operations that a verbose run would perform, with the names
+// the policy would give them. Returns the exit status.
+int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
+                  const LinePrinter& print);
 
 } // namespace lp

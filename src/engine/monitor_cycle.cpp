@@ -4,7 +4,6 @@
 #include "globals/pattern_match.h"
 #include "in_use_check.h"
 #include "rule_actions.h"
-#include "system_environment.h"
 
 #include <algorithm>
 #include <functional>
@@ -68,8 +67,8 @@ struct RulesOutcome {
 // list: a file in use, one a move or delete took away, and one on which an operation of a
 // NewFile rule failed, so that the next cycle sees it as new and tries again.
 RulesOutcome evaluateRules(const rServiceRules& service, const CurrentFiles& current,
-                           bool firstCycle, CycleEnvironment& environment,
-                           std::vector<bool>& leftOut) {
+                           bool firstCycle, const SortingPolicy& policy,
+                           CycleEnvironment& environment, std::vector<bool>& leftOut) {
     const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
@@ -90,8 +89,9 @@ RulesOutcome evaluateRules(const rServiceRules& service, const CurrentFiles& cur
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
+        environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
-            RunRuleActions(rule, *selection, current, service.sharedir, environment);
+            RunRuleActions(rule, *selection, current, service.sharedir, policy, environment);
         for (std::size_t i = 0; i < outcomes.size(); ++i)
             if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
                 leftOut[(*selection)[i]] = true;
@@ -123,14 +123,15 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
 
 // Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
 // that the same turn over the same entries would do nothing again.
-bool runTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment,
-             std::vector<platform::FolderEntry>& listing, std::optional<double>& today) {
+bool runTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+             CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
+             std::optional<double>& today) {
     const TurnFiles files(listing, service.excludefiles);
     const CurrentFiles& current = files.current();
     std::vector<bool> leftOut(current.entries.size(), false);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        outcome = evaluateRules(service, current, firstCycle, environment, leftOut);
+        outcome = evaluateRules(service, current, firstCycle, policy, environment, leftOut);
     recordKnownFiles(service, current, leftOut);
     today = outcome.today;
     return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity());
@@ -138,8 +139,12 @@ bool runTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environm
 
 } // namespace
 
-void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment,
-                    ServiceMemory* memory) {
+const std::string& ServiceName(const rServiceRules& service) {
+    return service.othername.empty() ? service.sharedir : service.othername;
+}
+
+void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+                    CycleEnvironment& environment, ServiceMemory* memory) {
     if (!service.enabled || service.sharedir.empty())
         return;
     const bool withDetails = ServiceNeedsDetails(service);
@@ -149,7 +154,7 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& e
         // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known
         // files, so its files do not all count as new when it comes back.
         if (listing)
-            runTurn(service, firstCycle, environment, *listing, today);
+            runTurn(service, firstCycle, policy, environment, *listing, today);
         return;
     }
     if (!memory->folder.refresh(service.sharedir, withDetails, environment)) {
@@ -159,39 +164,23 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& e
     if (!memory->folder.changed() && memory->quiet.repeats(service, environment))
         return;
     memory->quiet.forget();
-    if (runTurn(service, firstCycle, environment, memory->folder.entries(), today))
+    if (runTurn(service, firstCycle, policy, environment, memory->folder.entries(), today))
         memory->quiet.remember(service, today);
 }
 
-void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment,
-                     CycleMemory* memory) {
+void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
+                     CycleEnvironment& environment, CycleMemory* memory) {
     const std::size_t serviceCount = table.services.size();
     if (memory)
         memory->fit(serviceCount);
     for (std::size_t s = 0; s < serviceCount && s < table.services.size(); ++s) {
         try {
-            RunServiceTurn(table.services[s], firstCycle, environment,
+            RunServiceTurn(table.services[s], firstCycle, policy, environment,
                            memory ? &memory->at(s) : nullptr);
         } catch (...) {
             // Out of memory, most likely: this service keeps its known files and tries again
             // next cycle; the others still get their turn.
         }
-    }
-}
-
-struct SystemMonitorCycle::State {
-    SystemEnvironment environment;
-    CycleMemory memory;
-};
-
-SystemMonitorCycle::SystemMonitorCycle() : state_(std::make_shared<State>()) {}
-
-void SystemMonitorCycle::operator()(ServiceTable& table, bool firstCycle) const noexcept {
-    try {
-        runMonitorCycle(table, firstCycle, state_->environment, &state_->memory);
-    } catch (...) {
-        // Only making room for the services' memories can fail here (a service turn's own
-        // failure is caught within): the next cycle tries again.
     }
 }
 

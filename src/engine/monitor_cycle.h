@@ -8,33 +8,23 @@
 #include "cycle_memory.h"
 #include "globals/records.h"
 
-#include <memory>
-
 namespace lp {
 
-// Runs one service turn; a service that is off or has no folder is passed over untouched. With a
-// memory of the service's earlier turns, an unchanged folder is not listed again and a turn that
-// is bound to do nothing is passed over; the results are those of a full listing all the same.
-void RunServiceTurn(rServiceRules& service, bool firstCycle, CycleEnvironment& environment,
-                    ServiceMemory* memory = nullptr);
+// The name the service's operations are done for: the name the user gave the folder, or the
+// folder itself where it has none.
+const std::string& ServiceName(const rServiceRules& service);
+
+// Runs one service turn; a service that is off or has no folder is passed over untouched. The
+// environment hears the service's and rule's names before each rule acts. With a memory of the
+// service's earlier turns, an unchanged folder is not listed again and a turn that is bound to do
+// nothing is passed over; the results are those of a full listing all the same.
+void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+                    CycleEnvironment& environment, ServiceMemory* memory = nullptr);
 
 // Runs a turn for each service in table order. firstCycle is true only for the first cycle after
 // start-up: files present then never count as new. A service whose turn fails unexpectedly (out
 // of memory) is left as it was and the next one goes on.
-void runMonitorCycle(ServiceTable& table, bool firstCycle, CycleEnvironment& environment,
-                     CycleMemory* memory = nullptr);
-
-// The cycle on the real disk, clock and processes, remembering the folders from one call to the
-// next; copies share that memory. Never throws, so the caller always gets to schedule the next
-// cycle.
-class SystemMonitorCycle {
-public:
-    SystemMonitorCycle();
-    void operator()(ServiceTable& table, bool firstCycle) const noexcept;
-
-private:
-    struct State;
-    std::shared_ptr<State> state_;
-};
+void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
+                     CycleEnvironment& environment, CycleMemory* memory = nullptr);
 
 } // namespace lp

@@ -37,26 +37,6 @@ std::size_t utf8SequenceLength(std::string_view text) {
     return length;
 }
 
-std::string twoValues(std::string_view verb, std::string_view first, std::string_view second) {
-    return std::string(verb) + ' ' + QuoteValue(first) + ' ' + QuoteValue(second);
-}
-
-std::string moveLine(const std::string& source, const std::string& destination) {
-    return twoValues("move", source, destination);
-}
-std::string copyLine(const std::string& source, const std::string& destination) {
-    return twoValues("copy", source, destination);
-}
-std::string deleteLine(const std::string& path) {
-    return "delete " + QuoteValue(path);
-}
-std::string launchLine(const std::string& program, const std::vector<std::string>& arguments) {
-    std::string line = "launch " + QuoteValue(program);
-    for (const std::string& argument : arguments)
-        line.append(1, ' ').append(QuoteValue(argument));
-    return line;
-}
-
 } // namespace
 
 std::string QuoteValue(std::string_view value) {
@@ -97,12 +77,91 @@ std::string QuoteValue(std::string_view value) {
     return quoted;
 }
 
+std::optional<std::string> ReadQuotedValue(std::string_view& text) {
+    if (text.empty() || text.front() != '"')
+        return std::nullopt;
+    const auto hexDigit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string value;
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '"') {
+            text.remove_prefix(at + 1);
+            return value;
+        }
+        if (c != '\\') {
+            value.push_back(c);
+            continue;
+        }
+        if (++at == text.size())
+            break;
+        switch (const char escaped = text[at]) {
+        case '\\':
+        case '"':
+            value.push_back(escaped);
+            break;
+        case 'n':
+            value.push_back('\n');
+            break;
+        case 'r':
+            value.push_back('\r');
+            break;
+        case 't':
+            value.push_back('\t');
+            break;
+        case 'x': {
+            const int high = at + 1 < text.size() ? hexDigit(text[at + 1]) : -1;
+            const int low = at + 2 < text.size() ? hexDigit(text[at + 2]) : -1;
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            value.push_back(static_cast<char>(high * 16 + low));
+            at += 2;
+            break;
+        }
+        default:
+            return std::nullopt; // QuoteValue writes no other escape
+        }
+    }
+    return std::nullopt; // no closing quote
+}
+
+std::string OperationLine(bool failed, bool undo, std::string_view action,
+                          const std::vector<std::string>& values) {
+    std::string line;
+    if (failed)
+        line.append("failed ");
+    if (undo)
+        line.append("undo ");
+    line.append(action);
+    for (const std::string& value : values)
+        line.append(1, ' ').append(QuoteValue(value));
+    return line;
+}
+
 ReportingEnvironment::ReportingEnvironment(CycleEnvironment& inner, LinePrinter print)
     : inner_(inner), print_(std::move(print)) {}
 
 std::optional<std::vector<platform::FolderEntry>>
 ReportingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return inner_.listFolder(folder, withDetails);
+}
+bool ReportingEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                          std::vector<platform::FolderEntry>& entries) {
+    return inner_.listFolderInto(folder, withDetails, entries);
+}
+bool ReportingEnvironment::listNamesInto(const std::string& folder,
+                                         std::vector<std::string>& names) {
+    return inner_.listNamesInto(folder, names);
+}
+platform::FolderObserver* ReportingEnvironment::folderObserver() {
+    return inner_.folderObserver();
 }
 
 bool ReportingEnvironment::fileInUse(const std::string& path) {
@@ -113,23 +172,45 @@ double ReportingEnvironment::today() {
     return inner_.today();
 }
 
-bool ReportingEnvironment::report(bool done, const std::string& line) {
-    print_(done ? line : "failed " + line);
+void ReportingEnvironment::actFor(const std::string& folder, const std::string& rule) {
+    inner_.actFor(folder, rule);
+}
+
+std::optional<std::string> ReportingEnvironment::transferred(std::string_view verb,
+                                                             const std::string& source,
+                                                             const std::string& destination,
+                                                             std::optional<std::string> placed) {
+    print_(OperationLine(!placed, false, verb, {source, placed.value_or(destination)}));
+    return placed;
+}
+
+bool ReportingEnvironment::report(bool done, std::string_view verb,
+                                  const std::vector<std::string>& values) {
+    print_(OperationLine(!done, false, verb, values));
     return done;
 }
 
-bool ReportingEnvironment::copyFile(const std::string& source, const std::string& destination) {
-    return report(inner_.copyFile(source, destination), copyLine(source, destination));
+std::optional<std::string> ReportingEnvironment::copyFile(const std::string& source,
+                                                          const std::string& destination,
+                                                          NameClash clash) {
+    return transferred("copy", source, destination, inner_.copyFile(source, destination, clash));
 }
-bool ReportingEnvironment::moveFile(const std::string& source, const std::string& destination) {
-    return report(inner_.moveFile(source, destination), moveLine(source, destination));
+std::optional<std::string> ReportingEnvironment::moveFile(const std::string& source,
+                                                          const std::string& destination,
+                                                          NameClash clash) {
+    return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
 }
 bool ReportingEnvironment::deleteFile(const std::string& path) {
-    return report(inner_.deleteFile(path), deleteLine(path));
+    return report(inner_.deleteFile(path), "delete", {path});
+}
+bool ReportingEnvironment::trashFile(const std::string& path) {
+    return report(inner_.trashFile(path), "trash", {path});
 }
 bool ReportingEnvironment::launch(const std::string& program,
                                   const std::vector<std::string>& arguments) {
-    return report(inner_.launch(program, arguments), launchLine(program, arguments));
+    std::vector<std::string> values{program};
+    values.insert(values.end(), arguments.begin(), arguments.end());
+    return report(inner_.launch(program, arguments), "launch", values);
 }
 
 } // namespace lp

@@ -6,6 +6,9 @@
 //   copy "<source>" "<destination>"
 //   delete "<path>"
 //   launch "<program>" "<argument>" ...
+//   trash "<path>"                                 (a delete that went to the trash)
+//   undo move "<where it was>" "<where it came from>"
+//   undo delete "<the copy removed>"
 // every value in double quotes with \ and " inside it escaped by a backslash, a line break written
 // \n, a carriage return \r and a tab \t (so one operation is always one line), every other
 // control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
@@ -14,8 +17,10 @@
 #include "cycle_environment.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lp {
 
@@ -25,23 +30,46 @@ using LinePrinter = std::function<void(const std::string& line)>;
 // value can be read back from it.
 std::string QuoteValue(std::string_view value);
 
-// Performs every operation through inner and prints one line for each.
+// Reads one value written by QuoteValue from the start of text and takes it off text; nothing
+// (text unchanged) when text does not start with one.
+std::optional<std::string> ReadQuotedValue(std::string_view& text);
+
+// An operation's line: the verb and its values quoted, after "undo " for an undo and after
+// "failed " when it failed.
+std::string OperationLine(bool failed, bool undo, std::string_view action,
+                          const std::vector<std::string>& values);
+
+// Performs every operation through inner and prints one line for each; a copy or move names
+// the destination the file actually got.
 class ReportingEnvironment : public CycleEnvironment {
 public:
     ReportingEnvironment(CycleEnvironment& inner, LinePrinter print);
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool listFolderInto(const std::string& folder, bool withDetails,
+                        std::vector<platform::FolderEntry>& entries) override;
+    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
+    platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
+    void actFor(const std::string& folder, const std::string& rule) override;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
     bool deleteFile(const std::string& path) override;
+    bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     double today() override;
 
-protected:
+private:
+    // Prints a copy's or move's line with the path the file got, or the one it was meant for
+    // when it failed; gives back placed.
+    std::optional<std::string> transferred(std::string_view verb, const std::string& source,
+                                           const std::string& destination,
+                                           std::optional<std::string> placed);
     // Prints the operation's line, marked when it failed; gives back done.
-    bool report(bool done, const std::string& line);
+    bool report(bool done, std::string_view verb, const std::vector<std::string>& values);
 
     CycleEnvironment& inner_;
     LinePrinter print_;

@@ -1,6 +1,7 @@
 #include "rule_actions.h"
 #include "counted.h"
 #include "launch_arguments.h"
+#include "platform/path_separator.h"
 
 #include <algorithm>
 
@@ -14,13 +15,14 @@ struct FollowedFile {
     bool passedOver = false;   // a move of it failed: the rule leaves it alone from then on
     bool deleted = false;
     bool failed = false;
+    std::string renamed = {}; // its name since a move had to give it another; empty before
 };
 
 // A path built in one buffer that every file of a rule reuses.
 class PathBuffer {
 public:
     const std::string& operator()(const std::string& folder, const std::string& name) {
-        path_.assign(folder).append(1, '/').append(name);
+        path_.assign(folder).append(1, platform::kPathSeparator).append(name);
         return path_;
     }
 
@@ -31,14 +33,20 @@ private:
 class ActionStep {
 public:
     ActionStep(const Selection& selection, const CurrentFiles& current, const std::string& sharedir,
-               CycleEnvironment& environment)
-        : selection_(selection), current_(current), sharedir_(sharedir), environment_(environment),
-          files_(selection.size(), FollowedFile{&sharedir}) {}
+               const SortingPolicy& policy, CycleEnvironment& environment)
+        : selection_(selection), current_(current), sharedir_(sharedir), policy_(policy),
+          environment_(environment), files_(selection.size(), FollowedFile{&sharedir}) {}
 
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (environment_.moveFile(source_(*file.folder, name), target_(destination, name))) {
+            const std::string& target = target_(destination, name);
+            const auto placed =
+                environment_.moveFile(source_(*file.folder, name), target, policy_.nameClash);
+            if (placed) {
                 file.folder = &destination;
+                // Under "Keep both" the later actions find the file under the name it got.
+                if (*placed != target)
+                    file.renamed = placed->substr(placed->rfind('/') + 1);
                 return;
             }
             file.failed = true;
@@ -51,14 +59,17 @@ public:
 
     void copy(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (!environment_.copyFile(source_(*file.folder, name), target_(destination, name)))
+            if (!environment_.copyFile(source_(*file.folder, name), target_(destination, name),
+                                       policy_.nameClash))
                 file.failed = true;
         });
     }
 
     void remove() {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (environment_.deleteFile(source_(*file.folder, name)))
+            const std::string& path = source_(*file.folder, name);
+            if (policy_.deleteToTrash ? environment_.trashFile(path)
+                                      : environment_.deleteFile(path))
                 file.deleted = true;
             else
                 file.failed = true;
@@ -96,12 +107,14 @@ private:
     template <typename Act> void forEachFollowed(Act act) {
         for (std::size_t i = 0; i < files_.size(); ++i)
             if (!files_[i].passedOver)
-                act(files_[i], current_.entries[selection_[i]].name);
+                act(files_[i], files_[i].renamed.empty() ? current_.entries[selection_[i]].name
+                                                         : files_[i].renamed);
     }
 
     const Selection& selection_;
     const CurrentFiles& current_;
     const std::string& sharedir_;
+    const SortingPolicy& policy_;
     CycleEnvironment& environment_;
     std::vector<FollowedFile> files_; // per selected file, in selection order
     PathBuffer source_, target_;
@@ -112,13 +125,14 @@ private:
 std::string JoinPath(const std::string& folder, const std::string& name) {
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
-    return path.append(folder).append(1, '/').append(name);
+    return path.append(folder).append(1, platform::kPathSeparator).append(name);
 }
 
 std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
                                           const CurrentFiles& current, const std::string& sharedir,
+                                          const SortingPolicy& policy,
                                           CycleEnvironment& environment) {
-    ActionStep step(selection, current, sharedir, environment);
+    ActionStep step(selection, current, sharedir, policy, environment);
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
         switch (action.raction) {
         case rMove:

@@ -25,9 +25,12 @@ struct ActionOutcome {
 // selection order. Each file is followed on its own: it is looked for in the service folder,
 // after a move that succeeded in the move's destination; once a move of it has failed, the
 // rule's later actions pass it over; a deleted file is gone (later moves, copies and deletes of
-// it fail, a launch still gets its path).
+// it fail, a launch still gets its path). The policy says what a copy or move does to a file of
+// the same name at its destination (a file kept beside it under a numbered name is followed
+// under that name), and whether a delete goes to the trash.
 std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
                                           const CurrentFiles& current, const std::string& sharedir,
+                                          const SortingPolicy& policy,
                                           CycleEnvironment& environment);
 
 } // namespace lp

@@ -2,6 +2,7 @@
 // Foreseeing what a cycle's operations would do, without doing any of them.
 
 #include "cycle_environment.h"
+#include "name_clash.h"
 #include "platform/entry_status.h"
 
 #include <cstdint>
@@ -13,26 +14,38 @@ namespace lp {
 // Reads folders, the date and whether files are in use through inner, but changes nothing and
 // starts nothing. Each operation counts as done unless it would certainly fail, judged by the
 // disk as it stands and by the operations foreseen before it in the run: a source that an
-// earlier move or delete took away, or that is a folder; a destination folder that is missing
-// or no folder; a destination that is the source itself; a program that cannot be started.
+// earlier move or delete took away, or that is a folder; a device, pipe or socket to be copied,
+// or moved to another file system; a destination folder that is missing or no folder; a
+// destination that is the source itself; a program that cannot be started. A name taken at a
+// copy's or move's destination counts as the clash policy says, so the name a file would get
+// under "Keep both" is the one foreseen.
 class SimulatingEnvironment : public CycleEnvironment {
 public:
     explicit SimulatingEnvironment(CycleEnvironment& inner);
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool listFolderInto(const std::string& folder, bool withDetails,
+                        std::vector<platform::FolderEntry>& entries) override;
+    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
+    platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
+    void actFor(const std::string& folder, const std::string& rule) override;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
     bool deleteFile(const std::string& path) override;
+    bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     double today() override;
 
 private:
     // What stands at path once the foreseen operations are done.
     platform::EntryStatus at(const std::string& path) const;
-    // Whether a copy or move from source to destination would fail before it began.
-    bool transferFails(const platform::EntryStatus& source, const std::string& destination) const;
+    // What a copy or move from source to destination would come to, replacing or not.
+    Placing placing(const platform::EntryStatus& source, const std::string& destination,
+                    bool replace) const;
     void foresee(const std::string& path, const platform::EntryStatus& status);
 
     CycleEnvironment& inner_;

@@ -1,10 +1,29 @@
 #include "system_environment.h"
+#include "name_clash.h"
 #include "platform/file_in_use.h"
 #include "platform/file_operations.h"
 #include "platform/launcher.h"
 #include "platform/local_time.h"
 
 namespace lp {
+
+namespace {
+
+using Operation = std::error_code (*)(const std::string&, const std::string&);
+
+// One attempt of a copy or move with the replacing or the never-replacing operation.
+PlaceAttempt attemptWith(const std::string& source, Operation replacing, Operation noReplace) {
+    return [&source, replacing, noReplace](const std::string& path, bool replace) {
+        const std::error_code error = (replace ? replacing : noReplace)(source, path);
+        if (!error)
+            return Placing::Done;
+        return !replace && error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
+    };
+}
+
+} // namespace
+
+SystemEnvironment::SystemEnvironment(TrashMover trash) : trash_(std::move(trash)) {}
 
 std::optional<std::vector<platform::FolderEntry>>
 SystemEnvironment::listFolder(const std::string& folder, bool withDetails) {
@@ -29,14 +48,26 @@ platform::FolderObserver* SystemEnvironment::folderObserver() {
 bool SystemEnvironment::fileInUse(const std::string& path) {
     return platform::FileOpenForWriting(path);
 }
-bool SystemEnvironment::copyFile(const std::string& source, const std::string& destination) {
-    return !platform::CopyFileReplacing(source, destination);
+void SystemEnvironment::actFor(const std::string&, const std::string&) {}
+std::optional<std::string> SystemEnvironment::copyFile(const std::string& source,
+                                                       const std::string& destination,
+                                                       NameClash clash) {
+    return PlaceAsPolicySays(
+        destination, clash,
+        attemptWith(source, platform::CopyFileReplacing, platform::CopyFileNoReplace));
 }
-bool SystemEnvironment::moveFile(const std::string& source, const std::string& destination) {
-    return !platform::MoveFileReplacing(source, destination);
+std::optional<std::string> SystemEnvironment::moveFile(const std::string& source,
+                                                       const std::string& destination,
+                                                       NameClash clash) {
+    return PlaceAsPolicySays(
+        destination, clash,
+        attemptWith(source, platform::MoveFileReplacing, platform::MoveFileNoReplace));
 }
 bool SystemEnvironment::deleteFile(const std::string& path) {
     return !platform::DeleteFileEntry(path);
+}
+bool SystemEnvironment::trashFile(const std::string& path) {
+    return trash_ && !trash_(path);
 }
 bool SystemEnvironment::launch(const std::string& program,
                                const std::vector<std::string>& arguments) {

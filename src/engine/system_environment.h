@@ -3,13 +3,21 @@
 
 #include "cycle_environment.h"
 
+#include <functional>
 #include <memory>
+#include <system_error>
 #include <unordered_map>
 
 namespace lp {
 
+// Moves a file to the desktop's trash; the desktop layer has the one that does.
+using TrashMover = std::function<std::error_code(const std::string& path)>;
+
 class SystemEnvironment : public CycleEnvironment {
 public:
+    // Without a trash, a delete meant for the trash fails and the file stays.
+    explicit SystemEnvironment(TrashMover trash = {});
+
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
     bool listFolderInto(const std::string& folder, bool withDetails,
@@ -17,9 +25,13 @@ public:
     bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
     platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
-    bool copyFile(const std::string& source, const std::string& destination) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
+    void actFor(const std::string& folder, const std::string& rule) override;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override;
     bool deleteFile(const std::string& path) override;
+    bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     double today() override;
 
@@ -27,6 +39,7 @@ private:
     std::unique_ptr<platform::FolderObserver> observer_; // opened on first use
     // Each folder's count at its last listing, so that the next one is allocated once.
     std::unordered_map<std::string, std::size_t> lastCounts_;
+    TrashMover trash_;
 };
 
 } // namespace lp

@@ -6,12 +6,12 @@
 #include "config_lines.h"
 #include "config_table_repair.h"
 #include "platform/decimal_separator.h"
+#include "platform/file_reading.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace lp {
 
@@ -261,40 +261,16 @@ TableReader::Outcome TableReader::readAction(ruleactionrec& action) {
 // kMaxConfigBytes keeps its complete lines up to the limit. Either way the content then ends
 // before the file does, and the file cannot count as read whole.
 bool loadFile(const std::string& path, std::string& content, ContentEnd& end) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // One byte more than the limit tells a file that is longer from one that just fits.
+    bool readFailed = false;
+    if (!platform::ReadFileStart(path, kMaxConfigBytes + 1, content, readFailed))
         return false;
-    char buffer[65536];
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        content.reserve(
-            std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kMaxConfigBytes) +
-            sizeof buffer);
-    end = ContentEnd::Complete;
-    for (;;) {
-        if (content.size() > kMaxConfigBytes) {
-            end = ContentEnd::CutAtLimit;
-            const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
-            content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
-            break;
-        }
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            end = ContentEnd::Unreadable;
-            // Nothing at all could be read (a folder, say): the file cannot be opened.
-            if (content.empty()) {
-                ::close(fd);
-                return false;
-            }
-            break;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(got));
+    end = readFailed ? ContentEnd::Unreadable : ContentEnd::Complete;
+    if (content.size() > kMaxConfigBytes) {
+        end = ContentEnd::CutAtLimit;
+        const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
+        content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
     }
-    ::close(fd);
     return true;
 }
 
@@ -347,7 +323,8 @@ std::int32_t ReadConfigFile(const std::string& path, ServiceTable& table, const 
     ContentEnd end = ContentEnd::Complete;
     if (!loadFile(path, content, end)) {
         // A file that is there but cannot be read must not be replaced by the next save.
-        if (::access(path.c_str(), F_OK) == 0)
+        std::error_code ignored;
+        if (std::filesystem::exists(platform::Utf8Path(path), ignored))
             table.setAsideBeforeSave = true;
         return -2;
     }

@@ -2,7 +2,9 @@
 
 #include "config_file.h"
 #include "platform/app_path.h"
+#include "platform/path_separator.h"
 #include "platform/user_folders.h"
+#include "platform/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>
@@ -14,7 +16,7 @@ std::string ConfigurationFolder(const std::string& applicationFolder,
                                 const std::string& userConfigFolder) {
     if (applicationFolder.empty() || applicationFolderWritable || userConfigFolder.empty())
         return applicationFolder;
-    return userConfigFolder + "/Larchpost/";
+    return userConfigFolder + platform::kPathSeparator + "Larchpost" + platform::kPathSeparator;
 }
 
 void InitDefaults(AppGlobals& globals) {
@@ -41,14 +43,14 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
         // An installed copy's folder in the user's configuration may not exist yet; the first
         // save needs it. The application folder of a portable copy exists already.
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(globals.configPath).parent_path(),
+        std::filesystem::create_directories(platform::Utf8Path(globals.configPath).parent_path(),
                                             ignored);
     }
     ClearServices(globals.table);
 
     ConfigStartResult result;
     std::error_code error;
-    const auto status = std::filesystem::status(globals.configPath, error);
+    const auto status = std::filesystem::status(platform::Utf8Path(globals.configPath), error);
     if (std::filesystem::is_directory(status)) {
         result.refusal = "The configuration file " + globals.configPath + " is a folder.";
         return result;

@@ -8,6 +8,7 @@
 #include "globals/program_version.h"
 #include "globals/startup.h"
 #include "tray_icon.h"
+#include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
 
 #include <QApplication>
@@ -47,6 +48,9 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         warn(error.what());
         return 1;
     }
+    // Until the main window is there, a later start brings forward the box that holds up this
+    // one (a configuration file that was not read whole, say), which other windows may cover.
+    setActivationHandler(raiseOpenDialog);
 
     applyFixedFormats();
     AppGlobals& globals = app();
@@ -58,6 +62,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         });
     if (config.refusal) {
         warn(*config.refusal);
+        setActivationHandler({});
         releaseInstanceGuard();
         return 2;
     }

@@ -40,6 +40,8 @@ QMenu* menu(QMenuBar& bar, const char* name, const char* caption) {
 MainMenu buildMainMenu(QMenuBar& bar) {
     MainMenu m;
     m.File1 = menu(bar, "File1", "&File");
+    m.Activity1 = entry(*m.File1, "Activity1", "&Activity...");
+    m.File1->addSeparator();
     m.Close1 = entry(*m.File1, "Close1", "&Close");
 
     m.Options1 = menu(bar, "Options1", "&Options");

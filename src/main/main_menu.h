@@ -23,6 +23,7 @@ const std::vector<LinksEntry>& linksEntries();
 
 struct MainMenu {
     QMenu* File1 = nullptr;
+    QAction* Activity1 = nullptr;
     QAction* Close1 = nullptr;
     QMenu* Options1 = nullptr;
     QAction* AdditionalOptions1 = nullptr;

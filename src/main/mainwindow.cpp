@@ -141,7 +141,10 @@ void TfrmMain::FormCreate() {
     FirstCycle = true;
     BuildOtherServiceList();
     BuildRuleLists(kOtherService);
-    Timer1->start();
+    paused_ = readStoredPause();
+    tray->showPaused(paused_);
+    if (!paused_)
+        Timer1->start();
     const QIcon icon = programIcon();
     setWindowIcon(icon);
     tray->add(icon);
@@ -302,12 +305,12 @@ void TfrmMain::Timer1Timer() {
     // Off while the cycle runs, so cycles never overlap and the next starts a full interval
     // after this one ended. Once the application quits the timer stays off.
     Timer1->stop();
-    if (quitting_)
+    if (quitting_ || paused_)
         return;
     if (cycle_)
         cycle_(app().table, FirstCycle);
     FirstCycle = false;
-    if (!quitting_)
+    if (!quitting_ && !paused_)
         Timer1->start();
 }
 

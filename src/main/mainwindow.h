@@ -20,6 +20,7 @@ namespace lp {
 
 struct ServiceTable;
 class TCheckListBox;
+class TfrmActivity;
 class TfrSwapRules;
 class TfrmHelp;
 class TrayIcon;
@@ -63,6 +64,13 @@ public:
     // monitor cycle runs.
     bool quitting() const { return quitting_; }
 
+    // Whether sorting is paused: no monitor cycle runs meanwhile. Kept in the settings store, so
+    // that the next start is paused too.
+    bool paused() const { return paused_; }
+    // Pauses or resumes sorting and stores the state; a settings file that cannot be written is
+    // reported, and the state holds for this run all the same.
+    void setPaused(bool paused);
+
     // Whether the program may close: the application quits, or there is no notification area
     // to bring a hidden window back from. Otherwise the window state is stored and the window
     // hides, the program going on in the tray. A settings file that cannot be written is
@@ -85,6 +93,9 @@ public slots:
     void Timer1Timer();
 
     void Close1Click();
+    // Opens the Activity window, or brings the open one forward.
+    void Activity1Click();
+    void PauseSorting1Click();
     void AdditionalOptions1Click();
     void Contents1Click();
     void About1Click();
@@ -127,14 +138,15 @@ private:
     // maximised mark of a maximised one, nothing for a minimised one. False when the settings
     // file could not be written.
     bool storeWindowState();
-    void raiseOpenDialog();
-    // Ends every open modal dialog as its Cancel would.
-    void closeOpenDialogs();
+    // The pause state the settings store keeps from the last run.
+    static bool readStoredPause();
 
     MonitorCycle cycle_;
     bool selectingByProgram_ = false;
     bool quitting_ = false;
+    bool paused_ = false;
     TfrmHelp* helpWindow_ = nullptr;
+    TfrmActivity* activityWindow_ = nullptr;
 };
 
 } // namespace lp

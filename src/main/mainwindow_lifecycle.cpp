@@ -1,30 +1,44 @@
-// The main window's life in the tray: showing it, the close request that hides it, exit, and the
-// end of the desktop session.
+// The main window's life in the tray: showing it, the close request that hides it, pausing,
+// exit, and the end of the desktop session.
 
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
+#include "desktop/stored_options.h"
 #include "desktop/system_info.h"
 #include "globals/app_globals.h"
 #include "mainwindow.h"
 #include "tray_icon.h"
+#include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QTimer>
 #include <iostream>
 
 namespace lp {
 
-namespace {
-
-QString settingsNotWritten() {
-    return QStringLiteral("Unable to write the settings file ") + settingsStore().filePath() +
-           QStringLiteral(".");
+bool TfrmMain::readStoredPause() {
+    // Silent: a value not understood is said where the program reads the options at its start.
+    return ReadStoredOptions(settingsStore(), {}).paused;
 }
 
-} // namespace
+void TfrmMain::setPaused(bool paused) {
+    paused_ = paused;
+    tray->showPaused(paused);
+    // Resuming waits a full interval, as after any cycle.
+    if (paused)
+        Timer1->stop();
+    else if (!quitting_)
+        Timer1->start();
+    StoredOptions options = ReadStoredOptions(settingsStore(), {});
+    options.paused = paused;
+    if (!WriteStoredOptions(settingsStore(), options))
+        showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
+}
+
+void TfrmMain::PauseSorting1Click() {
+    setPaused(tray->PauseSorting1->isChecked());
+}
 
 void TfrmMain::copyGeometryToSettings() {
     RegistrySettings& settings = app().registry;
@@ -52,9 +66,9 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     if (!storeWindowState()) {
         if (quitting_) {
             // No box while the program ends: nobody might be there to answer it.
-            std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
+            std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
         } else {
-            showWarning(this, settingsNotWritten(), std::nullopt);
+            showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
             canClose = false;
             return; // the window stays as it is
         }
@@ -90,24 +104,6 @@ void TfrmMain::comeForward() {
     raiseOpenDialog();
 }
 
-void TfrmMain::raiseOpenDialog() {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog != nullptr && dialog != this && dialog->isVisible() && dialog->isEnabled()) {
-        dialog->raise();
-        dialog->activateWindow();
-    }
-}
-
-void TfrmMain::closeOpenDialogs() {
-    // The innermost first: each one's end lets the dialog below it end in turn. A modal window
-    // that is no dialog, or that will not close, stops the walk rather than loop on it.
-    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialog->reject();
-        if (QApplication::activeModalWidget() == dialog)
-            break;
-    }
-}
-
 void TfrmMain::Details1Click() {
     showNormal();
     raise();
@@ -127,7 +123,7 @@ void TfrmMain::ExitBrindlebox1Click() {
     copyGeometryToSettings();
     // The program ends even when the position cannot be kept: a user must always be able to quit.
     if (!WriteSettings())
-        showWarning(this, settingsNotWritten(), std::nullopt);
+        showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
     emit endRequested();
 }
 
@@ -136,7 +132,7 @@ void TfrmMain::WMQUERYENDSESSION() {
     // cancelled as well as at the real end, so this stores and changes nothing else: monitoring
     // ends only when the application really quits. No box: the session manager waits meanwhile.
     if (!storeWindowState())
-        std::cerr << "larchpost: " << settingsNotWritten().toStdString() << '\n';
+        std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
 }
 
 void TfrmMain::applicationQuitting() {

@@ -1,8 +1,11 @@
-// The main window's menu commands: close, the options dialog, the links, help and the about box.
+// The main window's menu commands: the activity window, close, the options dialog, the links,
+// help and the about box.
 
 #include "about.h"
+#include "activity_window.h"
 #include "additional.h"
 #include "desktop/help_file.h"
+#include "engine/activity_log.h"
 #include "globals/app_globals.h"
 #include "help_window.h"
 #include "mainwindow.h"
@@ -20,6 +23,7 @@
 namespace lp {
 
 void TfrmMain::connectMenus() {
+    connect(menus.Activity1, &QAction::triggered, this, &TfrmMain::Activity1Click);
     connect(menus.Close1, &QAction::triggered, this, &TfrmMain::Close1Click);
     connect(menus.AdditionalOptions1, &QAction::triggered, this,
             &TfrmMain::AdditionalOptions1Click);
@@ -37,6 +41,9 @@ void TfrmMain::connectMenus() {
     connect(tray, &TrayIcon::doubleClicked, this, &TfrmMain::Details1Click);
     connect(tray->ViewBrindleboxWindow1, &QAction::triggered, this,
             &TfrmMain::ViewBrindleboxWindow1Click);
+    connect(tray->Activity2, &QAction::triggered, this, &TfrmMain::Activity1Click);
+    // triggered, not toggled: only the user's choice is stored, not the state set at creation.
+    connect(tray->PauseSorting1, &QAction::triggered, this, &TfrmMain::PauseSorting1Click);
     connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,
@@ -70,6 +77,20 @@ void TfrmMain::Product3Click() {
 
 void TfrmMain::Close1Click() {
     close();
+}
+
+void TfrmMain::Activity1Click() {
+    if (activityWindow_ == nullptr) {
+        // Its own window, not the main window's child: it stays when the main window hides to
+        // the tray, and it is one of the main window's parts for whoever looks for them.
+        activityWindow_ = new TfrmActivity(ActivityLog::DefaultPath(), this);
+        activityWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
+    } else {
+        activityWindow_->refresh();
+    }
+    activityWindow_->show();
+    activityWindow_->raise();
+    activityWindow_->activateWindow();
 }
 
 void TfrmMain::AdditionalOptions1Click() {

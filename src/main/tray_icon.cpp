@@ -31,6 +31,11 @@ TrayIcon::TrayIcon(QWidget* owner) : QObject(owner) {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     ViewBrindleboxWindow1 = PopupMenu1->addAction(QString());
     ViewBrindleboxWindow1->setObjectName(QStringLiteral("ViewBrindleboxWindow1"));
+    Activity2 = PopupMenu1->addAction(QString());
+    Activity2->setObjectName(QStringLiteral("Activity2"));
+    PauseSorting1 = PopupMenu1->addAction(QString());
+    PauseSorting1->setObjectName(QStringLiteral("PauseSorting1"));
+    PauseSorting1->setCheckable(true);
     PopupMenu1->addSeparator();
     ExitBrindlebox1 = PopupMenu1->addAction(QString());
     ExitBrindlebox1->setObjectName(QStringLiteral("ExitBrindlebox1"));
@@ -43,14 +48,26 @@ TrayIcon::TrayIcon(QWidget* owner) : QObject(owner) {
 
 void TrayIcon::setCaptions() {
     ViewBrindleboxWindow1->setText(QStringLiteral("View Larchpost Window"));
+    Activity2->setText(QStringLiteral("Activity..."));
+    PauseSorting1->setText(QStringLiteral("Pause Sorting"));
     ExitBrindlebox1->setText(QStringLiteral("Exit Larchpost"));
 }
 
 void TrayIcon::add(const QIcon& picture) {
     icon->setIcon(picture);
-    icon->setToolTip(QStringLiteral("Larchpost"));
+    icon->setToolTip(toolTip());
     // Shown also where no notification area exists yet: the icon appears once one starts.
     icon->show();
+}
+
+void TrayIcon::showPaused(bool paused) {
+    PauseSorting1->setChecked(paused);
+    icon->setToolTip(toolTip());
+}
+
+QString TrayIcon::toolTip() const {
+    return PauseSorting1->isChecked() ? QStringLiteral("Larchpost (paused)")
+                                      : QStringLiteral("Larchpost");
 }
 
 void TrayIcon::IconTray(QSystemTrayIcon::ActivationReason reason) {

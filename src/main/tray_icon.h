@@ -28,10 +28,14 @@ public:
     // Puts the icon with its tip into the notification area. Called once; the icon stays until
     // the program ends.
     void add(const QIcon& icon);
+    // Ticks "Pause Sorting" and says in the tip whether sorting is paused.
+    void showPaused(bool paused);
 
     QSystemTrayIcon* icon = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* ViewBrindleboxWindow1 = nullptr;
+    QAction* Activity2 = nullptr;
+    QAction* PauseSorting1 = nullptr; // checkable: on while sorting is paused
     QAction* ExitBrindlebox1 = nullptr;
 
 signals:
@@ -42,6 +46,9 @@ public slots:
     // context menu, shown at the pointer); a double click asks for the window; anything else
     // does nothing.
     void IconTray(QSystemTrayIcon::ActivationReason reason);
+
+private:
+    QString toolTip() const;
 };
 
 } // namespace lp

@@ -23,6 +23,15 @@ std::error_code CopyFileReplacing(const std::string& source, const std::string& 
 // bind mount, a link to it), or a file the moved link leads to, fails and nothing is changed.
 std::error_code MoveFileReplacing(const std::string& source, const std::string& destination);
 
+// As the two above, but never replacing: when anything stands at destination they fail with
+// std::errc::file_exists and change nothing. The kernel decides that in the same step that
+// gives the file its new name (a no-replace rename; a finished copy linked into place), so a
+// file that arrives at destination meanwhile is never replaced either. A destination that is the
+// source itself fails with std::errc::invalid_argument instead: no other name would give the
+// operation a meaning.
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& destination);
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination);
+
 // Deletes a file; a link is removed itself, never what it points at. A folder is refused.
 std::error_code DeleteFileEntry(const std::string& path);
 

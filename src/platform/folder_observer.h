@@ -76,7 +76,4 @@ public:
 // The system's observer; never null.
 std::unique_ptr<FolderObserver> OpenFolderObserver();
 
-// Whether a file system of the given statfs type keeps its times itself and exactly.
-bool IsLocalFileSystemType(std::int64_t type);
-
 } // namespace lp::platform

@@ -32,11 +32,13 @@ private:
 
 // Creates folder (and the folders above it) when missing; the folder itself gets mode 0700. An
 // existing folder of the user's is narrowed to 0700. Returns why the folder cannot serve, when it
-// is not a folder, belongs to another user or cannot be made private; nothing when it can.
+// is not a folder, belongs to another user or cannot be made private; nothing when it can. On
+// Windows the folder, in the user's profile, keeps others out by the access list it inherits, and
+// a link or junction in its place does not serve.
 std::optional<std::string> MakePrivateFolder(const std::string& folder);
 
 // The user's cache folder without a trailing separator: $XDG_CACHE_HOME when it is an absolute
-// path, otherwise $HOME/.cache; empty when neither can be found.
+// path, otherwise $HOME/.cache (on Windows %LOCALAPPDATA%); empty when neither can be found.
 std::string UserCacheFolder();
 
 } // namespace lp::platform

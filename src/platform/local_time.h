@@ -3,6 +3,8 @@
 // the fraction being the time of day.
 
 #include <cstdint>
+#include <ctime>
+#include <string>
 
 namespace lp::platform {
 
@@ -15,5 +17,9 @@ double LocalToday();
 
 // The date-time of a local calendar moment; used by both of the above and by tests.
 double LocalDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// The moment in local time, ISO 8601 to the second with the offset from UTC (+00:00, never Z):
+// 2026-12-08T09:12:33+01:00.
+std::string LocalTimestamp(std::time_t moment);
 
 } // namespace lp::platform

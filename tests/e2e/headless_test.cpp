@@ -225,4 +225,96 @@ TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), kFiles) << "one whole line each";
 }
 
+// The desktop program's pause is no reason for the program without a window to stop sorting.
+TEST_F(Headless, APauseStoredByTheDesktopProgramDoesNotStopIt) {
+    fs::create_directories(home_ / "config" / "Larchpost");
+    std::ofstream(home_ / "config" / "Larchpost" / "settings.ini") << "[Options]\nPaused=true\n";
+    lp::ServiceTable table;
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = inbox().string();
+    lp::RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = lp::FileCount; // fires in the first cycle
+    lp::ruleactionrec move;
+    move.raction = lp::rMove;
+    move.racmove.filepath = outbox().string();
+    rule.actions = {move};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    drop(inbox() / "a");
+
+    ProgramRun program(home_, run({"--headless", "--interval", "0", "--cycles", "1"}));
+    EXPECT_EQ(program.waitForEnd(), 0);
+    EXPECT_TRUE(fs::exists(outbox() / "a"));
+    EXPECT_FALSE(fs::exists(inbox() / "a"));
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> linesOf(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Headless, TheRunLogsItsOperationsAndFollowsTheStoredOptions) {
+    lp::ServiceTable table;
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.othername = "Inbox";
+    service.othernum = 1;
+    service.enabled = true;
+    service.sharedir = inbox().string();
+    lp::RuleRec rule;
+    rule.rulename = "File away";
+    rule.enabled = true;
+    rule.mcond = lp::FileCount; // fires in every cycle, the first one too
+    lp::ruleactionrec move;
+    move.raction = lp::rMove;
+    move.racmove.filepath = outbox().string();
+    rule.actions = {move};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    table.services = {service};
+    table.customCount = 1;
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    fs::create_directories(home_ / "config/Larchpost");
+    std::ofstream(home_ / "config/Larchpost/settings.ini")
+        << "[Options]\nNameClash=keep-both\nDeleteToTrash=perhaps\n";
+    drop(inbox() / "a.mp3");
+    std::ofstream(outbox() / "a.mp3") << "older";
+
+    // The simulation foresees the name and logs nothing.
+    ProgramRun simulation(home_, run({"--simulate"}));
+    EXPECT_EQ(simulation.waitForEnd(), 0);
+    const std::string from = (inbox() / "a.mp3").string(), to = (outbox() / "a (2).mp3").string();
+    EXPECT_EQ(simulation.output(), "move \"" + from + "\" \"" + to + "\"\n");
+    const fs::path log = home_ / "state/Larchpost/activity.log";
+    EXPECT_FALSE(fs::exists(log));
+
+    ProgramRun program(home_, run({"--headless", "--interval", "0", "--cycles", "2"}));
+    EXPECT_EQ(program.waitForEnd(), 0);
+    EXPECT_EQ(lp::test::fileBytes((outbox() / "a.mp3").string()), "older");
+    EXPECT_EQ(lp::test::fileBytes(to), "music");
+    const std::vector<std::string> lines = linesOf(log);
+    ASSERT_EQ(lines.size(), 1u);
+    // 2026-12-08T09:12:33+01:00 "Inbox" "File away" move "<from>" "<to>" # size=5 mtime=...
+    const std::string expected =
+        " \"Inbox\" \"File away\" move \"" + from + "\" \"" + to + "\" # size=5 mtime=";
+    EXPECT_TRUE(lines[0].substr(25).starts_with(expected)) << lines[0];
+    // The value not understood is said once, and counts as the default.
+    const std::string errors = program.errors();
+    EXPECT_NE(errors.find("DeleteToTrash=perhaps"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("DeleteToTrash", errors.find("DeleteToTrash") + 1), std::string::npos)
+        << errors;
+}
+
 } // namespace

@@ -44,7 +44,8 @@ template <typename Predicate> bool waitFor(Predicate done) {
 
 class ProgramRun {
 public:
-    // Runs the executable with args; home holds "run" (the runtime folder) and "config". With
+    // Runs the executable with args; home holds "run" (the runtime folder), "config", "state"
+    // (where the activity log goes) and "data" (where the trash is). With
     // display false, no display variable reaches the program. Each "NAME=value" of extraEnv
     // replaces that variable (a real display instead of the offscreen one, say).
     ProgramRun(const std::filesystem::path& home, const std::vector<std::string>& args,
@@ -52,8 +53,9 @@ public:
         : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")),
           errors_(home / ("stderr-" + std::to_string(runs()) + ".txt")) {
         const auto overridden = [](const std::string& entry) {
-            for (const char* name : {"XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "QT_QPA_PLATFORM=",
-                                     "DISPLAY=", "WAYLAND_DISPLAY="})
+            for (const char* name :
+                 {"XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "XDG_STATE_HOME=", "XDG_DATA_HOME=",
+                  "QT_QPA_PLATFORM=", "DISPLAY=", "WAYLAND_DISPLAY="})
                 if (entry.rfind(name, 0) == 0)
                     return true;
             return false;
@@ -64,6 +66,8 @@ public:
                 env.emplace_back(*e);
         env.push_back("XDG_RUNTIME_DIR=" + (home / "run").string());
         env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+        env.push_back("XDG_STATE_HOME=" + (home / "state").string());
+        env.push_back("XDG_DATA_HOME=" + (home / "data").string());
         if (display)
             env.push_back("QT_QPA_PLATFORM=offscreen");
         for (const std::string& entry : extraEnv) {

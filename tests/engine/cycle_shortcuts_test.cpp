@@ -2,7 +2,9 @@
 // full, over the same real folders and the same sequence of changes: every operation, in order,
 // and every known-file list must be the same, while the remembering cycle lists less.
 
+#include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
+#include "engine/operation_report.h"
 #include "engine/system_environment.h"
 #include "globals/temp_folder.h"
 #include "platform/file_in_use.h"
@@ -68,9 +70,9 @@ private:
 // Reads the real folders and asks the real in-use check, but records the operations instead of
 // performing them, so that both cycles see the same disk. A move of a file whose name holds
 // "fail" fails.
-class LoggingEnvironment : public SystemEnvironment {
+class RecordingEnvironment : public SystemEnvironment {
 public:
-    explicit LoggingEnvironment(bool observe) : observe_(observe) {}
+    explicit RecordingEnvironment(bool observe) : observe_(observe) {}
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override {
@@ -84,15 +86,19 @@ public:
             losing_.emplace(*SystemEnvironment::folderObserver());
         return &*losing_;
     }
-    bool copyFile(const std::string& source, const std::string& destination) override {
-        return log("copy " + source + " " + destination), true;
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash) override {
+        log("copy " + source + " " + destination);
+        return destination;
     }
-    bool moveFile(const std::string& source, const std::string& destination) override {
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash) override {
         const bool fails = source.find("fail") != std::string::npos;
         log("move " + source + " " + destination + (fails ? " failed" : ""));
-        return !fails;
+        return fails ? std::nullopt : std::optional(destination);
     }
     bool deleteFile(const std::string& path) override { return log("delete " + path), true; }
+    bool trashFile(const std::string& path) override { return log("trash " + path), true; }
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override {
         std::string line = "launch " + program;
         for (const auto& argument : arguments)
@@ -236,8 +242,9 @@ public:
         }
         const auto remembered = shortcuts.operations.size();
         const auto listed = full.operations.size();
-        runMonitorCycle(remembering, first, shortcuts, &memory);
-        runMonitorCycle(listing, first, full);
+        runMonitorCycle(remembering, first, {}, reported, &memory);
+        activity.flush();
+        runMonitorCycle(listing, first, {}, full);
         first = false;
         const std::vector<std::string> a(shortcuts.operations.begin() + remembered,
                                          shortcuts.operations.end());
@@ -256,8 +263,13 @@ public:
     fs::path box = temp.file("box");
     ServiceTable remembering;
     ServiceTable listing;
-    LoggingEnvironment shortcuts{true};
-    LoggingEnvironment full{false};
+    RecordingEnvironment shortcuts{true};
+    RecordingEnvironment full{false};
+    // The remembering cycle runs logged and reported, as the programs run it, so that its
+    // savings show only when those layers hand the folder observer and listings through.
+    ActivityLog activity{temp.file("activity.log"), [](const std::string&) {}};
+    LoggingEnvironment logged{shortcuts, activity};
+    ReportingEnvironment reported{logged, [](const std::string&) {}};
     CycleMemory memory;
     bool first = true;
 };

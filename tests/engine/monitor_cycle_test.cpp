@@ -3,15 +3,15 @@
 
 #include "engine/monitor_cycle.h"
 #include "globals/temp_folder.h"
+#include "held_open.h"
 #include "platform/file_in_use.h"
+#include "platform/path_separator.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <unistd.h>
 #include <utility>
 
 namespace lp {
@@ -38,8 +38,12 @@ protected:
 
     std::string inbox() const { return temp.file("in"); }
     std::string outbox() const { return temp.file("out"); }
-    std::string in(const std::string& name) const { return inbox() + "/" + name; }
-    std::string out(const std::string& name) const { return outbox() + "/" + name; }
+    std::string in(const std::string& name) const {
+        return inbox() + platform::kPathSeparator + name;
+    }
+    std::string out(const std::string& name) const {
+        return outbox() + platform::kPathSeparator + name;
+    }
     void put(const std::string& name, const std::string& content = "x") {
         writeBytes(in(name), content);
     }
@@ -61,7 +65,7 @@ protected:
         rule.actions.push_back(action);
         rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
     }
-    void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, environment); }
+    void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, {}, environment); }
     std::vector<std::string> knownNames() const {
         std::vector<std::string> names;
         for (const auto& file : service.knownfiles)
@@ -164,9 +168,11 @@ std::vector<std::string> namesIn(const std::string& folder) {
 bool leasesWork(const test::TempFolder& temp) {
     const std::string probe = temp.file("lease-probe");
     test::writeBytes(probe, "x");
-    const int writer = ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
-    const bool works = platform::FileOpenForWriting(probe);
-    ::close(writer);
+    bool works = false;
+    {
+        const test::HeldOpen writer(probe, test::OpenFor::Writing);
+        works = writer.held() && platform::FileOpenForWriting(probe);
+    }
     fs::remove(probe);
     return works;
 }
@@ -272,25 +278,27 @@ TEST_F(MonitorCycle, AFileStillBeingWrittenIsLeftForALaterCycle) {
         GTEST_SKIP() << "this file system grants no leases";
     struct Case {
         const char* what;
-        int openFlags;
+        test::OpenFor access;
         bool leftAlone;
     };
     const Case cases[] = {
-        {"open for writing", O_WRONLY, true},
-        {"open for reading and writing", O_RDWR, true},
-        {"open for reading only", O_RDONLY, false},
+        {"open for writing", test::OpenFor::Writing, true},
+        {"open for reading and writing", test::OpenFor::ReadingAndWriting, true},
+        {"open for reading only", test::OpenFor::Reading, false},
     };
     for (const Case& c : cases) {
         startAfresh();
         addAction(addRule(NewFile), rMove, outbox());
         turn(true);
         put("download", "partial");
-        const int holder = ::open(in("download").c_str(), c.openFlags | O_CLOEXEC);
-        ASSERT_GE(holder, 0);
-        turn();
-        EXPECT_EQ(fs::exists(in("download")), c.leftAlone) << c.what;
-        EXPECT_TRUE(knownNames().empty()) << c.what << ": neither left alone nor moved is known";
-        ::close(holder);
+        {
+            const test::HeldOpen holder(in("download"), c.access);
+            ASSERT_TRUE(holder.held()) << c.what;
+            turn();
+            EXPECT_EQ(fs::exists(in("download")), c.leftAlone) << c.what;
+            EXPECT_TRUE(knownNames().empty())
+                << c.what << ": neither left alone nor moved is known";
+        }
         turn();
         EXPECT_FALSE(fs::exists(in("download"))) << c.what << ": sorted once closed";
         EXPECT_EQ(readBytes(out("download")), "partial") << c.what;
@@ -395,7 +403,7 @@ TEST_F(MonitorCycle, TheTableIsWorkedInOrderAndEachFolderCountsItsOwnSize) {
     table.services.push_back(table.services[0]);
     table.services[1].sharedir = inbox();
     put("large", std::string(1'024'000, 'x'));
-    runMonitorCycle(table, true, environment);
+    runMonitorCycle(table, true, {}, environment);
     EXPECT_FALSE(fs::exists(in("large")));
     EXPECT_TRUE(table.services[0].knownready);
     EXPECT_TRUE(table.services[1].knownready);
@@ -424,7 +432,7 @@ TEST_F(MonitorCycle, AServiceThatFailsUnexpectedlyDoesNotStopTheOthers) {
     table.services[0].knownfiles = {filerec{"kept", 0, 0.0}};
     table.services[0].knowncnt = 1;
     FailingEnvironment failing(outbox());
-    runMonitorCycle(table, true, failing);
+    runMonitorCycle(table, true, {}, failing);
     EXPECT_EQ(table.services[0].knowncnt, 1);
     EXPECT_FALSE(table.services[0].knownready);
     EXPECT_TRUE(table.services[1].knownready);

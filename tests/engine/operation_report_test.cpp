@@ -2,7 +2,10 @@
 
 #include "engine/headless_run.h"
 #include "engine/operation_report.h"
+#include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
+#include "platform/path_separator.h"
+#include "program_on_path.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +50,11 @@ protected:
         fs::create_directories(temp.file("out"));
         test::writeBytes(temp.file("in/a"), "a");
     }
+    // A name in a folder of the test, joined as the engine joins them.
+    std::string inside(const char* folder, const char* name) const {
+        return temp.file(folder) + platform::kPathSeparator + name;
+    }
+
     std::vector<std::string> lines;
     LinePrinter print = [this](const std::string& line) { lines.push_back(line); };
     test::TempFolder temp;
@@ -55,14 +63,15 @@ protected:
 
 TEST_F(Reporting, EachOperationIsPrintedAsItIsDoneAndFailuresAreMarked) {
     ReportingEnvironment reporting(real, print);
-    EXPECT_TRUE(reporting.copyFile(temp.file("in/a"), temp.file("out/a")));
-    EXPECT_FALSE(reporting.moveFile(temp.file("in/none"), temp.file("out/none")));
+    EXPECT_TRUE(reporting.copyFile(temp.file("in/a"), temp.file("out/a"), NameClash::Replace));
+    EXPECT_FALSE(
+        reporting.moveFile(temp.file("in/none"), temp.file("out/none"), NameClash::Replace));
     EXPECT_TRUE(reporting.deleteFile(temp.file("out/a")));
     EXPECT_TRUE(reporting.launch("prog", {"x y", ""}));
     const std::vector<std::string> expected{
-        "copy \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "failed move \"" + temp.file("in/none") + "\" \"" + temp.file("out/none") + '"',
-        "delete \"" + temp.file("out/a") + '"',
+        "copy " + QuoteValue(temp.file("in/a")) + ' ' + QuoteValue(temp.file("out/a")),
+        "failed move " + QuoteValue(temp.file("in/none")) + ' ' + QuoteValue(temp.file("out/none")),
+        "delete " + QuoteValue(temp.file("out/a")),
         "launch \"prog\" \"x y\" \"\"",
     };
     EXPECT_EQ(lines, expected);
@@ -86,16 +95,16 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     move.racmove.filepath = temp.file("out");
     ruleactionrec launch;
     launch.raction = rLaunch;
-    launch.raclaunch = {"true", "mfile"};
+    launch.raclaunch = {test::kProgramOnPath, "mfile"};
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};
     table.services = {service};
 
-    EXPECT_EQ(RunSimulation(table, real, print), 0);
+    EXPECT_EQ(RunSimulation(table, {}, real, print), 0);
     const std::vector<std::string> expected{
-        "move \"" + temp.file("in/a") + "\" \"" + temp.file("out/a") + '"',
-        "launch \"true\" \"" + temp.file("out/a") + '"',
+        "move " + QuoteValue(inside("in", "a")) + ' ' + QuoteValue(inside("out", "a")),
+        "launch " + QuoteValue(test::kProgramOnPath) + ' ' + QuoteValue(inside("out", "a")),
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(fs::exists(temp.file("in/a")));
@@ -119,7 +128,8 @@ TEST_F(Reporting, AHeadlessRunWaitsBeforeEachCycleAndStopsWhenAsked) {
             EXPECT_EQ(interval.count(), 250);
             return ++waits == c.stopAtWait;
         };
-        EXPECT_EQ(RunHeadless(table, options, real, wait, print), 0);
+        ActivityLog log(temp.file("activity.log"));
+        EXPECT_EQ(RunHeadless(table, options, {}, real, log, wait, print), 0);
         EXPECT_EQ(waits, c.waits);
     }
 }

@@ -81,9 +81,17 @@ public:
     }
     platform::FolderObserver* folderObserver() override { return &observer; }
     bool fileInUse(const std::string&) override { return false; }
-    bool copyFile(const std::string&, const std::string&) override { return false; }
-    bool moveFile(const std::string&, const std::string&) override { return false; }
+    void actFor(const std::string&, const std::string&) override {}
+    std::optional<std::string> copyFile(const std::string&, const std::string&,
+                                        NameClash) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> moveFile(const std::string&, const std::string&,
+                                        NameClash) override {
+        return std::nullopt;
+    }
     bool deleteFile(const std::string&) override { return false; }
+    bool trashFile(const std::string&) override { return false; }
     bool launch(const std::string&, const std::vector<std::string>&) override { return false; }
     double today() override { return 0; }
 

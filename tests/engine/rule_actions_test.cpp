@@ -3,6 +3,7 @@
 #include "engine/launch_arguments.h"
 #include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
+#include "platform/path_separator.h"
 #include "recording_environment.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ protected:
     }
     std::string folder(const std::string& name) const { return temp.file(name); }
     std::string path(const std::string& in, const std::string& name) const {
-        return temp.file(in) + "/" + name;
+        return temp.file(in) + platform::kPathSeparator + name;
     }
 
     // Runs the actions on the given files of "in", all selected.
@@ -68,7 +69,7 @@ protected:
         rule.actions = actions;
         rule.actioncnt = static_cast<std::int32_t>(actions.size());
         return RunRuleActions(rule, selection, current, sharedir.empty() ? folder("in") : sharedir,
-                              environment);
+                              {}, environment);
     }
 
     test::TempFolder temp;
@@ -126,21 +127,21 @@ TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
          {"a"},
          {moveTo(out), launching("p", "mfile")},
          {"a", "b"},
-         {out + "/b"},
+         {path("out", "b")},
          {{false, true}, {true, false}},
          {"a", "b"}},
         {"a deleted file is gone, but a launch still gets its path",
          {},
          {deleting(), moveTo(out), launching("p", "mfile")},
          {"a"},
-         {in + "/a"},
+         {path("in", "a")},
          {{true, true}},
          {"a"}},
         {"moved there and back is still in the folder",
          {},
          {moveTo(out), moveTo(in), launching("p", "mfile")},
          {"a"},
-         {in + "/a"},
+         {path("in", "a")},
          {{false, false}},
          {}},
         {"a launch for the whole rule waits for a file still followed",
@@ -180,12 +181,14 @@ TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {
 }
 
 TEST_F(RuleActions, FoldersAreJoinedWithExactlyOneMoreSeparator) {
-    EXPECT_EQ(JoinPath("/in", "a"), "/in/a");
-    EXPECT_EQ(JoinPath("/in/", "a"), "/in//a");
-    EXPECT_EQ(JoinPath("", "a"), "/a");
-    run({launching("p", "mfile")}, {"a"}, folder("in") + "/");
+    const std::string separator(1, platform::kPathSeparator);
+    EXPECT_EQ(JoinPath("/in", "a"), "/in" + separator + "a");
+    EXPECT_EQ(JoinPath("/in" + separator, "a"), "/in" + separator + separator + "a");
+    EXPECT_EQ(JoinPath("", "a"), separator + "a");
+    run({launching("p", "mfile")}, {"a"}, folder("in") + separator);
     ASSERT_EQ(environment.launches.size(), 1u);
-    EXPECT_EQ(environment.launches[0].arguments, std::vector<std::string>{folder("in") + "//a"});
+    EXPECT_EQ(environment.launches[0].arguments,
+              std::vector<std::string>{folder("in") + separator + separator + "a"});
 }
 
 TEST_F(RuleActions, LaunchArgumentsPerFileOrOncePerRule) {

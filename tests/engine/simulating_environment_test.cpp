@@ -1,9 +1,11 @@
 // A simulated cycle on real folders: what it foresees, given what is on disk and what its own
 // earlier operations would have done.
 
-#include "engine/headless_run.h"
+#include "engine/operation_report.h"
+#include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
-#include "recording_environment.h"
+#include "platform/path_separator.h"
+#include "program_on_path.h"
 
 #include <gtest/gtest.h>
 
@@ -14,34 +16,22 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
-
-ruleactionrec action(std::uint8_t kind, const std::string& folder = {},
-                     const std::string& program = {}) {
-    ruleactionrec a;
-    a.raction = kind;
-    a.racmove.filepath = folder;
-    a.raccopy.filepath = folder;
-    a.raclaunch = {program, "mfile"};
-    return a;
-}
-
-RuleRec ruleOf(std::vector<ruleactionrec> actions) {
-    RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = NewFile;
-    rule.actions = std::move(actions);
-    rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
-    return rule;
-}
+using test::action;
+using test::ruleOf;
+using test::serviceOver;
+using test::simulatedLines;
 
 TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
     test::TempFolder temp;
     const std::string in = temp.file("in"), out = temp.file("out"), copies = temp.file("copies");
-    const auto q = [](const std::string& path) { return "\"" + path + "\""; };
+    const auto q = [](const std::string& path) { return QuoteValue(path); };
     const auto two = [&](const char* verb, const std::string& from, const std::string& to) {
         return std::string(verb) + " " + q(from) + " " + q(to);
     };
-    const std::string a = in + "/a", outA = out + "/a";
+    const auto inside = [](const std::string& folder, const char* name) {
+        return folder + platform::kPathSeparator + name;
+    };
+    const std::string a = inside(in, "a"), outA = inside(out, "a");
     struct Case {
         const char* what;
         std::function<void()> setUp; // beyond "in/a" and the folders in, out and copies
@@ -52,25 +42,26 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
         {"later actions act on the moved file",
          [] {},
          {ruleOf({action(rMove, out), action(rCopy, copies), action(rDelete),
-                  action(rLaunch, {}, "true")})},
-         {two("move", a, outA), two("copy", outA, copies + "/a"), "delete " + q(outA),
-          "launch \"true\" " + q(outA)}},
+                  action(rLaunch, {}, test::kProgramOnPath)})},
+         {two("move", a, outA), two("copy", outA, inside(copies, "a")), "delete " + q(outA),
+          "launch " + q(test::kProgramOnPath) + " " + q(outA)}},
         {"a later rule finds the file gone",
          [] {},
          {ruleOf({action(rDelete)}), ruleOf({action(rCopy, copies), action(rDelete)})},
-         {"delete " + q(a), "failed " + two("copy", a, copies + "/a"), "failed delete " + q(a)}},
+         {"delete " + q(a), "failed " + two("copy", a, inside(copies, "a")),
+          "failed delete " + q(a)}},
         {"a missing destination folder; the failed file is passed over",
          [] {},
-         {ruleOf({action(rMove, temp.file("missing")), action(rLaunch, {}, "true")})},
-         {"failed " + two("move", a, temp.file("missing") + "/a")}},
+         {ruleOf({action(rMove, temp.file("missing")), action(rLaunch, {}, test::kProgramOnPath)})},
+         {"failed " + two("move", a, inside(temp.file("missing"), "a"))}},
         {"a destination folder that is a file",
          [&] { test::writeBytes(temp.file("file"), "f"); },
          {ruleOf({action(rCopy, temp.file("file"))})},
-         {"failed " + two("copy", a, temp.file("file") + "/a")}},
+         {"failed " + two("copy", a, inside(temp.file("file"), "a"))}},
         {"the destination is the source itself",
          [] {},
          {ruleOf({action(rMove, in + "/")})},
-         {"failed " + two("move", a, in + "//a")}},
+         {"failed " + two("move", a, inside(in + "/", "a"))}},
         {"a hard link to the source at the destination",
          [&] { fs::create_hard_link(a, outA); },
          {ruleOf({action(rMove, out)})},
@@ -93,21 +84,9 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
             fs::create_directories(folder);
         test::writeBytes(a, "a");
         c.setUp();
-        ServiceTable table;
-        rServiceRules service;
-        service.enabled = true;
-        service.sharedir = in;
-        service.rulelist.rules = c.rules;
-        service.rulelist.rulecnt = static_cast<std::int32_t>(c.rules.size());
-        table.services = {service};
-        test::RecordingEnvironment real;
-        std::vector<std::string> lines;
-        EXPECT_EQ(
-            RunSimulation(table, real, [&](const std::string& line) { lines.push_back(line); }), 0);
-        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_EQ(simulatedLines(serviceOver(in, c.rules)), c.lines) << c.what;
         EXPECT_TRUE(fs::exists(a)) << c.what << ": nothing changes";
         EXPECT_TRUE(fs::is_empty(copies)) << c.what;
-        EXPECT_TRUE(real.launches.empty()) << c.what;
     }
 }
 

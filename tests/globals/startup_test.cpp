@@ -1,5 +1,6 @@
 #include "globals/startup.h"
 #include "globals/temp_folder.h"
+#include "own_executable.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,7 @@ TEST(Startup, DefaultsAndTheConfigurationPathBesideTheExecutable) {
     globals.table.services.resize(2);
     const ConfigStartResult result =
         StartConfiguration(globals, CommandLine{}, [](const std::string&) {});
-    const std::string exeFolder =
-        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/";
+    const std::string exeFolder = test::ownExecutableFolder();
     EXPECT_EQ(globals.applicationFolder, exeFolder);
     EXPECT_EQ(globals.configPath, exeFolder + "bxconf.ini");
     EXPECT_EQ(globals.registry.Width, 440);

@@ -2,6 +2,8 @@
 // and the auto-start file brought in line when the window is made.
 
 #include "desktop/autostart_entry.h"
+#include "desktop/settings_store.h"
+#include "desktop/stored_options.h"
 #include "globals/app_globals.h"
 #include "main/about.h"
 #include "main/additional.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -99,7 +102,7 @@ protected:
 TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
     lp::TfrmMain& w = open();
     const std::vector<std::pair<const char*, std::vector<std::string>>> expected{
-        {"File1", {"&Close"}},
+        {"File1", {"&Activity...", "-", "&Close"}},
         {"Options1", {"&Additional Options..."}},
         {"Links1",
          {"&Support...", "Online &Forums...", "-", "Larchpost &Headless...",
@@ -303,14 +306,27 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
     open();
     answer = [](QDialog& dialog) {
         auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
-        // The design size, wider only where the font needs it to show the caption whole.
-        EXPECT_EQ(options.height(), 106);
+        // The design size with the sorting choices below, wider only where the font needs it
+        // to show the captions whole.
+        EXPECT_EQ(options.height(), 214);
         EXPECT_GE(options.width(), 262);
         EXPECT_GE(options.chkAuto->width(), options.chkAuto->sizeHint().width());
         EXPECT_LE(options.chkAuto->geometry().right(), options.GroupBox1->width());
         EXPECT_LE(options.GroupBox1->geometry().right(), options.width());
         EXPECT_LE(options.BitBtn2->geometry().right(), options.width());
         EXPECT_EQ(options.chkAuto->text(), "Start Larchpost when I log in");
+        EXPECT_EQ(options.chkTrash->text(), "Move deleted files to the trash");
+        EXPECT_EQ(options.lblNameClash->text(), "When a file of the same name is already there:");
+        const QStringList choices{"Replace it", "Keep both", "Leave the new file where it is"};
+        ASSERT_EQ(options.cbNameClash->count(), choices.size());
+        for (int i = 0; i < choices.size(); ++i)
+            EXPECT_EQ(options.cbNameClash->itemText(i), choices[i]);
+        for (const QWidget* caption : std::initializer_list<const QWidget*>{
+                 options.chkTrash, options.lblNameClash, options.cbNameClash}) {
+            EXPECT_GE(caption->width(), caption->sizeHint().width());
+            EXPECT_LE(caption->geometry().right(), options.GroupBox2->width());
+        }
+        EXPECT_LE(options.GroupBox2->geometry().bottom(), options.BitBtn1->y());
         EXPECT_EQ(options.BitBtn1->text(), "OK");
         EXPECT_EQ(options.BitBtn2->text(), "Cancel");
         options.BitBtn2->click();
@@ -318,5 +334,64 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
     window->AdditionalOptions1Click();
     EXPECT_EQ(opened, 1);
 }
+
+struct SortingChoiceCase {
+    const char* name;
+    bool trash;
+    int clashChoice; // the combo box's row
+    lp::NameClash clash;
+};
+
+class SortingChoices : public MenusDialogs, public testing::WithParamInterface<SortingChoiceCase> {
+protected:
+    lp::StoredOptions stored() {
+        return lp::ReadStoredOptions(
+            lp::settingsStore(), [this](const std::string& message) { said.push_back(message); });
+    }
+    std::vector<std::string> said;
+};
+
+// OK stores both choices beside the pause, which it leaves as it was; the next opening shows
+// them; Cancel stores nothing.
+TEST_P(SortingChoices, OkStoresThemAndTheDialogShowsThemAgain) {
+    const SortingChoiceCase& c = GetParam();
+    lp::StoredOptions before;
+    before.paused = true;
+    ASSERT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), before));
+    open();
+    for (const bool ok : {false, true}) {
+        answer = [&](QDialog& dialog) {
+            auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
+            EXPECT_FALSE(options.chkTrash->isChecked());
+            EXPECT_EQ(options.cbNameClash->currentIndex(), 0);
+            options.chkTrash->setChecked(c.trash);
+            options.cbNameClash->setCurrentIndex(c.clashChoice);
+            (ok ? options.BitBtn1 : options.BitBtn2)->click();
+        };
+        window->menus.AdditionalOptions1->trigger();
+    }
+    const lp::StoredOptions after = stored();
+    EXPECT_EQ(after.policy.deleteToTrash, c.trash);
+    EXPECT_EQ(after.policy.nameClash, c.clash);
+    EXPECT_TRUE(after.paused);
+    EXPECT_TRUE(said.empty());
+
+    answer = [&](QDialog& dialog) {
+        auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
+        EXPECT_EQ(options.chkTrash->isChecked(), c.trash);
+        EXPECT_EQ(options.cbNameClash->currentIndex(), c.clashChoice);
+        options.BitBtn2->click();
+    };
+    window->menus.AdditionalOptions1->trigger();
+    EXPECT_EQ(opened, 3);
+    EXPECT_TRUE(warnings.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SortingChoices,
+    testing::Values(SortingChoiceCase{"ReplaceAndTrash", true, 0, lp::NameClash::Replace},
+                    SortingChoiceCase{"KeepBoth", false, 1, lp::NameClash::KeepBoth},
+                    SortingChoiceCase{"LeaveAndTrash", true, 2, lp::NameClash::Leave}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

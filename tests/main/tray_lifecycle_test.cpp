@@ -100,8 +100,8 @@ TEST_F(TrayLifecycle, CreationAddsTheIconWithItsTipAndMenuAlsoWhenHidden) {
     EXPECT_EQ(w.tray->icon->contextMenu(), w.tray->PopupMenu1);
     auto* menu = w.findChild<QMenu*>("PopupMenu1");
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(captions(*menu),
-              (std::vector<std::string>{"View Larchpost Window", "-", "Exit Larchpost"}));
+    EXPECT_EQ(captions(*menu), (std::vector<std::string>{"View Larchpost Window", "Activity...",
+                                                         "Pause Sorting", "-", "Exit Larchpost"}));
     // The program's own icon, drawn in the sizes a tray and a title bar use.
     for (const QIcon& icon : {w.windowIcon(), w.tray->icon->icon()}) {
         const QList<QSize> sizes = icon.availableSizes();
@@ -412,6 +412,49 @@ TEST_F(TrayLifecycle, FileCloseIsACloseRequest) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(ends->count(), 0);
     EXPECT_EQ(stored().Top, 80);
+}
+
+// Pause: no cycle runs while it is on, the tip says so, and the next start finds it as it was
+// left, until it is switched off again.
+TEST_F(TrayLifecycle, PauseStopsTheCyclesAndIsKeptAcrossARestart) {
+    struct Step {
+        bool pausedAtStart;
+        bool pauseAfter;
+        const char* tip;
+    };
+    const Step steps[] = {{false, true, "Larchpost (paused)"},
+                          {true, true, "Larchpost (paused)"},
+                          {true, false, "Larchpost"},
+                          {false, false, "Larchpost"}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.tip);
+        lp::TfrmMain& w = open();
+        EXPECT_EQ(w.paused(), step.pausedAtStart);
+        EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pausedAtStart);
+        EXPECT_EQ(w.Timer1->isActive(), !step.pausedAtStart);
+        if (step.pauseAfter != step.pausedAtStart)
+            w.tray->PauseSorting1->trigger(); // the user's click toggles the entry
+        EXPECT_EQ(w.paused(), step.pauseAfter);
+        EXPECT_EQ(w.tray->icon->toolTip(), step.tip);
+        EXPECT_EQ(w.Timer1->isActive(), !step.pauseAfter);
+        cycles = 0;
+        w.Timer1Timer(); // a tick already on its way
+        EXPECT_EQ(cycles, step.pauseAfter ? 0 : 1);
+        EXPECT_EQ(w.Timer1->isActive(), !step.pauseAfter);
+        window.reset(); // the program ends; the next step is the next start
+    }
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(TrayLifecycle, APauseThatCannotBeStoredHoldsForThisRunAndIsTold) {
+    lp::TfrmMain& w = open();
+    blockSettings();
+    w.tray->PauseSorting1->trigger();
+    EXPECT_TRUE(w.paused());
+    EXPECT_FALSE(w.Timer1->isActive());
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].startsWith("Unable to write the settings file"))
+        << warnings[0].toStdString();
 }
 
 } // namespace

@@ -1,57 +1,17 @@
-#include "platform/atomic_file.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include "platform/atomic_file_fixture.h"
 
 namespace lp::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using AtomicFile = test::AtomicFileTest;
 
-class AtomicFile : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "larchpost-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string file(const std::string& name) const { return (folder_ / name).string(); }
-    std::size_t entries() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), {}));
-    }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    static void write(const std::string& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-
-    fs::path folder_;
-};
-
-TEST_F(AtomicFile, ReplacesTheFileWithAPrivateOne) {
+TEST_F(AtomicFile, ReplacesTheFileAndLeavesNoTemporaryFile) {
     const std::string path = file("target");
     write(path, "old");
-    ::chmod(path.c_str(), 0666);
-    const mode_t oldMask = ::umask(0);
     const std::error_code error = WriteFileAtomically(path, std::string("new\0bytes", 9));
-    ::umask(oldMask);
     ASSERT_FALSE(error) << error.message();
     EXPECT_EQ(read(path), std::string("new\0bytes", 9));
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(entries(), 1u);
 }
 
@@ -94,72 +54,6 @@ TEST_F(AtomicFile, AFailedSaveLeavesTheOldFileInPlace) {
     EXPECT_EQ(keptAs, "");
     EXPECT_EQ(entries(), 1u);
 }
-
-TEST_F(AtomicFile, AFolderThatCannotBeWrittenFailsTheSaveAndKeepsTheFile) {
-    std::string keptAs;
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into any folder";
-    fs::create_directory(file("locked"));
-    const std::string inside = file("locked/conf");
-    write(inside, "old");
-    fs::permissions(file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ReplaceFileKeepingOld(inside, "new", keptAs), std::errc::permission_denied);
-    EXPECT_EQ(WriteFileAtomically(inside, "new"), std::errc::permission_denied);
-    fs::permissions(file("locked"), fs::perms::owner_all);
-    EXPECT_EQ(read(inside), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(file("locked")), {}), 1);
-}
-
-struct LinkCase {
-    const char* name;
-    std::string linkText;   // what the link holds, relative to the test folder's "links"
-    const char* targetPath; // the file it finally names, inside the test folder
-    bool targetExists;
-    mode_t expectedMode;
-};
-
-class AtomicFileLink : public AtomicFile, public testing::WithParamInterface<LinkCase> {};
-
-// A save through a symbolic link replaces the file the link points at, beside that file, and the
-// link stays as it was.
-TEST_P(AtomicFileLink, ReplacesTheFileTheLinkNames) {
-    const LinkCase& c = GetParam();
-    fs::create_directories(file("links"));
-    fs::create_directories(file("real"));
-    const std::string target = file(c.targetPath);
-    if (c.targetExists) {
-        write(target, "old");
-        ::chmod(target.c_str(), 0640);
-    }
-    const std::string link = file("links/bxconf.ini");
-    fs::create_symlink(c.linkText, link);
-    fs::create_symlink("../real/hop", file("links/chain"));
-    fs::create_symlink("bxconf.ini", file("real/hop"));
-
-    std::string keptAs;
-    ASSERT_FALSE(ReplaceFileKeepingOld(link, "new", keptAs));
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(fs::read_symlink(link), c.linkText);
-    EXPECT_EQ(read(target), "new");
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, c.expectedMode);
-    if (c.targetExists)
-        EXPECT_EQ(fs::canonical(keptAs), fs::canonical(target + ".bad"));
-    else
-        EXPECT_EQ(keptAs, "");
-    if (c.targetExists) {
-        EXPECT_EQ(read(target + ".bad"), "old");
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(file("links")), {}), 2); // the links alone
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Links, AtomicFileLink,
-    testing::Values(LinkCase{"Relative", "../real/bxconf.ini", "real/bxconf.ini", true, 0640},
-                    LinkCase{"ThroughAChain", "chain", "real/bxconf.ini", true, 0640},
-                    LinkCase{"Dangling", "../real/bxconf.ini", "real/bxconf.ini", false, 0600}),
-    [](const testing::TestParamInfo<LinkCase>& param) { return std::string(param.param.name); });
 
 } // namespace
 } // namespace lp::platform

@@ -2,6 +2,7 @@
 // A temporary folder with the folders "in" and "out" for tests of the file operations.
 
 #include "globals/temp_folder.h"
+#include "platform/file_operations.h"
 
 #include <gtest/gtest.h>
 

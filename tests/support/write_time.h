@@ -1,10 +1,10 @@
 #pragma once
 // Giving test files a chosen last-write time, named as a local calendar moment.
 
+#include <chrono>
 #include <ctime>
-#include <fcntl.h>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 
 namespace lp::test {
 
@@ -18,9 +18,9 @@ inline void setLocalWriteTime(const std::string& path, int year, int month, int 
     local.tm_min = minute;
     local.tm_sec = second;
     local.tm_isdst = -1;
-    const timespec when{std::mktime(&local), 0};
-    const timespec times[2] = {when, when};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
+    std::error_code ignored;
+    std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(when), ignored);
 }
 
 } // namespace lp::test

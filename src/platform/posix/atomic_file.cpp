@@ -86,6 +86,20 @@ std::error_code writeTemporary(const Target& target, std::string_view content, s
     return error;
 }
 
+// Where the file really is, and the new content complete and on disk in a temporary file beside
+// it: what both ways of replacing a file start from.
+struct Replacement {
+    Target target;
+    std::string temp;
+};
+
+std::error_code prepareReplacement(const std::string& path, std::string_view content,
+                                   Replacement& replacement) {
+    if (auto error = resolveTarget(path, replacement.target))
+        return error;
+    return writeTemporary(replacement.target, content, replacement.temp);
+}
+
 std::error_code moveInPlace(const std::string& temp, const Target& target) {
     if (::rename(temp.c_str(), target.path.c_str()) != 0) {
         const std::error_code error = lastError();
@@ -106,24 +120,20 @@ constexpr int kKeptNames = 10000;
 } // namespace
 
 std::error_code WriteFileAtomically(const std::string& path, std::string_view content) {
-    Target target;
-    std::string temp;
-    if (auto error = resolveTarget(path, target))
+    Replacement replacement;
+    if (auto error = prepareReplacement(path, content, replacement))
         return error;
-    if (auto error = writeTemporary(target, content, temp))
-        return error;
-    return moveInPlace(temp, target);
+    return moveInPlace(replacement.temp, replacement.target);
 }
 
 std::error_code ReplaceFileKeepingOld(const std::string& path, std::string_view content,
                                       std::string& keptAs) {
     keptAs.clear();
-    Target target;
-    std::string temp;
-    if (auto error = resolveTarget(path, target))
+    Replacement replacement;
+    if (auto error = prepareReplacement(path, content, replacement))
         return error;
-    if (auto error = writeTemporary(target, content, temp))
-        return error;
+    const Target& target = replacement.target;
+    const std::string& temp = replacement.temp;
     // A second name for the old file keeps it while the new one takes its place in one rename.
     for (int n = 0; n < kKeptNames; ++n) {
         const std::string candidate = keptName(target.path, n);

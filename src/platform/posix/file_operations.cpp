@@ -28,6 +28,12 @@ std::error_code sameFileRefused() {
 std::error_code changedMeanwhile() {
     return std::make_error_code(std::errc::resource_unavailable_try_again);
 }
+std::error_code occupied() {
+    return std::make_error_code(std::errc::file_exists);
+}
+std::error_code ontoItself() {
+    return std::make_error_code(std::errc::invalid_argument);
+}
 // Device nodes, pipes and sockets are never opened: opening some devices has side effects.
 std::error_code notARegularFile() {
     return std::make_error_code(std::errc::invalid_argument);
@@ -104,7 +110,7 @@ std::error_code refuseMoveOntoItself(const std::string& source, const struct sta
 // A move across file systems: the copy is complete and durable before the source goes, and the
 // delete reaches only the file that was copied.
 std::error_code moveByCopy(const std::string& source, const struct stat& sourceStatus,
-                           const std::string& destination) {
+                           const std::string& destination, bool replace) {
     FileDescriptor in;
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, O_NOFOLLOW, in, opened))
@@ -115,7 +121,7 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     posix::SourceClaim claim;
     if (auto error = claim.claim(source, opened))
         return error; // both stay
-    if (auto error = copy.placeAt(destination)) {
+    if (auto error = replace ? copy.placeAt(destination) : copy.placeWhereFree(destination)) {
         claim.giveBack();
         return error;
     }
@@ -123,10 +129,8 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     return claim.remove();
 }
 
-} // namespace
-
-std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
-    // A copy copies what a link points at.
+// A copy copies what a link points at; without replace, nothing at destination is replaced.
+std::error_code copyFile(const std::string& source, const std::string& destination, bool replace) {
     struct stat sourceStatus {};
     if (::stat(source.c_str(), &sourceStatus) != 0)
         return lastError();
@@ -137,10 +141,13 @@ std::error_code CopyFileReplacing(const std::string& source, const std::string& 
     struct stat target {};
     if (::stat(destination.c_str(), &target) == 0) {
         if (sameFile(sourceStatus, target))
-            return sameFileRefused();
-        if (S_ISDIR(target.st_mode))
+            return replace ? sameFileRefused() : ontoItself();
+        if (replace && S_ISDIR(target.st_mode))
             return std::make_error_code(std::errc::is_a_directory);
     }
+    // Not worth copying when the name is taken already; the placing below still decides.
+    if (!replace && ::lstat(destination.c_str(), &target) == 0)
+        return occupied();
     FileDescriptor in;
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, 0, in, opened))
@@ -148,7 +155,44 @@ std::error_code CopyFileReplacing(const std::string& source, const std::string& 
     posix::PendingFile copy;
     if (auto error = writeCopy(in.get(), opened, folderOf(destination), copy))
         return error;
-    return copy.placeAt(destination);
+    return replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
+}
+
+// Moves a file that is neither a folder nor a link without replacing anything.
+std::error_code moveEntryWhereFree(const std::string& source, const struct stat& status,
+                                   const std::string& destination) {
+    if (posix::renameNoReplace(source, destination) == 0)
+        return {};
+    if (errno != EXDEV)
+        return lastError();
+    if (!S_ISREG(status.st_mode))
+        return notARegularFile();
+    return moveByCopy(source, status, destination, false);
+}
+
+} // namespace
+
+std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
+    return copyFile(source, destination, true);
+}
+
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& destination) {
+    return copyFile(source, destination, false);
+}
+
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination) {
+    struct stat status {};
+    if (::lstat(source.c_str(), &status) != 0)
+        return lastError();
+    if (S_ISDIR(status.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    // Only to tell the source itself from another file; the move itself never replaces.
+    struct stat target {};
+    if (::lstat(destination.c_str(), &target) == 0)
+        return sameFile(status, target) ? ontoItself() : occupied();
+    if (S_ISLNK(status.st_mode))
+        return posix::MoveLink(source, status, destination, false);
+    return moveEntryWhereFree(source, status, destination);
 }
 
 std::error_code MoveFileReplacing(const std::string& source, const std::string& destination) {
@@ -169,14 +213,14 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
     if (auto error = refuseMoveOntoItself(source, status, destination))
         return error;
     if (S_ISLNK(status.st_mode))
-        return posix::MoveLink(source, status, destination);
+        return posix::MoveLink(source, status, destination, true);
     if (::rename(source.c_str(), destination.c_str()) == 0)
         return {};
     if (errno != EXDEV)
         return lastError();
     if (!S_ISREG(status.st_mode))
         return notARegularFile();
-    return moveByCopy(source, status, destination);
+    return moveByCopy(source, status, destination, true);
 }
 
 std::error_code DeleteFileEntry(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "platform/folder_observer.h"
 #include "entry_details.h"
 #include "file_descriptor.h"
+#include "file_system_type.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,17 +3,22 @@
 #include "posix_support.h"
 #include "source_claim.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdio.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lp::platform::posix {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int kMostLinksFollowed = 40; // as many as the kernel follows
 constexpr int kNameAttempts = 100;
@@ -33,20 +38,17 @@ std::optional<std::string> linkText(const std::string& link) {
     }
 }
 
-// Where a link's target text leads, read from the folder the link stands in.
-std::string targetPath(const std::string& link, const std::string& text) {
-    return !text.empty() && text[0] == '/' ? text : folderOf(link) + '/' + text;
+bool isAbsolute(const std::string& text) {
+    return !text.empty() && text[0] == '/';
 }
 
-bool sameFolder(const std::string& a, const std::string& b) {
-    struct stat first {
-    }, second{};
-    return ::stat(folderOf(a).c_str(), &first) == 0 && ::stat(folderOf(b).c_str(), &second) == 0 &&
-           sameFile(first, second);
+// Where a link's target text leads when the link stands in folder.
+std::string pathFrom(const std::string& folder, const std::string& text) {
+    return isAbsolute(text) ? text : folder + '/' + text;
 }
 
-// What a path finally leads to: the file, or why there is none (a dangling link has its
-// reason too), so that two links can be compared.
+// What a path finally leads to: the file, or why there is none, so that two links can be
+// compared.
 struct Resolution {
     int error = 0;
     dev_t device = 0;
@@ -61,15 +63,53 @@ Resolution resolve(const std::string& path) {
     return {0, status.st_dev, status.st_ino};
 }
 
-// The link's target as seen from anywhere.
-std::optional<std::string> absoluteTarget(const std::string& link, const std::string& text) {
-    if (!text.empty() && text[0] == '/')
-        return text;
-    const std::unique_ptr<char, decltype(&std::free)> folder(
-        ::realpath(folderOf(link).c_str(), nullptr), &std::free);
-    if (!folder)
+// A path with every link on its way resolved; nothing when it leads nowhere.
+std::optional<std::string> realPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
         return std::nullopt;
-    return std::string(folder.get()) + '/' + text;
+    return std::string(real.get());
+}
+
+// The link's target with every folder on its way resolved but the last name kept as it is, so
+// that a link leading to a further link still leads through it. A text that climbs out of a
+// linked folder with ".." is only read rightly this way.
+std::optional<fs::path> resolvedFolders(const fs::path& target) {
+    const fs::path leaf = target.filename();
+    if (leaf.empty() || leaf == "." || leaf == "..") {
+        const auto whole = realPath(target.string());
+        return whole ? std::optional<fs::path>(*whole) : std::nullopt;
+    }
+    const auto folder = realPath(target.parent_path().string());
+    return folder ? std::optional<fs::path>(fs::path(*folder) / leaf) : std::nullopt;
+}
+
+// Target texts that may lead from the destination's folder to what the link leads to, best
+// first: the text as it is; then, between the two real folders, a relative text and an absolute
+// one, first spelt through the folders the text names, then through the resolved ones.
+std::vector<std::string> candidateTexts(const std::string& source, const std::string& text,
+                                        const std::string& destination) {
+    std::vector<std::string> texts{text};
+    if (isAbsolute(text))
+        return texts;
+    const auto oldFolder = realPath(folderOf(source));
+    const auto newFolder = realPath(folderOf(destination));
+    if (!oldFolder || !newFolder)
+        return texts;
+    const fs::path target = fs::path(*oldFolder) / text;
+    std::vector<fs::path> spellings{target.lexically_normal()};
+    if (const auto resolved = resolvedFolders(target))
+        spellings.push_back(*resolved);
+    for (const fs::path& spelling : spellings) {
+        for (const fs::path& candidate : {spelling.lexically_relative(*newFolder), spelling}) {
+            const std::string candidateText = candidate.string();
+            if (!candidateText.empty() &&
+                std::find(texts.begin(), texts.end(), candidateText) == texts.end())
+                texts.push_back(candidateText);
+        }
+    }
+    return texts;
 }
 
 // Makes a link to target beside destination under a name of ours; its path, or nothing.
@@ -87,6 +127,47 @@ std::optional<std::string> makeTemporaryLink(const std::string& target,
     return std::nullopt;
 }
 
+bool isLink(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+std::error_code removeAfter(const std::string& made, std::error_code error) {
+    ::unlink(made.c_str());
+    return error;
+}
+
+// Gives the link made beside destination its name and checks that it leads to the same file as
+// before from there (a dangling link has nothing to check). Its way may pass through a link that
+// stood at destination, and then leads back to itself once in place: where the file system can swap
+// two names, that link is swapped out first and given back when the check fails, so nothing has
+// changed. Elsewhere the replaced link is gone, and the move fails with its source kept. Without
+// replace, anything standing at destination fails the placing and nothing is swapped.
+std::error_code placeLink(const std::string& made, const std::string& destination,
+                          const Resolution& before, bool replace) {
+    bool swapped = false;
+    if (!replace) {
+        if (renameNoReplace(made, destination) != 0)
+            return removeAfter(made, lastError());
+    } else if (isLink(destination)) {
+        swapped = ::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(),
+                              RENAME_EXCHANGE) == 0;
+        if (!swapped && errno != ENOENT && errno != EINVAL && errno != ENOSYS)
+            return removeAfter(made, lastError());
+    }
+    if (replace && !swapped && ::rename(made.c_str(), destination.c_str()) != 0)
+        return removeAfter(made, lastError());
+    if (before.error != 0 || resolve(destination) == before)
+        return swapped ? removeAfter(made, {}) : std::error_code(); // made names the replaced link
+    const auto wrongWay = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    if (!swapped)
+        return removeAfter(destination, wrongWay);
+    // Should the swap back fail, made still names the replaced link, which is then kept.
+    if (::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE) != 0)
+        return wrongWay;
+    return removeAfter(made, wrongWay);
+}
+
 } // namespace
 
 bool LinkLeadsTo(const std::string& link, const struct stat& file) {
@@ -95,7 +176,7 @@ bool LinkLeadsTo(const std::string& link, const struct stat& file) {
         const auto text = linkText(current);
         if (!text)
             return false;
-        current = targetPath(current, *text);
+        current = pathFrom(folderOf(current), *text);
         struct stat status {};
         if (::lstat(current.c_str(), &status) != 0)
             return false;
@@ -108,34 +189,39 @@ bool LinkLeadsTo(const std::string& link, const struct stat& file) {
 }
 
 std::error_code MoveLink(const std::string& source, const struct stat& link,
-                         const std::string& destination) {
+                         const std::string& destination, bool replace) {
+    const auto rename = [replace](const std::string& from, const std::string& to) {
+        return replace ? ::rename(from.c_str(), to.c_str()) : renameNoReplace(from, to);
+    };
     const auto text = linkText(source);
     if (!text)
         return lastError();
-    const bool absolute = !text->empty() && (*text)[0] == '/';
-    const bool keepsResolving = absolute || sameFolder(source, destination);
-    if (keepsResolving) {
-        if (::rename(source.c_str(), destination.c_str()) == 0)
+    // A dangling link has no file to keep leading to: its text moves as it is.
+    const Resolution before = resolve(source);
+    const bool dangling = before.error != 0;
+    std::string newText = *text;
+    if (!dangling) {
+        const auto texts = candidateTexts(source, *text, destination);
+        const auto leading = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
+            return resolve(pathFrom(folderOf(destination), t)) == before;
+        });
+        if (leading == texts.end())
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        newText = *leading;
+    }
+    // The link itself can be renamed when its text stays; a link at the destination that its
+    // way might pass through takes the careful road below.
+    if (newText == *text && (dangling || !isLink(destination))) {
+        if (rename(source, destination) == 0)
             return {};
         if (errno != EXDEV)
             return lastError();
     }
-    const auto target = absoluteTarget(source, *text);
-    if (!target)
-        return lastError();
-    const Resolution before = resolve(source);
-    const auto made = makeTemporaryLink(*target, destination);
+    const auto made = makeTemporaryLink(newText, destination);
     if (!made)
         return lastError();
-    if (resolve(*made) != before) {
-        ::unlink(made->c_str());
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    }
-    if (::rename(made->c_str(), destination.c_str()) != 0) {
-        const std::error_code error = lastError();
-        ::unlink(made->c_str());
+    if (auto error = placeLink(*made, destination, before, replace))
         return error;
-    }
     SourceClaim claim;
     if (auto error = claim.claim(source, link))
         return error;

@@ -12,10 +12,14 @@ namespace lp::platform::posix {
 // its end.
 bool LinkLeadsTo(const std::string& link, const struct stat& file);
 
-// Moves the link at source, whose own status is link, to destination, replacing any file
-// there. A relative target that would no longer resolve from the new folder is written anew as
-// an absolute one; across file systems the new link is made before the old one is removed.
+// Moves the link at source, whose own status is link, to destination, replacing any file there
+// when replace is set, and otherwise failing with file_exists when anything stands there. The
+// link keeps its target text where that text still leads to the same file from the new folder
+// (an absolute one always does); otherwise it gets a relative text between the real folders, or
+// else an absolute one without "." or "..", that leads there. A dangling link keeps its text.
+// Across file systems the new link is made before the old one is removed. Fails, with nothing
+// changed, when no text would lead to the same file from the new place.
 std::error_code MoveLink(const std::string& source, const struct stat& link,
-                         const std::string& destination);
+                         const std::string& destination, bool replace);
 
 } // namespace lp::platform::posix

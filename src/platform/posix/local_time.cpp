@@ -1,17 +1,12 @@
 #include "platform/local_time.h"
 
-#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace lp::platform {
 
 namespace {
-
-using std::chrono::days;
-using std::chrono::sys_days;
-
-constexpr sys_days kDayZero = std::chrono::year{1899} / 12 / 30;
-constexpr double kSecondsPerDay = 86400.0;
 
 // The earliest moment the old file-time format can hold.
 double earliestFileTime() {
@@ -20,13 +15,6 @@ double earliestFileTime() {
 }
 
 } // namespace
-
-double LocalDateTime(int year, int month, int day, int hour, int minute, int second) {
-    const sys_days date =
-        std::chrono::year{year} / static_cast<unsigned>(month) / static_cast<unsigned>(day);
-    const auto wholeDays = (date - kDayZero).count();
-    return static_cast<double>(wholeDays) + (hour * 3600 + minute * 60 + second) / kSecondsPerDay;
-}
 
 double FileTimeToLocalDateTime(std::int64_t secondsSinceEpoch) {
     const auto when = static_cast<std::time_t>(secondsSinceEpoch);
@@ -44,6 +32,20 @@ double LocalToday() {
     if (::localtime_r(&now, &local) == nullptr)
         return earliestFileTime();
     return LocalDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::string LocalTimestamp(std::time_t moment) {
+    std::tm local{};
+    if (::localtime_r(&moment, &local) == nullptr)
+        ::gmtime_r(&moment, &local); // tm_gmtoff is then 0: the time is still right
+    const long offsetMinutes = local.tm_gmtoff / 60;
+    const long offset = std::labs(offsetMinutes);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, offsetMinutes < 0 ? '-' : '+', offset / 60,
+                  offset % 60);
+    return text;
 }
 
 } // namespace lp::platform

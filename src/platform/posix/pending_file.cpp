@@ -107,6 +107,20 @@ std::error_code PendingFile::placeAt(const std::string& destination) {
     return {};
 }
 
+std::error_code PendingFile::placeWhereFree(const std::string& destination) {
+    if (unnamed_) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return lastError();
+        unnamed_ = false;
+        return {};
+    }
+    if (renameNoReplace(temporaryName_, destination) != 0)
+        return lastError();
+    temporaryName_.clear();
+    return {};
+}
+
 void RemoveStaleCopies(const std::string& folder, std::time_t now) {
     const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
     if (!listing)

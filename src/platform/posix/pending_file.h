@@ -30,6 +30,9 @@ public:
     // Gives the complete file the path destination, which must lie in the folder it was opened
     // in, replacing any file there.
     std::error_code placeAt(const std::string& destination);
+    // As placeAt, but when anything stands at destination it fails with file_exists and the
+    // file stays unplaced: the kernel decides that as it gives the file the name.
+    std::error_code placeWhereFree(const std::string& destination);
 
 private:
     std::error_code nameUnnamedFile();

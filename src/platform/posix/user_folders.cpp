@@ -6,8 +6,11 @@
 
 namespace lp::platform {
 
-std::string UserConfigFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/')
+namespace {
+
+// $variable when it is an absolute path, otherwise the home folder followed by underHome.
+std::string xdgFolder(const char* variable, const char* underHome) {
+    if (const char* xdg = std::getenv(variable); xdg != nullptr && xdg[0] == '/')
         return xdg;
     std::string home;
     if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/')
@@ -18,7 +21,17 @@ std::string UserConfigFolder() {
         return {};
     while (home.size() > 1 && home.back() == '/')
         home.pop_back();
-    return (home == "/" ? std::string() : home) + "/.config";
+    return (home == "/" ? std::string() : home) + underHome;
+}
+
+} // namespace
+
+std::string UserConfigFolder() {
+    return xdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string UserStateFolder() {
+    return xdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 bool FolderWritable(const std::string& folder) {

@@ -1,8 +1,8 @@
 // What a copy writes and opens: holes stay holes, a program killed part way leaves nothing, old
 // leftovers are cleared, and nothing but a regular file is ever opened.
 
-#include "file_operations_fixture.h"
 #include "platform/file_operations.h"
+#include "platform/file_operations_fixture.h"
 #include "platform/posix/pending_file.h"
 #include "private_mounts.h"
 

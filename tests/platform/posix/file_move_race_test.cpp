@@ -1,8 +1,8 @@
 // A move across file systems while another program keeps renaming new versions over its source:
 // no version may be deleted without having been copied.
 
-#include "file_operations_fixture.h"
 #include "platform/file_operations.h"
+#include "platform/file_operations_fixture.h"
 #include "private_mounts.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include "globals/temp_folder.h"
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
+#include "platform/posix/file_system_type.h"
 
 #include <gtest/gtest.h>
 

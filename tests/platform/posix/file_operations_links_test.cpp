@@ -1,8 +1,8 @@
 // Symbolic links: a move moves the link and keeps it leading to the same file, a copy copies
 // what it points at, a delete removes the link alone; no target is ever touched.
 
-#include "file_operations_fixture.h"
 #include "platform/file_operations.h"
+#include "platform/file_operations_fixture.h"
 #include "private_mounts.h"
 
 #include <gtest/gtest.h>
@@ -23,17 +23,25 @@ struct Case {
     Operation operation;
     std::string from, to;
     bool succeeds;
-    std::string leadsTo; // what a moved link leads to, or a copy holds
+    std::string leadsTo;   // what a moved link leads to, or a copy holds
+    std::string text = {}; // a moved link's target text, when it matters; "/…" stands under root
 };
 
 class Links : public test::FileOperationsTest {
 protected:
     // A fresh set of links and targets under root for each case.
     void build(const fs::path& root) {
-        for (const char* folder : {"in", "out", "sub", "mid", "other"})
+        for (const char* folder : {"in", "out", "sub", "mid", "other/deep", "real/inner"})
             fs::create_directories(root / folder);
         writeBytes((root / "out/a.mp3").string(), "target");
         writeBytes((root / "sub/f").string(), "inside");
+        writeBytes((root / "real/x").string(), "real");
+        writeBytes((root / "x").string(), "decoy");
+        fs::create_symlink("real/inner", root / "linked");
+        fs::create_symlink("../sub", root / "other/b");
+        // Climbs out of a linked folder: leads to real/x, though read lexically it names x.
+        fs::create_symlink("../linked/../x", root / "in/climb");
+        fs::create_symlink("../other/b/f", root / "in/through");
         fs::create_symlink("../out/a.mp3", root / "mid/hop");
         fs::create_symlink("../out/a.mp3", root / "in/rel");
         fs::create_symlink(root / "out/a.mp3", root / "in/abs");
@@ -61,6 +69,10 @@ protected:
         EXPECT_FALSE(fs::is_symlink(root / "out/a.mp3")) << c.what;
         EXPECT_EQ(readBytes((root / "sub/f").string()), "inside") << c.what;
         EXPECT_TRUE(fs::is_symlink(root / "mid/hop")) << c.what;
+        EXPECT_EQ(fs::read_symlink(root / "other/b"), "../sub") << c.what;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            EXPECT_EQ(entry.path().filename().string().find(".larchpost-"), std::string::npos)
+                << c.what << ": " << entry.path() << " left behind";
         if (!c.succeeds) {
             EXPECT_TRUE(fs::is_symlink(from)) << c.what;
             return;
@@ -69,6 +81,14 @@ protected:
         case Operation::Move: {
             EXPECT_FALSE(fs::is_symlink(from)) << c.what;
             ASSERT_TRUE(fs::is_symlink(to)) << c.what;
+            if (!c.text.empty()) {
+                EXPECT_EQ(fs::read_symlink(to).string(),
+                          c.text[0] == '/' ? root.string() + c.text : c.text)
+                    << c.what;
+            }
+            // The link no longer depends on the folder it came from.
+            if (*to.lexically_relative(root / "in").begin() == "..")
+                fs::remove_all(root / "in");
             const fs::path target = root / c.leadsTo;
             const bool made = !fs::exists(target);
             if (made) // a dangling link must lead where it led before
@@ -94,17 +114,32 @@ TEST_F(Links, MovesCopiesAndDeletesOfLinksNeverTouchTheirTargets) {
     fs::create_directories(at("far"));
     const test::ScopedMount far("none", at("far"), "tmpfs", 0);
     std::vector<Case> cases{
-        {"a relative link moved to another folder", Operation::Move, "in/rel", "other/rel", true,
-         "out/a.mp3"},
-        {"an absolute link moved", Operation::Move, "in/abs", "other/abs", true, "out/a.mp3"},
+        {"a relative link whose text still leads there keeps it", Operation::Move, "in/rel",
+         "other/rel", true, "out/a.mp3", "../out/a.mp3"},
+        {"a relative link moved into its target's folder keeps its text", Operation::Move, "in/rel",
+         "out/rel", true, "out/a.mp3", "../out/a.mp3"},
+        {"a relative link moved deeper gets a relative text", Operation::Move, "in/rel",
+         "other/deep/rel", true, "out/a.mp3", "../../out/a.mp3"},
+        {"a link to a link moved deeper still leads through it", Operation::Move, "in/chain",
+         "other/deep/chain", true, "out/a.mp3", "../../mid/hop"},
+        {"a link that climbs out of a linked folder is read as the system reads it",
+         Operation::Move, "in/climb", "other/deep/climb", true, "real/x", "../../real/x"},
+        {"a link moved into a folder reached through a link is written from the real folder",
+         Operation::Move, "in/rel", "linked/rel", true, "out/a.mp3", "../../out/a.mp3"},
+        {"an absolute link keeps its text", Operation::Move, "in/abs", "other/deep/abs", true,
+         "out/a.mp3", "/out/a.mp3"},
         {"a relative link renamed in its folder", Operation::Move, "in/rel", "in/renamed", true,
-         "out/a.mp3"},
+         "out/a.mp3", "../out/a.mp3"},
+        {"a link moved onto a link its way passes through", Operation::Move, "in/through",
+         "other/b", false, ""},
         {"a link moved onto its own target", Operation::Move, "in/rel", "out/a.mp3", false, ""},
         {"a link moved onto a link on its way", Operation::Move, "in/chain", "mid/hop", false, ""},
         {"a link moved onto the file at the end of its way", Operation::Move, "in/chain",
          "out/a.mp3", false, ""},
-        {"a dangling link moved", Operation::Move, "in/dangling", "other/dangling", true,
-         "nowhere"},
+        {"a dangling link moved", Operation::Move, "in/dangling", "other/dangling", true, "nowhere",
+         "../nowhere"},
+        {"a dangling link moved deeper keeps its text", Operation::Move, "in/dangling",
+         "other/deep/dangling", true, "other/nowhere", "../nowhere"},
         {"a link to a folder moved", Operation::Move, "in/folder", "other/folder", true, "sub"},
         {"a link copied", Operation::Copy, "in/rel", "other/copy", true, "out/a.mp3"},
         {"a link copied onto its own target", Operation::Copy, "in/rel", "out/a.mp3", false, ""},
@@ -115,7 +150,8 @@ TEST_F(Links, MovesCopiesAndDeletesOfLinksNeverTouchTheirTargets) {
     };
     if (far.mounted())
         cases.push_back({"a relative link moved to another file system", Operation::Move, "in/rel",
-                         "../far/rel", true, "out/a.mp3"});
+                         "../far/rel", true, "out/a.mp3",
+                         "../" + std::to_string(cases.size() + 1) + "/out/a.mp3"});
     int number = 0;
     for (const Case& c : cases) {
         const fs::path root = at(std::to_string(++number));

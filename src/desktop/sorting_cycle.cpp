@@ -1,0 +1,36 @@
+#include "sorting_cycle.h"
+#include "engine/logging_environment.h"
+#include "engine/monitor_cycle.h"
+#include "registry_settings.h"
+#include "trash.h"
+
+#include <iostream>
+
+namespace lp {
+
+SystemEnvironment DesktopEnvironment() {
+    return SystemEnvironment(MoveToTrash);
+}
+
+DesktopSortingCycle::DesktopSortingCycle(std::string logPath)
+    : shared_(std::make_shared<Shared>(std::move(logPath))) {}
+
+void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const noexcept {
+    try {
+        const bool sayProblems = !shared_->optionsSaid;
+        shared_->optionsSaid = true;
+        const StoredOptions options =
+            ReadStoredOptions(settingsStore(), [sayProblems](const std::string& message) {
+                if (sayProblems)
+                    std::cerr << message << '\n';
+            });
+        LoggingEnvironment logging(shared_->system, shared_->log);
+        runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
+        shared_->log.flush();
+    } catch (...) {
+        // Out of memory, most likely, outside any service's turn (making room for the services'
+        // memories, say): the next cycle tries again.
+    }
+}
+
+} // namespace lp

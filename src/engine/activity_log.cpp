@@ -1,0 +1,134 @@
+#include "activity_log.h"
+#include "operation_report.h"
+#include "platform/local_time.h"
+#include "platform/user_folders.h"
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace lp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string olderFile(const std::string& path, int number) {
+    return path + '.' + std::to_string(number);
+}
+
+// What names the operation whatever its outcome: the folder, the rule, the verb and the file
+// it acts on (for a launch, the program and all its arguments).
+std::string operationKey(const ActivityEntry& entry) {
+    std::string key = QuoteValue(entry.folder) + ' ' + QuoteValue(entry.rule);
+    key.append(entry.undo ? " undo " : " ").append(entry.action);
+    const std::size_t named = entry.action == "launch" ? entry.values.size() : 1;
+    for (std::size_t i = 0; i < named && i < entry.values.size(); ++i)
+        key.append(1, ' ').append(QuoteValue(entry.values[i]));
+    return key;
+}
+
+} // namespace
+
+ActivityLog::ActivityLog(std::string path, MessageSink say, std::uintmax_t rotationSize)
+    : path_(std::move(path)), say_(std::move(say)), rotationSize_(rotationSize) {
+    if (!say_)
+        say_ = [](const std::string& message) { std::cerr << message << '\n'; };
+}
+
+ActivityLog::~ActivityLog() {
+    flush();
+}
+
+std::string ActivityLog::DefaultPath() {
+    const std::string state = platform::UserStateFolder();
+    return state.empty() ? std::string() : state + "/Larchpost/activity.log";
+}
+
+bool ActivityLog::repeatsFailure(const ActivityEntry& entry) {
+    std::string key = operationKey(entry);
+    if (!entry.failed) {
+        failures_.erase(key);
+        return false;
+    }
+    std::string line = OperationLine(true, entry.undo, entry.action, entry.values);
+    const auto [known, added] = failures_.try_emplace(std::move(key), line);
+    if (added)
+        return false;
+    if (known->second == line)
+        return true;
+    known->second = std::move(line);
+    return false;
+}
+
+void ActivityLog::append(ActivityEntry entry) {
+    if (repeatsFailure(entry))
+        return;
+    if (entry.time.empty())
+        entry.time = platform::LocalTimestamp(std::time(nullptr));
+    pending_.append(FormatActivityLine(entry)).append(1, '\n');
+}
+
+void ActivityLog::rotate() const {
+    std::error_code ignored; // a file that cannot be moved on is written to as it is
+    fs::remove(olderFile(path_, kOlderFiles), ignored);
+    for (int number = kOlderFiles - 1; number >= 1; --number)
+        fs::rename(olderFile(path_, number), olderFile(path_, number + 1), ignored);
+    fs::rename(path_, olderFile(path_, 1), ignored);
+}
+
+void ActivityLog::complain(const std::string& what) {
+    if (complained_)
+        return;
+    complained_ = true;
+    say_("larchpost: the activity log " + path_ + " cannot be written (" + what +
+         "); sorting goes on without it.");
+}
+
+void ActivityLog::flush() {
+    if (pending_.empty())
+        return;
+    const std::string lines = std::move(pending_);
+    pending_.clear();
+    if (path_.empty()) {
+        complain("there is no folder for it");
+        return;
+    }
+    std::error_code error;
+    const fs::path folder = fs::path(path_).parent_path();
+    // The log names the user's files: only the user reads the folder made for it.
+    if (!folder.empty() && fs::create_directories(folder, error))
+        fs::permissions(folder, fs::perms::owner_all, error);
+    if (error) {
+        complain(error.message());
+        return;
+    }
+    const std::uintmax_t size = fs::file_size(path_, error);
+    if (!error && size > 0 && size + lines.size() > rotationSize_)
+        rotate();
+    errno = 0;
+    std::ofstream out(path_, std::ios::binary | std::ios::app);
+    if (out)
+        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+    out.flush();
+    if (!out) {
+        complain(errno != 0 ? std::generic_category().message(errno) : "write failed");
+        return;
+    }
+    complained_ = false;
+}
+
+std::vector<std::string> ActivityLogFiles(const std::string& path) {
+    std::vector<std::string> files;
+    std::error_code ignored;
+    for (int number = ActivityLog::kOlderFiles; number >= 1; --number)
+        if (fs::is_regular_file(olderFile(path, number), ignored))
+            files.push_back(olderFile(path, number));
+    if (fs::is_regular_file(path, ignored))
+        files.push_back(path);
+    return files;
+}
+
+} // namespace lp

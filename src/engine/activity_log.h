@@ -1,0 +1,62 @@
+#pragma once
+// The activity log: every operation a sorting cycle carries out, one line each (see
+// activity_entry.h), appended to a file that is kept to about a megabyte, with the four older
+// files beside it as activity.log.1 (the newest of them) to activity.log.4. Writing it never holds
+// up or stops sorting: the lines of a cycle reach the file in one write, and a log that cannot be
+// written is said once on standard error and otherwise passed over.
+
+#include "activity_entry.h"
+#include "globals/message_sink.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace lp {
+
+class ActivityLog {
+public:
+    static constexpr std::uintmax_t kRotationSize = 1024 * 1024;
+    static constexpr int kOlderFiles = 4;
+
+    // The log at path. say hears what went wrong with it (standard error when not given); a log
+    // is rotated when a write would take it past rotationSize bytes.
+    explicit ActivityLog(std::string path, MessageSink say = {},
+                         std::uintmax_t rotationSize = kRotationSize);
+    // Whatever was appended and not yet flushed is written.
+    ~ActivityLog();
+    ActivityLog(const ActivityLog&) = delete;
+    ActivityLog& operator=(const ActivityLog&) = delete;
+
+    // Keeps the entry for the next flush; an entry without a time gets the current one. A
+    // failure that was written last time for the same operation (the same folder, rule, verb
+    // and file) is not kept again until that operation has succeeded or failed differently.
+    void append(ActivityEntry entry);
+    // Writes everything kept since the last flush in one write, rotating the files first when
+    // they would grow too large.
+    void flush();
+
+    const std::string& path() const { return path_; }
+
+    // <user state folder>/Larchpost/activity.log; empty when there is no user state folder.
+    static std::string DefaultPath();
+
+private:
+    // Whether the entry repeats the failure last written for its operation; remembers it.
+    bool repeatsFailure(const ActivityEntry& entry);
+    void rotate() const;
+    void complain(const std::string& what);
+
+    std::string path_;
+    MessageSink say_;
+    std::uintmax_t rotationSize_;
+    std::string pending_;                                   // lines kept for the next flush
+    std::unordered_map<std::string, std::string> failures_; // by operation: its last failure line
+    bool complained_ = false; // said that the log cannot be written, and not written since
+};
+
+// The files of the log at path that exist, the oldest first and path itself (the newest) last.
+std::vector<std::string> ActivityLogFiles(const std::string& path);
+
+} // namespace lp

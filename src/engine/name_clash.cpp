@@ -1,0 +1,50 @@
+#include "name_clash.h"
+
+namespace lp {
+
+namespace {
+
+// Far more than any folder holds of one name; a bound all the same, should every attempt meet a
+// taken name (a file system that reports every name as taken).
+constexpr int kMostNumbers = 10'000;
+
+} // namespace
+
+std::string NumberedPath(const std::string& path, int number) {
+    const std::size_t nameStart = path.rfind('/') + 1; // 0 when there is no folder part
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > nameStart;
+    const std::size_t insertAt = hasExtension ? dot : path.size();
+    std::string numbered = path;
+    numbered.insert(insertAt, " (" + std::to_string(number) + ')');
+    return numbered;
+}
+
+std::optional<std::string> PlaceAsPolicySays(const std::string& destination, NameClash clash,
+                                             const PlaceAttempt& attempt) {
+    const bool replace = clash == NameClash::Replace;
+    switch (attempt(destination, replace)) {
+    case Placing::Done:
+        return destination;
+    case Placing::Failed:
+        return std::nullopt;
+    case Placing::NameTaken:
+        break;
+    }
+    if (clash != NameClash::KeepBoth)
+        return std::nullopt;
+    for (int number = 2; number <= kMostNumbers; ++number) {
+        std::string candidate = NumberedPath(destination, number);
+        switch (attempt(candidate, false)) {
+        case Placing::Done:
+            return candidate;
+        case Placing::Failed:
+            return std::nullopt;
+        case Placing::NameTaken:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace lp

@@ -1,0 +1,31 @@
+#pragma once
+// How a copy or move meets a file of the same name at its destination, whatever carries the
+// operation out: the disk, or the simulation that foresees it.
+
+#include "sorting_policy.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace lp {
+
+// The path with " (number)" put before the extension of its last part: "/out/song (2).mp3".
+// A name without extension, or one whose only dot begins it (".profile"), gets it at the end.
+std::string NumberedPath(const std::string& path, int number);
+
+// What one attempt at giving a file its new name came to.
+enum class Placing { Done, NameTaken, Failed };
+
+// Tries one name; replace says whether a file there may be replaced. NameTaken only when replace
+// is false and something stood at the name, decided by the attempt itself.
+using PlaceAttempt = std::function<Placing(const std::string& path, bool replace)>;
+
+// Places a file at destination as clash says and gives back the path it got, nothing when the
+// operation failed: Replace tries destination replacing; Leave tries it without replacing, a
+// taken name failing the operation; KeepBoth tries destination and then the numbered paths,
+// from (2) on, until one is free.
+std::optional<std::string> PlaceAsPolicySays(const std::string& destination, NameClash clash,
+                                             const PlaceAttempt& attempt);
+
+} // namespace lp

@@ -1,0 +1,67 @@
+#include "program_without_window.h"
+
+#include "activity_log.h"
+#include "globals/app_globals.h"
+#include "globals/program_version.h"
+#include "globals/startup.h"
+#include "globals/usage_text.h"
+#include "headless_run.h"
+#include "platform/stop_request.h"
+#include "system_environment.h"
+
+#include <iostream>
+
+namespace lp {
+
+namespace {
+
+void printLine(const std::string& line) {
+    std::cout << line << std::endl; // a script reading along sees each operation at once
+}
+
+} // namespace
+
+std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, CommandLine& options) {
+    if (auto error = parseCommandLine(args, options)) {
+        std::cerr << "larchpost: " << *error << "\nTry 'larchpost --help' for the options.\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << versionBanner() << '\n';
+        return 0;
+    }
+    return std::nullopt;
+}
+
+int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& holdInstance,
+                     const WithoutWindowChoices& choices) {
+    // Before anything else, so that every thread started later inherits it.
+    platform::CatchStopRequests();
+    // A simulation changes nothing, so it may run beside a running instance. Sorting takes the
+    // guard: never two instances sorting the same folders.
+    if (!options.simulate && !holdInstance())
+        return 1;
+    AppGlobals& globals = app();
+    const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
+    const ConfigStartResult config = StartConfiguration(globals, options, printMessage);
+    if (config.refusal) {
+        std::cerr << "larchpost: " << *config.refusal << '\n';
+        return 2;
+    }
+    if (config.rewritten && config.rewriteResult != 0)
+        std::cerr << "larchpost: the configuration file " << globals.configPath
+                  << " could not be saved in the current layout.\n";
+
+    SystemEnvironment environment(choices.trash);
+    if (options.simulate)
+        return RunSimulation(globals.table, choices.policy, environment, printLine);
+    ActivityLog log(ActivityLog::DefaultPath());
+    return RunHeadless(globals.table, options, choices.policy, environment, log,
+                       platform::WaitForStopRequest, printLine);
+}
+
+} // namespace lp

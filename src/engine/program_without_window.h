@@ -1,0 +1,35 @@
+#pragma once
+// The part of the program's entry that needs no window: reading the command line, and sorting
+// without window or tray. The desktop program and the program built without a desktop share it.
+
+#include "globals/command_line.h"
+#include "sorting_policy.h"
+#include "system_environment.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lp {
+
+// Reads the arguments (the program path first) into options. Prints the usage, the version or
+// what is wrong with the command line; the exit code is then returned and the program ends.
+std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, CommandLine& options);
+
+// What the user chose beyond the configuration file, as far as the calling program can read it:
+// how name clashes are settled, and the trash that deletes may go to (none: such a delete fails
+// and the file stays).
+struct WithoutWindowChoices {
+    SortingPolicy policy;
+    TrashMover trash;
+};
+
+// Sorting without window or tray, or one simulated cycle that changes nothing. A real run first
+// takes the instance guard: holdInstance returns false, having said why, when this process must
+// not sort (another instance does, or the guard cannot be set up). A real run writes every
+// operation into the activity log; a simulation writes nothing.
+int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& holdInstance,
+                     const WithoutWindowChoices& choices = {});
+
+} // namespace lp

@@ -1,0 +1,34 @@
+#pragma once
+// Taking back what a monitor cycle did to a file, as far as that is safe: a move is moved back
+// only while the file at its destination is still the very one that was moved and nothing
+// stands at its old place; a copy is removed only while it is unchanged and its original is
+// still there. Nothing is ever replaced or lost by an undo.
+
+#include "activity_entry.h"
+
+#include <optional>
+#include <string>
+
+namespace lp {
+
+// Why the entry can never be undone (a delete, a launch, a failed operation, an undo, a line
+// without the file's identity), or nothing when it is of a kind undo takes back.
+std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry);
+
+// Whether later is the undo of entry that succeeded: the move back of its file, or the removal
+// of its copy.
+bool IsUndoOf(const ActivityEntry& later, const ActivityEntry& entry);
+
+struct UndoResult {
+    bool done = false;
+    // Why the entry was refused or why the attempt failed; empty when done.
+    std::string message;
+    // The undo as the log records it, when an operation was attempted (done or failed); nothing
+    // when the entry was refused before anything was touched. Its time is left for the log.
+    std::optional<ActivityEntry> logged;
+};
+
+// Undoes entry when its file is still as the entry left it.
+UndoResult UndoActivity(const ActivityEntry& entry);
+
+} // namespace lp

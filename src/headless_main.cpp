@@ -1,0 +1,42 @@
+// The entry of the program built without its desktop layer: it sorts without a window, or
+// simulates, with the same options and output as the desktop program's --headless.
+
+#include "engine/program_without_window.h"
+#include "platform/instance_claim.h"
+#include "platform/program_arguments.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool holdInstanceName() {
+    switch (lp::platform::ClaimInstanceName("Larchpost")) {
+    case lp::platform::InstanceClaim::Held:
+        return true;
+    case lp::platform::InstanceClaim::HeldByAnother:
+        std::cerr << "larchpost: another Larchpost is already running for this user.\n";
+        return false;
+    case lp::platform::InstanceClaim::Failed:
+        break;
+    }
+    std::cerr << "larchpost: CheckAppAlreadyRunning: can't create the instance guard.\n";
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    lp::platform::UseUtf8Console();
+    const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
+    lp::CommandLine options;
+    if (const auto exitCode = lp::ReadProgramOptions(args, options))
+        return *exitCode;
+    if (!options.headless && !options.simulate) {
+        std::cerr << "larchpost: this build has no window; running without one, as with "
+                     "--headless.\n";
+        options.headless = true;
+    }
+    return lp::RunWithoutWindow(options, holdInstanceName);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The Activity window: what Larchpost did to files, read from the activity log (earlier runs and
+// the headless program's included), newest first, with a filter over every column, kept up to
+// date while it is open, and Undo for the selected entries.
+
+#include "engine/activity_tail.h"
+
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace lp {
+
+class ActivityTableModel;
+
+class TfrmActivity : public QWidget {
+    Q_OBJECT
+public:
+    // Lists the log at logPath and its rotated files.
+    explicit TfrmActivity(std::string logPath, QWidget* parent = nullptr);
+
+    QLineEdit* edFilter = nullptr;
+    QTableView* tvActivity = nullptr;
+    QPushButton* btnUndo = nullptr;
+    QLabel* lblStatus = nullptr;
+
+    // The entry shown in that row of the table (filtered, newest first).
+    const ActivityEntry& shownEntry(int row) const;
+    int shownRows() const;
+
+public slots:
+    // Reads what was appended to the log since the last read.
+    void refresh();
+    void edFilterChange(const QString& text);
+    // Undoes the selected entries, newest first, logs each attempt and says what was refused.
+    void btnUndoClick();
+
+private:
+    void watchLog();
+    // Undo is on while a selected entry can be undone; otherwise the status line says why not.
+    void enableUndo();
+    std::vector<int> selectedSourceRows() const;
+    // Why the entry in that row of the model cannot be undone, or nothing when it can.
+    std::optional<std::string> whyNotUndoable(int sourceRow) const;
+
+    std::string logPath_;
+    ActivityLogTail tail_;
+    ActivityTableModel* model_ = nullptr;
+    QSortFilterProxyModel* filter_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+};
+
+} // namespace lp

@@ -1,0 +1,109 @@
+// A cycle's operations in the activity log: each with the folder and rule it was done for, the
+// name the file actually got, and what identifies the file there.
+
+#include "engine/logging_environment.h"
+#include "engine/monitor_cycle.h"
+#include "globals/temp_folder.h"
+#include "recording_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::writeBytes;
+
+ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
+    ruleactionrec made;
+    made.raction = kind;
+    made.racmove.filepath = folder;
+    made.raccopy.filepath = folder;
+    made.raclaunch = {"player", "mfile"};
+    return made;
+}
+
+RuleRec rule(std::string name, std::vector<ruleactionrec> actions) {
+    RuleRec made;
+    made.rulename = std::move(name);
+    made.enabled = true;
+    made.mcond = FileCount; // fires whenever the folder holds more than fcnt (0) files
+    made.actions = std::move(actions);
+    made.actioncnt = static_cast<std::int32_t>(made.actions.size());
+    return made;
+}
+
+std::vector<ActivityEntry> entriesOf(const std::string& path) {
+    std::istringstream in(test::readBytes(path));
+    std::vector<ActivityEntry> entries;
+    for (std::string line; std::getline(in, line);)
+        entries.push_back(ParseActivityLine(line).value());
+    return entries;
+}
+
+TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
+    test::TempFolder temp;
+    for (const char* folder : {"in", "out", "other"})
+        fs::create_directories(temp.file(folder));
+    writeBytes(temp.file("in/a.mp3"), "music");
+    writeBytes(temp.file("out/a.mp3"), "older");
+    writeBytes(temp.file("other/b"), "b");
+
+    ServiceTable table;
+    rServiceRules music;
+    music.enabled = true;
+    music.othername = "Music";
+    music.sharedir = temp.file("in");
+    music.rulelist.rules = {
+        rule("Keep", {action(rCopy, temp.file("out")), action(rMove, temp.file("missing"))}),
+        rule("Play", {action(rLaunch)}),
+    };
+    music.rulelist.rulecnt = 2;
+    rServiceRules unnamed; // a folder the user gave no name: known by its path
+    unnamed.enabled = true;
+    unnamed.sharedir = temp.file("other");
+    unnamed.rulelist.rules = {rule("", {action(rDelete)})};
+    unnamed.rulelist.rulecnt = 1;
+    table.services = {music, unnamed};
+
+    test::RecordingEnvironment real;
+    ActivityLog log(temp.file("state/activity.log"));
+    LoggingEnvironment logging(real, log);
+    runMonitorCycle(table, false, {NameClash::KeepBoth, false}, logging);
+    log.flush();
+
+    const auto entries = entriesOf(temp.file("state/activity.log"));
+    ASSERT_EQ(entries.size(), 4u);
+    const std::string copyGot = temp.file("out/a (2).mp3");
+    struct Expected {
+        std::string folder, rule;
+        bool failed;
+        std::string action;
+        std::vector<std::string> values;
+    };
+    const Expected expected[] = {
+        {"Music", "Keep", false, "copy", {temp.file("in/a.mp3"), copyGot}},
+        {"Music", "Keep", true, "move", {temp.file("in/a.mp3"), temp.file("missing/a.mp3")}},
+        {"Music", "Play", false, "launch", {"player", temp.file("in/a.mp3")}},
+        {temp.file("other"), "", false, "delete", {temp.file("other/b")}},
+    };
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].folder, expected[i].folder) << i;
+        EXPECT_EQ(entries[i].rule, expected[i].rule) << i;
+        EXPECT_EQ(entries[i].failed, expected[i].failed) << i;
+        EXPECT_EQ(entries[i].action, expected[i].action) << i;
+        EXPECT_EQ(entries[i].values, expected[i].values) << i;
+    }
+    // Only the copy that succeeded says what it left behind, as it was right afterwards.
+    EXPECT_EQ(entries[0].identity, platform::IdentifyFile(copyGot));
+    ASSERT_TRUE(entries[0].identity);
+    EXPECT_EQ(entries[0].identity->size, 5u);
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        EXPECT_FALSE(entries[i].identity) << i;
+}
+
+} // namespace
+} // namespace lp

@@ -1,0 +1,91 @@
+// What a run does with each kind of entry on each file system, foreseen alike by a simulation:
+// links, pipes, sockets and device nodes, a second file system and a bind mount.
+
+#include "engine/simulation_runs.h"
+#include "globals/temp_folder.h"
+#include "private_mounts.h"
+#include "special_entries.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::action;
+using test::performedLines;
+using test::ruleOf;
+using test::serviceOver;
+using test::simulatedLines;
+
+TEST(Simulation, ForeseesWhatARunDoesWithEachKindOfEntryOnEachFileSystem) {
+    test::TempFolder temp;
+    const std::string in = temp.file("in");
+    for (const char* folder : {"in", "out", "far", "alias", "targets"})
+        fs::create_directories(temp.file(folder));
+    const test::ScopedMount far("none", temp.file("far"), "tmpfs", 0);
+    // The folder out seen again: one device, but a rename cannot cross the two mounts.
+    const test::ScopedMount alias(temp.file("out"), temp.file("alias"), nullptr, MS_BIND);
+    struct Kind {
+        const char* what;
+        std::optional<test::SpecialEntry> special; // a file where there is none
+        bool link; // to the file or special entry, made beside targets/t
+    };
+    const Kind kinds[] = {{"a file", std::nullopt, false},
+                          {"a link", std::nullopt, true},
+                          {"a link to a pipe", test::SpecialEntry::Pipe, true},
+                          {"a pipe", test::SpecialEntry::Pipe, false},
+                          {"a socket", test::SpecialEntry::Socket, false},
+                          {"a device node", test::SpecialEntry::Device, false}};
+    struct Place {
+        const char* what;
+        std::string folder;
+        bool sameFileSystem;
+        bool there;
+    };
+    const Place places[] = {{"on the same file system", temp.file("out"), true, true},
+                            {"on another file system", temp.file("far"), false, far.mounted()},
+                            {"through a bind mount", temp.file("alias"), false, alias.mounted()}};
+    int number = 0, left = 0;
+    for (const std::uint8_t operation : {rMove, rCopy})
+        for (const Kind& kind : kinds)
+            for (const Place& place : places) {
+                const std::string what = std::string(operation == rMove ? "move of " : "copy of ") +
+                                         kind.what + " " + place.what;
+                // A name of its own for each case, so that nothing left from one meets another.
+                const std::string entry = in + "/e" + std::to_string(++number);
+                fs::remove_all(in);
+                fs::create_directories(in);
+                const std::string made =
+                    kind.link ? temp.file("targets/e" + std::to_string(number)) : entry;
+                if (kind.link)
+                    fs::create_symlink(made, entry);
+                if (!kind.special)
+                    test::writeBytes(made, "e");
+                if (!place.there ||
+                    (kind.special && !test::makeSpecialEntry(*kind.special, made))) {
+                    ++left;
+                    continue;
+                }
+                const ServiceTable table =
+                    serviceOver(in, {ruleOf({action(operation, place.folder)})});
+                const auto foreseen = simulatedLines(table);
+                EXPECT_TRUE(fs::exists(fs::symlink_status(entry))) << what << ": nothing changes";
+                const auto performed = performedLines(table);
+                EXPECT_EQ(foreseen, performed) << what;
+                // Only a rename moves what is never opened, and nothing copies it; a link to it
+                // moves as any link does.
+                const bool fails =
+                    kind.special && (operation == rCopy || (!kind.link && !place.sameFileSystem));
+                ASSERT_EQ(performed.size(), 1u) << what;
+                EXPECT_EQ(performed[0].starts_with("failed "), fails) << what;
+            }
+    if (left > 0)
+        GTEST_SKIP() << left << " cases left out: no second file system, bind mount or device node";
+}
+
+} // namespace
+} // namespace lp

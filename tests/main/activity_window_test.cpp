@@ -1,0 +1,264 @@
+// The Activity window over a real log: the table newest first, the filter, live updates, and
+// Undo with what it refuses and why.
+
+#include "engine/activity_entry.h"
+#include "globals/app_globals.h"
+#include "main/activity_table.h"
+#include "main/activity_window.h"
+#include "main/mainwindow.h"
+#include "main/tray_icon.h"
+#include "platform/file_identity.h"
+#include "support/scoped_config_home.h"
+#include "widgets/ui_seams.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+lp::ActivityEntry entry(const char* folder, const char* rule, const char* action,
+                        std::vector<std::string> values, bool failed = false) {
+    lp::ActivityEntry e;
+    e.time = "2026-12-08T09:12:33+01:00";
+    e.folder = folder;
+    e.rule = rule;
+    e.action = action;
+    e.values = std::move(values);
+    e.failed = failed;
+    if ((e.action == "move" || e.action == "copy") && !failed)
+        e.identity = lp::FileIdentity{1, 2, 3, 4};
+    return e;
+}
+
+class ActivityWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lp::setWarningHook([this](const lp::WarningShown& w) { warnings.push_back(w.text); });
+    }
+    void TearDown() override {
+        window.reset();
+        lp::setWarningHook({});
+    }
+
+    void write(const lp::ActivityEntry& e) {
+        std::ofstream(log, std::ios::binary | std::ios::app) << lp::FormatActivityLine(e) << '\n';
+    }
+    void writeSample() {
+        write(entry("Downloads", "Music", "move", {"/in/song.mp3", "/music/song.mp3"}));
+        write(entry("Downloads", "Backup", "copy", {"/in/notes.txt", "/backup/notes.txt"}, true));
+        write(entry("Scanner", "Open scans", "launch", {"/usr/bin/viewer", "--new", "/s/1.pdf"}));
+        write(entry("Scanner", "Keep 50", "delete", {"/s/old.pdf"}));
+    }
+    lp::TfrmActivity& open() {
+        window = std::make_unique<lp::TfrmActivity>(log);
+        return *window;
+    }
+    QString cell(int row, int column) const {
+        const QAbstractItemModel* model = window->tvActivity->model();
+        return model->index(row, column).data().toString();
+    }
+    void select(int row) {
+        window->tvActivity->clearSelection();
+        window->tvActivity->selectRow(row);
+    }
+
+    QTemporaryDir dir;
+    const std::string log = dir.filePath("state/activity.log").toStdString();
+    std::unique_ptr<lp::TfrmActivity> window;
+    std::vector<QString> warnings;
+    bool made = QDir().mkpath(dir.filePath("state"));
+};
+
+using Column = lp::ActivityTableModel::Column;
+
+TEST_F(ActivityWindow, ListsTheLogNewestFirstInItsColumns) {
+    writeSample();
+    open();
+    ASSERT_EQ(window->shownRows(), 4);
+    const std::vector<std::vector<QString>> expected{
+        {"2026-12-08 09:12:33", "Scanner", "Keep 50", "Delete", "/s/old.pdf", ""},
+        {"2026-12-08 09:12:33", "Scanner", "Open scans", "Launch", "/usr/bin/viewer",
+         "--new /s/1.pdf"},
+        {"2026-12-08 09:12:33", "Downloads", "Backup", "Copy (failed)", "/in/notes.txt",
+         "/backup/notes.txt"},
+        {"2026-12-08 09:12:33", "Downloads", "Music", "Move", "/in/song.mp3", "/music/song.mp3"},
+    };
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < Column::ColumnCount; ++column)
+            EXPECT_EQ(cell(row, column), expected[row][column]) << row << "," << column;
+}
+
+struct FilterCase {
+    const char* name;
+    const char* text;
+    std::vector<const char*> rules; // the rows left, by their rule, newest first
+};
+
+class ActivityFilter : public ActivityWindow, public testing::WithParamInterface<FilterCase> {};
+
+TEST_P(ActivityFilter, KeepsTheRowsWithTheTextInAnyColumn) {
+    writeSample();
+    open();
+    window->edFilter->setText(QString::fromUtf8(GetParam().text));
+    std::vector<std::string> left;
+    for (int row = 0; row < window->shownRows(); ++row)
+        left.push_back(cell(row, Column::Rule).toStdString());
+    EXPECT_EQ(left, std::vector<std::string>(GetParam().rules.begin(), GetParam().rules.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ActivityFilter,
+    testing::Values(FilterCase{"Empty", "", {"Keep 50", "Open scans", "Backup", "Music"}},
+                    FilterCase{"FolderAnyCase", "scanner", {"Keep 50", "Open scans"}},
+                    FilterCase{"Rule", "Backup", {"Backup"}},
+                    FilterCase{"Action", "failed", {"Backup"}},
+                    FilterCase{"FileName", "song", {"Music"}},
+                    FilterCase{"Destination", "/backup/", {"Backup"}},
+                    FilterCase{"LaunchArgument", "--new", {"Open scans"}},
+                    FilterCase{"Nothing", "no such text", {}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(ActivityWindow, LinesAppendedWhileItIsOpenAppearAtTheTop) {
+    writeSample();
+    open();
+    window->edFilter->setText("Downloads");
+    write(entry("Downloads", "Late", "move", {"/in/late.txt", "/out/late.txt"}));
+    // The watcher tells of the change; the wait is only a bound for a slow machine.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->shownRows() == 3; }, 20000));
+    EXPECT_EQ(cell(0, Column::Rule), "Late");
+}
+
+struct UndoButtonCase {
+    const char* name;
+    int row; // in the sample, newest first
+    bool enabled;
+    const char* status;
+};
+
+class ActivityUndoButton : public ActivityWindow,
+                           public testing::WithParamInterface<UndoButtonCase> {};
+
+TEST_P(ActivityUndoButton, IsOnlyOnForWhatCanBeUndoneAndSaysWhyNot) {
+    writeSample();
+    open();
+    EXPECT_FALSE(window->btnUndo->isEnabled()) << "nothing selected";
+    select(GetParam().row);
+    EXPECT_EQ(window->btnUndo->isEnabled(), GetParam().enabled);
+    EXPECT_EQ(window->lblStatus->text(), GetParam().status);
+    EXPECT_EQ(window->btnUndo->toolTip(), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ActivityUndoButton,
+    testing::Values(UndoButtonCase{"Delete", 0, false, "A deleted file cannot be brought back."},
+                    UndoButtonCase{"Launch", 1, false,
+                                   "A program that was started cannot be undone."},
+                    UndoButtonCase{"FailedCopy", 2, false,
+                                   "The operation failed, so there is nothing to undo."},
+                    UndoButtonCase{"Move", 3, true, ""}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+class ActivityUndo : public ActivityWindow {
+protected:
+    // A file a rule moved, logged as the cycle logs it.
+    void moveLogged(const std::string& name) {
+        const std::string from = dir.filePath("in/" + QString::fromStdString(name)).toStdString();
+        const std::string to = dir.filePath("out/" + QString::fromStdString(name)).toStdString();
+        fs::create_directories(fs::path(from).parent_path());
+        fs::create_directories(fs::path(to).parent_path());
+        std::ofstream(to) << name;
+        lp::ActivityEntry e = entry("Downloads", "Tidy", "move", {from, to});
+        e.identity = lp::platform::IdentifyFile(to);
+        ASSERT_TRUE(e.identity);
+        write(e);
+        moved.push_back({from, to});
+    }
+    std::vector<std::pair<std::string, std::string>> moved;
+};
+
+TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
+    moveLogged("a.txt");
+    moveLogged("b.txt");
+    moveLogged("c.txt");
+    std::ofstream(moved[1].second, std::ios::app) << " edited";
+    open();
+    window->tvActivity->selectAll();
+    window->btnUndoClick();
+
+    EXPECT_TRUE(fs::exists(moved[0].first));
+    EXPECT_TRUE(fs::exists(moved[2].first));
+    EXPECT_TRUE(fs::exists(moved[1].second)) << "the changed file stays";
+    EXPECT_FALSE(fs::exists(moved[1].first));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].contains("The file has changed since it was moved."))
+        << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("b.txt")) << warnings[0].toStdString();
+    EXPECT_TRUE(window->lblStatus->text().startsWith("2 entries undone."))
+        << window->lblStatus->text().toStdString();
+    // Both undos are in the log and, read back from it, at the top of the table.
+    ASSERT_EQ(window->shownRows(), 5);
+    EXPECT_EQ(cell(0, Column::Action), "Undo move");
+    EXPECT_EQ(cell(1, Column::Action), "Undo move");
+    EXPECT_EQ(window->shownEntry(0).values.back(), moved[0].first);
+    EXPECT_TRUE(window->shownEntry(0).identity);
+
+    // Undone once, a move is not undone again; the one that was refused still can be.
+    select(4);
+    EXPECT_FALSE(window->btnUndo->isEnabled());
+    EXPECT_EQ(window->lblStatus->text(), "This entry has already been undone.");
+    select(3);
+    EXPECT_TRUE(window->btnUndo->isEnabled());
+    warnings.clear();
+    window->tvActivity->selectAll();
+    window->btnUndoClick();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].count("already been undone"), 2) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("The file has changed")) << warnings[0].toStdString();
+    EXPECT_EQ(window->shownRows(), 5) << "a refusal is not logged";
+}
+
+// The File menu and the tray open the same window, on the log of the user's state folder.
+TEST(ActivityEntries, TheFileMenuAndTheTrayOpenOneWindowOnTheUsersLog) {
+    lp::test::ScopedConfigHome home;
+    QTemporaryDir state;
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    QDir().mkpath(state.filePath("Larchpost"));
+    std::ofstream(state.filePath("Larchpost/activity.log").toStdString())
+        << lp::FormatActivityLine(entry("Downloads", "Music", "delete", {"/in/x"})) << '\n';
+    lp::setTrayAvailableForTests(true);
+    lp::app().table = {};
+    {
+        lp::TfrmMain main(lp::MonitorCycle{});
+        main.menus.Activity1->trigger();
+        auto* shown = main.findChild<lp::TfrmActivity*>();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(shown->isVisible());
+        EXPECT_EQ(shown->shownRows(), 1);
+        shown->close();
+        main.tray->Activity2->trigger();
+        EXPECT_EQ(main.findChildren<lp::TfrmActivity*>().size(), 1);
+        EXPECT_TRUE(shown->isVisible());
+    }
+    lp::setTrayAvailableForTests(std::nullopt);
+    if (saved.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", saved);
+}
+
+} // namespace
