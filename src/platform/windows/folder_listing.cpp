@@ -34,7 +34,7 @@ bool isFolder(const std::wstring& path) {
 }
 
 // Calls take(found) for each entry but "." and ".."; false when the folder cannot be listed whole.
-template <typename Take> bool readEntries(const std::string& folder, bool withDetails, Take take) {
+template <typename Take> bool readEntries(const std::string& folder, Take take) {
     std::wstring pattern = toWide(folder);
     if (pattern.empty() || !isFolder(pattern))
         return false;
@@ -63,7 +63,7 @@ template <typename Take> bool readEntries(const std::string& folder, bool withDe
 bool ListFolderInto(const std::string& folder, bool withDetails,
                     std::vector<FolderEntry>& entries) {
     std::size_t count = 0;
-    const bool whole = readEntries(folder, withDetails, [&](const WIN32_FIND_DATAW& found) {
+    const bool whole = readEntries(folder, [&](const WIN32_FIND_DATAW& found) {
         if (count == entries.size())
             entries.emplace_back();
         FolderEntry& entry = entries[count++];
@@ -84,7 +84,7 @@ bool ListFolderInto(const std::string& folder, bool withDetails,
 
 bool ListNamesInto(const std::string& folder, std::vector<std::string>& names) {
     std::size_t count = 0;
-    const bool whole = readEntries(folder, false, [&](const WIN32_FIND_DATAW& found) {
+    const bool whole = readEntries(folder, [&](const WIN32_FIND_DATAW& found) {
         if (count == names.size())
             names.emplace_back();
         names[count++] = toUtf8(found.cFileName);
