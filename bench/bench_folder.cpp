@@ -1,6 +1,7 @@
 #include "bench_folder.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -49,34 +50,39 @@ void BenchFolder::fill(const std::string& folder, const std::string& prefix, std
 
 namespace {
 
-template <typename PerEntry>
-std::vector<std::string> list(const std::string& folder, PerEntry each) {
-    std::vector<std::string> names;
+template <typename PerEntry> std::size_t count(const std::string& folder, PerEntry each) {
+    std::size_t entries = 0;
     DIR* stream = ::opendir(folder.c_str());
     if (stream == nullptr)
-        return names;
+        return 0;
     while (const dirent* entry = ::readdir(stream)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         each(::dirfd(stream), name);
-        names.emplace_back(name);
+        ++entries;
     }
     ::closedir(stream);
-    return names;
+    return entries;
 }
 
 } // namespace
 
-std::vector<std::string> ListNames(const std::string& folder) {
-    return list(folder, [](int, const char*) {});
+std::size_t CountEntries(const std::string& folder) {
+    return count(folder, [](int, const char*) {});
 }
 
-std::vector<std::string> ListNamesWithStatus(const std::string& folder) {
-    return list(folder, [](int fd, const char* name) {
+std::size_t CountEntriesWithStatus(const std::string& folder) {
+    return count(folder, [](int fd, const char* name) {
         struct stat status {};
         ::fstatat(fd, name, &status, 0);
     });
+}
+
+void SetFolderTimeBack(const std::string& folder) {
+    const timespec when{::time(nullptr) - 60, 0};
+    const timespec times[2] = {when, when};
+    ::utimensat(AT_FDCWD, folder.c_str(), times, 0);
 }
 
 } // namespace lp::bench

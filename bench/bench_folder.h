@@ -28,9 +28,12 @@ private:
     std::string path_;
 };
 
-// The names of a folder's entries, and nothing else.
-std::vector<std::string> ListNames(const std::string& folder);
-// The names with a status call for each entry: what reading sizes and dates costs at least.
-std::vector<std::string> ListNamesWithStatus(const std::string& folder);
+// What an outside measurement compares with: a bare readdir loop over the folder, and the same
+// loop with an fstatat call for each entry. Nothing is kept; each returns the number of entries.
+std::size_t CountEntries(const std::string& folder);
+std::size_t CountEntriesWithStatus(const std::string& folder);
+
+// Sets the folder's own modification time a minute back, as if its last change were that old.
+void SetFolderTimeBack(const std::string& folder);
 
 } // namespace lp::bench

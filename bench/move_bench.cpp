@@ -5,6 +5,7 @@
 #include "engine/logging_environment.h"
 #include "engine/rule_actions.h"
 #include "engine/system_environment.h"
+#include "platform/folder_listing.h"
 #include "ratio_reporter.h"
 
 #include <filesystem>
@@ -30,7 +31,9 @@ struct MoveSetup {
         std::filesystem::create_directories(to);
         BenchFolder::fill(from, "track-", 0, kFiles, false);
         if (names.empty())
-            names = ListNames(from);
+            for (auto& entry :
+                 platform::ListFolder(from, false).value_or(std::vector<platform::FolderEntry>{}))
+                names.push_back(std::move(entry.name));
     }
 };
 

@@ -27,7 +27,7 @@ void RatioReporter::Finalize() {
         const auto baseline = seconds_.find(line.baseline);
         if (measured == seconds_.end() || baseline == seconds_.end() || baseline->second <= 0)
             continue;
-        std::printf("  %-58s %6.2f x\n", line.label.c_str(), measured->second / baseline->second);
+        std::printf("  %-76s %7.3f x\n", line.label.c_str(), measured->second / baseline->second);
     }
 }
 

@@ -24,12 +24,12 @@ void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const
                 if (sayProblems)
                     std::cerr << message << '\n';
             });
-        SystemEnvironment system = DesktopEnvironment();
-        LoggingEnvironment logging(system, shared_->log);
-        runMonitorCycle(table, firstCycle, options.policy, logging);
+        LoggingEnvironment logging(shared_->system, shared_->log);
+        runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
         shared_->log.flush();
     } catch (...) {
-        // Out of memory, most likely, outside any service's turn: the next cycle tries again.
+        // Out of memory, most likely, outside any service's turn (making room for the services'
+        // memories, say): the next cycle tries again.
     }
 }
 

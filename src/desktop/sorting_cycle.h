@@ -3,6 +3,7 @@
 // holds, deletes that may go to the desktop's trash, and every operation in the activity log.
 
 #include "engine/activity_log.h"
+#include "engine/cycle_memory.h"
 #include "engine/system_environment.h"
 #include "globals/records.h"
 #include "stored_options.h"
@@ -16,8 +17,9 @@ SystemEnvironment DesktopEnvironment();
 
 // The desktop program's cycle, to be called once per timer event. Each cycle follows the options
 // as last stored (by the options dialog too), read from the process-wide settings store; a
-// stored value not understood is said on standard error at the first cycle only. Copies share
-// one log.
+// stored value not understood is said on standard error at the first cycle only. The folders are
+// remembered from one cycle to the next, so that an unchanged one is not listed again. Copies
+// share one log and one memory of the folders.
 class DesktopSortingCycle {
 public:
     explicit DesktopSortingCycle(std::string logPath = ActivityLog::DefaultPath());
@@ -29,6 +31,8 @@ private:
     struct Shared {
         explicit Shared(std::string path) : log(std::move(path)) {}
         ActivityLog log;
+        SystemEnvironment system = DesktopEnvironment(); // keeps the folders' watches
+        CycleMemory memory;
         bool optionsSaid = false;
     };
     std::shared_ptr<Shared> shared_;

@@ -4,6 +4,7 @@
 // ones; tests and the simulation hand it others.
 
 #include "platform/folder_listing.h"
+#include "platform/folder_observer.h"
 #include "sorting_policy.h"
 
 #include <optional>
@@ -19,6 +20,27 @@ public:
     // Nothing when the folder cannot be listed at all; see platform::ListFolder.
     virtual std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                          bool withDetails) = 0;
+    // As listFolder, into entries, whose storage is used again; false when the folder cannot be
+    // listed, entries then holding nothing.
+    virtual bool listFolderInto(const std::string& folder, bool withDetails,
+                                std::vector<platform::FolderEntry>& entries) {
+        auto listing = listFolder(folder, withDetails);
+        entries = listing ? std::move(*listing) : std::vector<platform::FolderEntry>{};
+        return listing.has_value();
+    }
+    // Just the names of the folder's entries, as listFolder without details gives them.
+    virtual bool listNamesInto(const std::string& folder, std::vector<std::string>& names) {
+        auto listing = listFolder(folder, false);
+        names.clear();
+        if (!listing)
+            return false;
+        for (auto& entry : *listing)
+            names.push_back(std::move(entry.name));
+        return true;
+    }
+    // What tells whether a folder changed since it was last listed, so that an unchanged one need
+    // not be listed again; none (the default) means every folder is listed in full each time.
+    virtual platform::FolderObserver* folderObserver() { return nullptr; }
     // Whether another program still has the file open for writing; false when it cannot be told.
     virtual bool fileInUse(const std::string& path) = 0;
     // Names the folder and the rule that the operations from now on are done for.

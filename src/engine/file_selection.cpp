@@ -1,5 +1,6 @@
 #include "file_selection.h"
 #include "counted.h"
+#include "name_pairing.h"
 #include "rank_window.h"
 
 #include <algorithm>
@@ -54,40 +55,12 @@ std::string_view FileExtension(std::string_view name) {
 KnownNames::KnownNames(const rServiceRules& service, const CurrentFiles& current)
     : service_(service), current_(current) {}
 
-void KnownNames::build() {
-    // A folder lists in a stable order, so the known list and the current one mostly line up:
-    // walking both side by side pairs equal names with one comparison each. Names within one
-    // listing are unique, so an entry left unpaired is known exactly when its name is among the
-    // known names left unpaired, and only those need hashing. Where the order changed
-    // completely, that is simply every known name.
-    const auto known = Counted(service_.knownfiles, service_.knowncnt);
-    const std::size_t knownCount = known.size();
-    const auto& entries = current_.entries;
-    matched_.assign(entries.size(), false);
-    std::size_t i = 0, k = 0;
-    const auto unpaired = [&](std::size_t position) { unpaired_.insert(known[position].name); };
-    while (i < entries.size() && k < knownCount) {
-        if (entries[i].name == known[k].name) {
-            matched_[i++] = true;
-            ++k;
-        } else if (k + 1 < knownCount && entries[i].name == known[k + 1].name) {
-            unpaired(k++); // a known entry has gone
-        } else if (i + 1 < entries.size() && entries[i + 1].name == known[k].name) {
-            ++i; // an entry has come
-        } else {
-            unpaired(k++);
-            ++i;
-        }
-    }
-    for (; k < knownCount; ++k)
-        unpaired(k);
-    built_ = true;
-}
-
 bool KnownNames::contains(std::uint32_t index) {
-    if (!built_)
-        build();
-    return matched_[index] || unpaired_.contains(current_.entries[index].name);
+    if (!built_) {
+        pairing_ = PairByName(current_.entries, Counted(service_.knownfiles, service_.knowncnt));
+        built_ = true;
+    }
+    return pairing_[index] != kUnpaired;
 }
 
 bool ServiceNeedsDetails(const rServiceRules& service) {

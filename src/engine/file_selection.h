@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace lp {
@@ -33,13 +32,10 @@ public:
     bool contains(std::uint32_t index);
 
 private:
-    void build();
-
     const rServiceRules& service_;
     const CurrentFiles& current_;
     bool built_ = false;
-    std::vector<bool> matched_; // per current entry: paired with a known entry of the same name
-    std::unordered_set<std::string_view> unpaired_; // known names that no entry was paired with
+    std::vector<std::uint32_t> pairing_; // per current entry: the known entry of its name
 };
 
 // Whether a service's rules read sizes or dates, so its folder must be listed with details.

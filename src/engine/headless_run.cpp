@@ -1,6 +1,7 @@
 #include "headless_run.h"
 #include "logging_environment.h"
 #include "monitor_cycle.h"
+#include "platform/process_memory.h"
 #include "simulating_environment.h"
 
 #include <algorithm>
@@ -15,12 +16,15 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
     CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
     const std::chrono::milliseconds interval(std::max<std::int64_t>(0, options.intervalMs));
     bool firstCycle = true;
+    CycleMemory memory;
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;
-        runMonitorCycle(table, firstCycle, policy, used);
+        runMonitorCycle(table, firstCycle, policy, used, &memory);
         log.flush(); // the cycle's lines in one write
         firstCycle = false;
+        // What a cycle used and freed goes back to the system while the program waits.
+        platform::releaseFreeHeapMemory();
     }
     return 0;
 }

@@ -9,6 +9,16 @@ std::optional<std::vector<platform::FolderEntry>>
 LoggingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return inner_.listFolder(folder, withDetails);
 }
+bool LoggingEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                        std::vector<platform::FolderEntry>& entries) {
+    return inner_.listFolderInto(folder, withDetails, entries);
+}
+bool LoggingEnvironment::listNamesInto(const std::string& folder, std::vector<std::string>& names) {
+    return inner_.listNamesInto(folder, names);
+}
+platform::FolderObserver* LoggingEnvironment::folderObserver() {
+    return inner_.folderObserver();
+}
 bool LoggingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);
 }

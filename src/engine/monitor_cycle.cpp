@@ -6,39 +6,74 @@
 #include "rule_actions.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 namespace lp {
 
 namespace {
 
-// Takes the listing as the turn's current file list: exclusions dropped, order kept.
-CurrentFiles currentFiles(std::vector<platform::FolderEntry> entries,
-                          const std::string& excludefiles) {
+std::vector<std::string_view> exclusionPatterns(const std::string& excludefiles) {
     std::vector<std::string_view> patterns = SplitPieces(excludefiles);
     std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
-    if (!patterns.empty())
-        std::erase_if(entries, [&](const platform::FolderEntry& entry) {
-            return std::any_of(patterns.begin(), patterns.end(), [&](std::string_view pattern) {
-                return MatchPattern(entry.name, pattern);
-            });
-        });
-    CurrentFiles current;
-    current.entries = std::move(entries);
-    for (const auto& entry : current.entries)
-        current.totalSize += entry.size;
-    return current;
+    return patterns;
 }
+
+// The turn's current file list, the listing with its exclusions dropped, order kept. Without
+// exclusions the listing itself is borrowed and given back at the end of the turn, also when the
+// turn ends early.
+class TurnFiles {
+public:
+    TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles)
+        : listing_(listing) {
+        const std::vector<std::string_view> patterns = exclusionPatterns(excludefiles);
+        if (patterns.empty()) {
+            borrowed_ = true;
+            current_.entries.swap(listing_);
+        } else {
+            current_.entries.reserve(listing_.size());
+            for (const auto& entry : listing_)
+                if (std::none_of(patterns.begin(), patterns.end(), [&](std::string_view pattern) {
+                        return MatchPattern(entry.name, pattern);
+                    }))
+                    current_.entries.push_back(entry);
+        }
+        for (const auto& entry : current_.entries)
+            current_.totalSize += entry.size;
+    }
+    ~TurnFiles() {
+        if (borrowed_)
+            current_.entries.swap(listing_);
+    }
+    TurnFiles(const TurnFiles&) = delete;
+    TurnFiles& operator=(const TurnFiles&) = delete;
+
+    const CurrentFiles& current() const { return current_; }
+
+private:
+    std::vector<platform::FolderEntry>& listing_;
+    bool borrowed_ = false;
+    CurrentFiles current_;
+};
+
+struct RulesOutcome {
+    bool selectedAny = false;    // some rule's conditions left a file to act on
+    std::optional<double> today; // the day a date condition asked for
+};
 
 // Runs the service's rules; leftOut receives, per entry, whether it stays out of the known-file
 // list: a file in use, one a move or delete took away, and one on which an operation of a
 // NewFile rule failed, so that the next cycle sees it as new and tries again.
-void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bool firstCycle,
-                   const SortingPolicy& policy, CycleEnvironment& environment,
-                   std::vector<bool>& leftOut) {
+RulesOutcome evaluateRules(const rServiceRules& service, const CurrentFiles& current,
+                           bool firstCycle, const SortingPolicy& policy,
+                           CycleEnvironment& environment, std::vector<bool>& leftOut) {
     const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
-    std::optional<double> today; // asked for once, when a date condition needs it
+    RulesOutcome outcome;
+    std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         if (!rule.enabled)
             continue;
@@ -50,6 +85,7 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
                 today = environment.today();
             ApplyCondition(condition, current, today.value_or(0.0), *selection);
         }
+        outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
@@ -60,21 +96,45 @@ void evaluateRules(const rServiceRules& service, const CurrentFiles& current, bo
             if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
                 leftOut[(*selection)[i]] = true;
     }
+    return outcome;
 }
 
-void recordKnownFiles(rServiceRules& service, CurrentFiles& current,
+// Rewrites the known-file list in its own storage, so that a folder of many entries costs no new
+// list each turn, and leaves the turn's entries as they were.
+void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
                       const std::vector<bool>& leftOut) {
-    std::vector<filerec> known;
-    known.reserve(current.entries.size());
+    std::vector<filerec>& known = service.knownfiles;
+    std::size_t count = 0;
     for (std::size_t i = 0; i < current.entries.size(); ++i) {
         if (leftOut[i])
             continue;
-        auto& entry = current.entries[i];
-        known.push_back(filerec{std::move(entry.name), entry.size, entry.date});
+        const auto& entry = current.entries[i];
+        if (count == known.size())
+            known.emplace_back();
+        filerec& record = known[count++];
+        record.name.assign(entry.name);
+        record.size = entry.size;
+        record.date = entry.date;
     }
+    known.resize(count);
     service.knownready = true;
-    service.knowncnt = static_cast<std::int32_t>(known.size());
-    service.knownfiles = std::move(known);
+    service.knowncnt = static_cast<std::int32_t>(count);
+}
+
+// Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
+// that the same turn over the same entries would do nothing again.
+bool runTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+             CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
+             std::optional<double>& today) {
+    const TurnFiles files(listing, service.excludefiles);
+    const CurrentFiles& current = files.current();
+    std::vector<bool> leftOut(current.entries.size(), false);
+    RulesOutcome outcome;
+    if (!current.entries.empty() && service.rulelist.rulecnt > 0)
+        outcome = evaluateRules(service, current, firstCycle, policy, environment, leftOut);
+    recordKnownFiles(service, current, leftOut);
+    today = outcome.today;
+    return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity());
 }
 
 } // namespace
@@ -84,27 +144,39 @@ const std::string& ServiceName(const rServiceRules& service) {
 }
 
 void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
-                    CycleEnvironment& environment) {
+                    CycleEnvironment& environment, ServiceMemory* memory) {
     if (!service.enabled || service.sharedir.empty())
         return;
-    auto listing = environment.listFolder(service.sharedir, ServiceNeedsDetails(service));
-    // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known files, so
-    // its files do not all count as new when it comes back.
-    if (!listing)
+    const bool withDetails = ServiceNeedsDetails(service);
+    std::optional<double> today;
+    if (!memory) {
+        auto listing = environment.listFolder(service.sharedir, withDetails);
+        // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known
+        // files, so its files do not all count as new when it comes back.
+        if (listing)
+            runTurn(service, firstCycle, policy, environment, *listing, today);
         return;
-    CurrentFiles current = currentFiles(std::move(*listing), service.excludefiles);
-    std::vector<bool> leftOut(current.entries.size(), false);
-    if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        evaluateRules(service, current, firstCycle, policy, environment, leftOut);
-    recordKnownFiles(service, current, leftOut);
+    }
+    if (!memory->folder.refresh(service.sharedir, withDetails, environment)) {
+        memory->quiet.forget();
+        return;
+    }
+    if (!memory->folder.changed() && memory->quiet.repeats(service, environment))
+        return;
+    memory->quiet.forget();
+    if (runTurn(service, firstCycle, policy, environment, memory->folder.entries(), today))
+        memory->quiet.remember(service, today);
 }
 
 void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
-                     CycleEnvironment& environment) {
+                     CycleEnvironment& environment, CycleMemory* memory) {
     const std::size_t serviceCount = table.services.size();
+    if (memory)
+        memory->fit(serviceCount);
     for (std::size_t s = 0; s < serviceCount && s < table.services.size(); ++s) {
         try {
-            RunServiceTurn(table.services[s], firstCycle, policy, environment);
+            RunServiceTurn(table.services[s], firstCycle, policy, environment,
+                           memory ? &memory->at(s) : nullptr);
         } catch (...) {
             // Out of memory, most likely: this service keeps its known files and tries again
             // next cycle; the others still get their turn.

@@ -5,6 +5,7 @@
 // which an operation of a "new file" rule failed, which thus count as new again.
 
 #include "cycle_environment.h"
+#include "cycle_memory.h"
 #include "globals/records.h"
 
 namespace lp {
@@ -14,14 +15,16 @@ namespace lp {
 const std::string& ServiceName(const rServiceRules& service);
 
 // Runs one service turn; a service that is off or has no folder is passed over untouched. The
-// environment hears the service's and rule's names before each rule acts.
+// environment hears the service's and rule's names before each rule acts. With a memory of the
+// service's earlier turns, an unchanged folder is not listed again and a turn that is bound to do
+// nothing is passed over; the results are those of a full listing all the same.
 void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
-                    CycleEnvironment& environment);
+                    CycleEnvironment& environment, ServiceMemory* memory = nullptr);
 
 // Runs a turn for each service in table order. firstCycle is true only for the first cycle after
 // start-up: files present then never count as new. A service whose turn fails unexpectedly (out
 // of memory) is left as it was and the next one goes on.
 void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& policy,
-                     CycleEnvironment& environment);
+                     CycleEnvironment& environment, CycleMemory* memory = nullptr);
 
 } // namespace lp

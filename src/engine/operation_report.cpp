@@ -22,6 +22,17 @@ std::optional<std::vector<platform::FolderEntry>>
 ReportingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     return inner_.listFolder(folder, withDetails);
 }
+bool ReportingEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                          std::vector<platform::FolderEntry>& entries) {
+    return inner_.listFolderInto(folder, withDetails, entries);
+}
+bool ReportingEnvironment::listNamesInto(const std::string& folder,
+                                         std::vector<std::string>& names) {
+    return inner_.listNamesInto(folder, names);
+}
+platform::FolderObserver* ReportingEnvironment::folderObserver() {
+    return inner_.folderObserver();
+}
 
 bool ReportingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);

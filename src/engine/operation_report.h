@@ -40,6 +40,10 @@ public:
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool listFolderInto(const std::string& folder, bool withDetails,
+                        std::vector<platform::FolderEntry>& entries) override;
+    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
+    platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
     void actFor(const std::string& folder, const std::string& rule) override;
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,

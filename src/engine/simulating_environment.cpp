@@ -87,6 +87,17 @@ SimulatingEnvironment::listFolder(const std::string& folder, bool withDetails) {
     }
     return entries;
 }
+bool SimulatingEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                           std::vector<platform::FolderEntry>& entries) {
+    return inner_.listFolderInto(folder, withDetails, entries);
+}
+bool SimulatingEnvironment::listNamesInto(const std::string& folder,
+                                          std::vector<std::string>& names) {
+    return inner_.listNamesInto(folder, names);
+}
+platform::FolderObserver* SimulatingEnvironment::folderObserver() {
+    return inner_.folderObserver();
+}
 bool SimulatingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);
 }

@@ -27,7 +27,23 @@ SystemEnvironment::SystemEnvironment(TrashMover trash) : trash_(std::move(trash)
 
 std::optional<std::vector<platform::FolderEntry>>
 SystemEnvironment::listFolder(const std::string& folder, bool withDetails) {
-    return platform::ListFolder(folder, withDetails);
+    std::size_t& lastCount = lastCounts_[folder];
+    // A little room to grow, so that a few arrivals do not make the list move whole.
+    auto listing = platform::ListFolder(folder, withDetails, lastCount + lastCount / 32);
+    lastCount = listing ? listing->size() : 0;
+    return listing;
+}
+bool SystemEnvironment::listFolderInto(const std::string& folder, bool withDetails,
+                                       std::vector<platform::FolderEntry>& entries) {
+    return platform::ListFolderInto(folder, withDetails, entries);
+}
+bool SystemEnvironment::listNamesInto(const std::string& folder, std::vector<std::string>& names) {
+    return platform::ListNamesInto(folder, names);
+}
+platform::FolderObserver* SystemEnvironment::folderObserver() {
+    if (!observer_)
+        observer_ = platform::OpenFolderObserver();
+    return observer_.get();
 }
 bool SystemEnvironment::fileInUse(const std::string& path) {
     return platform::FileOpenForWriting(path);

@@ -4,7 +4,9 @@
 #include "cycle_environment.h"
 
 #include <functional>
+#include <memory>
 #include <system_error>
+#include <unordered_map>
 
 namespace lp {
 
@@ -18,6 +20,10 @@ public:
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
+    bool listFolderInto(const std::string& folder, bool withDetails,
+                        std::vector<platform::FolderEntry>& entries) override;
+    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
+    platform::FolderObserver* folderObserver() override;
     bool fileInUse(const std::string& path) override;
     void actFor(const std::string& folder, const std::string& rule) override;
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
@@ -30,6 +36,9 @@ public:
     double today() override;
 
 private:
+    std::unique_ptr<platform::FolderObserver> observer_; // opened on first use
+    // Each folder's count at its last listing, so that the next one is allocated once.
+    std::unordered_map<std::string, std::size_t> lastCounts_;
     TrashMover trash_;
 };
 

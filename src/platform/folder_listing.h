@@ -1,6 +1,7 @@
 #pragma once
 // Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,9 @@ struct FolderEntry {
     // The exact last-write instant, nanoseconds since the epoch (UTC), where the listing has it:
     // what ranks entries by age, since the local date-time is coarse and runs back once a year.
     std::optional<std::int64_t> writeInstant;
+    // Known only with details: a plain file with one link, not reached through a symbolic link,
+    // whose details therefore change only through this folder, where a watch sees it.
+    bool watchable = false;
 };
 
 // Details are the size, the last-write time and whether the entry is a folder; they cost a status
@@ -23,7 +27,17 @@ struct FolderEntry {
 // and being examined is left out. Returns nothing when the folder cannot be listed whole: when it
 // cannot be opened (missing, unreadable, not a folder), when reading it fails part way, or when an
 // entry cannot be examined for any other reason (a folder that may be read but not searched).
-// That is not the same as an empty folder.
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails);
+// That is not the same as an empty folder. expected is how many entries the caller foresees (the
+// count of the last listing, say), so the list is allocated once.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
+                                                   std::size_t expected = 0);
+
+// As ListFolder, into entries, whose storage (the list's and its names') is used again, so that
+// listing a large folder once more costs no new memory. False when the folder cannot be listed
+// whole; entries then holds nothing.
+bool ListFolderInto(const std::string& folder, bool withDetails, std::vector<FolderEntry>& entries);
+
+// Just the names, as ListFolderInto without details gives them, into names.
+bool ListNamesInto(const std::string& folder, std::vector<std::string>& names);
 
 } // namespace lp::platform

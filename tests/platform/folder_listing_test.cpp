@@ -90,3 +90,59 @@ TEST(LocalTime, DateTimesCountDaysFromTheEndOf1899) {
 
 } // namespace
 } // namespace lp::platform
+
+namespace lp::platform {
+namespace {
+
+// What a listing into used storage holds: exactly what a fresh listing holds, nothing left over.
+TEST(FolderListing, AListingIntoUsedStorageLeavesNothingOfTheOldOne) {
+    test::TempFolder temp;
+    const std::string folder = temp.path().string();
+    for (const char* name : {"a-rather-long-file-name-one", "b", "c"})
+        test::writeBytes(temp.file(name), std::string(3000, 'x'));
+    fs::create_directories(temp.file("sub"));
+    const auto describe = [](const std::vector<FolderEntry>& entries) {
+        std::vector<std::string> lines;
+        for (const auto& e : entries)
+            lines.push_back(e.name + " " + std::to_string(e.isFolder) + " " +
+                            std::to_string(e.size) + " " + std::to_string(e.date) + " " +
+                            std::to_string(e.watchable));
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    std::vector<FolderEntry> used;
+    std::vector<std::string> names;
+    struct Step {
+        bool withDetails;
+        const char* removed; // before the listing
+    };
+    const Step steps[] = {{true, nullptr},
+                          {false, nullptr},
+                          {true, "b"},
+                          {false, "sub"},
+                          {true, "a-rather-long-file-name-one"}};
+    for (const Step& step : steps) {
+        if (step.removed)
+            fs::remove(temp.file(step.removed));
+        ASSERT_TRUE(ListFolderInto(folder, step.withDetails, used));
+        EXPECT_EQ(describe(used), describe(*ListFolder(folder, step.withDetails)))
+            << "details " << step.withDetails << ", removed "
+            << (step.removed ? step.removed : "-");
+        ASSERT_TRUE(ListNamesInto(folder, names));
+        const auto fresh = ListFolder(folder, false);
+        ASSERT_TRUE(fresh);
+        std::vector<std::string> listed;
+        for (const auto& entry : *fresh)
+            listed.push_back(entry.name);
+        std::sort(listed.begin(), listed.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, listed) << "names only, removed " << (step.removed ? step.removed : "-");
+    }
+    EXPECT_FALSE(ListFolderInto(temp.file("missing"), false, used));
+    EXPECT_TRUE(used.empty());
+    EXPECT_FALSE(ListNamesInto(temp.file("missing"), names));
+    EXPECT_TRUE(names.empty());
+}
+
+} // namespace
+} // namespace lp::platform

@@ -33,12 +33,11 @@ bool isFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-} // namespace
-
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails) {
+// Calls take(found) for each entry but "." and ".."; false when the folder cannot be listed whole.
+template <typename Take> bool readEntries(const std::string& folder, Take take) {
     std::wstring pattern = toWide(folder);
     if (pattern.empty() || !isFolder(pattern))
-        return std::nullopt;
+        return false;
     if (pattern.back() != L'\\' && pattern.back() != L'/')
         pattern += L'\\';
     pattern += L'*';
@@ -48,31 +47,61 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
     const FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                                FindExSearchNameMatch, nullptr,
                                                FIND_FIRST_EX_LARGE_FETCH));
-    std::vector<FolderEntry> entries;
-    if (search.get() == INVALID_HANDLE_VALUE) {
+    if (search.get() == INVALID_HANDLE_VALUE)
         // The root of a drive has no "." and "..", so an empty one matches nothing at all.
-        if (::GetLastError() == ERROR_FILE_NOT_FOUND)
-            return entries;
-        return std::nullopt;
-    }
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
-        if (isDotOrDotDot(found.cFileName))
-            continue;
-        FolderEntry& added = entries.emplace_back();
-        added.name = toUtf8(found.cFileName);
-        if (!withDetails)
-            continue;
-        added.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        added.size =
-            added.isFolder
-                ? 0
-                : static_cast<std::int64_t>(
-                      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
-        added.date = windows::localDateTimeOf(found.ftLastWriteTime);
-        added.writeInstant = windows::nanosecondsSinceEpoch(found.ftLastWriteTime);
+        if (!isDotOrDotDot(found.cFileName))
+            take(found);
     } while (::FindNextFileW(search.get(), &found));
     // A listing that broke off part way would make the missing entries look deleted.
-    if (::GetLastError() != ERROR_NO_MORE_FILES)
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+} // namespace
+
+bool ListFolderInto(const std::string& folder, bool withDetails,
+                    std::vector<FolderEntry>& entries) {
+    std::size_t count = 0;
+    const bool whole = readEntries(folder, [&](const WIN32_FIND_DATAW& found) {
+        if (count == entries.size())
+            entries.emplace_back();
+        FolderEntry& entry = entries[count++];
+        entry.name = toUtf8(found.cFileName);
+        entry.isFolder = withDetails && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.size =
+            withDetails && !entry.isFolder
+                ? static_cast<std::int64_t>(
+                      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow)
+                : 0;
+        entry.date = withDetails ? windows::localDateTimeOf(found.ftLastWriteTime) : 0.0;
+        entry.writeInstant =
+            withDetails
+                ? std::optional<std::int64_t>(windows::nanosecondsSinceEpoch(found.ftLastWriteTime))
+                : std::nullopt;
+        // No watch here, so no entry counts as seen by one.
+        entry.watchable = false;
+    });
+    entries.resize(whole ? count : 0);
+    return whole;
+}
+
+bool ListNamesInto(const std::string& folder, std::vector<std::string>& names) {
+    std::size_t count = 0;
+    const bool whole = readEntries(folder, [&](const WIN32_FIND_DATAW& found) {
+        if (count == names.size())
+            names.emplace_back();
+        names[count++] = toUtf8(found.cFileName);
+    });
+    names.resize(whole ? count : 0);
+    return whole;
+}
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
+                                                   std::size_t expected) {
+    std::vector<FolderEntry> entries;
+    entries.reserve(expected);
+    if (!ListFolderInto(folder, withDetails, entries))
         return std::nullopt;
     return entries;
 }

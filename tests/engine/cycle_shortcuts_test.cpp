@@ -1,0 +1,368 @@
+// The monitor cycle with a memory of earlier cycles against the cycle that lists every folder in
+// full, over the same real folders and the same sequence of changes: every operation, in order,
+// and every known-file list must be the same, while the remembering cycle lists less.
+
+#include "engine/logging_environment.h"
+#include "engine/monitor_cycle.h"
+#include "engine/operation_report.h"
+#include "engine/system_environment.h"
+#include "globals/temp_folder.h"
+#include "platform/file_in_use.h"
+#include "platform/local_time.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+
+} // namespace
+
+void PrintTo(const filerec& file, std::ostream* out) {
+    *out << file.name << " (" << file.size << " bytes, " << file.date << ")";
+}
+
+namespace {
+
+// Passes everything to the system's observer, but can be told that its events were lost: it then
+// drops what its watches saw, as an overflowing event queue does.
+class LosingObserver : public platform::FolderObserver {
+public:
+    explicit LosingObserver(platform::FolderObserver& inner) : inner_(inner) {}
+    std::optional<platform::FolderStamp> stamp(const std::string& folder) override {
+        return inner_.stamp(folder);
+    }
+    int watch(const std::string& folder) override { return inner_.watch(folder); }
+    void unwatch(int watch) override { inner_.unwatch(watch); }
+    platform::FolderChanges takeChanges(int watch) override {
+        platform::FolderChanges changes = inner_.takeChanges(watch);
+        if (overflowed)
+            changes = platform::FolderChanges{};
+        return changes;
+    }
+    platform::EntryLook examine(const std::string& folder,
+                                const std::vector<platform::FolderEntry*>& entries) override {
+        return inner_.examine(folder, entries);
+    }
+    std::int64_t now() override { return inner_.now(); }
+
+    bool overflowed = false;
+
+private:
+    platform::FolderObserver& inner_;
+};
+
+// Reads the real folders and asks the real in-use check, but records the operations instead of
+// performing them, so that both cycles see the same disk. A move of a file whose name holds
+// "fail" fails.
+class RecordingEnvironment : public SystemEnvironment {
+public:
+    explicit RecordingEnvironment(bool observe) : observe_(observe) {}
+
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                 bool withDetails) override {
+        ++(withDetails ? detailedListings : namesListings[folder]);
+        return SystemEnvironment::listFolder(folder, withDetails);
+    }
+    platform::FolderObserver* folderObserver() override {
+        if (!observe_)
+            return nullptr;
+        if (!losing_)
+            losing_.emplace(*SystemEnvironment::folderObserver());
+        return &*losing_;
+    }
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash) override {
+        log("copy " + source + " " + destination);
+        return destination;
+    }
+    std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
+                                        NameClash) override {
+        const bool fails = source.find("fail") != std::string::npos;
+        log("move " + source + " " + destination + (fails ? " failed" : ""));
+        return fails ? std::nullopt : std::optional(destination);
+    }
+    bool deleteFile(const std::string& path) override { return log("delete " + path), true; }
+    bool trashFile(const std::string& path) override { return log("trash " + path), true; }
+    bool launch(const std::string& program, const std::vector<std::string>& arguments) override {
+        std::string line = "launch " + program;
+        for (const auto& argument : arguments)
+            line += " " + argument;
+        log(line);
+        return true;
+    }
+    double today() override { return day; }
+
+    void overflow(bool lost) {
+        folderObserver();
+        if (losing_)
+            losing_->overflowed = lost;
+    }
+
+    std::vector<std::string> operations;
+    std::map<std::string, int> namesListings; // by folder
+    int detailedListings = 0;
+    double day = platform::LocalDateTime(2026, 12, 8);
+
+private:
+    void log(std::string line) { operations.push_back(std::move(line)); }
+
+    bool observe_;
+    std::optional<LosingObserver> losing_;
+};
+
+ruleacondrec extension(const char* ext) {
+    ruleacondrec condition;
+    condition.rcond = FileExt;
+    condition.rcondFileExt.ext = ext;
+    return condition;
+}
+ruleacondrec sizeOver(std::int32_t kilobytes) {
+    ruleacondrec condition;
+    condition.rcond = FileSize;
+    condition.rnum = cmpGreater;
+    condition.size = kilobytes;
+    return condition;
+}
+ruleacondrec olderThan(std::int32_t days) {
+    ruleacondrec condition;
+    condition.rcond = FileDate;
+    condition.rdnum = cmpGreater;
+    condition.rdays = days;
+    return condition;
+}
+ruleacondrec ranked(std::uint8_t kind, std::int32_t n) {
+    ruleacondrec condition;
+    condition.rcond = kind;
+    condition.newfilecnt = n;
+    condition.oldfilecnt = n;
+    return condition;
+}
+
+// A rule that hands every file it selects to a program (so the log shows the selection whole and
+// in order), and moves the files of a "new file" rule away.
+RuleRec rule(std::uint8_t trigger, std::vector<ruleacondrec> conditions, const std::string& to) {
+    RuleRec made;
+    made.rulename = "rule";
+    made.enabled = true;
+    made.mcond = trigger;
+    made.fcnt = 1;
+    made.conds = std::move(conditions);
+    made.condcnt = static_cast<std::int32_t>(made.conds.size());
+    ruleactionrec launch;
+    launch.raction = rLaunch;
+    launch.raclaunch.fprogram = "/bin/true";
+    launch.raclaunch.fparams = "mfile";
+    made.actions.push_back(launch);
+    if (trigger == NewFile) {
+        ruleactionrec move;
+        move.raction = rMove;
+        move.racmove.filepath = to;
+        made.actions.push_back(move);
+    }
+    made.actioncnt = static_cast<std::int32_t>(made.actions.size());
+    return made;
+}
+
+rServiceRules service(const std::string& folder, std::vector<RuleRec> rules,
+                      const std::string& exclude = {}) {
+    rServiceRules made;
+    made.serviceid = kOtherService;
+    made.enabled = true;
+    made.sharedir = folder;
+    made.excludefiles = exclude;
+    made.rulelist.rulecnt = static_cast<std::int32_t>(rules.size());
+    made.rulelist.rules = std::move(rules);
+    return made;
+}
+
+void write(const fs::path& path, std::size_t bytes) {
+    test::writeBytes(path.string(), std::string(bytes, 'x'));
+}
+
+void setWriteTime(const fs::path& path, std::int64_t secondsAgo) {
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const timespec when{static_cast<time_t>(now - secondsAgo), 0};
+    const timespec times[2] = {when, when};
+    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// Public, so that the steps of a test can change the folders and the environments.
+class CycleShortcuts : public testing::Test {
+public:
+    CycleShortcuts() {
+        fs::create_directories(in);
+        fs::create_directories(box);
+        fs::create_directories(in / "sub");
+        write(in / "a.mp3", 100);
+        write(in / "b.dat", 3000);
+        write(in / "c.mp3", 5000);
+        setWriteTime(in / "c.mp3", 10 * 86400);
+        fs::create_symlink(in / "a.mp3", in / "link.mp3");
+        write(box / "notes.txt", 10);
+        write(box / "scratch.tmp", 10);
+        const std::string to = temp.file("out");
+        for (ServiceTable* table : {&remembering, &listing}) {
+            table->services = {
+                service(in.string(), {rule(NewFile, {extension("mp3")}, to)}),
+                service(in.string(), {rule(NewFile, {sizeOver(1)}, to)}),
+                service(in.string(), {rule(FileCount, {olderThan(2)}, to),
+                                      rule(FileCount, {ranked(FileDateNew, 2)}, to),
+                                      rule(TotalFileSize, {ranked(FileDateOld, 1)}, to)}),
+                service(box.string(), {rule(NewFile, {}, to)}, "*.tmp"),
+                service(box.string(), {rule(FileCount, {extension("txt")}, to)}, "*.tmp"),
+                service(box.string(), {rule(NewFile, {sizeOver(0)}, to)}),
+            };
+        }
+    }
+
+    // One cycle of each kind. A folder changed just now has its own time set back first, as if
+    // the change had been made a while ago, so that it can be trusted from the next cycle on.
+    void cycle(const std::string& what) {
+        for (const fs::path& folder : {in, box}) {
+            struct stat status {};
+            ::stat(folder.c_str(), &status);
+            if (status.st_mtim.tv_sec > std::time(nullptr) - 30)
+                setWriteTime(folder, 60);
+        }
+        const auto remembered = shortcuts.operations.size();
+        const auto listed = full.operations.size();
+        runMonitorCycle(remembering, first, {}, reported, &memory);
+        activity.flush();
+        runMonitorCycle(listing, first, {}, full);
+        first = false;
+        const std::vector<std::string> a(shortcuts.operations.begin() + remembered,
+                                         shortcuts.operations.end());
+        const std::vector<std::string> b(full.operations.begin() + listed, full.operations.end());
+        EXPECT_EQ(a, b) << what;
+        for (std::size_t s = 0; s < listing.services.size(); ++s) {
+            EXPECT_EQ(remembering.services[s].knownfiles, listing.services[s].knownfiles)
+                << what << ", service " << s;
+            EXPECT_EQ(remembering.services[s].knowncnt, listing.services[s].knowncnt)
+                << what << ", service " << s;
+        }
+    }
+
+    test::TempFolder temp;
+    fs::path in = temp.file("in");
+    fs::path box = temp.file("box");
+    ServiceTable remembering;
+    ServiceTable listing;
+    RecordingEnvironment shortcuts{true};
+    RecordingEnvironment full{false};
+    // The remembering cycle runs logged and reported, as the programs run it, so that its
+    // savings show only when those layers hand the folder observer and listings through.
+    ActivityLog activity{temp.file("activity.log"), [](const std::string&) {}};
+    LoggingEnvironment logged{shortcuts, activity};
+    ReportingEnvironment reported{logged, [](const std::string&) {}};
+    CycleMemory memory;
+    bool first = true;
+};
+
+TEST_F(CycleShortcuts, ActAsAFullListingDoesThroughEveryKindOfChange) {
+    struct Step {
+        const char* what;
+        std::function<void(CycleShortcuts&)> change;
+    };
+    const Step steps[] = {
+        {"the first cycle", [](auto&) {}},
+        {"nothing changed", [](auto&) {}},
+        {"nothing changed again", [](auto&) {}},
+        {"an arrival", [](auto& t) { write(t.in / "d.mp3", 2000); }},
+        {"a removal", [](auto& t) { fs::remove(t.in / "b.dat"); }},
+        {"a rename", [](auto& t) { fs::rename(t.in / "c.mp3", t.in / "e.mp3"); }},
+        {"a file grew, through a link too", [](auto& t) { write(t.in / "a.mp3", 4000); }},
+        {"a file's time set back", [](auto& t) { setWriteTime(t.in / "e.mp3", 20 * 86400); }},
+        {"a sub-folder's content changed", [](auto& t) { write(t.in / "sub" / "x", 1); }},
+        {"a file whose move fails", [](auto& t) { write(t.in / "fail.mp3", 2000); }},
+        {"the failed move is tried again", [](auto&) {}},
+        {"one name replaced by another",
+         [](auto& t) {
+             fs::remove(t.in / "d.mp3");
+             write(t.in / "f.mp3", 2000);
+         }},
+        {"the box folder replaced",
+         [](auto& t) {
+             fs::rename(t.box, t.temp.file("old-box"));
+             fs::create_directories(t.box);
+             write(t.box / "notes.txt", 10);
+             write(t.box / "other.txt", 5000);
+         }},
+        {"nothing changed in the new box", [](auto&) {}},
+        {"events lost, and a change among them",
+         [](auto& t) {
+             t.shortcuts.overflow(true);
+             write(t.in / "e.mp3", 7000);
+             write(t.box / "late.txt", 1);
+         }},
+        {"events seen again", [](auto& t) { t.shortcuts.overflow(false); }},
+        {"many arrivals at once",
+         [](auto& t) {
+             for (int n = 0; n < 40; ++n)
+                 write(t.in / ("batch-" + std::to_string(n) + (n % 2 ? ".mp3" : ".dat")), 1500);
+         }},
+        {"a new day",
+         [](auto& t) {
+             t.shortcuts.day += 9;
+             t.full.day += 9;
+         }},
+        {"a link now leads elsewhere",
+         [](auto& t) {
+             fs::remove(t.in / "link.mp3");
+             fs::create_symlink(t.in / "e.mp3", t.in / "link.mp3");
+         }},
+        {"a file emptied", [](auto& t) { write(t.in / "f.mp3", 0); }},
+        {"nothing changed at the end", [](auto&) {}},
+    };
+    for (const Step& step : steps) {
+        step.change(*this);
+        cycle(step.what);
+    }
+    // The remembering cycle must have had something to save, or this test proves nothing.
+    EXPECT_LT(shortcuts.namesListings[box.string()], full.namesListings[box.string()]);
+    EXPECT_LT(shortcuts.detailedListings, full.detailedListings);
+}
+
+TEST_F(CycleShortcuts, FilesInUseAreLeftOutAsAFullListingLeavesThem) {
+    const std::string probe = (in / "probe").string();
+    write(probe, 1);
+    const int probeWriter = ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool leasesWork = platform::FileOpenForWriting(probe);
+    ::close(probeWriter);
+    fs::remove(probe);
+    if (!leasesWork)
+        GTEST_SKIP() << "this file system does not tell files open for writing";
+    cycle("the first cycle");
+    write(in / "busy.mp3", 2000);
+    const int writer = ::open((in / "busy.mp3").c_str(), O_WRONLY | O_CLOEXEC);
+    const auto busyOperations = [&] {
+        return std::count_if(
+            full.operations.begin(), full.operations.end(),
+            [](const std::string& line) { return line.find("busy.mp3") != std::string::npos; });
+    };
+    cycle("a file still being written");
+    cycle("still being written, nothing else changed");
+    EXPECT_EQ(busyOperations(), 0) << "a file in use is never acted on";
+    ::close(writer);
+    cycle("written and closed");
+    EXPECT_GT(busyOperations(), 0) << "a closed file is new again";
+    cycle("nothing changed");
+}
+
+} // namespace
+} // namespace lp
