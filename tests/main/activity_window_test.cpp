@@ -318,6 +318,66 @@ TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
     EXPECT_EQ(window->shownRows(), 5) << "a refusal is not logged";
 }
 
+// A live line arriving just before a click: Undo acts on the entry the user selected.
+TEST_F(ActivityUndo, ActsOnTheSelectedEntryWhenALineArrivesMeanwhile) {
+    moveLogged("a.txt");
+    open();
+    select(0);
+    moveLogged("b.txt"); // arrives at the top, where a.txt's row was
+    window->refresh();
+    ASSERT_EQ(window->shownRows(), 2);
+    window->btnUndoClick();
+    EXPECT_TRUE(fs::exists(moved[0].first)) << window->lblStatus->text().toStdString();
+    EXPECT_TRUE(fs::exists(moved[1].second)) << "the newer entry is left alone";
+    EXPECT_FALSE(fs::exists(moved[1].first));
+}
+
+// New rows push the others down only while the user watches the top with nothing selected.
+struct HoldRowsCase {
+    const char* name;
+    int selectedRow; // -1: none
+    int scrolledTo;  // the row scrolled to the top
+    bool newRowShown;
+};
+
+class ActivityHoldRows : public ActivityWindow, public testing::WithParamInterface<HoldRowsCase> {};
+
+TEST_P(ActivityHoldRows, ArrivalsMoveNoVisibleRowWhileTheUserHasPlacedTheView) {
+    const HoldRowsCase& c = GetParam();
+    for (int i = 0; i < 40; ++i)
+        write(entry("Downloads", ("R" + std::to_string(i)).c_str(), "delete", {"/in/x"}));
+    open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    if (c.selectedRow >= 0)
+        select(c.selectedRow);
+    window->tvActivity->scrollTo(window->tvActivity->model()->index(c.scrolledTo, 0),
+                                 QAbstractItemView::PositionAtTop);
+    const auto topRule = [this] {
+        return window->shownEntry(window->tvActivity->indexAt(QPoint(0, 0)).row()).rule;
+    };
+    const std::string before = topRule();
+    write(entry("Downloads", "Late 1", "delete", {"/in/y"}));
+    write(entry("Downloads", "Late 2", "delete", {"/in/z"}));
+    window->refresh();
+    ASSERT_EQ(window->shownRows(), 42);
+    EXPECT_EQ(topRule(), c.newRowShown ? "Late 2" : before);
+    if (c.selectedRow >= 0) {
+        const QModelIndexList selected = window->tvActivity->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(window->shownEntry(selected[0].row()).rule,
+                  "R" + std::to_string(39 - c.selectedRow))
+            << "the selection follows its entry";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, ActivityHoldRows,
+                         testing::Values(HoldRowsCase{"AtTheTop", -1, 0, true},
+                                         HoldRowsCase{"SelectedAtTheTop", 0, 0, false},
+                                         HoldRowsCase{"SelectedFurtherDown", 5, 3, false},
+                                         HoldRowsCase{"Scrolled", -1, 10, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 struct UndoThenCycleCase {
     const char* name;
     std::uint8_t trigger;
