@@ -2,7 +2,10 @@
 
 #include "engine/undo.h"
 
+#include <QDateTime>
 #include <QStringList>
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace lp {
@@ -27,13 +30,7 @@ QString destinationText(const ActivityEntry& entry) {
     return arguments.join(QLatin1Char(' '));
 }
 
-// The written time without its 'T' and offset, which the tooltip keeps.
-QString shownTime(const std::string& written) {
-    QString shown = text(written).left(19);
-    if (shown.size() > 10 && shown.at(10) == QLatin1Char('T'))
-        shown[10] = QLatin1Char(' ');
-    return shown;
-}
+constexpr auto earlier = [](const auto& a, const auto& b) { return a.instant < b.instant; };
 
 } // namespace
 
@@ -59,7 +56,7 @@ QString activityActionText(const ActivityEntry& entry) {
 }
 
 int ActivityTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int ActivityTableModel::columnCount(const QModelIndex& parent) const {
@@ -67,7 +64,7 @@ int ActivityTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 const ActivityEntry& ActivityTableModel::entryAt(int row) const {
-    return entries_[entries_.size() - 1 - static_cast<std::size_t>(row)];
+    return rows_[rows_.size() - 1 - static_cast<std::size_t>(row)].entry;
 }
 
 bool ActivityTableModel::undoneLater(int row) const {
@@ -81,7 +78,8 @@ bool ActivityTableModel::undoneLater(int row) const {
 QVariant ActivityTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ActivityEntry& entry = entryAt(index.row());
+    const Row& shown = rows_[rows_.size() - 1 - static_cast<std::size_t>(index.row())];
+    const ActivityEntry& entry = shown.entry;
     if (role == Qt::ToolTipRole) {
         if (index.column() == Time)
             return text(entry.time);
@@ -91,7 +89,7 @@ QVariant ActivityTableModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (index.column()) {
     case Time:
-        return shownTime(entry.time);
+        return shown.shownTime;
     case Folder:
         return text(entry.folder);
     case Rule:
@@ -116,18 +114,63 @@ QVariant ActivityTableModel::headerData(int section, Qt::Orientation orientation
                                                  : QVariant();
 }
 
+std::vector<ActivityTableModel::Row>
+ActivityTableModel::toRows(std::vector<ActivityEntry> entries) const {
+    std::vector<Row> rows;
+    rows.reserve(entries.size());
+    qint64 before = rows_.empty() ? std::numeric_limits<qint64>::min() : rows_.back().instant;
+    for (ActivityEntry& entry : entries) {
+        Row row;
+        const QDateTime written = QDateTime::fromString(text(entry.time), Qt::ISODate);
+        if (written.isValid()) {
+            row.instant = written.toMSecsSinceEpoch();
+            row.shownTime = written.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        } else {
+            row.instant = before;
+            row.shownTime = text(entry.time);
+        }
+        before = row.instant;
+        row.entry = std::move(entry);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void ActivityTableModel::insertRow(Row row) {
+    // After every entry of the same instant: lines written in one second keep the log's order.
+    const auto place = std::upper_bound(rows_.begin(), rows_.end(), row, earlier);
+    const int shownRow = static_cast<int>(rows_.end() - place);
+    beginInsertRows({}, shownRow, shownRow);
+    rows_.insert(place, std::move(row));
+    endInsertRows();
+}
+
 void ActivityTableModel::append(std::vector<ActivityEntry> entries) {
     if (entries.empty())
         return;
-    beginInsertRows({}, 0, static_cast<int>(entries.size()) - 1);
-    entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
-                    std::make_move_iterator(entries.end()));
+    if (rows_.empty()) {
+        reset(std::move(entries));
+        return;
+    }
+    std::vector<Row> rows = toRows(std::move(entries));
+    std::stable_sort(rows.begin(), rows.end(), earlier);
+    if (earlier(rows.front(), rows_.back())) {
+        for (Row& row : rows)
+            insertRow(std::move(row));
+        return;
+    }
+    beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                 std::make_move_iterator(rows.end()));
     endInsertRows();
 }
 
 void ActivityTableModel::reset(std::vector<ActivityEntry> entries) {
     beginResetModel();
-    entries_ = std::move(entries);
+    // Cleared first: a time that cannot be read follows the line before it, not the old rows.
+    rows_.clear();
+    rows_ = toRows(std::move(entries));
+    std::stable_sort(rows_.begin(), rows_.end(), earlier);
     endResetModel();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The activity log as a table for the Activity window: one row per entry, newest first, in the
-// columns time, folder, rule, action, file and destination.
+// columns time, folder, rule, action, file and destination. Lines may come from runs in other
+// time zones: each is ordered by its instant and shown in the viewer's local time.
 
 #include "engine/activity_entry.h"
 
 #include <QAbstractTableModel>
+#include <QString>
 #include <vector>
 
 namespace lp {
@@ -21,9 +23,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Entries newer than every one held, oldest first; they go to the top.
+    // Entries read after those held, in the log's order; each takes its place by its instant,
+    // which for the lines of a running program is the top.
     void append(std::vector<ActivityEntry> entries);
-    // Replaces everything held.
+    // Replaces everything held; entries in the log's order.
     void reset(std::vector<ActivityEntry> entries);
 
     const ActivityEntry& entryAt(int row) const;
@@ -31,7 +34,17 @@ public:
     bool undoneLater(int row) const;
 
 private:
-    std::vector<ActivityEntry> entries_; // oldest first: the rows count from the back
+    struct Row {
+        ActivityEntry entry;
+        qint64 instant = 0; // milliseconds since the epoch
+        QString shownTime;
+    };
+    // A time that cannot be read keeps its line's place in the log: it takes the instant of the
+    // line before it.
+    std::vector<Row> toRows(std::vector<ActivityEntry> entries) const;
+    void insertRow(Row row);
+
+    std::vector<Row> rows_; // oldest first, by instant: the table's rows count from the back
 };
 
 // What the action column says: "Move", "Copy", "Delete", "Move to trash", "Launch", "Undo move",

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -81,6 +82,10 @@ TfrmActivity::TfrmActivity(std::string logPath, QWidget* parent)
     connect(btnUndo, &QPushButton::clicked, this, &TfrmActivity::btnUndoClick);
     connect(tvActivity->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmActivity::enableUndo);
+    // Connected after the view's own handlers, so the view knows the new rows when they run.
+    connect(filter_, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            &TfrmActivity::holdVisibleRows);
+    connect(filter_, &QAbstractItemModel::rowsInserted, this, &TfrmActivity::restoreVisibleRows);
 
     watchLog();
     refresh();
@@ -116,6 +121,24 @@ void TfrmActivity::refresh() {
     if (QFileInfo::exists(file) && !watcher_->files().contains(file))
         watcher_->addPath(file);
     enableUndo();
+}
+
+void TfrmActivity::holdVisibleRows() {
+    // At the top with nothing selected, the newest entries are what the user watches: they push
+    // the others down.
+    const bool userPlaced = tvActivity->selectionModel()->hasSelection() ||
+                            tvActivity->verticalScrollBar()->value() > 0;
+    topRow_ = userPlaced ? QPersistentModelIndex(tvActivity->indexAt(QPoint(0, 0)))
+                         : QPersistentModelIndex();
+}
+
+void TfrmActivity::restoreVisibleRows() {
+    if (!topRow_.isValid())
+        return;
+    // The view lays its rows out later; the scroll range must know the new ones now.
+    tvActivity->doItemsLayout();
+    tvActivity->scrollTo(topRow_, QAbstractItemView::PositionAtTop);
+    topRow_ = QPersistentModelIndex();
 }
 
 void TfrmActivity::edFilterChange(const QString& text) {

@@ -5,6 +5,7 @@
 
 #include "engine/activity_tail.h"
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ public slots:
 
 private:
     void watchLog();
+    // While the user has a selection or has scrolled away from the top, rows that arrive must not
+    // move the visible ones under the pointer: the row at the top stays at the top.
+    void holdVisibleRows();
+    void restoreVisibleRows();
     // Undo is on while a selected entry can be undone; otherwise the status line says why not.
     void enableUndo();
     std::vector<int> selectedSourceRows() const;
@@ -56,6 +61,7 @@ private:
     ActivityTableModel* model_ = nullptr;
     QSortFilterProxyModel* filter_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;
+    QPersistentModelIndex topRow_; // the row to keep at the top while rows are inserted
 };
 
 } // namespace lp

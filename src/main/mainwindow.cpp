@@ -145,7 +145,9 @@ void TfrmMain::FormCreate() {
     BuildRuleLists(kOtherService);
     paused_ = readStoredPause();
     tray->showPaused(paused_);
-    if (!paused_)
+    if (paused_)
+        takeFirstListing();
+    else
         Timer1->start();
     const QIcon icon = programIcon();
     setWindowIcon(icon);
@@ -301,6 +303,27 @@ void TfrmMain::btnDeleteServiceClick() {
     BuildOtherServiceList();
     BuildRuleLists(app().currentServiceId);
     saveConfiguration();
+}
+
+void TfrmMain::takeFirstListing() {
+    if (!cycle_)
+        return;
+    // A turn without rules lists the folder and records what it holds, acting on nothing; the
+    // rules themselves stay where the editor and the next cycle expect them.
+    ServiceTable& table = app().table;
+    ServiceTable listing;
+    listing.services = table.services;
+    for (rServiceRules& service : listing.services)
+        service.rulelist = {};
+    cycle_(listing, true);
+    for (std::size_t s = 0; s < table.services.size() && s < listing.services.size(); ++s) {
+        rServiceRules& service = table.services[s];
+        rServiceRules& listed = listing.services[s];
+        service.knownready = listed.knownready;
+        service.knowncnt = listed.knowncnt;
+        service.knownfiles = std::move(listed.knownfiles);
+    }
+    FirstCycle = false;
 }
 
 void TfrmMain::Timer1Timer() {

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -45,6 +46,29 @@ lp::ActivityEntry entry(const char* folder, const char* rule, const char* action
         e.identity = lp::FileIdentity{1, 2, 3, 4};
     return e;
 }
+
+// The viewer's time zone for one test: a POSIX rule, which needs no zone files.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* rule)
+        : saved_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
+        qputenv("TZ", rule);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (had_)
+            qputenv("TZ", saved_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    QByteArray saved_;
+    bool had_;
+};
 
 class ActivityWindow : public ::testing::Test {
 protected:
@@ -83,6 +107,8 @@ protected:
     std::unique_ptr<lp::TfrmActivity> window;
     std::vector<QString> warnings;
     bool made = QDir().mkpath(dir.filePath("state"));
+    // The sample's lines are written at +01:00 and shown so.
+    ScopedTimeZone zone{"LPT-1"};
 };
 
 using Column = lp::ActivityTableModel::Column;
@@ -143,6 +169,65 @@ TEST_F(ActivityWindow, LinesAppendedWhileItIsOpenAppearAtTheTop) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return window->shownRows() == 3; }, 20000));
     EXPECT_EQ(cell(0, Column::Rule), "Late");
 }
+
+// Lines of runs under other time zones: every time in the viewer's zone, ordered by the instant,
+// also when a line of an earlier instant is read after later ones.
+struct TimeZoneCase {
+    const char* name;
+    const char* viewerZone;
+    std::vector<const char*> shown; // newest first
+};
+
+class ActivityTimes : public ActivityWindow, public testing::WithParamInterface<TimeZoneCase> {
+protected:
+    void writeAt(const char* time, const char* rule) {
+        lp::ActivityEntry e = entry("Downloads", rule, "delete", {"/in/x"});
+        e.time = time;
+        write(e);
+    }
+    std::vector<std::string> column(int which) const {
+        std::vector<std::string> out;
+        for (int row = 0; row < window->shownRows(); ++row)
+            out.push_back(cell(row, which).toStdString());
+        return out;
+    }
+};
+
+TEST_P(ActivityTimes, AreShownInTheViewersZoneInTheOrderTheyHappened) {
+    const ScopedTimeZone viewer(GetParam().viewerZone);
+    writeAt("2026-12-08T10:27:02+00:00", "A");
+    writeAt("2026-12-08T10:28:37+00:00", "C");
+    open();
+    // Read while the window is open: one between the two, one at the same instant as C.
+    writeAt("2026-12-08T15:57:19+05:30", "B");
+    writeAt("2026-12-08T15:58:37+05:30", "D");
+    window->refresh();
+    EXPECT_EQ(column(Column::Rule), (std::vector<std::string>{"D", "C", "B", "A"}));
+    EXPECT_EQ(column(Column::Time),
+              std::vector<std::string>(GetParam().shown.begin(), GetParam().shown.end()));
+    // Read at once, as a new window reads them, they come in the same order.
+    open();
+    EXPECT_EQ(column(Column::Rule), (std::vector<std::string>{"D", "C", "B", "A"}));
+    EXPECT_EQ(window->tvActivity->model()->index(0, Column::Time).data(Qt::ToolTipRole),
+              "2026-12-08T15:58:37+05:30")
+        << "the tooltip keeps the time as written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, ActivityTimes,
+    testing::Values(TimeZoneCase{"Utc",
+                                 "UTC0",
+                                 {"2026-12-08 10:28:37", "2026-12-08 10:28:37",
+                                  "2026-12-08 10:27:19", "2026-12-08 10:27:02"}},
+                    TimeZoneCase{"FiveAndAHalfHoursEast",
+                                 "LPT-5:30",
+                                 {"2026-12-08 15:58:37", "2026-12-08 15:58:37",
+                                  "2026-12-08 15:57:19", "2026-12-08 15:57:02"}},
+                    TimeZoneCase{"WestAcrossMidnight",
+                                 "LPT11",
+                                 {"2026-12-07 23:28:37", "2026-12-07 23:28:37",
+                                  "2026-12-07 23:27:19", "2026-12-07 23:27:02"}}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 struct UndoButtonCase {
     const char* name;
@@ -232,6 +317,66 @@ TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
     EXPECT_TRUE(warnings[0].contains("The file has changed")) << warnings[0].toStdString();
     EXPECT_EQ(window->shownRows(), 5) << "a refusal is not logged";
 }
+
+// A live line arriving just before a click: Undo acts on the entry the user selected.
+TEST_F(ActivityUndo, ActsOnTheSelectedEntryWhenALineArrivesMeanwhile) {
+    moveLogged("a.txt");
+    open();
+    select(0);
+    moveLogged("b.txt"); // arrives at the top, where a.txt's row was
+    window->refresh();
+    ASSERT_EQ(window->shownRows(), 2);
+    window->btnUndoClick();
+    EXPECT_TRUE(fs::exists(moved[0].first)) << window->lblStatus->text().toStdString();
+    EXPECT_TRUE(fs::exists(moved[1].second)) << "the newer entry is left alone";
+    EXPECT_FALSE(fs::exists(moved[1].first));
+}
+
+// New rows push the others down only while the user watches the top with nothing selected.
+struct HoldRowsCase {
+    const char* name;
+    int selectedRow; // -1: none
+    int scrolledTo;  // the row scrolled to the top
+    bool newRowShown;
+};
+
+class ActivityHoldRows : public ActivityWindow, public testing::WithParamInterface<HoldRowsCase> {};
+
+TEST_P(ActivityHoldRows, ArrivalsMoveNoVisibleRowWhileTheUserHasPlacedTheView) {
+    const HoldRowsCase& c = GetParam();
+    for (int i = 0; i < 40; ++i)
+        write(entry("Downloads", ("R" + std::to_string(i)).c_str(), "delete", {"/in/x"}));
+    open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    if (c.selectedRow >= 0)
+        select(c.selectedRow);
+    window->tvActivity->scrollTo(window->tvActivity->model()->index(c.scrolledTo, 0),
+                                 QAbstractItemView::PositionAtTop);
+    const auto topRule = [this] {
+        return window->shownEntry(window->tvActivity->indexAt(QPoint(0, 0)).row()).rule;
+    };
+    const std::string before = topRule();
+    write(entry("Downloads", "Late 1", "delete", {"/in/y"}));
+    write(entry("Downloads", "Late 2", "delete", {"/in/z"}));
+    window->refresh();
+    ASSERT_EQ(window->shownRows(), 42);
+    EXPECT_EQ(topRule(), c.newRowShown ? "Late 2" : before);
+    if (c.selectedRow >= 0) {
+        const QModelIndexList selected = window->tvActivity->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(window->shownEntry(selected[0].row()).rule,
+                  "R" + std::to_string(39 - c.selectedRow))
+            << "the selection follows its entry";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, ActivityHoldRows,
+                         testing::Values(HoldRowsCase{"AtTheTop", -1, 0, true},
+                                         HoldRowsCase{"SelectedAtTheTop", 0, 0, false},
+                                         HoldRowsCase{"SelectedFurtherDown", 5, 3, false},
+                                         HoldRowsCase{"Scrolled", -1, 10, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 struct UndoThenCycleCase {
     const char* name;

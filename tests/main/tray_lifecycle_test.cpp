@@ -3,6 +3,9 @@
 
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
+#include "desktop/stored_options.h"
+#include "engine/monitor_cycle.h"
+#include "engine/system_environment.h"
 #include "globals/app_globals.h"
 #include "main/desktop_app.h"
 #include "main/mainwindow.h"
@@ -21,6 +24,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -456,5 +461,75 @@ TEST_F(TrayLifecycle, APauseThatCannotBeStoredHoldsForThisRunAndIsTold) {
     EXPECT_TRUE(warnings[0].startsWith("Unable to write the settings file"))
         << warnings[0].toStdString();
 }
+
+// A program started paused takes the folders' first listing at its start: what arrives during
+// the pause is new to the first cycle after it, what was there at the start is not, and nothing
+// is acted on before the pause ends.
+struct PausedStartCase {
+    const char* name;
+    std::uint8_t trigger;
+    bool earlyMoved; // the file there before the start, after the first cycle past the pause
+};
+
+class PausedStart : public TrayLifecycle, public testing::WithParamInterface<PausedStartCase> {
+protected:
+    void TearDown() override {
+        lp::app().table = {};
+        TrayLifecycle::TearDown();
+    }
+};
+
+TEST_P(PausedStart, FilesArrivingDuringThePauseAreSortedAfterIt) {
+    namespace fs = std::filesystem;
+    const fs::path in = dir.filePath("in").toStdString();
+    const fs::path out = dir.filePath("out").toStdString();
+    fs::create_directories(in);
+    fs::create_directories(out);
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = in.string();
+    lp::RuleRec rule;
+    rule.rulename = "Tidy";
+    rule.enabled = true;
+    rule.mcond = GetParam().trigger;
+    lp::ruleactionrec action;
+    action.raction = lp::rMove;
+    action.racmove.filepath = out.string();
+    rule.actions = {action};
+    rule.actioncnt = 1;
+    service.rulelist.rules = {rule};
+    service.rulelist.rulecnt = 1;
+    lp::app().table.services = {service};
+    lp::StoredOptions options;
+    options.paused = true;
+    ASSERT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), options));
+    std::ofstream(in / "early.txt") << "x";
+
+    window = std::make_unique<lp::TfrmMain>([](lp::ServiceTable& table, bool first) {
+        lp::SystemEnvironment system;
+        lp::runMonitorCycle(table, first, {}, system);
+    });
+    lp::TfrmMain& w = *window;
+    ASSERT_TRUE(w.paused());
+    EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on while paused";
+    EXPECT_EQ(lp::app().table.services[0].rulelist.rulecnt, 1) << "the rules are left as they are";
+    std::ofstream(in / "late.txt") << "x";
+    w.Timer1Timer(); // a tick already on its way still does nothing
+    EXPECT_TRUE(fs::exists(in / "late.txt"));
+
+    w.tray->PauseSorting1->trigger();
+    ASSERT_FALSE(w.paused());
+    w.Timer1Timer();
+    EXPECT_TRUE(fs::exists(out / "late.txt"));
+    EXPECT_FALSE(fs::exists(in / "late.txt"));
+    EXPECT_EQ(fs::exists(out / "early.txt"), GetParam().earlyMoved);
+    EXPECT_NE(fs::exists(in / "early.txt"), GetParam().earlyMoved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Triggers, PausedStart,
+                         testing::Values(PausedStartCase{"NewFiles", lp::NewFile, false},
+                                         PausedStartCase{"FileCount", lp::FileCount, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
