@@ -5,6 +5,7 @@
 
 #include "globals/config_file.h"
 #include "globals/config_lines.h"
+#include "globals/quoted_value.h"
 #include "globals/startup.h"
 #include "globals/temp_folder.h"
 
@@ -218,8 +219,8 @@ TEST_P(DamagedFile, IsSaidKeptAtStartAndSetAsideAtTheFirstSave) {
         StartConfiguration(globals, options, [&](const std::string& m) { messages.push_back(m); });
     EXPECT_FALSE(start.refusal);
     EXPECT_FALSE(start.rewritten);
-    EXPECT_EQ(messages, std::vector<std::string>{"The configuration file \"" + path +
-                                                 "\" was not read whole. " + c.what + " Line " +
+    EXPECT_EQ(messages, std::vector<std::string>{"The configuration file " + QuoteValue(path) +
+                                                 " was not read whole. " + c.what + " Line " +
                                                  std::to_string(line) +
                                                  ". The file is kept as it is and will be set "
                                                  "aside at the first save."});

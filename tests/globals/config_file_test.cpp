@@ -2,6 +2,7 @@
 // never destroys what is on disk.
 
 #include "globals/config_file.h"
+#include "globals/quoted_value.h"
 #include "globals/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -283,8 +284,8 @@ TEST(ConfigFile, FileNotReadWholeIsKeptUnderANewBadNameAtTheFirstSave) {
     EXPECT_EQ(ReadConfigFile(path, table, [&](const std::string& m) { messages.push_back(m); }),
               -1);
     EXPECT_EQ(messages, std::vector<std::string>{
-                            "The configuration file \"" + path +
-                            "\" was not read whole. Error: Invalid alarm file. Line 1. The file is "
+                            "The configuration file " + QuoteValue(path) +
+                            " was not read whole. Error: Invalid alarm file. Line 1. The file is "
                             "kept as it is and will be set aside at the first save."});
     EXPECT_TRUE(table.setAsideBeforeSave);
 

@@ -1,3 +1,4 @@
+#include "globals/quoted_value.h"
 #include "globals/startup.h"
 #include "globals/temp_folder.h"
 #include "own_executable.h"
@@ -62,7 +63,7 @@ TEST_P(StartupFile, RewritesOnlyOldLayoutsThatWereReadWhole) {
     std::vector<std::string> expected = c.messages;
     for (std::string& message : expected)
         if (const auto at = message.find("{path}"); at != std::string::npos)
-            message.replace(at, 6, path);
+            message.replace(at, 6, QuoteValue(path));
     EXPECT_EQ(messages, expected);
     EXPECT_FALSE(result.refusal);
     EXPECT_EQ(result.rewritten, c.rewritten);
@@ -96,13 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"InvalidFirstLine",
                   "Main Info\r\nVersion=0.9\r\n",
                   false,
-                  {"The configuration file \"{path}\" was not read whole. Error: Invalid alarm "
+                  {"The configuration file {path} was not read whole. Error: Invalid alarm "
                    "file. Line 1. The file is kept as it is and will be set aside at the first "
                    "save."}},
         StartCase{"OldVersionCutShort",
                   "[Main Info]\r\nVersion=0.9\r\nUseSMTP=1\r\n",
                   false,
-                  {"The configuration file \"{path}\" was not read whole. Expected SMTP Server=, "
+                  {"The configuration file {path} was not read whole. Expected SMTP Server=, "
                    "found the end of the file. Line 4. The file is kept as it is and will be set "
                    "aside at the first save."}}),
     [](const testing::TestParamInfo<StartCase>& param) { return std::string(param.param.name); });
