@@ -1,6 +1,7 @@
 #include "globals/quoted_value.h"
 #include "globals/startup.h"
 #include "globals/temp_folder.h"
+#include "odd_file_name.h"
 #include "own_executable.h"
 
 #include <gtest/gtest.h>
@@ -124,9 +125,8 @@ class StartupRefusal : public testing::TestWithParam<RefusalCase> {};
 TEST_P(StartupRefusal, NamesThePathThatHoldsNoFile) {
     const RefusalCase& c = GetParam();
     test::TempFolder folder;
-    // A line break and an escape in the name must not reach the terminal as they are.
-    const std::string path = folder.file("typo\n\x1b[2J.ini");
-    const std::string shown = folder.file("typo\\n\\x1B[2J.ini");
+    // An odd name must not reach the terminal as it is.
+    const std::string path = folder.file(test::kOddFileName);
     if (c.folder)
         std::filesystem::create_directory(path);
     CommandLine options;
@@ -138,7 +138,7 @@ TEST_P(StartupRefusal, NamesThePathThatHoldsNoFile) {
         StartConfiguration(globals, options, [](const std::string&) {});
     ASSERT_EQ(result.refusal.has_value(), c.refused);
     if (c.refused) {
-        EXPECT_EQ(*result.refusal, "The configuration file \"" + shown + "\"" +
+        EXPECT_EQ(*result.refusal, "The configuration file " + QuoteValue(path) +
                                        (c.folder ? " is a folder." : " does not exist."));
     }
     EXPECT_FALSE(result.fileRead);
