@@ -2,6 +2,7 @@
 // truncation and damage. Each case is a file and what must come of it.
 
 #include "globals/config_file.h"
+#include "globals/quoted_value.h"
 #include "globals/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ Lines counts(const std::string& services, const std::string& custom) {
 
 // The one message of a file not read whole; the test puts in the file's path.
 std::string notWhole(const std::string& what, int line) {
-    return "The configuration file \"{path}\" was not read whole. " + what + " Line " +
+    return "The configuration file {path} was not read whole. " + what + " Line " +
            std::to_string(line) +
            ". The file is kept as it is and will be set aside at the first save.";
 }
@@ -384,7 +385,7 @@ TEST_P(ConfigReaderCase, ReadsAsExpected) {
     Lines expected = c.messages;
     for (std::string& message : expected)
         if (const auto at = message.find("{path}"); at != std::string::npos)
-            message.replace(at, 6, path);
+            message.replace(at, 6, QuoteValue(path));
     EXPECT_EQ(messages, expected);
     EXPECT_EQ(table.setAsideBeforeSave, c.setAside);
     for (const rServiceRules& s : table.services) {
