@@ -1,7 +1,7 @@
 #include "desktop/single_instance.h"
 
 #include "platform/instance_lock.h"
-#include "support/without_permission_override.h"
+#include "without_permission_override.h"
 
 #include <QDir>
 #include <QFile>
