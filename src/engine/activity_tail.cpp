@@ -3,9 +3,11 @@
 #include "activity_log.h"
 #include "platform/file_identity.h"
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <string_view>
+#include <system_error>
 
 namespace lp {
 
@@ -22,8 +24,14 @@ ActivityLogTail::ActivityLogTail(std::string path) : path_(std::move(path)) {}
 bool ActivityLogTail::readFrom(const std::string& path, Place& place,
                                std::vector<ActivityEntry>& into) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        // The stream keeps no reason of its own; the failed open leaves it in errno.
+        const int error = errno;
+        if (!problem_)
+            problem_ = "The activity log " + path +
+                       " cannot be read: " + std::generic_category().message(error) + ".";
         return false;
+    }
     in.seekg(static_cast<std::streamoff>(place.offset));
     std::string text = partial_;
     text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -57,6 +65,22 @@ ActivityUpdate ActivityLogTail::readAll() {
 }
 
 ActivityUpdate ActivityLogTail::read() {
+    problem_.reset();
+    ActivityUpdate update;
+    if (missedFile_) {
+        // A file skipped last time is not followed like the live one: everything is read again.
+        update = readAll();
+        update.restarted = true;
+    } else {
+        update = readChanges();
+    }
+    missedFile_ = problem_.has_value();
+    update.problem = std::move(problem_);
+    problem_.reset();
+    return update;
+}
+
+ActivityUpdate ActivityLogTail::readChanges() {
     if (!started_)
         return readAll();
     const std::optional<FileIdentity> now = platform::IdentifyFile(path_);

@@ -13,10 +13,13 @@
 namespace lp {
 
 struct ActivityUpdate {
-    // True when the log could not be followed (a file truncated, or rotated more than once since
-    // the last read): entries then holds the whole log again and replaces what was read before.
+    // True when the log could not be followed (a file truncated, rotated more than once since
+    // the last read, or not readable at the last read): entries then holds the whole log again
+    // and replaces what was read before.
     bool restarted = false;
     std::vector<ActivityEntry> entries; // oldest first
+    // Why a file of the log could not be read, for the user: its entries are missing meanwhile.
+    std::optional<std::string> problem;
 };
 
 class ActivityLogTail {
@@ -32,14 +35,18 @@ private:
         std::uint64_t offset = 0; // bytes of the file read so far
     };
 
+    ActivityUpdate readChanges();
     ActivityUpdate readAll();
-    // Reads the file at path from place's offset on; false when it cannot be opened.
+    // Reads the file at path from place's offset on; false when it cannot be opened, which the
+    // read's problem then tells.
     bool readFrom(const std::string& path, Place& place, std::vector<ActivityEntry>& into);
 
     std::string path_;
     bool started_ = false;
-    std::optional<Place> live_; // the file that stood at path_ at the last read
-    std::string partial_;       // a last line not yet ended by its '\n'
+    std::optional<Place> live_;          // the file that stood at path_ at the last read
+    std::string partial_;                // a last line not yet ended by its '\n'
+    std::optional<std::string> problem_; // the first file of this read that could not be opened
+    bool missedFile_ = false;            // the last read could not open one of the files
 };
 
 } // namespace lp

@@ -112,6 +112,7 @@ void TfrmActivity::refresh() {
         return;
     }
     ActivityUpdate update = tail_.read();
+    readProblem_ = update.problem ? QString::fromStdString(*update.problem) : QString();
     if (update.restarted)
         model_->reset(std::move(update.entries));
     else
@@ -183,7 +184,7 @@ void TfrmActivity::enableUndo() {
     btnUndo->setEnabled(undoable);
     const QString why = undoable || !reason ? QString() : QString::fromStdString(*reason);
     btnUndo->setToolTip(why);
-    lblStatus->setText(why);
+    lblStatus->setText(why.isEmpty() ? readProblem_ : why);
 }
 
 void TfrmActivity::btnUndoClick() {
@@ -237,6 +238,8 @@ void TfrmActivity::btnUndoClick() {
                                  "only new ones, so they may sort the files again at the next "
                                  "cycle: change the rules or pause sorting first.")
                       .arg(sortAgain.join(QStringLiteral(", ")));
+    if (!readProblem_.isEmpty())
+        status += QLatin1Char(' ') + readProblem_;
     lblStatus->setText(status);
     if (!problems.isEmpty())
         showWarning(this,

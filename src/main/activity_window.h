@@ -50,7 +50,8 @@ private:
     // move the visible ones under the pointer: the row at the top stays at the top.
     void holdVisibleRows();
     void restoreVisibleRows();
-    // Undo is on while a selected entry can be undone; otherwise the status line says why not.
+    // Undo is on while a selected entry can be undone; otherwise the status line says why not,
+    // or else why the log could not be read.
     void enableUndo();
     std::vector<int> selectedSourceRows() const;
     // Why the entry in that row of the model cannot be undone, or nothing when it can.
@@ -61,6 +62,7 @@ private:
     ActivityTableModel* model_ = nullptr;
     QSortFilterProxyModel* filter_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;
+    QString readProblem_; // why the last read missed a file of the log, shown when nothing else is
     QPersistentModelIndex topRow_; // the row to keep at the top while rows are inserted
 };
 
