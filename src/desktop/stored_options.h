@@ -1,22 +1,16 @@
 #pragma once
-// The choices of the options dialog that both the desktop program and the program without a
-// window follow, kept in the settings file's [Options] group:
-//   NameClash     = replace | keep-both | leave   (what a copy or move does to a file already
-//   there) DeleteToTrash = false | true                  (whether a delete moves the file to the
-//   trash) Paused        = false | true                  (whether the desktop program's cycles are
-//   off)
+// The options dialog's choices in the settings store: the [Options] group of settings.ini on
+// Linux, the key HKEY_CURRENT_USER\Software\Larchpost\Options on Windows, which the program
+// built without its desktop layer reads too. The values are those of engine/option_values.h.
 
-#include "engine/sorting_policy.h"
+#include "engine/option_values.h"
 #include "globals/message_sink.h"
 #include "settings_store.h"
 
 namespace lp {
 
-struct StoredOptions {
-    SortingPolicy policy;
-    bool paused = false;
-    bool operator==(const StoredOptions&) const = default;
-};
+// The key path of the choices in the system's settings store.
+QString StoredOptionsKeyPath();
 
 // The stored choices; a value missing counts as the default, and so does one that is not
 // understood, which is said once through say.

@@ -1,6 +1,7 @@
 // The settings store of a Linux desktop: an INI file in the user's configuration folder.
 
 #include "desktop/settings_store.h"
+#include "desktop/stored_options.h"
 
 #include <QStandardPaths>
 
@@ -13,6 +14,10 @@ QString SettingsStore::defaultFilePath() {
 
 QSettings::Format SettingsStore::defaultFormat() {
     return QSettings::IniFormat;
+}
+
+QString StoredOptionsKeyPath() {
+    return QStringLiteral("Options");
 }
 
 } // namespace lp
