@@ -1,9 +1,11 @@
 // The entry of the program built without its desktop layer: it sorts without a window, or
 // simulates, with the same options and output as the desktop program's --headless.
 
+#include "engine/option_values.h"
 #include "engine/program_without_window.h"
 #include "platform/instance_claim.h"
 #include "platform/program_arguments.h"
+#include "platform/stored_choices.h"
 
 #include <iostream>
 #include <string>
@@ -25,6 +27,16 @@ bool holdInstanceName() {
     return false;
 }
 
+// The options dialog's choices where the desktop program keeps them. There is no trash here, so
+// a delete meant for the trash fails and the file stays rather than being removed for good.
+lp::WithoutWindowChoices storedChoices() {
+    const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
+    return {lp::ReadOptionValues(lp::platform::ReadStoredChoice, lp::platform::StoredChoicesPlace(),
+                                 say)
+                .policy,
+            {}};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -38,5 +50,5 @@ int main(int argc, char** argv) {
                      "--headless.\n";
         options.headless = true;
     }
-    return lp::RunWithoutWindow(options, holdInstanceName);
+    return lp::RunWithoutWindow(options, holdInstanceName, storedChoices());
 }

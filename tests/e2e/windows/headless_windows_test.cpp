@@ -10,6 +10,7 @@
 #include "platform/file_identity.h"
 #include "platform/utf8_path.h"
 #include "program_run.h"
+#include "stored_choices_values.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,26 @@ TEST_F(Headless, OnlyOneInstanceSortsAtATime) {
     EXPECT_EQ(second.waitForEnd(), 1);
     EXPECT_NE(second.errors().find("already running"), std::string::npos) << second.errors();
     first.kill();
+}
+
+TEST_F(Headless, TheOptionsDialogsChoicesInTheRegistryAreFollowed) {
+    writeConfiguration(lp::FileCount);
+    lp::test::writeBytes(Utf8Path(outbox() + "\\Grüße.mp3"), "older");
+    drop(inbox() + "\\Grüße.mp3");
+    lp::test::StoredChoicesValues choices;
+    ASSERT_TRUE(choices.setText(L"NameClash", L"keep-both"));
+    ASSERT_TRUE(choices.setText(L"DeleteToTrash", L"perhaps"));
+    ProgramRun program(temp_.path(),
+                       run({"--headless", "--interval", "0", "--cycles", "1", "--verbose"}));
+    ASSERT_EQ(program.waitForEnd(), 0) << program.errors();
+    EXPECT_EQ(program.output(), "move " + lp::QuoteValue(inbox() + "\\Grüße.mp3") + ' ' +
+                                    lp::QuoteValue(outbox() + "\\Grüße (2).mp3") + kLineEnd);
+    EXPECT_EQ(lp::test::readBytes(Utf8Path(outbox() + "\\Grüße.mp3")), "older");
+    EXPECT_EQ(program.errors(),
+              "larchpost: " + lp::platform::StoredChoicesPlace() +
+                  ": [Options] DeleteToTrash=perhaps is not understood (false or true); false "
+                  "is used." +
+                  kLineEnd);
 }
 
 } // namespace
