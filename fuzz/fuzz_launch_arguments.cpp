@@ -4,6 +4,7 @@
 
 #include "engine/launch_arguments.h"
 #include "engine/operation_report.h"
+#include "platform/parameter_words.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -67,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view path =
         newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
 
-    const auto arguments = lp::SplitParameterText(params);
-    if (lp::SplitParameterText(quotedAgain(arguments)) != arguments)
+    const auto arguments = lp::platform::SplitParameterText(params);
+    if (lp::platform::SplitParameterText(quotedAgain(arguments)) != arguments)
         std::abort();
     const auto filled = lp::InsertFilePath(arguments, path);
     if (filled.size() != arguments.size())

@@ -1,6 +1,7 @@
 #include "rule_actions.h"
 #include "counted.h"
 #include "launch_arguments.h"
+#include "platform/parameter_words.h"
 #include "platform/path_separator.h"
 
 #include <algorithm>
@@ -86,7 +87,7 @@ public:
     void launch(const raclaunchrec& launch) {
         // The text is split before any path goes in, so no file name can add or change
         // arguments.
-        const std::vector<std::string> arguments = SplitParameterText(launch.fparams);
+        const std::vector<std::string> arguments = platform::SplitParameterText(launch.fparams);
         if (launch.fparams.find(kFilePlaceholder) == std::string::npos) {
             // Once for the rule, as long as the rule still follows any of its files.
             if (std::ranges::any_of(files_, [](const FollowedFile& f) { return !f.passedOver; }))

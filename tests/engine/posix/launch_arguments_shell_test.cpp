@@ -3,6 +3,7 @@
 #include "engine/launch_arguments.h"
 #include "globals/temp_folder.h"
 #include "platform/launcher.h"
+#include "platform/parameter_words.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,8 @@ TEST(LaunchArguments, AShellGivenTheFileAsAnArgumentRunsNothingFromItsName) {
     const std::string name = temp.file("x\"; touch pwned; \"$(touch pwned2)`touch pwned3`.mp3");
     const std::string params =
         "-c 'printf %s \"$1\" > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"' sh mfile '" + output + "'";
-    ASSERT_FALSE(platform::StartProgram("sh", InsertFilePath(SplitParameterText(params), name)));
+    ASSERT_FALSE(
+        platform::StartProgram("sh", InsertFilePath(platform::SplitParameterText(params), name)));
     for (int i = 0; i < 3000 && !fs::exists(output); ++i) // only a guard against a hang
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(test::readBytes(output), name);

@@ -1,13 +1,13 @@
 // The parameter text read as shell words, with nothing expanded.
 
-#include "engine/launch_arguments.h"
+#include "platform/parameter_words.h"
 
 #include <gtest/gtest.h>
 
-namespace lp {
+namespace lp::platform {
 namespace {
 
-TEST(LaunchArguments, TheTextIsSplitAsShellWordsWithNothingExpanded) {
+TEST(ParameterWords, TheTextIsSplitAsShellWordsWithNothingExpanded) {
     struct Case {
         std::string text;
         std::vector<std::string> arguments;
@@ -34,4 +34,4 @@ TEST(LaunchArguments, TheTextIsSplitAsShellWordsWithNothingExpanded) {
 }
 
 } // namespace
-} // namespace lp
+} // namespace lp::platform
