@@ -1,5 +1,6 @@
 #include "platform/file_operations.h"
 
+#include "stale_copies.h"
 #include "windows_support.h"
 
 #include <vector>
@@ -113,9 +114,10 @@ std::error_code copyInto(const std::string& source, const std::string& destinati
         return std::make_error_code(std::errc::file_exists);
 
     std::wstring temporary = toWide(windows::folderOf(destination));
+    windows::RemoveStaleCopiesOnce(temporary);
     if (temporary.back() != L'\\' && temporary.back() != L'/')
         temporary += L'\\';
-    temporary += windows::uniqueName(L".larchpost-copy-");
+    temporary += windows::NewCopyName();
     Handle out(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid())
