@@ -7,6 +7,7 @@
 #include "config_table_repair.h"
 #include "platform/decimal_separator.h"
 #include "platform/file_reading.h"
+#include "platform/stored_text.h"
 #include "platform/utf8_path.h"
 #include "quoted_value.h"
 
@@ -272,6 +273,7 @@ bool loadFile(const std::string& path, std::string& content, ContentEnd& end) {
         const auto lastLineEnd = content.rfind('\n', kMaxConfigBytes - 1);
         content.resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
     }
+    platform::StoredTextToUtf8(content);
     return true;
 }
 
@@ -315,6 +317,7 @@ std::int32_t readLines(LineSource& lines, ServiceTable& table, const MessageSink
 } // namespace
 
 std::int32_t ReadConfigContent(std::string content, ServiceTable& table, const MessageSink& sink) {
+    platform::StoredTextToUtf8(content);
     LineSource lines(std::move(content));
     return readLines(lines, table, sink, {});
 }
