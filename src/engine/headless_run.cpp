@@ -1,4 +1,5 @@
 #include "headless_run.h"
+#include "first_listing.h"
 #include "logging_environment.h"
 #include "monitor_cycle.h"
 #include "platform/process_memory.h"
@@ -15,14 +16,14 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
     ReportingEnvironment reporting(logging, print);
     CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
     const std::chrono::milliseconds interval(std::max<std::int64_t>(0, options.intervalMs));
-    bool firstCycle = true;
     CycleMemory memory;
+    RecordFirstListing(
+        table, [&](ServiceTable& listing) { runMonitorCycle(listing, true, policy, environment); });
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;
-        runMonitorCycle(table, firstCycle, policy, used, &memory);
+        runMonitorCycle(table, false, policy, used, &memory);
         log.flush(); // the cycle's lines in one write
-        firstCycle = false;
         // What a cycle used and freed goes back to the system while the program waits.
         platform::releaseFreeHeapMemory();
     }

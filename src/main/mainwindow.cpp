@@ -3,6 +3,7 @@
 #include "addservice.h"
 #include "desktop/autostart_entry.h"
 #include "desktop/program_icon.h"
+#include "engine/first_listing.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
@@ -145,9 +146,8 @@ void TfrmMain::FormCreate() {
     BuildRuleLists(kOtherService);
     paused_ = readStoredPause();
     tray->showPaused(paused_);
-    if (paused_)
-        takeFirstListing();
-    else
+    takeFirstListing();
+    if (!paused_)
         Timer1->start();
     const QIcon icon = programIcon();
     setWindowIcon(icon);
@@ -308,21 +308,7 @@ void TfrmMain::btnDeleteServiceClick() {
 void TfrmMain::takeFirstListing() {
     if (!cycle_)
         return;
-    // A turn without rules lists the folder and records what it holds, acting on nothing; the
-    // rules themselves stay where the editor and the next cycle expect them.
-    ServiceTable& table = app().table;
-    ServiceTable listing;
-    listing.services = table.services;
-    for (rServiceRules& service : listing.services)
-        service.rulelist = {};
-    cycle_(listing, true);
-    for (std::size_t s = 0; s < table.services.size() && s < listing.services.size(); ++s) {
-        rServiceRules& service = table.services[s];
-        rServiceRules& listed = listing.services[s];
-        service.knownready = listed.knownready;
-        service.knowncnt = listed.knowncnt;
-        service.knownfiles = std::move(listed.knownfiles);
-    }
+    RecordFirstListing(app().table, [this](ServiceTable& listing) { cycle_(listing, true); });
     FirstCycle = false;
 }
 

@@ -139,9 +139,9 @@ private:
     // maximised mark of a maximised one, nothing for a minimised one. False when the settings
     // file could not be written.
     bool storeWindowState();
-    // Files present at start-up never count as new, also when sorting starts paused and the
-    // first cycle comes only after the pause: the folders are listed now as that cycle would
-    // list them, nothing is acted on, and the cycles after the pause see arrivals as new.
+    // Files present at start-up never count as new, while what arrives before the first cycle
+    // (an interval later, or after a pause the program started in) does: the folders are listed
+    // at start-up, nothing is acted on, and the cycles after it see arrivals as new.
     void takeFirstListing();
     // The pause state the settings store keeps from the last run.
     static bool readStoredPause();

@@ -462,16 +462,16 @@ TEST_F(TrayLifecycle, APauseThatCannotBeStoredHoldsForThisRunAndIsTold) {
         << warnings[0].toStdString();
 }
 
-// A program started paused takes the folders' first listing at its start: what arrives during
-// the pause is new to the first cycle after it, what was there at the start is not, and nothing
-// is acted on before the pause ends.
-struct PausedStartCase {
+// The program takes the folders' first listing at its start, paused or not: what arrives before
+// the first cycle, or during a pause, is new to it; what was there at the start is not; and
+// nothing is acted on before that cycle.
+struct StartListingCase {
     const char* name;
     std::uint8_t trigger;
     bool earlyMoved; // the file there before the start, after the first cycle past the pause
 };
 
-class PausedStart : public TrayLifecycle, public testing::WithParamInterface<PausedStartCase> {
+class StartListing : public TrayLifecycle, public testing::WithParamInterface<StartListingCase> {
 protected:
     void TearDown() override {
         lp::app().table = {};
@@ -479,7 +479,7 @@ protected:
     }
 };
 
-TEST_P(PausedStart, FilesArrivingDuringThePauseAreSortedAfterIt) {
+TEST_P(StartListing, FilesArrivingDuringThePauseAreSortedAfterIt) {
     namespace fs = std::filesystem;
     const fs::path in = dir.filePath("in").toStdString();
     const fs::path out = dir.filePath("out").toStdString();
@@ -527,9 +527,44 @@ TEST_P(PausedStart, FilesArrivingDuringThePauseAreSortedAfterIt) {
     EXPECT_NE(fs::exists(in / "early.txt"), GetParam().earlyMoved);
 }
 
-INSTANTIATE_TEST_SUITE_P(Triggers, PausedStart,
-                         testing::Values(PausedStartCase{"NewFiles", lp::NewFile, false},
-                                         PausedStartCase{"FileCount", lp::FileCount, true}),
+TEST_P(StartListing, WithoutAPauseFilesArrivingBeforeTheFirstCycleAreSortedByIt) {
+    namespace fs = std::filesystem;
+    const fs::path in = dir.filePath("in").toStdString();
+    const fs::path out = dir.filePath("out").toStdString();
+    fs::create_directories(in);
+    fs::create_directories(out);
+    lp::rServiceRules service;
+    service.serviceid = lp::kOtherService;
+    service.enabled = true;
+    service.sharedir = in.string();
+    lp::RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = GetParam().trigger;
+    lp::ruleactionrec action;
+    action.raction = lp::rMove;
+    action.racmove.filepath = out.string();
+    rule.actions = {action};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    lp::app().table.services = {service};
+    ASSERT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), {}));
+    std::ofstream(in / "early.txt") << "x";
+
+    window = std::make_unique<lp::TfrmMain>([](lp::ServiceTable& table, bool first) {
+        lp::SystemEnvironment system;
+        lp::runMonitorCycle(table, first, {}, system);
+    });
+    ASSERT_FALSE(window->paused());
+    EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on before the first cycle";
+    std::ofstream(in / "late.txt") << "x";
+    window->Timer1Timer();
+    EXPECT_TRUE(fs::exists(out / "late.txt"));
+    EXPECT_EQ(fs::exists(out / "early.txt"), GetParam().earlyMoved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Triggers, StartListing,
+                         testing::Values(StartListingCase{"NewFiles", lp::NewFile, false},
+                                         StartListingCase{"FileCount", lp::FileCount, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

@@ -1,0 +1,20 @@
+#include "first_listing.h"
+
+namespace lp {
+
+void RecordFirstListing(ServiceTable& table, const std::function<void(ServiceTable&)>& runCycle) {
+    ServiceTable listing;
+    listing.services = table.services;
+    for (rServiceRules& service : listing.services)
+        service.rulelist = {};
+    runCycle(listing);
+    for (std::size_t s = 0; s < table.services.size() && s < listing.services.size(); ++s) {
+        rServiceRules& service = table.services[s];
+        rServiceRules& listed = listing.services[s];
+        service.knownready = listed.knownready;
+        service.knowncnt = listed.knowncnt;
+        service.knownfiles = std::move(listed.knownfiles);
+    }
+}
+
+} // namespace lp
