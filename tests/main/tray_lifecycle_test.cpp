@@ -58,6 +58,7 @@ protected:
 
     lp::TfrmMain& open() {
         window = std::make_unique<lp::TfrmMain>([this](lp::ServiceTable&, bool) { ++cycles; });
+        cycles = 0; // the folders' first listing, taken at start, is no cycle of the timer's
         ends = std::make_unique<QSignalSpy>(window.get(), &lp::TfrmMain::endRequested);
         return *window;
     }
