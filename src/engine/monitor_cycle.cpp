@@ -4,6 +4,7 @@
 #include "globals/pattern_match.h"
 #include "in_use_check.h"
 #include "rule_actions.h"
+#include "spare_room.h"
 
 #include <algorithm>
 #include <functional>
@@ -117,6 +118,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
         record.date = entry.date;
     }
     known.resize(count);
+    GiveBackSpareRoom(known);
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(count);
 }

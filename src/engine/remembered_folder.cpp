@@ -1,5 +1,6 @@
 #include "remembered_folder.h"
 #include "name_pairing.h"
+#include "spare_room.h"
 
 #include <algorithm>
 #include <string_view>
@@ -116,6 +117,7 @@ bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
         forget(observer);
         return false;
     }
+    GiveBackSpareRoom(entries_);
     folder_ = folder;
     withDetails_ = withDetails;
     valid_ = true;
@@ -224,6 +226,7 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
     changed_ = true;
     switch (observer.examine(folder, examined)) {
     case platform::EntryLook::Found:
+        GiveBackSpareRoom(entries_); // the examined entries are not looked at again
         return Update::Done;
     case platform::EntryLook::Vanished:
         return Update::ListWhole;

@@ -1,6 +1,7 @@
 // When a remembered folder is listed again and when not, against an observer and a folder whose
 // every answer the test sets.
 
+#include "engine/monitor_cycle.h"
 #include "engine/remembered_folder.h"
 
 #include <gtest/gtest.h>
@@ -311,6 +312,49 @@ TEST(RememberedFolder, GivesItsWatchBackWhenDoneWithIt) {
         }
         EXPECT_EQ(folder.observer.watching, 0) << c.what;
     }
+}
+
+// A folder that shrank for good gives back the room its largest listing took, in what is
+// remembered of it and in its known files, so that the memory can go back to the system.
+TEST(RememberedFolder, AFolderThatShrankGivesBackItsRoom) {
+    constexpr std::size_t kSmall = 2000; // far below the room of 20,000 entries
+    const auto fill = [](ScriptedFolder& folder) {
+        folder.disk.clear();
+        for (int i = 0; i < 20000; ++i)
+            folder.disk["file" + std::to_string(i)] = i;
+    };
+    const auto shrink = [](ScriptedFolder& folder) {
+        folder.disk = {{"a", 1}, {"b", 2}};
+        folder.observer.clock += 5 * kSecond;
+        folder.observer.folderStamp = stampAt(folder.observer.clock - 3 * kSecond);
+    };
+    for (const bool withDetails : {false, true}) {
+        ScriptedFolder folder;
+        fill(folder);
+        folder.observer.folderStamp = stampAt(kNow - 3 * kSecond);
+        RememberedFolder remembered;
+        ASSERT_TRUE(remembered.refresh("f", withDetails, folder));
+        shrink(folder);
+        folder.observer.changes = FolderChanges{false, true, {}}; // names went: read them again
+        ASSERT_TRUE(remembered.refresh("f", withDetails, folder));
+        EXPECT_EQ(remembered.entries().size(), 2u) << withDetails;
+        EXPECT_LT(remembered.entries().capacity(), kSmall) << withDetails;
+    }
+
+    ScriptedFolder folder;
+    fill(folder);
+    ServiceTable table;
+    rServiceRules service;
+    service.serviceid = kOtherService;
+    service.enabled = true;
+    service.sharedir = "f";
+    table.services = {service};
+    runMonitorCycle(table, true, {}, folder);
+    ASSERT_EQ(table.services[0].knownfiles.size(), 20000u);
+    shrink(folder);
+    runMonitorCycle(table, false, {}, folder);
+    EXPECT_EQ(table.services[0].knownfiles.size(), 2u);
+    EXPECT_LT(table.services[0].knownfiles.capacity(), kSmall);
 }
 
 } // namespace
