@@ -31,10 +31,13 @@ bool holdInstanceName() {
 // a delete meant for the trash fails and the file stays rather than being removed for good.
 lp::WithoutWindowChoices storedChoices() {
     const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
-    return {lp::ReadOptionValues(lp::platform::ReadStoredChoice, lp::platform::StoredChoicesPlace(),
-                                 say)
-                .policy,
-            {}};
+    const lp::SortingPolicy policy = lp::ReadOptionValues(lp::platform::ReadStoredChoice,
+                                                          lp::platform::StoredChoicesPlace(), say)
+                                         .policy;
+    if (policy.deleteToTrash)
+        say("larchpost: this build has no trash: a delete meant for the trash fails and the file "
+            "stays.");
+    return {policy, {}};
 }
 
 } // namespace

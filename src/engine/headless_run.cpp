@@ -31,14 +31,14 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
 }
 
 int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
-                  const LinePrinter& print) {
+                  const LinePrinter& print, bool trashAvailable) {
     // An empty known-file list that counts as recorded makes every entry a new one.
     for (rServiceRules& service : table.services) {
         service.knownready = true;
         service.knowncnt = 0;
         service.knownfiles.clear();
     }
-    SimulatingEnvironment simulating(environment);
+    SimulatingEnvironment simulating(environment, trashAvailable);
     ReportingEnvironment reporting(simulating, print);
     runMonitorCycle(table, false, policy, reporting);
     return 0;

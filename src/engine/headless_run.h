@@ -26,8 +26,9 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
 // started, nor logged; prints the operations that a verbose run would perform, with the names
-// the policy would give them. Returns the exit status.
+// the policy would give them; without a trash, a delete meant for it is foreseen to fail.
+// Returns the exit status.
 int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
-                  const LinePrinter& print);
+                  const LinePrinter& print, bool trashAvailable = true);
 
 } // namespace lp

@@ -53,7 +53,8 @@ bool takeable(const EntryStatus& source) {
 
 } // namespace
 
-SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner) : inner_(inner) {}
+SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner, bool trashAvailable)
+    : inner_(inner), trashAvailable_(trashAvailable) {}
 
 std::optional<std::vector<platform::FolderEntry>>
 SimulatingEnvironment::listFolder(const std::string& folder, bool withDetails) {
@@ -217,9 +218,10 @@ bool SimulatingEnvironment::deleteFile(const std::string& path) {
     return true;
 }
 
-// Whether the trash takes the file cannot be foreseen; it counts as a delete.
+// Whether the trash takes the file cannot be foreseen; it counts as a delete, where there is a
+// trash at all.
 bool SimulatingEnvironment::trashFile(const std::string& path) {
-    return deleteFile(path);
+    return trashAvailable_ && deleteFile(path);
 }
 
 void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {

@@ -25,7 +25,8 @@ namespace lp {
 // moved or deleted out of it, however the folder is reached.
 class SimulatingEnvironment : public CycleEnvironment {
 public:
-    explicit SimulatingEnvironment(CycleEnvironment& inner);
+    // Without a trash (trashAvailable false), a delete meant for the trash fails.
+    explicit SimulatingEnvironment(CycleEnvironment& inner, bool trashAvailable = true);
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
@@ -72,6 +73,7 @@ private:
     FolderView& viewOf(const std::string& folder);
 
     CycleEnvironment& inner_;
+    bool trashAvailable_;
     std::unordered_map<std::string, FolderView> views_;       // by the folder's identity
     std::unordered_map<std::string, std::string> identities_; // folder path -> its identity
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own

@@ -91,5 +91,19 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
     }
 }
 
+TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrash) {
+    test::TempFolder temp;
+    const std::string a = temp.file("in") + platform::kPathSeparator + "a";
+    fs::create_directories(temp.file("in"));
+    test::writeBytes(a, "a");
+    SortingPolicy toTrash;
+    toTrash.deleteToTrash = true;
+    for (const bool trashAvailable : {true, false})
+        EXPECT_EQ(simulatedLines(serviceOver(temp.file("in"), {ruleOf({action(rDelete)})}), toTrash,
+                                 trashAvailable),
+                  std::vector<std::string>{(trashAvailable ? "trash " : "failed trash ") +
+                                           QuoteValue(a)});
+}
+
 } // namespace
 } // namespace lp
