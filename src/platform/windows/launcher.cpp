@@ -10,12 +10,24 @@ namespace {
 
 using windows::toWide;
 
+// Whether a word goes into the command line as it stands: one without blanks and quotes that is
+// either free of the characters a command interpreter acts on (& | < > ^ ( ) , ; = ! %), or made
+// of nothing but redirections and digits ("2>&1", ">>", "|"), which the user typed to be acted
+// on. Any word holding a file's path has a folder part and so is never the latter: a name such
+// as "a&b.txt" is quoted, where cmd.exe reads & and ^ as letters (it still expands %VAR%).
+bool standsBare(const std::wstring& argument) {
+    if (argument.empty() || argument.find_first_of(L" \t\n\v\"") != std::wstring::npos)
+        return false;
+    if (argument.find_first_of(L"&|<>^(),;=!%") == std::wstring::npos)
+        return true;
+    return argument.find_first_not_of(L"&|<>0123456789") == std::wstring::npos;
+}
+
 // One argument as the receiving program's start-up code splits a command line again: quoted
-// when it holds a blank or a quote or is empty, with the backslashes before a quote doubled.
-// A file name cannot hold a double quotation mark on Windows, so a quoted path always arrives
-// whole.
+// unless it stands bare, with the backslashes before a quote doubled. A file name cannot hold a
+// double quotation mark on Windows, so a quoted path always arrives whole.
 void appendQuoted(std::wstring& line, const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+    if (standsBare(argument)) {
         line += argument;
         return;
     }

@@ -38,6 +38,21 @@ TEST(Launcher, ABatchFileReceivesEachArgumentWhole) {
     EXPECT_EQ(test::readBytes(output), "[-q]\r\n[two words]\r\n[C:\\a folder\\b.mp3]\r\n");
 }
 
+// A file's name reaches a command interpreter as a name: its & and ^ start nothing, while the
+// redirection typed into the parameters still redirects.
+TEST(Launcher, ACommandInterpreterTakesAFilesNameAsANameAndTheTypedRedirectionAsOne) {
+    test::TempFolder temp;
+    // cmd.exe reads a comma as a blank: unquoted, this name would make a folder "made".
+    const std::string file = temp.file("x&md,made&y^z.txt");
+    test::writeBytes(file, "data");
+    const std::string output = temp.file("typed.txt");
+    ASSERT_FALSE(StartProgram("cmd.exe", {"/c", "type", file, ">", output}));
+    ASSERT_TRUE(waitForFile(output));
+    EXPECT_EQ(test::readBytes(output), "data");
+    EXPECT_FALSE(fs::exists(temp.file("made")));
+    EXPECT_FALSE(fs::exists("made"));
+}
+
 TEST(Launcher, WhatTheShellCouldStartIsFoundWithoutStartingIt) {
     test::TempFolder temp;
     test::writeBytes(temp.file("notes.txt"), "x");
