@@ -3,8 +3,8 @@
 
 #include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
-#include "private_mounts.h"
 #include "pipes_and_devices.h"
+#include "private_mounts.h"
 
 #include <gtest/gtest.h>
 
