@@ -478,40 +478,45 @@ protected:
         lp::app().table = {};
         TrayLifecycle::TearDown();
     }
+
+    // Starts the program, paused or not, over the folder "in" holding "early.txt", with one rule
+    // of the case's trigger moving files to "out", and cycles that really sort.
+    lp::TfrmMain& startOverEarlyFile(bool paused) {
+        std::filesystem::create_directories(in);
+        std::filesystem::create_directories(out);
+        lp::rServiceRules service;
+        service.serviceid = lp::kOtherService;
+        service.enabled = true;
+        service.sharedir = in.string();
+        lp::RuleRec rule;
+        rule.rulename = "Tidy";
+        rule.enabled = true;
+        rule.mcond = GetParam().trigger;
+        lp::ruleactionrec action;
+        action.raction = lp::rMove;
+        action.racmove.filepath = out.string();
+        rule.actions = {action};
+        rule.actioncnt = 1;
+        service.rulelist = {1, {rule}};
+        lp::app().table.services = {service};
+        lp::StoredOptions options;
+        options.paused = paused;
+        EXPECT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), options));
+        std::ofstream(in / "early.txt") << "x";
+        window = std::make_unique<lp::TfrmMain>([](lp::ServiceTable& table, bool first) {
+            lp::SystemEnvironment system;
+            lp::runMonitorCycle(table, first, {}, system);
+        });
+        return *window;
+    }
+
+    const std::filesystem::path in = dir.filePath("in").toStdString();
+    const std::filesystem::path out = dir.filePath("out").toStdString();
 };
 
 TEST_P(StartListing, FilesArrivingDuringThePauseAreSortedAfterIt) {
     namespace fs = std::filesystem;
-    const fs::path in = dir.filePath("in").toStdString();
-    const fs::path out = dir.filePath("out").toStdString();
-    fs::create_directories(in);
-    fs::create_directories(out);
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.enabled = true;
-    service.sharedir = in.string();
-    lp::RuleRec rule;
-    rule.rulename = "Tidy";
-    rule.enabled = true;
-    rule.mcond = GetParam().trigger;
-    lp::ruleactionrec action;
-    action.raction = lp::rMove;
-    action.racmove.filepath = out.string();
-    rule.actions = {action};
-    rule.actioncnt = 1;
-    service.rulelist.rules = {rule};
-    service.rulelist.rulecnt = 1;
-    lp::app().table.services = {service};
-    lp::StoredOptions options;
-    options.paused = true;
-    ASSERT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), options));
-    std::ofstream(in / "early.txt") << "x";
-
-    window = std::make_unique<lp::TfrmMain>([](lp::ServiceTable& table, bool first) {
-        lp::SystemEnvironment system;
-        lp::runMonitorCycle(table, first, {}, system);
-    });
-    lp::TfrmMain& w = *window;
+    lp::TfrmMain& w = startOverEarlyFile(true);
     ASSERT_TRUE(w.paused());
     EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on while paused";
     EXPECT_EQ(lp::app().table.services[0].rulelist.rulecnt, 1) << "the rules are left as they are";
@@ -530,35 +535,11 @@ TEST_P(StartListing, FilesArrivingDuringThePauseAreSortedAfterIt) {
 
 TEST_P(StartListing, WithoutAPauseFilesArrivingBeforeTheFirstCycleAreSortedByIt) {
     namespace fs = std::filesystem;
-    const fs::path in = dir.filePath("in").toStdString();
-    const fs::path out = dir.filePath("out").toStdString();
-    fs::create_directories(in);
-    fs::create_directories(out);
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.enabled = true;
-    service.sharedir = in.string();
-    lp::RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = GetParam().trigger;
-    lp::ruleactionrec action;
-    action.raction = lp::rMove;
-    action.racmove.filepath = out.string();
-    rule.actions = {action};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    lp::app().table.services = {service};
-    ASSERT_TRUE(lp::WriteStoredOptions(lp::settingsStore(), {}));
-    std::ofstream(in / "early.txt") << "x";
-
-    window = std::make_unique<lp::TfrmMain>([](lp::ServiceTable& table, bool first) {
-        lp::SystemEnvironment system;
-        lp::runMonitorCycle(table, first, {}, system);
-    });
-    ASSERT_FALSE(window->paused());
+    lp::TfrmMain& w = startOverEarlyFile(false);
+    ASSERT_FALSE(w.paused());
     EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on before the first cycle";
     std::ofstream(in / "late.txt") << "x";
-    window->Timer1Timer();
+    w.Timer1Timer();
     EXPECT_TRUE(fs::exists(out / "late.txt"));
     EXPECT_EQ(fs::exists(out / "early.txt"), GetParam().earlyMoved);
 }
