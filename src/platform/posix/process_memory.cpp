@@ -1,12 +1,33 @@
 #include "platform/process_memory.h"
 
+#include "clean_file_mappings.h"
+#include "platform/file_reading.h"
+
 #include <malloc.h>
+#include <string>
+#include <sys/mman.h>
 
 namespace lp::platform {
 
 void releaseFreeHeapMemory() {
     // Keeps no padding at the top of the heap: everything free goes back.
     (void)malloc_trim(0);
+}
+
+void trimWorkingSet() {
+    releaseFreeHeapMemory();
+    // Linux trims no working set by itself, as Windows does for a program in the background: the
+    // pages the start-up touched in Qt and the other libraries would stay resident for good. Only
+    // clean pages of files are given up, so nothing is written to swap, and the system keeps any
+    // page another process also maps. A kernel without MADV_PAGEOUT (before 5.4) refuses, and
+    // the pages stay.
+    constexpr std::size_t kSmapsLimit = 16 * 1024 * 1024;
+    std::string smaps;
+    bool readFailed = false;
+    if (!ReadFileStart("/proc/self/smaps", kSmapsLimit, smaps, readFailed) || readFailed)
+        return;
+    for (const MappedRange& range : CleanFileMappings(smaps))
+        (void)::madvise(reinterpret_cast<void*>(range.start), range.length, MADV_PAGEOUT);
 }
 
 } // namespace lp::platform

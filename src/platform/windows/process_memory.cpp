@@ -5,8 +5,13 @@
 namespace lp::platform {
 
 void releaseFreeHeapMemory() {
-    // Gives free heap blocks back, then trims the working set to what is really in use.
     ::HeapCompact(::GetProcessHeap(), 0);
+}
+
+void trimWorkingSet() {
+    releaseFreeHeapMemory();
+    // Asks Windows to remove as many pages as it can from the working set; they come back from
+    // the standby list or the files when next touched.
     ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1),
                                static_cast<SIZE_T>(-1));
 }
