@@ -9,7 +9,7 @@ bool IsWinNT() {
 }
 
 void TrimWorkingSet() {
-    platform::releaseFreeHeapMemory();
+    platform::trimWorkingSet();
 }
 
 } // namespace lp

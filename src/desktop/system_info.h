@@ -7,7 +7,9 @@ namespace lp {
 // can, so the tray's hide command always trims.
 bool IsWinNT();
 
-// Gives freed heap memory back to the system; errors are ignored.
+// Gives the system back the memory a program hidden in the tray can do without: free heap, and
+// the pages of its files that the system can read again when they are next needed. Errors are
+// ignored.
 void TrimWorkingSet();
 
 } // namespace lp

@@ -3,6 +3,7 @@
 #include "addservice.h"
 #include "desktop/autostart_entry.h"
 #include "desktop/program_icon.h"
+#include "desktop/system_info.h"
 #include "engine/first_listing.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
@@ -321,6 +322,11 @@ void TfrmMain::Timer1Timer() {
     if (cycle_)
         cycle_(app().table, FirstCycle);
     FirstCycle = false;
+    // A start hidden in the tray gives back what the start-up touched once the first cycle has
+    // run, as hiding the window does; the cycles after it touch only what they need.
+    if (!trimmedAfterStart_ && app().visibleCount == 0)
+        TrimWorkingSet();
+    trimmedAfterStart_ = true;
     if (!quitting_ && !paused_)
         Timer1->start();
 }
