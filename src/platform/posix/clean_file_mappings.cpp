@@ -50,7 +50,8 @@ bool parseHeader(std::string_view line, MappingHeader& header) {
     const bool named =
         path.starts_with('/') && !path.starts_with("/memfd:") && !path.ends_with(" (deleted)");
     header.range = {start, static_cast<std::size_t>(end - start)};
-    header.privateFile = permissions[3] == 'p' && inode != 0 && named;
+    // Only a mapping nothing can write through: dropping a page of it can never lose data.
+    header.privateFile = permissions[1] != 'w' && permissions[3] == 'p' && inode != 0 && named;
     return true;
 }
 

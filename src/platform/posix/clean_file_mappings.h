@@ -17,9 +17,9 @@ struct MappedRange {
     friend bool operator==(const MappedRange&, const MappedRange&) = default;
 };
 
-// From the text of /proc/<pid>/smaps: the private mappings of named files that hold resident pages,
-// none of them written by the process (no anonymous or dirty page) and none locked in memory.
-// Shared mappings are left out: their pages may be written through another mapping.
+// From the text of /proc/<pid>/smaps: the private, read-only mappings of named files that hold
+// resident pages, none of them written by the process (no anonymous or dirty page) and none locked
+// in memory. Writable and shared mappings are left out: their pages may be written meanwhile.
 std::vector<MappedRange> CleanFileMappings(std::string_view smaps);
 
 } // namespace lp::platform
