@@ -323,10 +323,11 @@ void TfrmMain::Timer1Timer() {
         cycle_(app().table, FirstCycle);
     FirstCycle = false;
     // A start hidden in the tray gives back what the start-up touched once the first cycle has
-    // run, as hiding the window does; the cycles after it touch only what they need.
-    if (!trimmedAfterStart_ && app().visibleCount == 0)
+    // run, and hiding the window what hiding it touched; the cycles after it touch only what
+    // they need.
+    if (trimAfterNextCycle_ && app().visibleCount == 0)
         TrimWorkingSet();
-    trimmedAfterStart_ = true;
+    trimAfterNextCycle_ = false;
     if (!quitting_ && !paused_)
         Timer1->start();
 }

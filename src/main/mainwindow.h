@@ -150,7 +150,7 @@ private:
     bool selectingByProgram_ = false;
     bool quitting_ = false;
     bool paused_ = false;
-    bool trimmedAfterStart_ = false; // the working set was trimmed after the first timed cycle
+    bool trimAfterNextCycle_ = true; // after the start, and after hiding the window to the tray
     TfrmHelp* helpWindow_ = nullptr;
     TfrmActivity* activityWindow_ = nullptr;
     FrameMemory* frameMemory_ = nullptr;

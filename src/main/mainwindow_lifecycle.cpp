@@ -85,6 +85,7 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     if (g.visibleCount == 0 && IsWinNT())
         TrimWorkingSet();
     hide();
+    trimAfterNextCycle_ = true;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
