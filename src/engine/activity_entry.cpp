@@ -74,6 +74,9 @@ bool operationShapeKnown(const ActivityEntry& entry) {
         return count == 2;
     if (entry.action == "trash")
         return count == 1;
+    // How far the retries of a file have come: said, never done, so never failed.
+    if (entry.action == "retry" || entry.action == "retry-hourly" || entry.action == "give-up")
+        return count == 1 && !entry.failed;
     return entry.action == "launch" && count >= 1;
 }
 

@@ -23,8 +23,10 @@ struct ActivityEntry {
     std::string folder;
     std::string rule;
     bool failed = false;
-    bool undo = false;  // "undo move" / "undo delete"
-    std::string action; // "move", "copy", "delete", "trash", "launch"
+    bool undo = false; // "undo move" / "undo delete"
+    // "move", "copy", "delete", "trash", "launch", or a retry stage of the file named:
+    // "retry", "retry-hourly", "give-up"
+    std::string action;
     std::vector<std::string>
         values; // unquoted: source and destination, the path, program and arguments
     std::optional<FileIdentity> identity;

@@ -1,17 +1,26 @@
 #pragma once
 // Everything a monitor cycle needs from outside itself: the folders, whether a file is still being
-// written, the file operations, the program launcher and the date. The program hands it the real
-// ones; tests and the simulation hand it others.
+// written, the file operations, the program launcher, the date and the clock. The program hands it
+// the real ones; tests and the simulation hand it others.
 
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
 #include "sorting_policy.h"
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace lp {
+
+// How far the retries of a file that an operation failed on have come; each is said once.
+enum class RetryStage : std::uint8_t {
+    WillRetry, // the first failure: the rule takes the file up again from the next cycle on
+    Hourly,    // the intervals have grown to an hour
+    GivenUp,   // tried for a day: left alone until it changes
+};
 
 class CycleEnvironment {
 public:
@@ -56,8 +65,12 @@ public:
     // Moves the file to the desktop's trash instead of deleting it.
     virtual bool trashFile(const std::string& path) = 0;
     virtual bool launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // Says how far the retries of the file at path have come, for the folder and rule named last.
+    virtual void retryStage(RetryStage stage, const std::string& path) = 0;
     // The start of the current local day as a date-time.
     virtual double today() = 0;
+    // A clock that never runs back, which spaces the retries.
+    virtual std::chrono::steady_clock::time_point now() = 0;
 };
 
 } // namespace lp

@@ -1,4 +1,5 @@
 #include "logging_environment.h"
+#include "operation_report.h"
 
 namespace lp {
 
@@ -24,6 +25,9 @@ bool LoggingEnvironment::fileInUse(const std::string& path) {
 }
 double LoggingEnvironment::today() {
     return inner_.today();
+}
+std::chrono::steady_clock::time_point LoggingEnvironment::now() {
+    return inner_.now();
 }
 
 void LoggingEnvironment::actFor(const std::string& folder, const std::string& rule) {
@@ -69,6 +73,10 @@ std::optional<std::string> LoggingEnvironment::moveFile(const std::string& sourc
                                                         const std::string& destination,
                                                         NameClash clash) {
     return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
+}
+void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
+    logged(true, std::string(RetryStageVerb(stage)), {path});
+    inner_.retryStage(stage, path);
 }
 bool LoggingEnvironment::deleteFile(const std::string& path) {
     return logged(inner_.deleteFile(path), "delete", {path});

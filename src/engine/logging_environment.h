@@ -28,7 +28,9 @@ public:
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    void retryStage(RetryStage stage, const std::string& path) override;
     double today() override;
+    std::chrono::steady_clock::time_point now() override;
 
 private:
     std::optional<std::string> transferred(std::string action, const std::string& source,

@@ -3,6 +3,7 @@
 #include "file_selection.h"
 #include "globals/pattern_match.h"
 #include "in_use_check.h"
+#include "retry_turn.h"
 #include "rule_actions.h"
 #include "spare_room.h"
 
@@ -65,20 +66,31 @@ struct RulesOutcome {
 };
 
 // Runs the service's rules; leftOut receives, per entry, whether it stays out of the known-file
-// list: a file in use, one a move or delete took away, and one on which an operation of a
-// NewFile rule failed, so that the next cycle sees it as new and tries again.
-RulesOutcome evaluateRules(const rServiceRules& service, const CurrentFiles& current,
-                           bool firstCycle, const SortingPolicy& policy,
+// list: a file in use, and one a move or delete took away. A file on which an operation failed
+// in its place is known all the same, so that the rules that were done with it leave it alone;
+// the rule that failed takes it up again through its retries.
+RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, bool firstCycle,
+                           bool withDetails, const SortingPolicy& policy,
                            CycleEnvironment& environment, std::vector<bool>& leftOut) {
     const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
+    TurnClock clock(environment);
+    DropStaleRetries(service.retries, service.rulelist, current);
+    const ServicePlace place{ServiceName(service), service.sharedir};
     RulesOutcome outcome;
     std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
+    std::int32_t position = -1;
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
+        ++position;
         if (!rule.enabled)
             continue;
+        RuleRetryTurn retries(service.retries, position, rule, current, withDetails, place,
+                              environment, clock);
+        retries.giveUpExpired();
         std::optional<Selection> selection = StartSelection(rule, current, state, known);
+        if (rule.mcond == NewFile && !firstCycle && service.knownready)
+            retries.addDue(selection);
         if (!selection)
             continue;
         for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt)) {
@@ -86,15 +98,18 @@ RulesOutcome evaluateRules(const rServiceRules& service, const CurrentFiles& cur
                 today = environment.today();
             ApplyCondition(condition, current, today.value_or(0.0), *selection);
         }
+        retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
         environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
-            RunRuleActions(rule, *selection, current, service.sharedir, policy, environment);
+            RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,
+                           retries.resumePoints(*selection));
+        retries.record(*selection, outcomes);
         for (std::size_t i = 0; i < outcomes.size(); ++i)
-            if (outcomes[i].takenAway || (outcomes[i].failed && rule.mcond == NewFile))
+            if (outcomes[i].takenAway)
                 leftOut[(*selection)[i]] = true;
     }
     return outcome;
@@ -125,7 +140,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
 
 // Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
 // that the same turn over the same entries would do nothing again.
-bool runTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const SortingPolicy& policy,
              CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
              std::optional<double>& today) {
     const TurnFiles files(listing, service.excludefiles);
@@ -133,10 +148,14 @@ bool runTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& polic
     std::vector<bool> leftOut(current.entries.size(), false);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        outcome = evaluateRules(service, current, firstCycle, policy, environment, leftOut);
+        outcome =
+            evaluateRules(service, current, firstCycle, withDetails, policy, environment, leftOut);
+    else
+        DropStaleRetries(service.retries, service.rulelist, current);
     recordKnownFiles(service, current, leftOut);
     today = outcome.today;
-    return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity());
+    return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity()) &&
+           !RetriesWaiting(service.retries);
 }
 
 } // namespace
@@ -149,14 +168,15 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy
                     CycleEnvironment& environment, ServiceMemory* memory) {
     if (!service.enabled || service.sharedir.empty())
         return;
-    const bool withDetails = ServiceNeedsDetails(service);
+    // Sizes and dates tell whether a file waiting for a retry is still the one that failed.
+    const bool withDetails = ServiceNeedsDetails(service) || !service.retries.empty();
     std::optional<double> today;
     if (!memory) {
         auto listing = environment.listFolder(service.sharedir, withDetails);
         // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known
         // files, so its files do not all count as new when it comes back.
         if (listing)
-            runTurn(service, firstCycle, policy, environment, *listing, today);
+            runTurn(service, firstCycle, withDetails, policy, environment, *listing, today);
         return;
     }
     if (!memory->folder.refresh(service.sharedir, withDetails, environment)) {
@@ -166,7 +186,8 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy
     if (!memory->folder.changed() && memory->quiet.repeats(service, environment))
         return;
     memory->quiet.forget();
-    if (runTurn(service, firstCycle, policy, environment, memory->folder.entries(), today))
+    if (runTurn(service, firstCycle, withDetails, policy, environment, memory->folder.entries(),
+                today))
         memory->quiet.remember(service, today);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // One monitor cycle: every enabled service's folder is listed, its rules choose files and act on
 // them, and what the folder still holds is remembered for recognising new arrivals next time:
-// every entry but those a move or delete took away, those still being written, and those on
-// which an operation of a "new file" rule failed, which thus count as new again.
+// every entry but those a move or delete took away and those still being written. A file on
+// which an operation failed in its place is taken up again by that rule at that operation, at
+// growing intervals for a day (see retry_turn.h).
 
 #include "cycle_environment.h"
 #include "cycle_memory.h"

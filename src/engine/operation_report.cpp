@@ -15,6 +15,18 @@ std::string OperationLine(bool failed, bool undo, std::string_view action,
     return line;
 }
 
+std::string_view RetryStageVerb(RetryStage stage) {
+    switch (stage) {
+    case RetryStage::WillRetry:
+        return "retry";
+    case RetryStage::Hourly:
+        return "retry-hourly";
+    case RetryStage::GivenUp:
+        break;
+    }
+    return "give-up";
+}
+
 ReportingEnvironment::ReportingEnvironment(CycleEnvironment& inner, LinePrinter print)
     : inner_(inner), print_(std::move(print)) {}
 
@@ -40,6 +52,14 @@ bool ReportingEnvironment::fileInUse(const std::string& path) {
 
 double ReportingEnvironment::today() {
     return inner_.today();
+}
+std::chrono::steady_clock::time_point ReportingEnvironment::now() {
+    return inner_.now();
+}
+
+void ReportingEnvironment::retryStage(RetryStage stage, const std::string& path) {
+    inner_.retryStage(stage, path);
+    print_(OperationLine(false, false, RetryStageVerb(stage), {path}));
 }
 
 void ReportingEnvironment::actFor(const std::string& folder, const std::string& rule) {

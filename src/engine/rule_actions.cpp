@@ -1,6 +1,7 @@
 #include "rule_actions.h"
 #include "counted.h"
 #include "launch_arguments.h"
+#include "platform/file_identity.h"
 #include "platform/parameter_words.h"
 #include "platform/path_separator.h"
 
@@ -17,6 +18,9 @@ struct FollowedFile {
     bool deleted = false;
     bool failed = false;
     std::string renamed = {}; // its name since a move had to give it another; empty before
+    std::int32_t joinsAt = 0; // a retry: the action it is taken up at, those before were done
+    bool retried = false;
+    std::int32_t failedAt = -1; // the action that failed on it
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -24,11 +28,23 @@ struct FollowedFile {
     // failed not by a delete of an older file of the same name in the destination, a program
     // that did not start not by removing what it was to handle. A deleted file stays gone, as
     // it was: what fails on it afterwards fails because it is gone.
-    void fail() {
+    void fail(std::int32_t action) {
         failed = true;
         passedOver = !deleted;
+        if (failedAt < 0)
+            failedAt = action;
     }
 };
+
+// Whether a copy of source already stands at target: the same size and last-write time, which a
+// copy keeps. Read only for retries, so first tries cost nothing more.
+bool identicalStands(const std::string& source, const std::string& target) {
+    const auto original = platform::IdentifyFile(source);
+    const auto there = platform::IdentifyFile(target);
+    return original && there && original->size == there->size &&
+           original->modifiedNs == there->modifiedNs &&
+           (original->device != there->device || original->inode != there->inode);
+}
 
 // A path built in one buffer that every file of a rule reuses.
 class PathBuffer {
@@ -45,9 +61,19 @@ private:
 class ActionStep {
 public:
     ActionStep(const Selection& selection, const CurrentFiles& current, const std::string& sharedir,
-               const SortingPolicy& policy, CycleEnvironment& environment)
+               const SortingPolicy& policy, CycleEnvironment& environment,
+               const std::vector<std::optional<std::int32_t>>& retries)
         : selection_(selection), current_(current), sharedir_(sharedir), policy_(policy),
-          environment_(environment), files_(selection.size(), FollowedFile{&sharedir}) {}
+          environment_(environment), files_(selection.size(), FollowedFile{&sharedir}) {
+        for (std::size_t i = 0; i < retries.size() && i < files_.size(); ++i)
+            if (retries[i]) {
+                files_[i].retried = true;
+                files_[i].joinsAt = *retries[i];
+            }
+    }
+
+    // The position of the action about to run.
+    void at(std::int32_t action) { action_ = action; }
 
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
@@ -61,15 +87,19 @@ public:
                     file.renamed = placed->substr(placed->rfind(platform::kPathSeparator) + 1);
                 return;
             }
-            file.fail();
+            file.fail(action_);
         });
     }
 
     void copy(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (!environment_.copyFile(source_(*file.folder, name), target_(destination, name),
-                                       policy_.nameClash))
-                file.fail();
+            const std::string& source = source_(*file.folder, name);
+            const std::string& target = target_(destination, name);
+            // A copy a retry finds made already is not made again, not even as a numbered one.
+            if (file.retried && identicalStands(source, target))
+                return;
+            if (!environment_.copyFile(source, target, policy_.nameClash))
+                file.fail(action_);
         });
     }
 
@@ -80,7 +110,7 @@ public:
                                       : environment_.deleteFile(path))
                 file.deleted = true;
             else
-                file.fail();
+                file.fail(action_);
         });
     }
 
@@ -89,15 +119,16 @@ public:
         // arguments.
         const std::vector<std::string> arguments = platform::SplitParameterText(launch.fparams);
         if (launch.fparams.find(kFilePlaceholder) == std::string::npos) {
-            // Once for the rule, as long as the rule still follows any of its files.
-            if (std::ranges::any_of(files_, [](const FollowedFile& f) { return !f.passedOver; }))
+            // Once for the rule, as long as the rule still follows any of its files, and not
+            // again for files that a retry takes up after it.
+            if (std::ranges::any_of(files_, [&](const FollowedFile& f) { return follows(f); }))
                 environment_.launch(launch.fprogram, arguments);
             return;
         }
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             const std::string& path = source_(*file.folder, name);
             if (!environment_.launch(launch.fprogram, InsertFilePath(arguments, path)))
-                file.fail();
+                file.fail(action_);
         });
     }
 
@@ -106,15 +137,23 @@ public:
         outcomes.reserve(files_.size());
         for (const FollowedFile& file : files_) {
             const bool elsewhere = file.folder != &sharedir_ && *file.folder != sharedir_;
-            outcomes.push_back({file.deleted || elsewhere, file.failed});
+            const bool inPlace = !file.deleted && !elsewhere && file.renamed.empty();
+            std::optional<std::int32_t> retryAt;
+            if (file.failed && inPlace)
+                retryAt = file.failedAt;
+            outcomes.push_back({file.deleted || elsewhere, file.failed, retryAt});
         }
         return outcomes;
     }
 
 private:
+    bool follows(const FollowedFile& file) const {
+        return !file.passedOver && file.joinsAt <= action_;
+    }
+
     template <typename Act> void forEachFollowed(Act act) {
         for (std::size_t i = 0; i < files_.size(); ++i)
-            if (!files_[i].passedOver)
+            if (follows(files_[i]))
                 act(files_[i], files_[i].renamed.empty() ? current_.entries[selection_[i]].name
                                                          : files_[i].renamed);
     }
@@ -125,6 +164,7 @@ private:
     const SortingPolicy& policy_;
     CycleEnvironment& environment_;
     std::vector<FollowedFile> files_; // per selected file, in selection order
+    std::int32_t action_ = 0;
     PathBuffer source_, target_;
 };
 
@@ -139,9 +179,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
                                           const CurrentFiles& current, const std::string& sharedir,
                                           const SortingPolicy& policy,
-                                          CycleEnvironment& environment) {
-    ActionStep step(selection, current, sharedir, policy, environment);
+                                          CycleEnvironment& environment,
+                                          const std::vector<std::optional<std::int32_t>>& retries) {
+    ActionStep step(selection, current, sharedir, policy, environment, retries);
+    std::int32_t position = 0;
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
+        step.at(position++);
         switch (action.raction) {
         case rMove:
             step.move(action.racmove.filepath);

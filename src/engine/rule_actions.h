@@ -1,12 +1,14 @@
 #pragma once
 // The second half of a rule: its actions, one after another, each over every selected file.
 // Nothing is retried within the turn; a file on which an operation failed is left alone by the
-// rest of the rule.
+// rest of the rule, and a later turn may take it up again at the operation that failed.
 
 #include "cycle_environment.h"
 #include "file_selection.h"
 #include "globals/records.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 struct ActionOutcome {
     bool takenAway = false; // a move took it out of the service folder, or a delete removed it
     bool failed = false;    // an operation on it failed
+    // Where a retry takes it up: the action that failed, by position in the rule, when the file
+    // is still at its name in the service folder; nothing when no action failed or it moved on.
+    std::optional<std::int32_t> retryAt = std::nullopt;
     bool operator==(const ActionOutcome&) const = default;
 };
 
@@ -30,9 +35,14 @@ struct ActionOutcome {
 // (later moves, copies and deletes of it fail, a launch still gets its path). The policy says
 // what a copy or move does to a file of the same name at its destination (a file kept beside it
 // under a numbered name is followed under that name), and whether a delete goes to the trash.
-std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& selection,
-                                          const CurrentFiles& current, const std::string& sharedir,
-                                          const SortingPolicy& policy,
-                                          CycleEnvironment& environment);
+// retries holds, per selected file, the action at which a retry takes it up (empty: none is a
+// retry): the actions before it were done for the file already and are not made again, and a
+// copy for a retried file whose identical file (same size and last-write time) already stands
+// at the destination counts as made.
+std::vector<ActionOutcome>
+RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
+               const std::string& sharedir, const SortingPolicy& policy,
+               CycleEnvironment& environment,
+               const std::vector<std::optional<std::int32_t>>& retries = {});
 
 } // namespace lp

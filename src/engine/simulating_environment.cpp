@@ -102,8 +102,14 @@ platform::FolderObserver* SimulatingEnvironment::folderObserver() {
 bool SimulatingEnvironment::fileInUse(const std::string& path) {
     return inner_.fileInUse(path);
 }
+void SimulatingEnvironment::retryStage(RetryStage stage, const std::string& path) {
+    inner_.retryStage(stage, path);
+}
 double SimulatingEnvironment::today() {
     return inner_.today();
+}
+std::chrono::steady_clock::time_point SimulatingEnvironment::now() {
+    return inner_.now();
 }
 
 SimulatingEnvironment::FolderView& SimulatingEnvironment::viewOf(const std::string& folder) {

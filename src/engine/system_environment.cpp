@@ -73,8 +73,12 @@ bool SystemEnvironment::launch(const std::string& program,
                                const std::vector<std::string>& arguments) {
     return !platform::StartProgram(program, arguments);
 }
+void SystemEnvironment::retryStage(RetryStage, const std::string&) {}
 double SystemEnvironment::today() {
     return platform::LocalToday();
+}
+std::chrono::steady_clock::time_point SystemEnvironment::now() {
+    return std::chrono::steady_clock::now();
 }
 
 } // namespace lp

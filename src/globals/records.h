@@ -2,6 +2,7 @@
 // The service table and its records: everything Larchpost automates lives in these plain value
 // records. The configuration file is a line-by-line image of them.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -131,6 +132,28 @@ struct RuleRec {
     bool operator==(const RuleRec&) const = default;
 };
 
+// A file on which an operation of a rule failed while the file stayed where it was: the rule
+// takes it up again at that operation, at growing intervals, for a day.
+struct PendingRetry {
+    filerec file;               // as listed when it failed; a file that changed starts over
+    bool identityKnown = false; // size and date were listed; otherwise taken at the next look
+    std::int32_t resumeAt = 0;  // the action the rule takes the file up at
+    std::chrono::steady_clock::time_point firstFailed, lastTried;
+    std::chrono::steady_clock::duration interval{}; // from the last try to the next
+    bool hourly = false;                            // tried once an hour from now on, said once
+    bool givenUp = false; // tried for a day: left alone while it stays as it is
+    bool operator==(const PendingRetry&) const = default;
+};
+
+// The files one rule is to take up again, with the rule as it was then: a rule that was changed,
+// moved or switched off since starts over.
+struct RuleRetries {
+    std::int32_t position = 0; // in the service's rule list
+    RuleRec rule;
+    std::vector<PendingRetry> files;
+    bool operator==(const RuleRetries&) const = default;
+};
+
 struct RuleList {
     std::int32_t rulecnt = 0;
     std::vector<RuleRec> rules;
@@ -144,9 +167,10 @@ struct rServiceRules {
     bool enabled = false;
     bool knownready = false; // not persisted
     std::string othername;
-    std::int32_t othernum = 0;       // 1-based position among the user-defined services
-    std::int32_t knowncnt = 0;       // not persisted
-    std::vector<filerec> knownfiles; // not persisted
+    std::int32_t othernum = 0;        // 1-based position among the user-defined services
+    std::int32_t knowncnt = 0;        // not persisted
+    std::vector<filerec> knownfiles;  // not persisted
+    std::vector<RuleRetries> retries; // not persisted
     RuleList rulelist;
     bool operator==(const rServiceRules&) const = default;
 };

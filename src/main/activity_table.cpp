@@ -48,6 +48,12 @@ QString activityActionText(const ActivityEntry& entry) {
         action = QStringLiteral("Move to trash");
     else if (entry.action == "launch")
         action = QStringLiteral("Launch");
+    else if (entry.action == "retry")
+        action = QStringLiteral("Will retry");
+    else if (entry.action == "retry-hourly")
+        action = QStringLiteral("Retrying hourly");
+    else if (entry.action == "give-up")
+        action = QStringLiteral("Given up");
     else
         action = text(entry.action);
     if (entry.failed)

@@ -78,7 +78,7 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     log.flush();
 
     const auto entries = entriesOf(temp.file(NativePath("state/activity.log")));
-    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_EQ(entries.size(), 5u);
     const std::string copyGot = temp.file(NativePath("out/a (2).mp3"));
     struct Expected {
         std::string folder, rule;
@@ -93,6 +93,7 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
          true,
          "move",
          {temp.file(NativePath("in/a.mp3")), temp.file(NativePath("missing/a.mp3"))}},
+        {"Music", "Keep", false, "retry", {temp.file(NativePath("in/a.mp3"))}},
         {"Music", "Play", false, "launch", {"player", temp.file(NativePath("in/a.mp3"))}},
         {temp.file("other"), "", false, "delete", {temp.file(NativePath("other/b"))}},
     };

@@ -1,6 +1,7 @@
 #pragma once
-// The cycle's environment for tests: real folders and real file operations, a fixed "today", and
-// a launcher that records the argument lists instead of starting anything.
+// The cycle's environment for tests: real folders and real file operations, a fixed "today", a
+// clock that stands still unless moved, and a launcher that records the argument lists instead of
+// starting anything.
 
 #include "engine/system_environment.h"
 #include "platform/local_time.h"
@@ -26,10 +27,12 @@ public:
         return true;
     }
     double today() override { return fixedToday; }
+    std::chrono::steady_clock::time_point now() override { return clock; }
 
     std::vector<RecordedLaunch> launches;
     std::string unstartable = "no-such-program"; // launching it fails, as a missing one would
     double fixedToday = platform::LocalDateTime(2026, 12, 8);
+    std::chrono::steady_clock::time_point clock{}; // moved on by the test, never by itself
 };
 
 } // namespace lp::test

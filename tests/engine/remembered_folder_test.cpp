@@ -94,7 +94,9 @@ public:
     bool deleteFile(const std::string&) override { return false; }
     bool trashFile(const std::string&) override { return false; }
     bool launch(const std::string&, const std::vector<std::string>&) override { return false; }
+    void retryStage(RetryStage, const std::string&) override {}
     double today() override { return 0; }
+    std::chrono::steady_clock::time_point now() override { return {}; }
 
     std::map<std::string, std::int64_t> disk{{"a", 1}, {"b", 2}};
     bool readable = true;

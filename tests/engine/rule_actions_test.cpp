@@ -121,14 +121,14 @@ TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
          {moveTo(out), launching("p", "mfile"), deleting()},
          {"a"},
          {},
-         {{false, true}},
+         {{false, true, 0}},
          {"a"}},
         {"the moved one goes on at the destination, the other is passed over",
          {"a"},
          {moveTo(out), launching("p", "mfile")},
          {"a", "b"},
          {path("out", "b")},
-         {{false, true}, {true, false}},
+         {{false, true, 0}, {true, false}},
          {"a", "b"}},
         {"a deleted file is gone, but a launch still gets its path",
          {},
@@ -149,7 +149,7 @@ TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
          {moveTo(out), launching("p", "--refresh")},
          {"a"},
          {},
-         {{false, true}},
+         {{false, true, 0}},
          {"a"}},
     };
     for (const Case& c : cases) {
@@ -209,7 +209,7 @@ TEST_F(RuleActions, AnyFailedOperationEndsTheRuleForThatFile) {
                 fs::create_directories(path("in", "precious"));
             environment.launches.clear();
             EXPECT_EQ(run({failure.action, later.action}, {"precious"}),
-                      (std::vector<ActionOutcome>{{false, true}}))
+                      (std::vector<ActionOutcome>{{false, true, 0}}))
                 << what;
             EXPECT_TRUE(fs::exists(path("in", "precious"))) << what;
             if (!failure.asFolder) {
@@ -225,7 +225,7 @@ TEST_F(RuleActions, AFailureOfOneFileLeavesTheOthersToTheRule) {
     // Only "b" is a folder, so only its copy fails; "a" is still copied and then deleted.
     fs::create_directories(path("in", "b"));
     EXPECT_EQ(run({copyTo(folder("copies")), deleting()}, {"a", "b"}),
-              (std::vector<ActionOutcome>{{true, false}, {false, true}}));
+              (std::vector<ActionOutcome>{{true, false}, {false, true, 0}}));
     EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
     EXPECT_FALSE(fs::exists(path("in", "a")));
     EXPECT_TRUE(fs::is_directory(path("in", "b")));
