@@ -57,9 +57,10 @@ std::chrono::steady_clock::time_point ReportingEnvironment::now() {
     return inner_.now();
 }
 
+// Not printed: the lines are operations, the same in a real run and in a simulation, which has
+// no later cycles to retry in.
 void ReportingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     inner_.retryStage(stage, path);
-    print_(OperationLine(false, false, RetryStageVerb(stage), {path}));
 }
 
 void ReportingEnvironment::actFor(const std::string& folder, const std::string& rule) {

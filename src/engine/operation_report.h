@@ -9,11 +9,6 @@
 //   trash "<path>"                                 (a delete that went to the trash)
 //   undo move "<where it was>" "<where it came from>"
 //   undo delete "<the copy removed>"
-//   retry "<path>"                                 (an operation on the file failed; the rule
-//                                                   takes it up there again from the next cycle,
-//                                                   at doubling intervals)
-//   retry-hourly "<path>"                          (its retries have come to one an hour)
-//   give-up "<path>"                               (tried for a day: left alone until it changes)
 // every value in double quotes with \ and " inside it escaped by a backslash, a line break written
 // \n, a carriage return \r and a tab \t (so one operation is always one line), every other
 // control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
@@ -37,7 +32,10 @@ using LinePrinter = std::function<void(const std::string& line)>;
 std::string OperationLine(bool failed, bool undo, std::string_view action,
                           const std::vector<std::string>& values);
 
-// The verb of the line that says a retry stage.
+// The verb of the line that says a retry stage in the activity log (never printed here):
+//   retry "<path>"         an operation on the file failed; the rule takes it up there again
+//   retry-hourly "<path>"  its retries have come to one an hour
+//   give-up "<path>"       tried for a day: left alone until it changes
 std::string_view RetryStageVerb(RetryStage stage);
 
 // Performs every operation through inner and prints one line for each; a copy or move names

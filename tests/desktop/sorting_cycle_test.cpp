@@ -46,7 +46,8 @@ TEST(DesktopSortingCycle, StoredOptionsCountFromTheNextCycleAndEveryOperationIsL
         bool stays;
         std::size_t logLines;
     };
-    for (const Step step : {Step{NameClash::Leave, true, 1}, Step{NameClash::KeepBoth, false, 2}}) {
+    // The failed move is logged with the retry that follows it; the retry moves the file.
+    for (const Step step : {Step{NameClash::Leave, true, 2}, Step{NameClash::KeepBoth, false, 3}}) {
         std::ofstream(root / "in/a") << "new";
         ASSERT_TRUE(WriteStoredOptions(settingsStore(), {{step.clash, false}, false}));
         cycle(table, false);

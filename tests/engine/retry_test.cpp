@@ -194,7 +194,7 @@ TEST_F(Retries, TheyBackOffToOneAnHourAndEndAfterADay) {
     EXPECT_EQ(logged("give-up"), 0U);
 
     EXPECT_EQ(countOf(cycleAt(24h - 1s), "failed trash"), 1U) << "still tried within the day";
-    EXPECT_EQ(cycleAt(24h), std::vector<std::string>{"give-up \"" + at("in", "photo.jpg") + "\""});
+    EXPECT_TRUE(cycleAt(24h).empty()) << "given up, not tried";
     for (const std::chrono::seconds later :
          {std::chrono::seconds(24h + 1s), std::chrono::seconds(48h), std::chrono::seconds(100h)})
         EXPECT_TRUE(cycleAt(later).empty()) << "left alone once given up";
@@ -220,7 +220,7 @@ TEST_F(Retries, AChangedFileStartsOverAndAVanishedOneIsForgotten) {
     EXPECT_EQ(countOf(lines, "copy "), 1U) << "a changed file is copied from the start";
     EXPECT_EQ(namesIn("backup"), (std::vector<std::string>{"photo (2).jpg", "photo.jpg"}));
     EXPECT_EQ(readBytes(at("backup", "photo (2).jpg")), "another picture, longer");
-    EXPECT_EQ(countOf(lines, "retry "), 1U) << "its retries start over too";
+    EXPECT_EQ(logged("retry"), 2U) << "its retries start over too";
     EXPECT_EQ(countOf(cycleAt(30s), "copy "), 0U);
 
     // Many failing files cost the same from one cycle to the next.
