@@ -1,5 +1,6 @@
 #include "platform/trash.h"
 #include "file_descriptor.h"
+#include "long_name_trash.h"
 #include "posix_support.h"
 #include "trash_place.h"
 
@@ -129,19 +130,11 @@ std::optional<std::string> nameInTrash(const std::string& files, const std::stri
     return found;
 }
 
-// Writes the record into the (empty) record file GIO left; the deletion date is now.
-bool writeRecord(const std::string& infoFile, const std::string& start) {
-    const time_t now = ::time(nullptr);
-    struct tm local {};
-    char date[32] = "";
-    if (::localtime_r(&now, &local) != nullptr)
-        std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-    const std::string record = start + date + "\n";
+// Writes the record into the (empty) record file GIO left.
+bool writeRecord(const std::string& infoFile, const std::string& path, const TrashPlace& place) {
     const posix::FileDescriptor fd(
         ::open(infoFile.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
-    return fd.get() >= 0 &&
-           ::write(fd.get(), record.data(), record.size()) == static_cast<ssize_t>(record.size()) &&
-           ::fsync(fd.get()) == 0;
+    return fd.get() >= 0 && posix::WriteTrashRecord(fd.get(), path, place);
 }
 
 // After GIO said it trashed the entry: its record must restore it to path. GIO does not check
@@ -167,7 +160,7 @@ std::error_code checkRecord(const std::string& path, const std::string& name,
         const std::error_code now = ForeseeTrashRefusal(path);
         return now ? now : failure(std::errc::io_error);
     }
-    return writeRecord(infoFile, start) ? std::error_code{} : failure(std::errc::io_error);
+    return writeRecord(infoFile, path, place) ? std::error_code{} : failure(std::errc::io_error);
 }
 
 // The record's size for the entry at path, to tell whether it fits on the trash's drive.
@@ -249,6 +242,9 @@ std::error_code MoveToTrash(const std::string& path) {
     if (const std::error_code refused =
             posix::FindTrashFor(posix::folderOf(*plain), name, recordSize(*plain), place))
         return refused;
+    // A name too long for GIO's record goes in under a shorter one, recorded here.
+    if (!posix::GioCanRecord(place, name))
+        return posix::TrashUnderShortName(*plain, name, entry, place);
     if (const std::error_code refused = trashWithGio(*plain))
         return refused;
     return checkRecord(*plain, name, entry, place);

@@ -4,8 +4,10 @@
 #include <gio/gio.h>
 #include <gio/gunixmounts.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -18,10 +20,6 @@ namespace {
 std::error_code failure(std::errc reason) {
     return std::make_error_code(reason);
 }
-
-// What GIO adds to an entry's name for its record, and to the record's name while writing it.
-constexpr std::size_t kRecordSuffix = sizeof ".trashinfo" - 1;
-constexpr std::size_t kWritingSuffix = sizeof ".XXXXXX" - 1;
 
 std::string joined(const std::string& folder, const std::string& name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
@@ -177,8 +175,12 @@ std::error_code FindTrashFor(const std::string& folder, const std::string& name,
     for (const std::string& part : {info, joined(place.folder, "files")})
         if (const std::error_code refused = writableThere(part, where.st_dev))
             return refused;
-    if (name.size() + kRecordSuffix + kWritingSuffix > longestName(info) ||
-        info.size() + 1 + name.size() + kRecordSuffix + kWritingSuffix >= PATH_MAX)
+    place.longestName = longestName(info);
+    // A name too long for GIO's record goes in under a shortened one, which fits the longest.
+    const std::size_t recordName =
+        std::min(name.size() + kTrashRecordSuffix + kGioWritingSuffix, place.longestName);
+    if (place.longestName < kShortestTrashName + kTrashRecordSuffix ||
+        info.size() + 1 + recordName >= PATH_MAX)
         return failure(std::errc::filename_too_long);
     return roomFor(info, recordSize);
 }
@@ -201,6 +203,17 @@ std::string TrashRecordStart(const std::string& path, const TrashPlace& place) {
         }
     }
     return record + "\nDeletionDate=";
+}
+
+bool WriteTrashRecord(int fd, const std::string& path, const TrashPlace& place) {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    char date[32] = "";
+    if (::localtime_r(&now, &local) != nullptr)
+        std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    const std::string record = TrashRecordStart(path, place) + date + "\n";
+    return ::write(fd, record.data(), record.size()) == static_cast<ssize_t>(record.size()) &&
+           ::fsync(fd) == 0;
 }
 
 std::optional<std::string> TrashRecordPath(const std::string& record) {
