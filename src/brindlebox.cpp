@@ -6,10 +6,10 @@
 #include "desktop/single_instance.h"
 #include "desktop/sorting_cycle.h"
 #include "desktop/stored_options.h"
-#include "desktop/trash.h"
 #include "engine/program_without_window.h"
 #include "main/desktop_app.h"
 #include "platform/program_arguments.h"
+#include "platform/trash.h"
 
 #include <iostream>
 #include <string>
@@ -34,12 +34,14 @@ bool holdDesktopGuard() {
 // The choices the settings file holds, for sorting without a window as with one.
 lp::WithoutWindowChoices storedChoices() {
     const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
-    return {lp::ReadStoredOptions(lp::settingsStore(), say).policy, lp::MoveToTrash};
+    return {lp::ReadStoredOptions(lp::settingsStore(), say).policy, lp::platform::MoveToTrash,
+            lp::platform::ForeseeTrashRefusal};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    lp::platform::PrepareTrash(); // before any thread starts
     lp::platform::UseUtf8Console();
     const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
     lp::CommandLine options;

@@ -6,6 +6,7 @@
 #include "platform/instance_claim.h"
 #include "platform/program_arguments.h"
 #include "platform/stored_choices.h"
+#include "platform/trash.h"
 
 #include <iostream>
 #include <string>
@@ -27,22 +28,27 @@ bool holdInstanceName() {
     return false;
 }
 
-// The options dialog's choices where the desktop program keeps them. There is no trash here, so
-// a delete meant for the trash fails and the file stays rather than being removed for good.
+// The options dialog's choices where the desktop program keeps them, with the system's trash.
+// Where this build has none, a delete meant for the trash fails and the file stays rather than
+// being removed for good.
 lp::WithoutWindowChoices storedChoices() {
     const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
     const lp::SortingPolicy policy = lp::ReadOptionValues(lp::platform::ReadStoredChoice,
                                                           lp::platform::StoredChoicesPlace(), say)
                                          .policy;
-    if (policy.deleteToTrash)
-        say("larchpost: this build has no trash: a delete meant for the trash fails and the file "
-            "stays.");
-    return {policy, {}};
+    if (!lp::platform::TrashAvailable()) {
+        if (policy.deleteToTrash)
+            say("larchpost: this build has no trash: a delete meant for the trash fails and the "
+                "file stays.");
+        return {policy, {}, {}};
+    }
+    return {policy, lp::platform::MoveToTrash, lp::platform::ForeseeTrashRefusal};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    lp::platform::PrepareTrash(); // before any thread starts
     lp::platform::UseUtf8Console();
     const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
     lp::CommandLine options;

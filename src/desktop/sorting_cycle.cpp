@@ -1,15 +1,15 @@
 #include "sorting_cycle.h"
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
+#include "platform/trash.h"
 #include "registry_settings.h"
-#include "trash.h"
 
 #include <iostream>
 
 namespace lp {
 
 SystemEnvironment DesktopEnvironment() {
-    return SystemEnvironment(MoveToTrash);
+    return SystemEnvironment(platform::MoveToTrash);
 }
 
 DesktopSortingCycle::DesktopSortingCycle(std::string logPath)

@@ -35,14 +35,14 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
 }
 
 int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
-                  const LinePrinter& print, bool trashAvailable) {
+                  const LinePrinter& print, const TrashMover& foreseeTrash) {
     // An empty known-file list that counts as recorded makes every entry a new one.
     for (rServiceRules& service : table.services) {
         service.knownready = true;
         service.knowncnt = 0;
         service.knownfiles.clear();
     }
-    SimulatingEnvironment simulating(environment, trashAvailable);
+    SimulatingEnvironment simulating(environment, foreseeTrash);
     ReportingEnvironment reporting(simulating, print);
     runMonitorCycle(table, false, policy, reporting);
     return 0;

@@ -7,6 +7,7 @@
 #include "globals/command_line.h"
 #include "globals/records.h"
 #include "operation_report.h"
+#include "simulating_environment.h"
 
 #include <chrono>
 #include <functional>
@@ -26,9 +27,10 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
 // started, nor logged; prints the operations that a verbose run would perform, with the names
-// the policy would give them; without a trash, a delete meant for it is foreseen to fail.
-// Returns the exit status.
+// the policy would give them; a delete meant for the trash is foreseen by foreseeTrash (see
+// SimulatingEnvironment), and fails without one. Returns the exit status.
 int RunSimulation(ServiceTable& table, const SortingPolicy& policy, CycleEnvironment& environment,
-                  const LinePrinter& print, bool trashAvailable = true);
+                  const LinePrinter& print,
+                  const TrashMover& foreseeTrash = SimulatingEnvironment::TakesAll());
 
 } // namespace lp

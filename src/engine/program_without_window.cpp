@@ -60,7 +60,7 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
     SystemEnvironment environment(choices.trash);
     if (options.simulate)
         return RunSimulation(globals.table, choices.policy, environment, printLine,
-                             static_cast<bool>(choices.trash));
+                             choices.trash ? choices.foreseeTrash : TrashMover{});
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
                        platform::WaitForStopRequest, printLine);

@@ -19,10 +19,11 @@ std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, Comm
 
 // What the user chose beyond the configuration file, as far as the calling program can read it:
 // how name clashes are settled, and the trash that deletes may go to (none: such a delete fails
-// and the file stays).
+// and the file stays), with what foresees its refusals for --simulate.
 struct WithoutWindowChoices {
     SortingPolicy policy;
     TrashMover trash;
+    TrashMover foreseeTrash;
 };
 
 // Sorting without window or tray, or one simulated cycle that changes nothing. A real run first

@@ -53,8 +53,12 @@ bool takeable(const EntryStatus& source) {
 
 } // namespace
 
-SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner, bool trashAvailable)
-    : inner_(inner), trashAvailable_(trashAvailable) {}
+SimulatingEnvironment::SimulatingEnvironment(CycleEnvironment& inner, TrashMover foreseeTrash)
+    : inner_(inner), foreseeTrash_(std::move(foreseeTrash)) {}
+
+TrashMover SimulatingEnvironment::TakesAll() {
+    return [](const std::string&) { return std::error_code{}; };
+}
 
 std::optional<std::vector<platform::FolderEntry>>
 SimulatingEnvironment::listFolder(const std::string& folder, bool withDetails) {
@@ -224,10 +228,12 @@ bool SimulatingEnvironment::deleteFile(const std::string& path) {
     return true;
 }
 
-// Whether the trash takes the file cannot be foreseen; it counts as a delete, where there is a
-// trash at all.
+// The trash is judged by the file's name and folder, as they stand on the disk (a foreseen file
+// is in a real folder too): a name too long for the trash's record, a trash that is missing and
+// cannot be made, or may not be written, or is full. What happens to the disk meanwhile cannot be
+// foreseen.
 bool SimulatingEnvironment::trashFile(const std::string& path) {
-    return trashAvailable_ && deleteFile(path);
+    return foreseeTrash_ && takeable(at(path)) && !foreseeTrash_(path) && deleteFile(path);
 }
 
 void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {

@@ -4,6 +4,7 @@
 #include "cycle_environment.h"
 #include "name_clash.h"
 #include "platform/entry_status.h"
+#include "system_environment.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,15 +19,20 @@ namespace lp {
 // disk as it stands and by the operations foreseen before it in the run: a source that an
 // earlier move or delete took away, or that is a folder; a device, pipe or socket to be copied,
 // or moved to another file system; a destination folder that is missing or no folder; a
-// destination that is the source itself; a program that cannot be started. A name taken at a
+// destination that is the source itself; a program that cannot be started; a delete into a
+// trash that foreseeTrash says would refuse the file. A name taken at a
 // copy's or move's destination counts as the clash policy says, so the name a file would get
 // under "Keep both" is the one foreseen. A folder lists as it would after the foreseen
 // operations: with the entries moved or copied into it (the details those had) and without those
 // moved or deleted out of it, however the folder is reached.
 class SimulatingEnvironment : public CycleEnvironment {
 public:
-    // Without a trash (trashAvailable false), a delete meant for the trash fails.
-    explicit SimulatingEnvironment(CycleEnvironment& inner, bool trashAvailable = true);
+    // foreseeTrash tells why the trash would refuse a file; without it (empty) there is no trash
+    // and a delete meant for the trash fails. By default the trash takes every file.
+    explicit SimulatingEnvironment(CycleEnvironment& inner, TrashMover foreseeTrash = TakesAll());
+
+    // A trash that takes every file.
+    static TrashMover TakesAll();
 
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                  bool withDetails) override;
@@ -75,7 +81,7 @@ private:
     FolderView& viewOf(const std::string& folder);
 
     CycleEnvironment& inner_;
-    bool trashAvailable_;
+    TrashMover foreseeTrash_;
     std::unordered_map<std::string, FolderView> views_;       // by the folder's identity
     std::unordered_map<std::string, std::string> identities_; // folder path -> its identity
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own

@@ -10,7 +10,8 @@
 
 namespace lp {
 
-// Moves a file to the desktop's trash; the desktop layer has the one that does.
+// Moves a file to the desktop's trash (platform::MoveToTrash), or tells, changing nothing, why it
+// would not (platform::ForeseeTrashRefusal); nothing means done, or foreseen to be done.
 using TrashMover = std::function<std::error_code(const std::string& path)>;
 
 class SystemEnvironment : public CycleEnvironment {

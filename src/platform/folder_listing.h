@@ -1,5 +1,7 @@
 #pragma once
-// Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included.
+// Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included,
+// except, on Linux, the trash the desktop keeps at a drive's top (".Trash", ".Trash-<user id>"),
+// which is not the user's to sort.
 
 #include <cstddef>
 #include <cstdint>

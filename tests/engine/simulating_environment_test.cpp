@@ -91,18 +91,33 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
     }
 }
 
-TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrash) {
+TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrashOrItWouldRefuse) {
     test::TempFolder temp;
     const std::string a = temp.file("in") + platform::kPathSeparator + "a";
     fs::create_directories(temp.file("in"));
     test::writeBytes(a, "a");
     SortingPolicy toTrash;
     toTrash.deleteToTrash = true;
-    for (const bool trashAvailable : {true, false})
+    std::vector<std::string> asked;
+    const TrashMover refusing = [&](const std::string& path) {
+        asked.push_back(path);
+        return std::make_error_code(std::errc::filename_too_long);
+    };
+    struct Case {
+        const char* what;
+        TrashMover foresee;
+        const char* line;
+    };
+    for (const Case& c : {Case{"takes it", SimulatingEnvironment::TakesAll(), "trash "},
+                          Case{"no trash", TrashMover{}, "failed trash "},
+                          Case{"refuses it", refusing, "failed trash "}}) {
         EXPECT_EQ(simulatedLines(serviceOver(temp.file("in"), {ruleOf({action(rDelete)})}), toTrash,
-                                 trashAvailable),
-                  std::vector<std::string>{(trashAvailable ? "trash " : "failed trash ") +
-                                           QuoteValue(a)});
+                                 c.foresee),
+                  std::vector<std::string>{c.line + QuoteValue(a)})
+            << c.what;
+        EXPECT_TRUE(fs::exists(a)) << c.what;
+    }
+    EXPECT_EQ(asked, std::vector<std::string>{a}); // asked of the very file
 }
 
 } // namespace

@@ -44,13 +44,14 @@ inline ServiceTable serviceOver(const std::string& folder, const std::vector<Rul
     return table;
 }
 
-inline std::vector<std::string> simulatedLines(ServiceTable table, const SortingPolicy& policy = {},
-                                               bool trashAvailable = true) {
+inline std::vector<std::string>
+simulatedLines(ServiceTable table, const SortingPolicy& policy = {},
+               const TrashMover& foreseeTrash = SimulatingEnvironment::TakesAll()) {
     RecordingEnvironment real;
     std::vector<std::string> lines;
     EXPECT_EQ(RunSimulation(
                   table, policy, real, [&](const std::string& line) { lines.push_back(line); },
-                  trashAvailable),
+                  foreseeTrash),
               0);
     EXPECT_TRUE(real.launches.empty()) << "a simulation starts nothing";
     return lines;

@@ -2,8 +2,11 @@
 #include "entry_details.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace lp::platform {
 
@@ -17,8 +20,33 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Calls take(folderFd, name) for every entry but "." and ".."; take says whether to go on. False
-// when the folder cannot be opened or read whole, or take gave up.
+// Whether the entry is a drive's trash, which the desktop keeps at a drive's top as ".Trash" or
+// ".Trash-<user id>": no entry of the folder the user watches. Any other name costs one compare.
+bool isDriveTrash(int folderFd, const dirent& entry) {
+    const char* name = entry.d_name;
+    if (name[0] != '.' || std::strncmp(name + 1, "Trash", 5) != 0)
+        return false;
+    if (name[6] == '-') {
+        if (name[7] == '\0')
+            return false;
+        for (const char* digit = name + 7; *digit != '\0'; ++digit)
+            if (*digit < '0' || *digit > '9')
+                return false;
+    } else if (name[6] != '\0') {
+        return false;
+    }
+    struct stat trash {};
+    struct stat folder {};
+    struct stat parent {};
+    if (::fstatat(folderFd, name, &trash, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(trash.st_mode) ||
+        ::fstat(folderFd, &folder) != 0 || ::fstatat(folderFd, "..", &parent, 0) != 0)
+        return false;
+    // The top of a drive: its parent is on another, or it is the root.
+    return parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino;
+}
+
+// Calls take(folderFd, name) for every entry but "." and ".." and a drive's trash; take says
+// whether to go on. False when the folder cannot be opened or read whole, or take gave up.
 template <typename Take> bool readEntries(const std::string& folder, Take take) {
     const std::unique_ptr<DIR, FolderCloser> stream(::opendir(folder.c_str()));
     if (!stream)
@@ -30,7 +58,8 @@ template <typename Take> bool readEntries(const std::string& folder, Take take) 
         if (entry == nullptr)
             return errno == 0; // a listing cut short is no listing: its missing entries would
                                // count as new later
-        if (!isDotOrDotDot(entry->d_name) && !take(folderFd, entry->d_name))
+        if (!isDotOrDotDot(entry->d_name) && !isDriveTrash(folderFd, *entry) &&
+            !take(folderFd, entry->d_name))
             return false;
     }
 }
