@@ -82,12 +82,13 @@ void ActivityLog::complain(const std::string& what) {
          "); sorting goes on without it.");
 }
 
-bool ActivityLog::openFile() {
-    if (file_.isOpen() && file_.isAt(path_))
-        return true;
+std::optional<std::uintmax_t> ActivityLog::openFile() {
+    if (file_.isOpen())
+        if (const auto size = file_.sizeIfAt(path_))
+            return size;
     if (path_.empty()) {
         complain("there is no folder for it");
-        return false;
+        return std::nullopt;
     }
     std::error_code error;
     const fs::path folder = fs::path(path_).parent_path();
@@ -96,19 +97,20 @@ bool ActivityLog::openFile() {
         fs::permissions(folder, fs::perms::owner_all, error);
     if (!error)
         error = file_.open(path_);
-    if (error) {
+    const auto size = error ? std::nullopt : file_.sizeIfAt(path_);
+    if (!size) {
         file_.close();
-        complain(error.message());
-        return false;
+        complain(error ? error.message() : "it is not where it was opened");
+        return std::nullopt;
     }
-    return true;
+    return size;
 }
 
 void ActivityLog::write(const std::string& line) {
-    if (!openFile())
+    const auto size = openFile();
+    if (!size)
         return;
-    const std::uintmax_t size = file_.size();
-    if (size > 0 && size + line.size() > rotationSize_) {
+    if (*size > 0 && *size + line.size() > rotationSize_) {
         rotate();
         if (!openFile())
             return;

@@ -11,6 +11,7 @@
 #include "platform/appending_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -45,8 +46,8 @@ private:
     bool repeatsFailure(const ActivityEntry& entry);
     void write(const std::string& line);
     // Opens the file for appending when it is not open, or no longer the one at path_ (another
-    // writer rotated it away); false, said, when it cannot be.
-    bool openFile();
+    // writer rotated it away); its size, or nothing, said, when it cannot be opened.
+    std::optional<std::uintmax_t> openFile();
     void rotate();
     void complain(const std::string& what);
 

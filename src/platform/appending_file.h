@@ -5,6 +5,7 @@
 // the program dies.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -30,10 +31,9 @@ public:
 
     // Writes bytes at the end of the file in one write; every byte or the error.
     std::error_code append(std::string_view bytes);
-    // The file's size now, all writers' additions counted; 0 when it cannot be told.
-    std::uint64_t size() const;
-    // Whether path still names the open file (it may have been renamed or replaced meanwhile).
-    bool isAt(const std::string& path) const;
+    // The file's size now, all writers' additions counted, when path still names the open file
+    // (it may have been renamed or replaced meanwhile); nothing otherwise. One look at path.
+    std::optional<std::uint64_t> sizeIfAt(const std::string& path) const;
     // Empties the file.
     std::error_code truncate();
     // The whole content, read from its start.
@@ -41,6 +41,8 @@ public:
 
 private:
     std::intptr_t handle_ = -1;
+    std::uint64_t device_ = 0; // what identifies the open file, read as it was opened
+    std::uint64_t index_ = 0;
 };
 
 } // namespace lp::platform

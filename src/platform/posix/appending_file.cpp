@@ -27,6 +27,14 @@ std::error_code AppendingFile::open(const std::string& path) {
     if (fd < 0)
         return posix::lastError();
     handle_ = fd;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const auto error = posix::lastError();
+        close();
+        return error;
+    }
+    device_ = status.st_dev;
+    index_ = status.st_ino;
     return {};
 }
 
@@ -59,18 +67,12 @@ std::error_code AppendingFile::append(std::string_view bytes) {
     return {};
 }
 
-std::uint64_t AppendingFile::size() const {
-    struct stat status {};
-    if (handle_ < 0 || ::fstat(descriptor(handle_), &status) != 0)
-        return 0;
-    return static_cast<std::uint64_t>(status.st_size);
-}
-
-bool AppendingFile::isAt(const std::string& path) const {
-    struct stat opened {
-    }, named{};
-    return handle_ >= 0 && ::fstat(descriptor(handle_), &opened) == 0 &&
-           ::stat(path.c_str(), &named) == 0 && posix::sameFile(opened, named);
+std::optional<std::uint64_t> AppendingFile::sizeIfAt(const std::string& path) const {
+    struct stat named {};
+    if (handle_ < 0 || ::stat(path.c_str(), &named) != 0 || named.st_dev != device_ ||
+        named.st_ino != index_)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(named.st_size);
 }
 
 std::error_code AppendingFile::truncate() {

@@ -13,11 +13,6 @@ HANDLE handleOf(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
-}
-
 } // namespace
 
 AppendingFile::~AppendingFile() {
@@ -33,6 +28,14 @@ std::error_code AppendingFile::open(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE)
         return windows::lastError();
     handle_ = reinterpret_cast<std::intptr_t>(file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) {
+        const auto error = windows::lastError();
+        close();
+        return error;
+    }
+    device_ = info.dwVolumeSerialNumber;
+    index_ = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return {};
 }
 
@@ -68,23 +71,19 @@ std::error_code AppendingFile::append(std::string_view bytes) {
     return {};
 }
 
-std::uint64_t AppendingFile::size() const {
-    LARGE_INTEGER size{};
-    if (handle_ == -1 || !::GetFileSizeEx(handleOf(handle_), &size))
-        return 0;
-    return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-bool AppendingFile::isAt(const std::string& path) const {
-    BY_HANDLE_FILE_INFORMATION opened{}, named{};
-    if (handle_ == -1 || !::GetFileInformationByHandle(handleOf(handle_), &opened))
-        return false;
-    const windows::Handle other(
+std::optional<std::uint64_t> AppendingFile::sizeIfAt(const std::string& path) const {
+    if (handle_ == -1)
+        return std::nullopt;
+    const windows::Handle named(
         ::CreateFileW(windows::toWide(path).c_str(), FILE_READ_ATTRIBUTES,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, 0, nullptr));
-    return other.valid() && ::GetFileInformationByHandle(other.get(), &named) &&
-           sameFile(opened, named);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!named.valid() || !::GetFileInformationByHandle(named.get(), &info) ||
+        info.dwVolumeSerialNumber != device_ ||
+        ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) != index_)
+        return std::nullopt;
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
 std::error_code AppendingFile::truncate() {
