@@ -59,7 +59,6 @@ void ruleMove(benchmark::State& state, bool logged) {
     CycleEnvironment& environment = logged ? static_cast<CycleEnvironment&>(logging) : system;
     for (auto _ : state) {
         RunRuleActions(rule, selection, current, setup.from, {}, environment);
-        log.flush();
         state.PauseTiming();
         setup.reset();
         state.ResumeTiming();

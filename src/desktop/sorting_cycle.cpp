@@ -26,7 +26,6 @@ void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const
             });
         LoggingEnvironment logging(shared_->system, shared_->log);
         runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
-        shared_->log.flush();
     } catch (...) {
         // Out of memory, most likely, outside any service's turn (making room for the services'
         // memories, say): the next cycle tries again.

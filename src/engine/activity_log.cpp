@@ -3,10 +3,8 @@
 #include "platform/local_time.h"
 #include "platform/user_folders.h"
 
-#include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 namespace lp {
@@ -38,10 +36,6 @@ ActivityLog::ActivityLog(std::string path, MessageSink say, std::uintmax_t rotat
         say_ = [](const std::string& message) { std::cerr << message << '\n'; };
 }
 
-ActivityLog::~ActivityLog() {
-    flush();
-}
-
 std::string ActivityLog::DefaultPath() {
     const std::string state = platform::UserStateFolder();
     return state.empty() ? std::string() : state + "/Larchpost/activity.log";
@@ -68,10 +62,11 @@ void ActivityLog::append(ActivityEntry entry) {
         return;
     if (entry.time.empty())
         entry.time = platform::LocalTimestamp(std::time(nullptr));
-    pending_.append(FormatActivityLine(entry)).append(1, '\n');
+    write(FormatActivityLine(entry).append(1, '\n'));
 }
 
-void ActivityLog::rotate() const {
+void ActivityLog::rotate() {
+    file_.close();
     std::error_code ignored; // a file that cannot be moved on is written to as it is
     fs::remove(olderFile(path_, kOlderFiles), ignored);
     for (int number = kOlderFiles - 1; number >= 1; --number)
@@ -87,34 +82,41 @@ void ActivityLog::complain(const std::string& what) {
          "); sorting goes on without it.");
 }
 
-void ActivityLog::flush() {
-    if (pending_.empty())
-        return;
-    const std::string lines = std::move(pending_);
-    pending_.clear();
+std::optional<std::uintmax_t> ActivityLog::openFile() {
+    if (file_.isOpen())
+        if (const auto size = file_.sizeIfAt(path_))
+            return size;
     if (path_.empty()) {
         complain("there is no folder for it");
-        return;
+        return std::nullopt;
     }
     std::error_code error;
     const fs::path folder = fs::path(path_).parent_path();
     // The log names the user's files: only the user reads the folder made for it.
     if (!folder.empty() && fs::create_directories(folder, error))
         fs::permissions(folder, fs::perms::owner_all, error);
-    if (error) {
-        complain(error.message());
-        return;
+    if (!error)
+        error = file_.open(path_);
+    const auto size = error ? std::nullopt : file_.sizeIfAt(path_);
+    if (!size) {
+        file_.close();
+        complain(error ? error.message() : "it is not where it was opened");
+        return std::nullopt;
     }
-    const std::uintmax_t size = fs::file_size(path_, error);
-    if (!error && size > 0 && size + lines.size() > rotationSize_)
+    return size;
+}
+
+void ActivityLog::write(const std::string& line) {
+    const auto size = openFile();
+    if (!size)
+        return;
+    if (*size > 0 && *size + line.size() > rotationSize_) {
         rotate();
-    errno = 0;
-    std::ofstream out(path_, std::ios::binary | std::ios::app);
-    if (out)
-        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
-    out.flush();
-    if (!out) {
-        complain(errno != 0 ? std::generic_category().message(errno) : "write failed");
+        if (!openFile())
+            return;
+    }
+    if (const auto error = file_.append(line)) {
+        complain(error.message());
         return;
     }
     complained_ = false;

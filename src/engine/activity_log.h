@@ -1,14 +1,17 @@
 #pragma once
 // The activity log: every operation a sorting cycle carries out, one line each (see
 // activity_entry.h), appended to a file that is kept to about a megabyte, with the four older
-// files beside it as activity.log.1 (the newest of them) to activity.log.4. Writing it never holds
-// up or stops sorting: the lines of a cycle reach the file in one write, and a log that cannot be
-// written is said once on standard error and otherwise passed over.
+// files beside it as activity.log.1 (the newest of them) to activity.log.4. Each line reaches the
+// file in one write as soon as it is appended, so a program killed at any moment loses at most
+// the line of the operation it was carrying out. Writing it never holds up or stops sorting: a
+// log that cannot be written is said once on standard error and otherwise passed over.
 
 #include "activity_entry.h"
 #include "globals/message_sink.h"
+#include "platform/appending_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,18 +27,14 @@ public:
     // is rotated when a write would take it past rotationSize bytes.
     explicit ActivityLog(std::string path, MessageSink say = {},
                          std::uintmax_t rotationSize = kRotationSize);
-    // Whatever was appended and not yet flushed is written.
-    ~ActivityLog();
     ActivityLog(const ActivityLog&) = delete;
     ActivityLog& operator=(const ActivityLog&) = delete;
 
-    // Keeps the entry for the next flush; an entry without a time gets the current one. A
-    // failure that was written last time for the same operation (the same folder, rule, verb
-    // and file) is not kept again until that operation has succeeded or failed differently.
+    // Writes the entry's line in one write, rotating the files first when they would grow too
+    // large; an entry without a time gets the current one. A failure that was written last time
+    // for the same operation (the same folder, rule, verb and file) is not written again until
+    // that operation has succeeded or failed differently.
     void append(ActivityEntry entry);
-    // Writes everything kept since the last flush in one write, rotating the files first when
-    // they would grow too large.
-    void flush();
 
     const std::string& path() const { return path_; }
 
@@ -45,13 +44,17 @@ public:
 private:
     // Whether the entry repeats the failure last written for its operation; remembers it.
     bool repeatsFailure(const ActivityEntry& entry);
-    void rotate() const;
+    void write(const std::string& line);
+    // Opens the file for appending when it is not open, or no longer the one at path_ (another
+    // writer rotated it away); its size, or nothing, said, when it cannot be opened.
+    std::optional<std::uintmax_t> openFile();
+    void rotate();
     void complain(const std::string& what);
 
     std::string path_;
     MessageSink say_;
     std::uintmax_t rotationSize_;
-    std::string pending_;                                   // lines kept for the next flush
+    platform::AppendingFile file_;                          // the file at path_, kept open
     std::unordered_map<std::string, std::string> failures_; // by operation: its last failure line
     bool complained_ = false; // said that the log cannot be written, and not written since
 };

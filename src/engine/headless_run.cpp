@@ -23,7 +23,6 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
         if (waitForStop(interval))
             break;
         runMonitorCycle(table, false, policy, used, &memory);
-        log.flush(); // the cycle's lines in one write
         // What a cycle used and freed goes back to the system while the program waits. After
         // the first, the start-up's pages go too: from then on the program only waits and sorts.
         if (done == 0)

@@ -7,6 +7,7 @@
 #include "globals/startup.h"
 #include "globals/usage_text.h"
 #include "headless_run.h"
+#include "move_recovery.h"
 #include "platform/stop_request.h"
 #include "system_environment.h"
 
@@ -61,6 +62,8 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
     if (options.simulate)
         return RunSimulation(globals.table, choices.policy, environment, printLine,
                              choices.trash ? choices.foreseeTrash : TrashMover{});
+    // Before the first listing, so that it sees each file where it belongs.
+    RecoverInterruptedOperations(printMessage);
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
                        platform::WaitForStopRequest, printLine);

@@ -222,7 +222,6 @@ void TfrmActivity::btnUndoClick() {
                             QStringLiteral(": ") + QString::fromStdString(result.message);
         }
     }
-    log.flush();
     refresh();
     QString status = done == 1 ? QStringLiteral("1 entry undone.")
                                : QStringLiteral("%1 entries undone.").arg(done);

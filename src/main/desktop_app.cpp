@@ -4,6 +4,7 @@
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
 #include "desktop/single_instance.h"
+#include "engine/move_recovery.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
 #include "globals/startup.h"
@@ -73,6 +74,8 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         std::cerr << "larchpost: the settings file " << settingsStore().filePath().toStdString()
                   << " could not be written.\n";
     globals.versionLine = versionLine();
+    // Before the main window's first listing, so that it sees each file where it belongs.
+    RecoverInterruptedOperations([](const std::string& message) { std::cerr << message << '\n'; });
 
     TfrmMain mainWindow(std::move(cycle));
     endProgramOnRequest(mainWindow);

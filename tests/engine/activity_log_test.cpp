@@ -1,5 +1,6 @@
-// The activity log's file: lines appended in one write per flush, repeated failures written
-// once, rotation into four older files, and a log that cannot be written passed over.
+// The activity log's file: each line in the file as soon as it is appended, repeated failures
+// written once, rotation into four older files (also by another writer), and a log that cannot
+// be written passed over.
 
 #include "engine/activity_log.h"
 #include "globals/temp_folder.h"
@@ -42,14 +43,13 @@ protected:
     MessageSink say = [this](const std::string& message) { said.push_back(message); };
 };
 
-TEST_F(ActivityLogTest, LinesReachTheFileOnlyWhenFlushedAndReadBack) {
+TEST_F(ActivityLogTest, EachLineIsInTheFileAsSoonAsItIsAppended) {
     ActivityLog log(logPath(), say);
     ActivityEntry timeless = operation("delete", {"/in/b"});
     timeless.time.clear();
     log.append(operation("move", {"/in/a", "/out/a"}));
+    EXPECT_EQ(linesOf(logPath()).size(), 1u);
     log.append(timeless);
-    EXPECT_FALSE(fs::exists(logPath()));
-    log.flush();
     const auto lines = linesOf(logPath());
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(ParseActivityLine(lines[0]), operation("move", {"/in/a", "/out/a"}));
@@ -87,7 +87,6 @@ TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
         log.append(step.entry);
         if (step.written)
             expected.push_back(step.entry);
-        log.flush(); // the memory of failures outlasts a flush
     }
     std::vector<ActivityEntry> written;
     for (const std::string& line : linesOf(logPath()))
@@ -100,10 +99,8 @@ TEST_F(ActivityLogTest, AFullLogIsRotatedIntoFourOlderFiles) {
     // Room for three lines a file.
     ActivityLog log(logPath(), say, 3 * line.size());
     std::vector<std::size_t> linesPerFile;
-    for (int flushes = 1; flushes <= 20; ++flushes) {
+    for (int lines = 1; lines <= 20; ++lines)
         log.append(operation("delete", {"/in/a"}));
-        log.flush();
-    }
     const std::vector<std::string> files = ActivityLogFiles(logPath());
     const std::vector<std::string> expectedFiles = {logPath() + ".4", logPath() + ".3",
                                                     logPath() + ".2", logPath() + ".1", logPath()};
@@ -114,12 +111,32 @@ TEST_F(ActivityLogTest, AFullLogIsRotatedIntoFourOlderFiles) {
     EXPECT_EQ(linesPerFile, (std::vector<std::size_t>{3, 3, 3, 3, 2}));
     EXPECT_FALSE(fs::exists(logPath() + ".5"));
 
-    // One flush larger than the limit still goes whole into a file of its own.
-    for (int i = 0; i < 5; ++i)
-        log.append(operation("delete", {"/in/" + std::to_string(i)}));
-    log.flush();
-    EXPECT_EQ(linesOf(logPath()).size(), 5u);
+    // A line longer than the limit still goes whole into a file of its own.
+    log.append(operation("delete", {"/in/" + std::string(4 * line.size(), 'x')}));
+    EXPECT_EQ(linesOf(logPath()).size(), 1u);
     EXPECT_EQ(linesOf(logPath() + ".1").size(), 2u);
+}
+
+TEST_F(ActivityLogTest, ALogKeptOpenFollowsARotationByAnotherWriter) {
+    const std::string line = FormatActivityLine(operation("delete", {"/in/a"})) + '\n';
+    ActivityLog sorting(logPath(), say, 3 * line.size());
+    sorting.append(operation("delete", {"/in/1"}));
+    sorting.append(operation("delete", {"/in/2"}));
+    {
+        // As the Activity window's undo writes beside the sorting cycles.
+        ActivityLog undo(logPath(), say, 3 * line.size());
+        undo.append(operation("delete", {"/in/3"}));
+        undo.append(operation("delete", {"/in/4"})); // rotates
+    }
+    sorting.append(operation("delete", {"/in/5"}));
+    const auto values = [](const std::string& path) {
+        std::vector<std::string> paths;
+        for (const std::string& text : linesOf(path))
+            paths.push_back(ParseActivityLine(text).value().values.at(0));
+        return paths;
+    };
+    EXPECT_EQ(values(logPath() + ".1"), (std::vector<std::string>{"/in/1", "/in/2", "/in/3"}));
+    EXPECT_EQ(values(logPath()), (std::vector<std::string>{"/in/4", "/in/5"}));
 }
 
 TEST_F(ActivityLogTest, ALogThatCannotBeWrittenIsSaidOnceAndPassedOver) {
@@ -137,21 +154,11 @@ TEST_F(ActivityLogTest, ALogThatCannotBeWrittenIsSaidOnceAndPassedOver) {
     for (const Case& c : cases) {
         said.clear();
         ActivityLog log(c.path, say);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
             log.append(operation("delete", {"/in/a" + std::to_string(i)}));
-            log.flush();
-        }
         ASSERT_EQ(said.size(), 1u) << c.what;
         EXPECT_NE(said[0].find("activity log"), std::string::npos) << said[0];
     }
-}
-
-TEST_F(ActivityLogTest, WhatIsLeftIsWrittenWhenTheLogCloses) {
-    {
-        ActivityLog log(logPath(), say);
-        log.append(operation("delete", {"/in/a"}));
-    }
-    EXPECT_EQ(linesOf(logPath()).size(), 1u);
 }
 
 } // namespace

@@ -75,7 +75,6 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     ActivityLog log(temp.file(NativePath("state/activity.log")));
     LoggingEnvironment logging(real, log);
     runMonitorCycle(table, false, {NameClash::KeepBoth, false}, logging);
-    log.flush();
 
     const auto entries = entriesOf(temp.file(NativePath("state/activity.log")));
     ASSERT_EQ(entries.size(), 5u);

@@ -1,4 +1,5 @@
 #include "platform/file_operations.h"
+#include "platform/move_journal.h"
 
 #include "file_descriptor.h"
 #include "link_move.h"
@@ -69,8 +70,8 @@ std::error_code openExpected(const std::string& path, const struct stat& expecte
 // Writes the content, permission bits and last-write time of the open source into a new file in
 // folder, made durable; fails when the source changed while it was read.
 std::error_code writeCopy(int in, const struct stat& source, const std::string& folder,
-                          posix::PendingFile& copy) {
-    if (auto error = copy.open(folder))
+                          const JournalRecord& record, posix::PendingFile& copy) {
+    if (auto error = copy.open(folder, CopyPath(record)))
         return error;
     if (auto error = posix::CopySparseContent(in, copy.fd(), source.st_size))
         return error;
@@ -108,25 +109,33 @@ std::error_code refuseMoveOntoItself(const std::string& source, const struct sta
 }
 
 // A move across file systems: the copy is complete and durable before the source goes, and the
-// delete reaches only the file that was copied.
+// delete reaches only the file that was copied. The journal names the copy's temporary name and
+// the name the source has while it is taken, so that a kill at any moment can be set right.
 std::error_code moveByCopy(const std::string& source, const struct stat& sourceStatus,
                            const std::string& destination, bool replace) {
     FileDescriptor in;
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, O_NOFOLLOW, in, opened))
         return error;
+    JournalEntry journal(JournalKind::Move, source, destination,
+                         static_cast<std::uint64_t>(opened.st_size), posix::modifiedNs(opened));
     posix::PendingFile copy;
-    if (auto error = writeCopy(in.get(), opened, folderOf(destination), copy))
+    if (auto error = writeCopy(in.get(), opened, folderOf(destination), journal.record(), copy))
         return error;
     posix::SourceClaim claim;
-    if (auto error = claim.claim(source, opened))
-        return error; // both stay
-    if (auto error = replace ? copy.placeAt(destination) : copy.placeWhereFree(destination)) {
-        claim.giveBack();
-        return error;
+    auto error = claim.claim(source, opened, ClaimPath(journal.record()));
+    if (!error) {
+        error = replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
+        if (error) {
+            claim.giveBack(); // both stay
+        } else {
+            posix::syncFolder(folderOf(destination));
+            error = claim.remove();
+        }
     }
-    posix::syncFolder(folderOf(destination));
-    return claim.remove();
+    if (claim.held())
+        journal.keep();
+    return error;
 }
 
 // A copy copies what a link points at; without replace, nothing at destination is replaced.
@@ -152,8 +161,11 @@ std::error_code copyFile(const std::string& source, const std::string& destinati
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, 0, in, opened))
         return error;
+    const JournalEntry journal(JournalKind::Copy, source, destination,
+                               static_cast<std::uint64_t>(opened.st_size),
+                               posix::modifiedNs(opened));
     posix::PendingFile copy;
-    if (auto error = writeCopy(in.get(), opened, folderOf(destination), copy))
+    if (auto error = writeCopy(in.get(), opened, folderOf(destination), journal.record(), copy))
         return error;
     return replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
 }

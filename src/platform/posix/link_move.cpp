@@ -1,5 +1,6 @@
 #include "link_move.h"
 
+#include "platform/move_journal.h"
 #include "posix_support.h"
 #include "source_claim.h"
 
@@ -21,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMostLinksFollowed = 40; // as many as the kernel follows
-constexpr int kNameAttempts = 100;
-constexpr const char* kLinkPrefix = ".larchpost-link-";
 
 std::optional<std::string> linkText(const std::string& link) {
     std::string text(256, '\0');
@@ -110,21 +109,6 @@ std::vector<std::string> candidateTexts(const std::string& source, const std::st
         }
     }
     return texts;
-}
-
-// Makes a link to target beside destination under a name of ours; its path, or nothing.
-std::optional<std::string> makeTemporaryLink(const std::string& target,
-                                             const std::string& destination) {
-    const std::string folder = folderOf(destination) + '/';
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = folder + kLinkPrefix + randomSuffix();
-        if (::symlink(target.c_str(), candidate.c_str()) == 0)
-            return candidate;
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
-    errno = EEXIST;
-    return std::nullopt;
 }
 
 bool isLink(const std::string& path) {
@@ -217,15 +201,22 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
         if (errno != EXDEV)
             return lastError();
     }
-    const auto made = makeTemporaryLink(newText, destination);
-    if (!made)
+    // The new link is made beside destination under a name of ours, and the old one taken from
+    // its name before it goes: the journal tells the next start about both.
+    JournalEntry journal(JournalKind::LinkMove, source, destination,
+                         static_cast<std::uint64_t>(link.st_size), modifiedNs(link));
+    const std::string made = LinkPath(journal.record());
+    if (::symlink(newText.c_str(), made.c_str()) != 0)
         return lastError();
-    if (auto error = placeLink(*made, destination, before, replace))
+    if (auto error = placeLink(made, destination, before, replace))
         return error;
     SourceClaim claim;
-    if (auto error = claim.claim(source, link))
-        return error;
-    return claim.remove();
+    auto error = claim.claim(source, link, ClaimPath(journal.record()));
+    if (!error)
+        error = claim.remove();
+    if (claim.held())
+        journal.keep();
+    return error;
 }
 
 } // namespace lp::platform::posix

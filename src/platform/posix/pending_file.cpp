@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::time_t kStaleAfterSeconds = 24 * 60 * 60;
 constexpr std::size_t kSuffixLength = 6;
-constexpr int kNameAttempts = 100;
 
 // An unnamed file is named through its entry under /proc; without /proc it could not be.
 bool unnamedFilesCanBeNamed() {
@@ -56,8 +55,9 @@ PendingFile::~PendingFile() {
         ::unlink(temporaryName_.c_str());
 }
 
-std::error_code PendingFile::open(const std::string& folder) {
+std::error_code PendingFile::open(const std::string& folder, const std::string& temporaryName) {
     folder_ = folder;
+    plannedName_ = temporaryName;
     removeStaleCopiesOnce(folder);
     if (unnamedFilesCanBeNamed()) {
         const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
@@ -70,30 +70,24 @@ std::error_code PendingFile::open(const std::string& folder) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return lastError();
     }
-    std::string name = folder + '/' + kCopyPrefix + "XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    const int fd =
+        ::open(plannedName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return lastError();
     fd_.reset(fd);
-    temporaryName_ = std::move(name);
+    temporaryName_ = plannedName_;
     return {};
 }
 
-// Links the unnamed file into its folder under a temporary name of ours; it keeps that name only
-// for the moment until it replaces its destination.
+// Links the unnamed file into its folder under its temporary name; it keeps that name only for
+// the moment until it replaces its destination.
 std::error_code PendingFile::nameUnnamedFile() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = folder_ + '/' + kCopyPrefix + randomSuffix();
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            temporaryName_ = std::move(candidate);
-            unnamed_ = false;
-            return {};
-        }
-        if (errno != EEXIST)
-            return lastError();
-    }
-    return std::make_error_code(std::errc::file_exists);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, plannedName_.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return lastError();
+    temporaryName_ = plannedName_;
+    unnamed_ = false;
+    return {};
 }
 
 std::error_code PendingFile::placeAt(const std::string& destination) {

@@ -1,8 +1,9 @@
 #pragma once
 // A copy being written in its destination folder. It has no name until it is complete, so a
 // program killed part way leaves nothing behind; where the file system cannot hold a file
-// without a name, it is written under a temporary name of ours, and such names older than a day
-// (left by a killed program) are removed from the folders we write into.
+// without a name, it is written under the temporary name its operation's journal record gives
+// (which the next start removes after a kill). Temporary names of ours older than a day, left by
+// earlier versions, are removed from the folders we write into.
 
 #include "file_descriptor.h"
 
@@ -24,8 +25,8 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     // Opens a new file to write in folder, readable and writable by us alone until the caller
-    // gives it its mode.
-    std::error_code open(const std::string& folder);
+    // gives it its mode. temporaryName, a path in folder, is the name it has while it needs one.
+    std::error_code open(const std::string& folder, const std::string& temporaryName);
     int fd() const { return fd_.get(); }
     // Gives the complete file the path destination, which must lie in the folder it was opened
     // in, replacing any file there.
@@ -39,6 +40,7 @@ private:
 
     FileDescriptor fd_;
     std::string folder_;
+    std::string plannedName_;   // the name of ours it takes while it needs one
     std::string temporaryName_; // the path while it has a name of ours
     bool unnamed_ = false;
 };

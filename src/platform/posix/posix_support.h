@@ -2,6 +2,7 @@
 // Small pieces the POSIX implementations share.
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -24,6 +25,12 @@ inline std::string folderOf(const std::string& path) {
 // Whether two status records describe one file, however each was reached.
 inline bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The last-write time in nanoseconds since the epoch.
+inline std::int64_t modifiedNs(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+           status.st_mtim.tv_nsec;
 }
 
 // Six letters or digits that make a name of ours unlikely to meet another one.

@@ -9,9 +9,6 @@ namespace lp::platform::posix {
 
 namespace {
 
-constexpr const char* kClaimPrefix = ".larchpost-move-";
-constexpr int kNameAttempts = 100;
-
 bool stillTheCopiedFile(const struct stat& now, const struct stat& copied) {
     // Renaming changes the change time, so it cannot take part here.
     return sameFile(now, copied) && now.st_size == copied.st_size &&
@@ -21,18 +18,12 @@ bool stillTheCopiedFile(const struct stat& now, const struct stat& copied) {
 
 } // namespace
 
-std::error_code SourceClaim::claim(const std::string& source, const struct stat& copied) {
+std::error_code SourceClaim::claim(const std::string& source, const struct stat& copied,
+                                   const std::string& privateName) {
     source_ = source;
-    const std::string folder = folderOf(source) + '/';
-    for (int attempt = 0; attempt < kNameAttempts && privateName_.empty(); ++attempt) {
-        std::string candidate = folder + kClaimPrefix + randomSuffix();
-        if (renameNoReplace(source, candidate) == 0)
-            privateName_ = std::move(candidate);
-        else if (errno != EEXIST)
-            return lastError();
-    }
-    if (privateName_.empty())
-        return std::make_error_code(std::errc::file_exists);
+    if (renameNoReplace(source, privateName) != 0)
+        return lastError();
+    privateName_ = privateName;
     struct stat now {};
     if (::lstat(privateName_.c_str(), &now) != 0 || !stillTheCopiedFile(now, copied)) {
         if (auto error = giveBack())

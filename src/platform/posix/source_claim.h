@@ -11,14 +11,19 @@ namespace lp::platform::posix {
 
 class SourceClaim {
 public:
-    // Renames source to a private name in its own folder and checks that what now bears that
-    // name is still copied: the same file, size and write time. Anything else is put back.
-    std::error_code claim(const std::string& source, const struct stat& copied);
+    // Renames source to privateName, a name of ours in its own folder, and checks that what now
+    // bears that name is still copied: the same file, size and write time. Anything else is put
+    // back.
+    std::error_code claim(const std::string& source, const struct stat& copied,
+                          const std::string& privateName);
     // Deletes the claimed file.
     std::error_code remove();
     // Gives the claimed file its name back, unless a new file has taken that name meanwhile
-    // (then the claimed one keeps the private name rather than replace it).
+    // (then the claimed one keeps the private name rather than replace it, and the next start
+    // gives it a name beside the new file).
     std::error_code giveBack();
+    // Whether the source still bears the private name.
+    bool held() const { return !privateName_.empty(); }
 
 private:
     std::string source_;

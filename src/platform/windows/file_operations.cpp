@@ -1,8 +1,11 @@
 #include "platform/file_operations.h"
+#include "platform/move_journal.h"
 
 #include "stale_copies.h"
 #include "windows_support.h"
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace lp::platform {
@@ -77,11 +80,22 @@ bool occupied(const std::wstring& path) {
 
 enum class AtDestination { Replace, Keep };
 
+// The last-write time in nanoseconds since the epoch, as the journal keeps it.
+std::int64_t modifiedNs(const FILETIME& time) {
+    constexpr std::int64_t kEpochIn100ns = 116444736000000000LL; // 1601 to 1970
+    const std::int64_t ticks =
+        (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (ticks - kEpochIn100ns) * 100;
+}
+
 // The copy itself; sourceInfo receives what the source was when the copy began, so that a move
 // can check it once more before deleting. With AtDestination::Keep the finished copy takes its
-// name in a rename that fails when anything has it meanwhile.
+// name in a rename that fails when anything has it meanwhile. The copy is written under the
+// temporary name its journal record gives, so that the next start removes it after a kill; the
+// record is made once the source is open, and passed back in journal.
 std::error_code copyInto(const std::string& source, const std::string& destination,
-                         BY_HANDLE_FILE_INFORMATION& sourceInfo, AtDestination existing) {
+                         BY_HANDLE_FILE_INFORMATION& sourceInfo, AtDestination existing,
+                         JournalKind kind, std::optional<JournalEntry>& journal) {
     const std::wstring from = toWide(source);
     const std::wstring to = toWide(destination);
     // Others may go on reading and writing; a change while we copy fails the copy below.
@@ -113,11 +127,11 @@ std::error_code copyInto(const std::string& source, const std::string& destinati
     if (keep && occupied(to))
         return std::make_error_code(std::errc::file_exists);
 
-    std::wstring temporary = toWide(windows::folderOf(destination));
-    windows::RemoveStaleCopiesOnce(temporary);
-    if (temporary.back() != L'\\' && temporary.back() != L'/')
-        temporary += L'\\';
-    temporary += windows::NewCopyName();
+    windows::RemoveStaleCopiesOnce(toWide(windows::folderOf(destination)));
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(sourceInfo.nFileSizeHigh) << 32) | sourceInfo.nFileSizeLow;
+    journal.emplace(kind, source, destination, size, modifiedNs(sourceInfo.ftLastWriteTime));
+    const std::wstring temporary = toWide(CopyPath(journal->record()));
     Handle out(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid())
@@ -189,12 +203,16 @@ std::error_code describeSource(const std::wstring& from, BY_HANDLE_FILE_INFORMAT
 
 std::error_code CopyFileReplacing(const std::string& source, const std::string& destination) {
     BY_HANDLE_FILE_INFORMATION sourceInfo{};
-    return copyInto(source, destination, sourceInfo, AtDestination::Replace);
+    std::optional<JournalEntry> journal;
+    return copyInto(source, destination, sourceInfo, AtDestination::Replace, JournalKind::Copy,
+                    journal);
 }
 
 std::error_code CopyFileNoReplace(const std::string& source, const std::string& destination) {
     BY_HANDLE_FILE_INFORMATION sourceInfo{};
-    return copyInto(source, destination, sourceInfo, AtDestination::Keep);
+    std::optional<JournalEntry> journal;
+    return copyInto(source, destination, sourceInfo, AtDestination::Keep, JournalKind::Copy,
+                    journal);
 }
 
 std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination) {
@@ -219,8 +237,12 @@ std::error_code MoveFileNoReplace(const std::string& source, const std::string& 
     if (error != ERROR_NOT_SAME_DEVICE)
         return occupied(to) ? std::make_error_code(std::errc::file_exists)
                             : windows::errorFrom(error);
+    // A kill between the copy's placing and the delete leaves the source beside its whole copy:
+    // the journal's record, kept until the delete is done, lets the next start finish the move.
     BY_HANDLE_FILE_INFORMATION copied{};
-    if (auto copyError = copyInto(source, destination, copied, AtDestination::Keep))
+    std::optional<JournalEntry> journal;
+    if (auto copyError =
+            copyInto(source, destination, copied, AtDestination::Keep, JournalKind::Move, journal))
         return copyError;
     return deleteIfUnchanged(from, copied);
 }
@@ -260,7 +282,9 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
         return lastError();
     BY_HANDLE_FILE_INFORMATION copied{};
-    if (auto error = copyInto(source, destination, copied, AtDestination::Replace))
+    std::optional<JournalEntry> journal;
+    if (auto error = copyInto(source, destination, copied, AtDestination::Replace,
+                              JournalKind::Move, journal))
         return error;
     return deleteIfUnchanged(from, copied);
 }

@@ -243,7 +243,6 @@ public:
         const auto remembered = shortcuts.operations.size();
         const auto listed = full.operations.size();
         runMonitorCycle(remembering, first, {}, reported, &memory);
-        activity.flush();
         runMonitorCycle(listing, first, {}, full);
         first = false;
         const std::vector<std::string> a(shortcuts.operations.begin() + remembered,

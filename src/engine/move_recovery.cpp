@@ -1,0 +1,168 @@
+#include "move_recovery.h"
+
+#include "name_clash.h"
+#include "platform/file_identity.h"
+#include "platform/file_operations.h"
+#include "platform/move_journal.h"
+#include "platform/user_folders.h"
+#include "platform/utf8_path.h"
+
+#include <fstream>
+
+namespace lp {
+
+namespace {
+
+using platform::FileIdentity;
+using platform::IdentifyFile;
+using platform::JournalKind;
+using platform::JournalRecord;
+
+bool sameBytes(const std::string& a, const std::string& b) {
+    std::ifstream first(platform::Utf8Path(a), std::ios::binary);
+    std::ifstream second(platform::Utf8Path(b), std::ios::binary);
+    if (!first || !second)
+        return false;
+    std::string left(1 << 16, '\0'), right(1 << 16, '\0');
+    for (;;) {
+        first.read(left.data(), static_cast<std::streamsize>(left.size()));
+        second.read(right.data(), static_cast<std::streamsize>(right.size()));
+        if (first.gcount() != second.gcount() ||
+            !std::equal(left.begin(), left.begin() + first.gcount(), right.begin()))
+            return false;
+        if (first.gcount() == 0 || first.eof() || second.eof())
+            return first.eof() == second.eof() && !first.bad() && !second.bad();
+    }
+}
+
+// Whether copy stands at path as a second, whole file: another file of the same size, write time
+// and bytes.
+bool wholeCopyAt(const std::string& path, const std::string& original, const FileIdentity& of) {
+    const auto there = IdentifyFile(path);
+    return there && there->size == of.size && there->modifiedNs == of.modifiedNs &&
+           !(there->device == of.device && there->inode == of.inode) && sameBytes(original, path);
+}
+
+bool asRecorded(const std::optional<FileIdentity>& file, const JournalRecord& record) {
+    return file && file->size == record.size && file->modifiedNs == record.modifiedNs;
+}
+
+// Removes a name of ours; true when nothing has it any more.
+bool removeOurs(const std::string& path) {
+    if (!IdentifyFile(path))
+        return true;
+    return !platform::DeleteFileEntry(path);
+}
+
+class Recovery {
+public:
+    Recovery(ActivityLog& log, const MessageSink& say) : log_(log), say_(say) {}
+
+    // False when something of ours is left that a later start must deal with.
+    bool settle(const JournalRecord& record) {
+        if (!removeOurs(platform::CopyPath(record)) || !removeOurs(platform::LinkPath(record)))
+            return unsettled(record, platform::CopyPath(record));
+        if (record.kind == JournalKind::Copy) {
+            const bool done = asRecorded(IdentifyFile(record.destination), record);
+            logged(!done, "copy", record.source, record.destination);
+            return true;
+        }
+        const std::string claim = platform::ClaimPath(record);
+        if (const auto claimed = IdentifyFile(claim))
+            return settleClaim(record, claim, *claimed);
+        const auto source = IdentifyFile(record.source);
+        if (record.kind == JournalKind::Move && asRecorded(source, record) &&
+            wholeCopyAt(record.destination, record.source, *source)) {
+            if (platform::DeleteFileEntry(record.source))
+                return unsettled(record, record.source);
+            logged(false, "move", record.source, record.destination);
+        } else if (source) {
+            logged(true, "move", record.source, record.destination);
+        } else if (asRecorded(IdentifyFile(record.destination), record)) {
+            logged(false, "move", record.source, record.destination);
+        }
+        return true;
+    }
+
+private:
+    bool settleClaim(const JournalRecord& record, const std::string& claim,
+                     const FileIdentity& claimed) {
+        // A link is placed before its source is taken: with the source taken, it stands.
+        const bool placed = record.kind == JournalKind::LinkMove
+                                ? IdentifyFile(record.destination).has_value()
+                                : wholeCopyAt(record.destination, claim, claimed);
+        if (placed) {
+            if (platform::DeleteFileEntry(claim))
+                return unsettled(record, claim);
+            logged(false, "move", record.source, record.destination);
+            return true;
+        }
+        const auto back = PlaceAsPolicySays(
+            record.source, NameClash::KeepBoth, [&](const std::string& path, bool) {
+                const auto error = platform::MoveFileNoReplace(claim, path);
+                if (!error)
+                    return Placing::Done;
+                return error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
+            });
+        if (!back)
+            return unsettled(record, claim);
+        if (*back == record.source)
+            logged(true, "move", record.source, record.destination);
+        else
+            logged(false, "move", record.source, *back);
+        return true;
+    }
+
+    bool unsettled(const JournalRecord& record, const std::string& left) {
+        say_("larchpost: " + left + " is left from an interrupted move of " + record.source +
+             " and could not be set right; the next start tries again.");
+        return false;
+    }
+
+    void logged(bool failed, const char* action, const std::string& from, const std::string& to) {
+        ActivityEntry entry;
+        entry.rule = kRecoveredRule;
+        entry.failed = failed;
+        entry.action = action;
+        entry.values = {from, to};
+        if (!failed)
+            entry.identity = IdentifyFile(to);
+        log_.append(std::move(entry));
+    }
+
+    ActivityLog& log_;
+    const MessageSink& say_;
+};
+
+} // namespace
+
+std::string MoveJournalPath() {
+    const std::string state = platform::UserStateFolder();
+    return state.empty() ? std::string() : state + "/Larchpost/moves-in-progress";
+}
+
+void RecoverInterruptedOperations(const std::string& journalPath, ActivityLog& log,
+                                  const MessageSink& say) {
+    if (journalPath.empty()) {
+        say("larchpost: there is no folder for the journal of moves; a move interrupted by a "
+            "crash may leave a hidden .larchpost- file behind.");
+        return;
+    }
+    const platform::JournalStart start = platform::OpenMoveJournal(journalPath);
+    if (start.problem)
+        say("larchpost: the journal of moves " + *start.problem +
+            "; a move interrupted by a crash may leave a hidden .larchpost- file behind.");
+    Recovery recovery(log, say);
+    std::vector<JournalRecord> stillOpen;
+    for (const JournalRecord& record : start.unfinished)
+        if (!recovery.settle(record))
+            stillOpen.push_back(record);
+    platform::SettleUnfinishedRecords(stillOpen);
+}
+
+void RecoverInterruptedOperations(const MessageSink& say) {
+    ActivityLog log(ActivityLog::DefaultPath(), say);
+    RecoverInterruptedOperations(MoveJournalPath(), log, say);
+}
+
+} // namespace lp

@@ -1,0 +1,190 @@
+// What the next start makes of each state a move or copy across file systems can be killed in:
+// the journal's record as the killed program wrote it, the files as it left them, then the files
+// and the activity log after the start's recovery.
+
+#include "engine/move_recovery.h"
+#include "globals/temp_folder.h"
+#include "platform/move_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::JournalKind;
+using platform::JournalRecord;
+
+// What a file is in a case: its folder-relative name and its content.
+using Files = std::map<std::string, std::string>;
+
+struct Case {
+    const char* what;
+    JournalKind kind;
+    Files before;       // "CLAIM", "COPY" and "LINKTMP" stand for the names of ours
+    Files after;        // every file there afterwards
+    const char* logged; // the operation line written, "" for none
+};
+
+constexpr const char* kFile = "the file's bytes";
+
+const Case kCases[] = {
+    {"killed before anything had a name of ours",
+     JournalKind::Move,
+     {{"in/a.txt", kFile}},
+     {{"in/a.txt", kFile}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"the copy half written under its temporary name",
+     JournalKind::Move,
+     {{"in/a.txt", kFile}, {"COPY", "the file"}},
+     {{"in/a.txt", kFile}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"the source taken, the copy not yet placed",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"COPY", kFile}},
+     {{"in/a.txt", kFile}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"the source taken, an older file at the destination",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"out/a.txt", "an older file"}},
+     {{"in/a.txt", kFile}, {"out/a.txt", "an older file"}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"the source taken, a new file at its name meanwhile",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"in/a.txt", "newcomer"}},
+     {{"in/a.txt", "newcomer"}, {"in/a (2).txt", kFile}},
+     R"(move "IN/a.txt" "IN/a (2).txt")"},
+    {"the copy placed, the source not yet removed",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"the copy placed, the source still at its name",
+     JournalKind::Move,
+     {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"done, but the record not yet ended",
+     JournalKind::Move,
+     {{"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"a copy half written",
+     JournalKind::Copy,
+     {{"in/a.txt", kFile}, {"COPY", "the"}},
+     {{"in/a.txt", kFile}},
+     R"(failed copy "IN/a.txt" "OUT/a.txt")"},
+    {"a link made beside its destination",
+     JournalKind::LinkMove,
+     {{"in/a.txt", kFile}, {"LINKTMP", kFile}},
+     {{"in/a.txt", kFile}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"a link placed, its source taken",
+     JournalKind::LinkMove,
+     {{"CLAIM", kFile}, {"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
+};
+
+class MoveRecoveryTest : public testing::Test {
+protected:
+    std::string at(const std::string& name) const { return temp.file(name); }
+
+    JournalRecord record(JournalKind kind) const {
+        struct stat status {};
+        JournalRecord made{"Ab12Cd34Ef56", kind, at("in/a.txt"), at("out/a.txt"), 0, 0};
+        // The source as the operation began: the bytes and write time every whole copy keeps.
+        test::writeBytes(at("original"), kFile);
+        ::stat(at("original").c_str(), &status);
+        made.size = static_cast<std::uint64_t>(status.st_size);
+        made.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                          status.st_mtim.tv_nsec;
+        return made;
+    }
+
+    // Writes a file as a killed operation left it: whole copies keep the source's write time.
+    void place(const std::string& path, const std::string& content) const {
+        test::writeBytes(path, content);
+        if (content == kFile) {
+            struct stat status {};
+            ::stat(at("original").c_str(), &status);
+            const timespec times[2] = {status.st_atim, status.st_mtim};
+            ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+        }
+    }
+
+    Files filesIn(const std::initializer_list<const char*> folders) const {
+        Files files;
+        for (const char* folder : folders)
+            for (const auto& entry : fs::directory_iterator(at(folder)))
+                files[std::string(folder) + '/' + entry.path().filename().string()] =
+                    test::readBytes(entry.path().string());
+        return files;
+    }
+
+    test::TempFolder temp;
+};
+
+TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        for (const char* folder : {"in", "out", "state"}) {
+            fs::remove_all(at(folder));
+            fs::create_directories(at(folder));
+        }
+        const JournalRecord made = record(c.kind);
+        const std::map<std::string, std::string> ours = {{"CLAIM", platform::ClaimPath(made)},
+                                                         {"COPY", platform::CopyPath(made)},
+                                                         {"LINKTMP", platform::LinkPath(made)}};
+        for (const auto& [name, content] : c.before)
+            place(ours.count(name) ? ours.at(name) : at(name), content);
+        // Another operation that had ended, and a record cut short as the program died.
+        const std::string ended = platform::RecordLine({"Zz99Yy88Xx77", JournalKind::Move,
+                                                        at("in/b"), at("out/b"), 1, 1}) +
+                                  platform::EndLine("Zz99Yy88Xx77");
+        const std::string cut = platform::RecordLine(made).substr(0, 20);
+        test::writeBytes(at("state/moves"), ended + platform::RecordLine(made) + cut);
+
+        ActivityLog log(at("state/activity.log"));
+        std::vector<std::string> said;
+        const MessageSink say = [&](const std::string& message) { said.push_back(message); };
+        RecoverInterruptedOperations(at("state/moves"), log, say);
+
+        EXPECT_EQ(filesIn({"in", "out"}), c.after);
+        EXPECT_TRUE(said.empty()) << said.front();
+        std::string line = test::readBytes(at("state/activity.log"));
+        const auto entry = ParseActivityLine(line);
+        ASSERT_TRUE(entry) << line;
+        EXPECT_EQ(entry->rule, kRecoveredRule);
+        for (const auto& [mark, folder] : {std::pair{"IN/", "in/"}, std::pair{"OUT/", "out/"}})
+            for (auto found = line.find(at(folder)); found != std::string::npos;
+                 found = line.find(at(folder)))
+                line.replace(found, at(folder).size(), mark);
+        EXPECT_NE(line.find(std::string(" ") + c.logged), std::string::npos) << line;
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
+        // The journal keeps nothing: a second start finds nothing to do.
+        EXPECT_TRUE(platform::UnfinishedRecords(test::readBytes(at("state/moves"))).empty());
+    }
+}
+
+TEST(MoveJournalLines, AnyBytesInANameComeBackAsTheyWere) {
+    const JournalRecord odd{"Ab12Cd34Ef56",
+                            JournalKind::LinkMove,
+                            std::string("/in/line\nbreak \xff 12:3 E x", 27),
+                            "/out/ B x\n",
+                            7,
+                            -5};
+    const JournalRecord plain{"Gh78Ij90Kl12", JournalKind::Copy, "/in/a", "/out/a", 0, 0};
+    const auto read =
+        platform::UnfinishedRecords(platform::RecordLine(odd) + platform::RecordLine(plain));
+    EXPECT_EQ(read, (std::vector<JournalRecord>{odd, plain}));
+}
+
+} // namespace
+} // namespace lp
