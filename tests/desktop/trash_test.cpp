@@ -4,6 +4,7 @@
 #include "desktop/sorting_cycle.h"
 #include "desktop/trash.h"
 #include "engine/rule_actions.h"
+#include "support/desktop_standard_paths.h"
 #include "support/scoped_variable.h"
 
 #include <QDir>
@@ -33,6 +34,7 @@ protected:
     QTemporaryDir dir;
     test::ScopedVariable home{"HOME", dir.path().toLocal8Bit().constData()};
     test::ScopedVariable data{"XDG_DATA_HOME", (dir.path() + "/data").toLocal8Bit().constData()};
+    test::DesktopStandardPaths paths; // the trash is found as on a desktop
 };
 
 TEST_F(Trash, AFileGoesToTheTrashWithItsRestoreInformation) {
