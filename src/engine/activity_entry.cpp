@@ -45,7 +45,6 @@ template <typename Number> std::optional<Number> takeNumber(std::string_view& te
 
 // The identity part after its " # size=" mark, which must reach the end of the line.
 std::optional<FileIdentity> parseIdentity(std::string_view text) {
-    FileIdentity identity;
     const auto size = takeNumber<std::uint64_t>(text);
     if (!size || !takePrefix(text, " mtime="))
         return std::nullopt;

@@ -20,7 +20,7 @@ namespace lp {
 
 class ActivityLog {
 public:
-    static constexpr std::uintmax_t kRotationSize = 1024 * 1024;
+    static constexpr std::uintmax_t kRotationSize = std::uintmax_t{1024} * 1024;
     static constexpr int kOlderFiles = 4;
 
     // The log at path. say hears what went wrong with it (standard error when not given); a log

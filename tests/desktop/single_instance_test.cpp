@@ -1,6 +1,7 @@
 #include "desktop/single_instance.h"
 
 #include "platform/instance_lock.h"
+#include "support/scoped_variable.h"
 #include "without_permission_override.h"
 
 #include <QDir>
@@ -18,19 +19,14 @@
 
 namespace {
 
-// Each test gets its own runtime folder, so instances of other tests and users stay apart.
+// Each test gets its own runtime folder, so instances of other tests and users stay apart. What
+// a test sets of the runtime and cache folders is undone at its end.
 class SingleInstanceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = qgetenv("XDG_RUNTIME_DIR");
-        savedCache_ = qgetenv("XDG_CACHE_HOME");
-        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
-    }
+    void SetUp() override { runtime_.set(dir.path().toStdString()); }
     void TearDown() override {
         lp::setActivationHandler({});
         lp::releaseInstanceGuard();
-        qputenv("XDG_RUNTIME_DIR", saved_);
-        qputenv("XDG_CACHE_HOME", savedCache_);
     }
 
     static lp::platform::ExclusiveFileLock::Attempt
@@ -39,8 +35,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    QByteArray saved_;
-    QByteArray savedCache_;
+    lp::test::ScopedVariable runtime_{"XDG_RUNTIME_DIR"};
+    lp::test::ScopedVariable cache_{"XDG_CACHE_HOME"};
 };
 
 using Attempt = lp::platform::ExclusiveFileLock::Attempt;
@@ -113,9 +109,9 @@ class FallbackFolder : public SingleInstanceTest,
                        public testing::WithParamInterface<FallbackCase> {};
 
 TEST_P(FallbackFolder, IsTheUsersOwnWithMode0700) {
-    qunsetenv("XDG_RUNTIME_DIR");
+    runtime_.set(nullptr);
     const QString cache = dir.filePath("cache");
-    qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+    cache_.set(cache.toStdString());
     const QString folder = cache + "/Larchpost";
     if (GetParam().folderThere) {
         ASSERT_TRUE(QDir().mkpath(folder));
@@ -189,8 +185,10 @@ class RuntimeFolder : public SingleInstanceTest, public testing::WithParamInterf
 
 TEST_P(RuntimeFolder, IsTrustedOnlyWhenPrivate) {
     const RuntimeCase& c = GetParam();
+    if (c.othersOwn && ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give the runtime folder to another user";
     const QString cache = dir.filePath("cache");
-    qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+    cache_.set(cache.toStdString());
     const QString runtime = dir.filePath("run");
     const QString privateFolder = dir.filePath("private");
     ASSERT_EQ(::mkdir(privateFolder.toLocal8Bit().constData(), 0700), 0);
@@ -212,11 +210,11 @@ TEST_P(RuntimeFolder, IsTrustedOnlyWhenPrivate) {
     case RuntimeCase::Missing:
         break;
     case RuntimeCase::Relative:
-        qputenv("XDG_RUNTIME_DIR", "run");
+        runtime_.set("run");
         break;
     }
     if (c.kind != RuntimeCase::Relative)
-        qputenv("XDG_RUNTIME_DIR", path);
+        runtime_.set(path.constData());
 
     const QString expected = c.trusted ? runtime : cache + "/Larchpost";
     EXPECT_EQ(QFileInfo(lp::instanceLockPath("Larchpost")).path(), expected);
@@ -245,33 +243,46 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RuntimeCase>& p) { return std::string(p.param.name); });
 
 // As the user nobody would meet it: a world-writable folder given as the runtime folder, with a
-// lock file of another user's in it that we may not open. Run without root's overrides, the
-// guard goes to the user's own folder and holds the name there.
+// lock file of another user's in it, under the name ours would have, that we may not open. Run
+// without root's overrides, the guard goes to the user's own folder and holds the name there.
 TEST_F(SingleInstanceTest, AForeignLockInAnOpenRuntimeFolderDoesNotKeepUsOut) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a lock file to another user";
+    const QString own = dir.filePath("cache/Larchpost");
+    cache_.set(dir.filePath("cache").toStdString());
     const QString open = dir.filePath("open");
     ASSERT_EQ(::mkdir(open.toLocal8Bit().constData(), 0700), 0);
     ASSERT_EQ(::chmod(open.toLocal8Bit().constData(), 01777), 0);
-    qputenv("XDG_RUNTIME_DIR", open.toLocal8Bit());
-    const QByteArray foreign = lp::instanceLockPath("Larchpost").toLocal8Bit();
+    runtime_.set(open.toStdString());
+    const QString lockName = QFileInfo(lp::instanceLockPath("Larchpost")).fileName();
+    const QByteArray foreign = (open + "/" + lockName).toLocal8Bit();
     const int fd = ::open(foreign.constData(), O_CREAT | O_WRONLY, 0600);
     ASSERT_GE(fd, 0);
     ::close(fd);
     ASSERT_EQ(::chown(foreign.constData(), kOtherUser, kOtherUser), 0);
-    qputenv("XDG_CACHE_HOME", dir.filePath("cache").toLocal8Bit());
 
-    enum Outcome : long long { Free, Held, Refused };
-    const auto check = [] {
+    enum Outcome : long long { HeldInOwnFolder, HeldElsewhere, NotHeld, KeptOut, Refused };
+    const auto check = [&] {
         try {
-            return lp::CheckAppAlreadyRunning("Larchpost", false, true) ? Held : Free;
+            if (lp::CheckAppAlreadyRunning("Larchpost", false, false))
+                return KeptOut;
+            lp::platform::ExclusiveFileLock other;
+            const bool held = tryOther(other) == Attempt::HeldElsewhere;
+            const bool inOwnFolder = QFileInfo(lp::instanceLockPath("Larchpost")).path() == own;
+            lp::releaseInstanceGuard();
+            return !held ? NotHeld : inOwnFolder ? HeldInOwnFolder : HeldElsewhere;
         } catch (const lp::InstanceGuardError&) {
             return Refused;
         }
     };
     const std::optional<long long> outcome = lp::test::runWithoutPermissionOverride(check);
     ASSERT_TRUE(outcome.has_value());
-    EXPECT_EQ(*outcome, Free);
-    EXPECT_TRUE(QFile::exists(dir.filePath("cache/Larchpost/") +
-                              QFileInfo(QString::fromLocal8Bit(foreign)).fileName()));
+    EXPECT_EQ(*outcome, HeldInOwnFolder);
+    EXPECT_TRUE(QFile::exists(own + "/" + lockName));
+    struct stat info {};
+    ASSERT_EQ(::stat(foreign.constData(), &info), 0); // the other user's file is left as it was
+    EXPECT_EQ(info.st_uid, kOtherUser);
+    EXPECT_EQ(info.st_size, 0);
 }
 
 // Whatever stands in the lock file's place that is not a plain file of our own is refused, with a
@@ -291,6 +302,8 @@ class LockFilePlace : public SingleInstanceTest,
 
 TEST_P(LockFilePlace, TakesOnlyAPlainFileOfOurOwn) {
     const LockFileCase& c = GetParam();
+    if (c.kind == LockFileCase::OthersFile && ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give the lock file to another user";
     const QByteArray lock = lp::instanceLockPath("Larchpost").toLocal8Bit();
     const QByteArray target = dir.filePath("target").toLocal8Bit();
     const auto makeFile = [](const QByteArray& path) {

@@ -3,6 +3,8 @@
 #include "globals/temp_folder.h"
 #include "odd_file_name.h"
 #include "own_executable.h"
+#include "platform/path_separator.h"
+#include "platform/user_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +23,13 @@ TEST(Startup, DefaultsAndTheConfigurationPathBesideTheExecutable) {
         StartConfiguration(globals, CommandLine{}, [](const std::string&) {});
     const std::string exeFolder = test::ownExecutableFolder();
     EXPECT_EQ(globals.applicationFolder, exeFolder);
-    EXPECT_EQ(globals.configPath, exeFolder + "bxconf.ini");
+    // Beside the executable where its user may write there (a build of one's own), else in the
+    // user's configuration folder.
+    const std::string folder = platform::FolderWritable(exeFolder)
+                                   ? exeFolder
+                                   : platform::UserConfigFolder() + platform::kPathSeparator +
+                                         "Larchpost" + platform::kPathSeparator;
+    EXPECT_EQ(globals.configPath, folder + "bxconf.ini");
     EXPECT_EQ(globals.registry.Width, 440);
     EXPECT_EQ(globals.registry.Height, 400);
     EXPECT_TRUE(globals.registry.AutoStart);

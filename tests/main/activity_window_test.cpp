@@ -11,6 +11,7 @@
 #include "main/tray_icon.h"
 #include "platform/file_identity.h"
 #include "support/scoped_config_home.h"
+#include "support/scoped_variable.h"
 #include "widgets/ui_seams.h"
 
 #include <QAction>
@@ -46,29 +47,6 @@ lp::ActivityEntry entry(const char* folder, const char* rule, const char* action
         e.identity = lp::FileIdentity{1, 2, 3, 4};
     return e;
 }
-
-// The viewer's time zone for one test: a POSIX rule, which needs no zone files.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* rule)
-        : saved_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
-        qputenv("TZ", rule);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (had_)
-            qputenv("TZ", saved_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    QByteArray saved_;
-    bool had_;
-};
 
 class ActivityWindow : public ::testing::Test {
 protected:
@@ -108,7 +86,7 @@ protected:
     std::vector<QString> warnings;
     bool made = QDir().mkpath(dir.filePath("state"));
     // The sample's lines are written at +01:00 and shown so.
-    ScopedTimeZone zone{"LPT-1"};
+    const lp::test::ScopedVariable zone{"TZ", "LPT-1"};
 };
 
 using Column = lp::ActivityTableModel::Column;
@@ -194,7 +172,7 @@ protected:
 };
 
 TEST_P(ActivityTimes, AreShownInTheViewersZoneInTheOrderTheyHappened) {
-    const ScopedTimeZone viewer(GetParam().viewerZone);
+    const lp::test::ScopedVariable viewer("TZ", GetParam().viewerZone);
     writeAt("2026-12-08T10:27:02+00:00", "A");
     writeAt("2026-12-08T10:28:37+00:00", "C");
     open();
@@ -459,8 +437,8 @@ INSTANTIATE_TEST_SUITE_P(Triggers, ActivityUndoThenCycle,
 TEST(ActivityEntries, TheFileMenuAndTheTrayOpenOneWindowOnTheUsersLog) {
     lp::test::ScopedConfigHome home;
     QTemporaryDir state;
-    const QByteArray saved = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    const lp::test::ScopedVariable stateHome("XDG_STATE_HOME",
+                                             state.path().toLocal8Bit().constData());
     QDir().mkpath(state.filePath("Larchpost"));
     std::ofstream(state.filePath("Larchpost/activity.log").toStdString())
         << lp::FormatActivityLine(entry("Downloads", "Music", "delete", {"/in/x"})) << '\n';
@@ -479,10 +457,6 @@ TEST(ActivityEntries, TheFileMenuAndTheTrayOpenOneWindowOnTheUsersLog) {
         EXPECT_TRUE(shown->isVisible());
     }
     lp::setTrayAvailableForTests(std::nullopt);
-    if (saved.isNull())
-        qunsetenv("XDG_STATE_HOME");
-    else
-        qputenv("XDG_STATE_HOME", saved);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #pragma once
 // A fresh user configuration folder ($XDG_CONFIG_HOME) for one test, with the settings store in
-// it; the previous folder comes back at the end.
+// it; the previous folder comes back at the end. Qt finds it as on a desktop, from the variable.
 
 #include "desktop/registry_settings.h"
+#include "support/desktop_standard_paths.h"
+#include "support/scoped_variable.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,11 +15,7 @@ namespace lp::test {
 
 class ScopedConfigHome {
 public:
-    ScopedConfigHome() : saved_(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-        useSettingsFile(settingsPath().toStdString());
-    }
-    ~ScopedConfigHome() { qputenv("XDG_CONFIG_HOME", saved_); }
+    ScopedConfigHome() { useSettingsFile(settingsPath().toStdString()); }
     ScopedConfigHome(const ScopedConfigHome&) = delete;
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
@@ -40,7 +38,8 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QByteArray saved_;
+    ScopedVariable variable_{"XDG_CONFIG_HOME", dir_.path().toLocal8Bit().constData()};
+    DesktopStandardPaths paths_;
 };
 
 } // namespace lp::test

@@ -1,9 +1,10 @@
 #pragma once
-// An environment variable set (or unset, for nullptr) for one scope, and put back after it. The
-// time zone is read again both ways, so that TZ takes effect at once.
+// An environment variable set (or unset, for nullptr) for one scope, and put back after it,
+// however the scope ends. Every test that changes a variable does so through one of these.
+
+#include "environment_variable.h"
 
 #include <cstdlib>
-#include <ctime>
 #include <optional>
 #include <string>
 
@@ -11,21 +12,21 @@ namespace lp::test {
 
 class ScopedVariable {
 public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
+    ScopedVariable(const char* name, const char* value) : ScopedVariable(name) { set(value); }
+    // Only keeps the value: whatever the scope sets meanwhile (with set, or by the code under
+    // test) is undone at its end.
+    explicit ScopedVariable(const char* name) : name_(name) {
         if (const char* old = std::getenv(name))
             old_ = old;
-        set(value);
     }
     ~ScopedVariable() { set(old_ ? old_->c_str() : nullptr); }
     ScopedVariable(const ScopedVariable&) = delete;
     ScopedVariable& operator=(const ScopedVariable&) = delete;
 
-private:
-    void set(const char* value) const {
-        value ? ::setenv(name_.c_str(), value, 1) : ::unsetenv(name_.c_str());
-        ::tzset();
-    }
+    void set(const char* value) const { setEnvironmentVariable(name_.c_str(), value); }
+    void set(const std::string& value) const { set(value.c_str()); }
 
+private:
     std::string name_;
     std::optional<std::string> old_;
 };

@@ -28,9 +28,7 @@ Examined ReadEntryDetails(int folderFd, const char* name, FolderEntry& entry) {
     struct stat itself {};
     if (::fstatat(folderFd, name, &itself, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? Examined::Vanished : Examined::Failed;
-    if (!S_ISLNK(itself.st_mode))
-        status = itself;
-    else if (::fstatat(folderFd, name, &status, 0) != 0)
+    if (!S_ISLNK(itself.st_mode) || ::fstatat(folderFd, name, &status, 0) != 0)
         status = itself;
     entry.isFolder = S_ISDIR(status.st_mode);
     entry.size = entry.isFolder ? 0 : static_cast<std::int64_t>(status.st_size);

@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <stdio.h>
 #include <unistd.h>
 #include <vector>
 

@@ -18,7 +18,7 @@ namespace lp::platform::posix {
 
 namespace {
 
-constexpr std::time_t kStaleAfterSeconds = 24 * 60 * 60;
+constexpr std::time_t kStaleAfterSeconds = std::time_t{24} * 60 * 60;
 constexpr std::size_t kSuffixLength = 6;
 
 // An unnamed file is named through its entry under /proc; without /proc it could not be.

@@ -1,8 +1,8 @@
 #include "posix_support.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
-#include <stdio.h>
 #include <unistd.h>
 
 namespace lp::platform::posix {

@@ -22,7 +22,7 @@ void trimWorkingSet() {
     // system's file cache and come back without reading the disk when next touched, as pages
     // from Windows' standby list do. (MADV_PAGEOUT would free them outright, but only for files
     // the user owns, never for the system's libraries.)
-    constexpr std::size_t kSmapsLimit = 16 * 1024 * 1024;
+    constexpr std::size_t kSmapsLimit = std::size_t{16} * 1024 * 1024;
     std::string smaps;
     bool readFailed = false;
     if (!ReadFileStart("/proc/self/smaps", kSmapsLimit, smaps, readFailed) || readFailed)

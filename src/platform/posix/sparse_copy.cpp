@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <linux/fs.h>
-#include <stdio.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>

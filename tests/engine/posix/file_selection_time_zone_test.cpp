@@ -4,13 +4,12 @@
 #include "engine/rank_window.h"
 #include "globals/temp_folder.h"
 #include "platform/folder_listing.h"
+#include "support/scoped_variable.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -24,29 +23,6 @@ Selection all(const CurrentFiles& current) {
     return selection;
 }
 
-// Sets the zone for as long as it lives, and the one before again after.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* before = std::getenv("TZ"))
-            before_ = before;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (before_)
-            ::setenv("TZ", before_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    std::optional<std::string> before_;
-};
-
 TEST(FileSelection, TheOldestOfARealFolderIsTheOneWrittenFirst) {
     struct Case {
         const char* zone;
@@ -58,7 +34,7 @@ TEST(FileSelection, TheOldestOfARealFolderIsTheOneWrittenFirst) {
         {"UTC", 1'761'439'500, 1'761'441'300},
     };
     for (const Case& c : cases) {
-        const ScopedTimeZone zone(c.zone);
+        const test::ScopedVariable zone("TZ", c.zone);
         test::TempFolder temp;
         // Named so that listing order and name order both put the later one first.
         const std::string later = temp.file("a-later"), first = temp.file("b-first");

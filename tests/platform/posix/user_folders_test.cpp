@@ -1,40 +1,14 @@
 // Where the user's configuration folder is, as the environment says.
 
 #include "platform/user_folders.h"
+#include "support/scoped_variable.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace lp {
 namespace {
-
-// Sets an environment variable for one scope (unset when value is null).
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            saved_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 struct EnvCase {
     const char* name;
@@ -47,8 +21,8 @@ class UserConfig : public testing::TestWithParam<EnvCase> {};
 
 TEST_P(UserConfig, FollowsXdgConfigHomeOnlyWhenAbsolute) {
     const EnvCase& c = GetParam();
-    ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
-    ScopedEnv home("HOME", c.home);
+    test::ScopedVariable xdg("XDG_CONFIG_HOME", c.xdg);
+    test::ScopedVariable home("HOME", c.home);
     EXPECT_EQ(platform::UserConfigFolder(), c.expected);
 }
 
