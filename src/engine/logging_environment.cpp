@@ -44,7 +44,7 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.values = {source, placed.value_or(destination)};
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
-        entry.identity = platform::IdentifyFile(*placed);
+        entry.identity = inner_.placedIdentity(*placed);
     log_.append(std::move(entry));
     return placed;
 }
@@ -69,6 +69,9 @@ std::optional<std::string> LoggingEnvironment::moveFile(const std::string& sourc
                                                         const std::string& destination,
                                                         NameClash clash) {
     return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
+}
+std::optional<platform::FileIdentity> LoggingEnvironment::placedIdentity(const std::string& path) {
+    return inner_.placedIdentity(path);
 }
 bool LoggingEnvironment::deleteFile(const std::string& path) {
     return logged(inner_.deleteFile(path), "delete", {path});
