@@ -4,7 +4,6 @@
 #include "platform/instance_lock.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QObject>
@@ -22,43 +21,8 @@ constexpr int kMostOpenConnections = 8;
 // A later instance waits no longer than this for the first one; it ends either way.
 constexpr int kContactWaitMs = 1000;
 
-// The user's runtime folder when it is private as a runtime folder must be, else a folder of the
-// user's own in the cache folder: never a folder that other users may write, where they could
-// take the lock first or plant a file in its place.
-QString trustedRuntimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime) && platform::IsPrivateFolder(runtime.toStdString()))
-        return runtime;
-    return {};
-}
-
-QString runtimeFolder() {
-    if (const QString runtime = trustedRuntimeFolder(); !runtime.isEmpty())
-        return runtime;
-    const std::string cache = platform::UserCacheFolder();
-    if (cache.empty())
-        return {};
-    return QString::fromStdString(cache) + QStringLiteral("/Larchpost");
-}
-
-// The user's name, reduced to characters that are safe in a file name, so that the files of two
-// users never meet should their folders be one.
-QString userTag() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("LOGNAME");
-    if (user.isEmpty())
-        user = QDir::home().dirName();
-    QString tag;
-    for (QChar c : user)
-        if (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') ||
-            c == QLatin1Char('.'))
-            tag += c;
-    return tag.isEmpty() ? QStringLiteral("user") : tag;
-}
-
-QString basePath(const QString& name) {
-    return runtimeFolder() + QLatin1Char('/') + name + QLatin1Char('-') + userTag();
+QString basePath(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('/') + name;
 }
 
 std::function<void()>& activationHandler() {
@@ -71,17 +35,16 @@ class InstanceGuard : public QObject {
 public:
     // True when this process now holds the name, false when another live process does. The lock
     // is the system's, on the open file: it goes with its holder, even one killed mid-start.
-    bool acquire(const QString& name) {
-        const QString folder = runtimeFolder();
+    bool acquire(const QString& folder, const QString& name) {
         if (folder.isEmpty())
             throw InstanceGuardError("no folder of the user's own for the lock file");
-        // A trusted runtime folder is private already; a folder of our own is made so.
-        if (folder != trustedRuntimeFolder())
-            if (const std::optional<std::string> why =
-                    platform::MakePrivateFolder(folder.toStdString()))
-                throw InstanceGuardError(*why);
+        // The runtime folder is private already and stays as it is; a folder of our own is made
+        // so, never left open to others, who could take the lock first or plant a file there.
+        if (const std::optional<std::string> why =
+                platform::MakePrivateFolder(folder.toStdString()))
+            throw InstanceGuardError(*why);
         using Attempt = platform::ExclusiveFileLock::Attempt;
-        switch (lock_.tryLock(instanceLockPath(name).toStdString())) {
+        switch (lock_.tryLock(instanceLockPath(folder, name).toStdString())) {
         case Attempt::Taken:
             return true;
         case Attempt::HeldElsewhere:
@@ -157,24 +120,29 @@ void askToComeForward(const QString& socketPath) {
 
 } // namespace
 
-QString instanceLockPath(const QString& name) {
-    return basePath(name) + QStringLiteral(".lock");
+QString instanceFolder() {
+    return QString::fromStdString(platform::InstanceGuardFolder());
 }
 
-QString instanceSocketPath(const QString& name) {
-    return localSocketName(basePath(name) + QStringLiteral(".socket"));
+QString instanceLockPath(const QString& folder, const QString& name) {
+    return basePath(folder, name) + QStringLiteral(".lock");
 }
 
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards) {
+QString instanceSocketPath(const QString& folder, const QString& name) {
+    return localSocketName(basePath(folder, name) + QStringLiteral(".socket"));
+}
+
+bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                            const QString& folder) {
     auto guard = std::make_unique<InstanceGuard>();
-    if (!guard->acquire(name)) {
+    if (!guard->acquire(folder, name)) {
         if (activatePrevious)
-            askToComeForward(instanceSocketPath(name));
+            askToComeForward(instanceSocketPath(folder, name));
         return true;
     }
     if (closeAfterwards)
         return false; // the guard goes, and with it the lock
-    guard->listen(instanceSocketPath(name));
+    guard->listen(instanceSocketPath(folder, name));
     heldGuard() = std::move(guard);
     return false;
 }

@@ -1,10 +1,10 @@
 #pragma once
 // One Larchpost per user: the first instance holds a lock on a file and listens on a local socket,
-// both in the user's runtime folder ($XDG_RUNTIME_DIR when it is the user's own and closed to
-// others, as a runtime folder must be; else the folder Larchpost in the user's cache folder,
-// mode 0700). A later instance finds the lock held, asks the first to come forward over the
-// socket (on Windows a pipe named after that path), and ends. The lock is the system's and ends
-// with its holder, so an instance that crashed or was killed never keeps a later one out.
+// both in the folder of the user's guard (platform::InstanceGuardFolder: one folder per user,
+// whatever the environment it is started in). A later instance finds the lock held, asks the
+// first to come forward over the socket (on Windows a pipe named after that path), and ends. The
+// lock is the system's and ends with its holder, so an instance that crashed or was killed never
+// keeps a later one out.
 
 #include <QString>
 #include <functional>
@@ -19,15 +19,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Where the lock and the socket of `name` live for this user.
-QString instanceLockPath(const QString& name);
-QString instanceSocketPath(const QString& name);
+// The folder of this user's guard.
+QString instanceFolder();
 
-// True when another instance holds `name`. With activatePrevious, that instance is asked to come
+// Where the lock and the socket of `name` live in the guard's folder.
+QString instanceLockPath(const QString& folder, const QString& name);
+QString instanceSocketPath(const QString& folder, const QString& name);
+
+// True when another instance holds `name` in folder (the user's guard folder; a test's own in
+// tests). With activatePrevious, that instance is asked to come
 // forward. Otherwise this process now holds the name until the end of the run, or only for the
 // check itself with closeAfterwards. The holder asking again finds the name held. Throws
 // InstanceGuardError when the lock cannot be created.
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards);
+bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                            const QString& folder = instanceFolder());
 
 // What the holding instance does when a later one asks it to come forward (needs a running event
 // loop). Without a handler the request is ignored.

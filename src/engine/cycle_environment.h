@@ -3,6 +3,7 @@
 // written, the file operations, the program launcher, the date and the clock. The program hands it
 // the real ones; tests and the simulation hand it others.
 
+#include "platform/file_identity.h"
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
 #include "sorting_policy.h"
@@ -61,6 +62,11 @@ public:
     copyFile(const std::string& source, const std::string& destination, NameClash clash) = 0;
     virtual std::optional<std::string>
     moveFile(const std::string& source, const std::string& destination, NameClash clash) = 0;
+    // What identifies the file that the copy or move just made placed at path, for the log:
+    // read there, unless the environment knows it without looking again.
+    virtual std::optional<platform::FileIdentity> placedIdentity(const std::string& path) {
+        return platform::IdentifyFile(path);
+    }
     virtual bool deleteFile(const std::string& path) = 0;
     // Moves the file to the desktop's trash instead of deleting it.
     virtual bool trashFile(const std::string& path) = 0;

@@ -48,7 +48,7 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.values = {source, placed.value_or(destination)};
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
-        entry.identity = platform::IdentifyFile(*placed);
+        entry.identity = inner_.placedIdentity(*placed);
     log_.append(std::move(entry));
     return placed;
 }
@@ -77,6 +77,9 @@ std::optional<std::string> LoggingEnvironment::moveFile(const std::string& sourc
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     logged(true, std::string(RetryStageVerb(stage)), {path});
     inner_.retryStage(stage, path);
+}
+std::optional<platform::FileIdentity> LoggingEnvironment::placedIdentity(const std::string& path) {
+    return inner_.placedIdentity(path);
 }
 bool LoggingEnvironment::deleteFile(const std::string& path) {
     return logged(inner_.deleteFile(path), "delete", {path});

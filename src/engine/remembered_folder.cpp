@@ -158,14 +158,8 @@ RememberedFolder::Update RememberedFolder::examineAgain(const std::string& folde
             examined.push_back(&entries_[i]);
             before.push_back(detailsOf(entries_[i]));
         }
-    switch (observer.examine(folder, examined)) {
-    case platform::EntryLook::Found:
-        break;
-    case platform::EntryLook::Vanished: // a departure that the watch has yet to report
-        return Update::ListWhole;
-    case platform::EntryLook::Failed:
-        return Update::Failed;
-    }
+    if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+        return update;
     changed_ = false;
     for (std::size_t e = 0; e < examined.size() && !changed_; ++e)
         changed_ = before[e] != detailsOf(*examined[e]);
@@ -209,26 +203,56 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
     // From the back, each entry that stayed moves to its new place, never onto one yet to move.
     const std::unordered_set<std::string_view> named(changedNames.begin(), changedNames.end());
     std::vector<FolderEntry*> examined;
+    std::vector<bool> looked(names.size(), false);
+    std::vector<FolderEntry*> arrived; // new names, and names the watch reported
     std::size_t from = kept;
     for (std::size_t i = names.size(); i-- > 0;) {
         FolderEntry& entry = entries_[i];
         if (pairing[i] != kUnpaired) {
             if (--from != i)
                 entry = std::move(entries_[from]);
-            if (!entry.watchable || named.contains(entry.name))
-                examined.push_back(&entry);
+            if (named.contains(entry.name))
+                arrived.push_back(&entry);
+            looked[i] = !entry.watchable || named.contains(entry.name);
         } else {
             entry = FolderEntry{};
             entry.name = std::move(names[i]);
-            examined.push_back(&entry);
+            arrived.push_back(&entry);
+            looked[i] = true;
         }
+        if (looked[i])
+            examined.push_back(&entry);
     }
     changed_ = true;
-    switch (observer.examine(folder, examined)) {
+    if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+        return update;
+    // A name that came with other names of its file (a link made here to a file of the folder)
+    // leaves the watch blind to the others: a write through one name is reported for that name
+    // alone, and the link count that the others' details hold went up unreported. So every
+    // entry thought to have one name is looked at again; those with more are then looked at in
+    // every turn, as a watch cannot see them.
+    const bool secondName = std::any_of(arrived.begin(), arrived.end(), [](const FolderEntry* e) {
+        return !e->isFolder && !e->watchable;
+    });
+    if (secondName) {
+        examined.clear();
+        for (std::size_t i = 0; i < entries_.size(); ++i)
+            if (!looked[i] && entries_[i].watchable)
+                examined.push_back(&entries_[i]);
+        if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+            return update;
+    }
+    GiveBackSpareRoom(entries_); // the examined entries are not looked at again
+    return Update::Done;
+}
+
+RememberedFolder::Update RememberedFolder::lookAt(const std::string& folder,
+                                                  platform::FolderObserver& observer,
+                                                  const std::vector<FolderEntry*>& entries) {
+    switch (observer.examine(folder, entries)) {
     case platform::EntryLook::Found:
-        GiveBackSpareRoom(entries_); // the examined entries are not looked at again
         return Update::Done;
-    case platform::EntryLook::Vanished:
+    case platform::EntryLook::Vanished: // a departure that the watch has yet to report
         return Update::ListWhole;
     case platform::EntryLook::Failed:
         return Update::Failed;

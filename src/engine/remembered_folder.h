@@ -28,6 +28,8 @@ public:
     // - with details: not when a watch vouches for the folder since its last listing; then only
     //   the entries the watch names, and those a watch cannot see (folders, links, files with more
     //   than one name), are examined again, and the names read again only when some came or went.
+    //   A new name of a file with other names has every entry examined again, so that the file's
+    //   other names in the folder are known to be such from then on.
     // Returns false when the folder cannot be listed whole; nothing is then remembered.
     bool refresh(const std::string& folder, bool withDetails, CycleEnvironment& environment);
 
@@ -50,6 +52,9 @@ private:
                           const std::vector<std::string>& changedNames);
     Update examineAgain(const std::string& folder, platform::FolderObserver& observer,
                         std::vector<bool> again);
+    // Reads the details of entries anew: Done, or what a departure or a failure calls for.
+    static Update lookAt(const std::string& folder, platform::FolderObserver& observer,
+                         const std::vector<platform::FolderEntry*>& entries);
     void stopWatching(platform::FolderObserver* observer);
     // Drops the entries and the watch: what comes next is a whole listing.
     void forget(platform::FolderObserver* observer);

@@ -1,5 +1,6 @@
 #include "system_environment.h"
 #include "name_clash.h"
+#include "platform/file_identity.h"
 #include "platform/file_in_use.h"
 #include "platform/file_operations.h"
 #include "platform/launcher.h"
@@ -59,9 +60,27 @@ std::optional<std::string> SystemEnvironment::copyFile(const std::string& source
 std::optional<std::string> SystemEnvironment::moveFile(const std::string& source,
                                                        const std::string& destination,
                                                        NameClash clash) {
-    return PlaceAsPolicySays(
-        destination, clash,
-        attemptWith(source, platform::MoveFileReplacing, platform::MoveFileNoReplace));
+    movedTo_.clear();
+    std::optional<std::string> placed =
+        PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+            const std::error_code error = replace
+                                              ? platform::MoveFileReplacing(source, path, moved_)
+                                              : platform::MoveFileNoReplace(source, path, moved_);
+            if (!error)
+                return Placing::Done;
+            return !replace && error == std::errc::file_exists ? Placing::NameTaken
+                                                               : Placing::Failed;
+        });
+    if (placed)
+        movedTo_ = *placed;
+    return placed;
+}
+std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const std::string& path) {
+    if (!movedTo_.empty() && path == movedTo_) {
+        movedTo_.clear(); // told once: the file there may change from now on
+        return moved_;
+    }
+    return platform::IdentifyFile(path);
 }
 bool SystemEnvironment::deleteFile(const std::string& path) {
     return !platform::DeleteFileEntry(path);

@@ -31,6 +31,7 @@ public:
                                         NameClash clash) override;
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
+    std::optional<platform::FileIdentity> placedIdentity(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
@@ -43,6 +44,10 @@ private:
     // Each folder's count at its last listing, so that the next one is allocated once.
     std::unordered_map<std::string, std::size_t> lastCounts_;
     TrashMover trash_;
+    // The file the last move placed, as the move knew it: a rename keeps what identifies the
+    // file, so it need not be looked at again.
+    std::string movedTo_;
+    std::optional<platform::FileIdentity> moved_;
 };
 
 } // namespace lp

@@ -3,6 +3,8 @@
 // is never copied, moved or deleted, and only regular files and links are ever opened: device
 // nodes, pipes and sockets are refused before anything reads them.
 
+#include "platform/file_identity.h"
+
 #include <string>
 #include <system_error>
 
@@ -31,6 +33,13 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
 // operation a meaning.
 std::error_code CopyFileNoReplace(const std::string& source, const std::string& destination);
 std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination);
+
+// As the two moves above; after a move, moved is the identity of the file at its new place (as
+// IdentifyFile would read it there), known without looking again where a rename kept the file.
+std::error_code MoveFileReplacing(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved);
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved);
 
 // Deletes a file; a link is removed itself, never what it points at. A folder is refused.
 std::error_code DeleteFileEntry(const std::string& path);

@@ -38,13 +38,12 @@ private:
 // a link or junction in its place does not serve.
 std::optional<std::string> MakePrivateFolder(const std::string& folder);
 
-// Whether folder is one that only this user may change: a folder (not a link to one) owned by
-// the user that neither group nor others may write. A runtime folder handed down in the environment
-// is trusted only then.
-bool IsPrivateFolder(const std::string& folder);
-
-// The user's cache folder without a trailing separator: $XDG_CACHE_HOME when it is an absolute
-// path, otherwise $HOME/.cache (on Windows %LOCALAPPDATA%); empty when neither can be found.
-std::string UserCacheFolder();
+// The folder of this user's instance guard, without a trailing separator. It follows from what
+// the system knows of the user alone, never from the environment ($XDG_RUNTIME_DIR, $HOME,
+// $USER), so that every start of one user's (from the desktop, cron, su or sudo -u) meets the
+// same guard: the user's runtime folder /run/user/<uid> when the system has made it, else
+// .cache/Larchpost in the home the password database gives; on Windows Larchpost in the user's
+// local application data folder. Empty when there is none. MakePrivateFolder prepares it.
+std::string InstanceGuardFolder();
 
 } // namespace lp::platform

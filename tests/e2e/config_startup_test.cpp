@@ -1,6 +1,8 @@
 // The real program at start-up: it reads the file --config names, rewrites an old layout, and
 // leaves a damaged or missing file alone, reporting on standard error.
 
+#include "program_run.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -36,10 +38,13 @@ protected:
 
     // Runs the program headless for no cycle at all; returns its exit status.
     int run(const std::string& environment = "", const std::string& mode = "--headless") {
-        const std::string command = environment + " XDG_RUNTIME_DIR='" +
-                                    (folder_ / "run").string() + "' '" + LARCHPOST_EXE + "' " +
-                                    mode + " --cycles 0 --config '" + config_.string() + "' 2>'" +
-                                    (folder_ / "stderr").string() + "' </dev/null";
+        std::string start;
+        for (const std::string& word : lp::test::isolatedStart(folder_))
+            start += "'" + word + "' ";
+        const std::string command =
+            environment + " XDG_RUNTIME_DIR='" + (folder_ / "run").string() + "' " + start + "'" +
+            LARCHPOST_EXE + "' " + mode + " --cycles 0 --config '" + config_.string() + "' 2>'" +
+            (folder_ / "stderr").string() + "' </dev/null";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

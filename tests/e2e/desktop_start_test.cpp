@@ -37,7 +37,7 @@ protected:
     bool firstIsUp() const {
         if (!fs::exists(settings_))
             return false;
-        for (const auto& entry : fs::directory_iterator(home_ / "run"))
+        for (const auto& entry : fs::directory_iterator(lp::test::guardFolder(home_)))
             if (entry.is_socket())
                 return true;
         return false;
@@ -75,7 +75,7 @@ TEST_F(DesktopStart, ALockLeftByACrashedInstanceIsTakenOver) {
         ASSERT_TRUE(waitFor([&] { return firstIsUp() || crashed.status(); }));
         ASSERT_FALSE(crashed.status());
     } // killed outright: its lock file and socket stay behind
-    ASSERT_FALSE(fs::is_empty(home_ / "run"));
+    ASSERT_FALSE(fs::is_empty(lp::test::guardFolder(home_)));
 
     fs::remove(settings_); // written again only by an instance that got past the guard
     Instance next(home_, args());

@@ -166,7 +166,8 @@ TEST_F(Headless, ASimulationPrintsWhatItWouldDoAndChangesNothing) {
     drop(inbox() / "b.txt");
     const std::string before = lp::test::fileBytes(config());
     ProgramRun sorting(home_, run({"--headless"})); // a simulation may run beside it
-    ASSERT_TRUE(waitFor([&] { return !fs::is_empty(home_ / "run") || sorting.status(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !fs::is_empty(lp::test::guardFolder(home_)) || sorting.status(); }));
     ProgramRun simulation(home_, run({"--simulate"}));
     EXPECT_EQ(simulation.waitForEnd(), 0);
     const std::string from = (inbox() / "a.mp3").string(), to = (outbox() / "a.mp3").string();
@@ -180,7 +181,8 @@ TEST_F(Headless, ASimulationPrintsWhatItWouldDoAndChangesNothing) {
 TEST_F(Headless, OnlyOneInstanceSortsAtATime) {
     writeConfiguration();
     ProgramRun first(home_, run({"--headless"}));
-    ASSERT_TRUE(waitFor([&] { return !fs::is_empty(home_ / "run") || first.status(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !fs::is_empty(lp::test::guardFolder(home_)) || first.status(); }));
     ASSERT_FALSE(first.status());
     ProgramRun second(home_, run({"--headless"}));
     EXPECT_EQ(second.waitForEnd(), 1);
@@ -188,6 +190,38 @@ TEST_F(Headless, OnlyOneInstanceSortsAtATime) {
     // the first one running and defers to it.
     ProgramRun desktop(home_, run({}), false);
     EXPECT_EQ(desktop.waitForEnd(), 1);
+    first.signal(SIGINT);
+    EXPECT_EQ(first.waitForEnd(), 0);
+}
+
+// The guard is the user's whatever the environment a start is given: as cron, su or sudo -u start
+// it, or with another home, cache folder or user name, a second start finds the first running.
+TEST_F(Headless, ASecondStartInAnotherEnvironmentFindsTheFirstRunning) {
+    writeConfiguration();
+    const std::string elsewhere = (home_ / "elsewhere").string();
+    fs::create_directories(elsewhere);
+    const std::vector<std::string> environments[] = {
+        {"XDG_RUNTIME_DIR"},
+        {"XDG_RUNTIME_DIR=" + elsewhere},
+        {"USER=other", "LOGNAME=other"},
+        {"HOME=" + elsewhere},
+        {"XDG_CACHE_HOME=" + elsewhere},
+        {"XDG_RUNTIME_DIR", "HOME", "USER", "LOGNAME", "XDG_CACHE_HOME"},
+    };
+    ProgramRun first(home_, run({"--headless"}));
+    ASSERT_TRUE(
+        waitFor([&] { return !fs::is_empty(lp::test::guardFolder(home_)) || first.status(); }));
+    ASSERT_FALSE(first.status());
+    for (const std::vector<std::string>& environment : environments) {
+        std::string described;
+        for (const std::string& entry : environment)
+            described += entry + " ";
+        ProgramRun second(home_, run({"--headless"}), true, environment);
+        EXPECT_EQ(second.waitForEnd(), 1) << described;
+        EXPECT_NE(second.errors().find("already running"), std::string::npos)
+            << described << second.errors();
+    }
+    EXPECT_TRUE(fs::is_empty(elsewhere)) << "no guard of its own elsewhere";
     first.signal(SIGINT);
     EXPECT_EQ(first.waitForEnd(), 0);
 }

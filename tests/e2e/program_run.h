@@ -1,9 +1,19 @@
 #pragma once
 // One run of the real executable with its own runtime and configuration folders, its standard
 // output and error output kept in files, for the end-to-end tests.
+//
+// The program places its instance guard by what the system knows of the user (/run/user/<uid>),
+// not by anything a test may set. So that no run meets the guard of the user running the tests,
+// nor that of a test running beside it, each run sees a /run of its test's own: it is started in
+// a mount namespace of its own (unshare(1)) where the test's "system-run" folder stands at /run.
+// Runs of one test share that folder, and so the guard.
+
+#include "platform/instance_lock.h"
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +41,51 @@ inline std::string fileBytes(const std::filesystem::path& path) {
     return out.str();
 }
 
+// Whether a run can be given a /run of its own here (user namespaces may be turned off). Without,
+// runs use the real /run and may meet the guard of a Larchpost running for the same user.
+inline bool runIsolationAvailable() {
+    static const bool available =
+        std::system("unshare --user --map-current-user --mount true >/dev/null 2>&1") == 0;
+    return available;
+}
+
+// Where the runs of a test with this home keep the instance guard: the user's runtime folder in
+// the test's own /run.
+inline std::filesystem::path guardFolder(const std::filesystem::path& home) {
+    if (!runIsolationAvailable())
+        return lp::platform::InstanceGuardFolder();
+    return home / "system-run" / "user" / std::to_string(::geteuid());
+}
+
+// The words that start a command with the test's /run in place of the system's. The runtime
+// folder the system would make for the user is made there (0700, as logind makes it).
+inline std::vector<std::string> isolatedStart(const std::filesystem::path& home) {
+    namespace fs = std::filesystem;
+    if (!runIsolationAvailable()) {
+        static const bool warned = [] {
+            std::fprintf(stderr, "unshare(1) cannot make a mount namespace here: the program "
+                                 "runs use the real /run and its instance guard\n");
+            return true;
+        }();
+        (void)warned;
+        return {};
+    }
+    const fs::path runtime = guardFolder(home);
+    if (!fs::exists(runtime)) {
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    }
+    return {"unshare",
+            "--user",
+            "--map-current-user",
+            "--mount",
+            "--",
+            "sh",
+            "-c",
+            "mount --bind \"$0\" /run && exec \"$@\"",
+            (home / "system-run").string()};
+}
+
 template <typename Predicate> bool waitFor(Predicate done) {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + kStuck;
@@ -47,7 +102,8 @@ public:
     // Runs the executable with args; home holds "run" (the runtime folder), "config", "state"
     // (where the activity log goes) and "data" (where the trash is). With
     // display false, no display variable reaches the program. Each "NAME=value" of extraEnv
-    // replaces that variable (a real display instead of the offscreen one, say).
+    // replaces that variable (a real display instead of the offscreen one, say); a bare "NAME"
+    // removes it.
     ProgramRun(const std::filesystem::path& home, const std::vector<std::string>& args,
                bool display = true, const std::vector<std::string>& extraEnv = {})
         : output_(home / ("stdout-" + std::to_string(++runs()) + ".txt")),
@@ -71,12 +127,15 @@ public:
         if (display)
             env.push_back("QT_QPA_PLATFORM=offscreen");
         for (const std::string& entry : extraEnv) {
-            const std::string name = entry.substr(0, entry.find('=') + 1);
+            const bool removed = entry.find('=') == std::string::npos;
+            const std::string name = removed ? entry + "=" : entry.substr(0, entry.find('=') + 1);
             std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
-            env.push_back(entry);
+            if (!removed)
+                env.push_back(entry);
         }
 
-        std::vector<std::string> argv{LARCHPOST_EXE};
+        std::vector<std::string> argv = isolatedStart(home);
+        argv.push_back(LARCHPOST_EXE);
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> cargv, cenv;
         for (std::string& a : argv)
@@ -91,7 +150,7 @@ public:
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (::posix_spawn(&pid_, LARCHPOST_EXE, &actions, nullptr, cargv.data(), cenv.data()) != 0)
+        if (::posix_spawnp(&pid_, cargv[0], &actions, nullptr, cargv.data(), cenv.data()) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
     }

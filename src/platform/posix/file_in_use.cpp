@@ -34,15 +34,13 @@ void catchLeaseBreaks() {
     });
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 } // namespace
 
 bool FileOpenForWriting(const std::string& path) {
-    // Opening a device or a pipe can have effects of its own, so only a regular file is opened,
-    // and the opened descriptor must still be that file.
+    // Opening a device or a pipe can have effects of its own, so only a regular file is opened.
+    // The lease asked for below is granted or refused on a regular file alone (a pipe or device
+    // put in the file's place meanwhile answers neither), so the opened file need not be
+    // examined again.
     struct stat named {};
     if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
         return false;
@@ -50,17 +48,14 @@ bool FileOpenForWriting(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // A read lease is refused with EAGAIN exactly while someone has the file open for writing.
+    // Held for no longer than the next call, so a writer that opens the file meanwhile waits
+    // only that long.
     bool writing = false;
-    struct stat opened {};
-    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && sameFile(named, opened)) {
-        // A read lease is refused with EAGAIN exactly while someone has the file open for
-        // writing. Held for no longer than the next call, so a writer that opens the file
-        // meanwhile waits only that long.
-        if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0)
-            ::fcntl(fd, F_SETLEASE, F_UNLCK);
-        else
-            writing = errno == EAGAIN;
-    }
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0)
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    else
+        writing = errno == EAGAIN;
     ::close(fd);
     return writing;
 }

@@ -170,12 +170,23 @@ std::error_code copyFile(const std::string& source, const std::string& destinati
     return replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
 }
 
-// Moves a file that is neither a folder nor a link without replacing anything.
+// Moves a file that is neither a folder nor a link without replacing anything. What stands at the
+// destination is looked at only when the rename finds the name taken, or before a copy across
+// file systems, which is not worth making when the name is taken already.
 std::error_code moveEntryWhereFree(const std::string& source, const struct stat& status,
-                                   const std::string& destination) {
-    if (posix::renameNoReplace(source, destination) == 0)
+                                   const std::string& destination, bool& renamed) {
+    renamed = posix::renameNoReplace(source, destination) == 0;
+    if (renamed)
         return {};
-    if (errno != EXDEV)
+    const bool taken = errno == EEXIST;
+    if (errno != EXDEV && !taken)
+        return lastError();
+    struct stat target {};
+    if (::lstat(destination.c_str(), &target) == 0)
+        return sameFile(status, target) ? ontoItself() : occupied();
+    if (taken)
+        return occupied(); // gone again since; the rename found the name taken
+    if (errno != ENOENT)
         return lastError();
     if (!S_ISREG(status.st_mode))
         return notARegularFile();
@@ -192,22 +203,55 @@ std::error_code CopyFileNoReplace(const std::string& source, const std::string& 
     return copyFile(source, destination, false);
 }
 
-std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination) {
+namespace {
+
+// What a rename within one file system keeps: the file, its size and its times.
+FileIdentity identityOf(const struct stat& status) {
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return {static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNsPerSecond +
+                status.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// The identity a move left: the source's, read before it, when the entry was renamed; else (a
+// copy across file systems, a link made anew) read at its new place.
+void noteMoved(const std::string& destination, const struct stat& status, bool renamed,
+               std::optional<FileIdentity>* moved) {
+    if (moved == nullptr)
+        return;
+    if (renamed)
+        *moved = identityOf(status);
+    else
+        *moved = IdentifyFile(destination);
+}
+
+std::error_code moveNoReplace(const std::string& source, const std::string& destination,
+                              std::optional<FileIdentity>* moved) {
     struct stat status {};
     if (::lstat(source.c_str(), &status) != 0)
         return lastError();
     if (S_ISDIR(status.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
-    // Only to tell the source itself from another file; the move itself never replaces.
-    struct stat target {};
-    if (::lstat(destination.c_str(), &target) == 0)
-        return sameFile(status, target) ? ontoItself() : occupied();
-    if (S_ISLNK(status.st_mode))
-        return posix::MoveLink(source, status, destination, false);
-    return moveEntryWhereFree(source, status, destination);
+    if (S_ISLNK(status.st_mode)) {
+        // Only to tell the source itself from another file; the move itself never replaces.
+        struct stat target {};
+        if (::lstat(destination.c_str(), &target) == 0)
+            return sameFile(status, target) ? ontoItself() : occupied();
+        if (auto error = posix::MoveLink(source, status, destination, false))
+            return error;
+        noteMoved(destination, status, false, moved);
+        return {};
+    }
+    bool renamed = false;
+    if (auto error = moveEntryWhereFree(source, status, destination, renamed))
+        return error;
+    noteMoved(destination, status, renamed, moved);
+    return {};
 }
 
-std::error_code MoveFileReplacing(const std::string& source, const std::string& destination) {
+std::error_code moveReplacing(const std::string& source, const std::string& destination,
+                              std::optional<FileIdentity>* moved) {
     struct stat status {};
     if (::lstat(source.c_str(), &status) != 0)
         return lastError();
@@ -217,22 +261,50 @@ std::error_code MoveFileReplacing(const std::string& source, const std::string& 
     // alone does the move. A link may need a new target instead.
     if (!S_ISLNK(status.st_mode)) {
         if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
-                        RENAME_NOREPLACE) == 0)
+                        RENAME_NOREPLACE) == 0) {
+            noteMoved(destination, status, true, moved);
             return {};
+        }
         if (errno != EEXIST && errno != EXDEV && errno != EINVAL && errno != ENOSYS)
             return lastError();
     }
     if (auto error = refuseMoveOntoItself(source, status, destination))
         return error;
+    std::error_code error;
+    bool renamed = false;
     if (S_ISLNK(status.st_mode))
-        return posix::MoveLink(source, status, destination, true);
-    if (::rename(source.c_str(), destination.c_str()) == 0)
-        return {};
-    if (errno != EXDEV)
-        return lastError();
-    if (!S_ISREG(status.st_mode))
-        return notARegularFile();
-    return moveByCopy(source, status, destination, true);
+        error = posix::MoveLink(source, status, destination, true);
+    else if (::rename(source.c_str(), destination.c_str()) == 0)
+        renamed = true;
+    else if (errno != EXDEV)
+        error = lastError();
+    else if (!S_ISREG(status.st_mode))
+        error = notARegularFile();
+    else
+        error = moveByCopy(source, status, destination, true);
+    if (!error)
+        noteMoved(destination, status, renamed, moved);
+    return error;
+}
+
+} // namespace
+
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination) {
+    return moveNoReplace(source, destination, nullptr);
+}
+
+std::error_code MoveFileReplacing(const std::string& source, const std::string& destination) {
+    return moveReplacing(source, destination, nullptr);
+}
+
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved) {
+    return moveNoReplace(source, destination, &moved);
+}
+
+std::error_code MoveFileReplacing(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved) {
+    return moveReplacing(source, destination, &moved);
 }
 
 std::error_code DeleteFileEntry(const std::string& path) {

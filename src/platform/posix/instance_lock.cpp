@@ -1,15 +1,16 @@
 #include "platform/instance_lock.h"
 
+#include "instance_folder.h"
 #include "posix_support.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lp::platform {
 
@@ -19,18 +20,34 @@ std::string describe(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + posix::lastError().message();
 }
 
-std::string homeFolder() {
-    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/')
-        return env;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir)
-        return entry->pw_dir;
-    return {};
+// The home the password database gives the user; $HOME is not asked, as it differs between the
+// ways one user starts programs (su, sudo -u, cron) and can be anything.
+std::string passwordHome(uid_t user) {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    int result = 0;
+    while ((result = ::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (result != 0 || found == nullptr || found->pw_dir == nullptr)
+        return {};
+    return found->pw_dir;
 }
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
+}
+
+// A folder (not a link to one) of the user's that nobody else may enter, as the system makes a
+// user's runtime folder. lstat: a link could be pointed elsewhere between this look and the use.
+bool isRuntimeFolderOf(const std::string& folder, uid_t user) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
+           (info.st_mode & 07777) == 0700;
 }
 
 // A lock file that is not a plain file of our own could be held or swapped by its owner.
@@ -106,20 +123,25 @@ std::optional<std::string> MakePrivateFolder(const std::string& folder) {
     return std::nullopt;
 }
 
-bool IsPrivateFolder(const std::string& folder) {
-    struct stat info {};
-    // lstat: a link could be pointed elsewhere between this check and the use of the folder.
-    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+namespace posix {
+
+std::string InstanceGuardFolderFrom(const std::string& runtimeFolders, const std::string& home,
+                                    uid_t user) {
+    const std::string runtime = withoutTrailingSlashes(runtimeFolders) + "/" + std::to_string(user);
+    if (isRuntimeFolderOf(runtime, user))
+        return runtime;
+    const std::string base = withoutTrailingSlashes(home);
+    if (base.empty() || base[0] != '/')
+        return {};
+    return (base == "/" ? std::string() : base) + "/.cache/Larchpost";
 }
 
-std::string UserCacheFolder() {
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
-        return withoutTrailingSlashes(xdg);
-    const std::string home = withoutTrailingSlashes(homeFolder());
-    if (home.empty())
-        return {};
-    return (home == "/" ? std::string() : home) + "/.cache";
+} // namespace posix
+
+std::string InstanceGuardFolder() {
+    // The files are made as the effective user, so that is the user whose guard this is.
+    const uid_t user = ::geteuid();
+    return posix::InstanceGuardFolderFrom("/run/user", passwordHome(user), user);
 }
 
 } // namespace lp::platform

@@ -301,4 +301,20 @@ std::error_code DeleteFileEntry(const std::string& path) {
     return {};
 }
 
+std::error_code MoveFileNoReplace(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved) {
+    if (auto error = MoveFileNoReplace(source, destination))
+        return error;
+    moved = IdentifyFile(destination);
+    return {};
+}
+
+std::error_code MoveFileReplacing(const std::string& source, const std::string& destination,
+                                  std::optional<FileIdentity>& moved) {
+    if (auto error = MoveFileReplacing(source, destination))
+        return error;
+    moved = IdentifyFile(destination);
+    return {};
+}
+
 } // namespace lp::platform

@@ -94,14 +94,16 @@ std::optional<std::string> MakePrivateFolder(const std::string& folder) {
     return std::nullopt;
 }
 
-std::string UserCacheFolder() {
-    // The local application data folder (%LOCALAPPDATA%), which stays on this machine.
+std::string InstanceGuardFolder() {
+    // The local application data folder, which stays on this machine, as the shell knows it for
+    // the user: neither %LOCALAPPDATA% nor %USERPROFILE% is asked.
     PWSTR folder = nullptr;
     std::string result;
     if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
         result = windows::toUtf8(folder);
     ::CoTaskMemFree(folder);
-    return withoutTrailingSeparators(result);
+    result = withoutTrailingSeparators(result);
+    return result.empty() ? result : result + "\\Larchpost";
 }
 
 } // namespace lp::platform

@@ -326,6 +326,20 @@ TEST_F(CycleShortcuts, ActAsAFullListingDoesThroughEveryKindOfChange) {
              fs::create_symlink(t.in / "e.mp3", t.in / "link.mp3");
          }},
         {"a file emptied", [](auto& t) { write(t.in / "f.mp3", 0); }},
+        {"a second name for a file, in its folder",
+         [](auto& t) { fs::create_hard_link(t.in / "f.mp3", t.in / "f.link"); }},
+        {"the file written through its second name", [](auto& t) { write(t.in / "f.link", 3000); }},
+        {"written through its first name", [](auto& t) { write(t.in / "f.mp3", 6000); }},
+        {"a second name made and written through at once",
+         [](auto& t) {
+             fs::create_hard_link(t.in / "e.mp3", t.in / "e.link");
+             write(t.in / "e.link", 9000);
+         }},
+        {"the second name gone, the file written",
+         [](auto& t) {
+             fs::remove(t.in / "f.link");
+             write(t.in / "f.mp3", 2500);
+         }},
         {"nothing changed at the end", [](auto&) {}},
     };
     for (const Step& step : steps) {

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 
 namespace lp::platform {
@@ -93,6 +95,50 @@ TEST_F(NoReplaceLinks, TheIdentityIsTheInodesAndOfALinkItself) {
     EXPECT_EQ(IdentifyFile(at("in")), std::nullopt);
     writeBytes(at("in/a"), "123456");
     EXPECT_NE(IdentifyFile(at("in/a")), file);
+}
+
+// The identity a move gives back for the log is the one a look at the destination finds right
+// afterwards, whatever was moved and however: a rename, a link made anew, a copy to another file
+// system.
+TEST_F(NoReplaceLinks, AMoveTellsTheIdentityOfWhatItLeftAtTheDestination) {
+    fs::create_directories(at("far"));
+    const test::ScopedMount far("none", at("far"), "tmpfs", 0);
+    struct Case {
+        const char* what;
+        bool replacing;
+        bool link;
+        bool acrossFileSystems;
+    };
+    const Case cases[] = {
+        {"a file, never replacing", false, false, false},
+        {"a file, replacing", true, false, false},
+        {"a link, never replacing", false, true, false},
+        {"a link, replacing", true, true, false},
+        {"a file to another file system, never replacing", false, false, true},
+        {"a file to another file system, replacing", true, false, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        if (c.acrossFileSystems && !far.mounted())
+            continue;
+        const std::string source = at("in/m" + std::to_string(n));
+        const std::string destination =
+            at((c.acrossFileSystems ? "far/m" : "out/m") + std::to_string(n++));
+        writeBytes(at("in/target"), "target content");
+        if (c.link)
+            fs::create_symlink("target", source);
+        else
+            writeBytes(source, "some content");
+        if (c.replacing)
+            writeBytes(destination, "there before");
+        std::optional<FileIdentity> moved;
+        const std::error_code error = c.replacing ? MoveFileReplacing(source, destination, moved)
+                                                  : MoveFileNoReplace(source, destination, moved);
+        ASSERT_FALSE(error) << c.what << ": " << error.message();
+        EXPECT_FALSE(fs::exists(fs::symlink_status(source))) << c.what;
+        ASSERT_TRUE(moved) << c.what;
+        EXPECT_EQ(moved, IdentifyFile(destination)) << c.what;
+    }
 }
 
 } // namespace

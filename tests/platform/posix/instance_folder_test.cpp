@@ -1,0 +1,117 @@
+// Where a user's instance guard lives: the runtime folder the system made for the user when it is
+// private, else a fixed folder in the user's home; the same whatever the environment says.
+
+#include "globals/temp_folder.h"
+#include "platform/instance_lock.h"
+#include "platform/posix/instance_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace lp::platform {
+namespace {
+
+// An owner other than us is the user nobody.
+constexpr uid_t kOtherUser = 65534;
+
+struct RuntimeCase {
+    const char* what;
+    enum Kind { Folder, File, Link, Missing } kind;
+    mode_t mode;
+    bool othersOwn;
+    bool used; // the runtime folder, rather than the one in the home
+};
+
+TEST(InstanceFolder, TheRuntimeFolderServesOnlyWhenTheSystemMadeItPrivateForTheUser) {
+    const RuntimeCase cases[] = {
+        {"private", RuntimeCase::Folder, 0700, false, true},
+        {"readable by others", RuntimeCase::Folder, 0755, false, false},
+        {"writable by all, sticky", RuntimeCase::Folder, 01777, false, false},
+        {"writable by the group", RuntimeCase::Folder, 0770, false, false},
+        {"another user's", RuntimeCase::Folder, 0700, true, false},
+        {"a plain file", RuntimeCase::File, 0, false, false},
+        {"a link to a private folder", RuntimeCase::Link, 0, false, false},
+        {"missing", RuntimeCase::Missing, 0, false, false},
+    };
+    const uid_t user = ::geteuid();
+    for (const RuntimeCase& c : cases) {
+        test::TempFolder temp;
+        const std::string runtimeFolders = temp.file("user");
+        const std::string runtime = runtimeFolders + "/" + std::to_string(user);
+        const std::string privateFolder = temp.file("private");
+        ASSERT_EQ(::mkdir(runtimeFolders.c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir(privateFolder.c_str(), 0700), 0);
+        switch (c.kind) {
+        case RuntimeCase::Folder:
+            ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+            ASSERT_EQ(::chmod(runtime.c_str(), c.mode), 0); // past the umask
+            if (c.othersOwn) {
+                ASSERT_EQ(::chown(runtime.c_str(), kOtherUser, kOtherUser), 0);
+            }
+            break;
+        case RuntimeCase::File:
+            test::writeBytes(runtime, "x");
+            break;
+        case RuntimeCase::Link:
+            ASSERT_EQ(::symlink(privateFolder.c_str(), runtime.c_str()), 0);
+            break;
+        case RuntimeCase::Missing:
+            break;
+        }
+        const std::string home = temp.file("home");
+        EXPECT_EQ(posix::InstanceGuardFolderFrom(runtimeFolders, home, user),
+                  c.used ? runtime : home + "/.cache/Larchpost")
+            << c.what;
+        EXPECT_EQ(posix::InstanceGuardFolderFrom(runtimeFolders + "/", home + "/", user),
+                  c.used ? runtime : home + "/.cache/Larchpost")
+            << c.what << ", given with trailing separators";
+    }
+}
+
+TEST(InstanceFolder, AHomeThatIsNoAbsolutePathGivesNoFolder) {
+    test::TempFolder temp;
+    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "", ::geteuid()), "");
+    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "home", ::geteuid()), "");
+    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "/", ::geteuid()),
+              "/.cache/Larchpost");
+}
+
+// The variables that used to decide the place, changed every way a start by cron, su or sudo -u
+// changes them, leave the user's guard folder where it was.
+TEST(InstanceFolder, TheEnvironmentDoesNotMoveIt) {
+    const std::string before = InstanceGuardFolder();
+    ASSERT_NE(before, "");
+    const char* variables[] = {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME", "USER", "LOGNAME"};
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    for (const char* name : variables) {
+        const char* value = std::getenv(name);
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    test::TempFolder temp;
+    const std::string elsewhere = temp.file("elsewhere");
+    for (bool unset : {false, true}) {
+        for (const char* name : variables) {
+            if (unset)
+                ::unsetenv(name);
+            else
+                ::setenv(name, elsewhere.c_str(), 1);
+        }
+        EXPECT_EQ(InstanceGuardFolder(), before) << (unset ? "all unset" : "all elsewhere");
+    }
+    for (const auto& [name, value] : saved) {
+        if (value)
+            ::setenv(name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
+    }
+}
+
+} // namespace
+} // namespace lp::platform
