@@ -68,7 +68,6 @@ protected:
     std::vector<std::string> cycle(bool first = false) {
         printed.clear();
         runMonitorCycle(table, first, policy, reporting, &memory);
-        log.flush();
         return printed;
     }
     std::vector<std::string> cycleAt(std::chrono::seconds since) {
