@@ -244,8 +244,8 @@ TEST_F(Retries, AChangedRuleStartsOverAndAnIdenticalCopyCountsAsMade) {
     writeBytes(at("in", "photo.jpg"), "picture");
     writeBytes(at("backup", "photo.jpg"), "older");
     EXPECT_EQ(countOf(cycleAt(0s), "failed copy"), 1U);
-    fs::copy_file(at("in", "photo.jpg"), at("backup", "photo.jpg"),
-                  fs::copy_options::overwrite_existing);
+    // Written by hand: MinGW's copy_file does not overwrite.
+    test::writeBytes(at("backup", "photo.jpg"), test::readBytes(at("in", "photo.jpg")));
     fs::last_write_time(at("backup", "photo.jpg"), fs::last_write_time(at("in", "photo.jpg")));
     const auto lines = cycleAt(10s);
     EXPECT_EQ(countOf(lines, "copy ") + countOf(lines, "failed copy"), 0U) << "counted as made";
