@@ -49,13 +49,9 @@ bool FileOpenForWriting(const std::string& path) {
     if (fd < 0)
         return false;
     // A read lease is refused with EAGAIN exactly while someone has the file open for writing.
-    // Held for no longer than the next call, so a writer that opens the file meanwhile waits
-    // only that long.
-    bool writing = false;
-    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0)
-        ::fcntl(fd, F_SETLEASE, F_UNLCK);
-    else
-        writing = errno == EAGAIN;
+    // Closing the descriptor gives a granted lease back, so it is held for no longer than the
+    // next call, and a writer that opens the file meanwhile waits only that long.
+    const bool writing = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
     ::close(fd);
     return writing;
 }
