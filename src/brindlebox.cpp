@@ -8,12 +8,10 @@
 #include "desktop/stored_options.h"
 #include "engine/program_without_window.h"
 #include "main/desktop_app.h"
-#include "platform/program_arguments.h"
 #include "platform/trash.h"
 
 #include <iostream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -41,11 +39,8 @@ lp::WithoutWindowChoices storedChoices() {
 } // namespace
 
 int main(int argc, char** argv) {
-    lp::platform::PrepareTrash(); // before any thread starts
-    lp::platform::UseUtf8Console();
-    const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
     lp::CommandLine options;
-    if (const auto exitCode = lp::ReadProgramOptions(args, options))
+    if (const auto exitCode = lp::StartProgram(argc, argv, options))
         return *exitCode;
     if (options.headless || options.simulate)
         return lp::RunWithoutWindow(options, holdDesktopGuard, storedChoices());

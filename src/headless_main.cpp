@@ -4,13 +4,11 @@
 #include "engine/option_values.h"
 #include "engine/program_without_window.h"
 #include "platform/instance_claim.h"
-#include "platform/program_arguments.h"
 #include "platform/stored_choices.h"
 #include "platform/trash.h"
 
 #include <iostream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -48,11 +46,8 @@ lp::WithoutWindowChoices storedChoices() {
 } // namespace
 
 int main(int argc, char** argv) {
-    lp::platform::PrepareTrash(); // before any thread starts
-    lp::platform::UseUtf8Console();
-    const std::vector<std::string> args = lp::platform::ProgramArguments(argc, argv);
     lp::CommandLine options;
-    if (const auto exitCode = lp::ReadProgramOptions(args, options))
+    if (const auto exitCode = lp::StartProgram(argc, argv, options))
         return *exitCode;
     if (!options.headless && !options.simulate) {
         std::cerr << "larchpost: this build has no window; running without one, as with "

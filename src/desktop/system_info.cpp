@@ -4,10 +4,6 @@
 
 namespace lp {
 
-bool IsWinNT() {
-    return true;
-}
-
 void TrimWorkingSet() {
     platform::trimWorkingSet();
 }

@@ -8,7 +8,9 @@
 #include "globals/usage_text.h"
 #include "headless_run.h"
 #include "move_recovery.h"
+#include "platform/program_arguments.h"
 #include "platform/stop_request.h"
+#include "platform/trash.h"
 #include "system_environment.h"
 
 #include <iostream>
@@ -23,8 +25,10 @@ void printLine(const std::string& line) {
 
 } // namespace
 
-std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, CommandLine& options) {
-    if (auto error = parseCommandLine(args, options)) {
+std::optional<int> StartProgram(int argc, char** argv, CommandLine& options) {
+    platform::PrepareTrash(); // before any thread starts
+    platform::UseUtf8Console();
+    if (auto error = parseCommandLine(platform::ProgramArguments(argc, argv), options)) {
         std::cerr << "larchpost: " << *error << "\nTry 'larchpost --help' for the options.\n";
         return 2;
     }

@@ -8,14 +8,13 @@
 
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace lp {
 
-// Reads the arguments (the program path first) into options. Prints the usage, the version or
-// what is wrong with the command line; the exit code is then returned and the program ends.
-std::optional<int> ReadProgramOptions(const std::vector<std::string>& args, CommandLine& options);
+// The start both programs' main() make: prepares the trash before any thread starts, sets the
+// console to UTF-8 and reads the arguments into options. Prints the usage, the version or what is
+// wrong with the command line; the exit code is then returned and the program ends.
+std::optional<int> StartProgram(int argc, char** argv, CommandLine& options);
 
 // What the user chose beyond the configuration file, as far as the calling program can read it:
 // how name clashes are settled, and the trash that deletes may go to (none: such a delete fails

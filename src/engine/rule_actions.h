@@ -14,7 +14,8 @@
 
 namespace lp {
 
-// Folder and name joined by exactly one separator, whether or not the folder ends with one.
+// Folder and name with one separator always put between them: a folder that already ends with
+// one gives two in a row, which the system reads as one.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // What the actions did to one selected file, as far as the known-file list cares.

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -39,20 +40,6 @@ constexpr int kButtonColumn = 89;
 constexpr int kButtonWidth = 81;
 constexpr int kButtonHeight = 25;
 constexpr int kMargin = 6;
-
-// The lines are in table order and a rebuild keeps no state, so a guard against clicks during a
-// rebuild keeps the rule panel from being filled for a line that is about to vanish.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool was_;
-};
 
 } // namespace
 
@@ -190,9 +177,11 @@ rServiceRules* TfrmMain::currentServiceRecord() {
     return findUserService(app().table, selectedServiceLine());
 }
 
+// The lines are in table order and a rebuild keeps no state, so a guard against clicks during a
+// rebuild keeps the rule panel from being filled for a line that is about to vanish.
 void TfrmMain::selectFolderLine(int line) {
     {
-        FlagScope scope(selectingByProgram_);
+        QScopedValueRollback guard(selectingByProgram_, true);
         clService->setCurrentRow(line);
     }
     enableFolderCommands();
@@ -200,7 +189,7 @@ void TfrmMain::selectFolderLine(int line) {
 
 void TfrmMain::BuildOtherServiceList() {
     {
-        FlagScope scope(selectingByProgram_);
+        QScopedValueRollback guard(selectingByProgram_, true);
         fillFolderList(*clService, app().table);
     }
     if (clService->count() > 0)

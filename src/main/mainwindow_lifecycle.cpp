@@ -82,7 +82,7 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
         return;
     AppGlobals& g = app();
     --g.visibleCount;
-    if (g.visibleCount == 0 && IsWinNT())
+    if (g.visibleCount == 0)
         TrimWorkingSet();
     hide();
     trimAfterNextCycle_ = true;

@@ -3,6 +3,7 @@
 
 #include "desktop/registry_settings.h"
 #include "desktop/sorting_cycle.h"
+#include "support/rule_action.h"
 #include "support/scoped_config_home.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +32,7 @@ TEST(DesktopSortingCycle, StoredOptionsCountFromTheNextCycleAndEveryOperationIsL
     rule.rulename = "Away";
     rule.enabled = true;
     rule.mcond = FileCount; // fires whenever the folder holds a file
-    ruleactionrec move;
-    move.raction = rMove;
-    move.racmove.filepath = (root / "out").string();
+    const ruleactionrec move = test::MoveTo((root / "out").string());
     rule.actions = {move};
     rule.actioncnt = 1;
     service.rulelist = {1, {rule}};

@@ -3,6 +3,7 @@
 
 #include "globals/config_file.h"
 #include "program_run.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -54,12 +55,8 @@ protected:
         ext.rcondFileExt.ext = "mp3";
         rule.conds = {ext};
         rule.condcnt = 1;
-        lp::ruleactionrec move;
-        move.raction = lp::rMove;
-        move.racmove.filepath = outbox().string();
-        lp::ruleactionrec launch;
-        launch.raction = lp::rLaunch;
-        launch.raclaunch = {program, "--add mfile"};
+        const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
+        const lp::ruleactionrec launch = lp::test::Launching(program, "--add mfile");
         rule.actions = {move, launch};
         rule.actioncnt = 2;
         service.rulelist = {1, {rule}};
@@ -123,12 +120,8 @@ TEST_F(Headless, ACountedRunEndsByItselfAndFailuresAreMarked) {
     lp::RuleRec rule;
     rule.enabled = true;
     rule.mcond = lp::FileCount; // fires in every cycle, the first one too
-    lp::ruleactionrec move;
-    move.raction = lp::rMove;
-    move.racmove.filepath = (home_ / "missing").string();
-    lp::ruleactionrec launch;
-    launch.raction = lp::rLaunch;
-    launch.raclaunch = {"no-such-program-anywhere", "mfile"};
+    const lp::ruleactionrec move = lp::test::MoveTo((home_ / "missing").string());
+    const lp::ruleactionrec launch = lp::test::Launching("no-such-program-anywhere", "mfile");
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};
@@ -235,9 +228,7 @@ TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
     lp::RuleRec rule;
     rule.enabled = true;
     rule.mcond = lp::FileCount; // the first cycle already moves every file
-    lp::ruleactionrec move;
-    move.raction = lp::rMove;
-    move.racmove.filepath = outbox().string();
+    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
     rule.actions = {move};
     rule.actioncnt = 1;
     service.rulelist = {1, {rule}};
@@ -271,9 +262,7 @@ TEST_F(Headless, APauseStoredByTheDesktopProgramDoesNotStopIt) {
     lp::RuleRec rule;
     rule.enabled = true;
     rule.mcond = lp::FileCount; // fires in the first cycle
-    lp::ruleactionrec move;
-    move.raction = lp::rMove;
-    move.racmove.filepath = outbox().string();
+    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
     rule.actions = {move};
     rule.actioncnt = 1;
     service.rulelist = {1, {rule}};
@@ -311,9 +300,7 @@ TEST_F(Headless, TheRunLogsItsOperationsAndFollowsTheStoredOptions) {
     rule.rulename = "File away";
     rule.enabled = true;
     rule.mcond = lp::FileCount; // fires in every cycle, the first one too
-    lp::ruleactionrec move;
-    move.raction = lp::rMove;
-    move.racmove.filepath = outbox().string();
+    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
     rule.actions = {move};
     rule.actioncnt = 1;
     service.rulelist = {1, {rule}};

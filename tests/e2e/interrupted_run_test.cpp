@@ -9,6 +9,7 @@
 #include "globals/config_file.h"
 #include "program_run.h"
 #include "support/posix/private_mounts.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +65,7 @@ protected:
         rule.rulename = "Everything out";
         rule.enabled = true;
         rule.mcond = lp::FileCount;
-        lp::ruleactionrec move;
-        move.raction = lp::rMove;
-        move.racmove.filepath = out().string();
+        const lp::ruleactionrec move = lp::test::MoveTo(out().string());
         rule.actions = {move};
         rule.actioncnt = 1;
         service.rulelist = {1, {rule}};

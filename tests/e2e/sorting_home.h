@@ -7,6 +7,7 @@
 
 #include "globals/config_file.h"
 #include "program_run.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -80,9 +81,7 @@ private:
         rule.rulename = "Sort";
         rule.enabled = true;
         rule.mcond = trigger;
-        ruleactionrec move;
-        move.raction = rMove;
-        move.racmove.filepath = moveTo.string();
+        const ruleactionrec move = test::MoveTo(moveTo.string());
         rule.actions = {move};
         rule.actioncnt = 1;
         service.rulelist = {1, {rule}};

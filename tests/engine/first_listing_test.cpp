@@ -6,6 +6,7 @@
 #include "engine/system_environment.h"
 #include "globals/temp_folder.h"
 #include "platform/path_separator.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,7 @@ TEST(FirstListing, AHeadlessRunTakesFilesArrivingInTheFirstIntervalAsNew) {
         RuleRec rule;
         rule.enabled = true;
         rule.mcond = c.trigger;
-        ruleactionrec move;
-        move.raction = rMove;
-        move.racmove.filepath = temp.file("out");
+        const ruleactionrec move = test::MoveTo(temp.file("out"));
         rule.actions = {move};
         rule.actioncnt = 1;
         service.rulelist = {1, {rule}};

@@ -6,6 +6,7 @@
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
 #include "support/native_path.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,7 @@ using test::NativePath;
 using test::writeBytes;
 
 ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
-    ruleactionrec made;
-    made.raction = kind;
-    made.racmove.filepath = folder;
-    made.raccopy.filepath = folder;
-    made.raclaunch = {"player", "mfile"};
-    return made;
+    return test::MakeAction(kind, folder, test::kAnyLaunch);
 }
 
 RuleRec rule(std::string name, std::vector<ruleactionrec> actions) {

@@ -7,6 +7,7 @@
 #include "platform/file_in_use.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -58,11 +59,7 @@ protected:
         return service.rulelist.rules.back();
     }
     static void addAction(RuleRec& rule, std::uint8_t kind, const std::string& folder = {}) {
-        ruleactionrec action;
-        action.raction = kind;
-        action.racmove.filepath = folder;
-        action.raccopy.filepath = folder;
-        rule.actions.push_back(action);
+        rule.actions.push_back(test::MakeAction(kind, folder));
         rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
     }
     void turn(bool firstCycle = false) { RunServiceTurn(service, firstCycle, {}, environment); }
@@ -341,10 +338,7 @@ TEST_F(MonitorCycle, EveryRuleOfATurnSeesTheSameFileList) {
     RuleRec& second = addRule(FileCount);
     addAction(second, rCopy, outbox());
     RuleRec& third = addRule(FileCount);
-    ruleactionrec launch;
-    launch.raction = rLaunch;
-    launch.raclaunch = {"viewer", "mfile"};
-    third.actions.push_back(launch);
+    third.actions.push_back(test::Launching("viewer", "mfile"));
     third.actioncnt = 1;
     put("a");
     turn();
@@ -395,9 +389,7 @@ TEST_F(MonitorCycle, TheTableIsWorkedInOrderAndEachFolderCountsItsOwnSize) {
     big.enabled = true;
     big.mcond = TotalFileSize;
     big.fsize = 0;
-    ruleactionrec remove;
-    remove.raction = rDelete;
-    big.actions = {remove};
+    big.actions = {test::Deleting()};
     big.actioncnt = 1;
     table.services[0].rulelist = {1, {big}};
     table.services.push_back(table.services[0]);

@@ -9,6 +9,7 @@
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
 #include "support/native_path.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -73,12 +74,7 @@ protected:
     }
 
     static ruleactionrec action(ActionKind kind, const std::string& folder = {}) {
-        ruleactionrec made;
-        made.raction = kind;
-        made.racmove.filepath = folder;
-        made.raccopy.filepath = folder;
-        made.raclaunch = {"player", "mfile"};
-        return made;
+        return test::MakeAction(kind, folder, test::kAnyLaunch);
     }
 
     std::string quoted(const std::string& relative) const { return QuoteValue(at(relative)); }

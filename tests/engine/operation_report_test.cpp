@@ -7,6 +7,7 @@
 #include "platform/path_separator.h"
 #include "program_on_path.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -90,12 +91,8 @@ TEST_F(Reporting, ASimulationCountsEveryEntryAsNewAndTouchesNothing) {
     RuleRec rule;
     rule.enabled = true;
     rule.mcond = NewFile;
-    ruleactionrec move;
-    move.raction = rMove;
-    move.racmove.filepath = temp.file("out");
-    ruleactionrec launch;
-    launch.raction = rLaunch;
-    launch.raclaunch = {test::kProgramOnPath, "mfile"};
+    const ruleactionrec move = test::MoveTo(temp.file("out"));
+    const ruleactionrec launch = test::Launching(test::kProgramOnPath, "mfile");
     rule.actions = {move, launch};
     rule.actioncnt = 2;
     service.rulelist = {1, {rule}};

@@ -9,6 +9,7 @@
 #include "platform/file_operations.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,7 @@ using test::readBytes;
 using test::writeBytes;
 
 ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
-    ruleactionrec made;
-    made.raction = kind;
-    made.racmove.filepath = folder;
-    made.raccopy.filepath = folder;
-    made.raclaunch = {"player", "mfile"};
-    return made;
+    return test::MakeAction(kind, folder, test::kAnyLaunch);
 }
 
 // A service over "in" with one rule, run cycle after cycle as the program runs them, the clock

@@ -5,6 +5,7 @@
 #include "globals/temp_folder.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -14,33 +15,13 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CopyTo;
+using test::Deleting;
+using test::Launching;
+using test::MoveTo;
 using test::readBytes;
 using test::RecordedLaunch;
 using test::writeBytes;
-
-ruleactionrec moveTo(const std::string& folder) {
-    ruleactionrec action;
-    action.raction = rMove;
-    action.racmove.filepath = folder;
-    return action;
-}
-ruleactionrec copyTo(const std::string& folder) {
-    ruleactionrec action;
-    action.raction = rCopy;
-    action.raccopy.filepath = folder;
-    return action;
-}
-ruleactionrec deleting() {
-    ruleactionrec action;
-    action.raction = rDelete;
-    return action;
-}
-ruleactionrec launching(const std::string& program, const std::string& params) {
-    ruleactionrec action;
-    action.raction = rLaunch;
-    action.raclaunch = {program, params};
-    return action;
-}
 
 class RuleActions : public testing::Test {
 protected:
@@ -78,7 +59,7 @@ protected:
 
 TEST_F(RuleActions, AMoveReplacesAFileOfTheSameNameAndLaterActionsFollowIt) {
     writeBytes(path("out", "a.mp3"), "older a");
-    run({moveTo(folder("out")), launching("player", "-mfile -q"), copyTo(folder("copies"))},
+    run({MoveTo(folder("out")), Launching("player", "-mfile -q"), CopyTo(folder("copies"))},
         {"a.mp3", "b.mp3"});
     EXPECT_EQ(readBytes(path("out", "a.mp3")), "content of a.mp3");
     EXPECT_EQ(readBytes(path("copies", "b.mp3")), "content of b.mp3");
@@ -91,13 +72,13 @@ TEST_F(RuleActions, AMoveReplacesAFileOfTheSameNameAndLaterActionsFollowIt) {
 }
 
 TEST_F(RuleActions, DeleteThenCopyFindsNothing) {
-    run({deleting(), copyTo(folder("copies"))}, {"a"});
+    run({Deleting(), CopyTo(folder("copies"))}, {"a"});
     EXPECT_TRUE(fs::is_empty(folder("in")));
     EXPECT_TRUE(fs::is_empty(folder("copies")));
 }
 
 TEST_F(RuleActions, AFailedMoveKeepsTheSourceAndTheRestGoesOn) {
-    run({moveTo(folder("missing")), copyTo(folder("copies"))}, {"a", "b"});
+    run({MoveTo(folder("missing")), CopyTo(folder("copies"))}, {"a", "b"});
     // The files whose move failed are passed over by the copy.
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
     EXPECT_EQ(readBytes(path("in", "b")), "content of b");
@@ -118,35 +99,35 @@ TEST_F(RuleActions, EachFileIsFollowedOnItsOwn) {
     const Case cases[] = {
         {"a failed move leaves an older file of the destination alone",
          {"a"},
-         {moveTo(out), launching("p", "mfile"), deleting()},
+         {MoveTo(out), Launching("p", "mfile"), Deleting()},
          {"a"},
          {},
          {{false, true, 0}},
          {"a"}},
         {"the moved one goes on at the destination, the other is passed over",
          {"a"},
-         {moveTo(out), launching("p", "mfile")},
+         {MoveTo(out), Launching("p", "mfile")},
          {"a", "b"},
          {path("out", "b")},
          {{false, true, 0}, {true, false}},
          {"a", "b"}},
         {"a deleted file is gone, but a launch still gets its path",
          {},
-         {deleting(), moveTo(out), launching("p", "mfile")},
+         {Deleting(), MoveTo(out), Launching("p", "mfile")},
          {"a"},
          {path("in", "a")},
          {{true, true}},
          {"a"}},
         {"moved there and back is still in the folder",
          {},
-         {moveTo(out), moveTo(in), launching("p", "mfile")},
+         {MoveTo(out), MoveTo(in), Launching("p", "mfile")},
          {"a"},
          {path("in", "a")},
          {{false, false}},
          {}},
         {"a launch for the whole rule waits for a file still followed",
          {"a"},
-         {moveTo(out), launching("p", "--refresh")},
+         {MoveTo(out), Launching("p", "--refresh")},
          {"a"},
          {},
          {{false, true, 0}},
@@ -182,21 +163,21 @@ TEST_F(RuleActions, AnyFailedOperationEndsTheRuleForThatFile) {
         bool asFolder; // the selected entry is a folder, which is never deleted
     };
     const Failure failures[] = {
-        {"a move to a missing folder", moveTo(folder("missing")), false},
-        {"a copy to a missing folder", copyTo(folder("missing")), false},
-        {"a launch of a program that does not start", launching("no-such-program", "mfile"), false},
-        {"a delete of a folder", deleting(), true},
+        {"a move to a missing folder", MoveTo(folder("missing")), false},
+        {"a copy to a missing folder", CopyTo(folder("missing")), false},
+        {"a launch of a program that does not start", Launching("no-such-program", "mfile"), false},
+        {"a delete of a folder", Deleting(), true},
     };
     struct Later {
         const char* what;
         ruleactionrec action;
     };
     const Later laters[] = {
-        {"move", moveTo(folder("out"))},
-        {"copy", copyTo(folder("copies"))},
-        {"delete", deleting()},
-        {"launch", launching("p", "mfile")},
-        {"launch for the rule", launching("p", "--refresh")},
+        {"move", MoveTo(folder("out"))},
+        {"copy", CopyTo(folder("copies"))},
+        {"delete", Deleting()},
+        {"launch", Launching("p", "mfile")},
+        {"launch for the rule", Launching("p", "--refresh")},
     };
     for (const Failure& failure : failures)
         for (const Later& later : laters) {
@@ -224,7 +205,7 @@ TEST_F(RuleActions, AnyFailedOperationEndsTheRuleForThatFile) {
 TEST_F(RuleActions, AFailureOfOneFileLeavesTheOthersToTheRule) {
     // Only "b" is a folder, so only its copy fails; "a" is still copied and then deleted.
     fs::create_directories(path("in", "b"));
-    EXPECT_EQ(run({copyTo(folder("copies")), deleting()}, {"a", "b"}),
+    EXPECT_EQ(run({CopyTo(folder("copies")), Deleting()}, {"a", "b"}),
               (std::vector<ActionOutcome>{{true, false}, {false, true, 0}}));
     EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
     EXPECT_FALSE(fs::exists(path("in", "a")));
@@ -232,7 +213,7 @@ TEST_F(RuleActions, AFailureOfOneFileLeavesTheOthersToTheRule) {
 }
 
 TEST_F(RuleActions, AMoveOntoItselfKeepsTheFile) {
-    run({moveTo(folder("in")), copyTo(folder("in"))}, {"a"});
+    run({MoveTo(folder("in")), CopyTo(folder("in"))}, {"a"});
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
 }
 
@@ -241,7 +222,7 @@ TEST_F(RuleActions, FoldersAreJoinedWithExactlyOneMoreSeparator) {
     EXPECT_EQ(JoinPath("/in", "a"), "/in" + separator + "a");
     EXPECT_EQ(JoinPath("/in" + separator, "a"), "/in" + separator + separator + "a");
     EXPECT_EQ(JoinPath("", "a"), separator + "a");
-    run({launching("p", "mfile")}, {"a"}, folder("in") + separator);
+    run({Launching("p", "mfile")}, {"a"}, folder("in") + separator);
     ASSERT_EQ(environment.launches.size(), 1u);
     EXPECT_EQ(environment.launches[0].arguments,
               std::vector<std::string>{folder("in") + separator + separator + "a"});
@@ -267,7 +248,7 @@ TEST_F(RuleActions, LaunchArgumentsPerFileOrOncePerRule) {
     };
     for (const Case& c : cases) {
         environment.launches.clear();
-        run({launching("prog", c.params)}, c.files);
+        run({Launching("prog", c.params)}, c.files);
         std::vector<std::vector<std::string>> got;
         for (const auto& launch : environment.launches) {
             EXPECT_EQ(launch.program, "prog") << c.what;
@@ -279,7 +260,7 @@ TEST_F(RuleActions, LaunchArgumentsPerFileOrOncePerRule) {
 
 TEST_F(RuleActions, AFileNameIsOneArgumentWhateverItHolds) {
     const std::string hostile = "x\" ; rm -rf ~ ; \"mfile $(id) 'q'.mp3";
-    run({launching("prog", "--file=mfile --quiet")}, {hostile});
+    run({Launching("prog", "--file=mfile --quiet")}, {hostile});
     ASSERT_EQ(environment.launches.size(), 1u);
     EXPECT_EQ(environment.launches[0].arguments,
               (std::vector<std::string>{"--file=" + path("in", hostile), "--quiet"}))
@@ -290,9 +271,7 @@ TEST_F(RuleActions, TransfersAndUnknownKindsDoNothing) {
     ruleactionrec ftp;
     ftp.raction = rFTP;
     ftp.racftp.ftpserver = "ftp.example.org";
-    ruleactionrec unknown;
-    unknown.raction = 42;
-    run({ftp, unknown, copyTo(folder("copies"))}, {"a"});
+    run({ftp, test::MakeAction(42), CopyTo(folder("copies"))}, {"a"});
     EXPECT_EQ(readBytes(path("copies", "a")), "content of a");
     EXPECT_EQ(readBytes(path("in", "a")), "content of a");
 }

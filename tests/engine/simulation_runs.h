@@ -6,6 +6,7 @@
 #include "engine/monitor_cycle.h"
 #include "engine/operation_report.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,7 @@ namespace lp::test {
 
 inline ruleactionrec action(std::uint8_t kind, const std::string& folder = {},
                             const std::string& program = {}) {
-    ruleactionrec a;
-    a.raction = kind;
-    a.racmove.filepath = folder;
-    a.raccopy.filepath = folder;
-    a.raclaunch = {program, "mfile"};
-    return a;
+    return MakeAction(kind, folder, {program, "mfile"});
 }
 
 inline RuleRec ruleOf(std::vector<ruleactionrec> actions) {

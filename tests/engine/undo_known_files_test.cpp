@@ -9,6 +9,7 @@
 #include "platform/file_identity.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -49,11 +50,7 @@ RuleRec& addRule(rServiceRules& service, std::uint8_t trigger, std::uint8_t acti
     rule.rulename = name;
     rule.enabled = true;
     rule.mcond = trigger;
-    ruleactionrec act;
-    act.raction = action;
-    act.racmove.filepath = folder;
-    act.raccopy.filepath = folder;
-    rule.actions.push_back(act);
+    rule.actions.push_back(test::MakeAction(action, folder));
     rule.actioncnt = 1;
     service.rulelist.rules.push_back(rule);
     service.rulelist.rulecnt = static_cast<std::int32_t>(service.rulelist.rules.size());

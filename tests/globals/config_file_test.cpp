@@ -4,6 +4,7 @@
 #include "globals/config_file.h"
 #include "globals/quoted_value.h"
 #include "globals/temp_folder.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -70,10 +71,7 @@ ServiceTable exampleTable() {
     rule.condcnt = 1;
     rule.conds.push_back({.rcond = FileExt, .rcondFileExt = {"mp3"}});
     rule.actioncnt = 1;
-    ruleactionrec move;
-    move.raction = rMove;
-    move.racmove.filepath = "C:\\Music";
-    rule.actions.push_back(move);
+    rule.actions.push_back(test::MoveTo("C:\\Music"));
     return table;
 }
 
@@ -81,12 +79,6 @@ ruleacondrec condition(std::uint8_t kind) {
     ruleacondrec c;
     c.rcond = kind;
     return c;
-}
-
-ruleactionrec action(std::uint8_t kind) {
-    ruleactionrec a;
-    a.raction = kind;
-    return a;
 }
 
 RuleRec rule(std::string name, std::vector<ruleacondrec> conds,
@@ -117,11 +109,11 @@ ServiceTable everyKindTable() {
         .UseSMTP = false, .SMTPServer = "smtp.example.org", .ReplyTo = "me@example.org"};
     table.customCount = 2;
 
-    ruleactionrec move = action(rMove);
+    ruleactionrec move = test::MakeAction(rMove);
     move.racmove.filepath = "D:\\Songs [old-3]";
-    ruleactionrec copy = action(rCopy);
+    ruleactionrec copy = test::MakeAction(rCopy);
     copy.raccopy.filepath = "/srv/copy=here";
-    ruleactionrec ftp = action(rFTP);
+    ruleactionrec ftp = test::MakeAction(rFTP);
     ftp.racftp = {.ftpserver = "ftp.example.org",
                   .ftppath = "/in",
                   .ftpport = 2121,
@@ -129,7 +121,7 @@ ServiceTable everyKindTable() {
                   .ftppass = "secret",
                   .ftpascmode = true,
                   .ftppassive = false};
-    ruleactionrec ftp2 = action(rFTP);
+    ruleactionrec ftp2 = test::MakeAction(rFTP);
     ftp2.racftp = {.ftpserver = "h",
                    .ftppath = "",
                    .ftpport = -1,
@@ -137,7 +129,7 @@ ServiceTable everyKindTable() {
                    .ftppass = "",
                    .ftpascmode = false,
                    .ftppassive = true};
-    ruleactionrec launch = action(rLaunch);
+    ruleactionrec launch = test::MakeAction(rLaunch);
     launch.raclaunch = {.fprogram = "/usr/bin/player", .fparams = "--enqueue mfile"};
 
     ruleacondrec ext = condition(FileExt);
@@ -163,13 +155,13 @@ ServiceTable everyKindTable() {
     first.rulelist.rules[0].mcond = FileCount;
     first.rulelist.rules[0].fcnt = 20;
 
-    rServiceRules builtIn =
-        service(kLimeWire, 0, {rule("two", {older, newest, oldest}, {ftp, action(rDelete)})});
+    rServiceRules builtIn = service(
+        kLimeWire, 0, {rule("two", {older, newest, oldest}, {ftp, test::MakeAction(rDelete)})});
     builtIn.sharedir = "C:\\Shared";
     builtIn.rulelist.rules[0].mcond = TotalFileSize;
     builtIn.rulelist.rules[0].fsize = 10;
 
-    RuleRec third = rule("three", {unknown}, {action(7), ftp2});
+    RuleRec third = rule("three", {unknown}, {test::MakeAction(7), ftp2});
     third.mcond = AnyFile;
     RuleRec fourth = rule("four [b-1]", {ext}, {copy, launch});
     fourth.enabled = true;

@@ -10,6 +10,7 @@
 #include "main/mainwindow.h"
 #include "main/tray_icon.h"
 #include "platform/file_identity.h"
+#include "support/rule_action.h"
 #include "support/scoped_config_home.h"
 #include "support/scoped_variable.h"
 #include "widgets/ui_seams.h"
@@ -393,10 +394,7 @@ TEST_P(ActivityUndoThenCycle, TheFilePutBackIsSortedAgainOnlyByARuleOnEveryFile)
     rule.enabled = true;
     rule.mcond = GetParam().trigger;
     rule.fcnt = 0;
-    lp::ruleactionrec action;
-    action.raction = lp::rMove;
-    action.racmove.filepath = out;
-    rule.actions = {action};
+    rule.actions = {lp::test::MoveTo(out)};
     rule.actioncnt = 1;
     service.rulelist.rules = {rule};
     service.rulelist.rulecnt = 1;

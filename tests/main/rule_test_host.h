@@ -7,6 +7,7 @@
 #include "globals/config_file.h"
 #include "main/rulelist.h"
 #include "ruledef/rule_panel_host.h"
+#include "support/rule_action.h"
 #include "widgets/check_list_box.h"
 
 #include <QPushButton>
@@ -68,9 +69,7 @@ public:
             RuleRec rule;
             rule.rulename = name;
             rule.enabled = enabled;
-            ruleactionrec deletion;
-            deletion.raction = rDelete;
-            rule.actions.push_back(deletion);
+            rule.actions.push_back(test::Deleting());
             rule.actioncnt = 1;
             service.rulelist.rules.push_back(rule);
         }

@@ -10,6 +10,7 @@
 #include "main/desktop_app.h"
 #include "main/mainwindow.h"
 #include "main/tray_icon.h"
+#include "support/rule_action.h"
 #include "support/scoped_config_home.h"
 #include "widgets/ui_seams.h"
 
@@ -492,10 +493,7 @@ protected:
         rule.rulename = "Tidy";
         rule.enabled = true;
         rule.mcond = GetParam().trigger;
-        lp::ruleactionrec action;
-        action.raction = lp::rMove;
-        action.racmove.filepath = out.string();
-        rule.actions = {action};
+        rule.actions = {lp::test::MoveTo(out.string())};
         rule.actioncnt = 1;
         service.rulelist = {1, {rule}};
         lp::app().table.services = {service};

@@ -8,6 +8,7 @@
 #include "ruledef/launchinput.h"
 #include "ruledef/path.h"
 #include "ruledef/rule_description.h"
+#include "support/rule_action.h"
 
 #include <QLabel>
 #include <QTemporaryDir>
@@ -24,12 +25,6 @@ ruleacondrec cond(std::uint8_t kind) {
     return c;
 }
 
-ruleactionrec act(std::uint8_t kind) {
-    ruleactionrec a;
-    a.raction = kind;
-    return a;
-}
-
 // Every kind twice, so that a test sees the first entry of a kind changed and the second not.
 RuleRec fullRule() {
     RuleRec r;
@@ -41,7 +36,7 @@ RuleRec fullRule() {
             r.conds.push_back(cond(kind));
     for (std::uint8_t kind : {rMove, rCopy, rDelete, rLaunch, rFTP})
         for (int twice = 0; twice < 2; ++twice)
-            r.actions.push_back(act(kind));
+            r.actions.push_back(test::MakeAction(kind));
     r.actions[7].raclaunch.fparams = "-second";
     r.actions[6].raclaunch.fparams = "-old mfile";
     r.condcnt = static_cast<std::int32_t>(r.conds.size());

@@ -1,4 +1,5 @@
 #include "ruledef/rule_description.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,7 @@ ruleacondrec ext(const std::string& list) {
 }
 
 ruleactionrec act(std::uint8_t kind, const std::string& target = {}) {
-    ruleactionrec a;
-    a.raction = kind;
-    a.racmove.filepath = a.raccopy.filepath = a.raclaunch.fprogram = target;
-    return a;
+    return test::MakeAction(kind, target, {target, {}});
 }
 
 RuleRec rule(std::uint8_t trigger, std::vector<ruleacondrec> conds,

@@ -2,6 +2,7 @@
 
 #include "main/rule_test_host.h"
 #include "ruledef/working_rule.h"
+#include "support/rule_action.h"
 #include "widgets/param_list_box.h"
 #include "widgets/ui_seams.h"
 
@@ -26,12 +27,7 @@ ruleacondrec condition(std::uint8_t kind) {
 }
 
 ruleactionrec action(std::uint8_t kind, const std::string& path = {}) {
-    ruleactionrec a;
-    a.raction = kind;
-    a.racmove.filepath = path;
-    a.raccopy.filepath = path;
-    a.raclaunch.fprogram = path;
-    return a;
+    return test::MakeAction(kind, path, {path, {}});
 }
 
 std::vector<std::uint8_t> actionKinds(const RuleRec& rule) {

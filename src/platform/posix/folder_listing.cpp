@@ -108,13 +108,4 @@ bool ListNamesInto(const std::string& folder, std::vector<std::string>& names) {
     return whole;
 }
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool withDetails,
-                                                   std::size_t expected) {
-    std::vector<FolderEntry> entries;
-    entries.reserve(expected);
-    if (!ListFolderInto(folder, withDetails, entries))
-        return std::nullopt;
-    return entries;
-}
-
 } // namespace lp::platform

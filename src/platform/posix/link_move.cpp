@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <unistd.h>
 #include <vector>
@@ -23,27 +21,10 @@ namespace fs = std::filesystem;
 
 constexpr int kMostLinksFollowed = 40; // as many as the kernel follows
 
-std::optional<std::string> linkText(const std::string& link) {
-    std::string text(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlink(link.c_str(), text.data(), text.size());
-        if (length < 0)
-            return std::nullopt;
-        if (static_cast<std::size_t>(length) < text.size()) {
-            text.resize(static_cast<std::size_t>(length));
-            return text;
-        }
-        text.resize(text.size() * 2);
-    }
-}
-
-bool isAbsolute(const std::string& text) {
-    return !text.empty() && text[0] == '/';
-}
-
-// Where a link's target text leads when the link stands in folder.
+// Where a link's target text leads when the link stands in folder: an absolute text replaces the
+// folder.
 std::string pathFrom(const std::string& folder, const std::string& text) {
-    return isAbsolute(text) ? text : folder + '/' + text;
+    return (fs::path(folder) / text).string();
 }
 
 // What a path finally leads to: the file, or why there is none, so that two links can be
@@ -64,11 +45,11 @@ Resolution resolve(const std::string& path) {
 
 // A path with every link on its way resolved; nothing when it leads nowhere.
 std::optional<std::string> realPath(const std::string& path) {
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                           &std::free);
-    if (!real)
+    std::error_code error;
+    fs::path real = fs::canonical(path, error);
+    if (error)
         return std::nullopt;
-    return std::string(real.get());
+    return std::move(real).string();
 }
 
 // The link's target with every folder on its way resolved but the last name kept as it is, so
@@ -90,7 +71,7 @@ std::optional<fs::path> resolvedFolders(const fs::path& target) {
 std::vector<std::string> candidateTexts(const std::string& source, const std::string& text,
                                         const std::string& destination) {
     std::vector<std::string> texts{text};
-    if (isAbsolute(text))
+    if (fs::path(text).is_absolute())
         return texts;
     const auto oldFolder = realPath(folderOf(source));
     const auto newFolder = realPath(folderOf(destination));
@@ -157,10 +138,11 @@ std::error_code placeLink(const std::string& made, const std::string& destinatio
 bool LinkLeadsTo(const std::string& link, const struct stat& file) {
     std::string current = link;
     for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
-        const auto text = linkText(current);
-        if (!text)
+        std::error_code error;
+        const fs::path text = fs::read_symlink(current, error);
+        if (error)
             return false;
-        current = pathFrom(folderOf(current), *text);
+        current = pathFrom(folderOf(current), text.string());
         struct stat status {};
         if (::lstat(current.c_str(), &status) != 0)
             return false;
@@ -177,15 +159,16 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     const auto rename = [replace](const std::string& from, const std::string& to) {
         return replace ? ::rename(from.c_str(), to.c_str()) : renameNoReplace(from, to);
     };
-    const auto text = linkText(source);
-    if (!text)
-        return lastError();
+    std::error_code readError;
+    const std::string text = fs::read_symlink(source, readError).string();
+    if (readError)
+        return readError;
     // A dangling link has no file to keep leading to: its text moves as it is.
     const Resolution before = resolve(source);
     const bool dangling = before.error != 0;
-    std::string newText = *text;
+    std::string newText = text;
     if (!dangling) {
-        const auto texts = candidateTexts(source, *text, destination);
+        const auto texts = candidateTexts(source, text, destination);
         const auto leading = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
             return resolve(pathFrom(folderOf(destination), t)) == before;
         });
@@ -195,7 +178,7 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     }
     // The link itself can be renamed when its text stays; a link at the destination that its
     // way might pass through takes the careful road below.
-    if (newText == *text && (dangling || !isLink(destination))) {
+    if (newText == text && (dangling || !isLink(destination))) {
         if (rename(source, destination) == 0)
             return {};
         if (errno != EXDEV)

@@ -11,6 +11,7 @@
 #include "platform/utf8_path.h"
 #include "program_run.h"
 #include "stored_choices_values.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -77,9 +78,7 @@ protected:
         ext.rcondFileExt.ext = "mp3";
         rule.conds = {ext};
         rule.condcnt = 1;
-        lp::ruleactionrec move;
-        move.raction = lp::rMove;
-        move.racmove.filepath = outbox();
+        const lp::ruleactionrec move = lp::test::MoveTo(outbox());
         rule.actions = {move};
         rule.actioncnt = 1;
         service.rulelist = {1, {rule}};

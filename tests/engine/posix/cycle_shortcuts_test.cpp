@@ -9,6 +9,7 @@
 #include "globals/temp_folder.h"
 #include "platform/file_in_use.h"
 #include "platform/local_time.h"
+#include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
@@ -164,17 +165,9 @@ RuleRec rule(std::uint8_t trigger, std::vector<ruleacondrec> conditions, const s
     made.fcnt = 1;
     made.conds = std::move(conditions);
     made.condcnt = static_cast<std::int32_t>(made.conds.size());
-    ruleactionrec launch;
-    launch.raction = rLaunch;
-    launch.raclaunch.fprogram = "/bin/true";
-    launch.raclaunch.fparams = "mfile";
-    made.actions.push_back(launch);
-    if (trigger == NewFile) {
-        ruleactionrec move;
-        move.raction = rMove;
-        move.racmove.filepath = to;
-        made.actions.push_back(move);
-    }
+    made.actions.push_back(test::Launching("/bin/true", "mfile"));
+    if (trigger == NewFile)
+        made.actions.push_back(test::MoveTo(to));
     made.actioncnt = static_cast<std::int32_t>(made.actions.size());
     return made;
 }
