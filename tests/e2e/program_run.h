@@ -45,7 +45,8 @@ inline std::string fileBytes(const std::filesystem::path& path) {
 // runs use the real /run and may meet the guard of a Larchpost running for the same user.
 inline bool runIsolationAvailable() {
     static const bool available =
-        std::system("unshare --user --map-current-user --mount true >/dev/null 2>&1") == 0;
+        std::system("unshare --user --map-current-user --mount --keep-caps -- sh -c "
+                    "'mount --bind /tmp /run' >/dev/null 2>&1") == 0;
     return available;
 }
 
@@ -75,14 +76,9 @@ inline std::vector<std::string> isolatedStart(const std::filesystem::path& home)
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     }
-    return {"unshare",
-            "--user",
-            "--map-current-user",
-            "--mount",
-            "--",
-            "sh",
-            "-c",
-            "mount --bind \"$0\" /run && exec \"$@\"",
+    return {"unshare", "--user", "--map-current-user", "--mount",
+            // An ordinary user keeps the capabilities the namespace gives, so the mount works.
+            "--keep-caps", "--", "sh", "-c", "mount --bind \"$0\" /run && exec \"$@\"",
             (home / "system-run").string()};
 }
 
