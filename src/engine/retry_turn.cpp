@@ -132,8 +132,7 @@ void RuleRetryTurn::addDue(std::optional<Selection>& selection) const {
         selection.emplace();
     selection->insert(selection->end(), added.begin(), added.end());
     std::ranges::sort(*selection);
-    const auto repeated = std::ranges::unique(*selection);
-    selection->erase(repeated.begin(), repeated.end());
+    selection->erase(std::unique(selection->begin(), selection->end()), selection->end());
 }
 
 void RuleRetryTurn::holdBack(Selection& selection) const {

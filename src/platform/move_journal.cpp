@@ -131,7 +131,7 @@ public:
             if (!own_)
                 own_ = std::move(file);
             else
-                others_.push_back({candidate, std::move(file)});
+                others_.emplace_back(candidate, std::move(file));
         }
         if (own_)
             start.problem.reset();

@@ -127,7 +127,7 @@ namespace posix {
 
 std::string InstanceGuardFolderFrom(const std::string& runtimeFolders, const std::string& home,
                                     uid_t user) {
-    const std::string runtime = withoutTrailingSlashes(runtimeFolders) + "/" + std::to_string(user);
+    std::string runtime = withoutTrailingSlashes(runtimeFolders) + "/" + std::to_string(user);
     if (isRuntimeFolderOf(runtime, user))
         return runtime;
     const std::string base = withoutTrailingSlashes(home);

@@ -99,7 +99,8 @@ std::error_code TrashUnderShortName(const std::string& path, const std::string& 
             return refused;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string shortName = ShortTrashName(name, place.longestName, randomSuffix());
-        const std::string record = info + "/" + shortName + ".trashinfo";
+        std::string record = info;
+        record.append("/").append(shortName).append(".trashinfo");
         // Making the record first reserves the name: no other trashing takes it meanwhile.
         const FileDescriptor fd(
             ::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -115,7 +116,8 @@ std::error_code TrashUnderShortName(const std::string& path, const std::string& 
             ::unlink(record.c_str());
             return reason;
         }
-        const std::string inTrash = files + "/" + shortName;
+        std::string inTrash = files;
+        inTrash.append("/").append(shortName);
         if (renameNoReplace(path, inTrash) != 0) {
             const std::error_code reason = lastError();
             ::unlink(record.c_str());

@@ -100,7 +100,7 @@ std::string readSmallFile(const std::string& path) {
     char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got <= 0 || text.size() > 64 * 1024)
+        if (got <= 0 || text.size() > std::size_t{64} * 1024)
             return text;
         text.append(buffer, static_cast<std::size_t>(got));
     }
