@@ -370,7 +370,7 @@ TEST_F(Trash, AnotherDrivesFileGoesToThatDrivesTrashOrStays) {
     fs::create_directories(drive);
     const test::ScopedMount mount("ramfs", drive.string(), "ramfs", 0);
     if (!mount.mounted())
-        GTEST_SKIP() << "mounting needs the right to (run as root)";
+        GTEST_SKIP() << "mounting needs the right to mount (run as root)";
     const std::string own = ".Trash-" + std::to_string(::geteuid());
     fs::create_directories(drive / "in");
     write(drive / "in/a%20b.del", "a");
@@ -450,7 +450,7 @@ TEST_F(Trash, ADrivesTrashIsNoEntryOfTheFolderAtItsTop) {
     fs::create_directories(drive);
     const test::ScopedMount mount("ramfs", drive.string(), "ramfs", 0);
     if (!mount.mounted())
-        GTEST_SKIP() << "mounting needs the right to (run as root)";
+        GTEST_SKIP() << "mounting needs the right to mount (run as root)";
     for (const char* name : {".Trash", ".Trash-1000", ".Trash-"})
         fs::create_directories(drive / name);
     fs::create_directories(drive / "in/.Trash-1000");
