@@ -176,7 +176,7 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
 TEST(MoveJournalLines, AnyBytesInANameComeBackAsTheyWere) {
     const JournalRecord odd{"Ab12Cd34Ef56",
                             JournalKind::LinkMove,
-                            std::string("/in/line\nbreak \xff 12:3 E x", 27),
+                            "/in/line\nbreak \xff 12:3 E x",
                             "/out/ B x\n",
                             7,
                             -5};
