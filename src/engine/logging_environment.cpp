@@ -4,36 +4,12 @@
 namespace lp {
 
 LoggingEnvironment::LoggingEnvironment(CycleEnvironment& inner, ActivityLog& log)
-    : inner_(inner), log_(log) {}
-
-std::optional<std::vector<platform::FolderEntry>>
-LoggingEnvironment::listFolder(const std::string& folder, bool withDetails) {
-    return inner_.listFolder(folder, withDetails);
-}
-bool LoggingEnvironment::listFolderInto(const std::string& folder, bool withDetails,
-                                        std::vector<platform::FolderEntry>& entries) {
-    return inner_.listFolderInto(folder, withDetails, entries);
-}
-bool LoggingEnvironment::listNamesInto(const std::string& folder, std::vector<std::string>& names) {
-    return inner_.listNamesInto(folder, names);
-}
-platform::FolderObserver* LoggingEnvironment::folderObserver() {
-    return inner_.folderObserver();
-}
-bool LoggingEnvironment::fileInUse(const std::string& path) {
-    return inner_.fileInUse(path);
-}
-double LoggingEnvironment::today() {
-    return inner_.today();
-}
-std::chrono::steady_clock::time_point LoggingEnvironment::now() {
-    return inner_.now();
-}
+    : ForwardingEnvironment(inner), log_(log) {}
 
 void LoggingEnvironment::actFor(const std::string& folder, const std::string& rule) {
     folder_ = folder;
     rule_ = rule;
-    inner_.actFor(folder, rule);
+    inner().actFor(folder, rule);
 }
 
 std::optional<std::string> LoggingEnvironment::transferred(std::string action,
@@ -48,7 +24,7 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.values = {source, placed.value_or(destination)};
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
-        entry.identity = inner_.placedIdentity(*placed);
+        entry.identity = inner().placedIdentity(*placed);
     log_.append(std::move(entry));
     return placed;
 }
@@ -67,31 +43,28 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
 std::optional<std::string> LoggingEnvironment::copyFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
-    return transferred("copy", source, destination, inner_.copyFile(source, destination, clash));
+    return transferred("copy", source, destination, inner().copyFile(source, destination, clash));
 }
 std::optional<std::string> LoggingEnvironment::moveFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
-    return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
+    return transferred("move", source, destination, inner().moveFile(source, destination, clash));
 }
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     logged(true, std::string(RetryStageVerb(stage)), {path});
-    inner_.retryStage(stage, path);
-}
-std::optional<platform::FileIdentity> LoggingEnvironment::placedIdentity(const std::string& path) {
-    return inner_.placedIdentity(path);
+    inner().retryStage(stage, path);
 }
 bool LoggingEnvironment::deleteFile(const std::string& path) {
-    return logged(inner_.deleteFile(path), "delete", {path});
+    return logged(inner().deleteFile(path), "delete", {path});
 }
 bool LoggingEnvironment::trashFile(const std::string& path) {
-    return logged(inner_.trashFile(path), "trash", {path});
+    return logged(inner().trashFile(path), "trash", {path});
 }
 bool LoggingEnvironment::launch(const std::string& program,
                                 const std::vector<std::string>& arguments) {
     std::vector<std::string> values{program};
     values.insert(values.end(), arguments.begin(), arguments.end());
-    return logged(inner_.launch(program, arguments), "launch", std::move(values));
+    return logged(inner().launch(program, arguments), "launch", std::move(values));
 }
 
 } // namespace lp

@@ -14,7 +14,7 @@
 // control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
 // byte, and an operation that failed printed as the same line after "failed ".
 
-#include "cycle_environment.h"
+#include "forwarding_environment.h"
 #include "globals/quoted_value.h"
 
 #include <functional>
@@ -39,19 +39,12 @@ std::string OperationLine(bool failed, bool undo, std::string_view action,
 std::string_view RetryStageVerb(RetryStage stage);
 
 // Performs every operation through inner and prints one line for each; a copy or move names
-// the destination the file actually got.
-class ReportingEnvironment : public CycleEnvironment {
+// the destination the file actually got. A retry stage is not printed: the lines are operations,
+// the same in a real run and in a simulation, which has no later cycles to retry in.
+class ReportingEnvironment : public ForwardingEnvironment {
 public:
     ReportingEnvironment(CycleEnvironment& inner, LinePrinter print);
 
-    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
-                                                                 bool withDetails) override;
-    bool listFolderInto(const std::string& folder, bool withDetails,
-                        std::vector<platform::FolderEntry>& entries) override;
-    bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
-    platform::FolderObserver* folderObserver() override;
-    bool fileInUse(const std::string& path) override;
-    void actFor(const std::string& folder, const std::string& rule) override;
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
@@ -59,9 +52,6 @@ public:
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
-    void retryStage(RetryStage stage, const std::string& path) override;
-    double today() override;
-    std::chrono::steady_clock::time_point now() override;
 
 private:
     // Prints a copy's or move's line with the path the file got, or the one it was meant for
@@ -72,7 +62,6 @@ private:
     // Prints the operation's line, marked when it failed; gives back done.
     bool report(bool done, std::string_view verb, const std::vector<std::string>& values);
 
-    CycleEnvironment& inner_;
     LinePrinter print_;
 };
 
