@@ -1,6 +1,7 @@
 #include "sorting_cycle.h"
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
+#include "globals/log_sink.h"
 #include "platform/trash.h"
 #include "registry_settings.h"
 
@@ -26,9 +27,12 @@ void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const
             });
         LoggingEnvironment logging(shared_->system, shared_->log);
         runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
-    } catch (...) {
+    } catch (const std::exception& error) {
         // Out of memory, most likely, outside any service's turn (making room for the services'
         // memories, say): the next cycle tries again.
+        LogCaught("the sorting cycle", error.what());
+    } catch (...) {
+        LogCaught("the sorting cycle", nullptr);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "monitor_cycle.h"
 #include "counted.h"
 #include "file_selection.h"
+#include "globals/log_sink.h"
 #include "globals/pattern_match.h"
 #include "in_use_check.h"
 #include "retry_turn.h"
@@ -8,6 +9,7 @@
 #include "spare_room.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -200,9 +202,12 @@ void runMonitorCycle(ServiceTable& table, bool firstCycle, const SortingPolicy& 
         try {
             RunServiceTurn(table.services[s], firstCycle, policy, environment,
                            memory ? &memory->at(s) : nullptr);
-        } catch (...) {
+        } catch (const std::exception& error) {
             // Out of memory, most likely: this service keeps its known files and tries again
             // next cycle; the others still get their turn.
+            LogCaught("a folder's turn", error.what());
+        } catch (...) {
+            LogCaught("a folder's turn", nullptr);
         }
     }
 }

@@ -7,12 +7,14 @@
 #include "platform/file_in_use.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "support/captured_log.h"
 #include "support/rule_action.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace lp {
@@ -428,6 +430,42 @@ TEST_F(MonitorCycle, AServiceThatFailsUnexpectedlyDoesNotStopTheOthers) {
     EXPECT_EQ(table.services[0].knowncnt, 1);
     EXPECT_FALSE(table.services[0].knownready);
     EXPECT_TRUE(table.services[1].knownready);
+}
+
+// Throws whatever it is given when the cycle lists the folder.
+class ThrowingEnvironment : public test::RecordingEnvironment {
+public:
+    explicit ThrowingEnvironment(std::function<void()> raise) : raise_(std::move(raise)) {}
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string&,
+                                                                 bool) override {
+        raise_();
+        return std::nullopt;
+    }
+
+private:
+    std::function<void()> raise_;
+};
+
+TEST_F(MonitorCycle, WhatStopsAServicesTurnIsLoggedWithWhatItSaid) {
+    const struct {
+        const char* what;
+        std::function<void()> raise;
+        const char* logged;
+    } cases[] = {
+        {"a standard exception", [] { throw std::runtime_error("disk on fire"); }, "disk on fire"},
+        {"no memory", [] { throw std::bad_alloc(); }, "bad_alloc"},
+        {"anything else", [] { throw 7; }, "unknown exception"},
+    };
+    for (const auto& c : cases) {
+        ServiceTable table;
+        table.services = {service, service};
+        ThrowingEnvironment throwing(c.raise);
+        test::CapturedLog log;
+        runMonitorCycle(table, true, {}, throwing);
+        ASSERT_EQ(log.lines.size(), 2U) << c.what << ": one line for each service's turn";
+        for (const std::string& line : log.lines)
+            EXPECT_NE(line.find(c.logged), std::string::npos) << c.what << ": " << line;
+    }
 }
 
 } // namespace
