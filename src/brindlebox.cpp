@@ -10,7 +10,6 @@
 #include "main/desktop_app.h"
 #include "platform/trash.h"
 
-#include <iostream>
 #include <string>
 
 namespace {
@@ -19,11 +18,12 @@ namespace {
 bool holdDesktopGuard() {
     try {
         if (lp::CheckAppAlreadyRunning("Larchpost", false, false)) {
-            std::cerr << "larchpost: another Larchpost is already running for this user.\n";
+            lp::SayOnStandardError(
+                "larchpost: another Larchpost is already running for this user.");
             return false;
         }
     } catch (const lp::InstanceGuardError& error) {
-        std::cerr << "larchpost: " << error.what() << '\n';
+        lp::SayOnStandardError(std::string("larchpost: ") + error.what());
         return false;
     }
     return true;
@@ -31,9 +31,8 @@ bool holdDesktopGuard() {
 
 // The choices the settings file holds, for sorting without a window as with one.
 lp::WithoutWindowChoices storedChoices() {
-    const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
-    return {lp::ReadStoredOptions(lp::settingsStore(), say).policy, lp::platform::MoveToTrash,
-            lp::platform::ForeseeTrashRefusal};
+    return {lp::ReadStoredOptions(lp::settingsStore(), lp::SayOnStandardError).policy,
+            lp::platform::MoveToTrash, lp::platform::ForeseeTrashRefusal};
 }
 
 } // namespace
@@ -46,8 +45,9 @@ int main(int argc, char** argv) {
         return lp::RunWithoutWindow(options, holdDesktopGuard, storedChoices());
     // Without any display a window cannot open; sorting still can.
     if (!lp::displayAvailable()) {
-        std::cerr << "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are "
-                     "unset); running without a window, as with --headless.\n";
+        lp::SayOnStandardError(
+            "larchpost: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM "
+            "are unset); running without a window, as with --headless.");
         lp::CommandLine headless = options;
         headless.headless = true;
         return lp::RunWithoutWindow(headless, holdDesktopGuard, storedChoices());

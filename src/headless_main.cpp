@@ -7,7 +7,6 @@
 #include "platform/stored_choices.h"
 #include "platform/trash.h"
 
-#include <iostream>
 #include <string>
 
 namespace {
@@ -17,12 +16,12 @@ bool holdInstanceName() {
     case lp::platform::InstanceClaim::Held:
         return true;
     case lp::platform::InstanceClaim::HeldByAnother:
-        std::cerr << "larchpost: another Larchpost is already running for this user.\n";
+        lp::SayOnStandardError("larchpost: another Larchpost is already running for this user.");
         return false;
     case lp::platform::InstanceClaim::Failed:
         break;
     }
-    std::cerr << "larchpost: CheckAppAlreadyRunning: can't create the instance guard.\n";
+    lp::SayOnStandardError("larchpost: CheckAppAlreadyRunning: can't create the instance guard.");
     return false;
 }
 
@@ -30,7 +29,7 @@ bool holdInstanceName() {
 // Where this build has none, a delete meant for the trash fails and the file stays rather than
 // being removed for good.
 lp::WithoutWindowChoices storedChoices() {
-    const auto say = [](const std::string& message) { std::cerr << message << '\n'; };
+    const lp::MessageSink say = lp::SayOnStandardError;
     const lp::SortingPolicy policy = lp::ReadOptionValues(lp::platform::ReadStoredChoice,
                                                           lp::platform::StoredChoicesPlace(), say)
                                          .policy;
@@ -50,8 +49,8 @@ int main(int argc, char** argv) {
     if (const auto exitCode = lp::StartProgram(argc, argv, options))
         return *exitCode;
     if (!options.headless && !options.simulate) {
-        std::cerr << "larchpost: this build has no window; running without one, as with "
-                     "--headless.\n";
+        lp::SayOnStandardError("larchpost: this build has no window; running without one, as "
+                               "with --headless.");
         options.headless = true;
     }
     return lp::RunWithoutWindow(options, holdInstanceName, storedChoices());

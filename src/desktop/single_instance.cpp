@@ -1,6 +1,7 @@
 #include "single_instance.h"
 
 #include "desktop/local_socket_name.h"
+#include "log_categories.h"
 #include "platform/instance_lock.h"
 
 #include <QCoreApplication>
@@ -65,6 +66,9 @@ public:
         server_ = std::make_unique<QLocalServer>();
         server_->setSocketOptions(QLocalServer::UserAccessOption);
         if (!server_->listen(socketPath)) {
+            qCWarning(lcDesktop).noquote()
+                << "a later start cannot bring this one forward:" << socketPath
+                << server_->errorString();
             server_.reset(); // coming forward will not work; the guard itself still does
             return;
         }

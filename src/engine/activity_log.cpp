@@ -1,11 +1,11 @@
 #include "activity_log.h"
+#include "globals/log_sink.h"
 #include "operation_report.h"
 #include "platform/local_time.h"
 #include "platform/user_folders.h"
 
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 
 namespace lp {
 
@@ -33,7 +33,7 @@ std::string operationKey(const ActivityEntry& entry) {
 ActivityLog::ActivityLog(std::string path, MessageSink say, std::uintmax_t rotationSize)
     : path_(std::move(path)), say_(std::move(say)), rotationSize_(rotationSize) {
     if (!say_)
-        say_ = [](const std::string& message) { std::cerr << message << '\n'; };
+        say_ = LogWarning;
 }
 
 std::string ActivityLog::DefaultPath() {

@@ -23,8 +23,8 @@ public:
     static constexpr std::uintmax_t kRotationSize = std::uintmax_t{1024} * 1024;
     static constexpr int kOlderFiles = 4;
 
-    // The log at path. say hears what went wrong with it (standard error when not given); a log
-    // is rotated when a write would take it past rotationSize bytes.
+    // The log at path. say hears what went wrong with it (the core's warnings when not given); a
+    // log is rotated when a write would take it past rotationSize bytes.
     explicit ActivityLog(std::string path, MessageSink say = {},
                          std::uintmax_t rotationSize = kRotationSize);
     ActivityLog(const ActivityLog&) = delete;

@@ -25,11 +25,15 @@ void printLine(const std::string& line) {
 
 } // namespace
 
+void SayOnStandardError(const std::string& line) {
+    std::cerr << line << '\n';
+}
+
 std::optional<int> StartProgram(int argc, char** argv, CommandLine& options) {
     platform::PrepareTrash(); // before any thread starts
     platform::UseUtf8Console();
     if (auto error = parseCommandLine(platform::ProgramArguments(argc, argv), options)) {
-        std::cerr << "larchpost: " << *error << "\nTry 'larchpost --help' for the options.\n";
+        SayOnStandardError("larchpost: " + *error + "\nTry 'larchpost --help' for the options.");
         return 2;
     }
     if (options.help) {
@@ -52,22 +56,21 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
     if (!options.simulate && !holdInstance())
         return 1;
     AppGlobals& globals = app();
-    const auto printMessage = [](const std::string& message) { std::cerr << message << '\n'; };
-    const ConfigStartResult config = StartConfiguration(globals, options, printMessage);
+    const ConfigStartResult config = StartConfiguration(globals, options, SayOnStandardError);
     if (config.refusal) {
-        std::cerr << "larchpost: " << *config.refusal << '\n';
+        SayOnStandardError("larchpost: " + *config.refusal);
         return 2;
     }
     if (config.rewritten && config.rewriteResult != 0)
-        std::cerr << "larchpost: the configuration file " << QuoteValue(globals.configPath)
-                  << " could not be saved in the current layout.\n";
+        SayOnStandardError("larchpost: the configuration file " + QuoteValue(globals.configPath) +
+                           " could not be saved in the current layout.");
 
     SystemEnvironment environment(choices.trash);
     if (options.simulate)
         return RunSimulation(globals.table, choices.policy, environment, printLine,
                              choices.trash ? choices.foreseeTrash : TrashMover{});
     // Before the first listing, so that it sees each file where it belongs.
-    RecoverInterruptedOperations(printMessage);
+    RecoverInterruptedOperations(SayOnStandardError);
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
                        platform::WaitForStopRequest, printLine);

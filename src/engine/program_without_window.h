@@ -11,6 +11,11 @@
 
 namespace lp {
 
+// Prints one of the program's own lines for its user on standard error: a refusal, a problem
+// with the configuration, what the program does instead of what was asked. Every such line of
+// the entries and of the program without a window goes through here.
+void SayOnStandardError(const std::string& line);
+
 // The start both programs' main() make: prepares the trash before any thread starts, sets the
 // console to UTF-8 and reads the arguments into options. Prints the usage, the version or what is
 // wrong with the command line; the exit code is then returned and the program ends.

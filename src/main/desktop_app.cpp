@@ -1,6 +1,7 @@
 #include "desktop_app.h"
 
 #include "desktop/fixed_formats.h"
+#include "desktop/log_categories.h"
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
 #include "desktop/single_instance.h"
@@ -8,12 +9,12 @@
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
 #include "globals/startup.h"
+#include "log_category.h"
 #include "tray_icon.h"
 #include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
 
 #include <QApplication>
-#include <iostream>
 
 namespace lp {
 
@@ -22,7 +23,7 @@ namespace {
 constexpr char kAppName[] = "Larchpost";
 
 void warn(const std::string& message) {
-    std::cerr << "larchpost: " << message << '\n';
+    qCWarning(lcMain).noquote() << LogLineOf(message);
     showWarning(nullptr, QString::fromStdString(message), std::nullopt);
 }
 
@@ -38,6 +39,7 @@ void endProgramOnRequest(TfrmMain& window) {
 int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
+    SetUpLogging(options.verbose);
     // The program lives in the tray: closing a box while the main window is hidden must not end
     // it. It ends through "Exit Larchpost", the close request without a tray, or the session.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -71,11 +73,12 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     if (programKeyExists())
         ReadSettings();
     else if (!WriteSettings())
-        std::cerr << "larchpost: the settings file " << settingsStore().filePath().toStdString()
-                  << " could not be written.\n";
+        qCWarning(lcMain).noquote()
+            << "the settings file" << settingsStore().filePath() << "could not be written.";
     globals.versionLine = versionLine();
     // Before the main window's first listing, so that it sees each file where it belongs.
-    RecoverInterruptedOperations([](const std::string& message) { std::cerr << message << '\n'; });
+    RecoverInterruptedOperations(
+        [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); });
 
     TfrmMain mainWindow(std::move(cycle));
     endProgramOnRequest(mainWindow);

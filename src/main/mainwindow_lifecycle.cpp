@@ -6,6 +6,7 @@
 #include "desktop/stored_options.h"
 #include "desktop/system_info.h"
 #include "globals/app_globals.h"
+#include "log_category.h"
 #include "mainwindow.h"
 #include "tray_icon.h"
 #include "widgets/frame_memory.h"
@@ -14,7 +15,6 @@
 
 #include <QCloseEvent>
 #include <QTimer>
-#include <iostream>
 
 namespace lp {
 
@@ -71,7 +71,7 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     if (!storeWindowState()) {
         if (quitting_) {
             // No box while the program ends: nobody might be there to answer it.
-            std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
+            qCWarning(lcMain).noquote() << settingsStore().notWrittenMessage();
         } else {
             showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
             canClose = false;
@@ -138,7 +138,7 @@ void TfrmMain::WMQUERYENDSESSION() {
     // cancelled as well as at the real end, so this stores and changes nothing else: monitoring
     // ends only when the application really quits. No box: the session manager waits meanwhile.
     if (!storeWindowState())
-        std::cerr << "larchpost: " << settingsStore().notWrittenMessage().toStdString() << '\n';
+        qCWarning(lcMain).noquote() << settingsStore().notWrittenMessage();
 }
 
 void TfrmMain::applicationQuitting() {

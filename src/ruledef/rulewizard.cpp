@@ -1,6 +1,7 @@
 #include "rulewizard.h"
 
 #include "globals/app_globals.h"
+#include "log_category.h"
 #include "param_click.h"
 #include "rule_description.h"
 #include "rule_panel_host.h"
@@ -322,6 +323,7 @@ void TfrmRule::ParamListBox1ParamClick(int /*index*/, const QString& href,
 void TfrmRule::btnFinishClick() {
     RuleRec& rule = workingRule();
     if (const auto refusal = ruleRefusal(rule)) {
+        qCDebug(lcRuledef).noquote() << "rule refused:" << QString::fromStdString(*refusal);
         refuse(*this, QString::fromStdString(*refusal));
         return;
     }

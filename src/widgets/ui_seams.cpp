@@ -1,4 +1,5 @@
 #include "ui_seams.h"
+#include "log_category.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -44,6 +45,7 @@ void blockOnlyItsWindow(QDialog& dialog) {
 
 void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> topLeft,
                  BoxKind kind) {
+    qCDebug(lcWidgets).noquote() << "box shown:" << text;
     if (warningHook()) {
         warningHook()(WarningShown{text, topLeft, kind});
         return;

@@ -1,0 +1,7 @@
+#include "log_category.h"
+
+namespace lp {
+
+Q_LOGGING_CATEGORY(lcMain, "larchpost.main", QtInfoMsg)
+
+} // namespace lp
