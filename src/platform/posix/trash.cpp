@@ -43,30 +43,29 @@ void restore(const char* name, const std::optional<std::string>& value) {
         ::unsetenv(name);
 }
 
+// GIO's errors that have a like among the system's; any other is an input/output error.
+struct GioReason {
+    int code;
+    std::errc reason;
+};
+constexpr GioReason kGioReasons[] = {
+    {G_IO_ERROR_NOT_FOUND, std::errc::no_such_file_or_directory},
+    {G_IO_ERROR_PERMISSION_DENIED, std::errc::permission_denied},
+    {G_IO_ERROR_NO_SPACE, std::errc::no_space_on_device},
+    {G_IO_ERROR_FILENAME_TOO_LONG, std::errc::filename_too_long},
+    {G_IO_ERROR_READ_ONLY, std::errc::read_only_file_system},
+    {G_IO_ERROR_IS_DIRECTORY, std::errc::is_a_directory},
+    {G_IO_ERROR_NOT_DIRECTORY, std::errc::not_a_directory},
+    {G_IO_ERROR_NOT_SUPPORTED, std::errc::operation_not_supported},
+};
+
 // The reason GIO gave, as the system's error.
 std::error_code reasonOf(const GError* error) {
-    if (error == nullptr || error->domain != G_IO_ERROR)
-        return failure(std::errc::io_error);
-    switch (error->code) {
-    case G_IO_ERROR_NOT_FOUND:
-        return failure(std::errc::no_such_file_or_directory);
-    case G_IO_ERROR_PERMISSION_DENIED:
-        return failure(std::errc::permission_denied);
-    case G_IO_ERROR_NO_SPACE:
-        return failure(std::errc::no_space_on_device);
-    case G_IO_ERROR_FILENAME_TOO_LONG:
-        return failure(std::errc::filename_too_long);
-    case G_IO_ERROR_READ_ONLY:
-        return failure(std::errc::read_only_file_system);
-    case G_IO_ERROR_IS_DIRECTORY:
-        return failure(std::errc::is_a_directory);
-    case G_IO_ERROR_NOT_DIRECTORY:
-        return failure(std::errc::not_a_directory);
-    case G_IO_ERROR_NOT_SUPPORTED:
-        return failure(std::errc::operation_not_supported);
-    default:
-        return failure(std::errc::io_error);
-    }
+    if (error != nullptr && error->domain == G_IO_ERROR)
+        for (const GioReason& known : kGioReasons)
+            if (error->code == known.code)
+                return failure(known.reason);
+    return failure(std::errc::io_error);
 }
 
 // Hands path to GIO's trash, on the local disk.
