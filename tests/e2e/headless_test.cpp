@@ -3,6 +3,7 @@
 
 #include "globals/config_file.h"
 #include "program_run.h"
+#include "support/one_folder_table.h"
 #include "support/rule_action.h"
 
 #include <gtest/gtest.h>
@@ -38,30 +39,13 @@ protected:
 
     // One folder whose new .mp3 files move to the out folder, and are then handed to a program.
     void writeConfiguration(const std::string& program = "true") {
-        lp::ServiceTable table;
-        lp::rServiceRules service;
-        service.serviceid = lp::kOtherService;
-        service.othername = "Music";
-        service.othernum = 1;
-        service.enabled = true;
-        service.sharedir = inbox().string();
-        service.excludefiles = "*.part";
-        lp::RuleRec rule;
-        rule.rulename = "Sort mp3";
-        rule.enabled = true;
-        rule.mcond = lp::NewFile;
-        lp::ruleacondrec ext;
-        ext.rcond = lp::FileExt;
-        ext.rcondFileExt.ext = "mp3";
-        rule.conds = {ext};
-        rule.condcnt = 1;
-        const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
-        const lp::ruleactionrec launch = lp::test::Launching(program, "--add mfile");
-        rule.actions = {move, launch};
-        rule.actioncnt = 2;
-        service.rulelist = {1, {rule}};
-        table.services = {service};
-        table.customCount = 1;
+        lp::ServiceTable table = lp::test::OneFolderTable(
+            "Music", inbox().string(),
+            lp::test::MakeRule(
+                "Sort mp3", lp::NewFile,
+                {lp::test::MoveTo(outbox().string()), lp::test::Launching(program, "--add mfile")},
+                {lp::test::ExtensionIs("mp3")}));
+        table.services[0].excludefiles = "*.part";
         ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     }
     static void drop(const fs::path& path) { std::ofstream(path) << "music"; }
@@ -289,23 +273,10 @@ std::vector<std::string> linesOf(const fs::path& path) {
 }
 
 TEST_F(Headless, TheRunLogsItsOperationsAndFollowsTheStoredOptions) {
-    lp::ServiceTable table;
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.othername = "Inbox";
-    service.othernum = 1;
-    service.enabled = true;
-    service.sharedir = inbox().string();
-    lp::RuleRec rule;
-    rule.rulename = "File away";
-    rule.enabled = true;
-    rule.mcond = lp::FileCount; // fires in every cycle, the first one too
-    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
-    rule.actions = {move};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    table.services = {service};
-    table.customCount = 1;
+    // A file-count rule fires in every cycle, the first one too.
+    lp::ServiceTable table = lp::test::OneFolderTable(
+        "Inbox", inbox().string(),
+        lp::test::MakeRule("File away", lp::FileCount, {lp::test::MoveTo(outbox().string())}));
     ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     fs::create_directories(home_ / "config/Larchpost");
     std::ofstream(home_ / "config/Larchpost/settings.ini")

@@ -8,6 +8,7 @@
 #include "engine/move_recovery.h"
 #include "globals/config_file.h"
 #include "program_run.h"
+#include "support/one_folder_table.h"
 #include "support/posix/private_mounts.h"
 #include "support/rule_action.h"
 
@@ -54,23 +55,10 @@ protected:
 
     // A folder whose every file moves to "out".
     void writeConfiguration() {
-        lp::ServiceTable table;
-        lp::rServiceRules service;
-        service.serviceid = lp::kOtherService;
-        service.othername = "Inbox";
-        service.othernum = 1;
-        service.enabled = true;
-        service.sharedir = in().string();
-        lp::RuleRec rule;
-        rule.rulename = "Everything out";
-        rule.enabled = true;
-        rule.mcond = lp::FileCount;
-        const lp::ruleactionrec move = lp::test::MoveTo(out().string());
-        rule.actions = {move};
-        rule.actioncnt = 1;
-        service.rulelist = {1, {rule}};
-        table.services = {service};
-        table.customCount = 1;
+        lp::ServiceTable table =
+            lp::test::OneFolderTable("Inbox", in().string(),
+                                     lp::test::MakeRule("Everything out", lp::FileCount,
+                                                        {lp::test::MoveTo(out().string())}));
         ASSERT_EQ(lp::WriteConfigFile((home_ / "bxconf.ini").string(), table), 0);
     }
 

@@ -11,6 +11,7 @@
 #include "platform/utf8_path.h"
 #include "program_run.h"
 #include "stored_choices_values.h"
+#include "support/one_folder_table.h"
 #include "support/rule_action.h"
 
 #include <gtest/gtest.h>
@@ -62,28 +63,10 @@ protected:
 
     // One folder whose .mp3 files all move to the out folder, in every cycle.
     void writeConfiguration(std::uint8_t trigger) {
-        lp::ServiceTable table;
-        lp::rServiceRules service;
-        service.serviceid = lp::kOtherService;
-        service.othername = "Music";
-        service.othernum = 1;
-        service.enabled = true;
-        service.sharedir = inbox();
-        lp::RuleRec rule;
-        rule.rulename = "Sort mp3";
-        rule.enabled = true;
-        rule.mcond = trigger;
-        lp::ruleacondrec ext;
-        ext.rcond = lp::FileExt;
-        ext.rcondFileExt.ext = "mp3";
-        rule.conds = {ext};
-        rule.condcnt = 1;
-        const lp::ruleactionrec move = lp::test::MoveTo(outbox());
-        rule.actions = {move};
-        rule.actioncnt = 1;
-        service.rulelist = {1, {rule}};
-        table.services = {service};
-        table.customCount = 1;
+        lp::ServiceTable table = lp::test::OneFolderTable(
+            "Music", inbox(),
+            lp::test::MakeRule("Sort mp3", trigger, {lp::test::MoveTo(outbox())},
+                               {lp::test::ExtensionIs("mp3")}));
         ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     }
 
