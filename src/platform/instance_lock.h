@@ -2,6 +2,8 @@
 // The pieces of the one-instance-per-user guard that need the system: a lock that the system
 // drops when its holder ends, however it ends, and a folder only its owner may enter.
 
+#include "problem.h"
+
 #include <optional>
 #include <string>
 
@@ -36,7 +38,7 @@ private:
 // is not a folder, belongs to another user or cannot be made private; nothing when it can. On
 // Windows the folder, in the user's profile, keeps others out by the access list it inherits, and
 // a link or junction in its place does not serve.
-std::optional<std::string> MakePrivateFolder(const std::string& folder);
+Problem MakePrivateFolder(const std::string& folder);
 
 // The folder of this user's instance guard, without a trailing separator. It follows from what
 // the system knows of the user alone, never from the environment ($XDG_RUNTIME_DIR, $HOME,

@@ -98,7 +98,7 @@ ExclusiveFileLock::Attempt ExclusiveFileLock::tryLock(const std::string& path) {
     return Attempt::Taken;
 }
 
-std::optional<std::string> MakePrivateFolder(const std::string& folder) {
+Problem MakePrivateFolder(const std::string& folder) {
     const std::string path = withoutTrailingSlashes(folder);
     if (path.empty() || path[0] != '/')
         return "no absolute folder to keep the instance lock in";

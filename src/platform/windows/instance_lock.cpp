@@ -77,7 +77,7 @@ ExclusiveFileLock::Attempt ExclusiveFileLock::tryLock(const std::string& path) {
     return Attempt::Taken;
 }
 
-std::optional<std::string> MakePrivateFolder(const std::string& folder) {
+Problem MakePrivateFolder(const std::string& folder) {
     const std::string path = withoutTrailingSeparators(folder);
     if (!absolute(path))
         return "no absolute folder to keep the instance lock in";
