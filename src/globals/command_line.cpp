@@ -31,8 +31,7 @@ std::optional<std::int64_t> parseCount(const std::string& text) {
 
 } // namespace
 
-std::optional<std::string> parseCommandLine(const std::vector<std::string>& args,
-                                            CommandLine& out) {
+Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out) {
     CommandLine result;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

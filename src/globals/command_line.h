@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/problem.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +23,6 @@ struct CommandLine {
 // Reads the arguments, the program path first. Arguments that are no option of ours are ignored,
 // as the desktop program always did; a malformed option gives an error text and leaves out unset.
 // --help and --version end the reading, as they end the program: what follows them is not read.
-std::optional<std::string> parseCommandLine(const std::vector<std::string>& args, CommandLine& out);
+Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out);
 
 } // namespace lp
