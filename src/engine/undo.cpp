@@ -157,7 +157,7 @@ const RuleRec* RuleThatMaySortAgain(const ServiceTable& table, const ActivityEnt
     return nullptr;
 }
 
-std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry) {
+Problem UndoImpossibleReason(const ActivityEntry& entry) {
     if (entry.undo)
         return "An undo cannot itself be undone.";
     if (entry.failed)
@@ -186,7 +186,7 @@ bool IsUndoOf(const ActivityEntry& later, const ActivityEntry& entry) {
 }
 
 UndoResult UndoActivity(const ActivityEntry& entry) {
-    if (std::optional<std::string> reason = UndoImpossibleReason(entry))
+    if (Problem reason = UndoImpossibleReason(entry))
         return refused(std::move(*reason));
     const bool move = entry.action == "move";
     const std::optional<FileIdentity> now = platform::IdentifyFile(entry.values[1]);

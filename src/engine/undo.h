@@ -6,6 +6,7 @@
 
 #include "activity_entry.h"
 #include "globals/records.h"
+#include "platform/problem.h"
 
 #include <optional>
 #include <string>
@@ -14,7 +15,7 @@ namespace lp {
 
 // Why the entry can never be undone (a delete, a launch, a failed operation, an undo, a line
 // without the file's identity), or nothing when it is of a kind undo takes back.
-std::optional<std::string> UndoImpossibleReason(const ActivityEntry& entry);
+Problem UndoImpossibleReason(const ActivityEntry& entry);
 
 // Whether later is the undo of entry that succeeded: the move back of its file, or the removal
 // of its copy.
