@@ -10,7 +10,7 @@ QString executablePath() {
 
 void bringRunEntryInLine(bool autoStart, const QString& executable, const MessageSink& onError) {
     // A failed write is reported once: the second write would fail the same way.
-    std::optional<std::string> error;
+    Problem error;
     const std::string value = readRunEntry();
     if (!value.empty() && value.find("startup") == std::string::npos)
         error = writeRunEntry(executable);

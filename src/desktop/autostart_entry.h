@@ -5,6 +5,7 @@
 // HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run holding the same command.
 
 #include "globals/message_sink.h"
+#include "platform/problem.h"
 
 #include <QString>
 #include <optional>
@@ -34,11 +35,11 @@ std::string readRunEntry();
 
 // Writes the file with the command line for executable, creating the folder. Returns the failure
 // with the system's message, nothing on success.
-std::optional<std::string> writeRunEntry(const QString& executable);
+Problem writeRunEntry(const QString& executable);
 
 // Removes the file; a file that is not there is fine. Returns the failure with the system's
 // message, nothing on success.
-std::optional<std::string> removeRunEntry();
+Problem removeRunEntry();
 
 // At the main window's creation: an entry whose command line lacks "startup" gains it, even with
 // auto-start off; with auto-start on the entry is written anew for the current executable.

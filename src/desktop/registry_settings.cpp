@@ -93,9 +93,8 @@ std::optional<std::string> ReadRegString(RegistryRoot, const std::string& keyPat
     return stored->toString().toStdString();
 }
 
-std::optional<std::string> WriteRegValue(RegistryRoot, const std::string& keyPath,
-                                         const std::string& name, const std::string& value,
-                                         int kind) {
+Problem WriteRegValue(RegistryRoot, const std::string& keyPath, const std::string& name,
+                      const std::string& value, int kind) {
     SettingsStore& store = settingsStore();
     if (kind == static_cast<int>(RegValueKind::KeepExisting)) {
         const auto existing = store.read(q(keyPath), q(name));
@@ -128,8 +127,7 @@ std::optional<std::string> WriteRegValue(RegistryRoot, const std::string& keyPat
     return std::nullopt;
 }
 
-std::optional<std::string> DeleteRegValue(RegistryRoot, const std::string& keyPath,
-                                          const std::string& name) {
+Problem DeleteRegValue(RegistryRoot, const std::string& keyPath, const std::string& name) {
     if (!settingsStore().remove(q(keyPath), q(name)))
         return cannotWrite();
     return std::nullopt;

@@ -2,6 +2,8 @@
 // The registry-style settings of the run (lp::app().registry) and the generic value operations
 // the auto-start choice needs, all kept in the per-user settings store.
 
+#include "platform/problem.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,12 +49,10 @@ std::optional<std::string> ReadRegString(RegistryRoot root, const std::string& k
 // Writes a value, creating the key. KeepExisting uses the kind of the value already stored
 // (a string when there is none). Returns an error text when the kind is unknown or the file cannot
 // be written, nothing on success.
-std::optional<std::string> WriteRegValue(RegistryRoot root, const std::string& keyPath,
-                                         const std::string& name, const std::string& value,
-                                         int kind);
+Problem WriteRegValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
+                      const std::string& value, int kind);
 
 // Removes a value (absent is fine). Returns an error text when the file cannot be written.
-std::optional<std::string> DeleteRegValue(RegistryRoot root, const std::string& keyPath,
-                                          const std::string& name);
+Problem DeleteRegValue(RegistryRoot root, const std::string& keyPath, const std::string& name);
 
 } // namespace lp

@@ -126,7 +126,7 @@ std::string readRunEntry() {
     return {};
 }
 
-std::optional<std::string> writeRunEntry(const QString& executable) {
+Problem writeRunEntry(const QString& executable) {
     const QString path = autostartFilePath();
     std::error_code error;
     std::filesystem::create_directories(QFileInfo(path).absolutePath().toStdString(), error);
@@ -148,7 +148,7 @@ std::optional<std::string> writeRunEntry(const QString& executable) {
     return std::nullopt;
 }
 
-std::optional<std::string> removeRunEntry() {
+Problem removeRunEntry() {
     const QString path = autostartFilePath();
     std::error_code error;
     std::filesystem::remove(path.toStdString(), error);

@@ -14,7 +14,7 @@ namespace {
 constexpr char kRunKey[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kValueName[] = "Larchpost";
 
-std::optional<std::string> failure(const char* what, const QSettings& run) {
+Problem failure(const char* what, const QSettings& run) {
     if (run.status() == QSettings::NoError)
         return std::nullopt;
     return std::string("Unable to ") + what + " the value " + kValueName + " under " + kRunKey +
@@ -46,14 +46,14 @@ std::string readRunEntry() {
     return run.value(QLatin1String(kValueName)).toString().toStdString();
 }
 
-std::optional<std::string> writeRunEntry(const QString& executable) {
+Problem writeRunEntry(const QString& executable) {
     QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
     run.setValue(QLatin1String(kValueName), QString::fromStdString(runEntryCommand(executable)));
     run.sync();
     return failure("write", run);
 }
 
-std::optional<std::string> removeRunEntry() {
+Problem removeRunEntry() {
     QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
     run.remove(QLatin1String(kValueName));
     run.sync();
