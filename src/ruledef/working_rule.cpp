@@ -116,7 +116,7 @@ bool removeFirstAction(RuleRec& rule, std::uint8_t kind) {
     return true;
 }
 
-std::optional<std::string> ruleRefusal(const RuleRec& given) {
+Problem ruleRefusal(const RuleRec& given) {
     const RuleRec rule = copyCountedParts(given);
     if (rule.actions.empty())
         return "Warning: At least one action must be checked.";
@@ -147,7 +147,7 @@ std::optional<std::string> ruleRefusal(const RuleRec& given) {
     return std::nullopt;
 }
 
-std::optional<std::string> ruleNameRefusal(const std::string& name) {
+Problem ruleNameRefusal(const std::string& name) {
     if (name.empty())
         return "Please a name for the rule";
     if (name.find_first_of("\r\n") != std::string::npos)

@@ -4,6 +4,7 @@
 // run; every wizard re-initialises the rule. Nothing here uses Qt.
 
 #include "globals/records.h"
+#include "platform/problem.h"
 
 #include <optional>
 #include <string>
@@ -42,10 +43,10 @@ bool removeFirstAction(RuleRec& rule, std::uint8_t kind);
 
 // Why Finish must refuse rule in its present state, or nothing when it may be stored. Only a rule
 // that can run as it was meant is stored.
-std::optional<std::string> ruleRefusal(const RuleRec& rule);
+Problem ruleRefusal(const RuleRec& rule);
 
 // Why a rule may not carry name (as typed), or nothing. Blanks are a name; a line break is not,
 // since the configuration file holds one value per line.
-std::optional<std::string> ruleNameRefusal(const std::string& name);
+Problem ruleNameRefusal(const std::string& name);
 
 } // namespace lp
