@@ -47,7 +47,8 @@ bool ActivityLog::repeatsFailure(const ActivityEntry& entry) {
         failures_.erase(key);
         return false;
     }
-    std::string line = OperationLine(true, entry.undo, entry.action, entry.values);
+    std::string line =
+        OperationLine(true, entry.undo, entry.action, entry.values) + ReasonPart(entry.reason);
     const auto [known, added] = failures_.try_emplace(std::move(key), line);
     if (added)
         return false;

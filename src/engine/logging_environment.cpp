@@ -30,6 +30,10 @@ std::chrono::steady_clock::time_point LoggingEnvironment::now() {
     return inner_.now();
 }
 
+std::string LoggingEnvironment::failureReason() {
+    return inner_.failureReason();
+}
+
 void LoggingEnvironment::actFor(const std::string& folder, const std::string& rule) {
     folder_ = folder;
     rule_ = rule;
@@ -46,6 +50,8 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.failed = !placed;
     entry.action = std::move(action);
     entry.values = {source, placed.value_or(destination)};
+    if (!placed)
+        entry.reason = inner_.failureReason();
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
         entry.identity = inner_.placedIdentity(*placed);
@@ -60,6 +66,8 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
     entry.failed = !done;
     entry.action = std::move(action);
     entry.values = std::move(values);
+    if (!done)
+        entry.reason = inner_.failureReason();
     log_.append(std::move(entry));
     return done;
 }

@@ -35,6 +35,11 @@ ActivityEntry operation(std::string action, std::vector<std::string> values, boo
     return entry;
 }
 
+ActivityEntry because(std::string reason, ActivityEntry entry) {
+    entry.reason = std::move(reason);
+    return entry;
+}
+
 class ActivityLogTest : public testing::Test {
 protected:
     std::string logPath() const { return temp.file("state/Larchpost/activity.log"); }
@@ -80,6 +85,9 @@ TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
         {operation("launch", {"/bin/p", "/in/a"}, true), true},
         {operation("launch", {"/bin/p", "/in/b"}, true), true}, // launches differ by arguments
         {operation("launch", {"/bin/p", "/in/a"}, true), false},
+        {because("Permission denied", operation("delete", {"/in/c"}, true)), true},
+        {because("Permission denied", operation("delete", {"/in/c"}, true)), false},
+        {because("the file is in use", operation("delete", {"/in/c"}, true)), true}, // new reason
     };
     ActivityLog log(logPath(), say);
     std::vector<ActivityEntry> expected;
