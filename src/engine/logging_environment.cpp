@@ -1,5 +1,6 @@
 #include "logging_environment.h"
 #include "operation_report.h"
+#include "platform/move_journal.h"
 
 namespace lp {
 
@@ -75,11 +76,14 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
 std::optional<std::string> LoggingEnvironment::copyFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    // The journal's record of a copy across file systems stays until its line is written.
+    const platform::JournalEndsHeld held;
     return transferred("copy", source, destination, inner_.copyFile(source, destination, clash));
 }
 std::optional<std::string> LoggingEnvironment::moveFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    const platform::JournalEndsHeld held;
     return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
 }
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
