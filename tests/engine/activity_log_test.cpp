@@ -102,6 +102,28 @@ TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
     EXPECT_EQ(written, expected);
 }
 
+// The memory of failures does not grow with files that are gone: they are forgotten, while the
+// failures of files still there are still written once.
+TEST_F(ActivityLogTest, TheFailuresOfFilesThatAreGoneAreForgotten) {
+    const std::string kept = temp.file("kept");
+    test::writeBytes(kept, "k");
+    ActivityLog log(logPath(), say);
+    const auto failure = [](const std::string& path) {
+        return operation("move", {path, "/missing/x"}, true);
+    };
+    log.append(failure(kept));
+    log.append(operation("launch", {"/bin/p", kept}, true));
+    for (int i = 0; i < 3000; ++i)
+        log.append(failure(temp.file("gone-" + std::to_string(i))));
+    const std::size_t written = linesOf(logPath()).size();
+    ASSERT_EQ(written, 3002u);
+    log.append(failure(kept));                               // still remembered
+    log.append(operation("launch", {"/bin/p", kept}, true)); // so is the launch on it
+    EXPECT_EQ(linesOf(logPath()).size(), written);
+    log.append(failure(temp.file("gone-0"))); // forgotten: written again should it recur
+    EXPECT_EQ(linesOf(logPath()).size(), written + 1);
+}
+
 TEST_F(ActivityLogTest, AFullLogIsRotatedIntoFourOlderFiles) {
     const std::string line = FormatActivityLine(operation("delete", {"/in/a"})) + '\n';
     // Room for three lines a file.
