@@ -42,6 +42,7 @@ public:
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override {
         return inner_.launch(program, arguments);
     }
+    std::string failureReason() override { return inner_.failureReason(); }
     void retryStage(RetryStage stage, const std::string& path) override {
         inner_.retryStage(stage, path);
     }

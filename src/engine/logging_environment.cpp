@@ -1,5 +1,6 @@
 #include "logging_environment.h"
 #include "operation_report.h"
+#include "platform/move_journal.h"
 
 namespace lp {
 
@@ -22,6 +23,8 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.failed = !placed;
     entry.action = std::move(action);
     entry.values = {source, placed.value_or(destination)};
+    if (!placed)
+        entry.reason = inner().failureReason();
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
         entry.identity = inner().placedIdentity(*placed);
@@ -36,6 +39,8 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
     entry.failed = !done;
     entry.action = std::move(action);
     entry.values = std::move(values);
+    if (!done)
+        entry.reason = inner().failureReason();
     log_.append(std::move(entry));
     return done;
 }
@@ -43,11 +48,14 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
 std::optional<std::string> LoggingEnvironment::copyFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    // The journal's record of a copy across file systems stays until its line is written.
+    const platform::JournalEndsHeld held;
     return transferred("copy", source, destination, inner().copyFile(source, destination, clash));
 }
 std::optional<std::string> LoggingEnvironment::moveFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    const platform::JournalEndsHeld held;
     return transferred("move", source, destination, inner().moveFile(source, destination, clash));
 }
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
