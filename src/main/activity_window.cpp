@@ -207,8 +207,10 @@ void TfrmActivity::btnUndoClick() {
             log.append(*result.logged);
         if (result.done) {
             ++done;
-            // The next cycle runs on this thread too, so it sees the lists as left here.
-            RecordUndoInKnownFiles(app().table, *result.logged);
+            if (undoRecorder_)
+                undoRecorder_(*result.logged);
+            else
+                RecordUndoInKnownFiles(app().table, *result.logged);
             if (const RuleRec* rule = RuleThatMaySortAgain(app().table, entry)) {
                 const QString named = QStringLiteral("\"%1\" of \"%2\"")
                                           .arg(QString::fromStdString(rule->rulename),

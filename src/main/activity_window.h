@@ -7,6 +7,7 @@
 
 #include <QPersistentModelIndex>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,13 @@ public:
     const ActivityEntry& shownEntry(int row) const;
     int shownRows() const;
 
+    // Who keeps the monitored folders' known files, told of each undo done here, so that the next
+    // cycle sees the lists as the undo left them. Without one, the known files of lp::app()'s
+    // table follow.
+    void setUndoRecorder(std::function<void(const ActivityEntry&)> recorder) {
+        undoRecorder_ = std::move(recorder);
+    }
+
 public slots:
     // Reads what was appended to the log since the last read.
     void refresh();
@@ -64,6 +72,7 @@ private:
     QFileSystemWatcher* watcher_ = nullptr;
     QString readProblem_; // why the last read missed a file of the log, shown when nothing else is
     QPersistentModelIndex topRow_; // the row to keep at the top while rows are inserted
+    std::function<void(const ActivityEntry&)> undoRecorder_;
 };
 
 } // namespace lp

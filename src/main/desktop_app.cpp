@@ -77,7 +77,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     // Before the main window's first listing, so that it sees each file where it belongs.
     RecoverInterruptedOperations([](const std::string& message) { std::cerr << message << '\n'; });
 
-    TfrmMain mainWindow(std::move(cycle));
+    TfrmMain mainWindow(std::move(cycle), CycleThread::Mode::OwnThread);
     endProgramOnRequest(mainWindow);
     setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
     // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be

@@ -84,6 +84,8 @@ void TfrmMain::Activity1Click() {
         // Its own window, not the main window's child: it stays when the main window hides to
         // the tray, and it is one of the main window's parts for whoever looks for them.
         activityWindow_ = new TfrmActivity(ActivityLog::DefaultPath(), this);
+        activityWindow_->setUndoRecorder(
+            [this](const ActivityEntry& undone) { cycles->recordUndo(undone); });
         activityWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
     } else {
         activityWindow_->refresh();

@@ -12,6 +12,7 @@
 #include "main/tray_icon.h"
 #include "support/rule_action.h"
 #include "support/scoped_config_home.h"
+#include "widgets/check_list_box.h"
 #include "widgets/ui_seams.h"
 
 #include <QAction>
@@ -480,15 +481,16 @@ protected:
         TrayLifecycle::TearDown();
     }
 
-    // Starts the program, paused or not, over the folder "in" holding "early.txt", with one rule
-    // of the case's trigger moving files to "out", and cycles that really sort.
-    lp::TfrmMain& startOverEarlyFile(bool paused) {
+    // Starts the program, paused or not, over the folder "in" (ticked or not) holding "early.txt",
+    // with one rule of the case's trigger moving files to "out", and cycles that really sort.
+    lp::TfrmMain& startOverEarlyFile(bool paused, bool folderOn = true) {
         std::filesystem::create_directories(in);
         std::filesystem::create_directories(out);
         lp::rServiceRules service;
         service.serviceid = lp::kOtherService;
-        service.enabled = true;
+        service.enabled = folderOn;
         service.sharedir = in.string();
+        service.othernum = 1;
         lp::RuleRec rule;
         rule.rulename = "Tidy";
         rule.enabled = true;
@@ -536,6 +538,21 @@ TEST_P(StartListing, WithoutAPauseFilesArrivingBeforeTheFirstCycleAreSortedByIt)
     lp::TfrmMain& w = startOverEarlyFile(false);
     ASSERT_FALSE(w.paused());
     EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on before the first cycle";
+    std::ofstream(in / "late.txt") << "x";
+    w.Timer1Timer();
+    EXPECT_TRUE(fs::exists(out / "late.txt"));
+    EXPECT_EQ(fs::exists(out / "early.txt"), GetParam().earlyMoved);
+}
+
+// A folder ticked while the program runs is listed at the click, as at the start: a file that
+// arrives right after it is new, one that was there before is not.
+TEST_P(StartListing, AFolderTickedWhileRunningIsListedAtTheClick) {
+    namespace fs = std::filesystem;
+    lp::TfrmMain& w = startOverEarlyFile(false, false);
+    w.Timer1Timer(); // the cycles pass the folder over while it is off
+    w.clService->setChecked(0, true);
+    w.clServiceClickCheck();
+    ASSERT_TRUE(lp::app().table.services[0].enabled);
     std::ofstream(in / "late.txt") << "x";
     w.Timer1Timer();
     EXPECT_TRUE(fs::exists(out / "late.txt"));
