@@ -3,9 +3,12 @@
 #include "engine/first_listing.h"
 #include "engine/monitor_cycle.h"
 #include "engine/undo.h"
+#include "platform/copy_watch.h"
 #include "sorting_cycle.h"
 
 #include <QThread>
+#include <chrono>
+#include <filesystem>
 #include <vector>
 
 namespace lp {
@@ -40,7 +43,64 @@ rServiceRules* rememberedFor(const rServiceRules& service, std::size_t position,
     return nullptr;
 }
 
+// Hears the cycle's copies: stops them when asked, and tells the progress of a long one.
+class CopyReporter {
+public:
+    CopyReporter(const std::atomic<bool>& stop, ProgressPace pace,
+                 std::function<void(const QString&)> report)
+        : stop_(stop), pace_(pace), report_(std::move(report)) {}
+
+    bool step(const platform::CopyStep& step) {
+        if (stop_.load())
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (step.source != source_ || step.destination != destination_) {
+            source_ = step.source;
+            destination_ = step.destination;
+            started_ = now;
+        }
+        if (step.done >= step.total) {
+            finish();
+            return true;
+        }
+        if (now - started_ < pace_.quietStart || (told_ && now - lastTold_ < pace_.spacing))
+            return true;
+        report_(ProgressText(step.source, step.destination, step.moving, step.done, step.total));
+        told_ = true;
+        lastTold_ = now;
+        return true;
+    }
+
+    // The operation told about has ended: the tooltip goes back to what it was.
+    void finish() {
+        if (told_)
+            report_(QString());
+        told_ = false;
+        source_.clear();
+        destination_.clear();
+    }
+
+private:
+    const std::atomic<bool>& stop_;
+    ProgressPace pace_;
+    std::function<void(const QString&)> report_;
+    std::string source_, destination_;
+    std::chrono::steady_clock::time_point started_, lastTold_;
+    bool told_ = false;
+};
+
 } // namespace
+
+QString ProgressText(const std::string& source, const std::string& destination, bool moving,
+                     std::uint64_t done, std::uint64_t total) {
+    const auto percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+    const std::filesystem::path from(source);
+    const std::filesystem::path to(destination);
+    return QStringLiteral("%1 %2 to %3: %4%")
+        .arg(moving ? QStringLiteral("Moving") : QStringLiteral("Copying"),
+             QString::fromStdString(from.filename().string()),
+             QString::fromStdString(to.parent_path().string()), QString::number(percent));
+}
 
 ServiceTable WithoutRules(const ServiceTable& table) {
     ServiceTable ruleless;
@@ -64,7 +124,10 @@ ServiceTable ListFoldersNow(const ServiceTable& table) {
 // Lives on the cycle thread; everything it holds is touched there only.
 class CycleWorker : public QObject {
 public:
-    explicit CycleWorker(MonitorCycle cycle) : cycle_(std::move(cycle)) {}
+    CycleWorker(MonitorCycle cycle, std::shared_ptr<std::atomic<bool>> stop, ProgressPace pace,
+                std::function<void(const QString&)> report)
+        : cycle_(std::move(cycle)), stop_(std::move(stop)),
+          reporter_(*stop_, pace, std::move(report)) {}
 
     void run(ServiceTable table, bool firstCycle) {
         for (std::size_t s = 0; s < table.services.size(); ++s) {
@@ -75,8 +138,12 @@ public:
                 carryMemory(*kept, service);
         }
         adopted_.clear();
-        if (cycle_)
+        if (cycle_) {
+            const platform::WatchCopies watch(
+                [this](const platform::CopyStep& step) { return reporter_.step(step); });
             cycle_(table, firstCycle);
+        }
+        reporter_.finish();
         remembered_ = std::move(table);
     }
 
@@ -101,12 +168,22 @@ public:
 
 private:
     MonitorCycle cycle_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+    CopyReporter reporter_;
     ServiceTable remembered_;            // the last cycle's table, with what it left known
     std::vector<rServiceRules> adopted_; // listed since, taken up by the next cycle
 };
 
-CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent)
-    : QObject(parent), mode_(mode), worker_(new CycleWorker(std::move(cycle))) {
+CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace)
+    : QObject(parent), mode_(mode) {
+    // The report crosses to the window's thread as a queued call, in the order it was made.
+    worker_ = new CycleWorker(std::move(cycle), stop_, pace, [this](const QString& text) {
+        if (mode_ == Mode::Inline)
+            report(text);
+        else
+            QMetaObject::invokeMethod(
+                this, [this, text] { report(text); }, Qt::QueuedConnection);
+    });
     if (mode_ == Mode::Inline)
         return;
     thread_ = new QThread(this);
@@ -116,6 +193,8 @@ CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent)
 }
 
 CycleThread::~CycleThread() {
+    // The program ends: a long copy is stopped rather than waited for, leaving nothing half done.
+    stopCopies();
     if (thread_) {
         thread_->quit(); // the cycle in progress ends first: the loop takes no event meanwhile
         thread_->wait();
@@ -140,6 +219,10 @@ bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
         },
         Qt::QueuedConnection);
     return true;
+}
+
+void CycleThread::report(const QString& text) {
+    emit progress(text);
 }
 
 void CycleThread::finished() {

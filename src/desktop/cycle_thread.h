@@ -8,6 +8,9 @@
 #include "globals/records.h"
 
 #include <QObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -24,11 +27,22 @@ using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
 // the folder holds afterwards is new to the next cycle. Gives back the listed records.
 ServiceTable ListFoldersNow(const ServiceTable& table);
 
+// What the progress of a copy says: "Copying song.flac to /media/usb/Music: 45%".
+QString ProgressText(const std::string& source, const std::string& destination, bool moving,
+                     std::uint64_t done, std::uint64_t total);
+
 // A copy of table whose services have no rules: a first cycle over it lists each folder and acts
 // on nothing.
 ServiceTable WithoutRules(const ServiceTable& table);
 
 class CycleWorker;
+
+// When the progress of an operation is told: once it has run quietStart, then at most once
+// every spacing.
+struct ProgressPace {
+    std::chrono::milliseconds quietStart{1000};
+    std::chrono::milliseconds spacing{250};
+};
 
 class CycleThread : public QObject {
     Q_OBJECT
@@ -37,7 +51,7 @@ public:
         OwnThread, // the program: each cycle runs on the thread
         Inline,    // tests of the window: start() runs the cycle before it returns
     };
-    CycleThread(MonitorCycle cycle, Mode mode, QObject* parent = nullptr);
+    CycleThread(MonitorCycle cycle, Mode mode, QObject* parent = nullptr, ProgressPace pace = {});
     // Waits for the cycle in progress, then ends the thread.
     ~CycleThread() override;
 
@@ -53,18 +67,26 @@ public:
     void recordUndo(const ActivityEntry& undone);
     // Blocks until the cycle in progress has ended.
     void waitForCycle();
+    // Stops the copy under way and every later one, for good: each fails and leaves nothing
+    // behind, its source where it was. Renames and deletes are not stopped; they take no time.
+    void stopCopies() { stop_->store(true); }
 
 signals:
     // A cycle has ended; delivered on the window's thread.
     void cycleEnded();
+    // An operation that has run for more than a second says what it does and how far it has
+    // come ("Copying song.flac to /media/usb/Music: 45%"); an empty text once it has ended.
+    void progress(const QString& text);
 
 private:
     void finished();
+    void report(const QString& text);
 
     Mode mode_;
     bool running_ = false;
     QThread* thread_ = nullptr;
     CycleWorker* worker_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace lp

@@ -104,6 +104,7 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     connect(cycles, &CycleThread::cycleEnded, this, &TfrmMain::cycleEnded);
+    connect(cycles, &CycleThread::progress, tray, &TrayIcon::showProgress);
     connectMenus();
 
     FormCreate();

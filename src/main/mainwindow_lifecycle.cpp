@@ -144,6 +144,9 @@ void TfrmMain::WMQUERYENDSESSION() {
 void TfrmMain::applicationQuitting() {
     quitting_ = true;
     Timer1->stop();
+    // The session's end waits for nobody: a long copy stops at once and leaves nothing half
+    // done, its source where it was.
+    cycles->stopCopies();
 }
 
 } // namespace lp

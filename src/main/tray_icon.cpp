@@ -65,7 +65,14 @@ void TrayIcon::showPaused(bool paused) {
     icon->setToolTip(toolTip());
 }
 
+void TrayIcon::showProgress(const QString& text) {
+    progress_ = text;
+    icon->setToolTip(toolTip());
+}
+
 QString TrayIcon::toolTip() const {
+    if (!progress_.isEmpty())
+        return progress_;
     return PauseSorting1->isChecked() ? QStringLiteral("Larchpost (paused)")
                                       : QStringLiteral("Larchpost");
 }

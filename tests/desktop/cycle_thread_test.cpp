@@ -3,12 +3,16 @@
 // the thread from one cycle to the next, replaced by a listing taken at a click.
 
 #include "desktop/cycle_thread.h"
+#include "platform/file_operations.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 #include <vector>
@@ -104,6 +108,64 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
     EXPECT_EQ(seen.front().rules, 1) << "the first cycle saw the table as at its start";
     EXPECT_TRUE(table.services[0].knownfiles.empty()) << "the window's table holds no known files";
 }
+
+// A real copy on the cycle thread: its progress reaches the window's thread as it goes, in the
+// words of the tooltip; a stopped one leaves no copy, and its source where it was.
+struct CopyCase {
+    const char* name;
+    bool stopFirst;
+};
+
+class CycleThreadCopy : public testing::TestWithParam<CopyCase> {};
+
+TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const fs::path source = fs::path(dir.path().toStdString()) / "song.flac";
+    const fs::path target = fs::path(dir.path().toStdString()) / "Music" / "song.flac";
+    fs::create_directories(target.parent_path());
+    {
+        // Real data, no holes: the copy goes piece by piece.
+        std::ofstream out(source, std::ios::binary);
+        const std::string block(1 << 20, 'x');
+        for (int i = 0; i < 40; ++i)
+            out << block;
+    }
+    std::error_code result;
+    CycleThread cycles(
+        [&](ServiceTable&, bool) {
+            result = platform::CopyFileReplacing(source.string(), target.string());
+        },
+        CycleThread::Mode::OwnThread, nullptr, ProgressPace{{}, {}});
+    QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+    QSignalSpy told(&cycles, &CycleThread::progress);
+    if (GetParam().stopFirst)
+        cycles.stopCopies();
+    ASSERT_TRUE(cycles.start({}, false));
+    ASSERT_TRUE(ended.wait());
+
+    EXPECT_TRUE(fs::exists(source)) << "the source stays where it was";
+    EXPECT_EQ(fs::file_size(source), 40u << 20);
+    if (GetParam().stopFirst) {
+        EXPECT_EQ(result, std::errc::operation_canceled);
+        EXPECT_TRUE(fs::is_empty(target.parent_path())) << "no copy, whole or partial";
+        EXPECT_EQ(told.count(), 0);
+        return;
+    }
+    ASSERT_FALSE(result) << result.message();
+    EXPECT_EQ(fs::file_size(target), 40u << 20);
+    ASSERT_GE(told.count(), 2);
+    const QString first = told.front().front().toString();
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Copying song.flac to ") +
+                                 QString::fromStdString(target.parent_path().string()) + ": "))
+        << first.toStdString();
+    EXPECT_TRUE(first.endsWith('%')) << first.toStdString();
+    EXPECT_EQ(told.back().front().toString(), QString()) << "the tooltip goes back at the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CycleThreadCopy,
+                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace lp
