@@ -135,7 +135,7 @@ void TfrmMain::FormCreate() {
     BuildOtherServiceList();
     BuildRuleLists(kOtherService);
     paused_ = readStoredPause();
-    tray->showPaused(paused_);
+    showPaused();
     takeFirstListing();
     if (!paused_)
         Timer1->start();

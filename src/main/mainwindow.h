@@ -150,6 +150,8 @@ private:
     // A folder that was just added or ticked is listed at once, as at start-up: what arrives
     // after the click is new to the next cycle.
     void listFolderNow(const rServiceRules& service);
+    // The tray, the window's menu and its title show whether sorting is paused.
+    void showPaused();
     // The pause state the settings store keeps from the last run.
     static bool readStoredPause();
 

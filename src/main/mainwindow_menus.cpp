@@ -44,6 +44,8 @@ void TfrmMain::connectMenus() {
     connect(tray->Activity2, &QAction::triggered, this, &TfrmMain::Activity1Click);
     // triggered, not toggled: only the user's choice is stored, not the state set at creation.
     connect(tray->PauseSorting1, &QAction::triggered, this, &TfrmMain::PauseSorting1Click);
+    connect(menus.PauseSorting2, &QAction::triggered, this,
+            [this](bool checked) { setPaused(checked); });
     connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,

@@ -440,10 +440,16 @@ TEST_F(TrayLifecycle, PauseStopsTheCyclesAndIsKeptAcrossARestart) {
         EXPECT_EQ(w.paused(), step.pausedAtStart);
         EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pausedAtStart);
         EXPECT_EQ(w.Timer1->isActive(), !step.pausedAtStart);
+        EXPECT_EQ(w.menus.PauseSorting2->isChecked(), step.pausedAtStart);
+        // The first change through the tray's menu, the way back through the window's: a
+        // desktop without a tray can resume too.
         if (step.pauseAfter != step.pausedAtStart)
-            w.tray->PauseSorting1->trigger(); // the user's click toggles the entry
+            (step.pauseAfter ? w.tray->PauseSorting1 : w.menus.PauseSorting2)->trigger();
         EXPECT_EQ(w.paused(), step.pauseAfter);
         EXPECT_EQ(w.tray->icon->toolTip(), step.tip);
+        EXPECT_EQ(w.windowTitle(), step.tip) << "the title says it too";
+        EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pauseAfter);
+        EXPECT_EQ(w.menus.PauseSorting2->isChecked(), step.pauseAfter);
         EXPECT_EQ(w.Timer1->isActive(), !step.pauseAfter);
         cycles = 0;
         w.Timer1Timer(); // a tick already on its way
