@@ -1,14 +1,20 @@
 #include "cycle_thread.h"
 
+#include "engine/counted.h"
 #include "engine/first_listing.h"
 #include "engine/monitor_cycle.h"
 #include "engine/undo.h"
 #include "platform/copy_watch.h"
+#include "platform/user_folders.h"
 #include "sorting_cycle.h"
 
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
 #include <vector>
 
 namespace lp {
@@ -51,8 +57,11 @@ public:
         : stop_(stop), pace_(pace), report_(std::move(report)) {}
 
     bool step(const platform::CopyStep& step) {
-        if (stop_.load())
+        if (stop_.load()) {
+            if (std::find(stopped_.begin(), stopped_.end(), step.source) == stopped_.end())
+                stopped_.push_back(step.source);
             return false;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (step.source != source_ || step.destination != destination_) {
             source_ = step.source;
@@ -80,6 +89,9 @@ public:
         destination_.clear();
     }
 
+    // The sources of the copies stopped since the last call.
+    std::vector<std::string> takeStopped() { return std::exchange(stopped_, {}); }
+
 private:
     const std::atomic<bool>& stop_;
     ProgressPace pace_;
@@ -87,9 +99,58 @@ private:
     std::string source_, destination_;
     std::chrono::steady_clock::time_point started_, lastTold_;
     bool told_ = false;
+    std::vector<std::string> stopped_;
 };
 
+// The files whose operations were stopped at the program's end: they stay where they were and
+// are to count as new at the next start, not as files that were there. Names are kept with a NUL
+// after each, as a name may hold any other byte.
+std::vector<std::string> readStoppedFiles(const std::string& path) {
+    std::vector<std::string> files;
+    if (path.empty())
+        return files;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string file; std::getline(in, file, '\0');)
+        if (!file.empty())
+            files.push_back(file);
+    return files;
+}
+
+void addStoppedFiles(const std::string& path, const std::vector<std::string>& files) {
+    if (path.empty() || files.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    for (const std::string& file : files)
+        out << file << '\0';
+    if (!out.flush())
+        std::cerr << "larchpost: could not note the stopped operations in " << path << '\n';
+}
+
+// Takes the file out of the known files of the folders that hold it, so that it counts as new.
+void forgetKnownFile(ServiceTable& table, const std::string& file) {
+    const std::filesystem::path path = std::filesystem::path(file).lexically_normal();
+    const std::string name = path.filename().string();
+    for (rServiceRules& service : table.services) {
+        std::filesystem::path folder = std::filesystem::path(service.sharedir).lexically_normal();
+        if (!folder.has_filename())
+            folder = folder.parent_path();
+        if (service.sharedir.empty() || folder != path.parent_path())
+            continue;
+        std::vector<filerec>& known = service.knownfiles;
+        known.resize(Counted(known, service.knowncnt).size());
+        std::erase_if(known, [&](const filerec& entry) { return entry.name == name; });
+        service.knowncnt = static_cast<std::int32_t>(known.size());
+    }
+}
+
 } // namespace
+
+std::string StoppedFilesPath() {
+    const std::string state = platform::UserStateFolder();
+    return state.empty() ? std::string() : state + "/Larchpost/stopped-files";
+}
 
 QString ProgressText(const std::string& source, const std::string& destination, bool moving,
                      std::uint64_t done, std::uint64_t total) {
@@ -125,9 +186,10 @@ ServiceTable ListFoldersNow(const ServiceTable& table) {
 class CycleWorker : public QObject {
 public:
     CycleWorker(MonitorCycle cycle, std::shared_ptr<std::atomic<bool>> stop, ProgressPace pace,
-                std::function<void(const QString&)> report)
+                std::function<void(const QString&)> report, std::string stoppedPath)
         : cycle_(std::move(cycle)), stop_(std::move(stop)),
-          reporter_(*stop_, pace, std::move(report)) {}
+          reporter_(*stop_, pace, std::move(report)), stoppedPath_(std::move(stoppedPath)),
+          stoppedLastRun_(readStoppedFiles(stoppedPath_)) {}
 
     void run(ServiceTable table, bool firstCycle) {
         for (std::size_t s = 0; s < table.services.size(); ++s) {
@@ -144,6 +206,14 @@ public:
             cycle_(table, firstCycle);
         }
         reporter_.finish();
+        // The first cycle is the start's listing: what the last run stopped is new to the next.
+        ++runs_;
+        if (runs_ == 1)
+            for (const std::string& file : stoppedLastRun_)
+                forgetKnownFile(table, file);
+        if (runs_ == 2 && !stoppedLastRun_.empty())
+            std::filesystem::remove(stoppedPath_, ignored_);
+        addStoppedFiles(stoppedPath_, reporter_.takeStopped());
         remembered_ = std::move(table);
     }
 
@@ -170,20 +240,27 @@ private:
     MonitorCycle cycle_;
     std::shared_ptr<std::atomic<bool>> stop_;
     CopyReporter reporter_;
+    std::string stoppedPath_;
+    std::vector<std::string> stoppedLastRun_;
+    int runs_ = 0;
+    std::error_code ignored_;            // a record that cannot be removed is read again: no harm
     ServiceTable remembered_;            // the last cycle's table, with what it left known
     std::vector<rServiceRules> adopted_; // listed since, taken up by the next cycle
 };
 
-CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace)
+CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace,
+                         std::string stoppedPath)
     : QObject(parent), mode_(mode) {
     // The report crosses to the window's thread as a queued call, in the order it was made.
-    worker_ = new CycleWorker(std::move(cycle), stop_, pace, [this](const QString& text) {
+    auto reportToWindow = [this](const QString& text) {
         if (mode_ == Mode::Inline)
             report(text);
         else
             QMetaObject::invokeMethod(
                 this, [this, text] { report(text); }, Qt::QueuedConnection);
-    });
+    };
+    worker_ = new CycleWorker(std::move(cycle), stop_, pace, std::move(reportToWindow),
+                              std::move(stoppedPath));
     if (mode_ == Mode::Inline)
         return;
     thread_ = new QThread(this);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QThread;
 
@@ -26,6 +27,9 @@ using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
 // Lists every enabled folder of table now and records its files as known, acting on nothing: what
 // the folder holds afterwards is new to the next cycle. Gives back the listed records.
 ServiceTable ListFoldersNow(const ServiceTable& table);
+
+// <user state folder>/Larchpost/stopped-files; empty when there is no user state folder.
+std::string StoppedFilesPath();
 
 // What the progress of a copy says: "Copying song.flac to /media/usb/Music: 45%".
 QString ProgressText(const std::string& source, const std::string& destination, bool moving,
@@ -51,8 +55,11 @@ public:
         OwnThread, // the program: each cycle runs on the thread
         Inline,    // tests of the window: start() runs the cycle before it returns
     };
-    CycleThread(MonitorCycle cycle, Mode mode, QObject* parent = nullptr, ProgressPace pace = {});
-    // Waits for the cycle in progress, then ends the thread.
+    // stoppedPath keeps the files whose operations the program's end stopped, so that the next
+    // start takes them for new ones; empty for none (see StoppedFilesPath).
+    CycleThread(MonitorCycle cycle, Mode mode, QObject* parent = nullptr, ProgressPace pace = {},
+                std::string stoppedPath = {});
+    // Stops the copy under way, waits for the cycle to end, then ends the thread.
     ~CycleThread() override;
 
     // Starts a cycle over a copy of table; false, and nothing done, while one still runs.

@@ -86,7 +86,10 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kMonitorIntervalMs);
-    cycles = new CycleThread(std::move(cycle), mode, this);
+    // Only the program notes the operations its end stopped; tests of the window run inline.
+    cycles =
+        new CycleThread(std::move(cycle), mode, this, {},
+                        mode == CycleThread::Mode::OwnThread ? StoppedFilesPath() : std::string());
 
     menus = buildMainMenu(*menuBar());
     tray = new TrayIcon(this);

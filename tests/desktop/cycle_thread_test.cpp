@@ -3,7 +3,10 @@
 // the thread from one cycle to the next, replaced by a listing taken at a click.
 
 #include "desktop/cycle_thread.h"
+#include "engine/monitor_cycle.h"
+#include "engine/system_environment.h"
 #include "platform/file_operations.h"
+#include "support/rule_action.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -161,6 +164,51 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
         << first.toStdString();
     EXPECT_TRUE(first.endsWith('%')) << first.toStdString();
     EXPECT_EQ(told.back().front().toString(), QString()) << "the tooltip goes back at the end";
+}
+
+// A copy stopped by the program's end (as a move to another drive is) leaves no copy, and the next
+// start takes the file for a new one, not for one that was there: it is copied then.
+TEST(CycleThread, AFileWhoseCopyWasStoppedIsNewAtTheNextStart) {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const fs::path root = dir.path().toStdString();
+    fs::create_directories(root / "in");
+    fs::create_directories(root / "out");
+    ServiceTable table = tableWithRules(1);
+    rServiceRules& service = table.services[0];
+    service.sharedir = (root / "in").string();
+    RuleRec& rule = service.rulelist.rules[0];
+    rule.enabled = true;
+    rule.mcond = NewFile;
+    rule.actions = {test::CopyTo((root / "out").string())};
+    rule.actioncnt = 1;
+    const std::string stopped = (root / "state/stopped-files").string();
+    const MonitorCycle sorting = [](ServiceTable& cycleTable, bool first) {
+        SystemEnvironment system;
+        runMonitorCycle(cycleTable, first, {}, system);
+    };
+
+    struct Run {
+        const char* what;
+        bool stop;
+        bool copied;
+    };
+    const Run runs[] = {{"the program ends during the copy", true, false},
+                        {"the next start takes the file up", false, true}};
+    for (const Run& run : runs) {
+        CycleThread cycles(sorting, CycleThread::Mode::OwnThread, nullptr, {}, stopped);
+        QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+        ASSERT_TRUE(cycles.start(WithoutRules(table), true)) << run.what;
+        ASSERT_TRUE(ended.wait()) << run.what;
+        if (run.stop) {
+            std::ofstream(root / "in/song.flac") << "a song";
+            cycles.stopCopies();
+        }
+        ASSERT_TRUE(cycles.start(table, false)) << run.what;
+        ASSERT_TRUE(ended.wait()) << run.what;
+        EXPECT_EQ(fs::exists(root / "out/song.flac"), run.copied) << run.what;
+        EXPECT_TRUE(fs::exists(root / "in/song.flac")) << run.what;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CycleThreadCopy,
