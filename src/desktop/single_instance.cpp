@@ -9,6 +9,7 @@
 #include <QObject>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lp {
 
@@ -35,25 +36,38 @@ class InstanceGuard : public QObject {
 public:
     // True when this process now holds the name, false when another live process does. The lock
     // is the system's, on the open file: it goes with its holder, even one killed mid-start.
-    bool acquire(const QString& folder, const QString& name) {
-        if (folder.isEmpty())
-            throw InstanceGuardError("no folder of the user's own for the lock file");
-        // The runtime folder is private already and stays as it is; a folder of our own is made
-        // so, never left open to others, who could take the lock first or plant a file there.
-        if (const std::optional<std::string> why =
-                platform::MakePrivateFolder(folder.toStdString()))
-            throw InstanceGuardError(*why);
-        using Attempt = platform::ExclusiveFileLock::Attempt;
-        switch (lock_.tryLock(instanceLockPath(folder, name).toStdString())) {
-        case Attempt::Taken:
-            return true;
-        case Attempt::HeldElsewhere:
-            return false;
-        case Attempt::Failed:
-            break;
+    bool acquire(const QStringList& folders, const QString& name) {
+        std::string why = "no folder of the user's own for the lock file";
+        for (const QString& folder : folders) {
+            // The runtime folder is private already and stays as it is; a folder of our own is
+            // made so, never left open to others, who could take the lock first or plant a file
+            // there.
+            if (const std::optional<std::string> problem =
+                    platform::MakePrivateFolder(folder.toStdString())) {
+                why = *problem;
+                continue;
+            }
+            auto lock = std::make_unique<platform::ExclusiveFileLock>();
+            using Attempt = platform::ExclusiveFileLock::Attempt;
+            switch (lock->tryLock(instanceLockPath(folder, name).toStdString())) {
+            case Attempt::Taken:
+                locks_.push_back(std::move(lock));
+                held_ = folder;
+                break;
+            case Attempt::HeldElsewhere:
+                return false;
+            case Attempt::Failed:
+                why = lock->error();
+                break;
+            }
         }
-        throw InstanceGuardError(lock_.error());
+        if (locks_.empty())
+            throw InstanceGuardError(why);
+        return true;
     }
+
+    // The last folder whose lock this guard holds: the socket's.
+    const QString& heldFolder() const { return held_; }
 
     // Listening needs an event loop's thread; without an application object there is no one to
     // bring forward, and the lock alone keeps other instances out.
@@ -97,8 +111,9 @@ private:
             activationHandler()();
     }
 
-    // Destroyed in reverse: the server (and its connections) before the count, the lock last.
-    platform::ExclusiveFileLock lock_;
+    // Destroyed in reverse: the server (and its connections) before the count, the locks last.
+    std::vector<std::unique_ptr<platform::ExclusiveFileLock>> locks_;
+    QString held_;
     int open_ = 0;
     std::unique_ptr<QLocalServer> server_;
 };
@@ -108,20 +123,25 @@ std::unique_ptr<InstanceGuard>& heldGuard() {
     return guard;
 }
 
-void askToComeForward(const QString& socketPath) {
+// Whether the holder was reached there.
+bool askToComeForward(const QString& socketPath) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(kContactWaitMs))
-        return;
+        return false;
     socket.write(kComeForward);
     socket.waitForBytesWritten(kContactWaitMs);
     socket.disconnectFromServer();
+    return true;
 }
 
 } // namespace
 
-QString instanceFolder() {
-    return QString::fromStdString(platform::InstanceGuardFolder());
+QStringList instanceFolders() {
+    QStringList folders;
+    for (const std::string& folder : platform::InstanceGuardFolders())
+        folders.append(QString::fromStdString(folder));
+    return folders;
 }
 
 QString instanceLockPath(const QString& folder, const QString& name) {
@@ -133,18 +153,26 @@ QString instanceSocketPath(const QString& folder, const QString& name) {
 }
 
 bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QString& folder) {
+                            const QStringList& folders) {
     auto guard = std::make_unique<InstanceGuard>();
-    if (!guard->acquire(folder, name)) {
+    if (!guard->acquire(folders, name)) {
+        // The holder listens in the last folder it could lock, which may be any of them.
         if (activatePrevious)
-            askToComeForward(instanceSocketPath(folder, name));
+            for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+                if (askToComeForward(instanceSocketPath(*folder, name)))
+                    break;
         return true;
     }
     if (closeAfterwards)
-        return false; // the guard goes, and with it the lock
-    guard->listen(instanceSocketPath(folder, name));
+        return false; // the guard goes, and with it the locks
+    guard->listen(instanceSocketPath(guard->heldFolder(), name));
     heldGuard() = std::move(guard);
     return false;
+}
+
+bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                            const QString& folder) {
+    return CheckAppAlreadyRunning(name, activatePrevious, closeAfterwards, QStringList{folder});
 }
 
 void setActivationHandler(std::function<void()> handler) {

@@ -1,12 +1,14 @@
 #pragma once
-// One Larchpost per user: the first instance holds a lock on a file and listens on a local socket,
-// both in the folder of the user's guard (platform::InstanceGuardFolder: one folder per user,
-// whatever the environment it is started in). A later instance finds the lock held, asks the
-// first to come forward over the socket (on Windows a pipe named after that path), and ends. The
+// One Larchpost per user: the first instance holds a lock on a file in each folder of the user's
+// guard that can serve (platform::InstanceGuardFolders: the same for every start of the user,
+// whatever the environment it is started in, one of them there at any moment) and listens on a
+// local socket in the last of them. A later instance finds a lock held, asks the first to come
+// forward over the socket (on Windows a pipe named after that path), and ends. The
 // lock is the system's and ends with its holder, so an instance that crashed or was killed never
 // keeps a later one out.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <stdexcept>
 
@@ -19,20 +21,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The folder of this user's guard.
-QString instanceFolder();
+// The folders of this user's guard.
+QStringList instanceFolders();
 
 // Where the lock and the socket of `name` live in the guard's folder.
 QString instanceLockPath(const QString& folder, const QString& name);
 QString instanceSocketPath(const QString& folder, const QString& name);
 
-// True when another instance holds `name` in folder (the user's guard folder; a test's own in
-// tests). With activatePrevious, that instance is asked to come
-// forward. Otherwise this process now holds the name until the end of the run, or only for the
-// check itself with closeAfterwards. The holder asking again finds the name held. Throws
-// InstanceGuardError when the lock cannot be created.
+// True when another instance holds `name` in one of folders (the user's guard folders; a test's
+// own in tests). With activatePrevious, that instance is asked to come forward. Otherwise this
+// process now holds the name in every folder that can serve, until the end of the run, or only
+// for the check itself with closeAfterwards. The holder asking again finds the name held. A folder
+// that cannot serve (a home that cannot be written) is passed over while another one serves;
+// throws InstanceGuardError when none does.
 bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QString& folder = instanceFolder());
+                            const QStringList& folders = instanceFolders());
+bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                            const QString& folder);
 
 // What the holding instance does when a later one asks it to come forward (needs a running event
 // loop). Without a handler the request is ignored.

@@ -9,6 +9,7 @@ namespace lp {
 namespace {
 
 constexpr std::string_view kIdentityMark = " # size=";
+constexpr std::string_view kReasonMark = " # reason=";
 
 // Whether text is a local time as the log writes it: 2026-12-08T09:12:33+01:00.
 bool isLogTime(std::string_view text) {
@@ -86,6 +87,8 @@ std::string FormatActivityLine(const ActivityEntry& entry) {
     line.append(1, ' ').append(QuoteValue(entry.folder));
     line.append(1, ' ').append(QuoteValue(entry.rule));
     line.append(1, ' ').append(OperationLine(entry.failed, entry.undo, entry.action, entry.values));
+    if (entry.failed)
+        line.append(ReasonPart(entry.reason));
     if (const auto& identity = entry.identity) {
         line.append(kIdentityMark).append(std::to_string(identity->size));
         line.append(" mtime=").append(std::to_string(identity->modifiedNs));
@@ -124,7 +127,12 @@ std::optional<ActivityEntry> ParseActivityLine(std::string_view line) {
             return std::nullopt;
         entry.values.push_back(std::move(*value));
     }
-    if (!line.empty()) {
+    if (entry.failed && takePrefix(line, kReasonMark)) {
+        auto reason = ReadQuotedValue(line);
+        if (!reason || !line.empty())
+            return std::nullopt;
+        entry.reason = std::move(*reason);
+    } else if (!line.empty()) {
         if (!takePrefix(line, kIdentityMark))
             return std::nullopt;
         entry.identity = parseIdentity(line);

@@ -1,8 +1,10 @@
 #pragma once
 // One line of the activity log: when an operation was done, for which folder and rule, and the
 // operation itself exactly as the verbose output prints it, followed, after a move or copy that
-// succeeded, by what identifies the file it left at its destination:
+// succeeded, by what identifies the file it left at its destination, or after one that failed, by
+// why it did, when that is known:
 //   <time> "<folder>" "<rule>" <operation line>[ # size=<bytes> mtime=<ns> file=<device>:<inode>]
+//   <time> "<folder>" "<rule>" failed <operation line>[ # reason="<why>"]
 // The time is local, ISO 8601 to the second with its offset (2026-12-08T09:12:33+01:00).
 
 #include "platform/file_identity.h"
@@ -30,6 +32,7 @@ struct ActivityEntry {
     std::vector<std::string>
         values; // unquoted: source and destination, the path, program and arguments
     std::optional<FileIdentity> identity;
+    std::string reason; // why it failed; empty when it did not, or when that is not known
     bool operator==(const ActivityEntry&) const = default;
 };
 

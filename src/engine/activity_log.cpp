@@ -1,8 +1,10 @@
 #include "activity_log.h"
 #include "operation_report.h"
+#include "platform/entry_status.h"
 #include "platform/local_time.h"
 #include "platform/user_folders.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -47,14 +49,31 @@ bool ActivityLog::repeatsFailure(const ActivityEntry& entry) {
         failures_.erase(key);
         return false;
     }
-    std::string line = OperationLine(true, entry.undo, entry.action, entry.values);
-    const auto [known, added] = failures_.try_emplace(std::move(key), line);
-    if (added)
-        return false;
-    if (known->second == line)
+    std::string line =
+        OperationLine(true, entry.undo, entry.action, entry.values) + ReasonPart(entry.reason);
+    const auto [known, added] = failures_.try_emplace(std::move(key));
+    if (!added && known->second.line == line)
         return true;
-    known->second = std::move(line);
+    known->second.line = std::move(line);
+    if (added) {
+        // A launch acts on its arguments, the rest on their first value.
+        const bool launch = entry.action == "launch";
+        const auto first = entry.values.begin() + (launch && !entry.values.empty() ? 1 : 0);
+        const auto last = launch || entry.values.empty() ? entry.values.end() : first + 1;
+        known->second.files.assign(first, last);
+        if (failures_.size() >= forgetAt_)
+            forgetVanishedFailures();
+    }
     return false;
+}
+
+void ActivityLog::forgetVanishedFailures() {
+    std::erase_if(failures_, [](const auto& failure) {
+        return std::ranges::none_of(failure.second.files, [](const std::string& file) {
+            return platform::ExamineEntry(file).exists;
+        });
+    });
+    forgetAt_ = std::max(kFailuresKept, failures_.size() * 2);
 }
 
 void ActivityLog::append(ActivityEntry entry) {

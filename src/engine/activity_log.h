@@ -44,6 +44,9 @@ public:
 private:
     // Whether the entry repeats the failure last written for its operation; remembers it.
     bool repeatsFailure(const ActivityEntry& entry);
+    // Forgets the failures of files that are no longer there, once the memory has doubled since
+    // the last time: it stays as large as the failing files that still exist, at little cost.
+    void forgetVanishedFailures();
     void write(const std::string& line);
     // Opens the file for appending when it is not open, or no longer the one at path_ (another
     // writer rotated it away); its size, or nothing, said, when it cannot be opened.
@@ -54,8 +57,14 @@ private:
     std::string path_;
     MessageSink say_;
     std::uintmax_t rotationSize_;
-    platform::AppendingFile file_;                          // the file at path_, kept open
-    std::unordered_map<std::string, std::string> failures_; // by operation: its last failure line
+    platform::AppendingFile file_; // the file at path_, kept open
+    struct Failure {
+        std::string line;               // the operation line last written, with its reason
+        std::vector<std::string> files; // what it acted on; forgotten when none is there
+    };
+    std::unordered_map<std::string, Failure> failures_; // by operation
+    std::size_t forgetAt_ = kFailuresKept;              // the size that has them looked at again
+    static constexpr std::size_t kFailuresKept = 1024;
     bool complained_ = false; // said that the log cannot be written, and not written since
 };
 

@@ -71,6 +71,9 @@ public:
     // Moves the file to the desktop's trash instead of deleting it.
     virtual bool trashFile(const std::string& path) = 0;
     virtual bool launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // Why the operation that failed last did, in words (see failure_reason.h); empty when the
+    // environment cannot tell.
+    virtual std::string failureReason() { return {}; }
     // Says how far the retries of the file at path have come, for the folder and rule named last.
     virtual void retryStage(RetryStage stage, const std::string& path) = 0;
     // The start of the current local day as a date-time.

@@ -1,5 +1,6 @@
 #include "logging_environment.h"
 #include "operation_report.h"
+#include "platform/move_journal.h"
 
 namespace lp {
 
@@ -30,6 +31,10 @@ std::chrono::steady_clock::time_point LoggingEnvironment::now() {
     return inner_.now();
 }
 
+std::string LoggingEnvironment::failureReason() {
+    return inner_.failureReason();
+}
+
 void LoggingEnvironment::actFor(const std::string& folder, const std::string& rule) {
     folder_ = folder;
     rule_ = rule;
@@ -46,6 +51,8 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     entry.failed = !placed;
     entry.action = std::move(action);
     entry.values = {source, placed.value_or(destination)};
+    if (!placed)
+        entry.reason = inner_.failureReason();
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
         entry.identity = inner_.placedIdentity(*placed);
@@ -60,6 +67,8 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
     entry.failed = !done;
     entry.action = std::move(action);
     entry.values = std::move(values);
+    if (!done)
+        entry.reason = inner_.failureReason();
     log_.append(std::move(entry));
     return done;
 }
@@ -67,11 +76,14 @@ bool LoggingEnvironment::logged(bool done, std::string action, std::vector<std::
 std::optional<std::string> LoggingEnvironment::copyFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    // The journal's record of a copy across file systems stays until its line is written.
+    const platform::JournalEndsHeld held;
     return transferred("copy", source, destination, inner_.copyFile(source, destination, clash));
 }
 std::optional<std::string> LoggingEnvironment::moveFile(const std::string& source,
                                                         const std::string& destination,
                                                         NameClash clash) {
+    const platform::JournalEndsHeld held;
     return transferred("move", source, destination, inner_.moveFile(source, destination, clash));
 }
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {

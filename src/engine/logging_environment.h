@@ -30,6 +30,7 @@ public:
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     void retryStage(RetryStage stage, const std::string& path) override;
+    std::string failureReason() override;
     double today() override;
     std::chrono::steady_clock::time_point now() override;
 

@@ -6,6 +6,7 @@
 #include "platform/move_journal.h"
 #include "platform/user_folders.h"
 #include "platform/utf8_path.h"
+#include "recent_activity.h"
 
 #include <fstream>
 
@@ -54,21 +55,31 @@ bool removeOurs(const std::string& path) {
     return !platform::DeleteFileEntry(path);
 }
 
+// How much of the log's end is read for the lines of operations a stopped program left: the
+// line of such an operation is among the last written before the kill, even with several
+// programs writing.
+constexpr std::size_t kRecentLogBytes = std::size_t{256} * 1024;
+
 class Recovery {
 public:
-    Recovery(ActivityLog& log, const MessageSink& say) : log_(log), say_(say) {}
+    Recovery(ActivityLog& log, const MessageSink& say)
+        : log_(log), say_(say), recent_(RecentActivity(log.path(), kRecentLogBytes)) {}
 
     // False when something of ours is left that a later start must deal with.
     bool settle(const JournalRecord& record) {
         if (!removeOurs(platform::CopyPath(record)) || !removeOurs(platform::LinkPath(record)))
             return unsettled(record, platform::CopyPath(record));
+        const std::string claim = platform::ClaimPath(record);
+        const auto claimed = IdentifyFile(claim);
+        // The operation ended and its line was written; only its record was left.
+        if (!claimed && alreadyLogged(record))
+            return true;
         if (record.kind == JournalKind::Copy) {
             const bool done = asRecorded(IdentifyFile(record.destination), record);
             logged(!done, "copy", record.source, record.destination);
             return true;
         }
-        const std::string claim = platform::ClaimPath(record);
-        if (const auto claimed = IdentifyFile(claim))
+        if (claimed)
             return settleClaim(record, claim, *claimed);
         const auto source = IdentifyFile(record.source);
         if (record.kind == JournalKind::Move && asRecorded(source, record) &&
@@ -113,6 +124,24 @@ private:
         return true;
     }
 
+    // Whether the log's end has the line of the record's operation as its last about the source:
+    // a success that left the very file now at the destination, or a failure, which changed
+    // nothing (the source stands as it was and no copy of it was placed).
+    bool alreadyLogged(const JournalRecord& record) const {
+        const char* action = record.kind == JournalKind::Copy ? "copy" : "move";
+        const ActivityEntry* last = nullptr;
+        for (const ActivityEntry& entry : recent_)
+            if (!entry.undo && entry.action == action && entry.values.size() == 2 &&
+                entry.values[0] == record.source)
+                last = &entry;
+        if (!last)
+            return false;
+        const auto there = IdentifyFile(record.destination);
+        if (!last->failed)
+            return last->values[1] == record.destination && there && last->identity == there;
+        return asRecorded(IdentifyFile(record.source), record) && !asRecorded(there, record);
+    }
+
     bool unsettled(const JournalRecord& record, const std::string& left) {
         say_("larchpost: " + left + " is left from an interrupted move of " + record.source +
              " and could not be set right; the next start tries again.");
@@ -132,6 +161,7 @@ private:
 
     ActivityLog& log_;
     const MessageSink& say_;
+    std::vector<ActivityEntry> recent_; // the end of the log as the start found it
 };
 
 } // namespace

@@ -15,6 +15,12 @@ std::string OperationLine(bool failed, bool undo, std::string_view action,
     return line;
 }
 
+std::string ReasonPart(std::string_view reason) {
+    if (reason.empty())
+        return {};
+    return " # reason=" + QuoteValue(reason);
+}
+
 std::string_view RetryStageVerb(RetryStage stage) {
     switch (stage) {
     case RetryStage::WillRetry:
@@ -63,6 +69,10 @@ void ReportingEnvironment::retryStage(RetryStage stage, const std::string& path)
     inner_.retryStage(stage, path);
 }
 
+std::string ReportingEnvironment::failureReason() {
+    return inner_.failureReason();
+}
+
 void ReportingEnvironment::actFor(const std::string& folder, const std::string& rule) {
     inner_.actFor(folder, rule);
 }
@@ -71,13 +81,19 @@ std::optional<std::string> ReportingEnvironment::transferred(std::string_view ve
                                                              const std::string& source,
                                                              const std::string& destination,
                                                              std::optional<std::string> placed) {
-    print_(OperationLine(!placed, false, verb, {source, placed.value_or(destination)}));
+    std::string line = OperationLine(!placed, false, verb, {source, placed.value_or(destination)});
+    if (!placed)
+        line.append(ReasonPart(inner_.failureReason()));
+    print_(line);
     return placed;
 }
 
 bool ReportingEnvironment::report(bool done, std::string_view verb,
                                   const std::vector<std::string>& values) {
-    print_(OperationLine(!done, false, verb, values));
+    std::string line = OperationLine(!done, false, verb, values);
+    if (!done)
+        line.append(ReasonPart(inner_.failureReason()));
+    print_(line);
     return done;
 }
 

@@ -12,7 +12,8 @@
 // every value in double quotes with \ and " inside it escaped by a backslash, a line break written
 // \n, a carriage return \r and a tab \t (so one operation is always one line), every other
 // control character (C0, DEL, C1) and every byte that is not part of valid UTF-8 written \xHH per
-// byte, and an operation that failed printed as the same line after "failed ".
+// byte, and an operation that failed printed as the same line after "failed ", followed by
+// ` # reason="<why>"` when the reason is known.
 
 #include "cycle_environment.h"
 #include "globals/quoted_value.h"
@@ -31,6 +32,10 @@ using LinePrinter = std::function<void(const std::string& line)>;
 // "failed " when it failed.
 std::string OperationLine(bool failed, bool undo, std::string_view action,
                           const std::vector<std::string>& values);
+
+// What follows a failed operation's line to say why: ` # reason="<why>"`; nothing when the
+// reason is not known.
+std::string ReasonPart(std::string_view reason);
 
 // The verb of the line that says a retry stage in the activity log (never printed here):
 //   retry "<path>"         an operation on the file failed; the rule takes it up there again
@@ -60,6 +65,7 @@ public:
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     void retryStage(RetryStage stage, const std::string& path) override;
+    std::string failureReason() override;
     double today() override;
     std::chrono::steady_clock::time_point now() override;
 

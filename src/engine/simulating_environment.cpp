@@ -1,4 +1,5 @@
 #include "simulating_environment.h"
+#include "failure_reason.h"
 #include "platform/launcher.h"
 #include "platform/path_separator.h"
 #include "platform/utf8_path.h"
@@ -165,17 +166,44 @@ void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& 
         view.entries[found->second] = {status, std::move(listed)};
 }
 
+std::string SimulatingEnvironment::failureReason() {
+    return reason_;
+}
+
+std::nullopt_t SimulatingEnvironment::refused(std::string_view reason) {
+    reason_ = reason;
+    return std::nullopt;
+}
+
+bool SimulatingEnvironment::canTake(const EntryStatus& source) {
+    if (!source.exists)
+        refused(kFileGone);
+    else if (source.isFolder)
+        refused(FailureReason(std::make_error_code(std::errc::is_a_directory)));
+    return takeable(source);
+}
+
 Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
                                        bool replace) {
     // Folders are never created or removed by the operations, so the disk tells.
-    if (receivingFolder(destination).leadsTo != PathLeadsTo::Folder)
+    if (receivingFolder(destination).leadsTo != PathLeadsTo::Folder) {
+        refused(kFolderMissing);
         return Placing::Failed;
+    }
     const EntryStatus target = at(destination);
-    if (source.sameFileAs(target))
+    if (source.sameFileAs(target)) {
+        refused(kOntoItself);
         return Placing::Failed;
-    if (!replace && target.exists)
+    }
+    if (!replace && target.exists) {
+        refused(kNameTakenLeft); // unless a numbered name is tried next
         return Placing::NameTaken;
-    return target.isFolder ? Placing::Failed : Placing::Done;
+    }
+    if (target.isFolder) {
+        refused(FailureReason(std::make_error_code(std::errc::is_a_directory)));
+        return Placing::Failed;
+    }
+    return Placing::Done;
 }
 
 std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& source,
@@ -183,8 +211,13 @@ std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& so
                                                            NameClash clash) {
     const EntryStatus from = at(source);
     // A copy reads what the path leads to, through links; only a file is ever read.
-    if (from.leadsTo != PathLeadsTo::File)
-        return std::nullopt;
+    if (from.leadsTo != PathLeadsTo::File) {
+        if (!from.exists)
+            return refused(kFileGone);
+        return refused(FailureReason(std::make_error_code(from.leadsTo == PathLeadsTo::Folder
+                                                              ? std::errc::is_a_directory
+                                                              : std::errc::invalid_argument)));
+    }
     return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
         const Placing foreseen = placing(from, path, replace);
         if (foreseen == Placing::Done) {
@@ -204,13 +237,13 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
                                                            const std::string& destination,
                                                            NameClash clash) {
     const EntryStatus from = at(source);
-    if (!takeable(from))
+    if (!canTake(from))
         return std::nullopt;
     // An entry that is never opened cannot be copied across, so only a rename moves it. (Being
     // no link, it is what its path reaches; and never changing file system, its foreseen status
     // stays right.)
     if (from.isSpecial && from.volume != receivingFolder(destination).volume)
-        return std::nullopt;
+        return refused(FailureReason(std::make_error_code(std::errc::invalid_argument)));
     return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
         const Placing foreseen = placing(from, path, replace);
         if (foreseen == Placing::Done) {
@@ -222,7 +255,7 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
-    if (!takeable(at(path)))
+    if (!canTake(at(path)))
         return false;
     foresee(path, EntryStatus{}, {});
     return true;
@@ -233,7 +266,17 @@ bool SimulatingEnvironment::deleteFile(const std::string& path) {
 // cannot be made, or may not be written, or is full. What happens to the disk meanwhile cannot be
 // foreseen.
 bool SimulatingEnvironment::trashFile(const std::string& path) {
-    return foreseeTrash_ && takeable(at(path)) && !foreseeTrash_(path) && deleteFile(path);
+    if (!foreseeTrash_) {
+        refused(kNoTrash);
+        return false;
+    }
+    if (!canTake(at(path)))
+        return false;
+    if (const std::error_code refusal = foreseeTrash_(path)) {
+        refused(FailureReason(refusal));
+        return false;
+    }
+    return deleteFile(path);
 }
 
 void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {
@@ -241,7 +284,10 @@ void SimulatingEnvironment::actFor(const std::string& folder, const std::string&
 }
 
 bool SimulatingEnvironment::launch(const std::string& program, const std::vector<std::string>&) {
-    return platform::ProgramStartable(program);
+    if (platform::ProgramStartable(program))
+        return true;
+    refused(FailureReason(std::make_error_code(std::errc::no_such_file_or_directory)));
+    return false;
 }
 
 } // namespace lp

@@ -50,6 +50,7 @@ public:
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     void retryStage(RetryStage stage, const std::string& path) override;
+    std::string failureReason() override;
     double today() override;
     std::chrono::steady_clock::time_point now() override;
 
@@ -65,6 +66,11 @@ private:
         std::unordered_map<std::string, std::size_t> byName;
         std::optional<std::vector<platform::FolderEntry>> detailed; // the disk's listing
     };
+
+    // Fails the operation for reason: nothing, remembering why.
+    std::nullopt_t refused(std::string_view reason);
+    // Whether a move or delete can take source; remembers why not.
+    bool canTake(const platform::EntryStatus& source);
 
     // What stands at path once the foreseen operations are done.
     platform::EntryStatus at(const std::string& path);
@@ -84,6 +90,7 @@ private:
     TrashMover foreseeTrash_;
     std::unordered_map<std::string, FolderView> views_;       // by the folder's identity
     std::unordered_map<std::string, std::string> identities_; // folder path -> its identity
+    std::string reason_;           // why the operation foreseen to fail last would
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own
 };
 

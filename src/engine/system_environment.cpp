@@ -1,4 +1,5 @@
 #include "system_environment.h"
+#include "failure_reason.h"
 #include "name_clash.h"
 #include "platform/file_identity.h"
 #include "platform/file_in_use.h"
@@ -12,10 +13,12 @@ namespace {
 
 using Operation = std::error_code (*)(const std::string&, const std::string&);
 
-// One attempt of a copy or move with the replacing or the never-replacing operation.
-PlaceAttempt attemptWith(const std::string& source, Operation replacing, Operation noReplace) {
-    return [&source, replacing, noReplace](const std::string& path, bool replace) {
-        const std::error_code error = (replace ? replacing : noReplace)(source, path);
+// One attempt of a copy or move with the replacing or the never-replacing operation; error keeps
+// what the last attempt met.
+PlaceAttempt attemptWith(const std::string& source, Operation replacing, Operation noReplace,
+                         std::error_code& error) {
+    return [&source, replacing, noReplace, &error](const std::string& path, bool replace) {
+        error = (replace ? replacing : noReplace)(source, path);
         if (!error)
             return Placing::Done;
         return !replace && error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
@@ -50,30 +53,49 @@ bool SystemEnvironment::fileInUse(const std::string& path) {
     return platform::FileOpenForWriting(path);
 }
 void SystemEnvironment::actFor(const std::string&, const std::string&) {}
+bool SystemEnvironment::done(std::error_code error) {
+    if (error)
+        reason_ = FailureReason(error);
+    return !error;
+}
+std::optional<std::string> SystemEnvironment::placed(std::optional<std::string> path,
+                                                     std::error_code error,
+                                                     const std::string& source,
+                                                     const std::string& destination,
+                                                     NameClash clash) {
+    if (!path)
+        reason_ = TransferFailureReason(error, source, destination, clash);
+    return path;
+}
+std::string SystemEnvironment::failureReason() {
+    return reason_;
+}
 std::optional<std::string> SystemEnvironment::copyFile(const std::string& source,
                                                        const std::string& destination,
                                                        NameClash clash) {
-    return PlaceAsPolicySays(
+    std::error_code error;
+    std::optional<std::string> placedAt = PlaceAsPolicySays(
         destination, clash,
-        attemptWith(source, platform::CopyFileReplacing, platform::CopyFileNoReplace));
+        attemptWith(source, platform::CopyFileReplacing, platform::CopyFileNoReplace, error));
+    return placed(std::move(placedAt), error, source, destination, clash);
 }
 std::optional<std::string> SystemEnvironment::moveFile(const std::string& source,
                                                        const std::string& destination,
                                                        NameClash clash) {
     movedTo_.clear();
-    std::optional<std::string> placed =
+    std::error_code error;
+    std::optional<std::string> placedAt =
         PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
-            const std::error_code error = replace
-                                              ? platform::MoveFileReplacing(source, path, moved_)
-                                              : platform::MoveFileNoReplace(source, path, moved_);
+            error = replace ? platform::MoveFileReplacing(source, path, moved_)
+                            : platform::MoveFileNoReplace(source, path, moved_);
             if (!error)
                 return Placing::Done;
             return !replace && error == std::errc::file_exists ? Placing::NameTaken
                                                                : Placing::Failed;
         });
-    if (placed)
-        movedTo_ = *placed;
-    return placed;
+    if (placedAt)
+        movedTo_ = *placedAt;
+    return placed(std::move(placedAt), error, source, destination, clash);
 }
 std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const std::string& path) {
     if (!movedTo_.empty() && path == movedTo_) {
@@ -83,14 +105,18 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
     return platform::IdentifyFile(path);
 }
 bool SystemEnvironment::deleteFile(const std::string& path) {
-    return !platform::DeleteFileEntry(path);
+    return done(platform::DeleteFileEntry(path));
 }
 bool SystemEnvironment::trashFile(const std::string& path) {
-    return trash_ && !trash_(path);
+    if (!trash_) {
+        reason_ = kNoTrash;
+        return false;
+    }
+    return done(trash_(path));
 }
 bool SystemEnvironment::launch(const std::string& program,
                                const std::vector<std::string>& arguments) {
-    return !platform::StartProgram(program, arguments);
+    return done(platform::StartProgram(program, arguments));
 }
 void SystemEnvironment::retryStage(RetryStage, const std::string&) {}
 double SystemEnvironment::today() {

@@ -36,14 +36,22 @@ public:
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
     void retryStage(RetryStage stage, const std::string& path) override;
+    std::string failureReason() override;
     double today() override;
     std::chrono::steady_clock::time_point now() override;
 
 private:
+    // Whether the operation was done; remembers why not.
+    bool done(std::error_code error);
+    std::optional<std::string> placed(std::optional<std::string> path, std::error_code error,
+                                      const std::string& source, const std::string& destination,
+                                      NameClash clash);
+
     std::unique_ptr<platform::FolderObserver> observer_; // opened on first use
     // Each folder's count at its last listing, so that the next one is allocated once.
     std::unordered_map<std::string, std::size_t> lastCounts_;
     TrashMover trash_;
+    std::string reason_; // why the operation that failed last did
     // The file the last move placed, as the move knew it: a rename keeps what identifies the
     // file, so it need not be looked at again.
     std::string movedTo_;

@@ -89,6 +89,8 @@ QVariant ActivityTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole) {
         if (index.column() == Time)
             return text(entry.time);
+        if (index.column() == Action && !entry.reason.empty())
+            return activityActionText(entry) + QStringLiteral(": ") + text(entry.reason);
         return data(index, Qt::DisplayRole);
     }
     if (role != Qt::DisplayRole)

@@ -1,6 +1,7 @@
 #pragma once
 // The activity log as a table for the Activity window: one row per entry, newest first, in the
-// columns time, folder, rule, action, file and destination. Lines may come from runs in other
+// columns time, folder, rule, action, file and destination; a failure's action says why in its
+// tooltip. Lines may come from runs in other
 // time zones: each is ordered by its instant and shown in the viewer's local time.
 
 #include "engine/activity_entry.h"

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lp::platform {
 
@@ -38,12 +39,15 @@ private:
 // a link or junction in its place does not serve.
 std::optional<std::string> MakePrivateFolder(const std::string& folder);
 
-// The folder of this user's instance guard, without a trailing separator. It follows from what
-// the system knows of the user alone, never from the environment ($XDG_RUNTIME_DIR, $HOME,
-// $USER), so that every start of one user's (from the desktop, cron, su or sudo -u) meets the
-// same guard: the user's runtime folder /run/user/<uid> when the system has made it, else
-// .cache/Larchpost in the home the password database gives; on Windows Larchpost in the user's
-// local application data folder. Empty when there is none. MakePrivateFolder prepares it.
-std::string InstanceGuardFolder();
+// The folders of this user's instance guard, without trailing separators: an instance holds the
+// lock in each of them that can serve, and another instance of the user finds one of them held.
+// They follow from what the system knows of the user alone, never from the environment
+// ($XDG_RUNTIME_DIR, $HOME, $USER), so that every start of one user's (from the desktop, cron, su
+// or sudo -u) meets the same guard: .cache/Larchpost in the home the password database gives,
+// always, so that a start before the user's runtime folder exists (cron before log-in) and one
+// after it meet there; and the runtime folder /run/user/<uid> when the system has made it, the
+// only one when the home cannot be written. On Windows Larchpost in the user's local application
+// data folder. Empty when there is none. MakePrivateFolder prepares each.
+std::vector<std::string> InstanceGuardFolders();
 
 } // namespace lp::platform

@@ -255,8 +255,30 @@ JournalEntry::JournalEntry(JournalKind kind, std::string source, std::string des
     Journal::instance().begin(record_);
 }
 
+namespace {
+thread_local JournalEndsHeld* innermostHolder = nullptr;
+} // namespace
+
 JournalEntry::~JournalEntry() {
+    if (innermostHolder) {
+        innermostHolder->held_.push_back({std::move(record_), kept_});
+        return;
+    }
     Journal::instance().end(record_, kept_);
+}
+
+JournalEndsHeld::JournalEndsHeld() : outer_(innermostHolder) {
+    innermostHolder = this;
+}
+
+JournalEndsHeld::~JournalEndsHeld() {
+    innermostHolder = outer_;
+    for (Held& held : held_) {
+        if (outer_)
+            outer_->held_.push_back(std::move(held));
+        else
+            Journal::instance().end(held.record, held.kept);
+    }
 }
 
 } // namespace lp::platform

@@ -74,4 +74,25 @@ private:
     bool kept_ = false;
 };
 
+// While one lives, the records that this thread's operations end are not ended yet: each stays
+// in the journal until the holder goes, so that an operation's record outlives the line that
+// writes down what it did (the activity log's). A program killed in between leaves the record,
+// and the next start finds the line. Holders nest; the outermost ends the records.
+class JournalEndsHeld {
+public:
+    JournalEndsHeld();
+    ~JournalEndsHeld();
+    JournalEndsHeld(const JournalEndsHeld&) = delete;
+    JournalEndsHeld& operator=(const JournalEndsHeld&) = delete;
+
+private:
+    friend class JournalEntry;
+    struct Held {
+        JournalRecord record;
+        bool kept;
+    };
+    std::vector<Held> held_;
+    JournalEndsHeld* outer_;
+};
+
 } // namespace lp::platform

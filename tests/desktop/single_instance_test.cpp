@@ -257,9 +257,10 @@ TEST_F(SingleInstanceTest, AForeignLockInAnOpenRuntimeFolderDoesNotKeepUsOut) {
     ASSERT_EQ(::chown(foreign.constData(), kOtherUser, kOtherUser), 0);
 
     const QString home = dir.filePath("home");
-    const QString chosen = QString::fromStdString(lp::platform::posix::InstanceGuardFolderFrom(
-        runtimeFolders.toStdString(), home.toStdString(), user));
-    ASSERT_EQ(chosen, home + "/.cache/Larchpost");
+    const std::vector<std::string> folders = lp::platform::posix::InstanceGuardFoldersFrom(
+        runtimeFolders.toStdString(), home.toStdString(), user);
+    ASSERT_EQ(folders, std::vector<std::string>{(home + "/.cache/Larchpost").toStdString()});
+    const QString chosen = QString::fromStdString(folders.front());
     enum Outcome : long long { HeldThere, NotHeld, KeptOut, Refused };
     const auto check = [&] {
         try {
@@ -282,6 +283,45 @@ TEST_F(SingleInstanceTest, AForeignLockInAnOpenRuntimeFolderDoesNotKeepUsOut) {
     ASSERT_EQ(::stat(foreign.constData(), &info), 0); // the other user's file is left as it was
     EXPECT_EQ(info.st_uid, kOtherUser);
     EXPECT_EQ(info.st_size, 0);
+}
+
+// One guard per user whatever the moment each instance started: one started before the runtime
+// folder existed (cron before log-in) holds the home's folder alone, one started after holds both,
+// and each keeps the other out. A home that cannot hold the lock leaves the runtime folder alone
+// to serve.
+TEST_F(SingleInstanceTest, InstancesStartedBeforeAndAfterTheRuntimeFolderMeet) {
+    const QString home = dir.filePath("home/.cache/Larchpost");
+    const QString runtime = dir.filePath("run/user");
+    const QString unusable = dir.filePath("file-home/.cache/Larchpost"); // a file stands there
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("file-home/.cache")));
+    QFile(unusable).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    ASSERT_TRUE(
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    struct Case {
+        const char* what;
+        QStringList first, second;
+        bool keptOut;
+    };
+    const Case cases[] = {
+        {"before log-in, then after", {home}, {home, runtime}, true},
+        {"after log-in, then before", {home, runtime}, {home}, true},
+        {"both after log-in", {home, runtime}, {home, runtime}, true},
+        {"a home that cannot hold the lock, after log-in",
+         {unusable, runtime},
+         {unusable, runtime},
+         true},
+        {"guards of different users", {home}, {runtime}, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, false, c.first)) << c.what;
+        EXPECT_EQ(lp::CheckAppAlreadyRunning("Larchpost", false, true, c.second), c.keptOut)
+            << c.what;
+        lp::releaseInstanceGuard();
+    }
+    EXPECT_THROW(lp::CheckAppAlreadyRunning("Larchpost", false, true, QStringList{unusable}),
+                 lp::InstanceGuardError)
+        << "no folder that can serve";
 }
 
 TEST_F(SingleInstanceTest, AnUnusableRuntimeFolderIsAnError) {

@@ -133,7 +133,8 @@ TEST_F(Headless, ACountedRunEndsByItselfAndFailuresAreMarked) {
     EXPECT_EQ(program.waitForEnd(), 0);
     const std::string from = (inbox() / "a").string(), to = (home_ / "missing" / "a").string();
     // The file whose move failed is passed over by the launch that follows it.
-    const std::string cycle = "failed move \"" + from + "\" \"" + to + "\"\n";
+    const std::string cycle = "failed move \"" + from + "\" \"" + to +
+                              "\" # reason=\"the destination folder is missing\"\n";
     EXPECT_EQ(program.output(), cycle + cycle);
     EXPECT_TRUE(fs::exists(inbox() / "a"));
 

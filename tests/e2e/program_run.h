@@ -2,11 +2,12 @@
 // One run of the real executable with its own runtime and configuration folders, its standard
 // output and error output kept in files, for the end-to-end tests.
 //
-// The program places its instance guard by what the system knows of the user (/run/user/<uid>),
-// not by anything a test may set. So that no run meets the guard of the user running the tests,
-// nor that of a test running beside it, each run sees a /run of its test's own: it is started in
-// a mount namespace of its own (unshare(1)) where the test's "system-run" folder stands at /run.
-// Runs of one test share that folder, and so the guard.
+// The program places its instance guard by what the system knows of the user (/run/user/<uid> and
+// .cache/Larchpost in the home the password database gives), not by anything a test may set. So
+// that no run meets the guard of the user running the tests, nor that of a test running beside
+// it, each run sees both of its test's own: it is started in a mount namespace of its own
+// (unshare(1)) where the test's "system-run" folder stands at /run and its "system-home-guard"
+// at the home's guard folder. Runs of one test share those folders, and so the guard.
 
 #include "platform/instance_lock.h"
 
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <pwd.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -53,9 +55,28 @@ inline bool runIsolationAvailable() {
 // Where the runs of a test with this home keep the instance guard: the user's runtime folder in
 // the test's own /run.
 inline std::filesystem::path guardFolder(const std::filesystem::path& home) {
-    if (!runIsolationAvailable())
-        return lp::platform::InstanceGuardFolder();
+    if (!runIsolationAvailable()) {
+        const auto folders = lp::platform::InstanceGuardFolders();
+        return folders.empty() ? std::filesystem::path() : std::filesystem::path(folders.back());
+    }
     return home / "system-run" / "user" / std::to_string(::geteuid());
+}
+
+// The guard's folder in the home the password database gives this user, made so that a folder of
+// the test's own can be mounted on it; nothing when the user has no home there or it cannot be
+// made (the program then cannot use it either).
+inline std::optional<std::filesystem::path> homeGuardMountPoint() {
+    namespace fs = std::filesystem;
+    const passwd* entry = ::getpwuid(::geteuid());
+    if (entry == nullptr || entry->pw_dir == nullptr || entry->pw_dir[0] != '/')
+        return std::nullopt;
+    const fs::path folder = fs::path(entry->pw_dir) / ".cache" / "Larchpost";
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder, error))
+        return std::nullopt;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    return folder;
 }
 
 // The words that start a command with the test's /run in place of the system's. The runtime
@@ -76,10 +97,26 @@ inline std::vector<std::string> isolatedStart(const std::filesystem::path& home)
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     }
-    return {"unshare", "--user", "--map-current-user", "--mount",
-            // An ordinary user keeps the capabilities the namespace gives, so the mount works.
-            "--keep-caps", "--", "sh", "-c", "mount --bind \"$0\" /run && exec \"$@\"",
-            (home / "system-run").string()};
+    std::vector<std::string> words{"unshare", "--user", "--map-current-user", "--mount",
+                                   // An ordinary user keeps the capabilities the namespace gives,
+                                   // so the mounts work.
+                                   "--keep-caps", "--", "sh", "-c"};
+    static const std::optional<fs::path> homeGuard = homeGuardMountPoint();
+    if (!homeGuard) {
+        words.insert(words.end(),
+                     {"mount --bind \"$0\" /run && exec \"$@\"", (home / "system-run").string()});
+        return words;
+    }
+    const fs::path ownHomeGuard = home / "system-home-guard";
+    if (!fs::exists(ownHomeGuard)) {
+        fs::create_directories(ownHomeGuard);
+        fs::permissions(ownHomeGuard, fs::perms::owner_all, fs::perm_options::replace);
+    }
+    words.insert(words.end(),
+                 {"mount --bind \"$0\" /run && mount --bind \"$1\" \"$2\" && "
+                  "shift 2 && exec \"$@\"",
+                  (home / "system-run").string(), ownHomeGuard.string(), homeGuard->string()});
+    return words;
 }
 
 template <typename Predicate> bool waitFor(Predicate done) {

@@ -30,6 +30,12 @@ ActivityEntry failed(ActivityEntry made) {
     return made;
 }
 
+ActivityEntry failedFor(std::string reason, ActivityEntry made) {
+    made.failed = true;
+    made.reason = std::move(reason);
+    return made;
+}
+
 ActivityEntry undone(ActivityEntry made) {
     made.undo = true;
     return made;
@@ -46,6 +52,9 @@ TEST(ActivityEntry, LinesAreWrittenAsTheVerboseOutputPrintsOperations) {
              " # size=1234 mtime=-5 file=2049:77"},
         {failed(entry("delete", {"/in/x"})),
          std::string(kTime) + " \"Downloads\" \"Music\" failed delete \"/in/x\""},
+        {failedFor("the destination folder is missing", entry("move", {"/in/a", "/gone/a"})),
+         std::string(kTime) + " \"Downloads\" \"Music\" failed move \"/in/a\" \"/gone/a\"" +
+             " # reason=\"the destination folder is missing\""},
         {failed(undone(entry("move", {"/music/a", "/in/a"}))),
          std::string(kTime) + " \"Downloads\" \"Music\" failed undo move \"/music/a\" \"/in/a\""},
         {entry("launch", {"/usr/bin/tool", "--flag", ""}),
@@ -72,6 +81,10 @@ TEST(ActivityEntry, EveryEntryReadsBackAsItWasWritten) {
         withIdentity(undone(entry("move", {"/out/a", "/in/a"})), {1, 2, 3, 4}),
         undone(entry("delete", {"/out/copy"})),
         failed(undone(entry("delete", {"/out/copy"}))),
+        failedFor("Permission denied", entry("delete", {"/in/a"})),
+        failedFor("say \"# reason=\" \\ twice\n", entry("launch", {"prog", "x"})),
+        failedFor("the name is taken and the name-clash choice is 'leave'",
+                  undone(entry("move", {"/out/a", "/in/a"}))),
     };
     for (const ActivityEntry& written : cases) {
         const std::string line = FormatActivityLine(written);
@@ -101,6 +114,10 @@ TEST(ActivityEntry, WhatIsNotALineOfTheLogIsNotTakenForOne) {
         head + "move \"/a\" \"/b\" # size=x mtime=2 file=3:4",
         head + "move \"/a\" \"/b\" # size=-1 mtime=2 file=3:4",
         head + "failed  delete \"/a\"",
+        head + "delete \"/a\" # reason=\"why\"",          // only a failure has a reason
+        head + "failed delete \"/a\" # reason=why",       // reason not quoted
+        head + "failed delete \"/a\" # reason=\"why\" x", // text after the reason
+        head + "failed move \"/a\" \"/b\" # reason=\"a\" # size=1 mtime=2 file=3:4",
         "2026-12-08 09:12:33 \"F\" \"R\" delete \"/a\"",      // not ISO 8601
         "2026-12-08T09:12:33Z \"F\" \"R\" delete \"/a\"",     // no offset
         "2026-12-08T09:12:33+0100 \"F\" \"R\" delete \"/a\"", // offset without colon

@@ -35,6 +35,11 @@ ActivityEntry operation(std::string action, std::vector<std::string> values, boo
     return entry;
 }
 
+ActivityEntry because(std::string reason, ActivityEntry entry) {
+    entry.reason = std::move(reason);
+    return entry;
+}
+
 class ActivityLogTest : public testing::Test {
 protected:
     std::string logPath() const { return temp.file("state/Larchpost/activity.log"); }
@@ -80,6 +85,9 @@ TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
         {operation("launch", {"/bin/p", "/in/a"}, true), true},
         {operation("launch", {"/bin/p", "/in/b"}, true), true}, // launches differ by arguments
         {operation("launch", {"/bin/p", "/in/a"}, true), false},
+        {because("Permission denied", operation("delete", {"/in/c"}, true)), true},
+        {because("Permission denied", operation("delete", {"/in/c"}, true)), false},
+        {because("the file is in use", operation("delete", {"/in/c"}, true)), true}, // new reason
     };
     ActivityLog log(logPath(), say);
     std::vector<ActivityEntry> expected;
@@ -92,6 +100,28 @@ TEST_F(ActivityLogTest, ARepeatedFailureIsWrittenOnceUntilItsOperationChanges) {
     for (const std::string& line : linesOf(logPath()))
         written.push_back(ParseActivityLine(line).value());
     EXPECT_EQ(written, expected);
+}
+
+// The memory of failures does not grow with files that are gone: they are forgotten, while the
+// failures of files still there are still written once.
+TEST_F(ActivityLogTest, TheFailuresOfFilesThatAreGoneAreForgotten) {
+    const std::string kept = temp.file("kept");
+    test::writeBytes(kept, "k");
+    ActivityLog log(logPath(), say);
+    const auto failure = [](const std::string& path) {
+        return operation("move", {path, "/missing/x"}, true);
+    };
+    log.append(failure(kept));
+    log.append(operation("launch", {"/bin/p", kept}, true));
+    for (int i = 0; i < 3000; ++i)
+        log.append(failure(temp.file("gone-" + std::to_string(i))));
+    const std::size_t written = linesOf(logPath()).size();
+    ASSERT_EQ(written, 3002u);
+    log.append(failure(kept));                               // still remembered
+    log.append(operation("launch", {"/bin/p", kept}, true)); // so is the launch on it
+    EXPECT_EQ(linesOf(logPath()).size(), written);
+    log.append(failure(temp.file("gone-0"))); // forgotten: written again should it recur
+    EXPECT_EQ(linesOf(logPath()).size(), written + 1);
 }
 
 TEST_F(ActivityLogTest, AFullLogIsRotatedIntoFourOlderFiles) {

@@ -1,8 +1,11 @@
 // A cycle's operations in the activity log: each with the folder and rule it was done for, the
 // name the file actually got, and what identifies the file there.
 
+#include "engine/failure_reason.h"
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
+#include "engine/operation_report.h"
+#include "engine/simulating_environment.h"
 #include "globals/temp_folder.h"
 #include "recording_environment.h"
 #include "support/native_path.h"
@@ -105,6 +108,89 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     EXPECT_EQ(entries[0].identity->size, 5u);
     for (std::size_t i = 1; i < entries.size(); ++i)
         EXPECT_FALSE(entries[i].identity) << i;
+}
+
+// Each failure says why, the same in the log and in what a simulation foresees (the verbose
+// output): Larchpost's own words where it knows the cause, the system's otherwise.
+TEST(LoggingEnvironment, EachFailureIsLoggedWithItsReason) {
+    struct Case {
+        const char* what;
+        std::uint8_t kind;
+        const char* destination; // under the temporary folder
+        SortingPolicy policy;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"move to a missing folder", rMove, "missing", {}, std::string(kFolderMissing)},
+        {"copy to a missing folder", rCopy, "missing", {}, std::string(kFolderMissing)},
+        {"move onto a taken name, left",
+         rMove,
+         "out",
+         {NameClash::Leave, false},
+         std::string(kNameTakenLeft)},
+        {"copy onto a taken name, left",
+         rCopy,
+         "out",
+         {NameClash::Leave, false},
+         std::string(kNameTakenLeft)},
+        {"copy onto itself, replacing", rCopy, "in", {}, std::string(kOntoItself)},
+        {"move onto itself, left",
+         rMove,
+         "in",
+         {NameClash::Leave, false},
+         std::string(kOntoItself)},
+        {"delete into no trash", rDelete, "", {NameClash::Replace, true}, std::string(kNoTrash)},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder temp;
+        for (const char* folder : {"in", "out"})
+            fs::create_directories(temp.file(folder));
+        writeBytes(temp.file(NativePath("in/a")), "new");
+        writeBytes(temp.file(NativePath("out/a")), "older"); // never taken for a copy made
+        ServiceTable table;
+        rServiceRules watched;
+        watched.enabled = true;
+        watched.othername = "In";
+        watched.sharedir = temp.file("in");
+        watched.rulelist.rules = {rule("Sort", {action(c.kind, temp.file(c.destination))})};
+        watched.rulelist.rulecnt = 1;
+        table.services = {watched};
+
+        test::RecordingEnvironment real;
+        std::vector<std::string> foreseen;
+        SimulatingEnvironment simulating(real, {});
+        ReportingEnvironment reporting(simulating,
+                                       [&](const std::string& line) { foreseen.push_back(line); });
+        runMonitorCycle(table, false, c.policy, reporting);
+        ASSERT_EQ(foreseen.size(), 1u) << c.what;
+        EXPECT_TRUE(foreseen[0].starts_with("failed ")) << c.what << ": " << foreseen[0];
+        EXPECT_TRUE(foreseen[0].ends_with(ReasonPart(c.reason))) << c.what << ": " << foreseen[0];
+
+        ActivityLog log(temp.file(NativePath("state/activity.log")));
+        LoggingEnvironment logging(real, log);
+        runMonitorCycle(table, false, c.policy, logging);
+        const auto entries = entriesOf(temp.file(NativePath("state/activity.log")));
+        ASSERT_FALSE(entries.empty()) << c.what;
+        EXPECT_TRUE(entries[0].failed) << c.what;
+        EXPECT_EQ(entries[0].reason, c.reason) << c.what;
+        EXPECT_EQ(test::readBytes(temp.file(NativePath("in/a"))), "new") << c.what;
+    }
+}
+
+// The errors that say a file is held by another program read as such; the others as the system
+// words them.
+TEST(LoggingEnvironment, ErrorsReadAsTheirReasons) {
+    const std::pair<std::errc, std::string> cases[] = {
+        {std::errc::device_or_resource_busy, std::string(kFileInUse)},
+        {std::errc::text_file_busy, std::string(kFileInUse)},
+        {std::errc::no_space_on_device,
+         std::make_error_code(std::errc::no_space_on_device).message()},
+        {std::errc::permission_denied,
+         std::make_error_code(std::errc::permission_denied).message()},
+    };
+    for (const auto& [error, reason] : cases)
+        EXPECT_EQ(FailureReason(std::make_error_code(error)), reason) << reason;
+    EXPECT_EQ(FailureReason({}), "");
 }
 
 } // namespace

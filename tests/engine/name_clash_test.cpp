@@ -1,6 +1,7 @@
 // What a copy or move does to a file of the same name at its destination, on real folders and
 // as the simulation foresees it, and where a delete goes.
 
+#include "engine/failure_reason.h"
 #include "engine/headless_run.h"
 #include "engine/name_clash.h"
 #include "engine/operation_report.h"
@@ -128,7 +129,8 @@ TEST_F(NameClashes, EachChoiceOnMovesAndCopiesWithAndWithoutExtension) {
         const std::string shown = c.given.empty() ? "failed " + verb : verb;
         ASSERT_FALSE(lines.empty()) << what;
         EXPECT_EQ(lines[0], shown + quoted("in/" + c.name) + ' ' +
-                                quoted("out/" + (c.given.empty() ? c.name : c.given)))
+                                quoted("out/" + (c.given.empty() ? c.name : c.given)) +
+                                (c.given.empty() ? ReasonPart(kNameTakenLeft) : ""))
             << what;
         EXPECT_EQ(outcomes[0].failed, c.given.empty()) << what;
         // The launch finds the file where the rule left it; a move that failed passes it over.
@@ -185,7 +187,8 @@ TEST_F(NameClashes, TheSimulationForeseesTheNamesAndTheRunStillTakesAFreeOne) {
     lines.clear();
     SimulatingEnvironment again(real);
     run({action(rMove, at("out"))}, "a.mp3", {NameClash::Leave, false}, again);
-    EXPECT_EQ(lines, std::vector{"failed move " + source + ' ' + quoted("out/a.mp3")});
+    EXPECT_EQ(lines, std::vector{"failed move " + source + ' ' + quoted("out/a.mp3") +
+                                 ReasonPart(kNameTakenLeft)});
 }
 
 // A disk whose trash records what it is handed.
@@ -220,7 +223,8 @@ TEST_F(NameClashes, ADeleteGoesToTheTrashOnlyWhenChosenAndFailsWithoutOne) {
         const auto outcomes = run({action(rDelete)}, "a", {NameClash::Replace, c.toTrash}, disk);
         EXPECT_EQ(!fs::exists(at("in/a")), c.gone) << c.line;
         EXPECT_EQ(outcomes[0].takenAway, c.gone) << c.line;
-        EXPECT_EQ(lines, std::vector{c.line + quoted("in/a")});
+        EXPECT_EQ(lines,
+                  std::vector{c.line + quoted("in/a") + (c.gone ? "" : ReasonPart(kNoTrash))});
         EXPECT_EQ(withTrash.trashed.size(), c.toTrash && c.trashAvailable ? 1u : 0u) << c.line;
     }
 }

@@ -1,5 +1,6 @@
 // The printed operation lines, and the simulation that changes nothing.
 
+#include "engine/failure_reason.h"
 #include "engine/headless_run.h"
 #include "engine/operation_report.h"
 #include "engine/rule_actions.h"
@@ -71,7 +72,8 @@ TEST_F(Reporting, EachOperationIsPrintedAsItIsDoneAndFailuresAreMarked) {
     EXPECT_TRUE(reporting.launch("prog", {"x y", ""}));
     const std::vector<std::string> expected{
         "copy " + QuoteValue(temp.file("in/a")) + ' ' + QuoteValue(temp.file("out/a")),
-        "failed move " + QuoteValue(temp.file("in/none")) + ' ' + QuoteValue(temp.file("out/none")),
+        "failed move " + QuoteValue(temp.file("in/none")) + ' ' +
+            QuoteValue(temp.file("out/none")) + ReasonPart(kFileGone),
         "delete " + QuoteValue(temp.file("out/a")),
         "launch \"prog\" \"x y\" \"\"",
     };

@@ -1,6 +1,7 @@
 // A simulated cycle on real folders: what it foresees, given what is on disk and what its own
 // earlier operations would have done.
 
+#include "engine/failure_reason.h"
 #include "engine/operation_report.h"
 #include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
@@ -32,6 +33,12 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
         return folder + platform::kPathSeparator + name;
     };
     const std::string a = inside(in, "a"), outA = inside(out, "a");
+    const auto because = [](std::string line, std::string_view reason) {
+        return line + ReasonPart(reason);
+    };
+    const std::string isFolder = std::make_error_code(std::errc::is_a_directory).message();
+    const std::string noProgram =
+        std::make_error_code(std::errc::no_such_file_or_directory).message();
     struct Case {
         const char* what;
         std::function<void()> setUp; // beyond "in/a" and the folders in, out and copies
@@ -49,35 +56,35 @@ TEST(Simulation, ForeseesFailuresFromTheDiskAndFromItsOwnEarlierOperations) {
          [] {},
          {ruleOf({action(rDelete)}), ruleOf({action(rCopy, copies), action(rDelete)}),
           ruleOf({action(rDelete)})},
-         {"delete " + q(a), "failed " + two("copy", a, inside(copies, "a")),
-          "failed delete " + q(a)}},
+         {"delete " + q(a), because("failed " + two("copy", a, inside(copies, "a")), kFileGone),
+          because("failed delete " + q(a), kFileGone)}},
         {"a missing destination folder; the failed file is passed over",
          [] {},
          {ruleOf({action(rMove, temp.file("missing")), action(rLaunch, {}, test::kProgramOnPath)})},
-         {"failed " + two("move", a, inside(temp.file("missing"), "a"))}},
+         {because("failed " + two("move", a, inside(temp.file("missing"), "a")), kFolderMissing)}},
         {"a destination folder that is a file",
          [&] { test::writeBytes(temp.file("file"), "f"); },
          {ruleOf({action(rCopy, temp.file("file"))})},
-         {"failed " + two("copy", a, inside(temp.file("file"), "a"))}},
+         {because("failed " + two("copy", a, inside(temp.file("file"), "a")), kFolderMissing)}},
         {"the destination is the source itself",
          [] {},
          {ruleOf({action(rMove, in + "/")})},
-         {"failed " + two("move", a, inside(in + "/", "a"))}},
+         {because("failed " + two("move", a, inside(in + "/", "a")), kOntoItself)}},
         {"a hard link to the source at the destination",
          [&] { fs::create_hard_link(a, outA); },
          {ruleOf({action(rMove, out)})},
-         {"failed " + two("move", a, outA)}},
+         {because("failed " + two("move", a, outA), kOntoItself)}},
         {"a folder is never moved",
          [&] {
              fs::remove(a);
              fs::create_directories(a);
          },
          {ruleOf({action(rMove, out), action(rDelete)})},
-         {"failed " + two("move", a, outA)}},
+         {because("failed " + two("move", a, outA), isFolder)}},
         {"a program that does not exist",
          [] {},
          {ruleOf({action(rLaunch, {}, "no-such-program-anywhere")})},
-         {"failed launch \"no-such-program-anywhere\" " + q(a)}},
+         {because("failed launch \"no-such-program-anywhere\" " + q(a), noProgram)}},
     };
     for (const Case& c : cases) {
         fs::remove_all(temp.path());
@@ -107,13 +114,15 @@ TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrashOrItWouldRefuse)
         const char* what;
         TrashMover foresee;
         const char* line;
+        std::string reason;
     };
-    for (const Case& c : {Case{"takes it", SimulatingEnvironment::TakesAll(), "trash "},
-                          Case{"no trash", TrashMover{}, "failed trash "},
-                          Case{"refuses it", refusing, "failed trash "}}) {
+    for (const Case& c : {Case{"takes it", SimulatingEnvironment::TakesAll(), "trash ", ""},
+                          Case{"no trash", TrashMover{}, "failed trash ", std::string(kNoTrash)},
+                          Case{"refuses it", refusing, "failed trash ",
+                               std::make_error_code(std::errc::filename_too_long).message()}}) {
         EXPECT_EQ(simulatedLines(serviceOver(temp.file("in"), {ruleOf({action(rDelete)})}), toTrash,
                                  c.foresee),
-                  std::vector<std::string>{c.line + QuoteValue(a)})
+                  std::vector<std::string>{c.line + QuoteValue(a) + ReasonPart(c.reason)})
             << c.what;
         EXPECT_TRUE(fs::exists(a)) << c.what;
     }

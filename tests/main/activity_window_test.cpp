@@ -64,7 +64,10 @@ protected:
     }
     void writeSample() {
         write(entry("Downloads", "Music", "move", {"/in/song.mp3", "/music/song.mp3"}));
-        write(entry("Downloads", "Backup", "copy", {"/in/notes.txt", "/backup/notes.txt"}, true));
+        lp::ActivityEntry failedCopy =
+            entry("Downloads", "Backup", "copy", {"/in/notes.txt", "/backup/notes.txt"}, true);
+        failedCopy.reason = "the destination folder is missing";
+        write(failedCopy);
         write(entry("Scanner", "Open scans", "launch", {"/usr/bin/viewer", "--new", "/s/1.pdf"}));
         write(entry("Scanner", "Keep 50", "delete", {"/s/old.pdf"}));
     }
@@ -107,6 +110,11 @@ TEST_F(ActivityWindow, ListsTheLogNewestFirstInItsColumns) {
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < Column::ColumnCount; ++column)
             EXPECT_EQ(cell(row, column), expected[row][column]) << row << "," << column;
+    // A failure says why where its action is pointed at; the rest show their text.
+    const QAbstractItemModel* model = window->tvActivity->model();
+    EXPECT_EQ(model->index(2, Column::Action).data(Qt::ToolTipRole).toString(),
+              "Copy (failed): the destination folder is missing");
+    EXPECT_EQ(model->index(3, Column::Action).data(Qt::ToolTipRole).toString(), "Move");
 }
 
 struct FilterCase {

@@ -125,23 +125,24 @@ std::optional<std::string> MakePrivateFolder(const std::string& folder) {
 
 namespace posix {
 
-std::string InstanceGuardFolderFrom(const std::string& runtimeFolders, const std::string& home,
-                                    uid_t user) {
+std::vector<std::string> InstanceGuardFoldersFrom(const std::string& runtimeFolders,
+                                                  const std::string& home, uid_t user) {
+    std::vector<std::string> folders;
+    const std::string base = withoutTrailingSlashes(home);
+    if (!base.empty() && base[0] == '/')
+        folders.push_back((base == "/" ? std::string() : base) + "/.cache/Larchpost");
     std::string runtime = withoutTrailingSlashes(runtimeFolders) + "/" + std::to_string(user);
     if (isRuntimeFolderOf(runtime, user))
-        return runtime;
-    const std::string base = withoutTrailingSlashes(home);
-    if (base.empty() || base[0] != '/')
-        return {};
-    return (base == "/" ? std::string() : base) + "/.cache/Larchpost";
+        folders.push_back(std::move(runtime));
+    return folders;
 }
 
 } // namespace posix
 
-std::string InstanceGuardFolder() {
+std::vector<std::string> InstanceGuardFolders() {
     // The files are made as the effective user, so that is the user whose guard this is.
     const uid_t user = ::geteuid();
-    return posix::InstanceGuardFolderFrom("/run/user", passwordHome(user), user);
+    return posix::InstanceGuardFoldersFrom("/run/user", passwordHome(user), user);
 }
 
 } // namespace lp::platform

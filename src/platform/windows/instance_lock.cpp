@@ -94,16 +94,18 @@ std::optional<std::string> MakePrivateFolder(const std::string& folder) {
     return std::nullopt;
 }
 
-std::string InstanceGuardFolder() {
+std::vector<std::string> InstanceGuardFolders() {
     // The local application data folder, which stays on this machine, as the shell knows it for
-    // the user: neither %LOCALAPPDATA% nor %USERPROFILE% is asked.
+    // the user: neither %LOCALAPPDATA% nor %USERPROFILE% is asked. It is there from the start.
     PWSTR folder = nullptr;
     std::string result;
     if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
         result = windows::toUtf8(folder);
     ::CoTaskMemFree(folder);
     result = withoutTrailingSeparators(result);
-    return result.empty() ? result : result + "\\Larchpost";
+    if (result.empty())
+        return {};
+    return {result + "\\Larchpost"};
 }
 
 } // namespace lp::platform

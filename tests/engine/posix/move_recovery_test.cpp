@@ -24,12 +24,21 @@ using platform::JournalRecord;
 // What a file is in a case: its folder-relative name and its content.
 using Files = std::map<std::string, std::string>;
 
+// The line the killed program had written for the operation before it died, if any.
+enum class Prior {
+    None,
+    Done,      // the operation's line: done, leaving the file now at the destination
+    DoneOther, // a line of the same move that left another file there (an earlier one)
+    Failed,    // the operation's line: failed
+};
+
 struct Case {
     const char* what;
     JournalKind kind;
     Files before;       // "CLAIM", "COPY" and "LINKTMP" stand for the names of ours
     Files after;        // every file there afterwards
-    const char* logged; // the operation line written, "" for none
+    const char* logged; // the operation line the start writes, "" for none
+    Prior prior = Prior::None;
 };
 
 constexpr const char* kFile = "the file's bytes";
@@ -90,6 +99,42 @@ const Case kCases[] = {
      {{"CLAIM", kFile}, {"out/a.txt", kFile}},
      {{"out/a.txt", kFile}},
      R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"done and logged, but the record not yet ended",
+     JournalKind::Move,
+     {{"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     "",
+     Prior::Done},
+    {"a copy done and logged, but the record not yet ended",
+     JournalKind::Copy,
+     {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
+     {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
+     "",
+     Prior::Done},
+    {"failed and logged, but the record not yet ended",
+     JournalKind::Move,
+     {{"in/a.txt", kFile}},
+     {{"in/a.txt", kFile}},
+     "",
+     Prior::Failed},
+    {"done after an earlier failure was logged",
+     JournalKind::Move,
+     {{"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")",
+     Prior::Failed},
+    {"a copy done after an earlier failure was logged",
+     JournalKind::Copy,
+     {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
+     {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
+     R"(copy "IN/a.txt" "OUT/a.txt")",
+     Prior::Failed},
+    {"done, an earlier move of the name logged",
+     JournalKind::Move,
+     {{"out/a.txt", kFile}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")",
+     Prior::DoneOther},
 };
 
 class MoveRecoveryTest : public testing::Test {
@@ -151,6 +196,27 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         const std::string cut = platform::RecordLine(made).substr(0, 20);
         test::writeBytes(at("state/moves"), ended + platform::RecordLine(made) + cut);
 
+        std::string priorLine;
+        if (c.prior != Prior::None) {
+            ActivityEntry prior;
+            prior.time = "2026-12-08T09:12:33+01:00";
+            prior.folder = "Inbox";
+            prior.rule = "Sort";
+            prior.failed = c.prior == Prior::Failed;
+            prior.action = c.kind == JournalKind::Copy ? "copy" : "move";
+            prior.values = {at("in/a.txt"), at("out/a.txt")};
+            if (c.prior == Prior::Done)
+                prior.identity = platform::IdentifyFile(at("out/a.txt"));
+            else if (c.prior == Prior::DoneOther)
+                prior.identity = platform::FileIdentity{1, 2, 3, 4};
+            priorLine = FormatActivityLine(prior) + '\n';
+            // Older lines before it, enough to fill the part of the log that is read.
+            std::string older;
+            for (int i = 0; i < 4000; ++i)
+                older += "2026-12-08T09:00:00+01:00 \"Inbox\" \"Sort\" delete \"/in/x\"\n";
+            test::writeBytes(at("state/activity.log.1"), older);
+            test::writeBytes(at("state/activity.log"), priorLine);
+        }
         ActivityLog log(at("state/activity.log"));
         std::vector<std::string> said;
         const MessageSink say = [&](const std::string& message) { said.push_back(message); };
@@ -159,6 +225,14 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         EXPECT_EQ(filesIn({"in", "out"}), c.after);
         EXPECT_TRUE(said.empty()) << said.front();
         std::string line = test::readBytes(at("state/activity.log"));
+        ASSERT_TRUE(line.starts_with(priorLine)) << line;
+        line.erase(0, priorLine.size());
+        // The journal keeps nothing: a second start finds nothing to do.
+        EXPECT_TRUE(platform::UnfinishedRecords(test::readBytes(at("state/moves"))).empty());
+        if (*c.logged == '\0') {
+            EXPECT_EQ(line, "") << "the line the killed program wrote is not written again";
+            continue;
+        }
         const auto entry = ParseActivityLine(line);
         ASSERT_TRUE(entry) << line;
         EXPECT_EQ(entry->rule, kRecoveredRule);
@@ -168,9 +242,31 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
                 line.replace(found, at(folder).size(), mark);
         EXPECT_NE(line.find(std::string(" ") + c.logged), std::string::npos) << line;
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
-        // The journal keeps nothing: a second start finds nothing to do.
-        EXPECT_TRUE(platform::UnfinishedRecords(test::readBytes(at("state/moves"))).empty());
     }
+}
+
+// An operation's record outlives the operation while its log line is being written: ended only
+// when the outermost holder goes, so that a kill before the line leaves the record.
+TEST_F(MoveRecoveryTest, ARecordHeldForItsLineStaysUntilTheHolderGoes) {
+    fs::create_directories(at("state"));
+    ASSERT_FALSE(platform::OpenMoveJournal(at("state/moves")).problem);
+    const auto unfinished = [&] {
+        return platform::UnfinishedRecords(test::readBytes(at("state/moves"))).size();
+    };
+    {
+        const platform::JournalEndsHeld outer;
+        {
+            const platform::JournalEndsHeld inner;
+            { const platform::JournalEntry operation(JournalKind::Move, "/in/a", "/out/a", 1, 1); }
+            EXPECT_EQ(unfinished(), 1u) << "ended with its operation";
+        }
+        EXPECT_EQ(unfinished(), 1u) << "ended by the inner holder";
+        { const platform::JournalEntry other(JournalKind::Copy, "/in/b", "/out/b", 1, 1); }
+        EXPECT_EQ(unfinished(), 2u);
+    }
+    EXPECT_EQ(unfinished(), 0u);
+    { const platform::JournalEntry unheld(JournalKind::Move, "/in/c", "/out/c", 1, 1); }
+    EXPECT_EQ(unfinished(), 0u) << "without a holder a record ends with its operation";
 }
 
 TEST(MoveJournalLines, AnyBytesInANameComeBackAsTheyWere) {

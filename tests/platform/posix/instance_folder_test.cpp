@@ -70,27 +70,35 @@ TEST(InstanceFolder, TheRuntimeFolderServesOnlyWhenTheSystemMadeItPrivateForTheU
             break;
         }
         const std::string home = temp.file("home");
-        EXPECT_EQ(posix::InstanceGuardFolderFrom(runtimeFolders, home, user),
-                  c.used ? runtime : home + "/.cache/Larchpost")
-            << c.what;
-        EXPECT_EQ(posix::InstanceGuardFolderFrom(runtimeFolders + "/", home + "/", user),
-                  c.used ? runtime : home + "/.cache/Larchpost")
+        // The home's folder always, so that a start before the runtime folder was made and one
+        // after meet there.
+        std::vector<std::string> expected{home + "/.cache/Larchpost"};
+        if (c.used)
+            expected.push_back(runtime);
+        EXPECT_EQ(posix::InstanceGuardFoldersFrom(runtimeFolders, home, user), expected) << c.what;
+        EXPECT_EQ(posix::InstanceGuardFoldersFrom(runtimeFolders + "/", home + "/", user), expected)
             << c.what << ", given with trailing separators";
+        if (c.used) {
+            EXPECT_EQ(posix::InstanceGuardFoldersFrom(runtimeFolders, "", user),
+                      std::vector<std::string>{runtime})
+                << c.what << ", without a home";
+        }
     }
 }
 
 TEST(InstanceFolder, AHomeThatIsNoAbsolutePathGivesNoFolder) {
     test::TempFolder temp;
-    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "", ::geteuid()), "");
-    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "home", ::geteuid()), "");
-    EXPECT_EQ(posix::InstanceGuardFolderFrom(temp.file("none"), "/", ::geteuid()),
-              "/.cache/Larchpost");
+    using Folders = std::vector<std::string>;
+    EXPECT_EQ(posix::InstanceGuardFoldersFrom(temp.file("none"), "", ::geteuid()), Folders{});
+    EXPECT_EQ(posix::InstanceGuardFoldersFrom(temp.file("none"), "home", ::geteuid()), Folders{});
+    EXPECT_EQ(posix::InstanceGuardFoldersFrom(temp.file("none"), "/", ::geteuid()),
+              Folders{"/.cache/Larchpost"});
 }
 
 // The variables that used to decide the place, changed every way a start by cron, su or sudo -u
 // changes them, leave the user's guard folder where it was.
 TEST(InstanceFolder, TheEnvironmentDoesNotMoveIt) {
-    const std::string before = InstanceGuardFolder();
+    const std::vector<std::string> before = InstanceGuardFolders();
     if (before.empty())
         GTEST_SKIP()
             << "this user has neither a runtime folder nor a home in the password database";
@@ -102,7 +110,7 @@ TEST(InstanceFolder, TheEnvironmentDoesNotMoveIt) {
     for (bool unset : {false, true}) {
         for (const test::ScopedVariable& variable : variables)
             variable.set(unset ? nullptr : elsewhere.c_str());
-        EXPECT_EQ(InstanceGuardFolder(), before) << (unset ? "all unset" : "all elsewhere");
+        EXPECT_EQ(InstanceGuardFolders(), before) << (unset ? "all unset" : "all elsewhere");
     }
 }
 

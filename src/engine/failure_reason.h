@@ -1,0 +1,31 @@
+#pragma once
+// Why an operation failed, in words for the activity log, the Activity window and the verbose
+// output: Larchpost's own words where it knows the cause better than the system's error does,
+// the system's error text otherwise.
+
+#include "sorting_policy.h"
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace lp {
+
+inline constexpr std::string_view kFolderMissing = "the destination folder is missing";
+inline constexpr std::string_view kNameTakenLeft =
+    "the name is taken and the name-clash choice is 'leave'";
+inline constexpr std::string_view kOntoItself = "the destination is the file itself";
+inline constexpr std::string_view kFileInUse = "the file is in use";
+inline constexpr std::string_view kFileGone = "the file is gone";
+inline constexpr std::string_view kNoTrash = "there is no trash";
+
+// Why a copy or move of source to destination, under clash, failed with error (that of its last
+// attempt). Looks at the disk only when it failed: whether the destination's folder is there,
+// whether the destination is the source itself.
+std::string TransferFailureReason(std::error_code error, const std::string& source,
+                                  const std::string& destination, NameClash clash);
+
+// Why another operation failed with error: in use, or the system's text.
+std::string FailureReason(std::error_code error);
+
+} // namespace lp
