@@ -155,6 +155,24 @@ const ActivityEntry& TfrmActivity::shownEntry(int row) const {
     return model_->entryAt(filter_->mapToSource(filter_->index(row, 0)).row());
 }
 
+bool TfrmActivity::showEntry(const ActivityEntry& entry) {
+    refresh();
+    edFilter->clear();
+    const auto same = [&](const ActivityEntry& shown) {
+        return shown.time == entry.time && shown.folder == entry.folder &&
+               shown.rule == entry.rule && shown.action == entry.action &&
+               shown.values == entry.values && shown.failed == entry.failed;
+    };
+    for (int row = 0; row < shownRows(); ++row) {
+        if (!same(shownEntry(row)))
+            continue;
+        tvActivity->selectRow(row);
+        tvActivity->scrollTo(filter_->index(row, 0));
+        return true;
+    }
+    return false;
+}
+
 std::vector<int> TfrmActivity::selectedSourceRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : tvActivity->selectionModel()->selectedRows())

@@ -37,6 +37,9 @@ public:
     // The entry shown in that row of the table (filtered, newest first).
     const ActivityEntry& shownEntry(int row) const;
     int shownRows() const;
+    // Selects the row of that entry and scrolls to it (a notification's click); the filter is
+    // cleared first, so that the row is shown. False when the log no longer holds it.
+    bool showEntry(const ActivityEntry& entry);
 
     // Who keeps the monitored folders' known files, told of each undo done here, so that the next
     // cycle sees the lists as the undo left them. Without one, the known files of lp::app()'s

@@ -1,12 +1,15 @@
 #include "mainwindow.h"
 
+#include "activity_window.h"
 #include "addservice.h"
 #include "desktop/autostart_entry.h"
 #include "desktop/program_icon.h"
 #include "desktop/system_info.h"
+#include "engine/activity_log.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
+#include "operation_notices.h"
 #include "rulelist.h"
 #include "tray_icon.h"
 #include "widgets/check_list_box.h"
@@ -145,6 +148,12 @@ void TfrmMain::FormCreate() {
     const QIcon icon = programIcon();
     setWindowIcon(icon);
     tray->add(icon);
+    // Told in the notification area; a click opens the Activity window on the entry's line.
+    notices_ = new OperationNotices(ActivityLog::DefaultPath(), *tray->icon, this);
+    connect(notices_, &OperationNotices::entryClicked, this, [this](const ActivityEntry& entry) {
+        Activity1Click();
+        activityWindow_->showEntry(entry);
+    });
 }
 
 void TfrmMain::layOutFolderPage() {
@@ -351,6 +360,8 @@ void TfrmMain::cycleEnded() {
         trimAfterNextCycle_ = false;
     }
     trimPending_ = false;
+    if (notices_)
+        notices_->look();
     if (!quitting_ && !paused_)
         Timer1->start();
 }

@@ -25,6 +25,7 @@ class FrameMemory;
 class TfrmActivity;
 class TfrSwapRules;
 class TfrmHelp;
+class OperationNotices;
 class TrayIcon;
 
 class TfrmMain : public QMainWindow, public RulePanelHost {
@@ -162,6 +163,7 @@ private:
     bool trimAfterNextCycle_ = true; // after the start, and after hiding the window to the tray
     TfrmHelp* helpWindow_ = nullptr;
     TfrmActivity* activityWindow_ = nullptr;
+    OperationNotices* notices_ = nullptr;
     FrameMemory* frameMemory_ = nullptr;
 };
 
