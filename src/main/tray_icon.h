@@ -52,7 +52,10 @@ public slots:
 
 private:
     QString toolTip() const;
+    // The program's picture, or its paused variant.
+    QIcon shownPicture() const;
 
+    QIcon picture_;
     QString progress_; // what a long operation does now; empty when none runs
 };
 

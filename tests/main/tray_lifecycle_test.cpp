@@ -448,6 +448,9 @@ TEST_F(TrayLifecycle, PauseStopsTheCyclesAndIsKeptAcrossARestart) {
         EXPECT_EQ(w.paused(), step.pauseAfter);
         EXPECT_EQ(w.tray->icon->toolTip(), step.tip);
         EXPECT_EQ(w.windowTitle(), step.tip) << "the title says it too";
+        const auto pictureOf = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+        EXPECT_EQ(pictureOf(w.tray->icon->icon()) != pictureOf(w.windowIcon()), step.pauseAfter)
+            << "the tray shows a paused variant of the picture";
         EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pauseAfter);
         EXPECT_EQ(w.menus.PauseSorting2->isChecked(), step.pauseAfter);
         EXPECT_EQ(w.Timer1->isActive(), !step.pauseAfter);
