@@ -251,13 +251,16 @@ private:
 CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace,
                          std::string stoppedPath)
     : QObject(parent), mode_(mode) {
-    // The report crosses to the window's thread as a queued call, in the order it was made.
     auto reportToWindow = [this](const QString& text) {
-        if (mode_ == Mode::Inline)
-            report(text);
-        else
-            QMetaObject::invokeMethod(
-                this, [this, text] { report(text); }, Qt::QueuedConnection);
+        if (mode_ == Mode::Inline) {
+            emit progress(text);
+            return;
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            reports_.push_back(text);
+        }
+        wakeWindow();
     };
     worker_ = new CycleWorker(std::move(cycle), stop_, pace, std::move(reportToWindow),
                               std::move(stoppedPath));
@@ -273,10 +276,59 @@ CycleThread::~CycleThread() {
     // The program ends: a long copy is stopped rather than waited for, leaving nothing half done.
     stopCopies();
     if (thread_) {
-        thread_->quit(); // the cycle in progress ends first: the loop takes no event meanwhile
+        thread_->quit(); // the cycle in progress ends first; work not yet begun is dropped
         thread_->wait();
     }
     delete worker_;
+}
+
+// Work and results cross between the threads through queues under a lock of ours, the queued
+// calls only waking the other side: so the hand-over of a table is plain to see, also to a race
+// detector that does not know Qt's own locks.
+void CycleThread::post(std::function<void()> job) {
+    if (mode_ == Mode::Inline) {
+        job();
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    QMetaObject::invokeMethod(
+        worker_, [this] { runJobs(); }, Qt::QueuedConnection);
+}
+
+void CycleThread::runJobs() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            const std::lock_guard lock(mutex_);
+            if (jobs_.empty())
+                return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+    }
+}
+
+void CycleThread::wakeWindow() {
+    QMetaObject::invokeMethod(
+        this, [this] { deliver(); }, Qt::QueuedConnection);
+}
+
+void CycleThread::deliver() {
+    std::vector<QString> reports;
+    int ended = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        reports.swap(reports_);
+        std::swap(ended, cyclesEnded_);
+    }
+    for (const QString& text : reports)
+        emit progress(text);
+    for (; ended > 0; --ended)
+        finished();
 }
 
 bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
@@ -288,18 +340,15 @@ bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
         finished();
         return true;
     }
-    QMetaObject::invokeMethod(
-        worker_,
-        [this, copy = table, firstCycle]() mutable {
-            worker_->run(std::move(copy), firstCycle);
-            QMetaObject::invokeMethod(this, &CycleThread::finished, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    post([this, copy = table, firstCycle]() mutable {
+        worker_->run(std::move(copy), firstCycle);
+        {
+            const std::lock_guard lock(mutex_);
+            ++cyclesEnded_;
+        }
+        wakeWindow();
+    });
     return true;
-}
-
-void CycleThread::report(const QString& text) {
-    emit progress(text);
 }
 
 void CycleThread::finished() {
@@ -308,21 +357,11 @@ void CycleThread::finished() {
 }
 
 void CycleThread::adoptListing(const ServiceTable& listed) {
-    if (mode_ == Mode::Inline) {
-        worker_->adopt(listed);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        worker_, [this, listed] { worker_->adopt(listed); }, Qt::QueuedConnection);
+    post([this, listed] { worker_->adopt(listed); });
 }
 
 void CycleThread::recordUndo(const ActivityEntry& undone) {
-    if (mode_ == Mode::Inline) {
-        worker_->recordUndo(undone);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        worker_, [this, undone] { worker_->recordUndo(undone); }, Qt::QueuedConnection);
+    post([this, undone] { worker_->recordUndo(undone); });
 }
 
 void CycleThread::waitForCycle() {

@@ -11,9 +11,12 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 class QThread;
 
@@ -87,13 +90,20 @@ signals:
 
 private:
     void finished();
-    void report(const QString& text);
+    void post(std::function<void()> job); // runs job on the cycle thread, in order
+    void runJobs();                       // on the cycle thread
+    void wakeWindow();                    // from the cycle thread: deliver() on the window's
+    void deliver();
 
     Mode mode_;
     bool running_ = false;
     QThread* thread_ = nullptr;
     CycleWorker* worker_ = nullptr;
     std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
+    std::mutex mutex_;                       // guards the three below
+    std::deque<std::function<void()>> jobs_; // for the cycle thread
+    std::vector<QString> reports_;           // for the window's thread
+    int cyclesEnded_ = 0;                    // for the window's thread
 };
 
 } // namespace lp
