@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QMetaType>
 #include <memory>
+#include <mutex>
 
 namespace lp {
 
@@ -14,6 +15,20 @@ namespace {
 std::unique_ptr<SettingsStore>& storeSlot() {
     static std::unique_ptr<SettingsStore> store;
     return store;
+}
+
+// Where the process-wide store keeps its values, for the stores other threads open on it.
+struct StoreLocation {
+    QString path = SettingsStore::defaultFilePath();
+    QSettings::Format format = SettingsStore::defaultFormat();
+};
+std::mutex locationMutex;
+std::optional<StoreLocation> storeLocation; // nothing until the store is chosen
+
+void chooseStore(StoreLocation location) {
+    storeSlot() = std::make_unique<SettingsStore>(location.path, location.format);
+    const std::lock_guard lock(locationMutex);
+    storeLocation = std::move(location);
 }
 
 QString q(const std::string& text) {
@@ -42,13 +57,22 @@ std::string cannotWrite() {
 
 SettingsStore& settingsStore() {
     if (!storeSlot())
-        storeSlot() = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath(),
-                                                      SettingsStore::defaultFormat());
+        chooseStore({});
     return *storeSlot();
 }
 
 void useSettingsFile(const std::string& filePath) {
-    storeSlot() = std::make_unique<SettingsStore>(q(filePath));
+    chooseStore({q(filePath), QSettings::IniFormat});
+}
+
+std::unique_ptr<SettingsStore> openSettingsStoreForThisThread() {
+    StoreLocation location;
+    {
+        const std::lock_guard lock(locationMutex);
+        if (storeLocation)
+            location = *storeLocation;
+    }
+    return std::make_unique<SettingsStore>(location.path, location.format);
 }
 
 bool programKeyExists() {

@@ -5,6 +5,7 @@
 #include "platform/problem.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,9 @@ class SettingsStore;
 // elsewhere with useSettingsFile before the first use.
 SettingsStore& settingsStore();
 void useSettingsFile(const std::string& filePath);
+// A store of its own over the same file, for a thread other than the window's: one store must
+// not be used from two threads at once.
+std::unique_ptr<SettingsStore> openSettingsStoreForThisThread();
 
 inline constexpr const char* kProgramKey = "SOFTWARE/Larchpost";
 inline constexpr const char* kMainKey = "Software/Larchpost/Main";

@@ -4,6 +4,7 @@
 #include "globals/log_sink.h"
 #include "platform/trash.h"
 #include "registry_settings.h"
+#include "settings_store.h"
 
 #include <iostream>
 
@@ -20,11 +21,11 @@ void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const
     try {
         const bool sayProblems = !shared_->optionsSaid;
         shared_->optionsSaid = true;
-        const StoredOptions options =
-            ReadStoredOptions(settingsStore(), [sayProblems](const std::string& message) {
-                if (sayProblems)
-                    std::cerr << message << '\n';
-            });
+        const StoredOptions options = ReadStoredOptions(*openSettingsStoreForThisThread(),
+                                                        [sayProblems](const std::string& message) {
+                                                            if (sayProblems)
+                                                                std::cerr << message << '\n';
+                                                        });
         LoggingEnvironment logging(shared_->system, shared_->log);
         runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
     } catch (const std::exception& error) {

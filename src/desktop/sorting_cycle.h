@@ -16,9 +16,9 @@ namespace lp {
 SystemEnvironment DesktopEnvironment();
 
 // The desktop program's cycle, to be called once per timer event. Each cycle follows the options
-// as last stored (by the options dialog too), read from the process-wide settings store; a
-// stored value not understood is said on standard error at the first cycle only. The folders are
-// remembered from one cycle to the next, so that an unchanged one is not listed again. Copies
+// as last stored (by the options dialog too), read from the settings file through a store of its
+// own; a stored value not understood is said on standard error at the first cycle only. The folders
+// are remembered from one cycle to the next, so that an unchanged one is not listed again. Copies
 // share one log and one memory of the folders.
 class DesktopSortingCycle {
 public:

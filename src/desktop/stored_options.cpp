@@ -24,6 +24,8 @@ bool WriteStoredOptions(SettingsStore& store, const StoredOptions& options) {
     set(kNameClashOption, OptionText(options.policy.nameClash));
     set(kDeleteToTrashOption, OptionText(options.policy.deleteToTrash));
     set(kPausedOption, OptionText(options.paused));
+    set(kNotifyFailuresOption, OptionText(options.notifyFailures));
+    set(kNotifySortedOption, OptionText(options.notifyEverySorted));
     return store.flush();
 }
 

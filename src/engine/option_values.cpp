@@ -45,15 +45,16 @@ public:
         return NameClash::Replace;
     }
 
-    bool flag(const char* name) const {
+    bool flag(const char* name, bool byDefault = false) const {
         const auto text = read(name);
         if (!text)
-            return false;
+            return byDefault;
         if (sameLetters(*text, "true"))
             return true;
-        if (!sameLetters(*text, "false"))
-            refuse(name, *text, "false or true", "false");
-        return false;
+        if (sameLetters(*text, "false"))
+            return false;
+        refuse(name, *text, "false or true", byDefault ? "true" : "false");
+        return byDefault;
     }
 
 private:
@@ -85,6 +86,8 @@ StoredOptions ReadOptionValues(const OptionLookup& lookup, const std::string& pl
     options.policy.nameClash = reader.nameClash();
     options.policy.deleteToTrash = reader.flag(kDeleteToTrashOption);
     options.paused = reader.flag(kPausedOption);
+    options.notifyFailures = reader.flag(kNotifyFailuresOption, true);
+    options.notifyEverySorted = reader.flag(kNotifySortedOption);
     return options;
 }
 

@@ -21,12 +21,17 @@ namespace lp {
 struct StoredOptions {
     SortingPolicy policy;
     bool paused = false;
+    // The desktop program's notifications: an operation's first failure, every file sorted.
+    bool notifyFailures = true;
+    bool notifyEverySorted = false;
     bool operator==(const StoredOptions&) const = default;
 };
 
 inline constexpr const char* kNameClashOption = "NameClash";
 inline constexpr const char* kDeleteToTrashOption = "DeleteToTrash";
 inline constexpr const char* kPausedOption = "Paused";
+inline constexpr const char* kNotifyFailuresOption = "NotifyFailures";
+inline constexpr const char* kNotifySortedOption = "NotifySorted";
 
 // The text of the named value, nothing when it is absent.
 using OptionLookup = std::function<std::optional<std::string>(const std::string& name)>;

@@ -155,6 +155,24 @@ const ActivityEntry& TfrmActivity::shownEntry(int row) const {
     return model_->entryAt(filter_->mapToSource(filter_->index(row, 0)).row());
 }
 
+bool TfrmActivity::showEntry(const ActivityEntry& entry) {
+    refresh();
+    edFilter->clear();
+    const auto same = [&](const ActivityEntry& shown) {
+        return shown.time == entry.time && shown.folder == entry.folder &&
+               shown.rule == entry.rule && shown.action == entry.action &&
+               shown.values == entry.values && shown.failed == entry.failed;
+    };
+    for (int row = 0; row < shownRows(); ++row) {
+        if (!same(shownEntry(row)))
+            continue;
+        tvActivity->selectRow(row);
+        tvActivity->scrollTo(filter_->index(row, 0));
+        return true;
+    }
+    return false;
+}
+
 std::vector<int> TfrmActivity::selectedSourceRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : tvActivity->selectionModel()->selectedRows())
@@ -207,8 +225,10 @@ void TfrmActivity::btnUndoClick() {
             log.append(*result.logged);
         if (result.done) {
             ++done;
-            // The next cycle runs on this thread too, so it sees the lists as left here.
-            RecordUndoInKnownFiles(app().table, *result.logged);
+            if (undoRecorder_)
+                undoRecorder_(*result.logged);
+            else
+                RecordUndoInKnownFiles(app().table, *result.logged);
             if (const RuleRec* rule = RuleThatMaySortAgain(app().table, entry)) {
                 const QString named = QStringLiteral("\"%1\" of \"%2\"")
                                           .arg(QString::fromStdString(rule->rulename),

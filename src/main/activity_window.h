@@ -7,6 +7,7 @@
 
 #include <QPersistentModelIndex>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,16 @@ public:
     // The entry shown in that row of the table (filtered, newest first).
     const ActivityEntry& shownEntry(int row) const;
     int shownRows() const;
+    // Selects the row of that entry and scrolls to it (a notification's click); the filter is
+    // cleared first, so that the row is shown. False when the log no longer holds it.
+    bool showEntry(const ActivityEntry& entry);
+
+    // Who keeps the monitored folders' known files, told of each undo done here, so that the next
+    // cycle sees the lists as the undo left them. Without one, the known files of lp::app()'s
+    // table follow.
+    void setUndoRecorder(std::function<void(const ActivityEntry&)> recorder) {
+        undoRecorder_ = std::move(recorder);
+    }
 
 public slots:
     // Reads what was appended to the log since the last read.
@@ -64,6 +75,7 @@ private:
     QFileSystemWatcher* watcher_ = nullptr;
     QString readProblem_; // why the last read missed a file of the log, shown when nothing else is
     QPersistentModelIndex topRow_; // the row to keep at the top while rows are inserted
+    std::function<void(const ActivityEntry&)> undoRecorder_;
 };
 
 } // namespace lp

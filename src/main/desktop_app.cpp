@@ -80,7 +80,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     RecoverInterruptedOperations(
         [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); });
 
-    TfrmMain mainWindow(std::move(cycle));
+    TfrmMain mainWindow(std::move(cycle), CycleThread::Mode::OwnThread);
     endProgramOnRequest(mainWindow);
     setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
     // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be

@@ -41,6 +41,9 @@ MainMenu buildMainMenu(QMenuBar& bar) {
     MainMenu m;
     m.File1 = menu(bar, "File1", "&File");
     m.Activity1 = entry(*m.File1, "Activity1", "&Activity...");
+    // Also here, not only in the tray's menu: a desktop without a tray must still resume.
+    m.PauseSorting2 = entry(*m.File1, "PauseSorting2", "&Pause Sorting");
+    m.PauseSorting2->setCheckable(true);
     m.File1->addSeparator();
     m.Close1 = entry(*m.File1, "Close1", "&Close");
 

@@ -1,13 +1,15 @@
 #include "mainwindow.h"
 
+#include "activity_window.h"
 #include "addservice.h"
 #include "desktop/autostart_entry.h"
 #include "desktop/program_icon.h"
 #include "desktop/system_info.h"
-#include "engine/first_listing.h"
+#include "engine/activity_log.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
+#include "operation_notices.h"
 #include "rulelist.h"
 #include "tray_icon.h"
 #include "widgets/check_list_box.h"
@@ -43,8 +45,8 @@ constexpr int kMargin = 6;
 
 } // namespace
 
-TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
-    : QMainWindow(parent), cycle_(std::move(cycle)) {
+TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
+    : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -87,6 +89,10 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kMonitorIntervalMs);
+    // Only the program notes the operations its end stopped; tests of the window run inline.
+    cycles =
+        new CycleThread(std::move(cycle), mode, this, {},
+                        mode == CycleThread::Mode::OwnThread ? StoppedFilesPath() : std::string());
 
     menus = buildMainMenu(*menuBar());
     tray = new TrayIcon(this);
@@ -103,6 +109,8 @@ TfrmMain::TfrmMain(MonitorCycle cycle, QWidget* parent)
     connect(btnEditService, &QPushButton::clicked, this, &TfrmMain::btnEditServiceClick);
     connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(cycles, &CycleThread::cycleEnded, this, &TfrmMain::cycleEnded);
+    connect(cycles, &CycleThread::progress, tray, &TrayIcon::showProgress);
     connectMenus();
 
     FormCreate();
@@ -133,13 +141,19 @@ void TfrmMain::FormCreate() {
     BuildOtherServiceList();
     BuildRuleLists(kOtherService);
     paused_ = readStoredPause();
-    tray->showPaused(paused_);
+    showPaused();
     takeFirstListing();
     if (!paused_)
         Timer1->start();
     const QIcon icon = programIcon();
     setWindowIcon(icon);
     tray->add(icon);
+    // Told in the notification area; a click opens the Activity window on the entry's line.
+    notices_ = new OperationNotices(ActivityLog::DefaultPath(), *tray->icon, this);
+    connect(notices_, &OperationNotices::entryClicked, this, [this](const ActivityEntry& entry) {
+        Activity1Click();
+        activityWindow_->showEntry(entry);
+    });
 }
 
 void TfrmMain::layOutFolderPage() {
@@ -254,7 +268,12 @@ void TfrmMain::clServiceClickCheck() {
     rServiceRules* record = currentServiceRecord();
     if (record == nullptr)
         return;
-    record->enabled = clService->checked(selectedServiceLine());
+    const bool ticked = clService->checked(selectedServiceLine());
+    if (ticked && !record->enabled) {
+        record->enabled = true;
+        listFolderNow(*record);
+    }
+    record->enabled = ticked;
     saveConfiguration();
 }
 
@@ -267,6 +286,7 @@ void TfrmMain::btnAddServiceClick() {
     TfrmAddService dialog(app().table, false, -1, this);
     if (runModal(dialog) != QDialog::Accepted)
         return;
+    listFolderNow(app().table.services.back());
     BuildOtherServiceList();
     BuildRuleLists(kOtherService);
     selectFolderLine(0);
@@ -277,9 +297,14 @@ void TfrmMain::btnEditServiceClick() {
     const int line = selectedServiceLine();
     if (currentServiceRecord() == nullptr)
         return;
+    const std::string folderBefore = currentServiceRecord()->sharedir;
     TfrmAddService dialog(app().table, true, line, this);
     if (runModal(dialog) != QDialog::Accepted)
         return;
+    // Another folder is as good as a new one: its files there now are not new.
+    if (const rServiceRules* record = findUserService(app().table, line);
+        record && record->enabled && record->sharedir != folderBefore)
+        listFolderNow(*record);
     BuildOtherServiceList();
     selectFolderLine(line);
     BuildRuleLists(kOtherService);
@@ -296,10 +321,18 @@ void TfrmMain::btnDeleteServiceClick() {
 }
 
 void TfrmMain::takeFirstListing() {
-    if (!cycle_)
-        return;
-    RecordFirstListing(app().table, [this](ServiceTable& listing) { cycle_(listing, true); });
+    // The cycle thread is idle at start, so the listing goes through it and its memory of the
+    // folders: the first cycle need not list an unchanged folder again.
+    cycles->start(WithoutRules(app().table), true);
     FirstCycle = false;
+}
+
+void TfrmMain::listFolderNow(const rServiceRules& service) {
+    // Listed here, not on the cycle thread, which may be busy with a long copy until long after
+    // the click.
+    ServiceTable one;
+    one.services = {service};
+    cycles->adoptListing(ListFoldersNow(one));
 }
 
 void TfrmMain::Timer1Timer() {
@@ -308,15 +341,27 @@ void TfrmMain::Timer1Timer() {
     Timer1->stop();
     if (quitting_ || paused_)
         return;
-    if (cycle_)
-        cycle_(app().table, FirstCycle);
+    trimPending_ = true;
+    const bool first = FirstCycle;
     FirstCycle = false;
+    // The cycle works on a copy taken now: an edit made while it runs counts from the next one.
+    // A cycle still running (the first listing of a large folder) restarts the timer as it ends.
+    if (!cycles->start(app().table, first))
+        trimPending_ = false;
+}
+
+void TfrmMain::cycleEnded() {
     // A start hidden in the tray gives back what the start-up touched once the first cycle has
     // run, and hiding the window what hiding it touched; the cycles after it touch only what
     // they need.
-    if (trimAfterNextCycle_ && app().visibleCount == 0)
-        TrimWorkingSet();
-    trimAfterNextCycle_ = false;
+    if (trimPending_) {
+        if (trimAfterNextCycle_ && app().visibleCount == 0)
+            TrimWorkingSet();
+        trimAfterNextCycle_ = false;
+    }
+    trimPending_ = false;
+    if (notices_)
+        notices_->look();
     if (!quitting_ && !paused_)
         Timer1->start();
 }

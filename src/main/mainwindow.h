@@ -3,6 +3,7 @@
 // folder, the monitor timer, the menus and the tray icon. It coordinates; the table edits, the
 // panel, the tray and the dialogs live in their own classes.
 
+#include "desktop/cycle_thread.h"
 #include "main_menu.h"
 #include "ruledef/rule_panel_host.h"
 
@@ -24,16 +25,17 @@ class FrameMemory;
 class TfrmActivity;
 class TfrSwapRules;
 class TfrmHelp;
+class OperationNotices;
 class TrayIcon;
-
-// One pass over every service of the table; firstCycle is true only for the run's first pass.
-using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
 
 class TfrmMain : public QMainWindow, public RulePanelHost {
     Q_OBJECT
 public:
     // The window works on lp::app(): its table, configuration path and stored window settings.
-    explicit TfrmMain(MonitorCycle cycle, QWidget* parent = nullptr);
+    // The program runs the cycles on a thread of their own; tests of the window run them inline,
+    // each before the timer's slot returns.
+    explicit TfrmMain(MonitorCycle cycle, CycleThread::Mode mode = CycleThread::Mode::Inline,
+                      QWidget* parent = nullptr);
 
     // RulePanelHost
     int selectedServiceLine() const override;
@@ -55,8 +57,9 @@ public:
     TfrSwapRules* frSwapRules6 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
 
-    QTimer* Timer1 = nullptr; // the monitor timer, 5000 ms
-    bool FirstCycle = false;  // true until the first monitor cycle has run
+    QTimer* Timer1 = nullptr; // the monitor timer, 5000 ms after the last cycle ended
+    CycleThread* cycles = nullptr;
+    bool FirstCycle = false; // true until the first monitor cycle has run
 
     MainMenu menus;
     TrayIcon* tray = nullptr;
@@ -92,6 +95,8 @@ public slots:
     void btnEditServiceClick();
     void btnDeleteServiceClick();
     void Timer1Timer();
+    // A cycle has ended: the next one is due a full interval later.
+    void cycleEnded();
 
     void Close1Click();
     // Opens the Activity window, or brings the open one forward.
@@ -143,16 +148,22 @@ private:
     // (an interval later, or after a pause the program started in) does: the folders are listed
     // at start-up, nothing is acted on, and the cycles after it see arrivals as new.
     void takeFirstListing();
+    // A folder that was just added or ticked is listed at once, as at start-up: what arrives
+    // after the click is new to the next cycle.
+    void listFolderNow(const rServiceRules& service);
+    // The tray, the window's menu and its title show whether sorting is paused.
+    void showPaused();
     // The pause state the settings store keeps from the last run.
     static bool readStoredPause();
 
-    MonitorCycle cycle_;
+    bool trimPending_ = false; // the cycle in progress is the timer's, not the first listing
     bool selectingByProgram_ = false;
     bool quitting_ = false;
     bool paused_ = false;
     bool trimAfterNextCycle_ = true; // after the start, and after hiding the window to the tray
     TfrmHelp* helpWindow_ = nullptr;
     TfrmActivity* activityWindow_ = nullptr;
+    OperationNotices* notices_ = nullptr;
     FrameMemory* frameMemory_ = nullptr;
 };
 

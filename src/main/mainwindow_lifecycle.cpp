@@ -25,7 +25,7 @@ bool TfrmMain::readStoredPause() {
 
 void TfrmMain::setPaused(bool paused) {
     paused_ = paused;
-    tray->showPaused(paused);
+    showPaused();
     // Resuming waits a full interval, as after any cycle.
     if (paused)
         Timer1->stop();
@@ -35,6 +35,12 @@ void TfrmMain::setPaused(bool paused) {
     options.paused = paused;
     if (!WriteStoredOptions(settingsStore(), options))
         showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
+}
+
+void TfrmMain::showPaused() {
+    tray->showPaused(paused_);
+    menus.PauseSorting2->setChecked(paused_);
+    setWindowTitle(paused_ ? QStringLiteral("Larchpost (paused)") : QStringLiteral("Larchpost"));
 }
 
 void TfrmMain::PauseSorting1Click() {
@@ -144,6 +150,9 @@ void TfrmMain::WMQUERYENDSESSION() {
 void TfrmMain::applicationQuitting() {
     quitting_ = true;
     Timer1->stop();
+    // The session's end waits for nobody: a long copy stops at once and leaves nothing half
+    // done, its source where it was.
+    cycles->stopCopies();
 }
 
 } // namespace lp

@@ -44,6 +44,8 @@ void TfrmMain::connectMenus() {
     connect(tray->Activity2, &QAction::triggered, this, &TfrmMain::Activity1Click);
     // triggered, not toggled: only the user's choice is stored, not the state set at creation.
     connect(tray->PauseSorting1, &QAction::triggered, this, &TfrmMain::PauseSorting1Click);
+    connect(menus.PauseSorting2, &QAction::triggered, this,
+            [this](bool checked) { setPaused(checked); });
     connect(tray->ExitBrindlebox1, &QAction::triggered, this, &TfrmMain::ExitBrindlebox1Click);
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,
@@ -84,6 +86,8 @@ void TfrmMain::Activity1Click() {
         // Its own window, not the main window's child: it stays when the main window hides to
         // the tray, and it is one of the main window's parts for whoever looks for them.
         activityWindow_ = new TfrmActivity(ActivityLog::DefaultPath(), this);
+        activityWindow_->setUndoRecorder(
+            [this](const ActivityEntry& undone) { cycles->recordUndo(undone); });
         activityWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
     } else {
         activityWindow_->refresh();

@@ -54,7 +54,8 @@ void TrayIcon::setCaptions() {
 }
 
 void TrayIcon::add(const QIcon& picture) {
-    icon->setIcon(picture);
+    picture_ = picture;
+    icon->setIcon(shownPicture());
     icon->setToolTip(toolTip());
     // Shown also where no notification area exists yet: the icon appears once one starts.
     icon->show();
@@ -63,9 +64,28 @@ void TrayIcon::add(const QIcon& picture) {
 void TrayIcon::showPaused(bool paused) {
     PauseSorting1->setChecked(paused);
     icon->setToolTip(toolTip());
+    if (!picture_.isNull())
+        icon->setIcon(shownPicture());
+}
+
+QIcon TrayIcon::shownPicture() const {
+    if (!PauseSorting1->isChecked())
+        return picture_;
+    // Paused: the picture greyed, as the desktop draws a disabled one, at the sizes trays use.
+    QIcon paused;
+    for (const int side : {16, 22, 24, 32, 48, 64})
+        paused.addPixmap(picture_.pixmap(QSize(side, side), QIcon::Disabled));
+    return paused;
+}
+
+void TrayIcon::showProgress(const QString& text) {
+    progress_ = text;
+    icon->setToolTip(toolTip());
 }
 
 QString TrayIcon::toolTip() const {
+    if (!progress_.isEmpty())
+        return progress_;
     return PauseSorting1->isChecked() ? QStringLiteral("Larchpost (paused)")
                                       : QStringLiteral("Larchpost");
 }

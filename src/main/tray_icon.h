@@ -30,6 +30,9 @@ public:
     void add(const QIcon& icon);
     // Ticks "Pause Sorting" and says in the tip whether sorting is paused.
     void showPaused(bool paused);
+    // The tooltip says what a long operation does and how far it has come; an empty text gives
+    // back the usual tooltip.
+    void showProgress(const QString& text);
 
     QSystemTrayIcon* icon = nullptr;
     QMenu* PopupMenu1 = nullptr;
@@ -49,6 +52,11 @@ public slots:
 
 private:
     QString toolTip() const;
+    // The program's picture, or its paused variant.
+    QIcon shownPicture() const;
+
+    QIcon picture_;
+    QString progress_; // what a long operation does now; empty when none runs
 };
 
 } // namespace lp

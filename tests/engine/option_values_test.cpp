@@ -24,6 +24,13 @@ TEST(OptionValues, ValuesInAnyCaseAndBlanksAroundAreReadAndTheRestIsSaidOnce) {
         {{{"NameClash", "leave"}, {"DeleteToTrash", "true"}},
          {{NameClash::Leave, true}, false},
          {}},
+        // Failures are told unless switched off; every sorted file only when chosen.
+        {{{"NotifyFailures", "false"}, {"NotifySorted", "True"}},
+         {{NameClash::Replace, false}, false, false, true},
+         {}},
+        {{{"NotifyFailures", "no"}},
+         {},
+         {notUnderstood + "NotifyFailures=no is not understood (false or true); true is used."}},
         {{{"NameClash", "keep both"}, {"DeleteToTrash", "1"}, {"Paused", ""}},
          {},
          {notUnderstood + "NameClash=keep both is not understood (replace, keep-both or leave); "
@@ -50,10 +57,12 @@ TEST(OptionValues, WrittenTextsReadBack) {
             const std::map<std::string, std::string> values{
                 {kNameClashOption, OptionText(clash)},
                 {kDeleteToTrashOption, OptionText(flag)},
-                {kPausedOption, OptionText(!flag)}};
+                {kPausedOption, OptionText(!flag)},
+                {kNotifyFailuresOption, OptionText(flag)},
+                {kNotifySortedOption, OptionText(!flag)}};
             const StoredOptions read = ReadOptionValues(
                 [&](const std::string& name) { return std::optional(values.at(name)); }, "", {});
-            EXPECT_EQ(read, (StoredOptions{{clash, flag}, !flag}));
+            EXPECT_EQ(read, (StoredOptions{{clash, flag}, !flag, flag, !flag}));
         }
 }
 

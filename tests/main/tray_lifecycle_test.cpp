@@ -12,6 +12,7 @@
 #include "main/tray_icon.h"
 #include "support/rule_action.h"
 #include "support/scoped_config_home.h"
+#include "widgets/check_list_box.h"
 #include "widgets/ui_seams.h"
 
 #include <QAction>
@@ -439,10 +440,19 @@ TEST_F(TrayLifecycle, PauseStopsTheCyclesAndIsKeptAcrossARestart) {
         EXPECT_EQ(w.paused(), step.pausedAtStart);
         EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pausedAtStart);
         EXPECT_EQ(w.Timer1->isActive(), !step.pausedAtStart);
+        EXPECT_EQ(w.menus.PauseSorting2->isChecked(), step.pausedAtStart);
+        // The first change through the tray's menu, the way back through the window's: a
+        // desktop without a tray can resume too.
         if (step.pauseAfter != step.pausedAtStart)
-            w.tray->PauseSorting1->trigger(); // the user's click toggles the entry
+            (step.pauseAfter ? w.tray->PauseSorting1 : w.menus.PauseSorting2)->trigger();
         EXPECT_EQ(w.paused(), step.pauseAfter);
         EXPECT_EQ(w.tray->icon->toolTip(), step.tip);
+        EXPECT_EQ(w.windowTitle(), step.tip) << "the title says it too";
+        const auto pictureOf = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+        EXPECT_EQ(pictureOf(w.tray->icon->icon()) != pictureOf(w.windowIcon()), step.pauseAfter)
+            << "the tray shows a paused variant of the picture";
+        EXPECT_EQ(w.tray->PauseSorting1->isChecked(), step.pauseAfter);
+        EXPECT_EQ(w.menus.PauseSorting2->isChecked(), step.pauseAfter);
         EXPECT_EQ(w.Timer1->isActive(), !step.pauseAfter);
         cycles = 0;
         w.Timer1Timer(); // a tick already on its way
@@ -480,15 +490,16 @@ protected:
         TrayLifecycle::TearDown();
     }
 
-    // Starts the program, paused or not, over the folder "in" holding "early.txt", with one rule
-    // of the case's trigger moving files to "out", and cycles that really sort.
-    lp::TfrmMain& startOverEarlyFile(bool paused) {
+    // Starts the program, paused or not, over the folder "in" (ticked or not) holding "early.txt",
+    // with one rule of the case's trigger moving files to "out", and cycles that really sort.
+    lp::TfrmMain& startOverEarlyFile(bool paused, bool folderOn = true) {
         std::filesystem::create_directories(in);
         std::filesystem::create_directories(out);
         lp::rServiceRules service;
         service.serviceid = lp::kOtherService;
-        service.enabled = true;
+        service.enabled = folderOn;
         service.sharedir = in.string();
+        service.othernum = 1;
         lp::RuleRec rule;
         rule.rulename = "Tidy";
         rule.enabled = true;
@@ -536,6 +547,21 @@ TEST_P(StartListing, WithoutAPauseFilesArrivingBeforeTheFirstCycleAreSortedByIt)
     lp::TfrmMain& w = startOverEarlyFile(false);
     ASSERT_FALSE(w.paused());
     EXPECT_TRUE(fs::exists(in / "early.txt")) << "nothing is acted on before the first cycle";
+    std::ofstream(in / "late.txt") << "x";
+    w.Timer1Timer();
+    EXPECT_TRUE(fs::exists(out / "late.txt"));
+    EXPECT_EQ(fs::exists(out / "early.txt"), GetParam().earlyMoved);
+}
+
+// A folder ticked while the program runs is listed at the click, as at the start: a file that
+// arrives right after it is new, one that was there before is not.
+TEST_P(StartListing, AFolderTickedWhileRunningIsListedAtTheClick) {
+    namespace fs = std::filesystem;
+    lp::TfrmMain& w = startOverEarlyFile(false, false);
+    w.Timer1Timer(); // the cycles pass the folder over while it is off
+    w.clService->setChecked(0, true);
+    w.clServiceClickCheck();
+    ASSERT_TRUE(lp::app().table.services[0].enabled);
     std::ofstream(in / "late.txt") << "x";
     w.Timer1Timer();
     EXPECT_TRUE(fs::exists(out / "late.txt"));

@@ -1,4 +1,5 @@
 #include "platform/file_operations.h"
+#include "platform/copy_watch.h"
 #include "platform/move_journal.h"
 
 #include "file_descriptor.h"
@@ -73,6 +74,8 @@ std::error_code writeCopy(int in, const struct stat& source, const std::string& 
                           const JournalRecord& record, posix::PendingFile& copy) {
     if (auto error = copy.open(folder, CopyPath(record)))
         return error;
+    const CopyUnderWay underWay(record.source, record.destination,
+                                record.kind != JournalKind::Copy);
     if (auto error = posix::CopySparseContent(in, copy.fd(), source.st_size))
         return error;
     const timespec times[2] = {source.st_atim, source.st_mtim};

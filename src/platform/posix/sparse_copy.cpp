@@ -1,5 +1,6 @@
 #include "sparse_copy.h"
 
+#include "platform/copy_watch.h"
 #include "posix_support.h"
 
 #include <algorithm>
@@ -22,7 +23,15 @@ std::error_code fileShrank() {
     return std::make_error_code(std::errc::resource_unavailable_try_again);
 }
 
-std::error_code copyThroughMemory(int from, int to, off_t offset, off_t length) {
+std::error_code stopped() {
+    return std::make_error_code(std::errc::operation_canceled);
+}
+
+// A watched copy goes in pieces small enough to report often and stop soon on a slow drive.
+constexpr off_t kWatchedPiece = off_t{8} << 20;
+constexpr off_t kUnwatchedPiece = off_t{1} << 30;
+
+std::error_code copyThroughMemory(int from, int to, off_t offset, off_t length, off_t size) {
     std::vector<char> buffer(static_cast<std::size_t>(std::min<off_t>(length, 1 << 17)));
     while (length > 0) {
         const auto want = static_cast<std::size_t>(std::min<off_t>(length, buffer.size()));
@@ -44,19 +53,24 @@ std::error_code copyThroughMemory(int from, int to, off_t offset, off_t length) 
         }
         offset += got;
         length -= got;
+        if (!CopyGoesOn(static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(size)))
+            return stopped();
     }
     return {};
 }
 
 // One data region, in the kernel where it can, without a round trip through our memory.
-std::error_code copyRegion(int from, int to, off_t offset, off_t length) {
+std::error_code copyRegion(int from, int to, off_t offset, off_t length, off_t size) {
     off_t in = offset;
     off_t out = offset;
+    const off_t piece = CopiesWatched() ? kWatchedPiece : kUnwatchedPiece;
     while (length > 0) {
         const ssize_t copied = ::copy_file_range(
-            from, &in, to, &out, static_cast<std::size_t>(std::min<off_t>(length, 1 << 30)), 0);
+            from, &in, to, &out, static_cast<std::size_t>(std::min<off_t>(length, piece)), 0);
         if (copied > 0) {
             length -= copied;
+            if (!CopyGoesOn(static_cast<std::uint64_t>(in), static_cast<std::uint64_t>(size)))
+                return stopped();
             continue;
         }
         if (copied == 0)
@@ -65,7 +79,7 @@ std::error_code copyRegion(int from, int to, off_t offset, off_t length) {
             continue;
         if (!kernelCannotCopy(errno))
             return lastError();
-        return copyThroughMemory(from, to, in, length);
+        return copyThroughMemory(from, to, in, length, size);
     }
     return {};
 }
@@ -73,6 +87,8 @@ std::error_code copyRegion(int from, int to, off_t offset, off_t length) {
 } // namespace
 
 std::error_code CopySparseContent(int from, int to, off_t size) {
+    if (!CopyGoesOn(0, static_cast<std::uint64_t>(size)))
+        return stopped(); // asked to stop before it began
     if (::ioctl(to, FICLONE, from) == 0)
         return {};
     for (off_t offset = 0; offset < size;) {
@@ -89,7 +105,7 @@ std::error_code CopySparseContent(int from, int to, off_t size) {
         }
         if (data >= size)
             break;
-        if (auto error = copyRegion(from, to, data, hole - data))
+        if (auto error = copyRegion(from, to, data, hole - data, size))
             return error;
         offset = hole;
     }

@@ -1,4 +1,5 @@
 #include "platform/file_operations.h"
+#include "platform/copy_watch.h"
 #include "platform/move_journal.h"
 
 #include "stale_copies.h"
@@ -58,6 +59,10 @@ std::error_code describe(const std::wstring& path, bool& exists, BY_HANDLE_FILE_
 
 std::error_code copyContent(HANDLE from, HANDLE to) {
     std::vector<char> buffer(1 << 17);
+    LARGE_INTEGER size{};
+    const std::uint64_t total =
+        ::GetFileSizeEx(from, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    std::uint64_t copied = 0;
     for (;;) {
         DWORD got = 0;
         if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
@@ -70,6 +75,9 @@ std::error_code copyContent(HANDLE from, HANDLE to) {
                 return lastError();
             done += put;
         }
+        copied += got;
+        if (!CopyGoesOn(copied, total))
+            return std::make_error_code(std::errc::operation_canceled);
     }
 }
 
@@ -141,6 +149,7 @@ std::error_code copyInto(const std::string& source, const std::string& destinati
         ::DeleteFileW(temporary.c_str());
         return error;
     };
+    const CopyUnderWay underWay(source, destination, kind != JournalKind::Copy);
     if (auto error = copyContent(in.get(), out.get()))
         return failWith(error);
     if (!::SetFileTime(out.get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime) ||

@@ -1,0 +1,375 @@
+#include "cycle_thread.h"
+
+#include "engine/counted.h"
+#include "engine/first_listing.h"
+#include "engine/monitor_cycle.h"
+#include "engine/undo.h"
+#include "platform/copy_watch.h"
+#include "platform/user_folders.h"
+#include "sorting_cycle.h"
+
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
+#include <vector>
+
+namespace lp {
+
+namespace {
+
+bool sameFolderRecord(const rServiceRules& a, const rServiceRules& b) {
+    return a.serviceid == b.serviceid && a.sharedir == b.sharedir;
+}
+
+// What the cycles remember of a service goes with it into the next cycle's copy of the table.
+void carryMemory(rServiceRules& from, rServiceRules& to) {
+    to.knownready = from.knownready;
+    to.knowncnt = from.knowncnt;
+    to.knownfiles = std::move(from.knownfiles); // moved, not copied: the quiet turn knows it so
+    to.retries = std::move(from.retries);
+    from.knownready = false;
+}
+
+// The record of remembered that stands for service: the one at its place when it watches the same
+// folder (a name or an exclusion changed), else the one of its name and folder (a service before
+// it was added or removed).
+rServiceRules* rememberedFor(const rServiceRules& service, std::size_t position,
+                             std::vector<rServiceRules>& remembered) {
+    if (position < remembered.size() && remembered[position].knownready &&
+        sameFolderRecord(remembered[position], service))
+        return &remembered[position];
+    for (rServiceRules& candidate : remembered)
+        if (candidate.knownready && sameFolderRecord(candidate, service) &&
+            candidate.othername == service.othername)
+            return &candidate;
+    return nullptr;
+}
+
+// Hears the cycle's copies: stops them when asked, and tells the progress of a long one.
+class CopyReporter {
+public:
+    CopyReporter(const std::atomic<bool>& stop, ProgressPace pace,
+                 std::function<void(const QString&)> report)
+        : stop_(stop), pace_(pace), report_(std::move(report)) {}
+
+    bool step(const platform::CopyStep& step) {
+        if (stop_.load()) {
+            if (std::find(stopped_.begin(), stopped_.end(), step.source) == stopped_.end())
+                stopped_.push_back(step.source);
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (step.source != source_ || step.destination != destination_) {
+            source_ = step.source;
+            destination_ = step.destination;
+            started_ = now;
+        }
+        if (step.done >= step.total) {
+            finish();
+            return true;
+        }
+        if (now - started_ < pace_.quietStart || (told_ && now - lastTold_ < pace_.spacing))
+            return true;
+        report_(ProgressText(step.source, step.destination, step.moving, step.done, step.total));
+        told_ = true;
+        lastTold_ = now;
+        return true;
+    }
+
+    // The operation told about has ended: the tooltip goes back to what it was.
+    void finish() {
+        if (told_)
+            report_(QString());
+        told_ = false;
+        source_.clear();
+        destination_.clear();
+    }
+
+    // The sources of the copies stopped since the last call.
+    std::vector<std::string> takeStopped() { return std::exchange(stopped_, {}); }
+
+private:
+    const std::atomic<bool>& stop_;
+    ProgressPace pace_;
+    std::function<void(const QString&)> report_;
+    std::string source_, destination_;
+    std::chrono::steady_clock::time_point started_, lastTold_;
+    bool told_ = false;
+    std::vector<std::string> stopped_;
+};
+
+// The files whose operations were stopped at the program's end: they stay where they were and
+// are to count as new at the next start, not as files that were there. Names are kept with a NUL
+// after each, as a name may hold any other byte.
+std::vector<std::string> readStoppedFiles(const std::string& path) {
+    std::vector<std::string> files;
+    if (path.empty())
+        return files;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string file; std::getline(in, file, '\0');)
+        if (!file.empty())
+            files.push_back(file);
+    return files;
+}
+
+void addStoppedFiles(const std::string& path, const std::vector<std::string>& files) {
+    if (path.empty() || files.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    for (const std::string& file : files)
+        out << file << '\0';
+    if (!out.flush())
+        std::cerr << "larchpost: could not note the stopped operations in " << path << '\n';
+}
+
+// Takes the file out of the known files of the folders that hold it, so that it counts as new.
+void forgetKnownFile(ServiceTable& table, const std::string& file) {
+    const std::filesystem::path path = std::filesystem::path(file).lexically_normal();
+    const std::string name = path.filename().string();
+    for (rServiceRules& service : table.services) {
+        std::filesystem::path folder = std::filesystem::path(service.sharedir).lexically_normal();
+        if (!folder.has_filename())
+            folder = folder.parent_path();
+        if (service.sharedir.empty() || folder != path.parent_path())
+            continue;
+        std::vector<filerec>& known = service.knownfiles;
+        known.resize(Counted(known, service.knowncnt).size());
+        std::erase_if(known, [&](const filerec& entry) { return entry.name == name; });
+        service.knowncnt = static_cast<std::int32_t>(known.size());
+    }
+}
+
+} // namespace
+
+std::string StoppedFilesPath() {
+    const std::string state = platform::UserStateFolder();
+    return state.empty() ? std::string() : state + "/Larchpost/stopped-files";
+}
+
+QString ProgressText(const std::string& source, const std::string& destination, bool moving,
+                     std::uint64_t done, std::uint64_t total) {
+    const auto percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+    const std::filesystem::path from(source);
+    const std::filesystem::path to(destination);
+    return QStringLiteral("%1 %2 to %3: %4%")
+        .arg(moving ? QStringLiteral("Moving") : QStringLiteral("Copying"),
+             QString::fromStdString(from.filename().string()),
+             QString::fromStdString(to.parent_path().string()), QString::number(percent));
+}
+
+ServiceTable WithoutRules(const ServiceTable& table) {
+    ServiceTable ruleless;
+    ruleless.services = table.services;
+    for (rServiceRules& service : ruleless.services)
+        service.rulelist = {};
+    return ruleless;
+}
+
+ServiceTable ListFoldersNow(const ServiceTable& table) {
+    ServiceTable listed;
+    listed.services = table.services;
+    // A ruleless first cycle lists and acts on nothing; it needs none of the cycles' memory.
+    RecordFirstListing(listed, [](ServiceTable& listing) {
+        SystemEnvironment system = DesktopEnvironment();
+        runMonitorCycle(listing, true, {}, system);
+    });
+    return listed;
+}
+
+// Lives on the cycle thread; everything it holds is touched there only.
+class CycleWorker : public QObject {
+public:
+    CycleWorker(MonitorCycle cycle, std::shared_ptr<std::atomic<bool>> stop, ProgressPace pace,
+                std::function<void(const QString&)> report, std::string stoppedPath)
+        : cycle_(std::move(cycle)), stop_(std::move(stop)),
+          reporter_(*stop_, pace, std::move(report)), stoppedPath_(std::move(stoppedPath)),
+          stoppedLastRun_(readStoppedFiles(stoppedPath_)) {}
+
+    void run(ServiceTable table, bool firstCycle) {
+        for (std::size_t s = 0; s < table.services.size(); ++s) {
+            rServiceRules& service = table.services[s];
+            if (rServiceRules* from = rememberedFor(service, s, adopted_))
+                carryMemory(*from, service);
+            else if (rServiceRules* kept = rememberedFor(service, s, remembered_.services))
+                carryMemory(*kept, service);
+        }
+        adopted_.clear();
+        if (cycle_) {
+            const platform::WatchCopies watch(
+                [this](const platform::CopyStep& step) { return reporter_.step(step); });
+            cycle_(table, firstCycle);
+        }
+        reporter_.finish();
+        // The first cycle is the start's listing: what the last run stopped is new to the next.
+        ++runs_;
+        if (runs_ == 1)
+            for (const std::string& file : stoppedLastRun_)
+                forgetKnownFile(table, file);
+        if (runs_ == 2 && !stoppedLastRun_.empty())
+            std::filesystem::remove(stoppedPath_, ignored_);
+        addStoppedFiles(stoppedPath_, reporter_.takeStopped());
+        remembered_ = std::move(table);
+    }
+
+    void adopt(ServiceTable listed) {
+        for (rServiceRules& service : listed.services) {
+            if (!service.knownready)
+                continue; // not listed: off, or its folder could not be read
+            service.retries.clear();
+            std::erase_if(adopted_,
+                          [&](const rServiceRules& old) { return sameFolderRecord(old, service); });
+            adopted_.push_back(std::move(service));
+        }
+    }
+
+    void recordUndo(const ActivityEntry& undone) {
+        RecordUndoInKnownFiles(remembered_, undone);
+        ServiceTable adopted;
+        adopted.services = std::move(adopted_);
+        RecordUndoInKnownFiles(adopted, undone);
+        adopted_ = std::move(adopted.services);
+    }
+
+private:
+    MonitorCycle cycle_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+    CopyReporter reporter_;
+    std::string stoppedPath_;
+    std::vector<std::string> stoppedLastRun_;
+    int runs_ = 0;
+    std::error_code ignored_;            // a record that cannot be removed is read again: no harm
+    ServiceTable remembered_;            // the last cycle's table, with what it left known
+    std::vector<rServiceRules> adopted_; // listed since, taken up by the next cycle
+};
+
+CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace,
+                         std::string stoppedPath)
+    : QObject(parent), mode_(mode) {
+    auto reportToWindow = [this](const QString& text) {
+        if (mode_ == Mode::Inline) {
+            emit progress(text);
+            return;
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            reports_.push_back(text);
+        }
+        wakeWindow();
+    };
+    worker_ = new CycleWorker(std::move(cycle), stop_, pace, std::move(reportToWindow),
+                              std::move(stoppedPath));
+    if (mode_ == Mode::Inline)
+        return;
+    thread_ = new QThread(this);
+    thread_->setObjectName(QStringLiteral("monitor cycle"));
+    worker_->moveToThread(thread_);
+    thread_->start();
+}
+
+CycleThread::~CycleThread() {
+    // The program ends: a long copy is stopped rather than waited for, leaving nothing half done.
+    stopCopies();
+    if (thread_) {
+        thread_->quit(); // the cycle in progress ends first; work not yet begun is dropped
+        thread_->wait();
+    }
+    delete worker_;
+}
+
+// Work and results cross between the threads through queues under a lock of ours, the queued
+// calls only waking the other side: so the hand-over of a table is plain to see, also to a race
+// detector that does not know Qt's own locks.
+void CycleThread::post(std::function<void()> job) {
+    if (mode_ == Mode::Inline) {
+        job();
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    QMetaObject::invokeMethod(
+        worker_, [this] { runJobs(); }, Qt::QueuedConnection);
+}
+
+void CycleThread::runJobs() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            const std::lock_guard lock(mutex_);
+            if (jobs_.empty())
+                return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+    }
+}
+
+void CycleThread::wakeWindow() {
+    QMetaObject::invokeMethod(
+        this, [this] { deliver(); }, Qt::QueuedConnection);
+}
+
+void CycleThread::deliver() {
+    std::vector<QString> reports;
+    int ended = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        reports.swap(reports_);
+        std::swap(ended, cyclesEnded_);
+    }
+    for (const QString& text : reports)
+        emit progress(text);
+    for (; ended > 0; --ended)
+        finished();
+}
+
+bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
+    if (running_)
+        return false;
+    running_ = true;
+    if (mode_ == Mode::Inline) {
+        worker_->run(table, firstCycle);
+        finished();
+        return true;
+    }
+    post([this, copy = table, firstCycle]() mutable {
+        worker_->run(std::move(copy), firstCycle);
+        {
+            const std::lock_guard lock(mutex_);
+            ++cyclesEnded_;
+        }
+        wakeWindow();
+    });
+    return true;
+}
+
+void CycleThread::finished() {
+    running_ = false;
+    emit cycleEnded();
+}
+
+void CycleThread::adoptListing(const ServiceTable& listed) {
+    post([this, listed] { worker_->adopt(listed); });
+}
+
+void CycleThread::recordUndo(const ActivityEntry& undone) {
+    post([this, undone] { worker_->recordUndo(undone); });
+}
+
+void CycleThread::waitForCycle() {
+    if (mode_ == Mode::Inline || !running_)
+        return;
+    // Queued behind the cycle in progress, so it returns once that has ended.
+    QMetaObject::invokeMethod(
+        worker_, [] {}, Qt::BlockingQueuedConnection);
+}
+
+} // namespace lp

@@ -1,0 +1,109 @@
+#pragma once
+// The monitor cycle away from the window's thread, so that the window, the tray menu and the
+// session manager are answered while a file is copied. The thread owns what the cycles remember:
+// each folder's known files and pending retries. The window hands it a copy of the table at each
+// cycle's start, so an edit made meanwhile counts from the next cycle, and the known files of a
+// folder that was just added or ticked, listed at that moment.
+
+#include "globals/records.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class QThread;
+
+namespace lp {
+
+struct ActivityEntry;
+
+// One pass over every service of the table; firstCycle is true only for the run's first pass.
+using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
+
+// Lists every enabled folder of table now and records its files as known, acting on nothing: what
+// the folder holds afterwards is new to the next cycle. Gives back the listed records.
+ServiceTable ListFoldersNow(const ServiceTable& table);
+
+// <user state folder>/Larchpost/stopped-files; empty when there is no user state folder.
+std::string StoppedFilesPath();
+
+// What the progress of a copy says: "Copying song.flac to /media/usb/Music: 45%".
+QString ProgressText(const std::string& source, const std::string& destination, bool moving,
+                     std::uint64_t done, std::uint64_t total);
+
+// A copy of table whose services have no rules: a first cycle over it lists each folder and acts
+// on nothing.
+ServiceTable WithoutRules(const ServiceTable& table);
+
+class CycleWorker;
+
+// When the progress of an operation is told: once it has run quietStart, then at most once
+// every spacing.
+struct ProgressPace {
+    std::chrono::milliseconds quietStart{1000};
+    std::chrono::milliseconds spacing{250};
+};
+
+class CycleThread : public QObject {
+    Q_OBJECT
+public:
+    enum class Mode {
+        OwnThread, // the program: each cycle runs on the thread
+        Inline,    // tests of the window: start() runs the cycle before it returns
+    };
+    // stoppedPath keeps the files whose operations the program's end stopped, so that the next
+    // start takes them for new ones; empty for none (see StoppedFilesPath).
+    CycleThread(MonitorCycle cycle, Mode mode, QObject* parent = nullptr, ProgressPace pace = {},
+                std::string stoppedPath = {});
+    // Stops the copy under way, waits for the cycle to end, then ends the thread.
+    ~CycleThread() override;
+
+    // Starts a cycle over a copy of table; false, and nothing done, while one still runs.
+    bool start(const ServiceTable& table, bool firstCycle);
+    bool running() const { return running_; }
+
+    // The known files of the listed services replace what the cycles remember of them, from the
+    // next cycle on; their retries start over.
+    void adoptListing(const ServiceTable& listed);
+    // An undo put a file back or took one away: the known files follow, so that the next cycle
+    // does not take the file for a new one.
+    void recordUndo(const ActivityEntry& undone);
+    // Blocks until the cycle in progress has ended.
+    void waitForCycle();
+    // Stops the copy under way and every later one, for good: each fails and leaves nothing
+    // behind, its source where it was. Renames and deletes are not stopped; they take no time.
+    void stopCopies() { stop_->store(true); }
+
+signals:
+    // A cycle has ended; delivered on the window's thread.
+    void cycleEnded();
+    // An operation that has run for more than a second says what it does and how far it has
+    // come ("Copying song.flac to /media/usb/Music: 45%"); an empty text once it has ended.
+    void progress(const QString& text);
+
+private:
+    void finished();
+    void post(std::function<void()> job); // runs job on the cycle thread, in order
+    void runJobs();                       // on the cycle thread
+    void wakeWindow();                    // from the cycle thread: deliver() on the window's
+    void deliver();
+
+    Mode mode_;
+    bool running_ = false;
+    QThread* thread_ = nullptr;
+    CycleWorker* worker_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
+    std::mutex mutex_;                       // guards the three below
+    std::deque<std::function<void()>> jobs_; // for the cycle thread
+    std::vector<QString> reports_;           // for the window's thread
+    int cyclesEnded_ = 0;                    // for the window's thread
+};
+
+} // namespace lp

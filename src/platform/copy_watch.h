@@ -1,0 +1,50 @@
+#pragma once
+// What a long copy tells while it runs, and how it is stopped: the thread that runs the copies
+// names a watcher, which hears how far each copy has come and may stop it. A stopped copy fails
+// with std::errc::operation_canceled and leaves nothing behind, as any failed copy does.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace lp::platform {
+
+// One step of a copy, or of a move done by copying to another file system.
+struct CopyStep {
+    const std::string& source;
+    const std::string& destination;
+    bool moving = false;
+    std::uint64_t done = 0; // bytes
+    std::uint64_t total = 0;
+};
+
+// Hears each step; false stops the copy.
+using CopyWatcher = std::function<bool(const CopyStep& step)>;
+
+// The copies made on this thread report to watcher while the object lives.
+class WatchCopies {
+public:
+    explicit WatchCopies(CopyWatcher watcher);
+    ~WatchCopies();
+    WatchCopies(const WatchCopies&) = delete;
+    WatchCopies& operator=(const WatchCopies&) = delete;
+
+private:
+    CopyWatcher previous_;
+};
+
+// For the copy routines: names the copy the steps from now on belong to, while it lives.
+class CopyUnderWay {
+public:
+    CopyUnderWay(const std::string& source, const std::string& destination, bool moving);
+    ~CopyUnderWay();
+    CopyUnderWay(const CopyUnderWay&) = delete;
+    CopyUnderWay& operator=(const CopyUnderWay&) = delete;
+};
+
+// For the copy routines: whether a watcher listens on this thread (copies then go in pieces small
+// enough to tell their progress and stop soon), and the report of one step, false to stop.
+bool CopiesWatched();
+bool CopyGoesOn(std::uint64_t done, std::uint64_t total);
+
+} // namespace lp::platform

@@ -1,0 +1,219 @@
+// The cycle on its own thread: the window's thread is answered while a cycle runs, the cycle works
+// on the table as it was at its start, one runs at a time, and what it leaves known stays with
+// the thread from one cycle to the next, replaced by a listing taken at a click.
+
+#include "desktop/cycle_thread.h"
+#include "engine/monitor_cycle.h"
+#include "engine/system_environment.h"
+#include "platform/file_operations.h"
+#include "support/rule_action.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <vector>
+
+namespace lp {
+namespace {
+
+ServiceTable tableWithRules(int rules) {
+    ServiceTable table;
+    rServiceRules service;
+    service.serviceid = kOtherService;
+    service.enabled = true;
+    service.sharedir = "/watched";
+    service.othername = "Inbox";
+    service.rulelist.rulecnt = rules;
+    service.rulelist.rules.resize(static_cast<std::size_t>(rules));
+    table.services = {service};
+    return table;
+}
+
+// What a cycle saw of the table's one service.
+struct Seen {
+    int rules = 0;
+    std::vector<std::string> known;
+};
+
+TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<Seen> seen;
+    bool blockFirst = true;
+    CycleThread cycles(
+        [&](ServiceTable& table, bool) {
+            rServiceRules& service = table.services.at(0);
+            Seen now{service.rulelist.rulecnt, {}};
+            for (const filerec& file : service.knownfiles)
+                now.known.push_back(file.name);
+            if (blockFirst) {
+                blockFirst = false;
+                started.set_value();
+                released.wait();
+            }
+            seen.push_back(now);
+            // What this cycle leaves known: one more name each time.
+            service.knownfiles.push_back({"seen" + std::to_string(seen.size()), 0, 0});
+            service.knowncnt = static_cast<std::int32_t>(service.knownfiles.size());
+            service.knownready = true;
+        },
+        CycleThread::Mode::OwnThread);
+    QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+
+    ServiceTable table = tableWithRules(1);
+    ASSERT_TRUE(cycles.start(table, false));
+    started.get_future().wait();
+
+    // The cycle is held inside; the window's thread still runs its events.
+    bool answered = false;
+    QTimer::singleShot(0, [&] { answered = true; });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(cycles.running());
+    EXPECT_FALSE(cycles.start(table, false)) << "one cycle at a time";
+    table = tableWithRules(2); // an edit meanwhile counts from the next cycle
+
+    release.set_value();
+    ASSERT_TRUE(ended.wait());
+    EXPECT_FALSE(cycles.running());
+
+    struct Step {
+        const char* what;
+        bool adoptListing;
+        Seen expected;
+    };
+    const Step steps[] = {
+        {"the first cycle's known files come back", false, {2, {"seen1"}}},
+        {"and grow with each cycle", false, {2, {"seen1", "seen2"}}},
+        {"a listing taken at a click replaces them", true, {2, {"listed"}}},
+    };
+    for (const Step& step : steps) {
+        if (step.adoptListing) {
+            ServiceTable listed = tableWithRules(0);
+            listed.services[0].knownfiles = {{"listed", 0, 0}};
+            listed.services[0].knowncnt = 1;
+            listed.services[0].knownready = true;
+            cycles.adoptListing(listed);
+        }
+        ASSERT_TRUE(cycles.start(table, false)) << step.what;
+        ASSERT_TRUE(ended.wait()) << step.what;
+        EXPECT_EQ(seen.back().rules, step.expected.rules) << step.what;
+        EXPECT_EQ(seen.back().known, step.expected.known) << step.what;
+    }
+    EXPECT_EQ(seen.front().rules, 1) << "the first cycle saw the table as at its start";
+    EXPECT_TRUE(table.services[0].knownfiles.empty()) << "the window's table holds no known files";
+}
+
+// A real copy on the cycle thread: its progress reaches the window's thread as it goes, in the
+// words of the tooltip; a stopped one leaves no copy, and its source where it was.
+struct CopyCase {
+    const char* name;
+    bool stopFirst;
+};
+
+class CycleThreadCopy : public testing::TestWithParam<CopyCase> {};
+
+TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const fs::path source = fs::path(dir.path().toStdString()) / "song.flac";
+    const fs::path target = fs::path(dir.path().toStdString()) / "Music" / "song.flac";
+    fs::create_directories(target.parent_path());
+    {
+        // Real data, no holes: the copy goes piece by piece.
+        std::ofstream out(source, std::ios::binary);
+        const std::string block(1 << 20, 'x');
+        for (int i = 0; i < 40; ++i)
+            out << block;
+    }
+    std::error_code result;
+    CycleThread cycles(
+        [&](ServiceTable&, bool) {
+            result = platform::CopyFileReplacing(source.string(), target.string());
+        },
+        CycleThread::Mode::OwnThread, nullptr, ProgressPace{{}, {}});
+    QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+    QSignalSpy told(&cycles, &CycleThread::progress);
+    if (GetParam().stopFirst)
+        cycles.stopCopies();
+    ASSERT_TRUE(cycles.start({}, false));
+    ASSERT_TRUE(ended.wait());
+
+    EXPECT_TRUE(fs::exists(source)) << "the source stays where it was";
+    EXPECT_EQ(fs::file_size(source), 40u << 20);
+    if (GetParam().stopFirst) {
+        EXPECT_EQ(result, std::errc::operation_canceled);
+        EXPECT_TRUE(fs::is_empty(target.parent_path())) << "no copy, whole or partial";
+        EXPECT_EQ(told.count(), 0);
+        return;
+    }
+    ASSERT_FALSE(result) << result.message();
+    EXPECT_EQ(fs::file_size(target), 40u << 20);
+    ASSERT_GE(told.count(), 2);
+    const QString first = told.front().front().toString();
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Copying song.flac to ") +
+                                 QString::fromStdString(target.parent_path().string()) + ": "))
+        << first.toStdString();
+    EXPECT_TRUE(first.endsWith('%')) << first.toStdString();
+    EXPECT_EQ(told.back().front().toString(), QString()) << "the tooltip goes back at the end";
+}
+
+// A copy stopped by the program's end (as a move to another drive is) leaves no copy, and the next
+// start takes the file for a new one, not for one that was there: it is copied then.
+TEST(CycleThread, AFileWhoseCopyWasStoppedIsNewAtTheNextStart) {
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const fs::path root = dir.path().toStdString();
+    fs::create_directories(root / "in");
+    fs::create_directories(root / "out");
+    ServiceTable table = tableWithRules(1);
+    rServiceRules& service = table.services[0];
+    service.sharedir = (root / "in").string();
+    RuleRec& rule = service.rulelist.rules[0];
+    rule.enabled = true;
+    rule.mcond = NewFile;
+    rule.actions = {test::CopyTo((root / "out").string())};
+    rule.actioncnt = 1;
+    const std::string stopped = (root / "state/stopped-files").string();
+    const MonitorCycle sorting = [](ServiceTable& cycleTable, bool first) {
+        SystemEnvironment system;
+        runMonitorCycle(cycleTable, first, {}, system);
+    };
+
+    struct Run {
+        const char* what;
+        bool stop;
+        bool copied;
+    };
+    const Run runs[] = {{"the program ends during the copy", true, false},
+                        {"the next start takes the file up", false, true}};
+    for (const Run& run : runs) {
+        CycleThread cycles(sorting, CycleThread::Mode::OwnThread, nullptr, {}, stopped);
+        QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+        ASSERT_TRUE(cycles.start(WithoutRules(table), true)) << run.what;
+        ASSERT_TRUE(ended.wait()) << run.what;
+        if (run.stop) {
+            std::ofstream(root / "in/song.flac") << "a song";
+            cycles.stopCopies();
+        }
+        ASSERT_TRUE(cycles.start(table, false)) << run.what;
+        ASSERT_TRUE(ended.wait()) << run.what;
+        EXPECT_EQ(fs::exists(root / "out/song.flac"), run.copied) << run.what;
+        EXPECT_TRUE(fs::exists(root / "in/song.flac")) << run.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CycleThreadCopy,
+                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+} // namespace lp
