@@ -16,8 +16,10 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 std::string FailureReason(std::error_code error) {
-    // A file another program holds: a sharing violation on Windows, a busy file elsewhere.
-    if (error == std::errc::device_or_resource_busy || error == std::errc::text_file_busy)
+    // A file another program holds: a sharing violation on Windows, a busy file elsewhere, or
+    // one that was written to while it was copied (the platform layer's "try again").
+    if (error == std::errc::device_or_resource_busy || error == std::errc::text_file_busy ||
+        error == std::errc::resource_unavailable_try_again)
         return std::string(kFileInUse);
     if (!error)
         return {};

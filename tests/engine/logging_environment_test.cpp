@@ -183,6 +183,7 @@ TEST(LoggingEnvironment, ErrorsReadAsTheirReasons) {
     const std::pair<std::errc, std::string> cases[] = {
         {std::errc::device_or_resource_busy, std::string(kFileInUse)},
         {std::errc::text_file_busy, std::string(kFileInUse)},
+        {std::errc::resource_unavailable_try_again, std::string(kFileInUse)},
         {std::errc::no_space_on_device,
          std::make_error_code(std::errc::no_space_on_device).message()},
         {std::errc::permission_denied,
