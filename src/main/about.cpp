@@ -3,6 +3,7 @@
 #include "desktop/program_icon.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
+#include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 
 #include <QFont>
@@ -40,6 +41,7 @@ Tfrmabout::Tfrmabout(QWidget* parent) : QDialog(parent) {
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
     FormCreate();
+    giveButtonMnemonics(*this);
 }
 
 void Tfrmabout::FormCreate() {

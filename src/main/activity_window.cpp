@@ -4,6 +4,7 @@
 #include "engine/activity_log.h"
 #include "engine/undo.h"
 #include "globals/app_globals.h"
+#include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@ TfrmActivity::TfrmActivity(std::string logPath, QWidget* parent)
     setObjectName(QStringLiteral("frmActivity"));
     setWindowTitle(QStringLiteral("Larchpost Activity"));
     resize(900, 420);
+    fitWindowOnScreen(*this);
 
     edFilter = new QLineEdit(this);
     edFilter->setObjectName(QStringLiteral("edFilter"));

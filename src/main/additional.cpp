@@ -5,6 +5,7 @@
 #include "desktop/settings_store.h"
 #include "desktop/stored_options.h"
 #include "globals/app_globals.h"
+#include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
@@ -72,6 +73,7 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
+    giveButtonMnemonics(*this);
 }
 
 void TfrmAdditional::widenForCaptions() {

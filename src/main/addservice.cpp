@@ -2,11 +2,14 @@
 
 #include "globals/app_globals.h"
 #include "globals/records.h"
+#include "ruledef/typed_values.h"
+#include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 #include "widgets/wrap_labels.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,10 +17,6 @@
 namespace lp {
 
 namespace {
-
-bool holdsLineBreak(const QString& text) {
-    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
-}
 
 const char* const kNameCaption = "Enter Name To Identify Folder";
 const char* const kFolderCaption = "Select Folder:";
@@ -58,7 +57,6 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
     teService = edit("teService", 8, 25, 89);
     Label2 = label("Label2", kFolderCaption, 8, 54, 279);
     teSharedDir = edit("teSharedDir", 8, 71, 177);
-    teSharedDir->setReadOnly(true); // changed only through Browse
     Button3 = button("Button3", "Browse...", 192, 70);
     Label3 = label("Label3", kExcludeCaption, 8, 100, 284);
     teExclude = edit("teExclude", 8, 117, 177);
@@ -73,6 +71,7 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
     connect(Button3, &QPushButton::clicked, this, &TfrmAddService::Button3Click);
 
     FormCreate();
+    giveButtonMnemonics(*this);
 }
 
 void TfrmAddService::FormCreate() {
@@ -91,14 +90,16 @@ void TfrmAddService::FormCreate() {
 }
 
 void TfrmAddService::Button3Click() {
-    // Every use starts at the root: the picker does not remember, nor start at the field's folder.
-    if (auto chosen = pickFolder(this, QStringLiteral("Select Folder"), QDir::rootPath()))
-        teSharedDir->setText(*chosen);
+    if (auto chosen =
+            pickFolder(this, QStringLiteral("Select Folder"), startFolderFor(teSharedDir->text())))
+        teSharedDir->setText(QDir::toNativeSeparators(*chosen));
 }
 
 QString TfrmAddService::refusal() const {
     if (teService->text().isEmpty())
         return QStringLiteral("Service name required");
+    if (blanksOnly(teService->text()))
+        return QStringLiteral("Service name cannot be only blanks.");
     if (teSharedDir->text().isEmpty())
         return QStringLiteral("Shared directory required");
     // The configuration file holds one value per line, so a line break would corrupt it.
@@ -110,6 +111,22 @@ QString TfrmAddService::refusal() const {
     for (const rServiceRules& other : table_.services)
         if (&other != self && other.othername == name)
             return QStringLiteral("Service name matches existing name");
+    // A typed or pasted folder is held to what Browse can choose: an existing folder, named in
+    // full. A folder kept unchanged while editing may be away for now (a drive not mounted).
+    const QString folder = teSharedDir->text();
+    const bool unchanged = self != nullptr && folder.toStdString() == self->sharedir;
+    if (!unchanged && !(QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir()))
+        return QStringLiteral("Path does not exist");
+    return {};
+}
+
+QString TfrmAddService::watchedTwiceWarning() const {
+    const rServiceRules* self = editing_ ? findUserService(table_, selectedLine_) : nullptr;
+    for (const rServiceRules& other : table_.services)
+        if (&other != self &&
+            sameFolder(QString::fromStdString(other.sharedir), teSharedDir->text()))
+            return QStringLiteral("This folder is already monitored as \"%1\". Monitor it again?")
+                .arg(QString::fromStdString(other.othername));
     return {};
 }
 
@@ -118,6 +135,10 @@ void TfrmAddService::Button1Click() {
         refuse(*this, why);
         return;
     }
+    // Two entries on one folder may well be meant (rules kept apart), so the user may go on.
+    if (const QString warning = watchedTwiceWarning();
+        !warning.isEmpty() && !warnBeforeGoingOn(*this, warning))
+        return;
     rServiceRules* record = nullptr;
     if (editing_) {
         record = findUserService(table_, selectedLine_);

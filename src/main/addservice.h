@@ -38,6 +38,8 @@ public slots:
 private:
     // The refusal text for the fields as they stand, empty when they may be stored.
     QString refusal() const;
+    // The warning for a folder that another entry already monitors, empty when there is none.
+    QString watchedTwiceWarning() const;
 
     ServiceTable& table_;
     bool editing_;

@@ -1,6 +1,7 @@
 #include "help_window.h"
 
 #include "desktop/open_document.h"
+#include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
 #include <QScrollBar>
@@ -17,6 +18,7 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent) {
     // A window of its own beside the main window, not a modal dialog over it.
     setWindowFlags(Qt::Window);
     resize(640, 560);
+    fitWindowOnScreen(*this);
     tbContents = new QTextBrowser(this);
     tbContents->setObjectName(QStringLiteral("tbContents"));
     // Links are followed here: web addresses through the desktop, the rest in the window.

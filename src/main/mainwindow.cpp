@@ -14,6 +14,8 @@
 #include "tray_icon.h"
 #include "widgets/check_list_box.h"
 #include "widgets/frame_memory.h"
+#include "widgets/keyboard_access.h"
+#include "widgets/size_memory.h"
 #include "widgets/ui_seams.h"
 #include "window_position.h"
 
@@ -50,8 +52,9 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(578, 414);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(578, 414);
+    resize(578, 414);
     frameMemory_ = new FrameMemory(*this);
 
     // A single page whose tab is never shown.
@@ -59,6 +62,9 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setDocumentMode(true);
     PageControl1->setTabBarAutoHide(true);
+    // Its tab is hidden, so it can take no focus: as a stop of the Tab order it would hold the
+    // focus where it was, and Tab would never come back round to the folder list.
+    PageControl1->setFocusPolicy(Qt::NoFocus);
     tsOthers = new QWidget(PageControl1);
     tsOthers->setObjectName(QStringLiteral("tsOthers"));
     PageControl1->addTab(tsOthers, QString());
@@ -83,7 +89,6 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false); // the window has a fixed size
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);
@@ -114,6 +119,9 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     connectMenus();
 
     FormCreate();
+    giveButtonMnemonics(*this);
+    keepFocusWhenDisabled(*this);
+    rememberWindowSize(*this, QStringLiteral("Main"));
 }
 
 void TfrmMain::FormCreate() {
@@ -167,14 +175,15 @@ void TfrmMain::layOutFolderPage() {
     frSwapRules6->setButtonWidth(buttonWidth);
     const int buttonColumn = kButtonColumn + (buttonWidth - kButtonWidth);
     const int column = w - buttonColumn;
+    // The folders take a quarter of a page grown beyond the design, the rules the rest.
+    const int topArea = std::max(kTopAreaHeight, h / 4);
     Label9->setGeometry(kMargin, 4, column - kMargin, 16);
-    clService->setGeometry(kMargin, 22, column - kMargin - 4, kTopAreaHeight - 22);
+    clService->setGeometry(kMargin, 22, column - kMargin - 4, topArea - 22);
     const int x = column + (buttonColumn - buttonWidth) / 2;
     btnAddService->setGeometry(x, 10, buttonWidth, kButtonHeight);
     btnEditService->setGeometry(x, 39, buttonWidth, kButtonHeight);
     btnDeleteService->setGeometry(x, 68, buttonWidth, kButtonHeight);
-    frSwapRules6->setGeometry(kMargin, kTopAreaHeight + 4, w - kMargin,
-                              h - kTopAreaHeight - 4 - kMargin);
+    frSwapRules6->setGeometry(kMargin, topArea + 4, w - kMargin, h - topArea - 4 - kMargin);
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

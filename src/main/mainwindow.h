@@ -106,6 +106,8 @@ public slots:
     void Contents1Click();
     void About1Click();
     void Details1Click();
+    void trayIconClick();
+    void trayIconDoubleClick();
     void ViewBrindleboxWindow1Click();
     void ExitBrindlebox1Click();
     void Support1Click();

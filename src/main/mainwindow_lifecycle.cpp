@@ -124,6 +124,24 @@ void TfrmMain::Details1Click() {
     ++app().visibleCount;
 }
 
+// The desktop's convention: a click on the icon shows the window, or hides it in the tray (as its
+// close box does) when it is shown.
+void TfrmMain::trayIconClick() {
+    if (isVisible() && !isMinimized())
+        close();
+    else
+        Details1Click();
+}
+
+// A double click begins with a click, which may just have hidden the window: the window ends up
+// shown, counted once.
+void TfrmMain::trayIconDoubleClick() {
+    if (isVisible() && !isMinimized())
+        comeForward();
+    else
+        Details1Click();
+}
+
 void TfrmMain::ViewBrindleboxWindow1Click() {
     Details1Click();
 }

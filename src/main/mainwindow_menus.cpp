@@ -38,7 +38,8 @@ void TfrmMain::connectMenus() {
         for (const auto& [name, handler] : linkHandlers)
             if (link->objectName() == QLatin1String(name))
                 connect(link, &QAction::triggered, this, handler);
-    connect(tray, &TrayIcon::doubleClicked, this, &TfrmMain::Details1Click);
+    connect(tray, &TrayIcon::clicked, this, &TfrmMain::trayIconClick);
+    connect(tray, &TrayIcon::doubleClicked, this, &TfrmMain::trayIconDoubleClick);
     connect(tray->ViewBrindleboxWindow1, &QAction::triggered, this,
             &TfrmMain::ViewBrindleboxWindow1Click);
     connect(tray->Activity2, &QAction::triggered, this, &TfrmMain::Activity1Click);

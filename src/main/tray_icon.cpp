@@ -91,7 +91,9 @@ QString TrayIcon::toolTip() const {
 }
 
 void TrayIcon::IconTray(QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick)
+    if (reason == QSystemTrayIcon::Trigger)
+        emit clicked();
+    else if (reason == QSystemTrayIcon::DoubleClick)
         emit doubleClicked();
 }
 

@@ -42,12 +42,13 @@ public:
     QAction* ExitBrindlebox1 = nullptr;
 
 signals:
+    void clicked();
     void doubleClicked();
 
 public slots:
     // What happened over the icon. The menu opens on a right click by itself (it is the icon's
-    // context menu, shown at the pointer); a double click asks for the window; anything else
-    // does nothing.
+    // context menu, shown at the pointer); a click asks to show or hide the window; a double
+    // click asks for the window; anything else does nothing.
     void IconTray(QSystemTrayIcon::ActivationReason reason);
 
 private:

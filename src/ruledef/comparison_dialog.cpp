@@ -63,6 +63,10 @@ void TComparisonDialog::Button1Click() {
         refuse(*this, QString::fromLatin1(design_.refusal));
         return;
     }
+    if (*number > design_.maximum && design_.beyondMaximum != nullptr) {
+        refuse(*this, QString::fromLatin1(design_.beyondMaximum));
+        return;
+    }
     ParamExchange& values = exchange();
     values.*design_.value = *number;
     values.comparison = rbgt->isChecked() ? cmpGreater : cmpLess;

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <limits>
 
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,9 @@ public:
         const char* refusal; // shown when OK meets no whole number of 0 or more
         int clientWidth;
         std::int32_t ParamExchange::*value; // -1 while not yet given
+        // The largest value that makes sense, and the refusal of one beyond it.
+        std::int32_t maximum = std::numeric_limits<std::int32_t>::max();
+        const char* beyondMaximum = nullptr;
     };
 
 public slots:

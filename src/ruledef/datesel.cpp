@@ -15,6 +15,8 @@ const TComparisonDialog::Design kDesign = {
     .refusal = "Invalid number of days.",
     .clientWidth = 296,
     .value = &ParamExchange::daysValue,
+    .maximum = 36525, // a hundred years
+    .beyondMaximum = "Number of days cannot be more than 36525 (100 years).",
 };
 
 } // namespace

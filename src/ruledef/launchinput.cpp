@@ -2,6 +2,7 @@
 
 #include "exchange_values.h"
 #include "param_dialog_frame.h"
+#include "platform/launcher.h"
 #include "rule_description.h"
 #include "typed_values.h"
 #include "widgets/placement.h"
@@ -107,6 +108,12 @@ void TfrmLaunch::Button2Click() {
         refuse(*this, QString::fromLatin1(kLineBreakRefusal));
         return;
     }
+    // A program that is not there now may be there when a file arrives (a drive not yet
+    // mounted, a program still to be installed): the user may keep it.
+    if (!platform::ProgramStartable(program.toStdString()) &&
+        !warnBeforeGoingOn(*this,
+                           QStringLiteral("Program cannot be found or run. Keep it anyway?")))
+        return;
     ParamExchange& values = exchange();
     values.chosenPath = program.toStdString();
     values.launchParams = params.toStdString();

@@ -1,5 +1,6 @@
 #include "param_dialog_frame.h"
 
+#include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 #include "widgets/wrap_labels.h"
 
@@ -17,6 +18,7 @@ void frameParamDialog(QDialog& dialog, int clientWidth, int clientHeight) {
                           Qt::WindowCloseButtonHint);
     dialog.setFixedSize(clientWidth, wrapLongLabels(dialog, clientHeight));
     placeDialogAtCursor(dialog);
+    giveButtonMnemonics(dialog);
 }
 
 namespace {

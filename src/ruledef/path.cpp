@@ -41,9 +41,8 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmPath::Button1Click() {
-    // The picker starts at the file system's root, whatever the field holds.
     if (const std::optional<QString> folder =
-            pickFolder(this, QStringLiteral("Select Folder"), QDir::rootPath()))
+            pickFolder(this, QStringLiteral("Select Folder"), startFolderFor(tePath->text())))
         tePath->setText(QDir::toNativeSeparators(*folder));
 }
 
@@ -55,7 +54,8 @@ void TfrmPath::Button2Click() {
         refuse(*this, QString::fromLatin1(kLineBreakRefusal));
         return;
     }
-    if (typed.isEmpty() || !QFileInfo(typed).isDir()) {
+    // A relative path would depend on the folder the program happens to run in.
+    if (!QDir::isAbsolutePath(typed) || !QFileInfo(typed).isDir()) {
         showWarning(this, QStringLiteral("Path does not exist"), std::nullopt);
         return;
     }

@@ -5,9 +5,12 @@
 #include "param_click.h"
 #include "rule_description.h"
 #include "rule_panel_host.h"
+#include "typed_values.h"
 #include "widgets/check_list_box.h"
+#include "widgets/keyboard_access.h"
 #include "widgets/param_list_box.h"
 #include "widgets/placement.h"
+#include "widgets/size_memory.h"
 #include "widgets/ui_seams.h"
 #include "working_rule.h"
 
@@ -78,6 +81,21 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int
     return button;
 }
 
+// A move or copy into the watched folder itself would bring the file back as a new arrival at
+// the next cycle: a move then fails at every cycle, a copy multiplies the file.
+QString intoWatchedFolderRefusal(const RuleRec& given, const rServiceRules& service) {
+    const QString watched = QString::fromStdString(service.sharedir);
+    for (const ruleactionrec& action : copyCountedParts(given).actions) {
+        if (action.raction == rMove &&
+            sameFolder(QString::fromStdString(action.racmove.filepath), watched))
+            return QStringLiteral("Move file path cannot be the monitored folder itself.");
+        if (action.raction == rCopy &&
+            sameFolder(QString::fromStdString(action.raccopy.filepath), watched))
+            return QStringLiteral("Copy file path cannot be the monitored folder itself.");
+    }
+    return {};
+}
+
 } // namespace
 
 TfrmRule::TfrmRule(RulePanelHost& host, QWidget* parent) : QDialog(parent), host_(host) {
@@ -85,7 +103,9 @@ TfrmRule::TfrmRule(RulePanelHost& host, QWidget* parent) : QDialog(parent), host
     setWindowTitle(QStringLiteral("Rule Definition"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
+    setSizeGripEnabled(true);
+    resize(kClientWidth, kClientHeight);
 
     PageControl1 = new QStackedWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -96,6 +116,40 @@ TfrmRule::TfrmRule(RulePanelHost& host, QWidget* parent) : QDialog(parent), host
 
     connect(this, &QDialog::finished, this, &TfrmRule::FormClose);
     FormCreate();
+    giveButtonMnemonics(*this);
+    keepFocusWhenDisabled(*this);
+    rememberWindowSize(*this, QStringLiteral("Rule"));
+    layOutForSize();
+}
+
+void TfrmRule::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layOutForSize();
+}
+
+void TfrmRule::layOutForSize() {
+    const int wider = std::max(0, width() - kClientWidth);
+    const int taller = std::max(0, height() - kClientHeight);
+    const int inner = kInnerWidth + wider;
+    PageControl1->setGeometry(0, 0, kClientWidth + wider, kPageHeight + taller);
+    // The description gets half of what is added, each list of choices a quarter.
+    const int quarter = taller / 4;
+    const int descriptionGrowth = taller - 2 * quarter;
+    Label3->setGeometry(kMargin, 6, inner, 16);
+    clConditions->setGeometry(kMargin, 22, inner, 90 + quarter);
+    Label4->setGeometry(kMargin, 118 + quarter, inner, 16);
+    clActions->setGeometry(kMargin, 134 + quarter, inner, 72 + quarter);
+    Label5->setGeometry(kMargin, 212 + 2 * quarter, inner, 16);
+    ParamListBox1->setGeometry(kMargin, 228 + 2 * quarter, inner, 94 + descriptionGrowth);
+    ParamListBox1->fitWholeRows(94 + descriptionGrowth);
+    Label6->setGeometry(kMargin, 328 + taller, inner, 16);
+    teRuleName->setGeometry(kMargin, 344 + taller, inner, 22);
+    const int y = kPageHeight + 5 + taller;
+    int x = 16 + wider / 2;
+    for (QPushButton* button : {btnPrevious, Button4, btnFinish, btnNext}) {
+        button->move(x, y);
+        x += 88;
+    }
 }
 
 void TfrmRule::buildPage1() {
@@ -330,6 +384,10 @@ void TfrmRule::btnFinishClick() {
     rServiceRules* service = host_.currentServiceRecord();
     if (service == nullptr) {
         refuse(*this, QStringLiteral("Select a monitored folder first."));
+        return;
+    }
+    if (const QString refusal = intoWatchedFolderRefusal(rule, *service); !refusal.isEmpty()) {
+        refuse(*this, refusal);
         return;
     }
     const std::string name = teRuleName->text().toStdString();

@@ -61,7 +61,13 @@ public slots:
     void FormClose();
     void BuildDescription();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Places the controls for the window's size: the design's at the designed size; the lists
+    // and the name take what a larger window adds, the buttons stay centred below.
+    void layOutForSize();
     void buildPage1();
     void buildPage2();
     void buildButtonBar();

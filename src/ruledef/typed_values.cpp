@@ -1,5 +1,8 @@
 #include "typed_values.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <charconv>
 #include <string>
 
@@ -25,6 +28,26 @@ std::optional<std::int32_t> parseWholeNumber(const QString& text) {
 
 bool holdsLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+bool blanksOnly(const QString& text) {
+    return !text.isEmpty() && text.trimmed().isEmpty();
+}
+
+bool sameFolder(const QString& first, const QString& second) {
+    if (first.isEmpty() || second.isEmpty())
+        return false;
+    const QFileInfo one(QDir::cleanPath(first));
+    const QFileInfo other(QDir::cleanPath(second));
+    if (one.exists() && other.exists())
+        return one.canonicalFilePath() == other.canonicalFilePath();
+    return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
+}
+
+QString startFolderFor(const QString& typed) {
+    if (QDir::isAbsolutePath(typed) && QFileInfo(typed).isDir())
+        return typed;
+    return QDir::homePath();
 }
 
 } // namespace lp

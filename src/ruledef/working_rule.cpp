@@ -152,6 +152,8 @@ Problem ruleNameRefusal(const std::string& name) {
         return "Please a name for the rule";
     if (name.find_first_of("\r\n") != std::string::npos)
         return "Line breaks are not allowed in rule names.";
+    if (name.find_first_not_of(" \t") == std::string::npos)
+        return "Rule name cannot be only blanks.";
     return std::nullopt;
 }
 

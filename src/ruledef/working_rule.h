@@ -45,8 +45,9 @@ bool removeFirstAction(RuleRec& rule, std::uint8_t kind);
 // that can run as it was meant is stored.
 Problem ruleRefusal(const RuleRec& rule);
 
-// Why a rule may not carry name (as typed), or nothing. Blanks are a name; a line break is not,
-// since the configuration file holds one value per line.
+// Why a rule may not carry name (as typed), or nothing. Blanks around a name are kept; blanks
+// alone are no name, and a line break is not allowed since the configuration file holds one value
+// per line.
 Problem ruleNameRefusal(const std::string& name);
 
 } // namespace lp

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace lp {
 
 QPoint placeOverMainWindow(const QRect& m, const QSize& d, const QSize& screen) {
@@ -57,6 +59,22 @@ void placeDialogOverMainWindow(QWidget& dialog) {
 
 void placeDialogAtCursor(QWidget& dialog) {
     dialog.move(placeAtCursor(QCursor::pos(), outerSize(dialog)));
+}
+
+QSize sizeWithinScreen(const QSize& wanted, const QSize& available) {
+    // Room for a title bar and frame, which the window does not know before it is shown.
+    constexpr int kFrameAllowance = 48;
+    const QSize room(std::max(available.width() - kFrameAllowance / 4, 1),
+                     std::max(available.height() - kFrameAllowance, 1));
+    return wanted.boundedTo(room);
+}
+
+void fitWindowOnScreen(QWidget& window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    window.resize(sizeWithinScreen(window.size(), area.size()).expandedTo(window.minimumSize()));
 }
 
 } // namespace lp

@@ -22,4 +22,9 @@ void placeDialogOverMainWindow(QWidget& dialog);
 // Moves dialog by placeAtCursor at the current pointer position.
 void placeDialogAtCursor(QWidget& dialog);
 
+// Shrinks a window that can grow and shrink to the screen's free area (its frame allowed for),
+// so that a large font or scale cannot put its lower controls beyond the screen's edge.
+QSize sizeWithinScreen(const QSize& wanted, const QSize& available);
+void fitWindowOnScreen(QWidget& window);
+
 } // namespace lp

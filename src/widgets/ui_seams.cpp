@@ -24,6 +24,10 @@ std::function<int(QDialog&)>& modalHook() {
     static std::function<int(QDialog&)> hook;
     return hook;
 }
+std::function<bool(const WarningShown&)>& goOnHook() {
+    static std::function<bool(const WarningShown&)> hook;
+    return hook;
+}
 std::function<std::optional<QString>(const QString&)>& folderHook() {
     static std::function<std::optional<QString>(const QString&)> hook;
     return hook;
@@ -66,6 +70,23 @@ void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> top
 
 void refuse(QWidget& dialog, const QString& text) {
     showWarning(&dialog, text, dialog.frameGeometry().topLeft());
+}
+
+bool warnBeforeGoingOn(QWidget& dialog, const QString& text) {
+    const QPoint topLeft = dialog.frameGeometry().topLeft();
+    if (goOnHook())
+        return goOnHook()(WarningShown{text, topLeft, BoxKind::Warning});
+    if (warningHook()) { // answered like any other box: the user reads it and goes on
+        warningHook()(WarningShown{text, topLeft, BoxKind::Warning});
+        return true;
+    }
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, &dialog);
+    box.setDefaultButton(QMessageBox::No); // going back to the dialog is the safe choice
+    blockOnlyItsWindow(box);
+    box.adjustSize();
+    box.move(topLeft);
+    return box.exec() == QMessageBox::Yes;
 }
 
 int runModal(QDialog& dialog) {
@@ -154,6 +175,9 @@ void setWarningHook(std::function<void(const WarningShown&)> hook) {
 }
 void setModalHook(std::function<int(QDialog&)> hook) {
     modalHook() = std::move(hook);
+}
+void setGoOnHook(std::function<bool(const WarningShown&)> hook) {
+    goOnHook() = std::move(hook);
 }
 void setFolderPickerHook(std::function<std::optional<QString>(const QString&)> hook) {
     folderHook() = std::move(hook);

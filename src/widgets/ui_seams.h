@@ -25,6 +25,10 @@ void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> top
 // Shorthand for a dialog's refusal: the box at the dialog's own top-left corner.
 void refuse(QWidget& dialog, const QString& text);
 
+// A dialog's warning that the user may pass over: the box at the dialog's top-left corner with
+// Yes and No, No the default. Returns whether the user chose to go on.
+bool warnBeforeGoingOn(QWidget& dialog, const QString& text);
+
 // Shows dialog modally and returns its result (QDialog::Accepted or Rejected).
 int runModal(QDialog& dialog);
 
@@ -51,6 +55,9 @@ struct WarningShown {
 };
 void setWarningHook(std::function<void(const WarningShown&)> hook);
 void setModalHook(std::function<int(QDialog&)> hook);
+// Answers warnBeforeGoingOn: true goes on. Without it, a warning hook that is set gets the box
+// and the user goes on.
+void setGoOnHook(std::function<bool(const WarningShown&)> hook);
 void setFolderPickerHook(std::function<std::optional<QString>(const QString& startFolder)> hook);
 void setFilePickerHook(
     std::function<std::optional<QString>(const QString& startFolder, const QStringList& filters)>

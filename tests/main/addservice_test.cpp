@@ -5,11 +5,13 @@
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -37,6 +39,10 @@ protected:
         table.services[1].rulelist.rules[0].rulename = "keep";
         table.customCount = 2;
         lp::setWarningHook([this](const lp::WarningShown& w) { warnings.push_back(w); });
+        lp::setGoOnHook([this](const lp::WarningShown& w) {
+            warnings.push_back(w);
+            return goOn;
+        });
         lp::setFolderPickerHook([this](const QString& start) {
             pickerStarts.push_back(start);
             return pickerAnswer;
@@ -44,13 +50,22 @@ protected:
     }
     void TearDown() override {
         lp::setWarningHook({});
+        lp::setGoOnHook([](const lp::WarningShown&) { return true; });
         lp::setFolderPickerHook({});
+    }
+
+    // An existing folder of the test's own, named in full.
+    QString folder(const QString& name) {
+        QDir(home.path()).mkpath(name);
+        return home.filePath(name);
     }
 
     lp::ServiceTable table;
     std::vector<lp::WarningShown> warnings;
     std::vector<QString> pickerStarts;
     std::optional<QString> pickerAnswer;
+    bool goOn = true;
+    QTemporaryDir home;
 };
 
 TEST_F(AddServiceTest, AddingStartsEmptyAndAppendsTheFieldsExactlyAsShown) {
@@ -60,12 +75,13 @@ TEST_F(AddServiceTest, AddingStartsEmptyAndAppendsTheFieldsExactlyAsShown) {
     EXPECT_EQ(dialog.width(), 295);
     EXPECT_GE(dialog.height(), 178);
     lp::testing::expectFormShowsWhole(dialog);
-    EXPECT_TRUE(dialog.teSharedDir->isReadOnly());
+    EXPECT_FALSE(dialog.teSharedDir->isReadOnly()); // typing and pasting are checked on OK
     EXPECT_EQ(dialog.Label3->text(), "Enter Files To Be Excluded From Rules (Ex. *.dat;myfile*)");
     EXPECT_TRUE(dialog.teService->text().isEmpty());
 
+    const QString pictures = folder("Pictures");
     dialog.teService->setText(" Photos ");
-    dialog.teSharedDir->setText("/home/u/Pictures");
+    dialog.teSharedDir->setText(pictures);
     dialog.Button1->click();
 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -74,7 +90,7 @@ TEST_F(AddServiceTest, AddingStartsEmptyAndAppendsTheFieldsExactlyAsShown) {
     const lp::rServiceRules& added = table.services.back();
     EXPECT_EQ(added.serviceid, lp::kOtherService);
     EXPECT_EQ(added.othername, " Photos "); // no trimming
-    EXPECT_EQ(added.sharedir, "/home/u/Pictures");
+    EXPECT_EQ(added.sharedir, pictures.toStdString());
     EXPECT_EQ(added.excludefiles, "");
     EXPECT_EQ(added.othernum, 3);
     EXPECT_FALSE(added.enabled);
@@ -93,7 +109,7 @@ TEST_F(AddServiceTest, EditingShowsTheRecordAndChangesOnlyItsTexts) {
     dialog.Button1->click(); // keeping its own name is no clash
 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(warnings.empty());
+    EXPECT_TRUE(warnings.empty()) << warnings.at(0).text.toStdString();
     ASSERT_EQ(table.services.size(), 2u);
     const lp::rServiceRules& edited = table.services[1];
     EXPECT_EQ(edited.excludefiles, "*.tmp;*.part");
@@ -120,6 +136,13 @@ TEST_F(AddServiceTest, RefusalsKeepTheDialogOpenWithItsValues) {
         {"line break in name", false, "a\nb", "/x", "", lineBreak},
         {"line break in folder", false, "New", "/x\r/y", "", lineBreak},
         {"line break in exclusions", false, "New", "/x", "*.a\n*.b", lineBreak},
+        {"blanks for a name", false, "  \t", "/x", "", "Service name cannot be only blanks."},
+        {"typed folder that does not exist", false, "New", "/no/such/folder", "",
+         "Path does not exist"},
+        {"folder named relative to wherever the program runs", false, "New", ".", "",
+         "Path does not exist"},
+        {"edited onto a folder that does not exist", true, "Docs", "/srv/docs/gone", "",
+         "Path does not exist"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -143,24 +166,61 @@ TEST_F(AddServiceTest, RefusalsKeepTheDialogOpenWithItsValues) {
     }
 }
 
+TEST_F(AddServiceTest, FolderWatchedTwiceWarnsAndTheUserChooses) {
+    struct Case {
+        const char* what;
+        bool editing;
+        QString folder;
+        bool goOn;
+        QString warning; // empty: none
+        bool stored;
+    };
+    table.services[0].sharedir = folder("music").toStdString();
+    const QString twice = "This folder is already monitored as \"Music\". Monitor it again?";
+    const Case cases[] = {
+        {"another folder's path, going on", false, folder("music"), true, twice, true},
+        {"another folder's path, going back", false, folder("music"), false, twice, false},
+        {"the same folder spelt otherwise", false, folder("music") + "/./", false, twice, false},
+        {"a folder of its own", false, folder("other"), false, "", true},
+        {"an edited folder keeping its own path", true, "/srv/docs", false, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        warnings.clear();
+        goOn = c.goOn;
+        const auto before = table.services.size();
+        lp::TfrmAddService dialog(table, c.editing, 1);
+        if (!c.editing)
+            dialog.teService->setText(QString::fromLatin1(c.what));
+        dialog.teSharedDir->setText(c.folder);
+        dialog.Button1Click();
+
+        EXPECT_EQ(warnings.empty() ? QString() : warnings.back().text, c.warning);
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, c.stored);
+        EXPECT_EQ(table.services.size(), before + (c.stored && !c.editing ? 1 : 0));
+    }
+}
+
 TEST_F(AddServiceTest, NameComparisonIsExactSoOtherCaseIsAccepted) {
     lp::TfrmAddService dialog(table, false, -1);
     dialog.teService->setText("docs");
-    dialog.teSharedDir->setText("/x");
+    dialog.teSharedDir->setText(folder("x"));
     dialog.Button1Click();
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST_F(AddServiceTest, BrowseStartsAtTheRootAndCancelKeepsTheField) {
+TEST_F(AddServiceTest, BrowseStartsAtTheFieldsFolderElseHomeAndCancelKeepsTheField) {
     lp::TfrmAddService dialog(table, true, 0);
     pickerAnswer = std::nullopt;
     dialog.Button3->click();
     EXPECT_EQ(dialog.teSharedDir->text(), "/srv/music");
-    pickerAnswer = QString("/media/usb");
+    const QString usb = folder("usb");
+    pickerAnswer = usb;
     dialog.Button3->click();
-    EXPECT_EQ(dialog.teSharedDir->text(), "/media/usb");
-    EXPECT_EQ(pickerStarts, (std::vector<QString>{"/", "/"}));
+    EXPECT_EQ(dialog.teSharedDir->text(), usb);
+    dialog.Button3->click();
+    EXPECT_EQ(pickerStarts, (std::vector<QString>{QDir::homePath(), QDir::homePath(), usb}));
 }
 
 TEST_F(AddServiceTest, CancelLeavesTheTableAlone) {

@@ -1,15 +1,19 @@
 #include "main/mainwindow.h"
 
+#include "desktop/registry_settings.h"
+#include "desktop/settings_store.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
 #include "main/addservice.h"
 #include "main/rulelist.h"
 #include "main/window_position.h"
 #include "widgets/check_list_box.h"
+#include "widgets/keyboard_checks.h"
 #include "widgets/ui_seams.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,7 +115,7 @@ TEST_F(MainWindowTest, FirstStartShowsAnEmptyListWithOnlyAddFolderEnabled) {
     EXPECT_EQ(w.size(), QSize(578, 414));
     EXPECT_EQ(w.Label9->text(), "Monitored Folders");
     EXPECT_EQ(w.frSwapRules6->Label1->text(), "File Rules");
-    EXPECT_EQ(w.btnAddService->text(), "Add Folder...");
+    EXPECT_EQ(w.btnAddService->text(), "&Add Folder...");
     EXPECT_EQ(w.clService->count(), 0);
     EXPECT_TRUE(w.btnAddService->isEnabled());
     for (QPushButton* b :
@@ -142,14 +146,14 @@ TEST_F(MainWindowTest, AllButtonsShareOneAlignedColumnThatShowsEveryCaption) {
     }
     EXPECT_EQ(lefts.size(), 1u);
     EXPECT_EQ(widths.size(), 1u);
-    EXPECT_FALSE(w.StatusBar1->isSizeGripEnabled()) << "the window has a fixed size";
+    EXPECT_TRUE(w.StatusBar1->isSizeGripEnabled()) << "the window can be made larger";
 }
 
 TEST_F(MainWindowTest, AddingTheFirstFolderGivesOneUncheckedSelectedLine) {
     lp::TfrmMain& w = open();
     answer = [](lp::TfrmAddService& d) {
         d.teService->setText("Downloads");
-        d.teSharedDir->setText("/home/u/Downloads");
+        d.teSharedDir->setText(QDir::tempPath()); // an existing folder
         d.Button1Click();
     };
     w.btnAddService->click();
@@ -171,7 +175,7 @@ TEST_F(MainWindowTest, AFolderAddedLastLeavesTheSelectionOnTheFirst) {
     lp::TfrmMain& w = open();
     answer = [](lp::TfrmAddService& d) {
         d.teService->setText("C");
-        d.teSharedDir->setText("/c");
+        d.teSharedDir->setText(QDir::tempPath());
         d.Button1Click();
     };
     w.btnAddService->click();
@@ -404,3 +408,63 @@ TEST_F(MainWindowTest, TheTimerKeepsTickingWhileAModalDialogIsOpen) {
 }
 
 } // namespace
+
+namespace {
+
+// The rule list's lines, for a panel filled with n rules.
+std::vector<std::string> numberedRules(int n) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= n; ++i)
+        names.push_back("rule " + std::to_string(i));
+    return names;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndKeepsTheFocusWhenAButtonTurnsOff) {
+    withFolders({folder(1, "A", true, numberedRules(3)), folder(2, "B", false)});
+    lp::TfrmMain& w = open();
+    lp::testing::expectButtonMnemonics(w);
+    // The second rule, so that every rule button is on.
+    w.frSwapRules6->clRuleList->setCurrentRow(1);
+    lp::testing::expectTabCyclesThroughEveryControl(w, w.clService);
+
+    // Moving the second rule down makes it the last: "Move Down" turns itself off.
+    lp::TfrSwapRules& panel = *w.frSwapRules6;
+    panel.btnMoveDown->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(panel.btnMoveDown, Qt::Key_Space);
+    ASSERT_FALSE(panel.btnMoveDown->isEnabled());
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr) << "the focus went nowhere";
+    EXPECT_TRUE(focused->isEnabled());
+    EXPECT_EQ(focused->window(), &w);
+}
+
+TEST_F(MainWindowTest, AGrownWindowGivesItsListsTheRoomAndOpensAtItsSizeNextTime) {
+    withFolders({folder(1, "A", true, numberedRules(50))});
+    QSize listsAtDesign;
+    {
+        lp::TfrmMain& w = open();
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_EQ(w.size(), QSize(578, 414));
+        const QSize folders = w.clService->size();
+        const QSize rules = w.frSwapRules6->clRuleList->size();
+        w.resize(778, 614);
+        QApplication::processEvents();
+        EXPECT_GT(w.clService->height(), folders.height());
+        EXPECT_EQ(w.clService->width(), folders.width() + 200);
+        EXPECT_GT(w.frSwapRules6->clRuleList->height(), rules.height() + 100);
+        EXPECT_EQ(w.frSwapRules6->clRuleList->width(), rules.width() + 200);
+        // Every button stays inside the window.
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            EXPECT_TRUE(w.rect().contains(QRect(b->mapTo(&w, QPoint(0, 0)), b->size())))
+                << b->objectName().toStdString();
+        w.hide();
+        window.reset();
+    }
+    lp::TfrmMain& again = open();
+    EXPECT_EQ(again.size(), QSize(778, 614));
+    lp::settingsStore().remove(QStringLiteral("Software/Larchpost/Windows"),
+                               QStringLiteral("Main"));
+}

@@ -327,8 +327,8 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
             EXPECT_LE(caption->geometry().right(), options.GroupBox2->width());
         }
         EXPECT_LE(options.GroupBox2->geometry().bottom(), options.BitBtn1->y());
-        EXPECT_EQ(options.BitBtn1->text(), "OK");
-        EXPECT_EQ(options.BitBtn2->text(), "Cancel");
+        EXPECT_EQ(options.BitBtn1->text(), "&OK");
+        EXPECT_EQ(options.BitBtn2->text(), "&Cancel");
         options.BitBtn2->click();
     };
     window->AdditionalOptions1Click();

@@ -222,18 +222,43 @@ TEST_F(TrayLifecycle, ExitEndsEvenWhenThePositionCannotBeKept) {
     EXPECT_EQ(ends->count(), 1);
 }
 
-TEST_F(TrayLifecycle, TheIconsDoubleClickAndMenuEntryShowTheWindow) {
+TEST_F(TrayLifecycle, TheIconsClickTogglesTheWindowAndItsDoubleClickAndMenuEntryShowIt) {
+    using Reason = QSystemTrayIcon::ActivationReason;
+    const struct {
+        const char* what;
+        bool shownBefore;
+        std::vector<Reason> reasons; // a double click comes after the click it began with
+        bool shownAfter;
+    } cases[] = {
+        {"a click shows a hidden window", false, {QSystemTrayIcon::Trigger}, true},
+        {"a click hides a shown window", true, {QSystemTrayIcon::Trigger}, false},
+        {"a double click on a hidden window",
+         false,
+         {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick},
+         true},
+        {"a double click on a shown window",
+         true,
+         {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick},
+         true},
+        {"the context menu's opening leaves it", false, {QSystemTrayIcon::Context}, false},
+    };
     lp::TfrmMain& w = open();
-    lp::app().visibleCount = 0; // a hidden start
-    w.tray->IconTray(QSystemTrayIcon::Trigger);
-    w.tray->IconTray(QSystemTrayIcon::Context);
-    EXPECT_FALSE(w.isVisible()) << "only a double click shows the window";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        lp::app().visibleCount = 0; // a hidden start
+        w.hide();
+        if (c.shownBefore)
+            w.Details1Click();
+        for (Reason reason : c.reasons)
+            w.tray->IconTray(reason);
+        EXPECT_EQ(w.isVisible(), c.shownAfter);
+        EXPECT_EQ(lp::app().visibleCount, c.shownAfter ? 1 : 0);
+        if (c.shownAfter) {
+            EXPECT_FALSE(w.isMinimized());
+        }
+    }
 
-    w.tray->IconTray(QSystemTrayIcon::DoubleClick);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.isMinimized());
-    EXPECT_EQ(lp::app().visibleCount, 1);
-
+    w.Details1Click();
     w.close();
     EXPECT_FALSE(w.isVisible());
     w.setWindowState(Qt::WindowMinimized);

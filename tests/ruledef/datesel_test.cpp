@@ -41,10 +41,17 @@ TEST(TfrmDateSel, OkStoresComparisonAndDaysOrRefuses) {
         const char* radio;
         std::optional<std::int32_t> days;
         std::uint8_t comparison;
+        QString refusal = "Invalid number of days.";
     } cases[] = {
-        {"365", "rbgt", 365, cmpGreater}, {"0", "rblt", 0, cmpLess},
-        {"-2", "rbgt", std::nullopt, 0},  {"x", "rblt", std::nullopt, 0},
+        {"365", "rbgt", 365, cmpGreater},
+        {"0", "rblt", 0, cmpLess},
+        {"36525", "rbgt", 36525, cmpGreater}, // a hundred years
+        {"-2", "rbgt", std::nullopt, 0},
+        {"x", "rblt", std::nullopt, 0},
         {"", "rbgt", std::nullopt, 0},
+        {"36526", "rbgt", std::nullopt, 0, "Number of days cannot be more than 36525 (100 years)."},
+        {"999999999", "rblt", std::nullopt, 0,
+         "Number of days cannot be more than 36525 (100 years)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -62,7 +69,7 @@ TEST(TfrmDateSel, OkStoresComparisonAndDaysOrRefuses) {
             EXPECT_EQ(exchange().comparison, c.comparison);
         } else {
             EXPECT_TRUE(dialog.isVisible());
-            EXPECT_EQ(warnings.lastText(), "Invalid number of days.");
+            EXPECT_EQ(warnings.lastText(), c.refusal);
             EXPECT_EQ(warnings.shown().at(0).topLeft, dialog.frameGeometry().topLeft());
             EXPECT_EQ(exchange().daysValue, -1);
         }

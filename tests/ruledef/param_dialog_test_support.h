@@ -17,13 +17,21 @@
 
 namespace lp::testing {
 
-// Records every warning box while alive.
+// Records every warning box while alive; a warning the user may pass over is answered with
+// goOn and recorded too.
 class WarningLog {
 public:
-    WarningLog() {
+    explicit WarningLog(bool goOn = true) {
         setWarningHook([this](const WarningShown& shown) { shown_.push_back(shown); });
+        setGoOnHook([this, goOn](const WarningShown& shown) {
+            shown_.push_back(shown);
+            return goOn;
+        });
     }
-    ~WarningLog() { setWarningHook({}); }
+    ~WarningLog() {
+        setWarningHook({});
+        setGoOnHook([](const WarningShown&) { return true; });
+    }
     WarningLog(const WarningLog&) = delete;
     WarningLog& operator=(const WarningLog&) = delete;
 

@@ -56,6 +56,7 @@ TEST(TfrmPath, OkAcceptsOnlyAnExistingFolderAsTyped) {
         {temp.path() + "/song.mp3", false, "Path does not exist", true},
         {temp.path() + "/missing", false, "Path does not exist", true},
         {"", false, "Path does not exist", true},
+        {".", false, "Path does not exist", true}, // relative to wherever the program runs
         {folder + "\n", false, "Line breaks are not allowed here.", false},
     };
     for (const auto& c : cases) {
@@ -85,7 +86,7 @@ TEST(TfrmPath, OkAcceptsOnlyAnExistingFolderAsTyped) {
     }
 }
 
-TEST(TfrmPath, BrowseStartsAtTheRootAndFillsTheField) {
+TEST(TfrmPath, BrowseStartsAtTheFieldsFolderElseHomeAndFillsTheField) {
     exchange().currentText = "/srv/old";
     QStringList starts;
     std::optional<QString> answer = QString("/srv/new");
@@ -99,7 +100,11 @@ TEST(TfrmPath, BrowseStartsAtTheRootAndFillsTheField) {
     answer.reset(); // the user cancels the picker
     press(dialog, "Button1");
     EXPECT_EQ(edit(dialog, "tePath").text(), "/srv/new");
-    EXPECT_EQ(starts, (QStringList{"/", "/"}));
+    // "/srv/old" does not exist here; the folder the picker gave does not either.
+    EXPECT_EQ(starts, (QStringList{QDir::homePath(), QDir::homePath()}));
+    type(dialog, "tePath", QDir::tempPath());
+    press(dialog, "Button1");
+    EXPECT_EQ(starts.last(), QDir::tempPath());
     setFolderPickerHook({});
 
     exchange().chosenPath = "kept";

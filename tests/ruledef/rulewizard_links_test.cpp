@@ -101,7 +101,9 @@ TEST(RuleWizardLinks, EveryValueGivenThroughItsLinkLetsFinishStoreTheRule) {
     wizard.teRuleName->setText("Everything given");
     wizard.btnFinishClick();
     EXPECT_EQ(wizard.result(), QDialog::Accepted);
-    EXPECT_TRUE(warnings.shown().empty()) << warnings.lastText().toStdString();
+    // The only box: the program named does not exist here, and the user kept it.
+    ASSERT_EQ(warnings.shown().size(), 1u) << warnings.lastText().toStdString();
+    EXPECT_EQ(warnings.lastText(), "Program cannot be found or run. Keep it anyway?");
 
     const ServiceTable saved = host.saved();
     ASSERT_EQ(saved.services.size(), 1u);

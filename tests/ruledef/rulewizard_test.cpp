@@ -1,5 +1,7 @@
 #include "ruledef/rulewizard.h"
 
+#include "desktop/registry_settings.h"
+#include "desktop/settings_store.h"
 #include "main/rule_test_host.h"
 #include "ruledef/working_rule.h"
 #include "support/rule_action.h"
@@ -393,6 +395,17 @@ TEST_F(RuleWizardTest, FinishRefusesInOrderAndStaysOpen) {
          {action(rDelete)},
          "two\nlines",
          "Line breaks are not allowed in rule names."},
+        {"blanks only", {}, {action(rDelete)}, " \t ", "Rule name cannot be only blanks."},
+        {"move into the watched folder, before the name",
+         {},
+         {action(rCopy, "/out"), action(rMove, "/tmp/in")},
+         "",
+         "Move file path cannot be the monitored folder itself."},
+        {"copy into the watched folder spelt otherwise",
+         {},
+         {action(rCopy, "/tmp//in/")},
+         "x",
+         "Copy file path cannot be the monitored folder itself."},
     };
     for (const FinishCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -449,7 +462,7 @@ TEST_F(RuleWizardTest, NewRuleIsStoredEnabledAtTheEndWithItsNameAsTyped) {
     w.clActions->toggleByUser(TfrmRule::kItemMove);
     workingRule().conds[0].rcondFileExt.ext = "mp3";
     workingRule().actions[0].racmove.filepath = "/music";
-    w.teRuleName->setText(QStringLiteral("   "));
+    w.teRuleName->setText(QStringLiteral("  spaced  "));
     w.btnFinishClick();
     ASSERT_EQ(w.result(), QDialog::Accepted);
     EXPECT_TRUE(warnings.empty());
@@ -459,7 +472,7 @@ TEST_F(RuleWizardTest, NewRuleIsStoredEnabledAtTheEndWithItsNameAsTyped) {
     ASSERT_EQ(saved.services.size(), 1u);
     ASSERT_EQ(saved.services[0].rulelist.rulecnt, 2);
     const RuleRec& stored = saved.services[0].rulelist.rules[1];
-    EXPECT_EQ(stored.rulename, "   ");
+    EXPECT_EQ(stored.rulename, "  spaced  ");
     EXPECT_TRUE(stored.enabled);
     EXPECT_EQ(stored.mcond, TotalFileSize);
     EXPECT_EQ(stored.fsize, 10);
@@ -480,6 +493,33 @@ TEST_F(RuleWizardTest, EveryWizardStartsFromAFreshWorkingRule) {
     EXPECT_TRUE(second.teRuleName->text().isEmpty());
     EXPECT_FALSE(second.clActions->checked(TfrmRule::kItemDelete));
     EXPECT_EQ(host.table.services[0].rulelist.rulecnt, 1);
+}
+
+TEST_F(RuleWizardTest, AGrownWizardGivesItsListsTheRoomAndOpensAtItsSizeNextTime) {
+    TfrmRule& w = openNew();
+    w.show();
+    EXPECT_EQ(w.size(), QSize(376, 406));
+    w.btnNextClick();
+    const std::vector<QWidget*> grow = {w.clConditions, w.clActions, w.ParamListBox1};
+    std::vector<QSize> before;
+    for (QWidget* control : grow)
+        before.push_back(control->size());
+    const int nameWidth = w.teRuleName->width();
+
+    w.resize(576, 606);
+    for (std::size_t i = 0; i < grow.size(); ++i) {
+        SCOPED_TRACE(grow[i]->objectName().toStdString());
+        EXPECT_EQ(grow[i]->width(), before[i].width() + 200);
+        EXPECT_GT(grow[i]->height(), before[i].height());
+    }
+    EXPECT_EQ(w.teRuleName->width(), nameWidth + 200);
+    for (QWidget* control : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(w.rect().contains(control->geometry())) << control->objectName().toStdString();
+    w.hide();
+    w.reject();
+
+    EXPECT_EQ(openNew().size(), QSize(576, 606));
+    settingsStore().remove(QStringLiteral("Software/Larchpost/Windows"), QStringLiteral("Rule"));
 }
 
 } // namespace
