@@ -23,6 +23,9 @@ std::string FailureReason(std::error_code error) {
         return std::string(kFileInUse);
     if (!error)
         return {};
+    // Copies are stopped only when the program ends, never on a failure of the system.
+    if (error == std::errc::operation_canceled)
+        return std::string(kStoppedAtEnd);
     return error.message();
 }
 

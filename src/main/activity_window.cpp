@@ -69,11 +69,18 @@ TfrmActivity::TfrmActivity(std::string logPath, QWidget* parent)
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
 
+    lblInProgress = new QLabel(this);
+    lblInProgress->setObjectName(QStringLiteral("lblInProgress"));
+    lblInProgress->setTextFormat(Qt::PlainText);
+    lblInProgress->setFrameShape(QFrame::StyledPanel);
+    lblInProgress->hide();
+
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblStatus, 1);
     bottom->addWidget(btnUndo);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edFilter);
+    layout->addWidget(lblInProgress);
     layout->addWidget(tvActivity, 1);
     layout->addLayout(bottom);
 
@@ -201,13 +208,29 @@ void TfrmActivity::enableUndo() {
         else if (!reason)
             reason = std::move(why);
     }
+    if (undoable && sortingBusy_) {
+        undoable = false;
+        reason = "Undo is possible again once the sorting under way has ended.";
+    }
     btnUndo->setEnabled(undoable);
     const QString why = undoable || !reason ? QString() : QString::fromStdString(*reason);
     btnUndo->setToolTip(why);
     lblStatus->setText(why.isEmpty() ? readProblem_ : why);
 }
 
+void TfrmActivity::setSortingBusy(bool busy) {
+    sortingBusy_ = busy;
+    enableUndo();
+}
+
+void TfrmActivity::showProgress(const QString& text) {
+    lblInProgress->setText(QStringLiteral("In progress: ") + text);
+    lblInProgress->setVisible(!text.isEmpty());
+}
+
 void TfrmActivity::btnUndoClick() {
+    if (sortingBusy_)
+        return; // the button is off meanwhile; a click queued before that changes nothing
     // Copies: the log read after the undo changes the model under the rows.
     std::vector<std::pair<ActivityEntry, std::optional<std::string>>> chosen;
     for (int row : selectedSourceRows())

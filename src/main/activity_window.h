@@ -33,6 +33,9 @@ public:
     QTableView* tvActivity = nullptr;
     QPushButton* btnUndo = nullptr;
     QLabel* lblStatus = nullptr;
+    // Above the table while a long operation runs: what it does and how far it has come. Its
+    // log line takes its place at the top of the table when it ends.
+    QLabel* lblInProgress = nullptr;
 
     // The entry shown in that row of the table (filtered, newest first).
     const ActivityEntry& shownEntry(int row) const;
@@ -47,6 +50,12 @@ public:
     void setUndoRecorder(std::function<void(const ActivityEntry&)> recorder) {
         undoRecorder_ = std::move(recorder);
     }
+
+    // While a cycle runs, Undo waits: a file put back meanwhile could be listed by that cycle
+    // before it hears of the undo, and taken for a new one to sort again.
+    void setSortingBusy(bool busy);
+    // The operation under way ("Copying song.flac to /media/usb/Music: 45%"); empty when none.
+    void showProgress(const QString& text);
 
 public slots:
     // Reads what was appended to the log since the last read.
@@ -69,6 +78,7 @@ private:
     std::optional<std::string> whyNotUndoable(int sourceRow) const;
 
     std::string logPath_;
+    bool sortingBusy_ = false;
     ActivityLogTail tail_;
     ActivityTableModel* model_ = nullptr;
     QSortFilterProxyModel* filter_ = nullptr;

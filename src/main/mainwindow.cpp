@@ -6,6 +6,7 @@
 #include "desktop/program_icon.h"
 #include "desktop/system_info.h"
 #include "engine/activity_log.h"
+#include "exit_wait.h"
 #include "folder_list.h"
 #include "globals/app_globals.h"
 #include "globals/config_file.h"
@@ -115,7 +116,7 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     connect(cycles, &CycleThread::cycleEnded, this, &TfrmMain::cycleEnded);
-    connect(cycles, &CycleThread::progress, tray, &TrayIcon::showProgress);
+    connect(cycles, &CycleThread::progress, this, &TfrmMain::operationProgress);
     connectMenus();
 
     FormCreate();
@@ -334,6 +335,7 @@ void TfrmMain::takeFirstListing() {
     // folders: the first cycle need not list an unchanged folder again.
     cycles->start(WithoutRules(app().table), true);
     FirstCycle = false;
+    tellActivityWindowOfCycle();
 }
 
 void TfrmMain::listFolderNow(const rServiceRules& service) {
@@ -342,6 +344,11 @@ void TfrmMain::listFolderNow(const rServiceRules& service) {
     ServiceTable one;
     one.services = {service};
     cycles->adoptListing(ListFoldersNow(one));
+}
+
+void TfrmMain::tellActivityWindowOfCycle() {
+    if (activityWindow_)
+        activityWindow_->setSortingBusy(cycles->running());
 }
 
 void TfrmMain::Timer1Timer() {
@@ -357,6 +364,7 @@ void TfrmMain::Timer1Timer() {
     // A cycle still running (the first listing of a large folder) restarts the timer as it ends.
     if (!cycles->start(app().table, first))
         trimPending_ = false;
+    tellActivityWindowOfCycle();
 }
 
 void TfrmMain::cycleEnded() {
@@ -369,8 +377,15 @@ void TfrmMain::cycleEnded() {
         trimAfterNextCycle_ = false;
     }
     trimPending_ = false;
+    tellActivityWindowOfCycle();
     if (notices_)
         notices_->look();
+    if (endAfterCycle_) {
+        if (exitWait_)
+            exitWait_->hide();
+        emit endRequested();
+        return;
+    }
     if (!quitting_ && !paused_)
         Timer1->start();
 }

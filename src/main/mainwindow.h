@@ -26,6 +26,7 @@ class TfrmActivity;
 class TfrSwapRules;
 class TfrmHelp;
 class OperationNotices;
+class ExitWait;
 class TrayIcon;
 
 class TfrmMain : public QMainWindow, public RulePanelHost {
@@ -97,6 +98,8 @@ public slots:
     void Timer1Timer();
     // A cycle has ended: the next one is due a full interval later.
     void cycleEnded();
+    // The progress of the operation under way, for the tray and the exit's window.
+    void operationProgress(const QString& text);
 
     void Close1Click();
     // Opens the Activity window, or brings the open one forward.
@@ -153,6 +156,10 @@ private:
     // A folder that was just added or ticked is listed at once, as at start-up: what arrives
     // after the click is new to the next cycle.
     void listFolderNow(const rServiceRules& service);
+    // The Activity window's Undo waits while a cycle runs.
+    void tellActivityWindowOfCycle();
+    // Opens or updates the window that says what the program's end waits for.
+    void showExitWait();
     // The tray, the window's menu and its title show whether sorting is paused.
     void showPaused();
     // The pause state the settings store keeps from the last run.
@@ -162,6 +169,10 @@ private:
     bool selectingByProgram_ = false;
     bool quitting_ = false;
     bool paused_ = false;
+    // "Exit Larchpost" came while a cycle ran: the program ends as the cycle does.
+    bool endAfterCycle_ = false;
+    QString progress_; // what the operation under way does, empty when none is long
+    ExitWait* exitWait_ = nullptr;
     bool trimAfterNextCycle_ = true; // after the start, and after hiding the window to the tray
     TfrmHelp* helpWindow_ = nullptr;
     TfrmActivity* activityWindow_ = nullptr;

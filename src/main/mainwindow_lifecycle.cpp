@@ -1,10 +1,12 @@
 // The main window's life in the tray: showing it, the close request that hides it, pausing,
 // exit, and the end of the desktop session.
 
+#include "activity_window.h"
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
 #include "desktop/stored_options.h"
 #include "desktop/system_info.h"
+#include "exit_wait.h"
 #include "globals/app_globals.h"
 #include "log_category.h"
 #include "mainwindow.h"
@@ -154,7 +156,38 @@ void TfrmMain::ExitBrindlebox1Click() {
     // The program ends even when the position cannot be kept: a user must always be able to quit.
     if (!WriteSettings())
         showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
-    emit endRequested();
+    if (!cycles->running()) {
+        emit endRequested();
+        return;
+    }
+    // The operation under way is finished first, so that nothing is left half done; no cycle
+    // starts after it. A long one says what it does and may be stopped instead.
+    quitting_ = true;
+    Timer1->stop();
+    endAfterCycle_ = true;
+    if (!progress_.isEmpty())
+        showExitWait();
+}
+
+void TfrmMain::showExitWait() {
+    if (!exitWait_)
+        exitWait_ = new ExitWait(this, [this] { cycles->stopCopies(); });
+    exitWait_->showProgress(progress_);
+    // Brought forward once; the progress that follows changes only its text.
+    if (exitWait_->isVisible())
+        return;
+    exitWait_->show();
+    exitWait_->raise();
+    exitWait_->activateWindow();
+}
+
+void TfrmMain::operationProgress(const QString& text) {
+    progress_ = text;
+    tray->showProgress(text);
+    if (activityWindow_)
+        activityWindow_->showProgress(text);
+    if (endAfterCycle_ && !text.isEmpty())
+        showExitWait();
 }
 
 void TfrmMain::WMQUERYENDSESSION() {

@@ -90,6 +90,8 @@ void TfrmMain::Activity1Click() {
         activityWindow_->setUndoRecorder(
             [this](const ActivityEntry& undone) { cycles->recordUndo(undone); });
         activityWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
+        tellActivityWindowOfCycle();
+        activityWindow_->showProgress(progress_);
     } else {
         activityWindow_->refresh();
     }

@@ -3,6 +3,7 @@
 // the thread from one cycle to the next, replaced by a listing taken at a click.
 
 #include "desktop/cycle_thread.h"
+#include "engine/failure_reason.h"
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
 #include "platform/file_operations.h"
@@ -151,6 +152,7 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
     EXPECT_EQ(fs::file_size(source), 40u << 20);
     if (GetParam().stopFirst) {
         EXPECT_EQ(result, std::errc::operation_canceled);
+        EXPECT_EQ(FailureReason(result), kStoppedAtEnd) << "the log says it was stopped";
         EXPECT_TRUE(fs::is_empty(target.parent_path())) << "no copy, whole or partial";
         EXPECT_EQ(told.count(), 0);
         return;

@@ -221,6 +221,7 @@ struct UndoButtonCase {
     int row; // in the sample, newest first
     bool enabled;
     const char* status;
+    bool sortingBusy = false; // a cycle runs: a file put back now could be taken for new
 };
 
 class ActivityUndoButton : public ActivityWindow,
@@ -230,6 +231,7 @@ TEST_P(ActivityUndoButton, IsOnlyOnForWhatCanBeUndoneAndSaysWhyNot) {
     writeSample();
     open();
     EXPECT_FALSE(window->btnUndo->isEnabled()) << "nothing selected";
+    window->setSortingBusy(GetParam().sortingBusy);
     select(GetParam().row);
     EXPECT_EQ(window->btnUndo->isEnabled(), GetParam().enabled);
     EXPECT_EQ(window->lblStatus->text(), GetParam().status);
@@ -238,12 +240,16 @@ TEST_P(ActivityUndoButton, IsOnlyOnForWhatCanBeUndoneAndSaysWhyNot) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ActivityUndoButton,
-    testing::Values(UndoButtonCase{"Delete", 0, false, "A deleted file cannot be brought back."},
-                    UndoButtonCase{"Launch", 1, false,
-                                   "A program that was started cannot be undone."},
-                    UndoButtonCase{"FailedCopy", 2, false,
-                                   "The operation failed, so there is nothing to undo."},
-                    UndoButtonCase{"Move", 3, true, ""}),
+    testing::Values(
+        UndoButtonCase{"Delete", 0, false, "A deleted file cannot be brought back."},
+        UndoButtonCase{"Launch", 1, false, "A program that was started cannot be undone."},
+        UndoButtonCase{"FailedCopy", 2, false,
+                       "The operation failed, so there is nothing to undo."},
+        UndoButtonCase{"Move", 3, true, ""},
+        UndoButtonCase{"MoveWhileSorting", 3, false,
+                       "Undo is possible again once the sorting under way has ended.", true},
+        UndoButtonCase{"FailedCopyWhileSorting", 2, false,
+                       "The operation failed, so there is nothing to undo.", true}),
     [](const auto& p) { return std::string(p.param.name); });
 
 class ActivityUndo : public ActivityWindow {
@@ -271,6 +277,12 @@ TEST_F(ActivityUndo, MovesTheSelectedFilesBackLogsItAndSaysWhatWasRefused) {
     std::ofstream(moved[1].second, std::ios::app) << " edited";
     open();
     window->tvActivity->selectAll();
+    // A click that reached the window while a cycle ran does nothing; the cycle's end allows it.
+    window->setSortingBusy(true);
+    window->btnUndoClick();
+    EXPECT_FALSE(fs::exists(moved[0].first)) << "no undo while a cycle runs";
+    EXPECT_EQ(window->shownRows(), 3) << "nothing logged";
+    window->setSortingBusy(false);
     window->btnUndoClick();
 
     EXPECT_TRUE(fs::exists(moved[0].first));

@@ -8,10 +8,13 @@
 #include "engine/system_environment.h"
 #include "globals/app_globals.h"
 #include "main/desktop_app.h"
+#include "main/exit_wait.h"
 #include "main/mainwindow.h"
 #include "main/tray_icon.h"
+#include "platform/copy_watch.h"
 #include "support/rule_action.h"
 #include "support/scoped_config_home.h"
+#include "support/scoped_variable.h"
 #include "widgets/check_list_box.h"
 #include "widgets/ui_seams.h"
 
@@ -19,16 +22,21 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -213,6 +221,93 @@ TEST_F(TrayLifecycle, ExitEndsTheEventLoopWhileTheWindowIsShown) {
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(w.isVisible()) << "the window was not asked to close, so it did not hide";
 }
+
+// "Exit Larchpost" during a long copy: a window says what is being finished; the program ends
+// when the copy is done, or at once when the user stops it, the copy then failing as stopped.
+struct ExitDuringCopyCase {
+    const char* name;
+    bool stop;
+};
+
+class ExitDuringCopy : public TrayLifecycle,
+                       public testing::WithParamInterface<ExitDuringCopyCase> {};
+
+TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
+    std::atomic<bool> release = false;
+    std::atomic<bool> stopped = false;
+    // A copy that goes on until the test lets it end, or until it is stopped.
+    const lp::MonitorCycle copying = [&](lp::ServiceTable&, bool first) {
+        if (first)
+            return;
+        const std::string source = "/watched/song.flac";
+        const std::string destination = "/media/usb/Music/song.flac";
+        lp::platform::CopyUnderWay copy(source, destination, false);
+        for (std::uint64_t done = 0; !release; done = (done + 1) % 100) {
+            if (!lp::platform::CopyGoesOn(done, 100)) {
+                stopped = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    };
+    // The program notes the stopped copy in the user's state folder: here, the test's.
+    lp::test::ScopedVariable state{"XDG_STATE_HOME", dir.path().toLocal8Bit().constData()};
+    window = std::make_unique<lp::TfrmMain>(copying, lp::CycleThread::Mode::OwnThread);
+    ends = std::make_unique<QSignalSpy>(window.get(), &lp::TfrmMain::endRequested);
+    lp::TfrmMain& w = *window;
+    QSignalSpy ended(w.cycles, &lp::CycleThread::cycleEnded);
+    ASSERT_TRUE(ended.wait()) << "the first listing";
+    QSignalSpy told(w.cycles, &lp::CycleThread::progress);
+    w.Timer1Timer();
+    ASSERT_TRUE(told.wait(60000)) << "the copy tells its progress";
+    w.Activity1Click();
+    QLabel* inProgress = w.findChild<QLabel*>(QStringLiteral("lblInProgress"));
+    ASSERT_NE(inProgress, nullptr);
+    EXPECT_FALSE(inProgress->isHidden()) << "the Activity window shows the copy under way";
+    EXPECT_TRUE(inProgress->text().contains(QStringLiteral("Copying song.flac")))
+        << inProgress->text().toStdString();
+
+    w.tray->ExitBrindlebox1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends->count(), 0) << "the program waits for the copy";
+    auto* wait = w.findChild<lp::ExitWait*>();
+    ASSERT_NE(wait, nullptr);
+    EXPECT_TRUE(wait->isVisible());
+    auto* progress = wait->findChild<QLabel*>(QStringLiteral("progress"));
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(
+        progress->text().startsWith(QStringLiteral("Copying song.flac to /media/usb/Music: ")))
+        << progress->text().toStdString();
+    wait->reject(); // closing the window is no way out
+    EXPECT_TRUE(wait->isVisible());
+
+    if (GetParam().stop) {
+        QPushButton* stop = nullptr;
+        for (QPushButton* button : wait->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Stop"))
+                stop = button;
+        ASSERT_NE(stop, nullptr);
+        stop->click();
+    } else {
+        release = true;
+    }
+    ASSERT_TRUE(ends->wait(60000));
+    EXPECT_EQ(ends->count(), 1);
+    EXPECT_EQ(stopped.load(), GetParam().stop);
+    EXPECT_EQ(std::filesystem::exists(dir.filePath("Larchpost/stopped-files").toStdString()),
+              GetParam().stop)
+        << "a stopped copy is tried again at the next start";
+    EXPECT_FALSE(wait->isVisible());
+    EXPECT_TRUE(inProgress->isHidden()) << "the operation has ended";
+    w.Timer1Timer();
+    EXPECT_FALSE(w.cycles->running()) << "no cycle starts after the exit";
+    window.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ExitDuringCopy,
+                         testing::Values(ExitDuringCopyCase{"Finished", false},
+                                         ExitDuringCopyCase{"Stopped", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(TrayLifecycle, ExitEndsEvenWhenThePositionCannotBeKept) {
     open();
