@@ -8,6 +8,7 @@
 #include "desktop/stored_options.h"
 #include "engine/program_without_window.h"
 #include "main/desktop_app.h"
+#include "platform/problem.h"
 #include "platform/trash.h"
 
 #include <string>
@@ -16,14 +17,14 @@ namespace {
 
 // Sorting takes the desktop program's guard, so that the two never sort the same folders.
 bool holdDesktopGuard() {
-    try {
-        if (lp::CheckAppAlreadyRunning("Larchpost", false, false)) {
-            lp::SayOnStandardError(
-                "larchpost: another Larchpost is already running for this user.");
-            return false;
-        }
-    } catch (const lp::InstanceGuardError& error) {
-        lp::SayOnStandardError(std::string("larchpost: ") + error.what());
+    bool heldElsewhere = false;
+    if (const lp::Problem problem =
+            lp::CheckAppAlreadyRunning("Larchpost", false, false, heldElsewhere)) {
+        lp::SayOnStandardError("larchpost: " + *problem);
+        return false;
+    }
+    if (heldElsewhere) {
+        lp::SayOnStandardError("larchpost: another Larchpost is already running for this user.");
         return false;
     }
     return true;

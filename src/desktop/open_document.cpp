@@ -7,7 +7,7 @@
 
 namespace lp {
 
-std::int32_t OpenDocument(const std::string& target, const MessageSink& onError) {
+Problem OpenDocument(const std::string& target) {
     const QString text = QString::fromStdString(target);
     const QFileInfo file(text);
     bool started = false;
@@ -18,10 +18,8 @@ std::int32_t OpenDocument(const std::string& target, const MessageSink& onError)
             QDesktopServices::openUrl(file.exists() ? QUrl::fromLocalFile(file.absoluteFilePath())
                                                     : QUrl::fromUserInput(text));
     if (started)
-        return 0;
-    if (onError)
-        onError("Error starting player program.");
-    return -1;
+        return std::nullopt;
+    return "Error starting player program.";
 }
 
 } // namespace lp

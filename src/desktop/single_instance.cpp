@@ -9,7 +9,6 @@
 #include <QLocalSocket>
 #include <QObject>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace lp {
@@ -35,16 +34,17 @@ std::function<void()>& activationHandler() {
 // Holds the name: the lock for as long as it lives, and the socket later instances knock on.
 class InstanceGuard : public QObject {
 public:
-    // True when this process now holds the name, false when another live process does. The lock
-    // is the system's, on the open file: it goes with its holder, even one killed mid-start.
-    bool acquire(const QStringList& folders, const QString& name) {
+    // heldElsewhere when another live process holds the name; otherwise this process now holds
+    // it, or the problem says why no folder could serve. The lock is the system's, on the open
+    // file: it goes with its holder, even one killed mid-start.
+    Problem acquire(const QStringList& folders, const QString& name, bool& heldElsewhere) {
+        heldElsewhere = false;
         std::string why = "no folder of the user's own for the lock file";
         for (const QString& folder : folders) {
             // The runtime folder is private already and stays as it is; a folder of our own is
             // made so, never left open to others, who could take the lock first or plant a file
             // there.
-            if (const std::optional<std::string> problem =
-                    platform::MakePrivateFolder(folder.toStdString())) {
+            if (const Problem problem = platform::MakePrivateFolder(folder.toStdString())) {
                 why = *problem;
                 continue;
             }
@@ -56,15 +56,16 @@ public:
                 held_ = folder;
                 break;
             case Attempt::HeldElsewhere:
-                return false;
+                heldElsewhere = true;
+                return std::nullopt;
             case Attempt::Failed:
                 why = lock->error();
                 break;
             }
         }
         if (locks_.empty())
-            throw InstanceGuardError(why);
-        return true;
+            return why;
+        return std::nullopt;
     }
 
     // The last folder whose lock this guard holds: the socket's.
@@ -156,27 +157,30 @@ QString instanceSocketPath(const QString& folder, const QString& name) {
     return localSocketName(basePath(folder, name) + QStringLiteral(".socket"));
 }
 
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QStringList& folders) {
+Problem CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                               bool& heldElsewhere, const QStringList& folders) {
     auto guard = std::make_unique<InstanceGuard>();
-    if (!guard->acquire(folders, name)) {
+    if (Problem problem = guard->acquire(folders, name, heldElsewhere))
+        return problem;
+    if (heldElsewhere) {
         // The holder listens in the last folder it could lock, which may be any of them.
         if (activatePrevious)
             for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
                 if (askToComeForward(instanceSocketPath(*folder, name)))
                     break;
-        return true;
+        return std::nullopt;
     }
     if (closeAfterwards)
-        return false; // the guard goes, and with it the locks
+        return std::nullopt; // the guard goes, and with it the locks
     guard->listen(instanceSocketPath(guard->heldFolder(), name));
     heldGuard() = std::move(guard);
-    return false;
+    return std::nullopt;
 }
 
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QString& folder) {
-    return CheckAppAlreadyRunning(name, activatePrevious, closeAfterwards, QStringList{folder});
+Problem CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                               bool& heldElsewhere, const QString& folder) {
+    return CheckAppAlreadyRunning(name, activatePrevious, closeAfterwards, heldElsewhere,
+                                  QStringList{folder});
 }
 
 void setActivationHandler(std::function<void()> handler) {

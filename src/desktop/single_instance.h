@@ -7,19 +7,13 @@
 // lock is the system's and ends with its holder, so an instance that crashed or was killed never
 // keeps a later one out.
 
+#include "platform/problem.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <stdexcept>
 
 namespace lp {
-
-// The guard could not be set up (no private folder for the lock file, or the file cannot be
-// locked).
-class InstanceGuardError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The folders of this user's guard.
 QStringList instanceFolders();
@@ -28,16 +22,17 @@ QStringList instanceFolders();
 QString instanceLockPath(const QString& folder, const QString& name);
 QString instanceSocketPath(const QString& folder, const QString& name);
 
-// True when another instance holds `name` in one of folders (the user's guard folders; a test's
-// own in tests). With activatePrevious, that instance is asked to come forward. Otherwise this
-// process now holds the name in every folder that can serve, until the end of the run, or only
-// for the check itself with closeAfterwards. The holder asking again finds the name held. A folder
-// that cannot serve (a home that cannot be written) is passed over while another one serves;
-// throws InstanceGuardError when none does.
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QStringList& folders = instanceFolders());
-bool CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
-                            const QString& folder);
+// heldElsewhere is set when another instance holds `name` in one of folders (the user's guard
+// folders; a test's own in tests). With activatePrevious, that instance is asked to come forward.
+// Otherwise this process now holds the name in every folder that can serve, until the end of the
+// run, or only for the check itself with closeAfterwards. The holder asking again finds the name
+// held. A folder that cannot serve (a home that cannot be written) is passed over while another
+// one serves; when none does, the guard could not be set up (no private folder for the lock file,
+// or the file cannot be locked): the problem says why, and heldElsewhere is false.
+Problem CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                               bool& heldElsewhere, const QStringList& folders = instanceFolders());
+Problem CheckAppAlreadyRunning(const QString& name, bool activatePrevious, bool closeAfterwards,
+                               bool& heldElsewhere, const QString& folder);
 
 // What the holding instance does when a later one asks it to come forward (needs a running event
 // loop). Without a handler the request is ignored.

@@ -2,11 +2,10 @@
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
 #include "globals/log_sink.h"
+#include "log_categories.h"
 #include "platform/trash.h"
 #include "registry_settings.h"
 #include "settings_store.h"
-
-#include <iostream>
 
 namespace lp {
 
@@ -21,11 +20,11 @@ void DesktopSortingCycle::operator()(ServiceTable& table, bool firstCycle) const
     try {
         const bool sayProblems = !shared_->optionsSaid;
         shared_->optionsSaid = true;
-        const StoredOptions options = ReadStoredOptions(*openSettingsStoreForThisThread(),
-                                                        [sayProblems](const std::string& message) {
-                                                            if (sayProblems)
-                                                                std::cerr << message << '\n';
-                                                        });
+        const StoredOptions options = ReadStoredOptions(
+            *openSettingsStoreForThisThread(), [sayProblems](const std::string& message) {
+                if (sayProblems)
+                    qCWarning(lcDesktop).noquote() << LogLineOf(message);
+            });
         LoggingEnvironment logging(shared_->system, shared_->log);
         runMonitorCycle(table, firstCycle, options.policy, logging, &shared_->memory);
     } catch (const std::exception& error) {

@@ -4,6 +4,7 @@
 // rest of a file that was rotated away included. Lines that do not parse are skipped.
 
 #include "activity_entry.h"
+#include "platform/problem.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +20,7 @@ struct ActivityUpdate {
     bool restarted = false;
     std::vector<ActivityEntry> entries; // oldest first
     // Why a file of the log could not be read, for the user: its entries are missing meanwhile.
-    std::optional<std::string> problem;
+    Problem problem;
 };
 
 class ActivityLogTail {
@@ -43,10 +44,10 @@ private:
 
     std::string path_;
     bool started_ = false;
-    std::optional<Place> live_;          // the file that stood at path_ at the last read
-    std::string partial_;                // a last line not yet ended by its '\n'
-    std::optional<std::string> problem_; // the first file of this read that could not be opened
-    bool missedFile_ = false;            // the last read could not open one of the files
+    std::optional<Place> live_; // the file that stood at path_ at the last read
+    std::string partial_;       // a last line not yet ended by its '\n'
+    Problem problem_;           // the first file of this read that could not be opened
+    bool missedFile_ = false;   // the last read could not open one of the files
 };
 
 } // namespace lp

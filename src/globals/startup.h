@@ -5,6 +5,7 @@
 #include "app_globals.h"
 #include "command_line.h"
 #include "message_sink.h"
+#include "platform/problem.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,7 +30,7 @@ void ClearServices(ServiceTable& table);
 struct ConfigStartResult {
     // Set when the program must not go on with this configuration path: it names a folder, or,
     // without a window, nothing at all (there would be nothing to sort, ever). Names the path.
-    std::optional<std::string> refusal;
+    Problem refusal;
     bool fileRead = false;          // a configuration file existed and was read
     bool rewritten = false;         // its old layout was rewritten
     std::int32_t rewriteResult = 0; // WriteConfigFile's result when rewritten, -2 = not saved

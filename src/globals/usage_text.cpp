@@ -4,7 +4,7 @@ namespace lp {
 
 std::string usageText() {
     // Kept under 80 columns, so that it reads in any terminal.
-    return R"(Usage: larchpost [startup] [--config PATH]
+    return R"(Usage: larchpost [startup] [--config PATH] [--verbose]
        larchpost --headless [--config PATH] [--interval MS] [--cycles N]
                  [--verbose]
        larchpost --simulate [--config PATH]
@@ -26,7 +26,8 @@ Options:
                   (--headless; default 5000, from 0 to 86400000, a day)
   --cycles N      stop after N cycles (--headless; 0 ends after start-up)
   --verbose       print one line per file operation or launch on standard
-                  output (--headless; --simulate always prints them)
+                  output (--headless; --simulate always prints them);
+                  the desktop program: adds its debug lines on standard error
   -h, --help      print this help and exit
   --version       print the version and exit
 

@@ -191,7 +191,7 @@ std::vector<int> TfrmActivity::selectedSourceRows() const {
     return rows;
 }
 
-std::optional<std::string> TfrmActivity::whyNotUndoable(int sourceRow) const {
+Problem TfrmActivity::whyNotUndoable(int sourceRow) const {
     if (model_->undoneLater(sourceRow))
         return "This entry has already been undone.";
     return UndoImpossibleReason(model_->entryAt(sourceRow));

@@ -4,6 +4,7 @@
 // date while it is open, and Undo for the selected entries.
 
 #include "engine/activity_tail.h"
+#include "platform/problem.h"
 
 #include <QPersistentModelIndex>
 #include <QWidget>
@@ -75,7 +76,7 @@ private:
     void enableUndo();
     std::vector<int> selectedSourceRows() const;
     // Why the entry in that row of the model cannot be undone, or nothing when it can.
-    std::optional<std::string> whyNotUndoable(int sourceRow) const;
+    Problem whyNotUndoable(int sourceRow) const;
 
     std::string logPath_;
     bool sortingBusy_ = false;

@@ -5,6 +5,7 @@
 #include "desktop/settings_store.h"
 #include "desktop/stored_options.h"
 #include "globals/app_globals.h"
+#include "platform/problem.h"
 #include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
@@ -107,8 +108,7 @@ void TfrmAdditional::FormCreate() {
 void TfrmAdditional::BitBtn1Click() {
     RegistrySettings& settings = app().registry;
     settings.AutoStart = chkAuto->isChecked();
-    const std::optional<std::string> error =
-        settings.AutoStart ? writeRunEntry(executablePath()) : removeRunEntry();
+    const Problem error = settings.AutoStart ? writeRunEntry(executablePath()) : removeRunEntry();
     if (error)
         showWarning(this, QString::fromStdString(*error), std::nullopt);
 

@@ -10,6 +10,7 @@
 #include "globals/program_version.h"
 #include "globals/startup.h"
 #include "log_category.h"
+#include "platform/problem.h"
 #include "tray_icon.h"
 #include "widgets/open_dialogs.h"
 #include "widgets/ui_seams.h"
@@ -44,13 +45,14 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
     // it. It ends through "Exit Larchpost", the close request without a tray, or the session.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    try {
-        if (CheckAppAlreadyRunning(QString::fromLatin1(kAppName), true, false))
-            return 0;
-    } catch (const InstanceGuardError& error) {
-        warn(error.what());
+    bool heldElsewhere = false;
+    if (const Problem problem =
+            CheckAppAlreadyRunning(QString::fromLatin1(kAppName), true, false, heldElsewhere)) {
+        warn(*problem);
         return 1;
     }
+    if (heldElsewhere)
+        return 0;
     // Until the main window is there, a later start brings forward the box that holds up this
     // one (a configuration file that was not read whole, say), which other windows may cover.
     setActivationHandler(raiseOpenDialog);

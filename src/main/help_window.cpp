@@ -1,6 +1,7 @@
 #include "help_window.h"
 
 #include "desktop/open_document.h"
+#include "platform/problem.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
@@ -48,9 +49,8 @@ void TfrmHelp::followLink(const QUrl& url) {
         tbContents->setSource(url, QTextDocument::HtmlResource);
         return;
     }
-    OpenDocument(url.toString().toStdString(), [this](const std::string& message) {
-        showWarning(this, QString::fromStdString(message), std::nullopt, BoxKind::Confirmation);
-    });
+    if (const Problem problem = OpenDocument(url.toString().toStdString()))
+        showWarning(this, QString::fromStdString(*problem), std::nullopt, BoxKind::Confirmation);
 }
 
 } // namespace lp

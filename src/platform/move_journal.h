@@ -8,6 +8,8 @@
 // file belongs. One write for each, and nothing forced to the disk: the system keeps what was
 // written when the program dies.
 
+#include "problem.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,7 +46,7 @@ std::vector<JournalRecord> UnfinishedRecords(std::string_view content);
 
 struct JournalStart {
     std::vector<JournalRecord> unfinished; // left by programs that were stopped part way
-    std::optional<std::string> problem;    // why this run's operations go unrecorded
+    Problem problem;                       // why this run's operations go unrecorded
 };
 
 // Keeps the records of this process's operations in the file at path from now on, its folder

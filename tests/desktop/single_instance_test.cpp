@@ -33,8 +33,21 @@ protected:
 
     QString lockPath() const { return lp::instanceLockPath(folder(), "Larchpost"); }
     QString socketPath() const { return lp::instanceSocketPath(folder(), "Larchpost"); }
+    // Whether another instance holds the name; a guard that cannot be set up fails the test.
     bool running(bool activatePrevious, bool closeAfterwards, const QString& name = "Larchpost") {
-        return lp::CheckAppAlreadyRunning(name, activatePrevious, closeAfterwards, folder());
+        bool heldElsewhere = false;
+        const lp::Problem problem = lp::CheckAppAlreadyRunning(
+            name, activatePrevious, closeAfterwards, heldElsewhere, folder());
+        EXPECT_FALSE(problem) << problem.value_or("");
+        return heldElsewhere;
+    }
+    // Why the guard could not be set up; nothing when it was.
+    lp::Problem refusal() {
+        bool heldElsewhere = false;
+        lp::Problem problem =
+            lp::CheckAppAlreadyRunning("Larchpost", false, false, heldElsewhere, folder());
+        EXPECT_FALSE(heldElsewhere && problem) << "both held elsewhere and refused";
+        return problem;
     }
     Attempt tryOther(lp::platform::ExclusiveFileLock& lock) const {
         return lock.tryLock(lockPath().toStdString());
@@ -216,15 +229,12 @@ TEST_P(LockFilePlace, TakesOnlyAPlainFileOfOurOwn) {
         EXPECT_FALSE(running(false, false));
         return;
     }
-    try {
-        running(false, false);
-        ADD_FAILURE() << "the lock was taken";
-    } catch (const lp::InstanceGuardError& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
-        EXPECT_NE(message.find(lock.toStdString()), std::string::npos) << message;
-        EXPECT_EQ(message.find("CheckAppAlreadyRunning"), std::string::npos) << message;
-    }
+    const lp::Problem problem = refusal();
+    ASSERT_TRUE(problem) << "the lock was taken";
+    const std::string& message = *problem;
+    EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+    EXPECT_NE(message.find(lock.toStdString()), std::string::npos) << message;
+    EXPECT_EQ(message.find("CheckAppAlreadyRunning"), std::string::npos) << message;
     struct stat info {};
     EXPECT_EQ(::stat(target.constData(), &info) == 0 ? info.st_size : 0, 0); // nothing written
 }
@@ -263,18 +273,16 @@ TEST_F(SingleInstanceTest, AForeignLockInAnOpenRuntimeFolderDoesNotKeepUsOut) {
     const QString chosen = QString::fromStdString(folders.front());
     enum Outcome : long long { HeldThere, NotHeld, KeptOut, Refused };
     const auto check = [&] {
-        try {
-            if (lp::CheckAppAlreadyRunning("Larchpost", false, false, chosen))
-                return KeptOut;
-            lp::platform::ExclusiveFileLock other;
-            const bool held =
-                other.tryLock(lp::instanceLockPath(chosen, "Larchpost").toStdString()) ==
-                Attempt::HeldElsewhere;
-            lp::releaseInstanceGuard();
-            return held ? HeldThere : NotHeld;
-        } catch (const lp::InstanceGuardError&) {
+        bool heldElsewhere = false;
+        if (lp::CheckAppAlreadyRunning("Larchpost", false, false, heldElsewhere, chosen))
             return Refused;
-        }
+        if (heldElsewhere)
+            return KeptOut;
+        lp::platform::ExclusiveFileLock other;
+        const bool held = other.tryLock(lp::instanceLockPath(chosen, "Larchpost").toStdString()) ==
+                          Attempt::HeldElsewhere;
+        lp::releaseInstanceGuard();
+        return held ? HeldThere : NotHeld;
     };
     const std::optional<long long> outcome = lp::test::runWithoutPermissionOverride(check);
     ASSERT_TRUE(outcome.has_value());
@@ -314,20 +322,26 @@ TEST_F(SingleInstanceTest, InstancesStartedBeforeAndAfterTheRuntimeFolderMeet) {
         {"guards of different users", {home}, {runtime}, false},
     };
     for (const Case& c : cases) {
-        ASSERT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, false, c.first)) << c.what;
-        EXPECT_EQ(lp::CheckAppAlreadyRunning("Larchpost", false, true, c.second), c.keptOut)
+        bool heldElsewhere = true;
+        ASSERT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, false, heldElsewhere, c.first))
             << c.what;
+        ASSERT_FALSE(heldElsewhere) << c.what;
+        EXPECT_FALSE(lp::CheckAppAlreadyRunning("Larchpost", false, true, heldElsewhere, c.second))
+            << c.what;
+        EXPECT_EQ(heldElsewhere, c.keptOut) << c.what;
         lp::releaseInstanceGuard();
     }
-    EXPECT_THROW(lp::CheckAppAlreadyRunning("Larchpost", false, true, QStringList{unusable}),
-                 lp::InstanceGuardError)
+    bool heldElsewhere = true;
+    EXPECT_TRUE(
+        lp::CheckAppAlreadyRunning("Larchpost", false, true, heldElsewhere, QStringList{unusable}))
         << "no folder that can serve";
+    EXPECT_FALSE(heldElsewhere);
 }
 
 TEST_F(SingleInstanceTest, AnUnusableRuntimeFolderIsAnError) {
     // The lock file's place is a folder: the lock can never be created.
     ASSERT_TRUE(QDir().mkpath(lockPath()));
-    EXPECT_THROW(running(false, false), lp::InstanceGuardError);
+    EXPECT_TRUE(refusal());
 }
 
 } // namespace

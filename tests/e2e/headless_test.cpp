@@ -96,20 +96,12 @@ TEST_F(Headless, FilesThatArriveBetweenCyclesAreSorted) {
 }
 
 TEST_F(Headless, ACountedRunEndsByItselfAndFailuresAreMarked) {
-    lp::ServiceTable table;
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.enabled = true;
-    service.sharedir = inbox().string();
-    lp::RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = lp::FileCount; // fires in every cycle, the first one too
-    const lp::ruleactionrec move = lp::test::MoveTo((home_ / "missing").string());
-    const lp::ruleactionrec launch = lp::test::Launching("no-such-program-anywhere", "mfile");
-    rule.actions = {move, launch};
-    rule.actioncnt = 2;
-    service.rulelist = {1, {rule}};
-    table.services = {service};
+    // FileCount fires in every cycle, the first one too.
+    lp::ServiceTable table = lp::test::OneFolderTable(
+        "inbox", inbox().string(),
+        lp::test::MakeRule("Sort", lp::FileCount,
+                           {lp::test::MoveTo((home_ / "missing").string()),
+                            lp::test::Launching("no-such-program-anywhere", "mfile")}));
     ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     drop(inbox() / "a");
 
@@ -205,19 +197,10 @@ TEST_F(Headless, ASecondStartInAnotherEnvironmentFindsTheFirstRunning) {
 }
 
 TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
-    lp::ServiceTable table;
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.enabled = true;
-    service.sharedir = inbox().string();
-    lp::RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = lp::FileCount; // the first cycle already moves every file
-    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
-    rule.actions = {move};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    table.services = {service};
+    // FileCount moves every file in the first cycle already.
+    lp::ServiceTable table = lp::test::OneFolderTable(
+        "inbox", inbox().string(),
+        lp::test::MakeRule("Sort", lp::FileCount, {lp::test::MoveTo(outbox().string())}));
     ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     // Enough files that the request most likely arrives while they are being moved.
     constexpr int kFiles = 5000;
@@ -239,19 +222,10 @@ TEST_F(Headless, AStopRequestLetsTheCycleInProgressFinish) {
 TEST_F(Headless, APauseStoredByTheDesktopProgramDoesNotStopIt) {
     fs::create_directories(home_ / "config" / "Larchpost");
     std::ofstream(home_ / "config" / "Larchpost" / "settings.ini") << "[Options]\nPaused=true\n";
-    lp::ServiceTable table;
-    lp::rServiceRules service;
-    service.serviceid = lp::kOtherService;
-    service.enabled = true;
-    service.sharedir = inbox().string();
-    lp::RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = lp::FileCount; // fires in the first cycle
-    const lp::ruleactionrec move = lp::test::MoveTo(outbox().string());
-    rule.actions = {move};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    table.services = {service};
+    // FileCount fires in the first cycle.
+    lp::ServiceTable table = lp::test::OneFolderTable(
+        "inbox", inbox().string(),
+        lp::test::MakeRule("Sort", lp::FileCount, {lp::test::MoveTo(outbox().string())}));
     ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
     drop(inbox() / "a");
 

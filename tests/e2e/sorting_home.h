@@ -7,6 +7,7 @@
 
 #include "globals/config_file.h"
 #include "program_run.h"
+#include "support/one_folder_table.h"
 #include "support/rule_action.h"
 
 #include <gtest/gtest.h>
@@ -71,20 +72,10 @@ protected:
 private:
     static rServiceRules folder(int number, const std::filesystem::path& path, TriggerKind trigger,
                                 const std::filesystem::path& moveTo) {
-        rServiceRules service;
-        service.serviceid = kOtherService;
+        rServiceRules service = OneFolderTable(path.filename().string(), path.string(),
+                                               MakeRule("Sort", trigger, {MoveTo(moveTo.string())}))
+                                    .services.front();
         service.othernum = number;
-        service.othername = path.filename().string();
-        service.enabled = true;
-        service.sharedir = path.string();
-        RuleRec rule;
-        rule.rulename = "Sort";
-        rule.enabled = true;
-        rule.mcond = trigger;
-        const ruleactionrec move = test::MoveTo(moveTo.string());
-        rule.actions = {move};
-        rule.actioncnt = 1;
-        service.rulelist = {1, {rule}};
         return service;
     }
 

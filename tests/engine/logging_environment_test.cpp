@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 using test::NativePath;
 using test::writeBytes;
 
-ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
-    return test::MakeAction(kind, folder, test::kAnyLaunch);
-}
-
 RuleRec rule(std::string name, std::vector<ruleactionrec> actions) {
     RuleRec made;
     made.rulename = std::move(name);
@@ -59,14 +55,15 @@ TEST(LoggingEnvironment, EachOperationIsLoggedForItsFolderAndRule) {
     music.othername = "Music";
     music.sharedir = temp.file("in");
     music.rulelist.rules = {
-        rule("Keep", {action(rCopy, temp.file("out")), action(rMove, temp.file("missing"))}),
-        rule("Play", {action(rLaunch)}),
+        rule("Keep", {test::ActionTo(rCopy, temp.file("out")),
+                      test::ActionTo(rMove, temp.file("missing"))}),
+        rule("Play", {test::ActionTo(rLaunch)}),
     };
     music.rulelist.rulecnt = 2;
     rServiceRules unnamed; // a folder the user gave no name: known by its path
     unnamed.enabled = true;
     unnamed.sharedir = temp.file("other");
-    unnamed.rulelist.rules = {rule("", {action(rDelete)})};
+    unnamed.rulelist.rules = {rule("", {test::ActionTo(rDelete)})};
     unnamed.rulelist.rulecnt = 1;
     table.services = {music, unnamed};
 
@@ -152,7 +149,7 @@ TEST(LoggingEnvironment, EachFailureIsLoggedWithItsReason) {
         watched.enabled = true;
         watched.othername = "In";
         watched.sharedir = temp.file("in");
-        watched.rulelist.rules = {rule("Sort", {action(c.kind, temp.file(c.destination))})};
+        watched.rulelist.rules = {rule("Sort", {test::ActionTo(c.kind, temp.file(c.destination))})};
         watched.rulelist.rulecnt = 1;
         table.services = {watched};
 

@@ -74,10 +74,6 @@ protected:
         return RunRuleActions(rule, {0}, current, at("in"), policy, reporting);
     }
 
-    static ruleactionrec action(ActionKind kind, const std::string& folder = {}) {
-        return test::MakeAction(kind, folder, test::kAnyLaunch);
-    }
-
     std::string quoted(const std::string& relative) const { return QuoteValue(at(relative)); }
 
     test::TempFolder temp;
@@ -118,8 +114,8 @@ TEST_F(NameClashes, EachChoiceOnMovesAndCopiesWithAndWithoutExtension) {
         lines.clear();
         real.launches.clear();
 
-        const auto outcomes =
-            run({action(c.kind, at("out")), action(rLaunch)}, c.name, {c.clash, false}, real);
+        const auto outcomes = run({test::ActionTo(c.kind, at("out")), test::ActionTo(rLaunch)},
+                                  c.name, {c.clash, false}, real);
 
         EXPECT_EQ(contents("out"), expected) << what;
         const bool moved = c.kind == rMove && !c.given.empty();
@@ -150,7 +146,7 @@ TEST_F(NameClashes, KeepingBothNeverRenamesAFileOntoItsOwnFolder) {
     for (const ActionKind kind : {rMove, rCopy}) {
         lines.clear();
         const auto outcomes =
-            run({action(kind, at("in"))}, "a.mp3", {NameClash::KeepBoth, false}, real);
+            run({test::ActionTo(kind, at("in"))}, "a.mp3", {NameClash::KeepBoth, false}, real);
         EXPECT_TRUE(outcomes[0].failed);
         EXPECT_EQ(contents("in"), (std::map<std::string, std::string>{{"a.mp3", ""}}));
         EXPECT_EQ(lines.size(), 1u);
@@ -160,7 +156,8 @@ TEST_F(NameClashes, KeepingBothNeverRenamesAFileOntoItsOwnFolder) {
 TEST_F(NameClashes, TheSimulationForeseesTheNamesAndTheRunStillTakesAFreeOne) {
     writeBytes(at("in/a.mp3"), "new");
     writeBytes(at("out/a.mp3"), "old");
-    const std::vector<ruleactionrec> twoCopies{action(rCopy, at("out")), action(rCopy, at("out"))};
+    const std::vector<ruleactionrec> twoCopies{test::ActionTo(rCopy, at("out")),
+                                               test::ActionTo(rCopy, at("out"))};
     SimulatingEnvironment simulating(real);
     run(twoCopies, "a.mp3", {NameClash::KeepBoth, false}, simulating);
     const std::string source = quoted("in/a.mp3");
@@ -186,7 +183,7 @@ TEST_F(NameClashes, TheSimulationForeseesTheNamesAndTheRunStillTakesAFreeOne) {
     // Leaving the file where it is is foreseen as the failure it will be.
     lines.clear();
     SimulatingEnvironment again(real);
-    run({action(rMove, at("out"))}, "a.mp3", {NameClash::Leave, false}, again);
+    run({test::ActionTo(rMove, at("out"))}, "a.mp3", {NameClash::Leave, false}, again);
     EXPECT_EQ(lines, std::vector{"failed move " + source + ' ' + quoted("out/a.mp3") +
                                  ReasonPart(kNameTakenLeft)});
 }
@@ -220,7 +217,8 @@ TEST_F(NameClashes, ADeleteGoesToTheTrashOnlyWhenChosenAndFailsWithoutOne) {
         test::RecordingEnvironment withoutTrash; // a SystemEnvironment given no trash
         CycleEnvironment& disk =
             c.trashAvailable ? static_cast<CycleEnvironment&>(withTrash) : withoutTrash;
-        const auto outcomes = run({action(rDelete)}, "a", {NameClash::Replace, c.toTrash}, disk);
+        const auto outcomes =
+            run({test::ActionTo(rDelete)}, "a", {NameClash::Replace, c.toTrash}, disk);
         EXPECT_EQ(!fs::exists(at("in/a")), c.gone) << c.line;
         EXPECT_EQ(outcomes[0].takenAway, c.gone) << c.line;
         EXPECT_EQ(lines,

@@ -25,10 +25,6 @@ using namespace std::chrono_literals;
 using test::readBytes;
 using test::writeBytes;
 
-ruleactionrec action(std::uint8_t kind, const std::string& folder = {}) {
-    return test::MakeAction(kind, folder, test::kAnyLaunch);
-}
-
 // A service over "in" with one rule, run cycle after cycle as the program runs them, the clock
 // moved by the test. A delete goes to the trash, which the test environment lacks, so it fails
 // as one from a write-protected card does.
@@ -119,36 +115,36 @@ TEST_F(Retries, WhatSucceededIsNotMadeAgain) {
     const Case cases[] = {
         {"copy, then a failing delete, keeping both",
          NewFile,
-         {action(rCopy, backup), action(rDelete)},
+         {test::ActionTo(rCopy, backup), test::ActionTo(rDelete)},
          NameClash::KeepBoth,
          {"photo.jpg"},
          0},
         {"copy, then a failing delete, replacing",
          NewFile,
-         {action(rCopy, backup), action(rDelete)},
+         {test::ActionTo(rCopy, backup), test::ActionTo(rDelete)},
          NameClash::Replace,
          {"photo.jpg"},
          0},
         {"a count rule that selects the file every cycle",
          FileCount,
-         {action(rCopy, backup), action(rDelete)},
+         {test::ActionTo(rCopy, backup), test::ActionTo(rDelete)},
          NameClash::KeepBoth,
          {"photo.jpg"},
          0},
         {"a launch, then a failing move",
          NewFile,
-         {action(rLaunch), action(rMove, missing)},
+         {test::ActionTo(rLaunch), test::ActionTo(rMove, missing)},
          NameClash::KeepBoth,
          {},
          1},
         {"a launch for the rule, a copy, then a failing delete",
          NewFile,
          {[] {
-              ruleactionrec once = action(rLaunch);
+              ruleactionrec once = test::ActionTo(rLaunch);
               once.raclaunch.fparams = "--refresh";
               return once;
           }(),
-          action(rCopy, backup), action(rDelete)},
+          test::ActionTo(rCopy, backup), test::ActionTo(rDelete)},
          NameClash::KeepBoth,
          {"photo.jpg"},
          1},
@@ -176,7 +172,8 @@ TEST_F(Retries, WhatSucceededIsNotMadeAgain) {
 }
 
 TEST_F(Retries, TheyBackOffToOneAnHourAndEndAfterADay) {
-    serve(NewFile, {action(rCopy, at("backup")), action(rDelete)}, NameClash::KeepBoth);
+    serve(NewFile, {test::ActionTo(rCopy, at("backup")), test::ActionTo(rDelete)},
+          NameClash::KeepBoth);
     writeBytes(at("in", "photo.jpg"), "picture");
     // A cycle every ten seconds for three hours; the retries double from one cycle on.
     std::vector<std::int64_t> tries;
@@ -203,7 +200,8 @@ TEST_F(Retries, TheyBackOffToOneAnHourAndEndAfterADay) {
 }
 
 TEST_F(Retries, AChangedFileStartsOverAndAVanishedOneIsForgotten) {
-    serve(NewFile, {action(rCopy, at("backup")), action(rDelete)}, NameClash::KeepBoth);
+    serve(NewFile, {test::ActionTo(rCopy, at("backup")), test::ActionTo(rDelete)},
+          NameClash::KeepBoth);
     writeBytes(at("in", "photo.jpg"), "picture");
     cycleAt(0s);
     ASSERT_EQ(service().retries.size(), 1U);
@@ -237,7 +235,8 @@ TEST_F(Retries, AChangedFileStartsOverAndAVanishedOneIsForgotten) {
 
 TEST_F(Retries, AChangedRuleStartsOverAndAnIdenticalCopyCountsAsMade) {
     // "Leave" fails a copy onto a taken name; the identical file there counts as the copy.
-    serve(NewFile, {action(rCopy, at("backup")), action(rDelete)}, NameClash::Leave);
+    serve(NewFile, {test::ActionTo(rCopy, at("backup")), test::ActionTo(rDelete)},
+          NameClash::Leave);
     writeBytes(at("in", "photo.jpg"), "picture");
     writeBytes(at("backup", "photo.jpg"), "older");
     EXPECT_EQ(countOf(cycleAt(0s), "failed copy"), 1U);

@@ -24,10 +24,6 @@ ruleacondrec ext(const std::string& list) {
     return c;
 }
 
-ruleactionrec act(std::uint8_t kind, const std::string& target = {}) {
-    return test::MakeAction(kind, target, {target, {}});
-}
-
 RuleRec rule(std::uint8_t trigger, std::vector<ruleacondrec> conds,
              std::vector<ruleactionrec> actions) {
     RuleRec r;
@@ -97,19 +93,21 @@ TEST(BuildDescriptionLines, EveryActionFormWithAndWithoutPluralMark) {
         std::string newFileText; // with the NewFile trigger
         std::string otherText;   // with every other trigger
     } cases[] = {
-        {act(rMove), "Move file to <a href=\"rMove\">specified</a> directory",
+        {test::ActionOn(rMove), "Move file to <a href=\"rMove\">specified</a> directory",
          "Move file(s) to <a href=\"rMove\">specified</a> directory"},
-        {act(rMove, "/srv/music"), "Move file to <a href=\"rMove\">/srv/music</a> directory",
+        {test::ActionOn(rMove, "/srv/music"),
+         "Move file to <a href=\"rMove\">/srv/music</a> directory",
          "Move file(s) to <a href=\"rMove\">/srv/music</a> directory"},
-        {act(rCopy), "Copy file to <a href=\"rCopy\">specified</a> directory",
+        {test::ActionOn(rCopy), "Copy file to <a href=\"rCopy\">specified</a> directory",
          "Copy file(s) to <a href=\"rCopy\">specified</a> directory"},
-        {act(rCopy, "/b"), "Copy file to <a href=\"rCopy\">/b</a> directory",
+        {test::ActionOn(rCopy, "/b"), "Copy file to <a href=\"rCopy\">/b</a> directory",
          "Copy file(s) to <a href=\"rCopy\">/b</a> directory"},
-        {act(rDelete), "<a href=\"rDelete\">Delete file</a>",
+        {test::ActionOn(rDelete), "<a href=\"rDelete\">Delete file</a>",
          "<a href=\"rDelete\">Delete file</a>(s)"},
-        {act(rLaunch), "Launch <a href=\"rLaunch\">specified</a> program",
+        {test::ActionOn(rLaunch), "Launch <a href=\"rLaunch\">specified</a> program",
          "Launch <a href=\"rLaunch\">specified</a> program"},
-        {act(rLaunch, "/usr/bin/player"), "Launch <a href=\"rLaunch\">/usr/bin/player</a>",
+        {test::ActionOn(rLaunch, "/usr/bin/player"),
+         "Launch <a href=\"rLaunch\">/usr/bin/player</a>",
          "Launch <a href=\"rLaunch\">/usr/bin/player</a>"},
     };
     for (const auto& c : cases) {
@@ -118,8 +116,9 @@ TEST(BuildDescriptionLines, EveryActionFormWithAndWithoutPluralMark) {
         for (std::uint8_t trigger : {AnyFile, FileCount, TotalFileSize}) {
             EXPECT_EQ(BuildDescriptionLines(rule(trigger, {}, {c.action})).at(1),
                       "    " + c.otherText);
-            EXPECT_EQ(BuildDescriptionLines(rule(trigger, {}, {act(rDelete), c.action})).at(2),
-                      "      and " + c.otherText);
+            EXPECT_EQ(
+                BuildDescriptionLines(rule(trigger, {}, {test::ActionOn(rDelete), c.action})).at(2),
+                "      and " + c.otherText);
         }
     }
 }
@@ -129,11 +128,12 @@ TEST(BuildDescriptionLines, FtpTakesAPositionButShowsNoLine) {
         std::vector<ruleactionrec> actions;
         Lines actionLines;
     } cases[] = {
-        {{act(rFTP)}, {}},
-        {{act(rMove, "/m"), act(rFTP), act(rLaunch, "/p")},
+        {{test::ActionOn(rFTP)}, {}},
+        {{test::ActionOn(rMove, "/m"), test::ActionOn(rFTP), test::ActionOn(rLaunch, "/p")},
          {"    Move file to <a href=\"rMove\">/m</a> directory",
           "      and Launch <a href=\"rLaunch\">/p</a>"}},
-        {{act(rFTP), act(rDelete)}, {"      and <a href=\"rDelete\">Delete file</a>"}},
+        {{test::ActionOn(rFTP), test::ActionOn(rDelete)},
+         {"      and <a href=\"rDelete\">Delete file</a>"}},
     };
     for (const auto& c : cases) {
         Lines expected{"Whenever a new completed file exists"};
@@ -144,7 +144,7 @@ TEST(BuildDescriptionLines, FtpTakesAPositionButShowsNoLine) {
 
 TEST(BuildDescriptionLines, WholeRuleInOrder) {
     RuleRec r = rule(FileCount, {ext("mp3;mp2"), cond(FileSize, 100, cmpGreater)},
-                     {act(rMove, "/music"), act(rDelete)});
+                     {test::ActionOn(rMove, "/music"), test::ActionOn(rDelete)});
     EXPECT_EQ(BuildDescriptionLines(r),
               (Lines{"Whenever the total completed file count exceeds <a href=\"FileCount\">20</a>",
                      "    Where file extension is <a href=\"FileExt\">mp3;mp2</a>",
@@ -156,7 +156,8 @@ TEST(BuildDescriptionLines, WholeRuleInOrder) {
 TEST(BuildDescriptionLines, CountsRuleOverArrayLengths) {
     // Entries beyond the counts are left-overs of removals and are not shown; a count larger than
     // its array must not read past it.
-    RuleRec r = rule(NewFile, {ext("a"), ext("b")}, {act(rDelete), act(rMove)});
+    RuleRec r =
+        rule(NewFile, {ext("a"), ext("b")}, {test::ActionOn(rDelete), test::ActionOn(rMove)});
     r.condcnt = 1;
     r.actioncnt = 1;
     EXPECT_EQ(BuildDescriptionLines(r).size(), 3u);

@@ -28,10 +28,6 @@ ruleacondrec condition(std::uint8_t kind) {
     return c;
 }
 
-ruleactionrec action(std::uint8_t kind, const std::string& path = {}) {
-    return test::MakeAction(kind, path, {path, {}});
-}
-
 std::vector<std::uint8_t> actionKinds(const RuleRec& rule) {
     std::vector<std::uint8_t> kinds;
     for (int i = 0; i < rule.actioncnt; ++i)
@@ -129,7 +125,7 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     for (std::uint8_t kind : {FileDate, FileExt, FileDateNew, FileSize})
         rule.conds.push_back(condition(kind));
     rule.condcnt = 4;
-    rule.actions = {action(rDelete)};
+    rule.actions = {test::ActionOn(rDelete)};
     rule.actioncnt = 1;
     TfrmRule& w = openEdit(rule);
     ASSERT_TRUE(w.rbTotalFileCount->isChecked());
@@ -285,10 +281,10 @@ TEST_F(RuleWizardTest, EditCopiesOnlyCountedEntriesAndShowsThem) {
     rule.conds = {condition(FileDateNew), condition(FileExt), condition(FileSize)};
     rule.conds[0].newfilecnt = 3;
     rule.condcnt = 2; // the size condition lies past the count
-    ruleactionrec ftp = action(rFTP);
+    ruleactionrec ftp = test::ActionOn(rFTP);
     ftp.racftp.ftpserver = "host";
     ftp.racftp.ftpport = 21;
-    rule.actions = {action(rCopy, "/out"), ftp, action(rMove, "/stale")};
+    rule.actions = {test::ActionOn(rCopy, "/out"), ftp, test::ActionOn(rMove, "/stale")};
     rule.actioncnt = 2;
     TfrmRule& w = openEdit(rule);
 
@@ -327,7 +323,7 @@ TEST_F(RuleWizardTest, AnyFileRuleIsStoredAsNewFileAfterNext) {
     RuleRec rule = freshRule();
     rule.rulename = "any";
     rule.mcond = AnyFile;
-    rule.actions = {action(rDelete)};
+    rule.actions = {test::ActionOn(rDelete)};
     rule.actioncnt = 1;
     TfrmRule& w = openEdit(rule);
     EXPECT_TRUE(w.rbNewComp->isChecked());
@@ -354,56 +350,56 @@ TEST_F(RuleWizardTest, FinishRefusesInOrderAndStaysOpen) {
          "Warning: At least one action must be checked."},
         {"move path before conditions",
          {FileExt},
-         {action(rDelete), action(rMove)},
+         {test::ActionOn(rDelete), test::ActionOn(rMove)},
          "",
          "Move file path must be specified."},
-        {"copy path", {}, {action(rCopy)}, "x", "Copy file path must be specified."},
+        {"copy path", {}, {test::ActionOn(rCopy)}, "x", "Copy file path must be specified."},
         {"size before a later extension",
          {FileSize, FileExt},
-         {action(rDelete)},
+         {test::ActionOn(rDelete)},
          "x",
          "File size must be specified."},
         {"extension first",
          {FileExt, FileSize},
-         {action(rDelete)},
+         {test::ActionOn(rDelete)},
          "x",
          "File extension must be specified."},
-        {"days", {FileDate}, {action(rDelete)}, "x", "Number of days must be specified."},
+        {"days", {FileDate}, {test::ActionOn(rDelete)}, "x", "Number of days must be specified."},
         {"ranking after the listed checks",
          {FileDateNew, FileDate},
-         {action(rDelete)},
+         {test::ActionOn(rDelete)},
          "x",
          "Number of days must be specified."},
         {"newest count",
          {FileDateNew},
-         {action(rDelete)},
+         {test::ActionOn(rDelete)},
          "",
          "Number of files must be specified."},
         {"oldest count",
          {FileDateOld},
-         {action(rLaunch)},
+         {test::ActionOn(rLaunch)},
          "x",
          "Number of files must be specified."},
         {"launch program before the name",
          {},
-         {action(rLaunch)},
+         {test::ActionOn(rLaunch)},
          "",
          "Program to launch must be specified."},
-        {"name", {}, {action(rMove, "/out")}, "", "Please a name for the rule"},
+        {"name", {}, {test::ActionOn(rMove, "/out")}, "", "Please a name for the rule"},
         {"line break",
          {},
-         {action(rDelete)},
+         {test::ActionOn(rDelete)},
          "two\nlines",
          "Line breaks are not allowed in rule names."},
-        {"blanks only", {}, {action(rDelete)}, " \t ", "Rule name cannot be only blanks."},
+        {"blanks only", {}, {test::ActionOn(rDelete)}, " \t ", "Rule name cannot be only blanks."},
         {"move into the watched folder, before the name",
          {},
-         {action(rCopy, "/out"), action(rMove, "/tmp/in")},
+         {test::ActionOn(rCopy, "/out"), test::ActionOn(rMove, "/tmp/in")},
          "",
          "Move file path cannot be the monitored folder itself."},
         {"copy into the watched folder spelt otherwise",
          {},
-         {action(rCopy, "/tmp//in/")},
+         {test::ActionOn(rCopy, "/tmp//in/")},
          "x",
          "Copy file path cannot be the monitored folder itself."},
     };

@@ -23,6 +23,16 @@ inline ruleactionrec MakeAction(std::uint8_t kind, const std::string& folder = {
     return action;
 }
 
+// An action of kind to folder whose launch, should kind be rLaunch, starts kAnyLaunch.
+inline ruleactionrec ActionTo(std::uint8_t kind, const std::string& folder = {}) {
+    return MakeAction(kind, folder, kAnyLaunch);
+}
+
+// An action of kind whose move, copy and launch all name path, as the rule editor shows it.
+inline ruleactionrec ActionOn(std::uint8_t kind, const std::string& path = {}) {
+    return MakeAction(kind, path, {path, {}});
+}
+
 // An action with only the fields its kind uses filled.
 inline ruleactionrec MoveTo(const std::string& folder) {
     ruleactionrec action;

@@ -151,7 +151,8 @@ std::error_code ReplaceFileKeepingOld(const std::string& path, std::string_view 
     // new one fail to take its place.
     for (int n = 0; n < kKeptNames; ++n) {
         const std::string candidate = keptName(target.path, n);
-        if (renameNoReplace(target.path, candidate) == 0) {
+        const std::error_code notRenamed = renameNoReplace(target.path, candidate);
+        if (!notRenamed) {
             if (::rename(temp.c_str(), target.path.c_str()) != 0) {
                 const std::error_code error = lastError();
                 ::rename(candidate.c_str(), target.path.c_str());
@@ -162,9 +163,10 @@ std::error_code ReplaceFileKeepingOld(const std::string& path, std::string_view 
             syncFolder(folderOf(target.path));
             return {};
         }
-        if (errno == EEXIST)
+        if (notRenamed == std::errc::file_exists)
             continue;
-        const std::error_code error = errno == ENOENT ? std::error_code() : lastError();
+        const std::error_code error =
+            notRenamed == std::errc::no_such_file_or_directory ? std::error_code() : notRenamed;
         if (!error)
             return moveInPlace(temp, target);
         ::unlink(temp.c_str());

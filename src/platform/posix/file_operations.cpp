@@ -178,12 +178,13 @@ std::error_code copyFile(const std::string& source, const std::string& destinati
 // file systems, which is not worth making when the name is taken already.
 std::error_code moveEntryWhereFree(const std::string& source, const struct stat& status,
                                    const std::string& destination, bool& renamed) {
-    renamed = posix::renameNoReplace(source, destination) == 0;
+    const std::error_code notRenamed = posix::renameNoReplace(source, destination);
+    renamed = !notRenamed;
     if (renamed)
         return {};
-    const bool taken = errno == EEXIST;
-    if (errno != EXDEV && !taken)
-        return lastError();
+    const bool taken = notRenamed == std::errc::file_exists;
+    if (notRenamed != std::errc::cross_device_link && !taken)
+        return notRenamed;
     struct stat target {};
     if (::lstat(destination.c_str(), &target) == 0)
         return sameFile(status, target) ? ontoItself() : occupied();

@@ -1,6 +1,7 @@
 #include "platform/instance_lock.h"
 
 #include "instance_folder.h"
+#include "platform/problem.h"
 #include "posix_support.h"
 
 #include <cerrno>
@@ -51,7 +52,7 @@ bool isRuntimeFolderOf(const std::string& folder, uid_t user) {
 }
 
 // A lock file that is not a plain file of our own could be held or swapped by its owner.
-std::optional<std::string> whyNotOwnPlainFile(int fd, const std::string& path) {
+Problem whyNotOwnPlainFile(int fd, const std::string& path) {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         return describe("cannot examine the lock file", path);
@@ -78,7 +79,7 @@ ExclusiveFileLock::Attempt ExclusiveFileLock::tryLock(const std::string& path) {
         error_ = describe("cannot open the lock file", path);
         return Attempt::Failed;
     }
-    if (std::optional<std::string> why = whyNotOwnPlainFile(fd, path)) {
+    if (Problem why = whyNotOwnPlainFile(fd, path)) {
         error_ = std::move(*why);
         ::close(fd);
         return Attempt::Failed;

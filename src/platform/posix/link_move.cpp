@@ -112,8 +112,8 @@ std::error_code placeLink(const std::string& made, const std::string& destinatio
                           const Resolution& before, bool replace) {
     bool swapped = false;
     if (!replace) {
-        if (renameNoReplace(made, destination) != 0)
-            return removeAfter(made, lastError());
+        if (const std::error_code error = renameNoReplace(made, destination))
+            return removeAfter(made, error);
     } else if (isLink(destination)) {
         swapped = ::renameat2(AT_FDCWD, made.c_str(), AT_FDCWD, destination.c_str(),
                               RENAME_EXCHANGE) == 0;
@@ -157,7 +157,9 @@ bool LinkLeadsTo(const std::string& link, const struct stat& file) {
 std::error_code MoveLink(const std::string& source, const struct stat& link,
                          const std::string& destination, bool replace) {
     const auto rename = [replace](const std::string& from, const std::string& to) {
-        return replace ? ::rename(from.c_str(), to.c_str()) : renameNoReplace(from, to);
+        if (replace)
+            return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : lastError();
+        return renameNoReplace(from, to);
     };
     std::error_code readError;
     const std::string text = fs::read_symlink(source, readError).string();
@@ -179,10 +181,11 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     // The link itself can be renamed when its text stays; a link at the destination that its
     // way might pass through takes the careful road below.
     if (newText == text && (dangling || !isLink(destination))) {
-        if (rename(source, destination) == 0)
+        const std::error_code notRenamed = rename(source, destination);
+        if (!notRenamed)
             return {};
-        if (errno != EXDEV)
-            return lastError();
+        if (notRenamed != std::errc::cross_device_link)
+            return notRenamed;
     }
     // The new link is made beside destination under a name of ours, and the old one taken from
     // its name before it goes: the journal tells the next start about both.

@@ -118,8 +118,7 @@ std::error_code TrashUnderShortName(const std::string& path, const std::string& 
         }
         std::string inTrash = files;
         inTrash.append("/").append(shortName);
-        if (renameNoReplace(path, inTrash) != 0) {
-            const std::error_code reason = lastError();
+        if (const std::error_code reason = renameNoReplace(path, inTrash)) {
             ::unlink(record.c_str());
             if (reason == std::errc::file_exists)
                 continue; // a file without a record took that name
@@ -128,7 +127,7 @@ std::error_code TrashUnderShortName(const std::string& path, const std::string& 
         // Another file put at path since it was examined goes back, and this trashing fails.
         struct stat moved {};
         if (::lstat(inTrash.c_str(), &moved) == 0 && !sameFile(moved, entry) &&
-            renameNoReplace(inTrash, path) == 0) {
+            !renameNoReplace(inTrash, path)) {
             ::unlink(record.c_str());
             return failure(std::errc::no_such_file_or_directory);
         }

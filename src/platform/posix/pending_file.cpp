@@ -109,8 +109,8 @@ std::error_code PendingFile::placeWhereFree(const std::string& destination) {
         unnamed_ = false;
         return {};
     }
-    if (renameNoReplace(temporaryName_, destination) != 0)
-        return lastError();
+    if (const std::error_code error = renameNoReplace(temporaryName_, destination))
+        return error;
     temporaryName_.clear();
     return {};
 }

@@ -26,15 +26,15 @@ void syncFolder(const std::string& folder) {
     }
 }
 
-int renameNoReplace(const std::string& from, const std::string& to) {
+std::error_code renameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
+        return {};
     if (errno != EINVAL && errno != ENOSYS)
-        return -1;
+        return lastError();
     if (::link(from.c_str(), to.c_str()) != 0)
-        return -1;
+        return lastError();
     ::unlink(from.c_str());
-    return 0;
+    return {};
 }
 
 } // namespace lp::platform::posix

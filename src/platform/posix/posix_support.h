@@ -41,7 +41,7 @@ std::string randomSuffix();
 void syncFolder(const std::string& folder);
 
 // Renames without ever replacing the target; falls back to link + unlink where the file system
-// does not offer the no-replace rename. Returns 0 or -1 with errno set, like rename.
-int renameNoReplace(const std::string& from, const std::string& to);
+// does not offer the no-replace rename. The system's error when the name did not move.
+std::error_code renameNoReplace(const std::string& from, const std::string& to);
 
 } // namespace lp::platform::posix

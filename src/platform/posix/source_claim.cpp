@@ -21,8 +21,8 @@ bool stillTheCopiedFile(const struct stat& now, const struct stat& copied) {
 std::error_code SourceClaim::claim(const std::string& source, const struct stat& copied,
                                    const std::string& privateName) {
     source_ = source;
-    if (renameNoReplace(source, privateName) != 0)
-        return lastError();
+    if (const std::error_code error = renameNoReplace(source, privateName))
+        return error;
     privateName_ = privateName;
     struct stat now {};
     if (::lstat(privateName_.c_str(), &now) != 0 || !stillTheCopiedFile(now, copied)) {
@@ -41,8 +41,8 @@ std::error_code SourceClaim::remove() {
 }
 
 std::error_code SourceClaim::giveBack() {
-    if (renameNoReplace(privateName_, source_) != 0)
-        return lastError();
+    if (const std::error_code error = renameNoReplace(privateName_, source_))
+        return error;
     privateName_.clear();
     return {};
 }

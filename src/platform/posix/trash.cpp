@@ -154,7 +154,7 @@ std::error_code checkRecord(const std::string& path, const std::string& name,
     const std::optional<std::string> relative = posix::TrashRecordPath(start + "\n");
     if (recorded && (recorded == relative || recorded == path))
         return {};
-    if (posix::renameNoReplace(files + "/" + *inTrash, path) == 0) {
+    if (!posix::renameNoReplace(files + "/" + *inTrash, path)) {
         ::unlink(infoFile.c_str());
         const std::error_code now = ForeseeTrashRefusal(path);
         return now ? now : failure(std::errc::io_error);
