@@ -49,6 +49,8 @@ bool same(const RuleRec& a, const RuleRec& b) {
 }
 
 TEST(EditRuleParameter, EachLinkOpensItsDialogAndStoresItsField) {
+    // The program typed below does not exist here; the warning about it is answered "keep it".
+    const WarningLog warnings;
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::string path = folder.path().toStdString();
