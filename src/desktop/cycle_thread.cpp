@@ -4,6 +4,7 @@
 #include "engine/first_listing.h"
 #include "engine/monitor_cycle.h"
 #include "engine/undo.h"
+#include "log_categories.h"
 #include "platform/copy_watch.h"
 #include "platform/user_folders.h"
 #include "sorting_cycle.h"
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <utility>
 #include <vector>
 
@@ -125,7 +125,8 @@ void addStoppedFiles(const std::string& path, const std::vector<std::string>& fi
     for (const std::string& file : files)
         out << file << '\0';
     if (!out.flush())
-        std::cerr << "larchpost: could not note the stopped operations in " << path << '\n';
+        qCWarning(lcDesktop).noquote()
+            << "could not note the stopped operations in" << QString::fromStdString(path);
 }
 
 // Takes the file out of the known files of the folders that hold it, so that it counts as new.

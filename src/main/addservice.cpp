@@ -95,29 +95,29 @@ void TfrmAddService::Button3Click() {
         teSharedDir->setText(QDir::toNativeSeparators(*chosen));
 }
 
-QString TfrmAddService::refusal() const {
+Problem TfrmAddService::refusal() const {
     if (teService->text().isEmpty())
-        return QStringLiteral("Service name required");
+        return "Service name required";
     if (blanksOnly(teService->text()))
-        return QStringLiteral("Service name cannot be only blanks.");
+        return "Service name cannot be only blanks.";
     if (teSharedDir->text().isEmpty())
-        return QStringLiteral("Shared directory required");
+        return "Shared directory required";
     // The configuration file holds one value per line, so a line break would corrupt it.
     if (holdsLineBreak(teService->text()) || holdsLineBreak(teSharedDir->text()) ||
         holdsLineBreak(teExclude->text()))
-        return QStringLiteral("Line breaks are not allowed in names or folders.");
+        return "Line breaks are not allowed in names or folders.";
     const rServiceRules* self = editing_ ? findUserService(table_, selectedLine_) : nullptr;
     const std::string name = teService->text().toStdString();
     for (const rServiceRules& other : table_.services)
         if (&other != self && other.othername == name)
-            return QStringLiteral("Service name matches existing name");
+            return "Service name matches existing name";
     // A typed or pasted folder is held to what Browse can choose: an existing folder, named in
     // full. A folder kept unchanged while editing may be away for now (a drive not mounted).
     const QString folder = teSharedDir->text();
     const bool unchanged = self != nullptr && folder.toStdString() == self->sharedir;
     if (!unchanged && !(QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir()))
-        return QStringLiteral("Path does not exist");
-    return {};
+        return "Path does not exist";
+    return std::nullopt;
 }
 
 QString TfrmAddService::watchedTwiceWarning() const {
@@ -131,8 +131,8 @@ QString TfrmAddService::watchedTwiceWarning() const {
 }
 
 void TfrmAddService::Button1Click() {
-    if (const QString why = refusal(); !why.isEmpty()) {
-        refuse(*this, why);
+    if (const Problem why = refusal()) {
+        refuse(*this, QString::fromStdString(*why));
         return;
     }
     // Two entries on one folder may well be meant (rules kept apart), so the user may go on.

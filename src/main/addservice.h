@@ -2,6 +2,8 @@
 // The folder dialog: adds a monitored folder or edits the one selected in the main window. On OK
 // it has written the record into the table; the caller rebuilds its lists and saves.
 
+#include "platform/problem.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -36,8 +38,8 @@ public slots:
     void Button3Click();
 
 private:
-    // The refusal text for the fields as they stand, empty when they may be stored.
-    QString refusal() const;
+    // Why the fields as they stand may not be stored, or nothing.
+    Problem refusal() const;
     // The warning for a folder that another entry already monitors, empty when there is none.
     QString watchedTwiceWarning() const;
 

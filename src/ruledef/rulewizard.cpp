@@ -83,17 +83,17 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* text, int
 
 // A move or copy into the watched folder itself would bring the file back as a new arrival at
 // the next cycle: a move then fails at every cycle, a copy multiplies the file.
-QString intoWatchedFolderRefusal(const RuleRec& given, const rServiceRules& service) {
+Problem intoWatchedFolderRefusal(const RuleRec& given, const rServiceRules& service) {
     const QString watched = QString::fromStdString(service.sharedir);
     for (const ruleactionrec& action : copyCountedParts(given).actions) {
         if (action.raction == rMove &&
             sameFolder(QString::fromStdString(action.racmove.filepath), watched))
-            return QStringLiteral("Move file path cannot be the monitored folder itself.");
+            return "Move file path cannot be the monitored folder itself.";
         if (action.raction == rCopy &&
             sameFolder(QString::fromStdString(action.raccopy.filepath), watched))
-            return QStringLiteral("Copy file path cannot be the monitored folder itself.");
+            return "Copy file path cannot be the monitored folder itself.";
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace
@@ -386,8 +386,9 @@ void TfrmRule::btnFinishClick() {
         refuse(*this, QStringLiteral("Select a monitored folder first."));
         return;
     }
-    if (const QString refusal = intoWatchedFolderRefusal(rule, *service); !refusal.isEmpty()) {
-        refuse(*this, refusal);
+    if (const Problem refusal = intoWatchedFolderRefusal(rule, *service)) {
+        qCDebug(lcRuledef).noquote() << "rule refused:" << QString::fromStdString(*refusal);
+        refuse(*this, QString::fromStdString(*refusal));
         return;
     }
     const std::string name = teRuleName->text().toStdString();

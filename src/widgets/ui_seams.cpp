@@ -73,6 +73,7 @@ void refuse(QWidget& dialog, const QString& text) {
 }
 
 bool warnBeforeGoingOn(QWidget& dialog, const QString& text) {
+    qCDebug(lcWidgets).noquote() << "box shown:" << text;
     const QPoint topLeft = dialog.frameGeometry().topLeft();
     if (goOnHook())
         return goOnHook()(WarningShown{text, topLeft, BoxKind::Warning});

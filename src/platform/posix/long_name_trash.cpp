@@ -109,10 +109,10 @@ std::error_code TrashUnderShortName(const std::string& path, const std::string& 
                 continue;
             return lastError();
         }
-        errno = 0;
-        if (!WriteTrashRecord(fd.get(), path, place)) {
-            const std::error_code reason =
-                errno == ENOSPC || errno == EDQUOT ? lastError() : failure(std::errc::io_error);
+        if (const std::error_code written = WriteTrashRecord(fd.get(), path, place)) {
+            const std::error_code reason = written.value() == ENOSPC || written.value() == EDQUOT
+                                               ? written
+                                               : failure(std::errc::io_error);
             ::unlink(record.c_str());
             return reason;
         }

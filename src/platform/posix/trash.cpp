@@ -133,7 +133,7 @@ std::optional<std::string> nameInTrash(const std::string& files, const std::stri
 bool writeRecord(const std::string& infoFile, const std::string& path, const TrashPlace& place) {
     const posix::FileDescriptor fd(
         ::open(infoFile.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
-    return fd.get() >= 0 && posix::WriteTrashRecord(fd.get(), path, place);
+    return fd.get() >= 0 && !posix::WriteTrashRecord(fd.get(), path, place);
 }
 
 // After GIO said it trashed the entry: its record must restore it to path. GIO does not check

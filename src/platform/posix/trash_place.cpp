@@ -205,15 +205,22 @@ std::string TrashRecordStart(const std::string& path, const TrashPlace& place) {
     return record + "\nDeletionDate=";
 }
 
-bool WriteTrashRecord(int fd, const std::string& path, const TrashPlace& place) {
+std::error_code WriteTrashRecord(int fd, const std::string& path, const TrashPlace& place) {
     const time_t now = ::time(nullptr);
     struct tm local {};
     char date[32] = "";
     if (::localtime_r(&now, &local) != nullptr)
         std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     const std::string record = TrashRecordStart(path, place) + date + "\n";
-    return ::write(fd, record.data(), record.size()) == static_cast<ssize_t>(record.size()) &&
-           ::fsync(fd) == 0;
+    const ssize_t written = ::write(fd, record.data(), record.size());
+    if (written < 0)
+        return lastError();
+    // A short write without an error: the drive took only part of the record.
+    if (written != static_cast<ssize_t>(record.size()))
+        return std::make_error_code(std::errc::io_error);
+    if (::fsync(fd) != 0)
+        return lastError();
+    return {};
 }
 
 std::optional<std::string> TrashRecordPath(const std::string& record) {

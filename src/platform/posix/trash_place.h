@@ -41,8 +41,8 @@ std::error_code FindTrashFor(const std::string& folder, const std::string& name,
 std::string TrashRecordStart(const std::string& path, const TrashPlace& place);
 
 // Writes the whole record for the entry at path into the open, empty record file fd, with now as
-// its deletion date, and makes it durable; false where any of it failed.
-bool WriteTrashRecord(int fd, const std::string& path, const TrashPlace& place);
+// its deletion date, and makes it durable; what failed, or nothing.
+std::error_code WriteTrashRecord(int fd, const std::string& path, const TrashPlace& place);
 
 // The path a record's Path line names, percent-decoded; nothing when the record is no trash
 // record (empty, as a failed write leaves it) or its Path is not encoded as it must be.
