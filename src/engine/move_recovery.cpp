@@ -182,11 +182,14 @@ void RecoverInterruptedOperations(const std::string& journalPath, ActivityLog& l
     if (start.problem)
         say("larchpost: the journal of moves " + *start.problem +
             "; a move interrupted by a crash may leave a hidden .larchpost- file behind.");
-    Recovery recovery(log, say);
     std::vector<JournalRecord> stillOpen;
-    for (const JournalRecord& record : start.unfinished)
-        if (!recovery.settle(record))
-            stillOpen.push_back(record);
+    // Nearly every start finds nothing unfinished: the log's end is read only when there is.
+    if (!start.unfinished.empty()) {
+        Recovery recovery(log, say);
+        for (const JournalRecord& record : start.unfinished)
+            if (!recovery.settle(record))
+                stillOpen.push_back(record);
+    }
     platform::SettleUnfinishedRecords(stillOpen);
 }
 
