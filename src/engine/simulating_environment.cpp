@@ -191,6 +191,10 @@ Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::str
         return Placing::Failed;
     }
     const EntryStatus target = at(destination);
+    if (target.nameTooLong) { // a numbered name may outgrow what the file system takes
+        refused(FailureReason(std::make_error_code(std::errc::filename_too_long)));
+        return Placing::Failed;
+    }
     if (source.sameFileAs(target)) {
         refused(kOntoItself);
         return Placing::Failed;

@@ -15,6 +15,9 @@ struct EntryStatus {
     // The entry itself is no file, folder or link (a device, a pipe, a socket): it is never
     // opened, so it is never copied and moves only by a rename, within its own file system.
     bool isSpecial = false;
+    // The path's name, or the path as a whole, is longer than its file system takes: nothing can
+    // ever be made there.
+    bool nameTooLong = false;
     PathLeadsTo leadsTo = PathLeadsTo::Nothing; // what the path reaches through links
     std::uint64_t device = 0; // the identity of what it reaches; both 0 when it reaches nothing
     std::uint64_t inode = 0;

@@ -1,5 +1,6 @@
 #include "platform/entry_status.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -26,8 +27,10 @@ bool examine(const std::string& path, int flags, struct statx& status) {
 EntryStatus ExamineEntry(const std::string& path) {
     EntryStatus status;
     struct statx entry {};
-    if (!examine(path, AT_SYMLINK_NOFOLLOW, entry))
+    if (!examine(path, AT_SYMLINK_NOFOLLOW, entry)) {
+        status.nameTooLong = errno == ENAMETOOLONG;
         return status;
+    }
     status.exists = true;
     status.isFolder = S_ISDIR(entry.stx_mode);
     status.isSpecial =

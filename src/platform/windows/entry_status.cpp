@@ -29,8 +29,10 @@ EntryStatus ExamineEntry(const std::string& path) {
     const std::wstring wide = windows::toWide(path);
     WIN32_FILE_ATTRIBUTE_DATA entry{};
     // The attributes of the entry itself: a link is not followed here.
-    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &entry))
+    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &entry)) {
+        status.nameTooLong = ::GetLastError() == ERROR_FILENAME_EXCED_RANGE;
         return status;
+    }
     status.exists = true;
     status.isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       !namesAnother(wide, entry.dwFileAttributes);
