@@ -136,6 +136,18 @@ bool writeRecord(const std::string& infoFile, const std::string& path, const Tra
     return fd.get() >= 0 && !posix::WriteTrashRecord(fd.get(), path, place);
 }
 
+// GIO keeps to itself why a record stayed empty; writing one like it beside it tells (a full
+// drive, a quota), and nothing of it is left.
+std::error_code whyNoRecord(const std::string& path, const TrashPlace& place) {
+    std::string probe = place.folder + "/info/.larchpost-record-XXXXXX";
+    const posix::FileDescriptor fd(::mkostemp(probe.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        return posix::lastError();
+    const std::error_code error = posix::WriteTrashRecord(fd.get(), path, place);
+    ::unlink(probe.c_str());
+    return error ? error : failure(std::errc::io_error);
+}
+
 // After GIO said it trashed the entry: its record must restore it to path. GIO does not check
 // that the record was written (a full drive, a quota, a name too long for its temporary file
 // leave it empty), so a record that does not name path sends the entry back and the trashing
@@ -157,7 +169,7 @@ std::error_code checkRecord(const std::string& path, const std::string& name,
     if (!posix::renameNoReplace(files + "/" + *inTrash, path)) {
         ::unlink(infoFile.c_str());
         const std::error_code now = ForeseeTrashRefusal(path);
-        return now ? now : failure(std::errc::io_error);
+        return now ? now : whyNoRecord(path, place);
     }
     return writeRecord(infoFile, path, place) ? std::error_code{} : failure(std::errc::io_error);
 }
