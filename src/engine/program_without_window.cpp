@@ -62,8 +62,9 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
         return 2;
     }
     if (config.rewritten && config.rewriteResult != 0)
-        SayOnStandardError("larchpost: the configuration file " + QuoteValue(globals.configPath) +
-                           " could not be saved in the current layout.");
+        SayOnStandardError(
+            "larchpost: the configuration file " + QuoteValue(globals.configPath) +
+            " could not be saved in the current layout: " + config.rewriteError.message() + ".");
 
     SystemEnvironment environment(choices.trash);
     if (options.simulate)

@@ -120,11 +120,19 @@ std::string FormatConfigFile(const ServiceTable& table) {
 }
 
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table) {
+    std::error_code ignored;
+    return WriteConfigFile(path, table, ignored);
+}
+
+std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table, std::error_code& error) {
     const std::string content = FormatConfigFile(table);
-    if (!table.setAsideBeforeSave)
-        return platform::WriteFileAtomically(path, content) ? -2 : 0;
+    if (!table.setAsideBeforeSave) {
+        error = platform::WriteFileAtomically(path, content);
+        return error ? -2 : 0;
+    }
     std::string keptAs;
-    if (platform::ReplaceFileKeepingOld(path, content, keptAs))
+    error = platform::ReplaceFileKeepingOld(path, content, keptAs);
+    if (error)
         return -2;
     table.setAsideBeforeSave = false;
     return 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace lp {
 
@@ -13,6 +14,8 @@ namespace lp {
 // the file could not be written; the old file is then left whole. When the table was read from a
 // file that could not be read whole, that file is kept under a ".bad" name as it is replaced.
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table);
+// As above; error says why the file could not be written.
+std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table, std::error_code& error);
 
 // The file's whole content for the table: CR LF ended lines in the fixed writing order.
 std::string FormatConfigFile(const ServiceTable& table);

@@ -73,7 +73,8 @@ ConfigStartResult StartConfiguration(AppGlobals& globals, const CommandLine& opt
     if (globals.table.configVersion < 1.0 && !globals.table.setAsideBeforeSave &&
         !options.simulate) {
         result.rewritten = true;
-        result.rewriteResult = WriteConfigFile(globals.configPath, globals.table);
+        result.rewriteResult =
+            WriteConfigFile(globals.configPath, globals.table, result.rewriteError);
     }
     return result;
 }

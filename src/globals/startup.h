@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace lp {
 
@@ -34,6 +35,7 @@ struct ConfigStartResult {
     bool fileRead = false;          // a configuration file existed and was read
     bool rewritten = false;         // its old layout was rewritten
     std::int32_t rewriteResult = 0; // WriteConfigFile's result when rewritten, -2 = not saved
+    std::error_code rewriteError;   // why it was not saved
 };
 
 // Sets the application folder from the executable's path, the defaults, the configuration path

@@ -257,11 +257,15 @@ TEST(ConfigFile, SaveReplacesTheOldFile) {
 TEST(ConfigFile, FailedSaveReturnsMinusTwoAndLeavesNothingBehind) {
     TempFolder folder;
     ServiceTable table = exampleTable();
-    EXPECT_EQ(WriteConfigFile(folder.file("missing/bxconf.ini"), table), -2);
+    std::error_code why;
+    EXPECT_EQ(WriteConfigFile(folder.file("missing/bxconf.ini"), table, why), -2);
+    EXPECT_TRUE(why) << "the failure says why";
     // A folder in the file's place cannot be replaced by a file: the rename fails late, after the
     // temporary file was written.
     std::filesystem::create_directory(folder.file("bxconf.ini"));
-    EXPECT_EQ(WriteConfigFile(folder.file("bxconf.ini"), table), -2);
+    why.clear();
+    EXPECT_EQ(WriteConfigFile(folder.file("bxconf.ini"), table, why), -2);
+    EXPECT_TRUE(why) << "the failure says why";
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("bxconf.ini")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
