@@ -129,25 +129,5 @@ TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrashOrItWouldRefuse)
     EXPECT_EQ(asked, std::vector<std::string>{a}); // asked of the very file
 }
 
-// Keeping both names adds " (2)": from a name near the longest the file system takes, the
-// numbered name can never be made, and the simulation fails the move as the real run does.
-TEST(Simulation, ANumberedNameTooLongForTheFileSystemFails) {
-    test::TempFolder temp;
-    const std::string in = temp.file("in"), out = temp.file("out");
-    const std::string name = std::string(251, 'n') + ".txt";
-    const std::string source = in + platform::kPathSeparator + name;
-    const std::string taken = out + platform::kPathSeparator + name;
-    for (const std::string& folder : {in, out})
-        fs::create_directories(folder);
-    test::writeBytes(source, "new");
-    test::writeBytes(taken, "old");
-    SortingPolicy keepBoth;
-    keepBoth.nameClash = NameClash::KeepBoth;
-    const std::string tooLong = std::make_error_code(std::errc::filename_too_long).message();
-    EXPECT_EQ(simulatedLines(serviceOver(in, {ruleOf({action(rMove, out)})}), keepBoth),
-              std::vector<std::string>{"failed move " + QuoteValue(source) + " " +
-                                       QuoteValue(taken) + ReasonPart(tooLong)});
-}
-
 } // namespace
 } // namespace lp

@@ -1,6 +1,8 @@
 // What a run does with each kind of entry on each file system, foreseen alike by a simulation:
 // links, pipes, sockets and device nodes, a second file system and a bind mount.
 
+#include "engine/failure_reason.h"
+#include "engine/operation_report.h"
 #include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
 #include "pipes_and_devices.h"
@@ -85,6 +87,29 @@ TEST(Simulation, ForeseesWhatARunDoesWithEachKindOfEntryOnEachFileSystem) {
             }
     if (left > 0)
         GTEST_SKIP() << left << " cases left out: no second file system, bind mount or device node";
+}
+
+// Keeping both names adds " (2)": from a name near the longest the file system takes, the
+// numbered name can never be made, and the simulation fails the move as the real run does.
+TEST(Simulation, ANumberedNameTooLongForTheFileSystemFails) {
+    test::TempFolder temp;
+    const std::string in = temp.file("in"), out = temp.file("out");
+    const std::string name = std::string(251, 'n') + ".txt";
+    const std::string source = in + "/" + name;
+    const std::string taken = out + "/" + name;
+    for (const std::string& folder : {in, out})
+        fs::create_directories(folder);
+    test::writeBytes(source, "new");
+    test::writeBytes(taken, "old");
+    SortingPolicy keepBoth;
+    keepBoth.nameClash = NameClash::KeepBoth;
+    const ServiceTable table = serviceOver(in, {ruleOf({action(rMove, out)})});
+    const std::string tooLong = std::make_error_code(std::errc::filename_too_long).message();
+    const auto foreseen = simulatedLines(table, keepBoth);
+    EXPECT_EQ(foreseen, std::vector<std::string>{"failed move " + QuoteValue(source) + " " +
+                                                 QuoteValue(taken) + ReasonPart(tooLong)});
+    EXPECT_EQ(foreseen, performedLines(table, keepBoth));
+    EXPECT_TRUE(fs::exists(source));
 }
 
 } // namespace
