@@ -1,22 +1,11 @@
 // Every window fits a small screen: 800 by 500 pixels, as a 1600 by 1000 screen offers at a
 // scale of 2, with room left for the title bar. At its smallest, no control is cut off.
 
-#include "main/about.h"
 #include "main/activity_window.h"
-#include "main/additional.h"
-#include "main/addservice.h"
+#include "main/every_window.h"
 #include "main/exit_wait.h"
 #include "main/help_window.h"
 #include "main/mainwindow.h"
-#include "main/rule_test_host.h"
-#include "ruledef/datesel.h"
-#include "ruledef/exchange_values.h"
-#include "ruledef/fext.h"
-#include "ruledef/filesized.h"
-#include "ruledef/launchinput.h"
-#include "ruledef/path.h"
-#include "ruledef/rulewizard.h"
-#include "ruledef/working_rule.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,61 +49,15 @@ TEST(ScreenFit, EveryWindowFitsASmallScreenAndCutsNothingOffAtItsSmallest) {
     QTemporaryDir dir;
     app().configPath = dir.filePath("bxconf.ini").toStdString();
     testing::RuleTestHost host;
-    host.addFolder({{"first", true}});
     ServiceTable folders;
-    folders.services = host.table.services;
-    auto wizardOnPage = [&host](bool second) {
-        ruleEditRequest() = {false, -1};
-        auto wizard = std::make_unique<TfrmRule>(host);
-        if (second)
-            wizard->btnNextClick();
-        return std::unique_ptr<QWidget>(std::move(wizard));
-    };
-    const struct {
-        const char* what;
-        std::function<std::unique_ptr<QWidget>()> make;
-    } cases[] = {
-        {"main window", [] { return std::make_unique<TfrmMain>(MonitorCycle{}); }},
-        {"wizard, first page", [&] { return wizardOnPage(false); }},
-        {"wizard, second page", [&] { return wizardOnPage(true); }},
-        {"folder dialog", [&] { return std::make_unique<TfrmAddService>(folders, true, 0); }},
-        {"path",
-         [] {
-             exchange().pathTarget = "rCopy";
-             exchange().currentText = "specified";
-             return std::make_unique<TfrmPath>();
-         }},
-        {"program",
-         [] {
-             exchange().currentText = "specified";
-             return std::make_unique<TfrmLaunch>();
-         }},
-        {"file date",
-         [] {
-             exchange().daysValue = -1;
-             return std::make_unique<TfrmDateSel>();
-         }},
-        {"file size",
-         [] {
-             exchange().sizeValue = -1;
-             return std::make_unique<TfrmFileSize>();
-         }},
-        {"file count",
-         [] {
-             exchange().caption = "Enter File Count";
-             exchange().prompt = "Enter file count:";
-             exchange().currentText = "specified";
-             return std::make_unique<TfrmInput>();
-         }},
-        {"options", [] { return std::make_unique<TfrmAdditional>(); }},
-        {"about", [] { return std::make_unique<Tfrmabout>(); }},
-        {"help", [] { return std::make_unique<TfrmHelp>(); }},
-        {"activity",
-         [&dir] {
-             return std::make_unique<TfrmActivity>(dir.filePath("activity.log").toStdString());
-         }},
-        {"exit wait", [] { return std::make_unique<ExitWait>(nullptr, [] {}); }},
-    };
+    std::vector<testing::WindowCase> cases = testing::everyDialog(host, folders);
+    cases.push_back({"main window", [] { return std::make_unique<TfrmMain>(MonitorCycle{}); }});
+    cases.push_back({"help", [] { return std::make_unique<TfrmHelp>(); }});
+    cases.push_back({"activity", [&dir] {
+                         return std::make_unique<TfrmActivity>(
+                             dir.filePath("activity.log").toStdString());
+                     }});
+    cases.push_back({"exit wait", [] { return std::make_unique<ExitWait>(nullptr, [] {}); }});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::unique_ptr<QWidget> window = c.make();
