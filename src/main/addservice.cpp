@@ -4,6 +4,7 @@
 #include "globals/records.h"
 #include "ruledef/typed_values.h"
 #include "widgets/keyboard_access.h"
+#include "widgets/path_field.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 #include "widgets/wrap_labels.h"
@@ -56,7 +57,9 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
     Label1 = label("Label1", kNameCaption, 8, 8, 279);
     teService = edit("teService", 8, 25, 89);
     Label2 = label("Label2", kFolderCaption, 8, 54, 279);
-    teSharedDir = edit("teSharedDir", 8, 71, 177);
+    teSharedDir = new PathField(this);
+    teSharedDir->setObjectName(QStringLiteral("teSharedDir"));
+    teSharedDir->setGeometry(8, 71, 177, 23);
     Button3 = button("Button3", "Browse...", 192, 70);
     Label3 = label("Label3", kExcludeCaption, 8, 100, 284);
     teExclude = edit("teExclude", 8, 117, 177);

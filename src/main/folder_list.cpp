@@ -10,7 +10,10 @@ void fillFolderList(TCheckListBox& list, const ServiceTable& table) {
     for (const rServiceRules& service : table.services) {
         if (service.serviceid != kOtherService)
             continue;
-        list.addLine(QString::fromStdString(service.othername));
+        const QString name = QString::fromStdString(service.othername);
+        const int line = list.addLine(name);
+        // The name may be cut short in a narrow window; the tip tells it whole, and the folder.
+        list.setLineTip(line, name + QLatin1Char('\n') + QString::fromStdString(service.sharedir));
         // othernum is the line's 1-based position, so the tick lands on the record's own line.
         if (service.enabled)
             list.setChecked(service.othernum - 1, true);

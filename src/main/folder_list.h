@@ -9,7 +9,8 @@ namespace lp {
 struct ServiceTable;
 class TCheckListBox;
 
-// Refills list with one line per user-defined service in table order, ticked when enabled.
+// Refills list with one line per user-defined service in table order, ticked when enabled; each
+// line's tooltip tells the name whole and the folder it stands for.
 void fillFolderList(TCheckListBox& list, const ServiceTable& table);
 
 // Removes the record at index. The user-defined services after it move up one line (othernum

@@ -12,6 +12,7 @@
 #include "platform/user_folders.h"
 #include "quit_request.h"
 #include "tray_icon.h"
+#include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
 #include <QAction>
@@ -89,7 +90,7 @@ void TfrmMain::Activity1Click() {
         activityWindow_ = new TfrmActivity(ActivityLog::DefaultPath(), this);
         activityWindow_->setUndoRecorder(
             [this](const ActivityEntry& undone) { cycles->recordUndo(undone); });
-        activityWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
+        moveWithinScreen(*activityWindow_, frameGeometry().topLeft() + QPoint(40, 40));
         tellActivityWindowOfCycle();
         activityWindow_->showProgress(progress_);
     } else {
@@ -120,7 +121,7 @@ void TfrmMain::openHelp(const QString& section) {
     if (helpWindow_ == nullptr) {
         helpWindow_ = new TfrmHelp(this);
         // Beside the main window's corner rather than wherever the desktop puts a new window.
-        helpWindow_->move(frameGeometry().topLeft() + QPoint(40, 40));
+        moveWithinScreen(*helpWindow_, frameGeometry().topLeft() + QPoint(40, 40));
     }
     helpWindow_->openFile(help.path, section);
     helpWindow_->show();

@@ -27,9 +27,12 @@ QLabel* placeLabel(QWidget& parent, const char* name, const QString& text, int x
     return label;
 }
 
-void paintNavy(QLabel& label) {
+// The hints stand out in the theme's accent for links (a dark blue on a light theme), which the
+// theme makes readable on its own background, dark or light.
+void paintAsHint(QLabel& label) {
     QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, palette.color(group, QPalette::Link));
     label.setPalette(palette);
 }
 
@@ -42,15 +45,15 @@ TfrmLaunch::TfrmLaunch(QWidget* parent) : QDialog(parent) {
 
     Label1 = placeLabel(*this, "Label1",
                         QStringLiteral("Enter full path of program/script to run:"), 8, 8);
-    teProgram = placeEdit(*this, "teProgram", 8, 26, 173);
+    teProgram = placePathEdit(*this, "teProgram", 8, 26, 173);
     Button1 = placeButton(*this, "Button1", QStringLiteral("Browse..."), 185, 24);
     Label2 = placeLabel(*this, "Label2", QStringLiteral("Enter Parameters:"), 8, 54);
     teParam = placeEdit(*this, "teParam", 8, 72, 252);
     Label3 = placeLabel(*this, "Label3",
                         QStringLiteral("Enter \"mfile\" to use found file as an argument"), 8, 98);
     Label4 = placeLabel(*this, "Label4", QStringLiteral("(ex. -mfile)"), 8, 114);
-    paintNavy(*Label3);
-    paintNavy(*Label4);
+    paintAsHint(*Label3);
+    paintAsHint(*Label4);
     Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 104, 134);
     Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 185, 134);
     Button2->setDefault(true);

@@ -1,6 +1,7 @@
 #include "param_dialog_frame.h"
 
 #include "widgets/keyboard_access.h"
+#include "widgets/path_field.h"
 #include "widgets/placement.h"
 #include "widgets/wrap_labels.h"
 
@@ -40,11 +41,22 @@ QPushButton* placeButton(QWidget& parent, const char* name, const QString& text,
     return button;
 }
 
-QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width) {
-    auto* edit = new QLineEdit(&parent);
+namespace {
+
+QLineEdit* placed(QLineEdit* edit, const char* name, int x, int y, int width) {
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(x, y, width, 21);
     return edit;
+}
+
+} // namespace
+
+QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width) {
+    return placed(new QLineEdit(&parent), name, x, y, width);
+}
+
+QLineEdit* placePathEdit(QWidget& parent, const char* name, int x, int y, int width) {
+    return placed(new PathField(&parent), name, x, y, width);
 }
 
 void fitToLargestNumber(QLineEdit& field) {

@@ -20,6 +20,8 @@ void startTypingIn(QLineEdit& field);
 // Small builders for the dialogs' absolute layouts.
 QPushButton* placeButton(QWidget& parent, const char* name, const QString& text, int x, int y);
 QLineEdit* placeEdit(QWidget& parent, const char* name, int x, int y, int width);
+// The same for a path: shortened in the middle while not edited, whole in its tooltip.
+QLineEdit* placePathEdit(QWidget& parent, const char* name, int x, int y, int width);
 
 // The largest whole number a number field takes (a 32-bit value).
 inline constexpr int kLargestTypedNumber = 2147483647;

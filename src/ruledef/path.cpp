@@ -25,7 +25,7 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
                    this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(8, 8, 270, 16);
-    tePath = placeEdit(*this, "tePath", 8, 28, 194);
+    tePath = placePathEdit(*this, "tePath", 8, 28, 194);
     if (values.currentText != kNotGivenText)
         tePath->setText(QString::fromStdString(values.currentText));
     Button1 = placeButton(*this, "Button1", QStringLiteral("Browse..."), 206, 26);

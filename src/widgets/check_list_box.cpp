@@ -1,12 +1,30 @@
 #include "check_list_box.h"
 
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace lp {
 
 namespace {
 // The tick each line had when last seen, so that a user's toggle is told apart from other changes.
 constexpr int kLastTickRole = Qt::UserRole + 41;
+
+// Lines no wider than the list: the view then draws a longer one shortened, by its elide mode.
+class WithinWidthDelegate : public QStyledItemDelegate {
+public:
+    explicit WithinWidthDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize hint = QStyledItemDelegate::sizeHint(option, index);
+        hint.setWidth(std::min(hint.width(), list_->viewport()->width()));
+        return hint;
+    }
+
+private:
+    QListWidget* list_;
+};
 } // namespace
 
 // Marks a stretch of programmatic changes, during which item changes are not the user's.
@@ -23,17 +41,31 @@ private:
 
 TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // A line too long for the list is shortened in the middle, so that a path keeps its last
+    // name in sight; its tooltip shows it whole. The lines are as wide as the list, never wider.
+    setTextElideMode(Qt::ElideMiddle);
+    setItemDelegate(new WithinWidthDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);
     connect(this, &QListWidget::itemChanged, this, &TCheckListBox::onItemChanged);
 }
 
 int TCheckListBox::addLine(const QString& text) {
     Quiet quiet(*this);
     auto* item = new QListWidgetItem(text);
+    item->setToolTip(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
     item->setData(kLastTickRole, false);
     addItem(item);
     return count() - 1;
+}
+
+void TCheckListBox::setLineTip(int index, const QString& tip) {
+    if (QListWidgetItem* it = item(index)) {
+        Quiet quiet(*this);
+        it->setToolTip(tip);
+    }
 }
 
 // Neither raises a selection change: removing lines is no click in the list.

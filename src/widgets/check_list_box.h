@@ -6,13 +6,16 @@ namespace lp {
 // A list whose lines carry a tick each and can be individually disabled (greyed, not tickable).
 // After the user toggles a tick, the toggled line is made current and clickCheck is raised; at that
 // moment checked(currentRow()) already shows the new state. Changes made through this class's own
-// setters raise nothing.
+// setters raise nothing. A line too long for the list is shortened in the middle and shown whole
+// in its tooltip.
 class TCheckListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit TCheckListBox(QWidget* parent = nullptr);
 
     int addLine(const QString& text); // unticked and enabled; returns its index
+    // The line's tooltip, its text unless given another.
+    void setLineTip(int index, const QString& tip);
     void deleteLine(int index);
     void clearLines();
 

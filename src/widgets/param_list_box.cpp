@@ -2,19 +2,23 @@
 
 #include "param_markup.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace lp {
 
 namespace {
 
 constexpr int kMarkupRole = Qt::UserRole + 1;
-const QColor kLinkColour(0, 128, 0);
+// The least room a shortened link keeps: a few characters besides the ellipsis, enough to be
+// read as a path and pressed. A line that needs more scrolls.
+constexpr int kLeastLinkCharacters = 6;
 
 // Draws a line's markup and nothing else: no selection or hover decoration; a focus frame round
 // the link that has the keyboard's focus.
@@ -24,7 +28,7 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const ParamLine parsed = parseParamLine(index.data(kMarkupRole).toString());
+        const ParamLine parsed = box_->shownLine(index.row());
         const QPalette::ColorGroup group =
             (option.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
         const QFontMetrics& metrics = option.fontMetrics;
@@ -48,7 +52,8 @@ public:
             QFont linkFont = option.font;
             linkFont.setUnderline(true);
             painter->setFont(linkFont);
-            draw(parsed.linkText, group == QPalette::Normal ? kLinkColour : plain);
+            draw(parsed.linkText,
+                 group == QPalette::Normal ? option.palette.color(group, QPalette::Link) : plain);
             painter->setFont(option.font);
             // Drawn here rather than by the style, which may leave it out until a key is used.
             if (box_->hasFocus() && box_->focusedLink() == index.row()) {
@@ -63,9 +68,22 @@ public:
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        const QString plain = parseParamLine(index.data(kMarkupRole).toString()).plainText();
+        const QString plain = box_->shownLine(index.row()).plainText();
         return {option.fontMetrics.horizontalAdvance(plain) + 2 * TParamListBox::kTextMargin,
                 TParamListBox::kRowHeight};
+    }
+
+    // A line whose link is shortened shows whole in a tooltip; the others have none.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem&,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const QString whole = parseParamLine(index.data(kMarkupRole).toString()).plainText();
+        if (box_->shownLine(index.row()).plainText() != whole)
+            QToolTip::showText(event->globalPos(), whole, view);
+        else
+            QToolTip::hideText();
+        return true;
     }
 
 private:
@@ -84,6 +102,24 @@ TParamListBox::TParamListBox(QWidget* parent) : QListWidget(parent) {
     viewport()->setAttribute(Qt::WA_Hover, false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false);
+    // The lines are laid out again for a new width, which shortens or lengthens their links.
+    setResizeMode(QListView::Adjust);
+}
+
+ParamLine TParamListBox::shownLine(int index) const {
+    const QListWidgetItem* entry = item(index);
+    if (entry == nullptr)
+        return {};
+    ParamLine parsed = parseParamLine(entry->data(kMarkupRole).toString());
+    const QFontMetrics metrics = fontMetrics();
+    const int room = viewport()->width() - 2 * kTextMargin;
+    if (!parsed.hasLink || metrics.horizontalAdvance(parsed.plainText()) <= room)
+        return parsed;
+    const int least = metrics.horizontalAdvance(QString(kLeastLinkCharacters, QLatin1Char('x')));
+    const int linkRoom = std::max(least, room - metrics.horizontalAdvance(parsed.before) -
+                                             metrics.horizontalAdvance(parsed.after));
+    parsed.linkText = metrics.elidedText(parsed.linkText, Qt::ElideMiddle, linkRoom);
+    return parsed;
 }
 
 void TParamListBox::clearLines() {
@@ -110,7 +146,7 @@ QRect TParamListBox::linkRect(int index) const {
     const QListWidgetItem* entry = item(index);
     if (entry == nullptr)
         return {};
-    const ParamLine parsed = parseParamLine(entry->data(kMarkupRole).toString());
+    const ParamLine parsed = shownLine(index);
     if (!parsed.hasLink)
         return {};
     const QRect row = visualItemRect(entry);

@@ -1,9 +1,13 @@
 #pragma once
 // A list of parameter-link lines (see param_markup.h): each line on one 16-pixel row, plain text
-// in the list's text colour and the link in green. Pressing the mouse on a link raises paramClick.
-// There is no selection highlight, no hover effect and no hint. From the keyboard, Tab goes from
+// in the list's text colour and the link in the palette's link colour, so that it reads on a
+// light or a dark theme. Pressing the mouse on a link raises paramClick. There is no selection
+// highlight and no hover effect. A line too long for the list has its link (a path, mostly)
+// shortened in the middle and shows whole in a tooltip. From the keyboard, Tab goes from
 // link to link (and on out of the list after the last), the arrow keys too, and Enter or Space
 // opens the link that has the focus, drawn with a focus frame.
+
+#include "param_markup.h"
 
 #include <QListWidget>
 #include <QRect>
@@ -23,6 +27,10 @@ public:
     void addLine(const QString& markup);
     int lineCount() const;
     QString line(int index) const; // the line's markup, as added; empty when out of range
+
+    // The line as drawn at the list's present width: its link shortened in the middle when the
+    // whole line does not fit. Empty when out of range.
+    ParamLine shownLine(int index) const;
 
     // Where line index's link is drawn, in viewport coordinates; empty when it has no link.
     QRect linkRect(int index) const;

@@ -61,12 +61,28 @@ void placeDialogAtCursor(QWidget& dialog) {
     dialog.move(placeAtCursor(QCursor::pos(), outerSize(dialog)));
 }
 
+namespace {
+// Room for a title bar and frame, which the window does not know before it is shown.
+constexpr int kFrameAllowance = 48;
+const QSize kFrameRoom(kFrameAllowance / 4, kFrameAllowance);
+} // namespace
+
 QSize sizeWithinScreen(const QSize& wanted, const QSize& available) {
-    // Room for a title bar and frame, which the window does not know before it is shown.
-    constexpr int kFrameAllowance = 48;
-    const QSize room(std::max(available.width() - kFrameAllowance / 4, 1),
-                     std::max(available.height() - kFrameAllowance, 1));
+    const QSize room(std::max(available.width() - kFrameRoom.width(), 1),
+                     std::max(available.height() - kFrameRoom.height(), 1));
     return wanted.boundedTo(room);
+}
+
+QPoint pointWithinScreen(const QPoint& wanted, const QSize& size, const QRect& available) {
+    const QSize outer = size + kFrameRoom;
+    // The left and top edges win over the right and bottom ones: the title bar stays reachable.
+    const int x =
+        std::max(available.left(),
+                 std::min(wanted.x(), available.left() + available.width() - outer.width()));
+    const int y =
+        std::max(available.top(),
+                 std::min(wanted.y(), available.top() + available.height() - outer.height()));
+    return {x, y};
 }
 
 void fitWindowOnScreen(QWidget& window) {
@@ -75,6 +91,13 @@ void fitWindowOnScreen(QWidget& window) {
         return;
     const QRect area = screen->availableGeometry();
     window.resize(sizeWithinScreen(window.size(), area.size()).expandedTo(window.minimumSize()));
+}
+
+void moveWithinScreen(QWidget& window, const QPoint& wanted) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    window.move(screen == nullptr
+                    ? wanted
+                    : pointWithinScreen(wanted, window.size(), screen->availableGeometry()));
 }
 
 } // namespace lp

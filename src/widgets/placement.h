@@ -27,4 +27,11 @@ void placeDialogAtCursor(QWidget& dialog);
 QSize sizeWithinScreen(const QSize& wanted, const QSize& available);
 void fitWindowOnScreen(QWidget& window);
 
+// Where a window of that inner size goes when wanted at wanted: moved back just as far as it
+// takes for the window and its frame to lie in the free area, never above or left of it.
+QPoint pointWithinScreen(const QPoint& wanted, const QSize& size, const QRect& available);
+// Moves window there on the primary screen: a window placed beside another (the activity and
+// help windows by the main window's corner) must not run past the screen's far edges.
+void moveWithinScreen(QWidget& window, const QPoint& wanted);
+
 } // namespace lp

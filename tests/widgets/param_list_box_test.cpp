@@ -3,11 +3,14 @@
 #include "widgets/param_markup.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace lp {
@@ -115,41 +118,71 @@ TEST_F(ParamListBoxTest, HandlerMayClearAndRefillTheList) {
     EXPECT_EQ(seenText, "rebuilt");
 }
 
-// Green: clearly more green than red or blue.
-bool greenish(QRgb pixel) {
-    return qGreen(pixel) > qRed(pixel) + 40 && qGreen(pixel) > qBlue(pixel) + 40;
+// A pixel of the link's colour: within a small distance of it, as antialiased glyph edges are not.
+bool nearColour(QRgb pixel, const QColor& colour) {
+    return std::abs(qRed(pixel) - colour.red()) + std::abs(qGreen(pixel) - colour.green()) +
+               std::abs(qBlue(pixel) - colour.blue()) <
+           60;
 }
 
-int greenPixels(const QImage& image, const QRect& area) {
+int pixelsNear(const QImage& image, const QRect& area, const QColor& colour) {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            count += greenish(image.pixel(x, y)) ? 1 : 0;
+            count += nearColour(image.pixel(x, y), colour) ? 1 : 0;
     return count;
 }
 
-TEST_F(ParamListBoxTest, DrawsOnlyTheLinkInGreenAndNoSelection) {
+// The link takes the palette's link colour, whatever the theme: a dark one has its own.
+struct Theme {
+    const char* name;
+    QColor base, text, link;
+};
+const Theme kThemes[] = {
+    {"light", QColor(255, 255, 255), QColor(0, 0, 0), QColor(0, 128, 0)},
+    {"dark", QColor(30, 30, 30), QColor(230, 230, 230), QColor(120, 190, 255)},
+};
+
+void wearTheme(QWidget& widget, const Theme& theme) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Base, theme.base);
+    palette.setColor(QPalette::Text, theme.text);
+    palette.setColor(QPalette::Link, theme.link);
+    widget.setPalette(palette);
+}
+
+TEST_F(ParamListBoxTest, DrawsOnlyTheLinkInThePalettesLinkColourAndNoSelection) {
     box.setCurrentRow(1); // a current line must not be highlighted
-    const QImage image = box.viewport()->grab().toImage();
-    const QRect link = box.linkRect(1);
-    EXPECT_GT(greenPixels(image, link), 0);
-    const QRect plainPart(0, link.top(), link.left() - 1, link.height());
-    EXPECT_EQ(greenPixels(image, plainPart), 0);
-    // The plain part of the current line is drawn on the list's base colour, not a highlight.
-    EXPECT_EQ(image.pixel(1, link.top() + 1), box.palette().color(QPalette::Base).rgb());
+    for (const Theme& theme : kThemes) {
+        SCOPED_TRACE(theme.name);
+        wearTheme(box, theme);
+        const QImage image = box.viewport()->grab().toImage();
+        const QRect link = box.linkRect(1);
+        EXPECT_GT(pixelsNear(image, link, theme.link), 0);
+        const QRect plainPart(0, link.top(), link.left() - 1, link.height());
+        EXPECT_EQ(pixelsNear(image, plainPart, theme.link), 0);
+        EXPECT_GT(pixelsNear(image, plainPart, theme.text), 0);
+        // The plain part of the current line is drawn on the list's base colour, not a highlight.
+        EXPECT_EQ(image.pixel(1, link.top() + 1), theme.base.rgb());
+    }
 }
 
 // The help tells the user to click the underlined words: each link has a line of its own colour
 // under its whole width (glyphs alone never fill a row like that), plain text has none.
 TEST_F(ParamListBoxTest, UnderlinesEveryLinkAlongItsWidth) {
-    const QImage image = box.viewport()->grab().toImage();
-    for (const int row : {0, 1}) {
-        SCOPED_TRACE(row);
-        const QRect link = box.linkRect(row);
-        int longest = 0;
-        for (int y = link.top(); y <= link.bottom(); ++y)
-            longest = std::max(longest, greenPixels(image, QRect(link.left(), y, link.width(), 1)));
-        EXPECT_GE(longest, link.width() * 9 / 10);
+    for (const Theme& theme : kThemes) {
+        SCOPED_TRACE(theme.name);
+        wearTheme(box, theme);
+        const QImage image = box.viewport()->grab().toImage();
+        for (const int row : {0, 1}) {
+            SCOPED_TRACE(row);
+            const QRect link = box.linkRect(row);
+            int longest = 0;
+            for (int y = link.top(); y <= link.bottom(); ++y)
+                longest = std::max(
+                    longest, pixelsNear(image, QRect(link.left(), y, link.width(), 1), theme.link));
+            EXPECT_GE(longest, link.width() * 9 / 10);
+        }
     }
 }
 
@@ -233,25 +266,71 @@ TEST_F(ParamListBoxKeyboard, TheFocusedLinkIsFramed) {
     EXPECT_TRUE(differs) << "a focus frame round the link";
 }
 
-// The scroll range follows the widest line wherever it stands, and the box shows whole rows.
-TEST(ParamListBoxRows, ScrollsToTheWidestLineAndShowsWholeRows) {
-    for (int longAt : {0, 1, 2}) {
-        SCOPED_TRACE(longAt);
-        TParamListBox box;
-        box.resize(200, 94);
-        box.fitWholeRows(94);
-        const QString longLine =
-            "    Move file to <a href=\"rMove\">/a/very/long/path/that/never/fits/in/the/box</a> "
-            "directory";
-        for (int i = 0; i < 3; ++i)
-            box.addLine(i == longAt ? longLine : QStringLiteral("short"));
-        box.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-        const int widest =
-            box.fontMetrics().horizontalAdvance(parseParamLine(longLine).plainText());
-        EXPECT_GE(box.horizontalScrollBar()->maximum() + box.viewport()->width(), widest);
-        EXPECT_LE(box.height(), 94);
-        EXPECT_EQ(box.viewport()->height() % TParamListBox::kRowHeight, 0);
+// The tooltip a hover over line index would show; empty when none.
+QString tipOver(TParamListBox& box, int index) {
+    QToolTip::hideText();
+    const QPoint at = box.visualItemRect(box.item(index)).center();
+    QHelpEvent event(QEvent::ToolTip, at, box.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(box.viewport(), &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+// A path too long for the box is shortened in the middle, so that its start and its last name
+// both show; the line is whole in its tooltip and in what a press hands on. Text that is not a
+// link is never shortened: the scroll range follows the widest such line, wherever it stands.
+TEST(ParamListBoxRows, ShortensLongLinksInTheMiddleAndScrollsToWiderText) {
+    const QString path = "/a/very/long/path/that/never/fits/in/the/box/of/the/wizard/Installers";
+    const QString longLink = "    Move file to <a href=\"rMove\">" + path + "</a> directory";
+    const QString longPlain = "    a plain line of text much wider than the box can ever show";
+    const struct {
+        const char* name;
+        int width; // of the box
+        QString line;
+        bool shortened;
+    } cases[] = {
+        {"long path, narrow box", 360, longLink, true},
+        {"long path, wide box", 1000, longLink, false},
+        {"short link", 200, "x <a href=\"FileCount\">20</a>", false},
+        {"long plain text", 200, longPlain, false},
+    };
+    for (const auto& c : cases) {
+        for (int at : {0, 2}) {
+            SCOPED_TRACE(std::string(c.name) + " on line " + std::to_string(at));
+            TParamListBox box;
+            box.resize(c.width, 94);
+            box.fitWholeRows(94);
+            for (int i = 0; i < 3; ++i)
+                box.addLine(i == at ? c.line : QStringLiteral("short"));
+            box.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+            const ParamLine whole = parseParamLine(c.line);
+            const ParamLine shown = box.shownLine(at);
+            EXPECT_EQ(shown.before, whole.before);
+            EXPECT_EQ(shown.after, whole.after);
+            const int shownWidth = box.fontMetrics().horizontalAdvance(shown.plainText());
+            const int room = box.viewport()->width() - 2 * TParamListBox::kTextMargin;
+            if (c.shortened) {
+                EXPECT_TRUE(shown.linkText.startsWith("/a/very")) << shown.linkText.toStdString();
+                EXPECT_TRUE(shown.linkText.endsWith("Installers")) << shown.linkText.toStdString();
+                EXPECT_TRUE(shown.linkText.contains(QChar(0x2026)));
+                EXPECT_LE(shownWidth, room);
+                EXPECT_EQ(tipOver(box, at), whole.plainText());
+                EXPECT_TRUE(box.viewport()->rect().contains(box.linkRect(at)));
+            } else {
+                EXPECT_EQ(shown.linkText, whole.linkText);
+                EXPECT_EQ(tipOver(box, at), QString()) << "no tip for a line shown whole";
+            }
+            // The scroll range reaches the end of the line as shown.
+            EXPECT_GE(box.horizontalScrollBar()->maximum() + room, shownWidth);
+            QSignalSpy clicks(&box, &TParamListBox::paramClick);
+            if (whole.hasLink) {
+                ASSERT_TRUE(box.pressLink(at));
+                ASSERT_EQ(clicks.count(), 1);
+                EXPECT_EQ(clicks.at(0).at(2).toString(), whole.linkText);
+            }
+            EXPECT_LE(box.height(), 94);
+            EXPECT_EQ(box.viewport()->height() % TParamListBox::kRowHeight, 0);
+        }
     }
 }
 

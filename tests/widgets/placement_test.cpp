@@ -37,6 +37,48 @@ TEST(PlacementAtCursor, CentresOnThePointerWithoutClamping) {
     }
 }
 
+// A window of its own (the activity and help windows) is shrunk to the screen's free area and,
+// placed by the main window's corner, moved back just as far as it must be so that neither its
+// frame nor its far controls run off the screen, whatever the screen's size, scale or panels.
+TEST(PlacementOnScreen, AWindowTooLargeIsShrunkAndAllOfItStaysOnTheScreen) {
+    const struct {
+        const char* what;
+        QSize wanted;
+        QPoint at;
+        QRect available;
+        QSize expectedSize;
+        QPoint expectedAt;
+    } cases[] = {
+        {"activity at scale 2", {900, 420}, {145, 59}, {0, 0, 800, 500}, {788, 420}, {0, 32}},
+        {"help at scale 2", {640, 560}, {145, 59}, {0, 0, 800, 500}, {640, 452}, {145, 0}},
+        {"help below a top panel", {640, 560}, {145, 10}, {0, 28, 800, 472}, {640, 424}, {145, 28}},
+        {"fits where it is wanted",
+         {300, 200},
+         {100, 80},
+         {0, 0, 1920, 1080},
+         {300, 200},
+         {100, 80}},
+        {"left of the screen", {300, 200}, {-50, -20}, {0, 0, 1920, 1080}, {300, 200}, {0, 0}},
+        {"screen right of another",
+         {900, 420},
+         {1400, 40},
+         {1280, 0, 800, 500},
+         {788, 420},
+         {1280, 32}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QSize size = sizeWithinScreen(c.wanted, c.available.size());
+        EXPECT_EQ(size, c.expectedSize);
+        const QPoint where = pointWithinScreen(c.at, size, c.available);
+        EXPECT_EQ(where, c.expectedAt);
+        // The frame's allowance: a quarter of 48 pixels across, 48 down.
+        const QRect framed(where, size + QSize(12, 48));
+        EXPECT_TRUE(c.available.contains(framed))
+            << framed.x() << "," << framed.y() << " " << framed.width() << "x" << framed.height();
+    }
+}
+
 // Each dialog is placed once its size is final, so a dialog grown for a long caption is still
 // centred on the pointer.
 TEST(PlacementAtCursor, EveryParameterDialogIsCentredOnThePointer) {
