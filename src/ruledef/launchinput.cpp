@@ -5,6 +5,7 @@
 #include "platform/launcher.h"
 #include "rule_description.h"
 #include "typed_values.h"
+#include "widgets/accent_colour.h"
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
@@ -27,12 +28,13 @@ QLabel* placeLabel(QWidget& parent, const char* name, const QString& text, int x
     return label;
 }
 
-// The hints stand out in the theme's accent for links (a dark blue on a light theme), which the
-// theme makes readable on its own background, dark or light.
+// The hints stand out in navy, or in the theme's link colour where navy would not read (a dark
+// theme).
 void paintAsHint(QLabel& label) {
     QPalette palette = label.palette();
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-        palette.setColor(group, QPalette::WindowText, palette.color(group, QPalette::Link));
+        palette.setColor(group, QPalette::WindowText,
+                         ReadableAccent(QColor(0, 0, 128), palette, group, QPalette::Window));
     label.setPalette(palette);
 }
 

@@ -1,5 +1,6 @@
 #include "param_list_box.h"
 
+#include "accent_colour.h"
 #include "param_markup.h"
 
 #include <QHelpEvent>
@@ -52,8 +53,11 @@ public:
             QFont linkFont = option.font;
             linkFont.setUnderline(true);
             painter->setFont(linkFont);
+            // Green as designed, or the theme's link colour where green would not read.
             draw(parsed.linkText,
-                 group == QPalette::Normal ? option.palette.color(group, QPalette::Link) : plain);
+                 group == QPalette::Normal
+                     ? ReadableAccent(QColor(0, 128, 0), option.palette, group, QPalette::Base)
+                     : plain);
             painter->setFont(option.font);
             // Drawn here rather than by the style, which may leave it out until a key is used.
             if (box_->hasFocus() && box_->focusedLink() == index.row()) {
