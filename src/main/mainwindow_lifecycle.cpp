@@ -165,14 +165,14 @@ void TfrmMain::ExitBrindlebox1Click() {
     quitting_ = true;
     Timer1->stop();
     endAfterCycle_ = true;
-    if (!progress_.isEmpty())
+    if (progress_.underWay())
         showExitWait();
 }
 
 void TfrmMain::showExitWait() {
     if (!exitWait_)
         exitWait_ = new ExitWait(this, [this] { cycles->stopCopies(); });
-    exitWait_->showProgress(progress_);
+    exitWait_->showProgress(progress_.text());
     // Brought forward once; the progress that follows changes only its text.
     if (exitWait_->isVisible())
         return;
@@ -181,12 +181,12 @@ void TfrmMain::showExitWait() {
     exitWait_->activateWindow();
 }
 
-void TfrmMain::operationProgress(const QString& text) {
-    progress_ = text;
-    tray->showProgress(text);
+void TfrmMain::operationProgress(const OperationProgress& now) {
+    progress_ = now;
+    tray->showProgress(now.text());
     if (activityWindow_)
-        activityWindow_->showProgress(text);
-    if (endAfterCycle_ && !text.isEmpty())
+        activityWindow_->showProgress(now);
+    if (endAfterCycle_ && now.underWay())
         showExitWait();
 }
 

@@ -7,6 +7,8 @@
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
 #include "globals/app_globals.h"
+#include "main/activity_table.h"
+#include "main/activity_window.h"
 #include "main/desktop_app.h"
 #include "main/exit_wait.h"
 #include "main/mainwindow.h"
@@ -26,6 +28,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -261,11 +264,20 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
     w.Timer1Timer();
     ASSERT_TRUE(told.wait(60000)) << "the copy tells its progress";
     w.Activity1Click();
-    QLabel* inProgress = w.findChild<QLabel*>(QStringLiteral("lblInProgress"));
-    ASSERT_NE(inProgress, nullptr);
-    EXPECT_FALSE(inProgress->isHidden()) << "the Activity window shows the copy under way";
-    EXPECT_TRUE(inProgress->text().contains(QStringLiteral("Copying song.flac")))
-        << inProgress->text().toStdString();
+    auto* activity = w.findChild<lp::TfrmActivity*>();
+    ASSERT_NE(activity, nullptr);
+    // The copy under way is the top row, before any line of the log.
+    ASSERT_EQ(activity->shownRows(), 1);
+    const QAbstractItemModel& rows = *activity->tvActivity->model();
+    EXPECT_EQ(rows.index(0, lp::ActivityTableModel::File).data().toString(),
+              QStringLiteral("/watched/song.flac"));
+    const QString action = rows.index(0, lp::ActivityTableModel::Action).data().toString();
+    EXPECT_TRUE(action.startsWith(QStringLiteral("Copying: "))) << action.toStdString();
+    EXPECT_TRUE(
+        rows.index(0, 0)
+            .data(Qt::ToolTipRole)
+            .toString()
+            .startsWith(QStringLiteral("In progress: Copying song.flac to /media/usb/Music: ")));
 
     w.tray->ExitBrindlebox1->trigger();
     QCoreApplication::processEvents();
@@ -298,7 +310,7 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
               GetParam().stop)
         << "a stopped copy is tried again at the next start";
     EXPECT_FALSE(wait->isVisible());
-    EXPECT_TRUE(inProgress->isHidden()) << "the operation has ended";
+    EXPECT_EQ(activity->shownRows(), 0) << "the operation has ended";
     w.Timer1Timer();
     EXPECT_FALSE(w.cycles->running()) << "no cycle starts after the exit";
     window.reset();
