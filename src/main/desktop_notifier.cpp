@@ -23,6 +23,15 @@ std::optional<QDBusConnection>& busOverride() {
     return bus;
 }
 
+// The service may read the body as markup: a file named "a<b>&c" is shown as named. Only what
+// markup would take for its own is escaped, so that a service that shows the body as it is shows
+// the usual name unchanged.
+QString asMarkup(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
+        .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
+        .replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+}
+
 } // namespace
 
 QDBusConnection notificationBus() {
@@ -49,9 +58,8 @@ void DesktopNotifier::show(const QString& title, const QString& body, bool failu
     // 1 is normal, 2 critical: a failure stays until the user has seen it.
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(failure ? 2 : 1)));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("larchpost"));
-    // The service may read the body as markup: a file named "a<b>&c" is shown as named.
     call << QStringLiteral("Larchpost") << uint(0) << QStringLiteral("larchpost") << title
-         << body.toHtmlEscaped() << QStringList{kDefaultAction, QStringLiteral("Show in Activity")}
+         << asMarkup(body) << QStringList{kDefaultAction, QStringLiteral("Show in Activity")}
          << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -10,6 +10,7 @@
 #include "globals/app_globals.h"
 #include "log_category.h"
 #include "mainwindow.h"
+#include "operation_notices.h"
 #include "tray_icon.h"
 #include "widgets/frame_memory.h"
 #include "widgets/open_dialogs.h"
@@ -182,6 +183,10 @@ void TfrmMain::showExitWait() {
 }
 
 void TfrmMain::operationProgress(const OperationProgress& now) {
+    // An operation began or ended: what failed before it is told now, not when the cycle ends,
+    // which may be long after a large copy.
+    if (notices_ && (now.source != progress_.source || now.destination != progress_.destination))
+        notices_->look();
     progress_ = now;
     tray->showProgress(now.text());
     if (activityWindow_)
