@@ -53,10 +53,15 @@ rServiceRules* rememberedFor(const rServiceRules& service, std::size_t position,
 class CopyReporter {
 public:
     CopyReporter(const std::atomic<bool>& stop, ProgressPace pace,
-                 std::function<void(const QString&)> report)
+                 std::function<void(const OperationProgress&)> report)
         : stop_(stop), pace_(pace), report_(std::move(report)) {}
 
     bool step(const platform::CopyStep& step) {
+        if (step.ended) {
+            // Whether done or failed, it is no longer under way; nothing is left to stop.
+            finish();
+            return true;
+        }
         if (stop_.load()) {
             if (std::find(stopped_.begin(), stopped_.end(), step.source) == stopped_.end())
                 stopped_.push_back(step.source);
@@ -74,16 +79,17 @@ public:
         }
         if (now - started_ < pace_.quietStart || (told_ && now - lastTold_ < pace_.spacing))
             return true;
-        report_(ProgressText(step.source, step.destination, step.moving, step.done, step.total));
+        const auto percent = step.total == 0 ? 100 : static_cast<int>(step.done * 100 / step.total);
+        report_({step.source, step.destination, step.moving, percent});
         told_ = true;
         lastTold_ = now;
         return true;
     }
 
-    // The operation told about has ended: the tooltip goes back to what it was.
+    // The operation told about has ended, done or failed: the tooltip goes back to what it was.
     void finish() {
         if (told_)
-            report_(QString());
+            report_({});
         told_ = false;
         source_.clear();
         destination_.clear();
@@ -95,7 +101,7 @@ public:
 private:
     const std::atomic<bool>& stop_;
     ProgressPace pace_;
-    std::function<void(const QString&)> report_;
+    std::function<void(const OperationProgress&)> report_;
     std::string source_, destination_;
     std::chrono::steady_clock::time_point started_, lastTold_;
     bool told_ = false;
@@ -153,9 +159,9 @@ std::string StoppedFilesPath() {
     return state.empty() ? std::string() : state + "/Larchpost/stopped-files";
 }
 
-QString ProgressText(const std::string& source, const std::string& destination, bool moving,
-                     std::uint64_t done, std::uint64_t total) {
-    const auto percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+QString OperationProgress::text() const {
+    if (!underWay())
+        return QString();
     const std::filesystem::path from(source);
     const std::filesystem::path to(destination);
     return QStringLiteral("%1 %2 to %3: %4%")
@@ -187,7 +193,7 @@ ServiceTable ListFoldersNow(const ServiceTable& table) {
 class CycleWorker : public QObject {
 public:
     CycleWorker(MonitorCycle cycle, std::shared_ptr<std::atomic<bool>> stop, ProgressPace pace,
-                std::function<void(const QString&)> report, std::string stoppedPath)
+                std::function<void(const OperationProgress&)> report, std::string stoppedPath)
         : cycle_(std::move(cycle)), stop_(std::move(stop)),
           reporter_(*stop_, pace, std::move(report)), stoppedPath_(std::move(stoppedPath)),
           stoppedLastRun_(readStoppedFiles(stoppedPath_)) {}
@@ -252,14 +258,14 @@ private:
 CycleThread::CycleThread(MonitorCycle cycle, Mode mode, QObject* parent, ProgressPace pace,
                          std::string stoppedPath)
     : QObject(parent), mode_(mode) {
-    auto reportToWindow = [this](const QString& text) {
+    auto reportToWindow = [this](const OperationProgress& now) {
         if (mode_ == Mode::Inline) {
-            emit progress(text);
+            emit progress(now);
             return;
         }
         {
             const std::lock_guard lock(mutex_);
-            reports_.push_back(text);
+            reports_.push_back(now);
         }
         wakeWindow();
     };
@@ -319,15 +325,15 @@ void CycleThread::wakeWindow() {
 }
 
 void CycleThread::deliver() {
-    std::vector<QString> reports;
+    std::vector<OperationProgress> reports;
     int ended = 0;
     {
         const std::lock_guard lock(mutex_);
         reports.swap(reports_);
         std::swap(ended, cyclesEnded_);
     }
-    for (const QString& text : reports)
-        emit progress(text);
+    for (const OperationProgress& now : reports)
+        emit progress(now);
     for (; ended > 0; --ended)
         finished();
 }

@@ -34,9 +34,18 @@ ServiceTable ListFoldersNow(const ServiceTable& table);
 // <user state folder>/Larchpost/stopped-files; empty when there is no user state folder.
 std::string StoppedFilesPath();
 
-// What the progress of a copy says: "Copying song.flac to /media/usb/Music: 45%".
-QString ProgressText(const std::string& source, const std::string& destination, bool moving,
-                     std::uint64_t done, std::uint64_t total);
+// An operation that has run long enough to be told of: what it does and how far it has come.
+struct OperationProgress {
+    std::string source;
+    std::string destination; // the path of the copy
+    bool moving = false;
+    int percent = 0;
+
+    // Nothing long is under way: the default, told once an operation has ended.
+    bool underWay() const { return !source.empty(); }
+    // "Copying song.flac to /media/usb/Music: 45%"; empty when nothing is under way.
+    QString text() const;
+};
 
 // A copy of table whose services have no rules: a first cycle over it lists each folder and acts
 // on nothing.
@@ -85,8 +94,8 @@ signals:
     // A cycle has ended; delivered on the window's thread.
     void cycleEnded();
     // An operation that has run for more than a second says what it does and how far it has
-    // come ("Copying song.flac to /media/usb/Music: 45%"); an empty text once it has ended.
-    void progress(const QString& text);
+    // come; one not under way once it has ended.
+    void progress(const lp::OperationProgress& now);
 
 private:
     void finished();
@@ -102,8 +111,10 @@ private:
     std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
     std::mutex mutex_;                       // guards the three below
     std::deque<std::function<void()>> jobs_; // for the cycle thread
-    std::vector<QString> reports_;           // for the window's thread
+    std::vector<OperationProgress> reports_; // for the window's thread
     int cyclesEnded_ = 0;                    // for the window's thread
 };
 
 } // namespace lp
+
+Q_DECLARE_METATYPE(lp::OperationProgress)

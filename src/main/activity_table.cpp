@@ -3,6 +3,7 @@
 #include "engine/undo.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QStringList>
 #include <algorithm>
 #include <limits>
@@ -31,6 +32,10 @@ QString destinationText(const ActivityEntry& entry) {
 }
 
 constexpr auto earlier = [](const auto& a, const auto& b) { return a.instant < b.instant; };
+
+QString shownTimeOf(const QDateTime& time) {
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 } // namespace
 
@@ -62,15 +67,21 @@ QString activityActionText(const ActivityEntry& entry) {
 }
 
 int ActivityTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + firstLogRow();
 }
 
 int ActivityTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+const ActivityTableModel::Row& ActivityTableModel::shownRow(int row) const {
+    if (inProgress(row))
+        return *inProgress_;
+    return rows_[rows_.size() - 1 - static_cast<std::size_t>(row - firstLogRow())];
+}
+
 const ActivityEntry& ActivityTableModel::entryAt(int row) const {
-    return rows_[rows_.size() - 1 - static_cast<std::size_t>(row)].entry;
+    return shownRow(row).entry;
 }
 
 bool ActivityTableModel::undoneLater(int row) const {
@@ -84,8 +95,22 @@ bool ActivityTableModel::undoneLater(int row) const {
 QVariant ActivityTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& shown = rows_[rows_.size() - 1 - static_cast<std::size_t>(index.row())];
+    const Row& shown = shownRow(index.row());
     const ActivityEntry& entry = shown.entry;
+    if (inProgress(index.row())) {
+        // Marked apart from the lines of the log: in italics, and the figure in the action.
+        if (role == Qt::FontRole) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("In progress: ") + progress_.text();
+        if (role == Qt::DisplayRole && index.column() == Action)
+            return QStringLiteral("%1: %2%").arg(progress_.moving ? QStringLiteral("Moving")
+                                                                  : QStringLiteral("Copying"),
+                                                 QString::number(progress_.percent));
+    }
     if (role == Qt::ToolTipRole) {
         if (index.column() == Time)
             return text(entry.time);
@@ -132,7 +157,7 @@ ActivityTableModel::toRows(std::vector<ActivityEntry> entries) const {
         const QDateTime written = QDateTime::fromString(text(entry.time), Qt::ISODate);
         if (written.isValid()) {
             row.instant = written.toMSecsSinceEpoch();
-            row.shownTime = written.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            row.shownTime = shownTimeOf(written);
         } else {
             row.instant = before;
             row.shownTime = text(entry.time);
@@ -147,8 +172,8 @@ ActivityTableModel::toRows(std::vector<ActivityEntry> entries) const {
 void ActivityTableModel::insertRow(Row row) {
     // After every entry of the same instant: lines written in one second keep the log's order.
     const auto place = std::upper_bound(rows_.begin(), rows_.end(), row, earlier);
-    const int shownRow = static_cast<int>(rows_.end() - place);
-    beginInsertRows({}, shownRow, shownRow);
+    const int shown = static_cast<int>(rows_.end() - place) + firstLogRow();
+    beginInsertRows({}, shown, shown);
     rows_.insert(place, std::move(row));
     endInsertRows();
 }
@@ -167,7 +192,7 @@ void ActivityTableModel::append(std::vector<ActivityEntry> entries) {
             insertRow(std::move(row));
         return;
     }
-    beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
+    beginInsertRows({}, firstLogRow(), firstLogRow() + static_cast<int>(rows.size()) - 1);
     rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
                  std::make_move_iterator(rows.end()));
     endInsertRows();
@@ -180,6 +205,38 @@ void ActivityTableModel::reset(std::vector<ActivityEntry> entries) {
     rows_ = toRows(std::move(entries));
     std::stable_sort(rows_.begin(), rows_.end(), earlier);
     endResetModel();
+}
+
+void ActivityTableModel::showInProgress(const OperationProgress& now) {
+    if (!now.underWay()) {
+        if (!inProgress_)
+            return;
+        beginRemoveRows({}, 0, 0);
+        inProgress_.reset();
+        progress_ = {};
+        endRemoveRows();
+        return;
+    }
+    const bool sameOperation =
+        inProgress_ && progress_.source == now.source && progress_.destination == now.destination;
+    progress_ = now;
+    if (!sameOperation) {
+        Row row;
+        row.entry.action = now.moving ? "move" : "copy";
+        row.entry.values = {now.source, now.destination};
+        const QDateTime started = QDateTime::currentDateTime();
+        row.instant = started.toMSecsSinceEpoch();
+        row.shownTime = shownTimeOf(started);
+        if (!inProgress_) {
+            beginInsertRows({}, 0, 0);
+            inProgress_ = std::move(row);
+            endInsertRows();
+            return;
+        }
+        inProgress_ = std::move(row);
+    }
+    // Changed in place: the view repaints one row and reads nothing else again.
+    emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
 }
 
 } // namespace lp

@@ -2,12 +2,15 @@
 // The activity log as a table for the Activity window: one row per entry, newest first, in the
 // columns time, folder, rule, action, file and destination; a failure's action says why in its
 // tooltip. Lines may come from runs in other
-// time zones: each is ordered by its instant and shown in the viewer's local time.
+// time zones: each is ordered by its instant and shown in the viewer's local time. A long
+// operation under way has a row of its own at the top, in italics, until its line is logged.
 
+#include "desktop/cycle_thread.h"
 #include "engine/activity_entry.h"
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace lp {
@@ -29,6 +32,11 @@ public:
     void append(std::vector<ActivityEntry> entries);
     // Replaces everything held; entries in the log's order.
     void reset(std::vector<ActivityEntry> entries);
+    // The row of the operation under way: added at the top when one is, its figure changed in
+    // place as it goes on, taken away when nothing is.
+    void showInProgress(const OperationProgress& now);
+    // Whether that row is the operation under way rather than a line of the log.
+    bool inProgress(int row) const { return inProgress_ && row == 0; }
 
     const ActivityEntry& entryAt(int row) const;
     // Whether a newer entry is the undo of the one in that row.
@@ -44,8 +52,12 @@ private:
     // line before it.
     std::vector<Row> toRows(std::vector<ActivityEntry> entries) const;
     void insertRow(Row row);
+    const Row& shownRow(int row) const;
+    int firstLogRow() const { return inProgress_ ? 1 : 0; }
 
     std::vector<Row> rows_; // oldest first, by instant: the table's rows count from the back
+    std::optional<Row> inProgress_; // the operation under way, above every line of the log
+    OperationProgress progress_;
 };
 
 // What the action column says: "Move", "Copy", "Delete", "Move to trash", "Launch", "Undo move",

@@ -69,18 +69,11 @@ TfrmActivity::TfrmActivity(std::string logPath, QWidget* parent)
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
 
-    lblInProgress = new QLabel(this);
-    lblInProgress->setObjectName(QStringLiteral("lblInProgress"));
-    lblInProgress->setTextFormat(Qt::PlainText);
-    lblInProgress->setFrameShape(QFrame::StyledPanel);
-    lblInProgress->hide();
-
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblStatus, 1);
     bottom->addWidget(btnUndo);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edFilter);
-    layout->addWidget(lblInProgress);
     layout->addWidget(tvActivity, 1);
     layout->addLayout(bottom);
 
@@ -95,6 +88,10 @@ TfrmActivity::TfrmActivity(std::string logPath, QWidget* parent)
     connect(filter_, &QAbstractItemModel::rowsAboutToBeInserted, this,
             &TfrmActivity::holdVisibleRows);
     connect(filter_, &QAbstractItemModel::rowsInserted, this, &TfrmActivity::restoreVisibleRows);
+    // The row of an operation under way goes from above them as the operation ends.
+    connect(filter_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &TfrmActivity::holdVisibleRows);
+    connect(filter_, &QAbstractItemModel::rowsRemoved, this, &TfrmActivity::restoreVisibleRows);
 
     watchLog();
     refresh();
@@ -192,6 +189,8 @@ std::vector<int> TfrmActivity::selectedSourceRows() const {
 }
 
 Problem TfrmActivity::whyNotUndoable(int sourceRow) const {
+    if (model_->inProgress(sourceRow))
+        return "This operation is still under way.";
     if (model_->undoneLater(sourceRow))
         return "This entry has already been undone.";
     return UndoImpossibleReason(model_->entryAt(sourceRow));
@@ -223,9 +222,9 @@ void TfrmActivity::setSortingBusy(bool busy) {
     enableUndo();
 }
 
-void TfrmActivity::showProgress(const QString& text) {
-    lblInProgress->setText(QStringLiteral("In progress: ") + text);
-    lblInProgress->setVisible(!text.isEmpty());
+void TfrmActivity::showProgress(const OperationProgress& now) {
+    model_->showInProgress(now);
+    enableUndo(); // a selected row of the operation may have become its line, or gone
 }
 
 void TfrmActivity::btnUndoClick() {

@@ -1,8 +1,10 @@
 #pragma once
 // The Activity window: what Larchpost did to files, read from the activity log (earlier runs and
 // the headless program's included), newest first, with a filter over every column, kept up to
-// date while it is open, and Undo for the selected entries.
+// date while it is open, and Undo for the selected entries. A long operation under way is the
+// top row, in italics, with how far it has come; its log line takes its place when it ends.
 
+#include "desktop/cycle_thread.h"
 #include "engine/activity_tail.h"
 #include "platform/problem.h"
 
@@ -34,9 +36,6 @@ public:
     QTableView* tvActivity = nullptr;
     QPushButton* btnUndo = nullptr;
     QLabel* lblStatus = nullptr;
-    // Above the table while a long operation runs: what it does and how far it has come. Its
-    // log line takes its place at the top of the table when it ends.
-    QLabel* lblInProgress = nullptr;
 
     // The entry shown in that row of the table (filtered, newest first).
     const ActivityEntry& shownEntry(int row) const;
@@ -55,8 +54,8 @@ public:
     // While a cycle runs, Undo waits: a file put back meanwhile could be listed by that cycle
     // before it hears of the undo, and taken for a new one to sort again.
     void setSortingBusy(bool busy);
-    // The operation under way ("Copying song.flac to /media/usb/Music: 45%"); empty when none.
-    void showProgress(const QString& text);
+    // The operation under way, or none.
+    void showProgress(const OperationProgress& now);
 
 public slots:
     // Reads what was appended to the log since the last read.

@@ -99,7 +99,7 @@ public slots:
     // A cycle has ended: the next one is due a full interval later.
     void cycleEnded();
     // The progress of the operation under way, for the tray and the exit's window.
-    void operationProgress(const QString& text);
+    void operationProgress(const lp::OperationProgress& now);
 
     void Close1Click();
     // Opens the Activity window, or brings the open one forward.
@@ -171,7 +171,7 @@ private:
     bool paused_ = false;
     // "Exit Larchpost" came while a cycle ran: the program ends as the cycle does.
     bool endAfterCycle_ = false;
-    QString progress_; // what the operation under way does, empty when none is long
+    OperationProgress progress_; // the operation under way, when one is long
     ExitWait* exitWait_ = nullptr;
     bool trimAfterNextCycle_ = true; // after the start, and after hiding the window to the tray
     TfrmHelp* helpWindow_ = nullptr;

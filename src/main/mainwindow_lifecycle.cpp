@@ -10,6 +10,7 @@
 #include "globals/app_globals.h"
 #include "log_category.h"
 #include "mainwindow.h"
+#include "operation_notices.h"
 #include "tray_icon.h"
 #include "widgets/frame_memory.h"
 #include "widgets/open_dialogs.h"
@@ -165,14 +166,14 @@ void TfrmMain::ExitBrindlebox1Click() {
     quitting_ = true;
     Timer1->stop();
     endAfterCycle_ = true;
-    if (!progress_.isEmpty())
+    if (progress_.underWay())
         showExitWait();
 }
 
 void TfrmMain::showExitWait() {
     if (!exitWait_)
         exitWait_ = new ExitWait(this, [this] { cycles->stopCopies(); });
-    exitWait_->showProgress(progress_);
+    exitWait_->showProgress(progress_.text());
     // Brought forward once; the progress that follows changes only its text.
     if (exitWait_->isVisible())
         return;
@@ -181,12 +182,16 @@ void TfrmMain::showExitWait() {
     exitWait_->activateWindow();
 }
 
-void TfrmMain::operationProgress(const QString& text) {
-    progress_ = text;
-    tray->showProgress(text);
+void TfrmMain::operationProgress(const OperationProgress& now) {
+    // An operation began or ended: what failed before it is told now, not when the cycle ends,
+    // which may be long after a large copy.
+    if (notices_ && (now.source != progress_.source || now.destination != progress_.destination))
+        notices_->look();
+    progress_ = now;
+    tray->showProgress(now.text());
     if (activityWindow_)
-        activityWindow_->showProgress(text);
-    if (endAfterCycle_ && !text.isEmpty())
+        activityWindow_->showProgress(now);
+    if (endAfterCycle_ && now.underWay())
         showExitWait();
 }
 

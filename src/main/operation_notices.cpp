@@ -44,8 +44,8 @@ OperationNotices::OperationNotices(std::string logPath, QSystemTrayIcon& icon, Q
     : QObject(parent), tail_(std::move(logPath)), icon_(icon) {
     seen_ = tail_.read().entries.size(); // what was there before is no news
     connect(&icon_, &QSystemTrayIcon::messageClicked, this, [this] {
-        if (lastShown_)
-            emit entryClicked(*lastShown_);
+        if (lastInTray_)
+            emit entryClicked(*lastInTray_);
     });
 }
 
@@ -67,10 +67,18 @@ void OperationNotices::look() {
         if (entry.failed ? !options.notifyFailures : !options.notifyEverySorted)
             continue;
         const NoticeText text = noticeFor(entry);
-        icon_.showMessage(text.title, text.body,
-                          entry.failed ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
         lastShown_ = entry;
+        notifier_.show(
+            text.title, text.body, entry.failed, [this, entry] { emit entryClicked(entry); },
+            [this, text, entry] { showInTray(text, entry); });
     }
+}
+
+void OperationNotices::showInTray(const NoticeText& text, const ActivityEntry& entry) {
+    // Without a notification area the message goes nowhere: the log has the line.
+    icon_.showMessage(text.title, text.body,
+                      entry.failed ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+    lastInTray_ = entry;
 }
 
 } // namespace lp

@@ -37,6 +37,9 @@ CopyUnderWay::CopyUnderWay(const std::string& source, const std::string& destina
 
 CopyUnderWay::~CopyUnderWay() {
     ThreadCopies& copies = thisThread();
+    if (copies.watcher && copies.source && copies.destination)
+        copies.watcher(
+            CopyStep{*copies.source, *copies.destination, copies.moving, 0, 0, /*ended=*/true});
     copies.source = nullptr;
     copies.destination = nullptr;
 }

@@ -16,6 +16,8 @@ struct CopyStep {
     bool moving = false;
     std::uint64_t done = 0; // bytes
     std::uint64_t total = 0;
+    // The copy is over, whole or not: a failed one ends without a step that reaches the total.
+    bool ended = false;
 };
 
 // Hears each step; false stops the copy.
@@ -33,7 +35,8 @@ private:
     CopyWatcher previous_;
 };
 
-// For the copy routines: names the copy the steps from now on belong to, while it lives.
+// For the copy routines: names the copy the steps from now on belong to, while it lives; its end
+// is told to the watcher as a step that has ended.
 class CopyUnderWay {
 public:
     CopyUnderWay(const std::string& source, const std::string& destination, bool moving);

@@ -6,6 +6,7 @@
 #include "engine/failure_reason.h"
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
+#include "platform/copy_watch.h"
 #include "platform/file_operations.h"
 #include "support/rule_action.h"
 
@@ -160,12 +161,47 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
     ASSERT_FALSE(result) << result.message();
     EXPECT_EQ(fs::file_size(target), 40u << 20);
     ASSERT_GE(told.count(), 2);
-    const QString first = told.front().front().toString();
+    const QString first = told.front().front().value<OperationProgress>().text();
     EXPECT_TRUE(first.startsWith(QStringLiteral("Copying song.flac to ") +
                                  QString::fromStdString(target.parent_path().string()) + ": "))
         << first.toStdString();
     EXPECT_TRUE(first.endsWith('%')) << first.toStdString();
-    EXPECT_EQ(told.back().front().toString(), QString()) << "the tooltip goes back at the end";
+    EXPECT_FALSE(told.back().front().value<OperationProgress>().underWay())
+        << "the tooltip goes back at the end";
+}
+
+// The progress of an operation is over as soon as the operation is, also when it fails half-way:
+// what follows in the same cycle is not shown as still copying.
+TEST(CycleThread, AnOperationsProgressEndsWithItDoneOrFailed) {
+    const struct {
+        const char* what;
+        std::uint64_t reached; // of 100
+    } cases[] = {{"done", 100}, {"failed half-way", 40}};
+    for (const auto& c : cases) {
+        std::vector<OperationProgress> told;
+        std::vector<OperationProgress> toldBeforeTheNext;
+        CycleThread cycles(
+            [&](ServiceTable&, bool) {
+                const std::string source = "/watched/song.flac";
+                const std::string destination = "/media/usb/Music/song.flac";
+                {
+                    const platform::CopyUnderWay copy(source, destination, true);
+                    for (std::uint64_t done = 0; done <= c.reached; done += 20)
+                        platform::CopyGoesOn(done, 100);
+                }
+                toldBeforeTheNext = told;
+            },
+            CycleThread::Mode::Inline, nullptr, ProgressPace{{}, {}});
+        QObject::connect(&cycles, &CycleThread::progress,
+                         [&](const OperationProgress& now) { told.push_back(now); });
+        ASSERT_TRUE(cycles.start({}, false)) << c.what;
+        ASSERT_GE(toldBeforeTheNext.size(), 2u) << c.what;
+        EXPECT_EQ(toldBeforeTheNext.front().text(),
+                  QStringLiteral("Moving song.flac to /media/usb/Music: 0%"))
+            << c.what;
+        EXPECT_FALSE(toldBeforeTheNext.back().underWay()) << c.what;
+        EXPECT_EQ(told.size(), toldBeforeTheNext.size()) << c.what << ": the end is told once";
+    }
 }
 
 // A copy stopped by the program's end (as a move to another drive is) leaves no copy, and the next

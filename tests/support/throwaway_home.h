@@ -3,7 +3,8 @@
 // data, and the runtime folder, private as a runtime folder must be) point into one fresh folder
 // before the first test, so that no test, and no program a test starts, reaches the real home of
 // whoever runs them. At the end the variables are back and the folder is gone with everything in
-// it. Each test program's main makes one.
+// it. The session bus is one that does not exist, so that no notification reaches the desktop of
+// whoever runs them. Each test program's main makes one.
 
 #include "globals/temp_folder.h"
 #include "support/scoped_variable.h"
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <list>
 #include <optional>
+#include <string>
 
 namespace lp::test {
 
@@ -38,6 +40,8 @@ public:
             fs::permissions(place.path, fs::perms::owner_all);
             variables_.emplace_back(place.variable, place.path.string().c_str());
         }
+        const std::string noBus = "unix:path=" + (folder_.path() / "runtime" / "no-bus").string();
+        variables_.emplace_back("DBUS_SESSION_BUS_ADDRESS", noBus.c_str());
     }
 
     const std::filesystem::path& path() const { return folder_.path(); }
