@@ -320,20 +320,24 @@ void CycleThread::wakeWindow() {
 
 void CycleThread::deliver() {
     std::vector<QString> reports;
+    std::vector<std::function<void()>> dones;
     int ended = 0;
     {
         const std::lock_guard lock(mutex_);
         reports.swap(reports_);
+        dones.swap(dones_);
         std::swap(ended, cyclesEnded_);
     }
     for (const QString& text : reports)
         emit progress(text);
+    for (const auto& done : dones)
+        done();
     for (; ended > 0; --ended)
         finished();
 }
 
 bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
-    if (running_)
+    if (running())
         return false;
     running_ = true;
     if (mode_ == Mode::Inline) {
@@ -352,6 +356,32 @@ bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
     return true;
 }
 
+void CycleThread::runJob(std::function<void()> job, std::function<void()> done, bool sorts) {
+    if (sorts)
+        ++sortingJobs_;
+    std::function<void()> ended = [this, done = std::move(done), sorts] {
+        if (done)
+            done();
+        if (sorts) {
+            --sortingJobs_;
+            emit cycleEnded();
+        }
+    };
+    if (mode_ == Mode::Inline) {
+        job();
+        ended();
+        return;
+    }
+    post([this, job = std::move(job), ended = std::move(ended)]() mutable {
+        job();
+        {
+            const std::lock_guard lock(mutex_);
+            dones_.push_back(std::move(ended));
+        }
+        wakeWindow();
+    });
+}
+
 void CycleThread::finished() {
     running_ = false;
     emit cycleEnded();
@@ -366,7 +396,7 @@ void CycleThread::recordUndo(const ActivityEntry& undone) {
 }
 
 void CycleThread::waitForCycle() {
-    if (mode_ == Mode::Inline || !running_)
+    if (mode_ == Mode::Inline || !running())
         return;
     // Queued behind the cycle in progress, so it returns once that has ended.
     QMetaObject::invokeMethod(

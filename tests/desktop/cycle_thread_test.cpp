@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lp {
@@ -111,6 +113,68 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
     }
     EXPECT_EQ(seen.front().rules, 1) << "the first cycle saw the table as at its start";
     EXPECT_TRUE(table.services[0].knownfiles.empty()) << "the window's table holds no known files";
+}
+
+// A job runs on the cycle thread after the cycle in progress, and its done on the window's; a
+// job that sorts holds the cycles off until its done has run, and ends as a cycle does.
+TEST(CycleThread, AJobRunsAfterTheCycleInProgressAndOneThatSortsHoldsTheCyclesOff) {
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<std::string> order; // each step with the thread it ran on
+    const auto onWindow = [] { return QThread::currentThread() == qApp->thread(); };
+    CycleThread cycles(
+        [&, blockFirst = true](ServiceTable&, bool) mutable {
+            if (std::exchange(blockFirst, false)) {
+                started.set_value();
+                released.wait();
+            }
+            order.push_back("cycle");
+        },
+        CycleThread::Mode::OwnThread);
+    QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+    ASSERT_TRUE(cycles.start(tableWithRules(1), false));
+    started.get_future().wait();
+
+    struct Case {
+        const char* job;
+        bool sorts;
+    } cases[] = {{"preview", false}, {"sort", true}};
+    for (const Case& c : cases)
+        cycles.runJob([&order, &onWindow,
+                       c] { order.push_back(c.job + std::string(onWindow() ? " on window" : "")); },
+                      [&order, &onWindow, c] {
+                          order.push_back(c.job +
+                                          std::string(onWindow() ? " done" : " done off window"));
+                      },
+                      c.sorts);
+    release.set_value();
+    ASSERT_TRUE(ended.wait()); // the cycle's end
+    while (ended.count() < 2)
+        ASSERT_TRUE(ended.wait()) << "the sorting job ends as a cycle does";
+    EXPECT_FALSE(cycles.running());
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"cycle", "preview", "sort", "preview done", "sort done"}));
+
+    // While a sorting job is queued, no cycle starts.
+    std::promise<void> jobStarted;
+    std::promise<void> jobRelease;
+    std::shared_future<void> jobReleased = jobRelease.get_future().share();
+    cycles.runJob(
+        [&] {
+            jobStarted.set_value();
+            jobReleased.wait();
+        },
+        {}, true);
+    jobStarted.get_future().wait();
+    EXPECT_TRUE(cycles.running());
+    EXPECT_FALSE(cycles.start(tableWithRules(1), false)) << "a sorting job counts as a cycle";
+    jobRelease.set_value();
+    ASSERT_TRUE(ended.wait());
+    EXPECT_FALSE(cycles.running());
+    EXPECT_TRUE(cycles.start(tableWithRules(1), false));
+    ASSERT_TRUE(ended.wait());
+    EXPECT_EQ(order.back(), "cycle");
 }
 
 // A real copy on the cycle thread: its progress reaches the window's thread as it goes, in the
