@@ -218,6 +218,19 @@ public:
         remembered_ = std::move(table);
     }
 
+    // A job that sorts, its copies heard as a cycle's are: their progress told, and stopped at
+    // the program's end. A file whose copy was stopped is not noted for the next start: it was
+    // chosen in Sort Now, not found new, and Sort Now takes it up again.
+    void runSorting(const std::function<void()>& job) {
+        {
+            const platform::WatchCopies watch(
+                [this](const platform::CopyStep& step) { return reporter_.step(step); });
+            job();
+        }
+        reporter_.finish();
+        reporter_.takeStopped();
+    }
+
     void adopt(ServiceTable listed) {
         for (rServiceRules& service : listed.services) {
             if (!service.knownready)
@@ -367,6 +380,8 @@ void CycleThread::runJob(std::function<void()> job, std::function<void()> done, 
             emit cycleEnded();
         }
     };
+    if (sorts)
+        job = [this, job = std::move(job)] { worker_->runSorting(job); };
     if (mode_ == Mode::Inline) {
         job();
         ended();

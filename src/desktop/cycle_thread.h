@@ -74,7 +74,8 @@ public:
     // Runs job on the cycle thread, after the work queued there before it (the cycle in
     // progress), then done on the window's thread. A job that sorts (Sort Now carrying out its
     // operations) holds the cycles off as a cycle does: running() is true from this call until
-    // it has ended, and cycleEnded follows its done. Inline, both run before the call returns.
+    // it has ended, and cycleEnded follows its done; its copies tell their progress and stop at
+    // the program's end as a cycle's do. Inline, both run before the call returns.
     void runJob(std::function<void()> job, std::function<void()> done, bool sorts = false);
     // Whether the program's end has stopped the copies: a job stops what it can too.
     bool stopping() const { return stop_->load(); }

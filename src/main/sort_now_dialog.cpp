@@ -65,7 +65,7 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
       folderName_(text(folder.othername.empty() ? folder.sharedir : folder.othername)) {
     setObjectName(QStringLiteral("frmSortNow"));
     setWindowTitle(QStringLiteral("Sort Now: ") + folderName_);
-    resize(760, 420);
+    resize(860, 420);
 
     lblSortNow = new QLabel(this);
     lblSortNow->setObjectName(QStringLiteral("lblSortNow"));

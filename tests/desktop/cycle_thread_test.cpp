@@ -177,11 +177,13 @@ TEST(CycleThread, AJobRunsAfterTheCycleInProgressAndOneThatSortsHoldsTheCyclesOf
     EXPECT_EQ(order.back(), "cycle");
 }
 
-// A real copy on the cycle thread: its progress reaches the window's thread as it goes, in the
-// words of the tooltip; a stopped one leaves no copy, and its source where it was.
+// A real copy on the cycle thread, in a cycle or in a job that sorts (Sort Now): its progress
+// reaches the window's thread as it goes, in the words of the tooltip; a stopped one leaves no
+// copy, and its source where it was.
 struct CopyCase {
     const char* name;
     bool stopFirst;
+    bool inSortingJob = false;
 };
 
 class CycleThreadCopy : public testing::TestWithParam<CopyCase> {};
@@ -200,16 +202,19 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
             out << block;
     }
     std::error_code result;
-    CycleThread cycles(
-        [&](ServiceTable&, bool) {
-            result = platform::CopyFileReplacing(source.string(), target.string());
-        },
-        CycleThread::Mode::OwnThread, nullptr, ProgressPace{{}, {}});
+    const auto copy = [&] {
+        result = platform::CopyFileReplacing(source.string(), target.string());
+    };
+    CycleThread cycles([&](ServiceTable&, bool) { copy(); }, CycleThread::Mode::OwnThread, nullptr,
+                       ProgressPace{{}, {}});
     QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
     QSignalSpy told(&cycles, &CycleThread::progress);
     if (GetParam().stopFirst)
         cycles.stopCopies();
-    ASSERT_TRUE(cycles.start({}, false));
+    if (GetParam().inSortingJob)
+        cycles.runJob(copy, {}, true);
+    else
+        ASSERT_TRUE(cycles.start({}, false));
     ASSERT_TRUE(ended.wait());
 
     EXPECT_TRUE(fs::exists(source)) << "the source stays where it was";
@@ -278,7 +283,9 @@ TEST(CycleThread, AFileWhoseCopyWasStoppedIsNewAtTheNextStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CycleThreadCopy,
-                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true}),
+                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true},
+                                         CopyCase{"RunsForSortNow", false, true},
+                                         CopyCase{"StoppedForSortNow", true, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
