@@ -53,5 +53,7 @@ int main(int argc, char** argv) {
         headless.headless = true;
         return lp::RunWithoutWindow(headless, holdDesktopGuard, storedChoices());
     }
-    return lp::runDesktop(argc, argv, options, lp::DesktopSortingCycle());
+    // The window's Sort Now shares the cycles' activity log.
+    const lp::DesktopSortingCycle cycle;
+    return lp::runDesktop(argc, argv, options, cycle, cycle.sortNowWork());
 }

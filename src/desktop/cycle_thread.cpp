@@ -224,6 +224,19 @@ public:
         remembered_ = std::move(table);
     }
 
+    // A job that sorts, its copies heard as a cycle's are: their progress told, and stopped at
+    // the program's end. A file whose copy was stopped is not noted for the next start: it was
+    // chosen in Sort Now, not found new, and Sort Now takes it up again.
+    void runSorting(const std::function<void()>& job) {
+        {
+            const platform::WatchCopies watch(
+                [this](const platform::CopyStep& step) { return reporter_.step(step); });
+            job();
+        }
+        reporter_.finish();
+        reporter_.takeStopped();
+    }
+
     void adopt(ServiceTable listed) {
         for (rServiceRules& service : listed.services) {
             if (!service.knownready)
@@ -326,20 +339,24 @@ void CycleThread::wakeWindow() {
 
 void CycleThread::deliver() {
     std::vector<OperationProgress> reports;
+    std::vector<std::function<void()>> dones;
     int ended = 0;
     {
         const std::lock_guard lock(mutex_);
         reports.swap(reports_);
+        dones.swap(dones_);
         std::swap(ended, cyclesEnded_);
     }
     for (const OperationProgress& now : reports)
         emit progress(now);
+    for (const auto& done : dones)
+        done();
     for (; ended > 0; --ended)
         finished();
 }
 
 bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
-    if (running_)
+    if (running())
         return false;
     running_ = true;
     if (mode_ == Mode::Inline) {
@@ -358,6 +375,34 @@ bool CycleThread::start(const ServiceTable& table, bool firstCycle) {
     return true;
 }
 
+void CycleThread::runJob(std::function<void()> job, std::function<void()> done, bool sorts) {
+    if (sorts)
+        ++sortingJobs_;
+    std::function<void()> ended = [this, done = std::move(done), sorts] {
+        if (done)
+            done();
+        if (sorts) {
+            --sortingJobs_;
+            emit cycleEnded();
+        }
+    };
+    if (sorts)
+        job = [this, job = std::move(job)] { worker_->runSorting(job); };
+    if (mode_ == Mode::Inline) {
+        job();
+        ended();
+        return;
+    }
+    post([this, job = std::move(job), ended = std::move(ended)]() mutable {
+        job();
+        {
+            const std::lock_guard lock(mutex_);
+            dones_.push_back(std::move(ended));
+        }
+        wakeWindow();
+    });
+}
+
 void CycleThread::finished() {
     running_ = false;
     emit cycleEnded();
@@ -372,7 +417,7 @@ void CycleThread::recordUndo(const ActivityEntry& undone) {
 }
 
 void CycleThread::waitForCycle() {
-    if (mode_ == Mode::Inline || !running_)
+    if (mode_ == Mode::Inline || !running())
         return;
     // Queued behind the cycle in progress, so it returns once that has ended.
     QMetaObject::invokeMethod(

@@ -74,9 +74,20 @@ public:
     // Stops the copy under way, waits for the cycle to end, then ends the thread.
     ~CycleThread() override;
 
-    // Starts a cycle over a copy of table; false, and nothing done, while one still runs.
+    // Starts a cycle over a copy of table; false, and nothing done, while one still runs, or a
+    // job that sorts.
     bool start(const ServiceTable& table, bool firstCycle);
-    bool running() const { return running_; }
+    // Whether a cycle, or a job that sorts, has started and not yet ended.
+    bool running() const { return running_ || sortingJobs_ > 0; }
+
+    // Runs job on the cycle thread, after the work queued there before it (the cycle in
+    // progress), then done on the window's thread. A job that sorts (Sort Now carrying out its
+    // operations) holds the cycles off as a cycle does: running() is true from this call until
+    // it has ended, and cycleEnded follows its done; its copies tell their progress and stop at
+    // the program's end as a cycle's do. Inline, both run before the call returns.
+    void runJob(std::function<void()> job, std::function<void()> done, bool sorts = false);
+    // Whether the program's end has stopped the copies: a job stops what it can too.
+    bool stopping() const { return stop_->load(); }
 
     // The known files of the listed services replace what the cycles remember of them, from the
     // next cycle on; their retries start over.
@@ -106,13 +117,15 @@ private:
 
     Mode mode_;
     bool running_ = false;
+    int sortingJobs_ = 0; // window's thread only
     QThread* thread_ = nullptr;
     CycleWorker* worker_ = nullptr;
     std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
-    std::mutex mutex_;                       // guards the three below
-    std::deque<std::function<void()>> jobs_; // for the cycle thread
-    std::vector<OperationProgress> reports_; // for the window's thread
-    int cyclesEnded_ = 0;                    // for the window's thread
+    std::mutex mutex_;                         // guards the four below
+    std::deque<std::function<void()>> jobs_;   // for the cycle thread
+    std::vector<OperationProgress> reports_;   // for the window's thread
+    std::vector<std::function<void()>> dones_; // for the window's thread, in order
+    int cyclesEnded_ = 0;                      // for the window's thread
 };
 
 } // namespace lp

@@ -18,6 +18,9 @@ inline constexpr std::string_view kOntoItself = "the destination is the file its
 inline constexpr std::string_view kFileInUse = "the file is in use";
 inline constexpr std::string_view kFileGone = "the file is gone";
 inline constexpr std::string_view kNoTrash = "there is no trash";
+// Sort Now acts only on a file as its preview showed it: its size, last-write time or identity
+// differ since.
+inline constexpr std::string_view kChangedSincePreview = "the file changed since the preview";
 // A copy stopped because the program ended: its source stays where it was, nothing is left
 // behind, and the next start tries it again.
 inline constexpr std::string_view kStoppedAtEnd = "stopped at the program's end";

@@ -1,6 +1,7 @@
 #include "program_without_window.h"
 
 #include "activity_log.h"
+#include "folder_choice.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
 #include "globals/quoted_value.h"
@@ -14,6 +15,7 @@
 #include "system_environment.h"
 
 #include <iostream>
+#include <variant>
 
 namespace lp {
 
@@ -67,9 +69,25 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
             " could not be saved in the current layout: " + config.rewriteError.message() + ".");
 
     SystemEnvironment environment(choices.trash);
-    if (options.simulate)
-        return RunSimulation(globals.table, choices.policy, environment, printLine,
+    if (options.simulate) {
+        ServiceTable& table = globals.table;
+        if (options.folder) {
+            const auto choice = ChooseFolder(table, *options.folder);
+            if (const auto* refusal = std::get_if<std::string>(&choice)) {
+                SayOnStandardError("larchpost: --folder: " + *refusal);
+                return 2;
+            }
+            // The folder asked for alone, and simulated even when it is off: the user named it.
+            rServiceRules folder = table.services[std::get<std::size_t>(choice)];
+            SayOnStandardError(SimulationHeading(&folder));
+            folder.enabled = true;
+            table.services = {std::move(folder)};
+        } else {
+            SayOnStandardError(SimulationHeading(nullptr));
+        }
+        return RunSimulation(table, choices.policy, environment, printLine,
                              choices.trash ? choices.foreseeTrash : TrashMover{});
+    }
     // Before the first listing, so that it sees each file where it belongs.
     RecoverInterruptedOperations(SayOnStandardError);
     ActivityLog log(ActivityLog::DefaultPath());

@@ -151,8 +151,11 @@ platform::FolderEntry SimulatingEnvironment::listedAt(const std::string& path) {
     if (!view.detailed)
         view.detailed = inner_.listFolder(folderPart(path), true)
                             .value_or(std::vector<platform::FolderEntry>{});
-    const auto found = std::ranges::find(*view.detailed, name, &platform::FolderEntry::name);
-    return found != view.detailed->end() ? *found : named(name);
+    if (view.detailedByName.empty())
+        for (std::size_t i = 0; i < view.detailed->size(); ++i)
+            view.detailedByName.try_emplace((*view.detailed)[i].name, i); // the first of a name
+    const auto found = view.detailedByName.find(name);
+    return found != view.detailedByName.end() ? (*view.detailed)[found->second] : named(name);
 }
 
 void SimulatingEnvironment::foresee(const std::string& path, const EntryStatus& status,

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -65,6 +66,9 @@ private:
         std::vector<Foreseen> entries;
         std::unordered_map<std::string, std::size_t> byName;
         std::optional<std::vector<platform::FolderEntry>> detailed; // the disk's listing
+        // Positions in detailed by name, made at the first look-up: set once, detailed never
+        // changes, so each file's details are found without walking the listing.
+        std::unordered_map<std::string_view, std::size_t> detailedByName;
     };
 
     // Fails the operation for reason: nothing, remembering why.

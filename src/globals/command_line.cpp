@@ -46,13 +46,18 @@ Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out)
         }
         if (i == 0 || arg.rfind("--", 0) != 0)
             continue;
-        const bool takesValue = arg == "--config" || arg == "--interval" || arg == "--cycles";
+        const bool takesValue =
+            arg == "--config" || arg == "--interval" || arg == "--cycles" || arg == "--folder";
         if (takesValue && i + 1 >= args.size())
             return "Option " + arg + " needs a value.";
         if (arg == "--config") {
             result.configPath = args[++i];
             if (result.configPath->empty())
                 return std::string("Option --config needs a file path.");
+        } else if (arg == "--folder") {
+            result.folder = args[++i];
+            if (result.folder->empty())
+                return std::string("Option --folder needs a folder's name or number.");
         } else if (arg == "--interval" || arg == "--cycles") {
             const std::string& value = args[++i];
             auto number = parseCount(value);
@@ -80,6 +85,8 @@ Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out)
             return "Unknown option: " + QuoteValue(arg);
         }
     }
+    if (result.folder && !result.simulate && !result.help && !result.version)
+        return std::string("Option --folder works only with --simulate.");
     out = result;
     return std::nullopt;
 }

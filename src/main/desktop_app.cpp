@@ -37,7 +37,8 @@ void endProgramOnRequest(TfrmMain& window) {
         [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
-int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle) {
+int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle,
+               SortNowWork sortNow) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
     SetUpLogging(options.verbose);
@@ -83,6 +84,7 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); });
 
     TfrmMain mainWindow(std::move(cycle), CycleThread::Mode::OwnThread);
+    mainWindow.setSortNowWork(std::move(sortNow));
     endProgramOnRequest(mainWindow);
     setActivationHandler([&mainWindow] { mainWindow.comeForward(); });
     // Hidden in the tray only where there is a tray: elsewhere a hidden window could never be

@@ -14,6 +14,8 @@ void endProgramOnRequest(TfrmMain& window);
 
 // Runs the desktop program to its end and returns its exit status. A second instance asks the
 // first to come forward and returns 0 at once, touching no settings and no files.
-int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle);
+// sortNow is how the window's Sort Now works, on the cycle thread beside cycle.
+int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle cycle,
+               SortNowWork sortNow);
 
 } // namespace lp

@@ -41,6 +41,7 @@ MainMenu buildMainMenu(QMenuBar& bar) {
     MainMenu m;
     m.File1 = menu(bar, "File1", "&File");
     m.Activity1 = entry(*m.File1, "Activity1", "&Activity...");
+    m.SortNow1 = entry(*m.File1, "SortNow1", "Sort &Now...");
     // Also here, not only in the tray's menu: a desktop without a tray must still resume.
     m.PauseSorting2 = entry(*m.File1, "PauseSorting2", "&Pause Sorting");
     m.PauseSorting2->setCheckable(true);

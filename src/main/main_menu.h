@@ -24,6 +24,7 @@ const std::vector<LinksEntry>& linksEntries();
 struct MainMenu {
     QMenu* File1 = nullptr;
     QAction* Activity1 = nullptr;
+    QAction* SortNow1 = nullptr;      // the highlighted folder's files, as if each had just arrived
     QAction* PauseSorting2 = nullptr; // the tray menu's "Pause Sorting", in step with it
     QAction* Close1 = nullptr;
     QMenu* Options1 = nullptr;

@@ -12,6 +12,7 @@
 #include "globals/config_file.h"
 #include "operation_notices.h"
 #include "rulelist.h"
+#include "sort_now_dialog.h"
 #include "tray_icon.h"
 #include "widgets/check_list_box.h"
 #include "widgets/frame_memory.h"
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -114,6 +116,17 @@ TfrmMain::TfrmMain(MonitorCycle cycle, CycleThread::Mode mode, QWidget* parent)
     connect(btnAddService, &QPushButton::clicked, this, &TfrmMain::btnAddServiceClick);
     connect(btnEditService, &QPushButton::clicked, this, &TfrmMain::btnEditServiceClick);
     connect(btnDeleteService, &QPushButton::clicked, this, &TfrmMain::btnDeleteServiceClick);
+    FolderMenu = new QMenu(clService);
+    FolderMenu->setObjectName(QStringLiteral("FolderMenu"));
+    SortNow2 = FolderMenu->addAction(QStringLiteral("Sort &Now..."));
+    SortNow2->setObjectName(QStringLiteral("SortNow2"));
+    connect(SortNow2, &QAction::triggered, this, &TfrmMain::SortNow1Click);
+    connect(FolderMenu->addAction(QStringLiteral("&Edit Folder...")), &QAction::triggered, this,
+            &TfrmMain::btnEditServiceClick);
+    connect(FolderMenu->addAction(QStringLiteral("&Remove Folder")), &QAction::triggered, this,
+            &TfrmMain::btnDeleteServiceClick);
+    clService->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(clService, &QWidget::customContextMenuRequested, this, &TfrmMain::clServiceContextMenu);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     connect(cycles, &CycleThread::cycleEnded, this, &TfrmMain::cycleEnded);
     connect(cycles, &CycleThread::progress, this, &TfrmMain::operationProgress);
@@ -226,6 +239,25 @@ void TfrmMain::enableFolderCommands() {
     frSwapRules6->btnAdd->setEnabled(selected);
     btnEditService->setEnabled(selected);
     btnDeleteService->setEnabled(selected);
+    menus.SortNow1->setEnabled(selected);
+}
+
+void TfrmMain::clServiceContextMenu(const QPoint& position) {
+    // The menu acts on the line under the pointer, which becomes the highlighted one, as a click
+    // makes it.
+    QListWidgetItem* item = clService->itemAt(position);
+    if (item == nullptr)
+        return;
+    clService->setCurrentItem(item);
+    FolderMenu->popup(clService->viewport()->mapToGlobal(position));
+}
+
+void TfrmMain::SortNow1Click() {
+    const rServiceRules* record = currentServiceRecord();
+    if (record == nullptr)
+        return;
+    TfrmSortNow dialog(*cycles, sortNowWork_, *record, this);
+    runModal(dialog);
 }
 
 void TfrmMain::BuildRuleLists(std::uint8_t id) {
@@ -380,7 +412,8 @@ void TfrmMain::cycleEnded() {
     tellActivityWindowOfCycle();
     if (notices_)
         notices_->look();
-    if (endAfterCycle_) {
+    // Sort Now's operations queued behind the cycle are finished as well before the end.
+    if (endAfterCycle_ && !cycles->running()) {
         if (exitWait_)
             exitWait_->hide();
         emit endRequested();

@@ -4,6 +4,7 @@
 // panel, the tray and the dialogs live in their own classes.
 
 #include "desktop/cycle_thread.h"
+#include "desktop/sorting_cycle.h"
 #include "main_menu.h"
 #include "ruledef/rule_panel_host.h"
 
@@ -12,6 +13,7 @@
 #include <functional>
 
 class QLabel;
+class QMenu;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
@@ -56,6 +58,10 @@ public:
     QPushButton* btnEditService = nullptr;
     QPushButton* btnDeleteService = nullptr;
     TfrSwapRules* frSwapRules6 = nullptr;
+    // The folder list's context menu: Sort Now, Edit Folder and Remove Folder for the line
+    // under the pointer.
+    QMenu* FolderMenu = nullptr;
+    QAction* SortNow2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
 
     QTimer* Timer1 = nullptr; // the monitor timer, 5000 ms after the last cycle ended
@@ -64,6 +70,10 @@ public:
 
     MainMenu menus;
     TrayIcon* tray = nullptr;
+
+    // How Sort Now previews and carries out, on the cycle thread; the program's shares the
+    // cycles' log. By default the real disk and the default activity log.
+    void setSortNowWork(SortNowWork work) { sortNowWork_ = std::move(work); }
 
     // Whether the application is quitting: from then on a close request really closes and no
     // monitor cycle runs.
@@ -95,6 +105,9 @@ public slots:
     void btnAddServiceClick();
     void btnEditServiceClick();
     void btnDeleteServiceClick();
+    // Sort Now for the highlighted folder: its preview, then the operations the user keeps.
+    void SortNow1Click();
+    void clServiceContextMenu(const QPoint& position);
     void Timer1Timer();
     // A cycle has ended: the next one is due a full interval later.
     void cycleEnded();
@@ -178,6 +191,7 @@ private:
     TfrmActivity* activityWindow_ = nullptr;
     OperationNotices* notices_ = nullptr;
     FrameMemory* frameMemory_ = nullptr;
+    SortNowWork sortNowWork_ = DesktopSortingCycle().sortNowWork();
 };
 
 } // namespace lp

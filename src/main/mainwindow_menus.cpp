@@ -25,6 +25,7 @@ namespace lp {
 
 void TfrmMain::connectMenus() {
     connect(menus.Activity1, &QAction::triggered, this, &TfrmMain::Activity1Click);
+    connect(menus.SortNow1, &QAction::triggered, this, &TfrmMain::SortNow1Click);
     connect(menus.Close1, &QAction::triggered, this, &TfrmMain::Close1Click);
     connect(menus.AdditionalOptions1, &QAction::triggered, this,
             &TfrmMain::AdditionalOptions1Click);

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lp {
@@ -114,11 +116,75 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
     EXPECT_TRUE(table.services[0].knownfiles.empty()) << "the window's table holds no known files";
 }
 
-// A real copy on the cycle thread: its progress reaches the window's thread as it goes, in the
-// words of the tooltip; a stopped one leaves no copy, and its source where it was.
+// A job runs on the cycle thread after the cycle in progress, and its done on the window's; a
+// job that sorts holds the cycles off until its done has run, and ends as a cycle does.
+TEST(CycleThread, AJobRunsAfterTheCycleInProgressAndOneThatSortsHoldsTheCyclesOff) {
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<std::string> order; // each step with the thread it ran on
+    const auto onWindow = [] { return QThread::currentThread() == qApp->thread(); };
+    CycleThread cycles(
+        [&, blockFirst = true](ServiceTable&, bool) mutable {
+            if (std::exchange(blockFirst, false)) {
+                started.set_value();
+                released.wait();
+            }
+            order.push_back("cycle");
+        },
+        CycleThread::Mode::OwnThread);
+    QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
+    ASSERT_TRUE(cycles.start(tableWithRules(1), false));
+    started.get_future().wait();
+
+    struct Case {
+        const char* job;
+        bool sorts;
+    } cases[] = {{"preview", false}, {"sort", true}};
+    for (const Case& c : cases)
+        cycles.runJob([&order, &onWindow,
+                       c] { order.push_back(c.job + std::string(onWindow() ? " on window" : "")); },
+                      [&order, &onWindow, c] {
+                          order.push_back(c.job +
+                                          std::string(onWindow() ? " done" : " done off window"));
+                      },
+                      c.sorts);
+    release.set_value();
+    ASSERT_TRUE(ended.wait()); // the cycle's end
+    while (ended.count() < 2)
+        ASSERT_TRUE(ended.wait()) << "the sorting job ends as a cycle does";
+    EXPECT_FALSE(cycles.running());
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"cycle", "preview", "sort", "preview done", "sort done"}));
+
+    // While a sorting job is queued, no cycle starts.
+    std::promise<void> jobStarted;
+    std::promise<void> jobRelease;
+    std::shared_future<void> jobReleased = jobRelease.get_future().share();
+    cycles.runJob(
+        [&] {
+            jobStarted.set_value();
+            jobReleased.wait();
+        },
+        {}, true);
+    jobStarted.get_future().wait();
+    EXPECT_TRUE(cycles.running());
+    EXPECT_FALSE(cycles.start(tableWithRules(1), false)) << "a sorting job counts as a cycle";
+    jobRelease.set_value();
+    ASSERT_TRUE(ended.wait());
+    EXPECT_FALSE(cycles.running());
+    EXPECT_TRUE(cycles.start(tableWithRules(1), false));
+    ASSERT_TRUE(ended.wait());
+    EXPECT_EQ(order.back(), "cycle");
+}
+
+// A real copy on the cycle thread, in a cycle or in a job that sorts (Sort Now): its progress
+// reaches the window's thread as it goes, in the words of the tooltip; a stopped one leaves no
+// copy, and its source where it was.
 struct CopyCase {
     const char* name;
     bool stopFirst;
+    bool inSortingJob = false;
 };
 
 class CycleThreadCopy : public testing::TestWithParam<CopyCase> {};
@@ -137,16 +203,19 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
             out << block;
     }
     std::error_code result;
-    CycleThread cycles(
-        [&](ServiceTable&, bool) {
-            result = platform::CopyFileReplacing(source.string(), target.string());
-        },
-        CycleThread::Mode::OwnThread, nullptr, ProgressPace{{}, {}});
+    const auto copy = [&] {
+        result = platform::CopyFileReplacing(source.string(), target.string());
+    };
+    CycleThread cycles([&](ServiceTable&, bool) { copy(); }, CycleThread::Mode::OwnThread, nullptr,
+                       ProgressPace{{}, {}});
     QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
     QSignalSpy told(&cycles, &CycleThread::progress);
     if (GetParam().stopFirst)
         cycles.stopCopies();
-    ASSERT_TRUE(cycles.start({}, false));
+    if (GetParam().inSortingJob)
+        cycles.runJob(copy, {}, true);
+    else
+        ASSERT_TRUE(cycles.start({}, false));
     ASSERT_TRUE(ended.wait());
 
     EXPECT_TRUE(fs::exists(source)) << "the source stays where it was";
@@ -250,7 +319,9 @@ TEST(CycleThread, AFileWhoseCopyWasStoppedIsNewAtTheNextStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CycleThreadCopy,
-                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true}),
+                         testing::Values(CopyCase{"Runs", false}, CopyCase{"Stopped", true},
+                                         CopyCase{"RunsForSortNow", false, true},
+                                         CopyCase{"StoppedForSortNow", true, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

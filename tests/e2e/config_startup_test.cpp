@@ -1,6 +1,7 @@
 // The real program at start-up: it reads the file --config names, rewrites an old layout, and
 // leaves a damaged or missing file alone, reporting on standard error.
 
+#include "engine/folder_choice.h"
 #include "program_run.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +110,8 @@ TEST_F(ConfigStartup, ADamagedFileIsSaidOnOneLineAndKept) {
     EXPECT_EQ(stderrText(), "The configuration file \"" + config_.string() +
                                 "\" was not read whole. Expected actioncnt=, found raction=4. "
                                 "Line 23. The file is kept as it is and will be set aside at the "
-                                "first save.\n");
+                                "first save.\n" +
+                                lp::SimulationHeading(nullptr) + "\n");
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(readBytes(config_), damaged);
     EXPECT_FALSE(fs::exists(config_.string() + ".bad"));

@@ -285,3 +285,63 @@ TEST_F(Headless, TheRunLogsItsOperationsAndFollowsTheStoredOptions) {
 }
 
 } // namespace
+
+TEST_F(Headless, ASimulationOfOneFolderSaysItsCountingAndRefusesAnUnknownFolder) {
+    // Music (line 1) moves its mp3 files out; Docs (line 2), which is off, copies its files.
+    writeConfiguration();
+    lp::ServiceTable table;
+    ASSERT_EQ(lp::ReadConfigFile(config(), table, [](const std::string&) {}), 0);
+    const fs::path docs = home_ / "docs";
+    fs::create_directories(docs);
+    lp::rServiceRules second =
+        lp::test::OneFolderTable(
+            "Docs", docs.string(),
+            lp::test::MakeRule("Keep a copy", lp::NewFile, {lp::test::CopyTo(outbox().string())}))
+            .services[0];
+    second.othernum = 2;
+    second.enabled = false;
+    table.services.push_back(second);
+    table.customCount = 2;
+    ASSERT_EQ(lp::WriteConfigFile(config(), table), 0);
+    drop(inbox() / "a.mp3");
+    drop(docs / "d.txt");
+    const std::string musicLine =
+        "move \"" + (inbox() / "a.mp3").string() + "\" \"" + (outbox() / "a.mp3").string() +
+        "\"\nlaunch \"true\" \"--add\" \"" + (outbox() / "a.mp3").string() + "\"\n";
+    const std::string docsLine =
+        "copy \"" + (docs / "d.txt").string() + "\" \"" + (outbox() / "d.txt").string() + "\"\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string output;
+        std::string errorsHold;
+    } cases[] = {
+        {{"--simulate"},
+         0,
+         musicLine,
+         "simulating every folder that is on: every file now in them "
+         "counts as new, as if it had just arrived."},
+        {{"--simulate", "--folder", "Docs"},
+         0,
+         docsLine,
+         "simulating the folder \"Docs\" (off: the running program does not sort it)"},
+        {{"--folder", "1", "--simulate"}, 0, musicLine, "these lines are not what it will do next"},
+        {{"--simulate", "--folder", "3"},
+         2,
+         "",
+         "larchpost: --folder: there is no folder number \"3\"; the folders are 1 \"Music\", 2 "
+         "\"Docs\"."},
+        {{"--simulate", "--folder", "docs"}, 2, "", "no folder is named \"docs\""},
+        {{"--headless", "--folder", "1"}, 2, "", "Option --folder works only with --simulate."},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--config", config()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ProgramRun program(home_, args);
+        EXPECT_EQ(program.waitForEnd(), c.status) << c.args.back();
+        EXPECT_EQ(program.output(), c.output) << c.args.back();
+        EXPECT_NE(program.errors().find(c.errorsHold), std::string::npos) << program.errors();
+    }
+    EXPECT_TRUE(fs::exists(inbox() / "a.mp3"));
+    EXPECT_TRUE(fs::is_empty(outbox()));
+}

@@ -39,6 +39,14 @@ TEST(CommandLine, OptionsWithValues) {
     EXPECT_EQ(cl.cycles.value(), 3);
     ASSERT_FALSE(parseCommandLine({"lp", "--interval", "86400000"}, cl)) << "a day is allowed";
     EXPECT_EQ(cl.intervalMs, 86'400'000);
+    EXPECT_FALSE(cl.folder);
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"lp", "--simulate", "--folder", "My Music"},
+                                               {"lp", "--folder", "My Music", "--simulate"}}) {
+        ASSERT_FALSE(parseCommandLine(args, cl)) << args[1];
+        EXPECT_TRUE(cl.simulate);
+        EXPECT_EQ(cl.folder.value(), "My Music");
+    }
 }
 
 TEST(CommandLine, MalformedOptionsAreRefused) {
@@ -52,6 +60,10 @@ TEST(CommandLine, MalformedOptionsAreRefused) {
         {"lp", "--frobnicate"},
         {"lp", "--interval", "86400001"},
         {"lp", "--interval", "9223372036854775807"},
+        {"lp", "--simulate", "--folder"},
+        {"lp", "--simulate", "--folder", ""},
+        {"lp", "--folder", "Music"},               // belongs to --simulate
+        {"lp", "--headless", "--folder", "Music"}, // not passed over: the user meant it
     };
     for (const auto& args : bad) {
         CommandLine cl;

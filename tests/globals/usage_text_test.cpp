@@ -6,8 +6,9 @@
 
 TEST(UsageText, NamesEveryModeAndOption) {
     const std::string text = lp::usageText();
-    for (const char* word : {"startup", "--headless", "--simulate", "--config PATH",
-                             "--interval MS", "--cycles N", "--verbose", "--help", "--version"})
+    for (const char* word :
+         {"startup", "--headless", "--simulate", "--config PATH", "--interval MS", "--cycles N",
+          "--folder NAME", "--folder N", "--verbose", "--help", "--version"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 

@@ -102,7 +102,7 @@ protected:
 TEST_F(MenusDialogs, TheFourMenusHoldTheirEntriesInOrder) {
     lp::TfrmMain& w = open();
     const std::vector<std::pair<const char*, std::vector<std::string>>> expected{
-        {"File1", {"&Activity...", "&Pause Sorting", "-", "&Close"}},
+        {"File1", {"&Activity...", "Sort &Now...", "&Pause Sorting", "-", "&Close"}},
         {"Options1", {"&Additional Options..."}},
         {"Links1",
          {"&Support...", "Online &Forums...", "-", "Larchpost &Headless...",

@@ -1,0 +1,215 @@
+// Sort Now through the real engine on real folders: the preview's lines, the chosen subset
+// carried out and logged, what was left out untouched, files changed or gone since the preview
+// refused with their reasons, a cancellation that leaves no rule half done, and the undo of a
+// sorted move.
+
+#include "engine/activity_entry.h"
+#include "engine/simulating_environment.h"
+#include "engine/sort_now.h"
+#include "engine/undo.h"
+#include "globals/temp_folder.h"
+#include "recording_environment.h"
+#include "support/one_folder_table.h"
+#include "support/rule_action.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using lp::test::readBytes;
+using lp::test::writeBytes;
+
+std::vector<lp::ActivityEntry> logEntries(const std::string& path) {
+    std::vector<lp::ActivityEntry> entries;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (auto entry = lp::ParseActivityLine(line))
+            entries.push_back(*entry);
+    return entries;
+}
+
+class SortNow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"in", "out", "copies"})
+            fs::create_directories(home.path() / name);
+    }
+    std::string in(const std::string& name = {}) const { return path("in", name); }
+    std::string out(const std::string& name = {}) const { return path("out", name); }
+    std::string copies(const std::string& name = {}) const { return path("copies", name); }
+    std::string path(const char* folder, const std::string& name) const {
+        return name.empty() ? (home.path() / folder).string()
+                            : (home.path() / folder / name).string();
+    }
+    lp::rServiceRules folderWith(std::vector<lp::RuleRec> rules) const {
+        lp::rServiceRules folder =
+            lp::test::OneFolderTable("Inbox", in(), rules.front()).services[0];
+        folder.rulelist.rules = std::move(rules);
+        folder.rulelist.rulecnt = static_cast<std::int32_t>(folder.rulelist.rules.size());
+        folder.enabled = false; // Sort Now works for a folder that is off too
+        return folder;
+    }
+
+    lp::test::TempFolder home;
+    lp::test::RecordingEnvironment environment;
+};
+
+TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
+    using lp::test::MakeRule;
+    // Two rules share a name; the second takes everything left, once per rule and per file.
+    const lp::rServiceRules folder = folderWith({
+        MakeRule("Music", lp::NewFile,
+                 {lp::test::MoveTo(out()), lp::test::Launching("true", "--add mfile")},
+                 {lp::test::ExtensionIs("mp3")}),
+        MakeRule("Music", lp::NewFile,
+                 {lp::test::Launching("true", "--done"), lp::test::CopyTo(path("missing", ""))},
+                 {lp::test::ExtensionIs("txt")}),
+    });
+    writeBytes(in("a.mp3"), "a");
+    writeBytes(in("a.mp3.txt"), "text"); // holds the other file's path as its start
+    const lp::SortNowPreview preview =
+        lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
+    struct Line {
+        std::string file;
+        std::int32_t rule;
+        std::string action;
+        std::vector<std::string> values;
+        std::string reason;
+    } expected[] = {
+        {"a.mp3", 0, "move", {in("a.mp3"), out("a.mp3")}, ""},
+        {"a.mp3", 0, "launch", {"true", "--add", out("a.mp3")}, ""},
+        {"", 1, "launch", {"true", "--done"}, ""}, // once for the rule: no file of its own
+        {"a.mp3.txt",
+         1,
+         "copy",
+         {in("a.mp3.txt"), path("missing", "a.mp3.txt")},
+         "the destination folder is missing"},
+    };
+    ASSERT_EQ(preview.lines.size(), std::size(expected));
+    for (std::size_t i = 0; i < preview.lines.size(); ++i) {
+        const lp::SortNowLine& line = preview.lines[i];
+        EXPECT_EQ(line.file, expected[i].file) << i;
+        EXPECT_EQ(line.rule, expected[i].rule) << i;
+        EXPECT_EQ(line.ruleName, "Music") << i;
+        EXPECT_EQ(line.action, expected[i].action) << i;
+        EXPECT_EQ(line.values, expected[i].values) << i;
+        EXPECT_EQ(line.failing, !expected[i].reason.empty()) << i;
+        EXPECT_EQ(line.reason, expected[i].reason) << i;
+    }
+    EXPECT_TRUE(fs::exists(in("a.mp3"))) << "a preview changes nothing";
+    EXPECT_TRUE(environment.launches.empty()) << "a preview starts nothing";
+    const std::set<lp::SortNowChoice> keep{{"a.mp3", 0}, {"", 1}};
+    EXPECT_EQ(lp::UnfailingChoices(preview), keep);
+}
+
+TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused) {
+    // Each .mp3 is copied to copies, then moved to out; each .txt goes to a folder that is
+    // missing, which the preview foresees.
+    const lp::rServiceRules folder = folderWith({
+        lp::test::MakeRule("Music", lp::NewFile,
+                           {lp::test::CopyTo(copies()), lp::test::MoveTo(out())},
+                           {lp::test::ExtensionIs("mp3")}),
+        lp::test::MakeRule("Text", lp::NewFile, {lp::test::MoveTo(path("missing", ""))},
+                           {lp::test::ExtensionIs("txt")}),
+    });
+    enum class Meanwhile { Nothing, Rewritten, Removed };
+    struct Case {
+        std::string file;
+        bool chosen;         // ticked in the preview
+        Meanwhile meanwhile; // what happens to it between the preview and the run
+        bool sorted;         // copied and moved
+        std::string refusal; // the reason the log gives for its refused copy
+    } cases[] = {
+        {"a.mp3", true, Meanwhile::Nothing, true, ""},
+        {"b.mp3", false, Meanwhile::Nothing, false, ""},
+        {"c.mp3", true, Meanwhile::Rewritten, false, "the file changed since the preview"},
+        {"d.mp3", true, Meanwhile::Removed, false, "the file is gone"},
+        {"e.txt", false, Meanwhile::Nothing, false, ""}, // foreseen to fail: not chosen
+    };
+    for (const Case& c : cases)
+        writeBytes(in(c.file), "content of " + c.file);
+
+    const lp::SortNowPreview preview =
+        lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
+    EXPECT_EQ(preview.lines.size(), 9u); // a copy and a move per .mp3, the .txt's failing move
+    std::set<lp::SortNowChoice> chosen = lp::UnfailingChoices(preview);
+    EXPECT_FALSE(chosen.contains({"e.txt", 1}));
+    for (const Case& c : cases) {
+        if (!c.chosen)
+            chosen.erase({c.file, 0});
+        if (c.meanwhile == Meanwhile::Rewritten)
+            writeBytes(in(c.file), "longer content of " + c.file);
+        if (c.meanwhile == Meanwhile::Removed)
+            fs::remove(in(c.file));
+    }
+
+    lp::ActivityLog log(home.file("activity.log"));
+    const lp::SortNowOutcome outcome = lp::CarryOutSortNow(preview, chosen, {}, environment, log);
+    EXPECT_EQ(outcome.done, 2u);
+    EXPECT_EQ(outcome.failed, 2u);
+    EXPECT_FALSE(outcome.cancelled);
+
+    const std::vector<lp::ActivityEntry> entries = logEntries(home.file("activity.log"));
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::exists(out(c.file)), c.sorted) << c.file;
+        EXPECT_EQ(fs::exists(copies(c.file)), c.sorted) << c.file;
+        EXPECT_EQ(fs::exists(in(c.file)), !c.sorted && c.meanwhile != Meanwhile::Removed) << c.file;
+        const auto copyLine = std::ranges::find_if(entries, [&](const lp::ActivityEntry& e) {
+            return e.action == "copy" && e.values.front() == in(c.file);
+        });
+        ASSERT_EQ(copyLine != entries.end(), c.chosen) << c.file;
+        if (copyLine == entries.end())
+            continue;
+        EXPECT_EQ(copyLine->failed, !c.sorted) << c.file;
+        EXPECT_EQ(copyLine->reason, c.refusal) << c.file;
+        EXPECT_EQ(copyLine->folder, "Inbox");
+        EXPECT_EQ(copyLine->rule, "Music");
+    }
+    EXPECT_EQ(readBytes(in("c.mp3")), "longer content of c.mp3") << "a changed file is left alone";
+    ASSERT_EQ(entries.size(), 4u); // a's copy and move, c's and d's refused copies
+
+    // The sorted move is taken back as a cycle's is.
+    const auto move = std::ranges::find_if(
+        entries, [](const lp::ActivityEntry& e) { return e.action == "move" && !e.failed; });
+    ASSERT_NE(move, entries.end());
+    const lp::UndoResult undone = lp::UndoActivity(*move);
+    EXPECT_TRUE(undone.done) << undone.message;
+    EXPECT_TRUE(fs::exists(in("a.mp3")));
+    EXPECT_FALSE(fs::exists(out("a.mp3")));
+}
+
+TEST_F(SortNow, ACancellationFinishesTheFilesItsRuleBeganAndBeginsNoOther) {
+    const lp::rServiceRules folder = folderWith({lp::test::MakeRule(
+        "Music", lp::NewFile, {lp::test::CopyTo(copies()), lp::test::MoveTo(out())})});
+    for (const char* name : {"1", "2", "3"})
+        writeBytes(in(name), name);
+    const lp::SortNowPreview preview =
+        lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
+    lp::ActivityLog log(home.file("activity.log"));
+    std::size_t reported = 0, total = 0;
+    // Cancelled once the first file's copy is made: that file's move still follows.
+    const lp::SortNowProgress progress{[&] { return reported >= 1; },
+                                       [&](std::size_t done, std::size_t of) {
+                                           reported = done;
+                                           total = of;
+                                       }};
+    const lp::SortNowOutcome outcome =
+        lp::CarryOutSortNow(preview, lp::UnfailingChoices(preview), {}, environment, log, progress);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.done, 2u);
+    EXPECT_EQ(outcome.failed, 0u);
+    EXPECT_EQ(total, 6u);
+    EXPECT_TRUE(fs::exists(out("1")) && fs::exists(copies("1")));
+    for (const char* name : {"2", "3"}) {
+        EXPECT_TRUE(fs::exists(in(name))) << name;
+        EXPECT_FALSE(fs::exists(copies(name))) << name;
+    }
+    EXPECT_EQ(logEntries(home.file("activity.log")).size(), 2u) << "nothing held back is logged";
+}
+
+} // namespace
