@@ -249,10 +249,19 @@ public:
     }
 
     void recordUndo(const ActivityEntry& undone) {
-        RecordUndoInKnownFiles(remembered_, undone);
+        changeKnownFiles([&](ServiceTable& table) { RecordUndoInKnownFiles(table, undone); });
+    }
+
+    void recordKnown(const std::vector<SeenFile>& files) {
+        changeKnownFiles([&](ServiceTable& table) { RecordFilesKnown(table, files); });
+    }
+
+    // What the last cycle left known and what was listed since, both.
+    void changeKnownFiles(const std::function<void(ServiceTable&)>& change) {
+        change(remembered_);
         ServiceTable adopted;
         adopted.services = std::move(adopted_);
-        RecordUndoInKnownFiles(adopted, undone);
+        change(adopted);
         adopted_ = std::move(adopted.services);
     }
 
@@ -414,6 +423,10 @@ void CycleThread::adoptListing(const ServiceTable& listed) {
 
 void CycleThread::recordUndo(const ActivityEntry& undone) {
     post([this, undone] { worker_->recordUndo(undone); });
+}
+
+void CycleThread::recordKnown(std::vector<SeenFile> files) {
+    post([this, files = std::move(files)] { worker_->recordKnown(files); });
 }
 
 void CycleThread::waitForCycle() {

@@ -5,6 +5,7 @@
 // cycle's start, so an edit made meanwhile counts from the next cycle, and the known files of a
 // folder that was just added or ticked, listed at that moment.
 
+#include "engine/undo.h"
 #include "globals/records.h"
 
 #include <QObject>
@@ -21,8 +22,6 @@
 class QThread;
 
 namespace lp {
-
-struct ActivityEntry;
 
 // One pass over every service of the table; firstCycle is true only for the run's first pass.
 using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
@@ -95,6 +94,9 @@ public:
     // An undo put a file back or took one away: the known files follow, so that the next cycle
     // does not take the file for a new one.
     void recordUndo(const ActivityEntry& undone);
+    // Files seen to by hand (Sort Now) that are still in their folder: known from the next cycle
+    // on, so that a cycle that had not listed them yet does not sort them a second time.
+    void recordKnown(std::vector<SeenFile> files);
     // Blocks until the cycle in progress has ended.
     void waitForCycle();
     // Stops the copy under way and every later one, for good: each fails and leaves nothing

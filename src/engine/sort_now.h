@@ -8,6 +8,7 @@
 #include "globals/records.h"
 #include "platform/file_identity.h"
 #include "system_environment.h"
+#include "undo.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,10 @@ struct SortNowPreview {
 // is foreseen to fail for that reason rather than left out.
 SortNowPreview PreviewSortNow(const rServiceRules& folder, const SortingPolicy& policy,
                               CycleEnvironment& environment, const TrashMover& foreseeTrash);
+
+// The files the preview saw, whole paths with their identities then: after a Sort, those still
+// there unchanged count as known (RecordFilesKnown), sorted or left alone as the user chose.
+std::vector<SeenFile> PreviewedFiles(const SortNowPreview& preview);
 
 // The choices that keep every line the preview does not foresee to fail.
 std::set<SortNowChoice> UnfailingChoices(const SortNowPreview& preview);

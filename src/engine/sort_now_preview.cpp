@@ -163,6 +163,14 @@ SortNowPreview PreviewSortNow(const rServiceRules& folder, const SortingPolicy& 
     return preview;
 }
 
+std::vector<SeenFile> PreviewedFiles(const SortNowPreview& preview) {
+    std::vector<SeenFile> seen;
+    for (const auto& [name, identity] : preview.files)
+        if (identity)
+            seen.emplace_back(preview.folder.sharedir + platform::kPathSeparator + name, *identity);
+    return seen;
+}
+
 std::set<SortNowChoice> UnfailingChoices(const SortNowPreview& preview) {
     std::set<SortNowChoice> chosen, failing;
     for (const SortNowLine& line : preview.lines)

@@ -145,6 +145,12 @@ void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone) {
     }
 }
 
+void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files) {
+    for (const auto& [path, seen] : files)
+        if (platform::IdentifyFile(path) == seen)
+            keepKnown(table, path, seen);
+}
+
 const RuleRec* RuleThatMaySortAgain(const ServiceTable& table, const ActivityEntry& entry) {
     for (const rServiceRules& service : table.services) {
         if (!service.enabled || ServiceName(service) != entry.folder)

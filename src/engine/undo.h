@@ -6,10 +6,13 @@
 
 #include "activity_entry.h"
 #include "globals/records.h"
+#include "platform/file_identity.h"
 #include "platform/problem.h"
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lp {
 
@@ -40,6 +43,13 @@ UndoResult UndoActivity(const ActivityEntry& entry);
 // arriving later under that name counts as new. Services whose known list is not yet taken are
 // left alone: nothing counts as new for them anyway.
 void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone);
+
+// Each file (a whole path and the identity it had when it was seen) that is still there, the
+// same file unchanged, counts as known to the enabled services of its folder whose known list is
+// taken: a file sorted or left alone by hand (Sort Now) is one the user has seen to, and a cycle
+// that had not listed it yet must not take it for a new one and sort it a second time.
+using SeenFile = std::pair<std::string, platform::FileIdentity>;
+void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files);
 
 // The rule that made entry, when it may still choose the file that was moved back: an enabled
 // rule of an enabled service, found by the entry's folder and rule names, whose trigger looks at

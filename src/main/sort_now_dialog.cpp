@@ -270,6 +270,7 @@ void TfrmSortNow::btnSortClick() {
             } catch (const std::exception& error) {
                 shared->failure = error.what();
             }
+            cycles->recordKnown(PreviewedFiles(shared->preview));
         },
         [self] {
             if (self)

@@ -4,6 +4,7 @@
 // sorted move.
 
 #include "engine/activity_entry.h"
+#include "engine/monitor_cycle.h"
 #include "engine/simulating_environment.h"
 #include "engine/sort_now.h"
 #include "engine/undo.h"
@@ -210,6 +211,34 @@ TEST_F(SortNow, ACancellationFinishesTheFilesItsRuleBeganAndBeginsNoOther) {
         EXPECT_FALSE(fs::exists(copies(name))) << name;
     }
     EXPECT_EQ(logEntries(home.file("activity.log")).size(), 2u) << "nothing held back is logged";
+}
+
+// A file that arrived after the cycle's last listing and was sorted or left alone by hand is
+// known to the next cycle, which must not copy it a second time; one that changed since the
+// preview was not seen to and is still new.
+TEST_F(SortNow, WhatTheUserSawToIsKnownToTheNextCycle) {
+    lp::ServiceTable table = lp::test::OneFolderTable(
+        "Inbox", in(), lp::test::MakeRule("Music", lp::NewFile, {lp::test::CopyTo(copies())}));
+    table.services[0].knownready = true; // listed while the folder was still empty
+    for (const char* name : {"sorted", "unticked", "changed"})
+        writeBytes(in(name), name);
+    const lp::SortNowPreview preview = lp::PreviewSortNow(table.services[0], {}, environment,
+                                                          lp::SimulatingEnvironment::TakesAll());
+    std::set<lp::SortNowChoice> chosen = lp::UnfailingChoices(preview);
+    chosen.erase({"unticked", 0});
+    lp::ActivityLog log(home.file("activity.log"));
+    lp::SortingPolicy keepBoth;
+    keepBoth.nameClash = lp::NameClash::KeepBoth;
+    EXPECT_EQ(lp::CarryOutSortNow(preview, chosen, keepBoth, environment, log).done, 2u);
+    writeBytes(in("changed"), "changed after it was sorted");
+
+    lp::RecordFilesKnown(table, lp::PreviewedFiles(preview));
+    lp::runMonitorCycle(table, false, keepBoth, environment);
+    std::vector<std::string> copied;
+    for (const auto& entry : fs::directory_iterator(copies()))
+        copied.push_back(entry.path().filename().string());
+    std::ranges::sort(copied);
+    EXPECT_EQ(copied, (std::vector<std::string>{"changed", "changed (2)", "sorted"}));
 }
 
 } // namespace
