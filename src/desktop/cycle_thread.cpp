@@ -135,28 +135,15 @@ void addStoppedFiles(const std::string& path, const std::vector<std::string>& fi
             << "could not note the stopped operations in" << QString::fromStdString(path);
 }
 
-// Takes the file out of the known files of the folders that hold it, so that it counts as new.
-void forgetKnownFile(ServiceTable& table, const std::string& file) {
-    const std::filesystem::path path = std::filesystem::path(file).lexically_normal();
-    const std::string name = path.filename().string();
-    for (rServiceRules& service : table.services) {
-        std::filesystem::path folder = std::filesystem::path(service.sharedir).lexically_normal();
-        if (!folder.has_filename())
-            folder = folder.parent_path();
-        if (service.sharedir.empty() || folder != path.parent_path())
-            continue;
-        std::vector<filerec>& known = service.knownfiles;
-        known.resize(Counted(known, service.knowncnt).size());
-        std::erase_if(known, [&](const filerec& entry) { return entry.name == name; });
-        service.knowncnt = static_cast<std::int32_t>(known.size());
-    }
-}
-
 } // namespace
 
 std::string StoppedFilesPath() {
     const std::string state = platform::UserStateFolder();
     return state.empty() ? std::string() : state + "/Larchpost/stopped-files";
+}
+
+void NoteFilesToSortAgain(const std::vector<std::string>& files) {
+    addStoppedFiles(StoppedFilesPath(), files);
 }
 
 QString OperationProgress::text() const {
@@ -216,8 +203,7 @@ public:
         // The first cycle is the start's listing: what the last run stopped is new to the next.
         ++runs_;
         if (runs_ == 1)
-            for (const std::string& file : stoppedLastRun_)
-                forgetKnownFile(table, file);
+            ForgetKnownFiles(table, stoppedLastRun_);
         if (runs_ == 2 && !stoppedLastRun_.empty())
             std::filesystem::remove(stoppedPath_, ignored_);
         addStoppedFiles(stoppedPath_, reporter_.takeStopped());

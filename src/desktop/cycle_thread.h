@@ -32,6 +32,9 @@ ServiceTable ListFoldersNow(const ServiceTable& table);
 
 // <user state folder>/Larchpost/stopped-files; empty when there is no user state folder.
 std::string StoppedFilesPath();
+// Notes files whose operations a stopped run left undone (found at start) with the stopped ones,
+// so that the next start's cycles take them for new ones.
+void NoteFilesToSortAgain(const std::vector<std::string>& files);
 
 // An operation that has run long enough to be told of: what it does and how far it has come.
 struct OperationProgress {

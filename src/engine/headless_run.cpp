@@ -4,6 +4,7 @@
 #include "monitor_cycle.h"
 #include "platform/process_memory.h"
 #include "simulating_environment.h"
+#include "undo.h"
 
 #include <algorithm>
 
@@ -11,7 +12,7 @@ namespace lp {
 
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
-                const LinePrinter& print) {
+                const LinePrinter& print, const std::vector<std::string>& sortAgain) {
     LoggingEnvironment logging(environment, log);
     ReportingEnvironment reporting(logging, print);
     CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
@@ -19,6 +20,7 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
     CycleMemory memory;
     RecordFirstListing(
         table, [&](ServiceTable& listing) { runMonitorCycle(listing, true, policy, environment); });
+    ForgetKnownFiles(table, sortAgain);
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;

@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace lp {
 
@@ -20,10 +22,12 @@ using StopWait = std::function<bool(std::chrono::milliseconds)>;
 // Runs cycles over table: the first one interval after the start, each next one an interval after
 // the previous one ended, until a stop request or options.cycles cycles. Every operation goes
 // into log, whose lines are written at the end of each cycle; with options.verbose it is printed
-// as well, as it is performed. Returns the exit status.
+// as well, as it is performed. The files in sortAgain (whole paths: what a stopped run left
+// undone) count as new from the first cycle on, though they were there at the start. Returns the
+// exit status.
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
-                const LinePrinter& print);
+                const LinePrinter& print, const std::vector<std::string>& sortAgain = {});
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
 // started, nor logged; prints the operations that a verbose run would perform, with the names

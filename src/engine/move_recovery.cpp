@@ -1,5 +1,6 @@
 #include "move_recovery.h"
 
+#include "failure_reason.h"
 #include "name_clash.h"
 #include "platform/file_identity.h"
 #include "platform/file_operations.h"
@@ -95,6 +96,8 @@ public:
         return true;
     }
 
+    std::vector<std::string> takeSortAgain() { return std::move(sortAgain_); }
+
 private:
     bool settleClaim(const JournalRecord& record, const std::string& claim,
                      const FileIdentity& claimed) {
@@ -117,10 +120,12 @@ private:
             });
         if (!back)
             return unsettled(record, claim);
-        if (*back == record.source)
+        if (*back == record.source) {
             logged(true, "move", record.source, record.destination);
-        else
+        } else {
             logged(false, "move", record.source, *back);
+            sortAgain_.push_back(*back); // beside its old name, not where it belongs
+        }
         return true;
     }
 
@@ -154,14 +159,19 @@ private:
         entry.failed = failed;
         entry.action = action;
         entry.values = {from, to};
-        if (!failed)
+        if (failed) {
+            entry.reason = kStoppedAtEnd;
+            sortAgain_.push_back(from);
+        } else {
             entry.identity = IdentifyFile(to);
+        }
         log_.append(std::move(entry));
     }
 
     ActivityLog& log_;
     const MessageSink& say_;
-    std::vector<ActivityEntry> recent_; // the end of the log as the start found it
+    std::vector<ActivityEntry> recent_;  // the end of the log as the start found it
+    std::vector<std::string> sortAgain_; // the files whose operations were not done
 };
 
 } // namespace
@@ -171,31 +181,34 @@ std::string MoveJournalPath() {
     return state.empty() ? std::string() : state + "/Larchpost/moves-in-progress";
 }
 
-void RecoverInterruptedOperations(const std::string& journalPath, ActivityLog& log,
-                                  const MessageSink& say) {
+std::vector<std::string> RecoverInterruptedOperations(const std::string& journalPath,
+                                                      ActivityLog& log, const MessageSink& say) {
     if (journalPath.empty()) {
         say("larchpost: there is no folder for the journal of moves; a move interrupted by a "
             "crash may leave a hidden .larchpost- file behind.");
-        return;
+        return {};
     }
     const platform::JournalStart start = platform::OpenMoveJournal(journalPath);
     if (start.problem)
         say("larchpost: the journal of moves " + *start.problem +
             "; a move interrupted by a crash may leave a hidden .larchpost- file behind.");
     std::vector<JournalRecord> stillOpen;
+    std::vector<std::string> sortAgain;
     // Nearly every start finds nothing unfinished: the log's end is read only when there is.
     if (!start.unfinished.empty()) {
         Recovery recovery(log, say);
         for (const JournalRecord& record : start.unfinished)
             if (!recovery.settle(record))
                 stillOpen.push_back(record);
+        sortAgain = recovery.takeSortAgain();
     }
     platform::SettleUnfinishedRecords(stillOpen);
+    return sortAgain;
 }
 
-void RecoverInterruptedOperations(const MessageSink& say) {
+std::vector<std::string> RecoverInterruptedOperations(const MessageSink& say) {
     ActivityLog log(ActivityLog::DefaultPath(), say);
-    RecoverInterruptedOperations(MoveJournalPath(), log, say);
+    return RecoverInterruptedOperations(MoveJournalPath(), log, say);
 }
 
 } // namespace lp

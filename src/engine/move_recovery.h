@@ -8,6 +8,7 @@
 #include "globals/message_sink.h"
 
 #include <string>
+#include <vector>
 
 namespace lp {
 
@@ -28,10 +29,13 @@ std::string MoveJournalPath();
 //     source was about to go) is removed, and the move logged as done;
 //   - a copy or move that had finished, or had not yet touched anything, is logged as such.
 // What cannot be set right now stays in the journal for the next start, and is said through say.
-void RecoverInterruptedOperations(const std::string& journalPath, ActivityLog& log,
-                                  const MessageSink& say);
+// Gives back the files whose operation was stopped before it was done (each now at its old name
+// or a numbered one beside it): they are to count as new after the first listing, so that they
+// are sorted after all rather than taken for files that were there.
+std::vector<std::string> RecoverInterruptedOperations(const std::string& journalPath,
+                                                      ActivityLog& log, const MessageSink& say);
 
 // The above with the user's own journal and activity log, as both programs start.
-void RecoverInterruptedOperations(const MessageSink& say);
+std::vector<std::string> RecoverInterruptedOperations(const MessageSink& say);
 
 } // namespace lp

@@ -89,10 +89,10 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
                              choices.trash ? choices.foreseeTrash : TrashMover{});
     }
     // Before the first listing, so that it sees each file where it belongs.
-    RecoverInterruptedOperations(SayOnStandardError);
+    const std::vector<std::string> sortAgain = RecoverInterruptedOperations(SayOnStandardError);
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
-                       platform::WaitForStopRequest, printLine);
+                       platform::WaitForStopRequest, printLine, sortAgain);
 }
 
 } // namespace lp

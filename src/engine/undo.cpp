@@ -145,6 +145,11 @@ void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone) {
     }
 }
 
+void ForgetKnownFiles(ServiceTable& table, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        forget(table, path);
+}
+
 void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files) {
     for (const auto& [path, seen] : files)
         if (platform::IdentifyFile(path) == seen)

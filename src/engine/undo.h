@@ -51,6 +51,10 @@ void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone);
 using SeenFile = std::pair<std::string, platform::FileIdentity>;
 void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files);
 
+// Each file (a whole path) counts as new again to the services of its folder whose known list is
+// taken: an operation on it was stopped before it was done, and it is to be sorted after all.
+void ForgetKnownFiles(ServiceTable& table, const std::vector<std::string>& paths);
+
 // The rule that made entry, when it may still choose the file that was moved back: an enabled
 // rule of an enabled service, found by the entry's folder and rule names, whose trigger looks at
 // every file in the folder (a file count or a total size) rather than only at new ones.

@@ -1,5 +1,6 @@
 #include "desktop_app.h"
 
+#include "desktop/cycle_thread.h"
 #include "desktop/fixed_formats.h"
 #include "desktop/log_categories.h"
 #include "desktop/registry_settings.h"
@@ -80,8 +81,8 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
             << "the settings file" << settingsStore().filePath() << "could not be written.";
     globals.versionLine = versionLine();
     // Before the main window's first listing, so that it sees each file where it belongs.
-    RecoverInterruptedOperations(
-        [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); });
+    NoteFilesToSortAgain(RecoverInterruptedOperations(
+        [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); }));
 
     TfrmMain mainWindow(std::move(cycle), CycleThread::Mode::OwnThread);
     mainWindow.setSortNowWork(std::move(sortNow));

@@ -2,6 +2,7 @@
 // the journal's record as the killed program wrote it, the files as it left them, then the files
 // and the activity log after the start's recovery.
 
+#include "engine/failure_reason.h"
 #include "engine/move_recovery.h"
 #include "globals/temp_folder.h"
 #include "platform/move_journal.h"
@@ -220,7 +221,8 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         ActivityLog log(at("state/activity.log"));
         std::vector<std::string> said;
         const MessageSink say = [&](const std::string& message) { said.push_back(message); };
-        RecoverInterruptedOperations(at("state/moves"), log, say);
+        const std::vector<std::string> sortAgain =
+            RecoverInterruptedOperations(at("state/moves"), log, say);
 
         EXPECT_EQ(filesIn({"in", "out"}), c.after);
         EXPECT_TRUE(said.empty()) << said.front();
@@ -231,11 +233,20 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         EXPECT_TRUE(platform::UnfinishedRecords(test::readBytes(at("state/moves"))).empty());
         if (*c.logged == '\0') {
             EXPECT_EQ(line, "") << "the line the killed program wrote is not written again";
+            EXPECT_TRUE(sortAgain.empty());
             continue;
         }
         const auto entry = ParseActivityLine(line);
         ASSERT_TRUE(entry) << line;
         EXPECT_EQ(entry->rule, kRecoveredRule);
+        // A file not brought where it belongs is to be sorted again: where it now stands.
+        std::vector<std::string> undone;
+        if (entry->failed)
+            undone = {entry->values[0]};
+        else if (entry->values[1] != at("out/a.txt"))
+            undone = {entry->values[1]};
+        EXPECT_EQ(sortAgain, undone);
+        EXPECT_EQ(entry->reason, entry->failed ? std::string(kStoppedAtEnd) : "");
         for (const auto& [mark, folder] : {std::pair{"IN/", "in/"}, std::pair{"OUT/", "out/"}})
             for (auto found = line.find(at(folder)); found != std::string::npos;
                  found = line.find(at(folder)))
