@@ -24,6 +24,9 @@ inline constexpr std::string_view kChangedSincePreview = "the file changed since
 // A copy stopped because the program ended: its source stays where it was, nothing is left
 // behind, and the next start tries it again.
 inline constexpr std::string_view kStoppedAtEnd = "stopped at the program's end";
+// A rule deletes (or trashes) a file it copied only while the file is as it was copied: bytes
+// written since would be in neither place.
+inline constexpr std::string_view kChangedSinceCopy = "the file changed after it was copied";
 
 // Why a copy or move of source to destination, under clash, failed with error (that of its last
 // attempt). Looks at the disk only when it failed: whether the destination's folder is there,

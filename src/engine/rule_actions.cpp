@@ -1,5 +1,6 @@
 #include "rule_actions.h"
 #include "counted.h"
+#include "failure_reason.h"
 #include "launch_arguments.h"
 #include "platform/file_identity.h"
 #include "platform/parameter_words.h"
@@ -21,6 +22,7 @@ struct FollowedFile {
     std::int32_t joinsAt = 0; // a retry: the action it is taken up at, those before were done
     bool retried = false;
     std::int32_t failedAt = -1; // the action that failed on it
+    std::int32_t copiedAt = -1; // the last copy made of it
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -98,7 +100,9 @@ public:
             // A copy a retry finds made already is not made again, not even as a numbered one.
             if (file.retried && identicalStands(source, target))
                 return;
-            if (!environment_.copyFile(source, target, policy_.nameClash))
+            if (environment_.copyFile(source, target, policy_.nameClash))
+                file.copiedAt = action_;
+            else
                 file.fail(action_);
         });
     }
@@ -109,6 +113,10 @@ public:
             if (policy_.deleteToTrash ? environment_.trashFile(path)
                                       : environment_.deleteFile(path))
                 file.deleted = true;
+            // Written to since it was copied: its copy lacks what was added, so a retry makes
+            // the copy again before it deletes.
+            else if (file.copiedAt >= 0 && environment_.failureReason() == kChangedSinceCopy)
+                file.fail(file.copiedAt);
             else
                 file.fail(action_);
         });

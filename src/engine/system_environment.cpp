@@ -52,7 +52,20 @@ platform::FolderObserver* SystemEnvironment::folderObserver() {
 bool SystemEnvironment::fileInUse(const std::string& path) {
     return platform::FileOpenForWriting(path);
 }
-void SystemEnvironment::actFor(const std::string&, const std::string&) {}
+void SystemEnvironment::actFor(const std::string&, const std::string&) {
+    copied_.clear();
+}
+bool SystemEnvironment::changedSinceCopied(const std::string& path) {
+    const auto copy = copied_.find(path);
+    if (copy == copied_.end())
+        return false;
+    // A file gone meanwhile fails its delete on its own.
+    const std::optional<platform::FileIdentity> now = platform::IdentifyFile(path);
+    if (!now || (now->size == copy->second.size && now->modifiedNs == copy->second.modifiedNs))
+        return false;
+    reason_ = kChangedSinceCopy;
+    return true;
+}
 bool SystemEnvironment::done(std::error_code error) {
     if (error)
         reason_ = FailureReason(error);
@@ -77,6 +90,8 @@ std::optional<std::string> SystemEnvironment::copyFile(const std::string& source
     std::optional<std::string> placedAt = PlaceAsPolicySays(
         destination, clash,
         attemptWith(source, platform::CopyFileReplacing, platform::CopyFileNoReplace, error));
+    if (const auto made = placedAt ? platform::IdentifyFile(*placedAt) : std::nullopt)
+        copied_[source] = *made;
     return placed(std::move(placedAt), error, source, destination, clash);
 }
 std::optional<std::string> SystemEnvironment::moveFile(const std::string& source,
@@ -105,9 +120,13 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
     return platform::IdentifyFile(path);
 }
 bool SystemEnvironment::deleteFile(const std::string& path) {
+    if (changedSinceCopied(path))
+        return false;
     return done(platform::DeleteFileEntry(path));
 }
 bool SystemEnvironment::trashFile(const std::string& path) {
+    if (changedSinceCopied(path))
+        return false;
     if (!trash_) {
         reason_ = kNoTrash;
         return false;

@@ -56,6 +56,10 @@ private:
     // file, so it need not be looked at again.
     std::string movedTo_;
     std::optional<platform::FileIdentity> moved_;
+    // The files the current rule copied, as their copies have them (a copy keeps the size and
+    // last-write time): a delete of one of them after the copy needs it unchanged.
+    std::unordered_map<std::string, platform::FileIdentity> copied_;
+    bool changedSinceCopied(const std::string& path);
 };
 
 } // namespace lp

@@ -7,6 +7,8 @@
 #include "platform/local_time.h"
 #include "support/write_time.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,13 @@ public:
         launches.push_back({program, arguments});
         return true;
     }
+    std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
+                                        NameClash clash) override {
+        auto placed = SystemEnvironment::copyFile(source, destination, clash);
+        if (placed && afterCopy)
+            afterCopy(source);
+        return placed;
+    }
     double today() override { return fixedToday; }
     std::chrono::steady_clock::time_point now() override { return clock; }
 
@@ -33,6 +42,7 @@ public:
     std::string unstartable = "no-such-program"; // launching it fails, as a missing one would
     double fixedToday = platform::LocalDateTime(2026, 12, 8);
     std::chrono::steady_clock::time_point clock{}; // moved on by the test, never by itself
+    std::function<void(const std::string& source)> afterCopy; // what another program does then
 };
 
 } // namespace lp::test

@@ -1,5 +1,6 @@
 // The action step on real folders: where files go, and what a launched program is handed.
 
+#include "engine/failure_reason.h"
 #include "engine/launch_arguments.h"
 #include "engine/rule_actions.h"
 #include "globals/temp_folder.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace lp {
 namespace {
@@ -69,6 +71,45 @@ TEST_F(RuleActions, AMoveReplacesAFileOfTheSameNameAndLaterActionsFollowIt) {
         {"player", {"-" + path("out", "b.mp3"), "-q"}},
     };
     EXPECT_EQ(environment.launches, expected);
+}
+
+// "Copy, then delete": bytes written to the file after its copy was made are in the file alone,
+// so it stays, and a retry takes it up at the copy again.
+TEST_F(RuleActions, ADeleteAfterACopyNeedsTheFileAsItWasCopied) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> meanwhile;
+        bool trash;
+        ActionOutcome outcome;
+    };
+    const auto append = [](const std::string& file) { writeBytes(file, "content of a, longer"); };
+    const Case cases[] = {
+        {"unchanged", nullptr, false, {true, false, std::nullopt}},
+        {"written to", append, false, {false, true, 0}},
+        {"written to, to the trash", append, true, {false, true, 0}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(folder("copies"));
+        fs::create_directories(folder("copies"));
+        environment.afterCopy = c.meanwhile;
+        RuleRec rule;
+        rule.actions = {CopyTo(folder("copies")), Deleting()};
+        rule.actioncnt = 2;
+        writeBytes(path("in", "a"), "content of a");
+        CurrentFiles current;
+        current.entries.push_back({"a", false, 0, 0.0, {}});
+        SortingPolicy policy;
+        policy.deleteToTrash = c.trash;
+        environment.actFor("in", "copy, then delete");
+        EXPECT_EQ(RunRuleActions(rule, {0}, current, folder("in"), policy, environment),
+                  std::vector<ActionOutcome>{c.outcome})
+            << c.what;
+        EXPECT_EQ(readBytes(path("copies", "a")), "content of a") << c.what;
+        EXPECT_EQ(fs::exists(path("in", "a")), c.meanwhile != nullptr) << c.what;
+        if (c.meanwhile) {
+            EXPECT_EQ(environment.failureReason(), kChangedSinceCopy) << c.what;
+        }
+    }
 }
 
 TEST_F(RuleActions, DeleteThenCopyFindsNothing) {
