@@ -9,6 +9,7 @@
 #include "engine/sort_now.h"
 #include "engine/undo.h"
 #include "globals/temp_folder.h"
+#include "program_on_path.h"
 #include "recording_environment.h"
 #include "support/one_folder_table.h"
 #include "support/rule_action.h"
@@ -64,11 +65,13 @@ TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
     using lp::test::MakeRule;
     // Two rules share a name; the second takes everything left, once per rule and per file.
     const lp::rServiceRules folder = folderWith({
+        MakeRule(
+            "Music", lp::NewFile,
+            {lp::test::MoveTo(out()), lp::test::Launching(lp::test::kProgramOnPath, "--add mfile")},
+            {lp::test::ExtensionIs("mp3")}),
         MakeRule("Music", lp::NewFile,
-                 {lp::test::MoveTo(out()), lp::test::Launching("true", "--add mfile")},
-                 {lp::test::ExtensionIs("mp3")}),
-        MakeRule("Music", lp::NewFile,
-                 {lp::test::Launching("true", "--done"), lp::test::CopyTo(path("missing", ""))},
+                 {lp::test::Launching(lp::test::kProgramOnPath, "--done"),
+                  lp::test::CopyTo(path("missing", ""))},
                  {lp::test::ExtensionIs("txt")}),
     });
     writeBytes(in("a.mp3"), "a");
@@ -83,8 +86,12 @@ TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
         std::string reason;
     } expected[] = {
         {"a.mp3", 0, "move", {in("a.mp3"), out("a.mp3")}, ""},
-        {"a.mp3", 0, "launch", {"true", "--add", out("a.mp3")}, ""},
-        {"", 1, "launch", {"true", "--done"}, ""}, // once for the rule: no file of its own
+        {"a.mp3", 0, "launch", {lp::test::kProgramOnPath, "--add", out("a.mp3")}, ""},
+        {"",
+         1,
+         "launch",
+         {lp::test::kProgramOnPath, "--done"},
+         ""}, // once for the rule: no file of its own
         {"a.mp3.txt",
          1,
          "copy",
