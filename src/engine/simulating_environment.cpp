@@ -2,6 +2,7 @@
 #include "failure_reason.h"
 #include "platform/launcher.h"
 #include "platform/path_separator.h"
+#include "platform/removal_permission.h"
 #include "platform/utf8_path.h"
 
 #include <algorithm>
@@ -178,12 +179,20 @@ std::nullopt_t SimulatingEnvironment::refused(std::string_view reason) {
     return std::nullopt;
 }
 
-bool SimulatingEnvironment::canTake(const EntryStatus& source) {
+bool SimulatingEnvironment::canTake(const std::string& path, const EntryStatus& source) {
     if (!source.exists)
         refused(kFileGone);
     else if (source.isFolder)
         refused(FailureReason(std::make_error_code(std::errc::is_a_directory)));
-    return takeable(source);
+    if (!takeable(source))
+        return false;
+    // A folder the user may not change (a write-protected card, another user's folder) keeps
+    // what is in it; the disk tells, since operations never change a folder's permissions.
+    if (const std::error_code refusal = platform::ForeseeRemovalRefusal(path)) {
+        refused(FailureReason(refusal));
+        return false;
+    }
+    return true;
 }
 
 Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
@@ -244,7 +253,7 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
                                                            const std::string& destination,
                                                            NameClash clash) {
     const EntryStatus from = at(source);
-    if (!canTake(from))
+    if (!canTake(source, from))
         return std::nullopt;
     // An entry that is never opened cannot be copied across, so only a rename moves it. (Being
     // no link, it is what its path reaches; and never changing file system, its foreseen status
@@ -262,7 +271,7 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {
-    if (!canTake(at(path)))
+    if (!canTake(path, at(path)))
         return false;
     foresee(path, EntryStatus{}, {});
     return true;
@@ -277,13 +286,14 @@ bool SimulatingEnvironment::trashFile(const std::string& path) {
         refused(kNoTrash);
         return false;
     }
-    if (!canTake(at(path)))
+    if (!canTake(path, at(path)))
         return false;
     if (const std::error_code refusal = foreseeTrash_(path)) {
         refused(FailureReason(refusal));
         return false;
     }
-    return deleteFile(path);
+    foresee(path, EntryStatus{}, {});
+    return true;
 }
 
 void SimulatingEnvironment::actFor(const std::string& folder, const std::string& rule) {

@@ -74,7 +74,7 @@ private:
     // Fails the operation for reason: nothing, remembering why.
     std::nullopt_t refused(std::string_view reason);
     // Whether a move or delete can take source; remembers why not.
-    bool canTake(const platform::EntryStatus& source);
+    bool canTake(const std::string& path, const platform::EntryStatus& source);
 
     // What stands at path once the foreseen operations are done.
     platform::EntryStatus at(const std::string& path);

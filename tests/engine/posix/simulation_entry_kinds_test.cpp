@@ -1,5 +1,6 @@
 // What a run does with each kind of entry on each file system, foreseen alike by a simulation:
-// links, pipes, sockets and device nodes, a second file system and a bind mount.
+// links, pipes, sockets and device nodes, a second file system and a bind mount, and folders
+// that may not be changed.
 
 #include "engine/failure_reason.h"
 #include "engine/operation_report.h"
@@ -110,6 +111,60 @@ TEST(Simulation, ANumberedNameTooLongForTheFileSystemFails) {
                                                  QuoteValue(taken) + ReasonPart(tooLong)});
     EXPECT_EQ(foreseen, performedLines(table, keepBoth));
     EXPECT_TRUE(fs::exists(source));
+}
+
+// A folder the user may not change keeps its files: a write-protected card (a read-only mount,
+// which refuses root too) and a folder without write permission (which refuses all but root).
+// Whoever runs the test, the simulation foresees what the run then does.
+TEST(Simulation, AFolderThatMayNotBeChangedKeepsItsFilesAsTheRunFinds) {
+    test::TempFolder temp;
+    const std::string out = temp.file("out");
+    fs::create_directories(out);
+    struct Folder {
+        const char* what;
+        std::string path;
+    };
+    const Folder folders[] = {{"a read-only mount", temp.file("card")},
+                              {"a folder without write permission", temp.file("locked")}};
+    struct Rule {
+        const char* what;
+        std::vector<ruleactionrec> actions;
+    };
+    const Rule rules[] = {{"move", {action(rMove, out)}},
+                          {"delete", {action(rDelete)}},
+                          {"copy, then delete", {action(rCopy, out), action(rDelete)}}};
+    int number = 0, left = 0;
+    for (const Folder& folder : folders)
+        for (const Rule& rule : rules) {
+            const std::string what = std::string(rule.what) + " from " + folder.what;
+            fs::remove_all(folder.path);
+            fs::create_directories(folder.path);
+            const std::string file = folder.path + "/f" + std::to_string(++number);
+            test::writeBytes(file, "f");
+            std::optional<test::ScopedMount> readOnly;
+            if (folder.path.ends_with("card")) {
+                readOnly.emplace(folder.path, folder.path, nullptr, MS_BIND);
+                if (!readOnly->mounted() ||
+                    ::mount(nullptr, folder.path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                            nullptr) != 0) {
+                    ++left;
+                    continue;
+                }
+            } else {
+                fs::permissions(folder.path, fs::perms::owner_read | fs::perms::owner_exec);
+            }
+            const ServiceTable table = serviceOver(folder.path, {ruleOf(rule.actions)});
+            const auto foreseen = simulatedLines(table);
+            const auto performed = performedLines(table);
+            EXPECT_EQ(foreseen, performed) << what;
+            ASSERT_FALSE(performed.empty()) << what;
+            // However the run went, it kept the file or said what it did with it.
+            EXPECT_EQ(fs::exists(file), performed.back().starts_with("failed ")) << what;
+            if (!readOnly)
+                fs::permissions(folder.path, fs::perms::owner_all);
+        }
+    if (left > 0)
+        GTEST_SKIP() << left << " cases left out: no read-only mount could be made";
 }
 
 } // namespace
