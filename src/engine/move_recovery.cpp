@@ -8,8 +8,7 @@
 #include "platform/user_folders.h"
 #include "platform/utf8_path.h"
 #include "recent_activity.h"
-
-#include <fstream>
+#include "same_contents.h"
 
 namespace lp {
 
@@ -19,31 +18,6 @@ using platform::FileIdentity;
 using platform::IdentifyFile;
 using platform::JournalKind;
 using platform::JournalRecord;
-
-bool sameBytes(const std::string& a, const std::string& b) {
-    std::ifstream first(platform::Utf8Path(a), std::ios::binary);
-    std::ifstream second(platform::Utf8Path(b), std::ios::binary);
-    if (!first || !second)
-        return false;
-    std::string left(1 << 16, '\0'), right(1 << 16, '\0');
-    for (;;) {
-        first.read(left.data(), static_cast<std::streamsize>(left.size()));
-        second.read(right.data(), static_cast<std::streamsize>(right.size()));
-        if (first.gcount() != second.gcount() ||
-            !std::equal(left.begin(), left.begin() + first.gcount(), right.begin()))
-            return false;
-        if (first.gcount() == 0 || first.eof() || second.eof())
-            return first.eof() == second.eof() && !first.bad() && !second.bad();
-    }
-}
-
-// Whether copy stands at path as a second, whole file: another file of the same size, write time
-// and bytes.
-bool wholeCopyAt(const std::string& path, const std::string& original, const FileIdentity& of) {
-    const auto there = IdentifyFile(path);
-    return there && there->size == of.size && there->modifiedNs == of.modifiedNs &&
-           !(there->device == of.device && there->inode == of.inode) && sameBytes(original, path);
-}
 
 bool asRecorded(const std::optional<FileIdentity>& file, const JournalRecord& record) {
     return file && file->size == record.size && file->modifiedNs == record.modifiedNs;
@@ -84,7 +58,7 @@ public:
             return settleClaim(record, claim, *claimed);
         const auto source = IdentifyFile(record.source);
         if (record.kind == JournalKind::Move && asRecorded(source, record) &&
-            wholeCopyAt(record.destination, record.source, *source)) {
+            WholeCopyAt(record.destination, record.source, *source)) {
             if (platform::DeleteFileEntry(record.source))
                 return unsettled(record, record.source);
             logged(false, "move", record.source, record.destination);
@@ -104,7 +78,7 @@ private:
         // A link is placed before its source is taken: with the source taken, it stands.
         const bool placed = record.kind == JournalKind::LinkMove
                                 ? IdentifyFile(record.destination).has_value()
-                                : wholeCopyAt(record.destination, claim, claimed);
+                                : WholeCopyAt(record.destination, claim, claimed);
         if (placed) {
             if (platform::DeleteFileEntry(claim))
                 return unsettled(record, claim);

@@ -5,6 +5,7 @@
 #include "platform/file_identity.h"
 #include "platform/parameter_words.h"
 #include "platform/path_separator.h"
+#include "same_contents.h"
 
 #include <algorithm>
 
@@ -38,14 +39,13 @@ struct FollowedFile {
     }
 };
 
-// Whether a copy of source already stands at target: the same size and last-write time, which a
-// copy keeps. Read only for retries, so first tries cost nothing more.
+// Whether a copy of source already stands at target: another file of the same size, last-write
+// time and bytes. Size and time alone would take a different file that merely looks alike (two
+// photos of one size from one camera second) for the copy, and the source would then be deleted
+// with no copy of it anywhere. Read only for retries, so first tries cost nothing more.
 bool identicalStands(const std::string& source, const std::string& target) {
     const auto original = platform::IdentifyFile(source);
-    const auto there = platform::IdentifyFile(target);
-    return original && there && original->size == there->size &&
-           original->modifiedNs == there->modifiedNs &&
-           (original->device != there->device || original->inode != there->inode);
+    return original && WholeCopyAt(target, source, *original);
 }
 
 // A path built in one buffer that every file of a rule reuses.

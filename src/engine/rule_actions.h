@@ -38,8 +38,8 @@ struct ActionOutcome {
 // under a numbered name is followed under that name), and whether a delete goes to the trash.
 // retries holds, per selected file, the action at which a retry takes it up (empty: none is a
 // retry): the actions before it were done for the file already and are not made again, and a
-// copy for a retried file whose identical file (same size and last-write time) already stands
-// at the destination counts as made.
+// copy for a retried file whose identical file (same size, last-write time and bytes) already
+// stands at the destination counts as made.
 std::vector<ActionOutcome>
 RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                const std::string& sharedir, const SortingPolicy& policy,

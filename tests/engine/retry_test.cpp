@@ -240,16 +240,22 @@ TEST_F(Retries, AChangedRuleStartsOverAndAnIdenticalCopyCountsAsMade) {
     writeBytes(at("in", "photo.jpg"), "picture");
     writeBytes(at("backup", "photo.jpg"), "older");
     EXPECT_EQ(countOf(cycleAt(0s), "failed copy"), 1U);
+    // A file that only looks alike (its size and last-write time) is no copy: the source stays.
+    writeBytes(at("backup", "photo.jpg"), "PICTURE");
+    fs::last_write_time(at("backup", "photo.jpg"), fs::last_write_time(at("in", "photo.jpg")));
+    const auto alike = cycleAt(5s);
+    EXPECT_EQ(countOf(alike, "failed copy"), 1U) << "tried again, and left";
+    EXPECT_EQ(countOf(alike, "trash "), 0U) << "no delete without a copy";
     // As an earlier copy of ours left it, with its size and last-write time.
     ASSERT_FALSE(platform::CopyFileReplacing(at("in", "photo.jpg"), at("backup", "photo.jpg")));
-    const auto lines = cycleAt(10s);
+    const auto lines = cycleAt(1h);
     EXPECT_EQ(countOf(lines, "copy ") + countOf(lines, "failed copy"), 0U) << "counted as made";
     EXPECT_EQ(countOf(lines, "failed trash"), 1U) << "the rule went on to the delete";
 
     // The user changes the rule: its retries are dropped, the file is known and left alone.
     service().rulelist.rules[0].actions.pop_back();
     service().rulelist.rules[0].actioncnt = 1;
-    EXPECT_TRUE(cycleAt(1h).empty());
+    EXPECT_TRUE(cycleAt(2h).empty());
     EXPECT_TRUE(service().retries.empty());
 }
 
