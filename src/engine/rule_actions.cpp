@@ -89,7 +89,7 @@ public:
                     file.renamed = placed->substr(placed->rfind(platform::kPathSeparator) + 1);
                 return;
             }
-            file.fail(action_);
+            failAfterCopy(file);
         });
     }
 
@@ -113,13 +113,18 @@ public:
             if (policy_.deleteToTrash ? environment_.trashFile(path)
                                       : environment_.deleteFile(path))
                 file.deleted = true;
-            // Written to since it was copied: its copy lacks what was added, so a retry makes
-            // the copy again before it deletes.
-            else if (file.copiedAt >= 0 && environment_.failureReason() == kChangedSinceCopy)
-                file.fail(file.copiedAt);
             else
-                file.fail(action_);
+                failAfterCopy(file);
         });
+    }
+
+    // A file written to since it was copied: its copy lacks what was added, so a retry makes
+    // the copy again before it moves or deletes the file.
+    void failAfterCopy(FollowedFile& file) {
+        if (file.copiedAt >= 0 && environment_.failureReason() == kChangedSinceCopy)
+            file.fail(file.copiedAt);
+        else
+            file.fail(action_);
     }
 
     void launch(const raclaunchrec& launch) {

@@ -98,6 +98,9 @@ std::optional<std::string> SystemEnvironment::moveFile(const std::string& source
                                                        const std::string& destination,
                                                        NameClash clash) {
     movedTo_.clear();
+    // A move after a copy would carry on what the copy lacks, as a delete would lose it.
+    if (changedSinceCopied(source))
+        return std::nullopt;
     std::error_code error;
     std::optional<std::string> placedAt =
         PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {

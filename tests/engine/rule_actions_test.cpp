@@ -75,37 +75,43 @@ TEST_F(RuleActions, AMoveReplacesAFileOfTheSameNameAndLaterActionsFollowIt) {
 
 // "Copy, then delete": bytes written to the file after its copy was made are in the file alone,
 // so it stays, and a retry takes it up at the copy again.
-TEST_F(RuleActions, ADeleteAfterACopyNeedsTheFileAsItWasCopied) {
+TEST_F(RuleActions, ADeleteOrMoveAfterACopyNeedsTheFileAsItWasCopied) {
     struct Case {
         const char* what;
         std::function<void(const std::string&)> meanwhile;
         bool trash;
+        bool move; // the second action moves the file on instead of deleting it
         ActionOutcome outcome;
     };
     const auto append = [](const std::string& file) { writeBytes(file, "content of a, longer"); };
     const Case cases[] = {
-        {"unchanged", nullptr, false, {true, false, std::nullopt}},
-        {"written to", append, false, {false, true, 0}},
-        {"written to, to the trash", append, true, {false, true, 0}},
+        {"unchanged", nullptr, false, false, {true, false, std::nullopt}},
+        {"written to", append, false, false, {false, true, 0}},
+        {"written to, to the trash", append, true, false, {false, true, 0}},
+        {"unchanged, moved on", nullptr, false, true, {true, false, std::nullopt}},
+        {"written to, moved on", append, false, true, {false, true, 0}},
     };
     for (const Case& c : cases) {
-        fs::remove_all(folder("copies"));
-        fs::create_directories(folder("copies"));
+        for (const char* made : {"copies", "moved"}) {
+            fs::remove_all(folder(made));
+            fs::create_directories(folder(made));
+        }
         environment.afterCopy = c.meanwhile;
         RuleRec rule;
-        rule.actions = {CopyTo(folder("copies")), Deleting()};
+        rule.actions = {CopyTo(folder("copies")), c.move ? MoveTo(folder("moved")) : Deleting()};
         rule.actioncnt = 2;
         writeBytes(path("in", "a"), "content of a");
         CurrentFiles current;
         current.entries.push_back({"a", false, 0, 0.0, {}});
         SortingPolicy policy;
         policy.deleteToTrash = c.trash;
-        environment.actFor("in", "copy, then delete");
+        environment.actFor("in", "copy, then delete or move");
         EXPECT_EQ(RunRuleActions(rule, {0}, current, folder("in"), policy, environment),
                   std::vector<ActionOutcome>{c.outcome})
             << c.what;
         EXPECT_EQ(readBytes(path("copies", "a")), "content of a") << c.what;
         EXPECT_EQ(fs::exists(path("in", "a")), c.meanwhile != nullptr) << c.what;
+        EXPECT_EQ(fs::exists(path("moved", "a")), c.move && !c.meanwhile) << c.what;
         if (c.meanwhile) {
             EXPECT_EQ(environment.failureReason(), kChangedSinceCopy) << c.what;
         }
