@@ -3,17 +3,16 @@
 #include "engine/counted.h"
 #include "engine/first_listing.h"
 #include "engine/monitor_cycle.h"
+#include "engine/stopped_files.h"
 #include "engine/undo.h"
 #include "log_categories.h"
 #include "platform/copy_watch.h"
-#include "platform/user_folders.h"
 #include "sorting_cycle.h"
 
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -108,42 +107,16 @@ private:
     std::vector<std::string> stopped_;
 };
 
-// The files whose operations were stopped at the program's end: they stay where they were and
-// are to count as new at the next start, not as files that were there. Names are kept with a NUL
-// after each, as a name may hold any other byte.
-std::vector<std::string> readStoppedFiles(const std::string& path) {
-    std::vector<std::string> files;
-    if (path.empty())
-        return files;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string file; std::getline(in, file, '\0');)
-        if (!file.empty())
-            files.push_back(file);
-    return files;
-}
-
-void addStoppedFiles(const std::string& path, const std::vector<std::string>& files) {
-    if (path.empty() || files.empty())
-        return;
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    for (const std::string& file : files)
-        out << file << '\0';
-    if (!out.flush())
+void noteStoppedFiles(const std::string& path, const std::vector<std::string>& files) {
+    if (!AddStoppedFiles(path, files))
         qCWarning(lcDesktop).noquote()
             << "could not note the stopped operations in" << QString::fromStdString(path);
 }
 
 } // namespace
 
-std::string StoppedFilesPath() {
-    const std::string state = platform::UserStateFolder();
-    return state.empty() ? std::string() : state + "/Larchpost/stopped-files";
-}
-
 void NoteFilesToSortAgain(const std::vector<std::string>& files) {
-    addStoppedFiles(StoppedFilesPath(), files);
+    noteStoppedFiles(StoppedFilesPath(), files);
 }
 
 QString OperationProgress::text() const {
@@ -183,7 +156,7 @@ public:
                 std::function<void(const OperationProgress&)> report, std::string stoppedPath)
         : cycle_(std::move(cycle)), stop_(std::move(stop)),
           reporter_(*stop_, pace, std::move(report)), stoppedPath_(std::move(stoppedPath)),
-          stoppedLastRun_(readStoppedFiles(stoppedPath_)) {}
+          stoppedLastRun_(ReadStoppedFiles(stoppedPath_)) {}
 
     void run(ServiceTable table, bool firstCycle) {
         for (std::size_t s = 0; s < table.services.size(); ++s) {
@@ -206,7 +179,7 @@ public:
             ForgetKnownFiles(table, stoppedLastRun_);
         if (runs_ == 2 && !stoppedLastRun_.empty())
             std::filesystem::remove(stoppedPath_, ignored_);
-        addStoppedFiles(stoppedPath_, reporter_.takeStopped());
+        noteStoppedFiles(stoppedPath_, reporter_.takeStopped());
         remembered_ = std::move(table);
     }
 

@@ -5,6 +5,7 @@
 // cycle's start, so an edit made meanwhile counts from the next cycle, and the known files of a
 // folder that was just added or ticked, listed at that moment.
 
+#include "engine/stopped_files.h"
 #include "engine/undo.h"
 #include "globals/records.h"
 
@@ -30,8 +31,6 @@ using MonitorCycle = std::function<void(ServiceTable& table, bool firstCycle)>;
 // the folder holds afterwards is new to the next cycle. Gives back the listed records.
 ServiceTable ListFoldersNow(const ServiceTable& table);
 
-// <user state folder>/Larchpost/stopped-files; empty when there is no user state folder.
-std::string StoppedFilesPath();
 // Notes files whose operations a stopped run left undone (found at start) with the stopped ones,
 // so that the next start's cycles take them for new ones.
 void NoteFilesToSortAgain(const std::vector<std::string>& files);

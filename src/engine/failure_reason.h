@@ -24,6 +24,9 @@ inline constexpr std::string_view kChangedSincePreview = "the file changed since
 // A copy stopped because the program ended: its source stays where it was, nothing is left
 // behind, and the next start tries it again.
 inline constexpr std::string_view kStoppedAtEnd = "stopped at the program's end";
+// An operation the program could not end itself (it was killed, the machine lost power), found
+// undone at the next start: the file is back where it was, and that start sorts it again.
+inline constexpr std::string_view kEndedMidway = "the program ended before the operation was done";
 // A rule deletes (or trashes) a file it copied only while the file is as it was copied: bytes
 // written since would be in neither place.
 inline constexpr std::string_view kChangedSinceCopy = "the file changed after it was copied";

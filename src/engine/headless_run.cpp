@@ -12,7 +12,8 @@ namespace lp {
 
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
-                const LinePrinter& print, const std::vector<std::string>& sortAgain) {
+                const LinePrinter& print, const std::vector<std::string>& sortAgain,
+                const std::function<void()>& takenUp) {
     LoggingEnvironment logging(environment, log);
     ReportingEnvironment reporting(logging, print);
     CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
@@ -25,6 +26,8 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
         if (waitForStop(interval))
             break;
         runMonitorCycle(table, false, policy, used, &memory);
+        if (done == 0 && takenUp)
+            takenUp();
         // What a cycle used and freed goes back to the system while the program waits. After
         // the first, the start-up's pages go too: from then on the program only waits and sorts.
         if (done == 0)

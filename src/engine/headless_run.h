@@ -23,11 +23,12 @@ using StopWait = std::function<bool(std::chrono::milliseconds)>;
 // the previous one ended, until a stop request or options.cycles cycles. Every operation goes
 // into log, whose lines are written at the end of each cycle; with options.verbose it is printed
 // as well, as it is performed. The files in sortAgain (whole paths: what a stopped run left
-// undone) count as new from the first cycle on, though they were there at the start. Returns the
-// exit status.
+// undone) count as new from the first cycle on, though they were there at the start; takenUp is
+// called once that cycle has run. Returns the exit status.
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
-                const LinePrinter& print, const std::vector<std::string>& sortAgain = {});
+                const LinePrinter& print, const std::vector<std::string>& sortAgain = {},
+                const std::function<void()>& takenUp = {});
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
 // started, nor logged; prints the operations that a verbose run would perform, with the names

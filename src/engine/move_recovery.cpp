@@ -134,7 +134,7 @@ private:
         entry.action = action;
         entry.values = {from, to};
         if (failed) {
-            entry.reason = kStoppedAtEnd;
+            entry.reason = kEndedMidway;
             sortAgain_.push_back(from);
         } else {
             entry.identity = IdentifyFile(to);

@@ -12,8 +12,11 @@
 #include "platform/program_arguments.h"
 #include "platform/stop_request.h"
 #include "platform/trash.h"
+#include "platform/utf8_path.h"
+#include "stopped_files.h"
 #include "system_environment.h"
 
+#include <filesystem>
 #include <iostream>
 #include <variant>
 
@@ -89,10 +92,20 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
                              choices.trash ? choices.foreseeTrash : TrashMover{});
     }
     // Before the first listing, so that it sees each file where it belongs.
-    const std::vector<std::string> sortAgain = RecoverInterruptedOperations(SayOnStandardError);
+    std::vector<std::string> sortAgain = RecoverInterruptedOperations(SayOnStandardError);
+    // What an earlier run stopped (the desktop program's Exit, the session's end) is new here
+    // too. The note goes once a cycle has taken those files up; a run that ends before keeps it.
+    const std::string stoppedPath = StoppedFilesPath();
+    std::vector<std::string> stopped = ReadStoppedFiles(stoppedPath);
+    sortAgain.insert(sortAgain.end(), stopped.begin(), stopped.end());
+    const auto takenUp = [&] {
+        std::error_code ignored;
+        if (!stopped.empty())
+            std::filesystem::remove(platform::Utf8Path(stoppedPath), ignored);
+    };
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
-                       platform::WaitForStopRequest, printLine, sortAgain);
+                       platform::WaitForStopRequest, printLine, sortAgain, takenUp);
 }
 
 } // namespace lp

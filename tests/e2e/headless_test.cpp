@@ -119,6 +119,26 @@ TEST_F(Headless, ACountedRunEndsByItselfAndFailuresAreMarked) {
     EXPECT_EQ(none.output(), "");
 }
 
+// A file whose operation the desktop program stopped at its end (its Exit, the session's end)
+// is new to the next start, whichever program that is; a file merely there at the start is not.
+TEST_F(Headless, AFileAnEarlierRunStoppedIsSortedAtTheStart) {
+    writeConfiguration();
+    const fs::path note = home_ / "state" / "Larchpost" / "stopped-files";
+    for (const bool noted : {false, true}) {
+        fs::remove_all(home_ / "state");
+        drop(inbox() / "song.mp3");
+        if (noted) {
+            fs::create_directories(note.parent_path());
+            std::ofstream(note, std::ios::binary) << (inbox() / "song.mp3").string() << '\0';
+        }
+        ProgramRun program(home_, run({"--headless", "--interval", "0", "--cycles", "1"}));
+        EXPECT_EQ(program.waitForEnd(), 0);
+        EXPECT_EQ(fs::exists(outbox() / "song.mp3"), noted) << "noted: " << noted;
+        EXPECT_EQ(fs::exists(inbox() / "song.mp3"), !noted) << "noted: " << noted;
+        EXPECT_FALSE(fs::exists(note)) << "taken up once";
+    }
+}
+
 TEST_F(Headless, BadValuesAreRefusedBeforeAnythingRuns) {
     writeConfiguration();
     drop(inbox() / "a.mp3");

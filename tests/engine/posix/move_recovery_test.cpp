@@ -246,7 +246,7 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         else if (entry->values[1] != at("out/a.txt"))
             undone = {entry->values[1]};
         EXPECT_EQ(sortAgain, undone);
-        EXPECT_EQ(entry->reason, entry->failed ? std::string(kStoppedAtEnd) : "");
+        EXPECT_EQ(entry->reason, entry->failed ? std::string(kEndedMidway) : "");
         for (const auto& [mark, folder] : {std::pair{"IN/", "in/"}, std::pair{"OUT/", "out/"}})
             for (auto found = line.find(at(folder)); found != std::string::npos;
                  found = line.find(at(folder)))
