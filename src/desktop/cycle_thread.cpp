@@ -79,7 +79,7 @@ public:
         if (now - started_ < pace_.quietStart || (told_ && now - lastTold_ < pace_.spacing))
             return true;
         const auto percent = step.total == 0 ? 100 : static_cast<int>(step.done * 100 / step.total);
-        report_({step.source, step.destination, step.moving, percent});
+        report_({step.source, step.destination, step.folder, step.rule, step.moving, percent});
         told_ = true;
         lastTold_ = now;
         return true;

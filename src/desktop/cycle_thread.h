@@ -39,6 +39,8 @@ void NoteFilesToSortAgain(const std::vector<std::string>& files);
 struct OperationProgress {
     std::string source;
     std::string destination; // the path of the copy
+    std::string folder;      // the folder and rule it is done for
+    std::string rule;
     bool moving = false;
     int percent = 0;
 

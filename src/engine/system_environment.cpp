@@ -1,6 +1,8 @@
 #include "system_environment.h"
+
 #include "failure_reason.h"
 #include "name_clash.h"
+#include "platform/copy_watch.h"
 #include "platform/file_identity.h"
 #include "platform/file_in_use.h"
 #include "platform/file_operations.h"
@@ -52,8 +54,10 @@ platform::FolderObserver* SystemEnvironment::folderObserver() {
 bool SystemEnvironment::fileInUse(const std::string& path) {
     return platform::FileOpenForWriting(path);
 }
-void SystemEnvironment::actFor(const std::string&, const std::string&) {
+void SystemEnvironment::actFor(const std::string& folder, const std::string& rule) {
     copied_.clear();
+    // A long copy shows them with its progress.
+    platform::CopiesDoneFor(folder, rule);
 }
 bool SystemEnvironment::changedSinceCopied(const std::string& path) {
     const auto copy = copied_.find(path);

@@ -224,6 +224,8 @@ void ActivityTableModel::showInProgress(const OperationProgress& now) {
         Row row;
         row.entry.action = now.moving ? "move" : "copy";
         row.entry.values = {now.source, now.destination};
+        row.entry.folder = now.folder;
+        row.entry.rule = now.rule;
         const QDateTime started = QDateTime::currentDateTime();
         row.instant = started.toMSecsSinceEpoch();
         row.shownTime = shownTimeOf(started);

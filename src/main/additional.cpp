@@ -32,7 +32,7 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Additional Options"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(262, 214);
+    setFixedSize(262, 282);
 
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -60,13 +60,25 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
     cbNameClash->setGeometry(10, 66, 226, 26);
     lblNameClash->setBuddy(cbNameClash);
 
+    GroupBox3 = new QGroupBox(this);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    GroupBox3->setGeometry(8, 178, 246, 62);
+    chkNotifyFailures =
+        new QCheckBox(QStringLiteral("Show a notification when an operation fails"), GroupBox3);
+    chkNotifyFailures->setObjectName(QStringLiteral("chkNotifyFailures"));
+    chkNotifyFailures->setGeometry(10, 10, 230, 22);
+    chkNotifySorted =
+        new QCheckBox(QStringLiteral("Show a notification for every file sorted"), GroupBox3);
+    chkNotifySorted->setObjectName(QStringLiteral("chkNotifySorted"));
+    chkNotifySorted->setGeometry(10, 32, 230, 22);
+
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(98, 180, 75, 25);
+    BitBtn1->setGeometry(98, 248, 75, 25);
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(179, 180, 75, 25);
+    BitBtn2->setGeometry(179, 248, 75, 25);
 
     widenForCaptions();
 
@@ -79,14 +91,15 @@ TfrmAdditional::TfrmAdditional(QWidget* parent) : QDialog(parent) {
 
 void TfrmAdditional::widenForCaptions() {
     int extra = 0;
-    for (QWidget* caption :
-         std::initializer_list<QWidget*>{chkAuto, chkTrash, lblNameClash, cbNameClash})
+    for (QWidget* caption : std::initializer_list<QWidget*>{
+             chkAuto, chkTrash, lblNameClash, cbNameClash, chkNotifyFailures, chkNotifySorted})
         extra = std::max(extra, caption->sizeHint().width() - caption->width());
     if (extra <= 0)
         return;
     setFixedSize(width() + extra, height());
-    for (QWidget* grown : std::initializer_list<QWidget*>{GroupBox1, GroupBox2, chkAuto, chkTrash,
-                                                          lblNameClash, cbNameClash})
+    for (QWidget* grown : std::initializer_list<QWidget*>{GroupBox1, GroupBox2, GroupBox3, chkAuto,
+                                                          chkTrash, lblNameClash, cbNameClash,
+                                                          chkNotifyFailures, chkNotifySorted})
         grown->resize(grown->width() + extra, grown->height());
     for (QPushButton* button : {BitBtn1, BitBtn2})
         button->move(button->x() + extra, button->y());
@@ -96,7 +109,10 @@ void TfrmAdditional::FormCreate() {
     placeDialogOverMainWindow(*this);
     chkAuto->setChecked(app().registry.AutoStart);
     // Silent: a value not understood was said when the program started.
-    const SortingPolicy policy = ReadStoredOptions(settingsStore(), {}).policy;
+    const StoredOptions stored = ReadStoredOptions(settingsStore(), {});
+    const SortingPolicy& policy = stored.policy;
+    chkNotifyFailures->setChecked(stored.notifyFailures);
+    chkNotifySorted->setChecked(stored.notifyEverySorted);
     chkTrash->setChecked(policy.deleteToTrash);
     const auto* choice =
         std::find(std::begin(kNameClashChoices), std::end(kNameClashChoices), policy.nameClash);
@@ -118,6 +134,8 @@ void TfrmAdditional::BitBtn1Click() {
     const int index = std::clamp(cbNameClash->currentIndex(), 0,
                                  static_cast<int>(std::size(kNameClashChoices)) - 1);
     options.policy.nameClash = kNameClashChoices[index];
+    options.notifyFailures = chkNotifyFailures->isChecked();
+    options.notifyEverySorted = chkNotifySorted->isChecked();
     if (!WriteStoredOptions(settingsStore(), options))
         showWarning(this, settingsStore().notWrittenMessage(), std::nullopt);
     accept();

@@ -1,9 +1,9 @@
 #pragma once
 // The options dialog: whether Larchpost starts with the desktop, whether deleted files go to the
-// trash, and what happens when a file of the same name is already where a file is moved or copied.
-// OK brings the auto-start file in line with the choice at once (the choice itself is stored with
-// the window settings next time) and stores the other two in the settings store, where the next
-// monitor cycle finds them.
+// trash, what happens when a file of the same name is already where a file is moved or copied, and
+// which operations a desktop notification tells of. OK brings the auto-start file in line with the
+// choice at once (the choice itself is stored with the window settings next time) and stores the
+// others in the settings store, where the next monitor cycle finds them.
 
 #include <QDialog>
 
@@ -26,8 +26,11 @@ public:
     QCheckBox* chkTrash = nullptr;
     QLabel* lblNameClash = nullptr;
     QComboBox* cbNameClash = nullptr; // in the order of NameClash: replace, keep both, leave
-    QPushButton* BitBtn1 = nullptr;   // OK
-    QPushButton* BitBtn2 = nullptr;   // Cancel
+    QGroupBox* GroupBox3 = nullptr;
+    QCheckBox* chkNotifyFailures = nullptr; // a desktop notification when an operation fails
+    QCheckBox* chkNotifySorted = nullptr;   // one for every file sorted
+    QPushButton* BitBtn1 = nullptr;         // OK
+    QPushButton* BitBtn2 = nullptr;         // Cancel
 
 public slots:
     void FormCreate();

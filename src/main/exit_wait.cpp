@@ -17,7 +17,7 @@ ExitWait::ExitWait(QWidget* parent, std::function<void()> onStop) : QDialog(pare
     progress_->setTextFormat(Qt::PlainText);
     progress_->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(this);
-    stop_ = buttons->addButton(QStringLiteral("Stop"), QDialogButtonBox::DestructiveRole);
+    stop_ = buttons->addButton(QStringLiteral("&Stop"), QDialogButtonBox::DestructiveRole);
     stop_->setToolTip(
         QStringLiteral("Stops it now: the file stays where it was and is tried again at the next "
                        "start."));

@@ -171,6 +171,9 @@ private:
     void listFolderNow(const rServiceRules& service);
     // The Activity window's Undo waits while a cycle runs.
     void tellActivityWindowOfCycle();
+    // Ends the program once the cycle under way has ended, saying what it finishes when that is
+    // long; the user may stop it instead.
+    void endWhenWorkIsDone();
     // Opens or updates the window that says what the program's end waits for.
     void showExitWait();
     // The tray, the window's menu and its title show whether sorting is paused.

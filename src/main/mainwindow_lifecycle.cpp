@@ -104,8 +104,24 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    event->accept();
-    emit endRequested();
+    // The program already ends as the cycle does (the end of the session has stopped its copies,
+    // if it came): closing takes only the window away, and the window that says what is being
+    // finished stays.
+    if (endAfterCycle_ && cycles->running()) {
+        event->ignore();
+        hide();
+        return;
+    }
+    // The end of the session stops the work at once; the close box of a window without a tray
+    // ends the program as "Exit Larchpost" does, once the operation under way is done.
+    if (quitting_ || !cycles->running()) {
+        event->accept();
+        emit endRequested();
+        return;
+    }
+    event->ignore();
+    hide();
+    endWhenWorkIsDone();
 }
 
 void TfrmMain::comeForward() {
@@ -161,6 +177,10 @@ void TfrmMain::ExitBrindlebox1Click() {
         emit endRequested();
         return;
     }
+    endWhenWorkIsDone();
+}
+
+void TfrmMain::endWhenWorkIsDone() {
     // The operation under way is finished first, so that nothing is left half done; no cycle
     // starts after it. A long one says what it does and may be stopped instead.
     quitting_ = true;

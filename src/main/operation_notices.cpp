@@ -3,6 +3,7 @@
 #include "activity_table.h"
 #include "desktop/registry_settings.h"
 #include "desktop/stored_options.h"
+#include "engine/failure_reason.h"
 
 #include <QSystemTrayIcon>
 #include <filesystem>
@@ -21,6 +22,12 @@ QString fileOf(const ActivityEntry& entry) {
 bool tellsOfAFile(const ActivityEntry& entry) {
     return entry.action == "move" || entry.action == "copy" || entry.action == "delete" ||
            entry.action == "trash" || entry.action == "launch";
+}
+
+// A copy stopped because the user asked the program to end (or the session ended) is no failure
+// to tell: its line in the log says it was stopped, and the next start tries the file again.
+bool stoppedByRequest(const ActivityEntry& entry) {
+    return entry.failed && entry.reason == kStoppedAtEnd;
 }
 
 } // namespace
@@ -62,7 +69,7 @@ void OperationNotices::look() {
     const StoredOptions options = ReadStoredOptions(settingsStore(), {});
     for (std::size_t i = first; i < update.entries.size(); ++i) {
         const ActivityEntry& entry = update.entries[i];
-        if (!tellsOfAFile(entry) || entry.undo)
+        if (!tellsOfAFile(entry) || entry.undo || stoppedByRequest(entry))
             continue;
         if (entry.failed ? !options.notifyFailures : !options.notifyEverySorted)
             continue;

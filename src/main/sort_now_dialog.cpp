@@ -85,7 +85,7 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
     btnSort->setObjectName(QStringLiteral("btnSort"));
     btnSort->setEnabled(false);
     btnSort->setDefault(true);
-    btnClose = new QPushButton(QStringLiteral("Cancel"), this);
+    btnClose = new QPushButton(QStringLiteral("&Cancel"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
 
     auto* buttons = new QHBoxLayout;
@@ -110,6 +110,8 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
                             .arg(folderName_));
     placeDialogOverMainWindow(*this);
     rememberWindowSize(*this, QStringLiteral("SortNow"));
+    // Sort switches itself off once it is pressed: the focus goes to Cancel, not out of reach.
+    keepFocusWhenDisabled(*this);
 
     // The preview lists the folder and looks at every file: on the cycle thread, after the
     // cycle in progress, never on the window's.
@@ -140,7 +142,7 @@ void TfrmSortNow::showPreview() {
                                      shared_->failure.empty()
                                          ? QString()
                                          : QStringLiteral(": ") + text(shared_->failure)));
-        btnClose->setText(QStringLiteral("Close"));
+        btnClose->setText(QStringLiteral("&Close"));
         return;
     }
     const std::set<SortNowChoice> unfailing = UnfailingChoices(preview);
@@ -180,7 +182,7 @@ void TfrmSortNow::showPreview() {
         lblSortNow->setText(
             QStringLiteral("The rules of \"%1\" would do nothing to the files in it now.")
                 .arg(folderName_));
-        btnClose->setText(QStringLiteral("Close"));
+        btnClose->setText(QStringLiteral("&Close"));
         return;
     }
     lblSortNow->setText(
@@ -250,7 +252,7 @@ void TfrmSortNow::btnSortClick() {
     sorting_ = true;
     btnSort->setEnabled(false);
     lvSortNow->setEnabled(false);
-    btnClose->setText(QStringLiteral("Cancel"));
+    btnClose->setText(QStringLiteral("&Cancel"));
     pbSortNow->setRange(0, 0); // busy until the first operation tells how many there are
     pbSortNow->show();
     lblSortNow->setText(QStringLiteral("Sorting the files of \"%1\"...").arg(folderName_));
@@ -302,7 +304,7 @@ void TfrmSortNow::showOutcome() {
     if (!shared_->failure.empty())
         summary += QStringLiteral(" Sorting stopped: ") + text(shared_->failure);
     lblSortNow->setText(summary);
-    btnClose->setText(QStringLiteral("Close"));
+    btnClose->setText(QStringLiteral("&Close"));
     btnClose->setEnabled(true);
 }
 

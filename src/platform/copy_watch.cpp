@@ -12,6 +12,8 @@ struct ThreadCopies {
     const std::string* source = nullptr;
     const std::string* destination = nullptr;
     bool moving = false;
+    std::string folder;
+    std::string rule;
 };
 
 ThreadCopies& thisThread() {
@@ -38,10 +40,16 @@ CopyUnderWay::CopyUnderWay(const std::string& source, const std::string& destina
 CopyUnderWay::~CopyUnderWay() {
     ThreadCopies& copies = thisThread();
     if (copies.watcher && copies.source && copies.destination)
-        copies.watcher(
-            CopyStep{*copies.source, *copies.destination, copies.moving, 0, 0, /*ended=*/true});
+        copies.watcher(CopyStep{*copies.source, *copies.destination, copies.moving, 0, 0,
+                                /*ended=*/true, copies.folder, copies.rule});
     copies.source = nullptr;
     copies.destination = nullptr;
+}
+
+void CopiesDoneFor(const std::string& folder, const std::string& rule) {
+    ThreadCopies& copies = thisThread();
+    copies.folder = folder;
+    copies.rule = rule;
 }
 
 bool CopiesWatched() {
@@ -55,7 +63,8 @@ bool CopyGoesOn(std::uint64_t done, std::uint64_t total) {
     static const std::string unnamed;
     return copies.watcher(CopyStep{copies.source ? *copies.source : unnamed,
                                    copies.destination ? *copies.destination : unnamed,
-                                   copies.moving, done, total});
+                                   copies.moving, done, total, /*ended=*/false, copies.folder,
+                                   copies.rule});
 }
 
 } // namespace lp::platform

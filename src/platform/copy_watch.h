@@ -18,6 +18,9 @@ struct CopyStep {
     std::uint64_t total = 0;
     // The copy is over, whole or not: a failed one ends without a step that reaches the total.
     bool ended = false;
+    // What the copy is done for, as CopiesDoneFor named it last on this thread; empty if never.
+    const std::string& folder;
+    const std::string& rule;
 };
 
 // Hears each step; false stops the copy.
@@ -44,6 +47,10 @@ public:
     CopyUnderWay(const CopyUnderWay&) = delete;
     CopyUnderWay& operator=(const CopyUnderWay&) = delete;
 };
+
+// Names the folder and the rule that the copies made on this thread from now on are done for,
+// told with each of their steps.
+void CopiesDoneFor(const std::string& folder, const std::string& rule);
 
 // For the copy routines: whether a watcher listens on this thread (copies then go in pieces small
 // enough to tell their progress and stop soon), and the report of one step, false to stop.

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace lp {
 
@@ -39,6 +40,22 @@ void paintAsHint(QLabel& label) {
 }
 
 } // namespace
+
+QString programBrowseStart(const QString& typed) {
+    const QString home = QDir::homePath();
+    if (typed.isEmpty())
+        return home;
+    // A bare name is looked for on the path, as it is started; the folder the program happens
+    // to run in means nothing to the user.
+    if (!QDir::fromNativeSeparators(typed).contains(QLatin1Char('/'))) {
+        const QString found = QStandardPaths::findExecutable(typed);
+        return found.isEmpty() ? home : QFileInfo(found).absolutePath();
+    }
+    const QFileInfo named(typed);
+    if ((named.isAbsolute() && named.absoluteDir().exists()) || named.isFile())
+        return named.absolutePath();
+    return home;
+}
 
 TfrmLaunch::TfrmLaunch(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmLaunch"));
@@ -93,11 +110,7 @@ void TfrmLaunch::showCaptionWhole() {
 }
 
 void TfrmLaunch::Button1Click() {
-    // Start beside the program already named, when its folder exists.
-    QString start;
-    const QFileInfo typed(teProgram->text());
-    if (!teProgram->text().isEmpty() && typed.absoluteDir().exists())
-        start = typed.absolutePath();
+    const QString start = programBrowseStart(teProgram->text());
     if (const std::optional<QString> file = pickProgram(this, QStringLiteral("Open"), start))
         teProgram->setText(QDir::toNativeSeparators(*file));
 }

@@ -9,6 +9,11 @@ class QPushButton;
 
 namespace lp {
 
+// Where Browse opens for the program typed: beside it when it names a file, or a folder that
+// exists, or a bare name found on the path; at the home folder otherwise (nothing typed, a bare
+// name found nowhere, a folder that is not there).
+QString programBrowseStart(const QString& typed);
+
 class TfrmLaunch : public QDialog {
     Q_OBJECT
 public:

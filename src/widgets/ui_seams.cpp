@@ -1,4 +1,5 @@
 #include "ui_seams.h"
+#include "keyboard_access.h"
 #include "log_category.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ void showWarning(QWidget* parent, const QString& text, std::optional<QPoint> top
     const QMessageBox::Icon icon =
         kind == BoxKind::Confirmation ? QMessageBox::Question : QMessageBox::Warning;
     QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    giveButtonMnemonics(box); // the desktop's "OK" may come without its Alt letter
     blockOnlyItsWindow(box);
     box.adjustSize();
     if (topLeft) {
@@ -84,6 +86,7 @@ bool warnBeforeGoingOn(QWidget& dialog, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, &dialog);
     box.setDefaultButton(QMessageBox::No); // going back to the dialog is the safe choice
+    giveButtonMnemonics(box);
     blockOnlyItsWindow(box);
     box.adjustSize();
     box.move(topLeft);

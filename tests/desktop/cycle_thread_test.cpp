@@ -3,6 +3,7 @@
 // the thread from one cycle to the next, replaced by a listing taken at a click.
 
 #include "desktop/cycle_thread.h"
+#include "desktop/sorting_cycle.h"
 #include "engine/failure_reason.h"
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
@@ -206,6 +207,8 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
     }
     std::error_code result;
     const auto copy = [&] {
+        // The cycle names the folder and rule it acts for through its environment.
+        DesktopEnvironment().actFor("Inbox", "Music");
         result = platform::CopyFileReplacing(source.string(), target.string());
     };
     CycleThread cycles([&](ServiceTable&, bool) { copy(); }, CycleThread::Mode::OwnThread, nullptr,
@@ -237,6 +240,9 @@ TEST_P(CycleThreadCopy, AWatchedCopyTellsItsProgressOrStopsLeavingNothing) {
                                  QString::fromStdString(target.parent_path().string()) + ": "))
         << first.toStdString();
     EXPECT_TRUE(first.endsWith('%')) << first.toStdString();
+    const auto firstTold = told.front().front().value<OperationProgress>();
+    EXPECT_EQ(firstTold.folder, "Inbox");
+    EXPECT_EQ(firstTold.rule, "Music");
     EXPECT_FALSE(told.back().front().value<OperationProgress>().underWay())
         << "the tooltip goes back at the end";
 }

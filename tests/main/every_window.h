@@ -4,7 +4,9 @@
 #include "main/about.h"
 #include "main/additional.h"
 #include "main/addservice.h"
+#include "main/exit_wait.h"
 #include "main/rule_test_host.h"
+#include "main/sort_now_dialog.h"
 #include "ruledef/datesel.h"
 #include "ruledef/exchange_values.h"
 #include "ruledef/fext.h"
@@ -24,6 +26,32 @@ struct WindowCase {
     const char* what;
     std::function<std::unique_ptr<QWidget>()> make;
 };
+
+// Sort Now on a preview made at once: one move to choose, or a folder that could not be listed
+// (the dialog then offers only Close). The cycle thread goes with the dialog.
+inline std::unique_ptr<QWidget> sortNowShowing(bool listed) {
+    auto* cycles = new CycleThread({}, CycleThread::Mode::Inline);
+    SortNowWork work;
+    work.preview = [listed](const rServiceRules& folder) {
+        SortNowPreview preview;
+        preview.folder = folder;
+        preview.listed = listed;
+        if (listed) {
+            SortNowLine line;
+            line.file = "song.flac";
+            line.ruleName = "Music";
+            line.action = "move";
+            line.values = {"/in/song.flac", "/music"};
+            preview.lines = {line};
+        }
+        return preview;
+    };
+    rServiceRules folder;
+    folder.othername = "Inbox";
+    auto dialog = std::make_unique<TfrmSortNow>(*cycles, std::move(work), folder);
+    cycles->setParent(dialog.get()); // deleted after the dialog's own destructor has run
+    return dialog;
+}
 
 // The dialogs, the wizard on each page: host holds one folder with one rule, folders a copy of
 // its table for the folder dialog. Both must outlive the cases.
@@ -72,6 +100,9 @@ inline std::vector<WindowCase> everyDialog(RuleTestHost& host, ServiceTable& fol
          }},
         {"options", [] { return std::make_unique<TfrmAdditional>(); }},
         {"about", [] { return std::make_unique<Tfrmabout>(); }},
+        {"exit wait", [] { return std::make_unique<ExitWait>(nullptr, [] {}); }},
+        {"Sort Now, a preview to choose from", [] { return sortNowShowing(true); }},
+        {"Sort Now, a folder not listed", [] { return sortNowShowing(false); }},
     };
 }
 

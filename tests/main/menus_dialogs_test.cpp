@@ -306,9 +306,9 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
     open();
     answer = [](QDialog& dialog) {
         auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
-        // The design size with the sorting choices below, wider only where the font needs it
-        // to show the captions whole.
-        EXPECT_EQ(options.height(), 214);
+        // The design size with the sorting and notification choices below, wider only where
+        // the font needs it to show the captions whole.
+        EXPECT_EQ(options.height(), 282);
         EXPECT_GE(options.width(), 262);
         EXPECT_GE(options.chkAuto->width(), options.chkAuto->sizeHint().width());
         EXPECT_LE(options.chkAuto->geometry().right(), options.GroupBox1->width());
@@ -321,12 +321,18 @@ TEST_F(MenusDialogs, TheOptionsDialogHasItsCaptionAndSize) {
         ASSERT_EQ(options.cbNameClash->count(), choices.size());
         for (int i = 0; i < choices.size(); ++i)
             EXPECT_EQ(options.cbNameClash->itemText(i), choices[i]);
+        EXPECT_EQ(options.chkNotifyFailures->text(), "Show a notification when an operation fails");
+        EXPECT_EQ(options.chkNotifySorted->text(), "Show a notification for every file sorted");
         for (const QWidget* caption : std::initializer_list<const QWidget*>{
-                 options.chkTrash, options.lblNameClash, options.cbNameClash}) {
+                 options.chkTrash, options.lblNameClash, options.cbNameClash,
+                 options.chkNotifyFailures, options.chkNotifySorted}) {
             EXPECT_GE(caption->width(), caption->sizeHint().width());
-            EXPECT_LE(caption->geometry().right(), options.GroupBox2->width());
+            EXPECT_LE(caption->geometry().right(), caption->parentWidget()->width());
+            EXPECT_LE(caption->geometry().bottom(), caption->parentWidget()->height());
         }
-        EXPECT_LE(options.GroupBox2->geometry().bottom(), options.BitBtn1->y());
+        EXPECT_LE(options.GroupBox2->geometry().bottom(), options.GroupBox3->y());
+        EXPECT_LE(options.GroupBox3->geometry().bottom(), options.BitBtn1->y());
+        EXPECT_LE(options.GroupBox3->geometry().right(), options.width());
         EXPECT_EQ(options.BitBtn1->text(), "&OK");
         EXPECT_EQ(options.BitBtn2->text(), "&Cancel");
         options.BitBtn2->click();
@@ -340,6 +346,8 @@ struct SortingChoiceCase {
     bool trash;
     int clashChoice; // the combo box's row
     lp::NameClash clash;
+    bool notifyFailures = true;
+    bool notifySorted = false;
 };
 
 class SortingChoices : public MenusDialogs, public testing::WithParamInterface<SortingChoiceCase> {
@@ -364,8 +372,12 @@ TEST_P(SortingChoices, OkStoresThemAndTheDialogShowsThemAgain) {
             auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
             EXPECT_FALSE(options.chkTrash->isChecked());
             EXPECT_EQ(options.cbNameClash->currentIndex(), 0);
+            EXPECT_TRUE(options.chkNotifyFailures->isChecked()) << "on by default";
+            EXPECT_FALSE(options.chkNotifySorted->isChecked()) << "off by default";
             options.chkTrash->setChecked(c.trash);
             options.cbNameClash->setCurrentIndex(c.clashChoice);
+            options.chkNotifyFailures->setChecked(c.notifyFailures);
+            options.chkNotifySorted->setChecked(c.notifySorted);
             (ok ? options.BitBtn1 : options.BitBtn2)->click();
         };
         window->menus.AdditionalOptions1->trigger();
@@ -373,6 +385,8 @@ TEST_P(SortingChoices, OkStoresThemAndTheDialogShowsThemAgain) {
     const lp::StoredOptions after = stored();
     EXPECT_EQ(after.policy.deleteToTrash, c.trash);
     EXPECT_EQ(after.policy.nameClash, c.clash);
+    EXPECT_EQ(after.notifyFailures, c.notifyFailures);
+    EXPECT_EQ(after.notifyEverySorted, c.notifySorted);
     EXPECT_TRUE(after.paused);
     EXPECT_TRUE(said.empty());
 
@@ -380,6 +394,8 @@ TEST_P(SortingChoices, OkStoresThemAndTheDialogShowsThemAgain) {
         auto& options = dynamic_cast<lp::TfrmAdditional&>(dialog);
         EXPECT_EQ(options.chkTrash->isChecked(), c.trash);
         EXPECT_EQ(options.cbNameClash->currentIndex(), c.clashChoice);
+        EXPECT_EQ(options.chkNotifyFailures->isChecked(), c.notifyFailures);
+        EXPECT_EQ(options.chkNotifySorted->isChecked(), c.notifySorted);
         options.BitBtn2->click();
     };
     window->menus.AdditionalOptions1->trigger();
@@ -389,9 +405,12 @@ TEST_P(SortingChoices, OkStoresThemAndTheDialogShowsThemAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, SortingChoices,
-    testing::Values(SortingChoiceCase{"ReplaceAndTrash", true, 0, lp::NameClash::Replace},
-                    SortingChoiceCase{"KeepBoth", false, 1, lp::NameClash::KeepBoth},
-                    SortingChoiceCase{"LeaveAndTrash", true, 2, lp::NameClash::Leave}),
+    testing::Values(
+        SortingChoiceCase{"ReplaceAndTrash", true, 0, lp::NameClash::Replace},
+        SortingChoiceCase{"KeepBoth", false, 1, lp::NameClash::KeepBoth},
+        SortingChoiceCase{"LeaveAndTrash", true, 2, lp::NameClash::Leave},
+        SortingChoiceCase{"NoFailureNotices", false, 0, lp::NameClash::Replace, false, false},
+        SortingChoiceCase{"EverySortedFileTold", false, 0, lp::NameClash::Replace, true, true}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "desktop/registry_settings.h"
 #include "desktop/stored_options.h"
 #include "engine/activity_log.h"
+#include "engine/failure_reason.h"
 #include "globals/app_globals.h"
 #include "main/activity_window.h"
 #include "main/mainwindow.h"
@@ -37,6 +38,7 @@ struct NoticeCase {
     bool notifyFailures;
     bool notifySorted;
     bool shown;
+    std::string_view reason = "No space left on device"; // of a failure
 };
 
 class NoticeFixture : public testing::Test {
@@ -54,7 +56,8 @@ protected:
 
 class OperationNotice : public NoticeFixture, public testing::WithParamInterface<NoticeCase> {};
 
-lp::ActivityEntry moveOf(const std::string& file, bool failed) {
+lp::ActivityEntry moveOf(const std::string& file, bool failed,
+                         std::string_view reason = "No space left on device") {
     lp::ActivityEntry e;
     e.time = "2026-12-09T09:12:33+01:00";
     e.folder = "Downloads";
@@ -63,7 +66,7 @@ lp::ActivityEntry moveOf(const std::string& file, bool failed) {
     e.values = {"/home/u/Downloads/" + file, "/media/usb/Music/" + file};
     e.failed = failed;
     if (failed)
-        e.reason = "No space left on device";
+        e.reason = reason;
     else
         e.identity = lp::FileIdentity{1, 2, 3, 4};
     return e;
@@ -82,7 +85,7 @@ TEST_P(OperationNotice, TheOptionsChooseWhatIsToldAndAClickOpensTheLine) {
     ASSERT_NE(notices, nullptr);
 
     log.append(moveOf("older.flac", false));
-    log.append(moveOf("song.flac", c.failed));
+    log.append(moveOf("song.flac", c.failed, c.reason));
     window->cycleEnded();
     ASSERT_EQ(notices->lastShown().has_value(), c.shown);
     if (!c.shown)
@@ -246,7 +249,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NoticeCase{"FailureByDefault", true, true, false, true},
                     NoticeCase{"FailuresOff", true, false, false, false},
                     NoticeCase{"SortedFileByDefault", false, true, false, false},
-                    NoticeCase{"EverySortedFileChosen", false, true, true, true}),
+                    NoticeCase{"EverySortedFileChosen", false, true, true, true},
+                    // A copy stopped as the user asked is in the log, but no failure to tell.
+                    NoticeCase{"AStopAskedForIsNoFailure", true, true, false, false,
+                               lp::kStoppedAtEnd}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

@@ -115,7 +115,7 @@ TEST_F(SortNowDialogTest, EachEntryShowsTheFolderLinesAndSortCarriesOutTheTicked
             EXPECT_EQ(form->lblSortNow->text().left(40).toStdString(),
                       "Sorted: 2 operations carried out. Each i");
             EXPECT_EQ(form->pbSortNow->value(), 2);
-            EXPECT_EQ(form->btnClose->text(), "Close");
+            EXPECT_EQ(form->btnClose->text(), "&Close");
             return int(QDialog::Accepted);
         });
         if (std::string(c.entry) == "SortNow1") {

@@ -5,6 +5,7 @@
 #include "desktop/settings_store.h"
 #include "desktop/stored_options.h"
 #include "engine/activity_log.h"
+#include "engine/failure_reason.h"
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
 #include "globals/app_globals.h"
@@ -228,11 +229,13 @@ TEST_F(TrayLifecycle, ExitEndsTheEventLoopWhileTheWindowIsShown) {
     EXPECT_TRUE(w.isVisible()) << "the window was not asked to close, so it did not hide";
 }
 
-// "Exit Larchpost" during a long copy: a window says what is being finished; the program ends
-// when the copy is done, or at once when the user stops it, the copy then failing as stopped.
+// "Exit Larchpost" during a long copy, or the close box of a window without a tray: a window says
+// what is being finished; the program ends when the copy is done, or at once when the user stops
+// it, the copy then failing as stopped, which is logged but told as no failure.
 struct ExitDuringCopyCase {
     const char* name;
     bool stop;
+    bool closeBoxWithoutTray = false;
 };
 
 class ExitDuringCopy : public TrayLifecycle,
@@ -257,10 +260,18 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
         lp::ActivityLog(lp::ActivityLog::DefaultPath()).append(failed);
         const std::string source = "/watched/song.flac";
         const std::string destination = "/media/usb/Music/song.flac";
+        lp::platform::CopiesDoneFor("Inbox", "Music");
         lp::platform::CopyUnderWay copy(source, destination, false);
         for (std::uint64_t done = 0; !release; done = (done + 1) % 100) {
             if (!lp::platform::CopyGoesOn(done, 100)) {
                 stopped = true;
+                // Logged as the cycle logs a stopped copy.
+                lp::ActivityEntry line = failed;
+                line.rule = "Music";
+                line.action = "copy";
+                line.values = {source, destination};
+                line.reason = lp::kStoppedAtEnd;
+                lp::ActivityLog(lp::ActivityLog::DefaultPath()).append(line);
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -268,6 +279,8 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
     };
     // The program notes the stopped copy in the user's state folder: here, the test's.
     lp::test::ScopedVariable state{"XDG_STATE_HOME", dir.path().toLocal8Bit().constData()};
+    const bool closeBox = GetParam().closeBoxWithoutTray;
+    lp::setTrayAvailableForTests(!closeBox);
     window = std::make_unique<lp::TfrmMain>(copying, lp::CycleThread::Mode::OwnThread);
     // However the test ends, the copy ends and the window goes before what the copy reads.
     const auto letGo = qScopeGuard([&] {
@@ -294,6 +307,10 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
     const QAbstractItemModel& rows = *activity->tvActivity->model();
     EXPECT_EQ(rows.index(0, lp::ActivityTableModel::File).data().toString(),
               QStringLiteral("/watched/song.flac"));
+    EXPECT_EQ(rows.index(0, lp::ActivityTableModel::Folder).data().toString(),
+              QStringLiteral("Inbox"));
+    EXPECT_EQ(rows.index(0, lp::ActivityTableModel::Rule).data().toString(),
+              QStringLiteral("Music"));
     const QString action = rows.index(0, lp::ActivityTableModel::Action).data().toString();
     EXPECT_TRUE(action.startsWith(QStringLiteral("Copying: "))) << action.toStdString();
     EXPECT_TRUE(
@@ -302,7 +319,13 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
             .toString()
             .startsWith(QStringLiteral("In progress: Copying song.flac to /media/usb/Music: ")));
 
-    w.tray->ExitBrindlebox1->trigger();
+    if (closeBox) {
+        w.show();
+        EXPECT_FALSE(w.close()) << "the window goes, the program stays until the copy is done";
+        EXPECT_FALSE(w.isVisible());
+    } else {
+        w.tray->ExitBrindlebox1->trigger();
+    }
     QCoreApplication::processEvents();
     EXPECT_EQ(ends->count(), 0) << "the program waits for the copy";
     auto* wait = w.findChild<lp::ExitWait*>();
@@ -319,7 +342,7 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
     if (GetParam().stop) {
         QPushButton* stop = nullptr;
         for (QPushButton* button : wait->findChildren<QPushButton*>())
-            if (button->text() == QStringLiteral("Stop"))
+            if (button->text() == QStringLiteral("&Stop"))
                 stop = button;
         ASSERT_NE(stop, nullptr);
         stop->click();
@@ -333,16 +356,25 @@ TEST_P(ExitDuringCopy, SaysWhatItFinishesAndEndsWhenItIsDoneOrStopped) {
               GetParam().stop)
         << "a stopped copy is tried again at the next start";
     EXPECT_FALSE(wait->isVisible());
-    EXPECT_EQ(activity->shownRows(), 1) << "the operation has ended";
+    for (int row = 0; row < activity->shownRows(); ++row)
+        EXPECT_FALSE(rows.index(row, lp::ActivityTableModel::Action)
+                         .data()
+                         .toString()
+                         .startsWith(QStringLiteral("Copying: ")))
+            << "the operation has ended";
+    EXPECT_EQ(notices->lastShown()->values.front(), "/watched/demo.flac")
+        << "a stop the user asked for is no failure to tell";
     w.Timer1Timer();
     EXPECT_FALSE(w.cycles->running()) << "no cycle starts after the exit";
     window.reset();
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, ExitDuringCopy,
-                         testing::Values(ExitDuringCopyCase{"Finished", false},
-                                         ExitDuringCopyCase{"Stopped", true}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ExitDuringCopy,
+    testing::Values(ExitDuringCopyCase{"Finished", false}, ExitDuringCopyCase{"Stopped", true},
+                    ExitDuringCopyCase{"ClosedWithoutTrayFinished", false, true},
+                    ExitDuringCopyCase{"ClosedWithoutTrayStopped", true, true}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(TrayLifecycle, ExitEndsEvenWhenThePositionCannotBeKept) {
     open();

@@ -3,6 +3,9 @@
 #include "param_dialog_test_support.h"
 #include "ruledef/exchange_values.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace lp {
 namespace {
 
@@ -96,6 +99,42 @@ TEST(TfrmLaunch, BrowseOffersExecutablesFirstAndFillsTheProgram) {
     press(dialog, "Button3");
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(exchange().chosenPath, "kept");
+}
+
+TEST(TfrmLaunch, BrowseOpensBesideTheProgramTypedOrAtHome) {
+    const QString home = QDir::homePath();
+    ASSERT_NE(QDir::currentPath(), home) << "a bare name would not tell the two apart";
+    const struct {
+        QString typed;
+        QString start; // empty: the folder of "sh" as the path finds it
+    } cases[] = {
+        {"", home},
+        {"no-such-program-anywhere", home}, // not the folder the tests run in
+        {"sh", ""},
+        {"/bin/sh", "/bin"},
+        {"/bin/no-such-program", "/bin"}, // its folder is there
+        {"/no/such/folder/player", home},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        exchange().currentText = "specified";
+        QString opened;
+        setFilePickerHook([&](const QString& start, const QStringList&) {
+            opened = start;
+            return std::optional<QString>();
+        });
+        TfrmLaunch dialog;
+        type(dialog, "teProgram", c.typed);
+        press(dialog, "Button1");
+        setFilePickerHook({});
+        if (c.start.isEmpty()) {
+            EXPECT_NE(opened, home);
+            EXPECT_TRUE(QFileInfo(opened + "/sh").isExecutable()) << opened.toStdString();
+        } else {
+            EXPECT_EQ(opened, c.start);
+        }
+        EXPECT_EQ(edit(dialog, "teProgram").text(), c.typed) << "nothing chosen, nothing changed";
+    }
 }
 
 } // namespace
