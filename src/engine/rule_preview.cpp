@@ -1,0 +1,54 @@
+#include "rule_preview.h"
+
+namespace lp {
+
+RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
+                        std::optional<std::vector<platform::FolderEntry>> listing, double today) {
+    RulePreview preview;
+    if (!listing)
+        return preview;
+    preview.listed = true;
+    const std::vector<std::string_view> patterns = ExclusionPatterns(excludefiles);
+    CurrentFiles current;
+    std::vector<std::uint32_t> placeInListing; // per current entry
+    preview.entries.reserve(listing->size());
+    current.entries.reserve(listing->size());
+    for (platform::FolderEntry& entry : *listing) {
+        RulePreviewEntry& shown = preview.entries.emplace_back();
+        shown.name = entry.name;
+        if (Excluded(entry.name, patterns)) {
+            shown.cause = LeftOutCause::Excluded;
+            continue;
+        }
+        placeInListing.push_back(static_cast<std::uint32_t>(preview.entries.size() - 1));
+        current.totalSize += entry.size;
+        current.entries.push_back(std::move(entry));
+    }
+    if (current.entries.empty())
+        return preview;
+
+    // Every entry is new: the known list is empty, and ready, as after Sort Now's first look.
+    rServiceRules noneKnown;
+    KnownNames known(noneKnown, current);
+    RuleRec taking = rule;
+    taking.enabled = true;
+    std::optional<Selection> selection =
+        StartSelection(taking, current, TriggerState{false, true}, known);
+    if (!selection) {
+        for (const std::uint32_t at : placeInListing)
+            preview.entries[at].cause = LeftOutCause::Trigger;
+        return preview;
+    }
+    LeftOutBy leftOutBy(current.entries.size(), kKeptIn);
+    ApplyConditions(taking, current, today, *selection, &leftOutBy);
+    preview.taken = selection->size();
+    for (std::size_t i = 0; i < leftOutBy.size(); ++i)
+        if (leftOutBy[i] != kKeptIn) {
+            RulePreviewEntry& shown = preview.entries[placeInListing[i]];
+            shown.cause = LeftOutCause::Condition;
+            shown.condition = leftOutBy[i];
+        }
+    return preview;
+}
+
+} // namespace lp
