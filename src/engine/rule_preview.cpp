@@ -1,5 +1,8 @@
 #include "rule_preview.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace lp {
 
 RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
@@ -49,6 +52,25 @@ RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
             shown.condition = leftOutBy[i];
         }
     return preview;
+}
+
+std::vector<std::size_t> EntriesToShow(const RulePreview& preview, std::size_t most) {
+    std::vector<std::size_t> order(preview.entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto before = [&](std::size_t a, std::size_t b) {
+        const RulePreviewEntry& x = preview.entries[a];
+        const RulePreviewEntry& y = preview.entries[b];
+        const bool xTaken = x.cause == LeftOutCause::None;
+        const bool yTaken = y.cause == LeftOutCause::None;
+        if (xTaken != yTaken)
+            return xTaken;
+        return x.name < y.name;
+    };
+    const std::size_t shown = std::min(most, order.size());
+    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(shown),
+                      order.end(), before);
+    order.resize(shown);
+    return order;
 }
 
 } // namespace lp

@@ -39,4 +39,8 @@ struct RulePreview {
 RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
                         std::optional<std::vector<platform::FolderEntry>> listing, double today);
 
+// The positions in preview.entries of at most most entries to show: those taken first, then those
+// left out, each by name, so that a folder of many entries shows a stable part of itself.
+std::vector<std::size_t> EntriesToShow(const RulePreview& preview, std::size_t most);
+
 } // namespace lp
