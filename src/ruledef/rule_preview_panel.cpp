@@ -48,6 +48,10 @@ RulePreviewPanel::RulePreviewPanel(QWidget* parent, Compute compute)
     lblPreview = new QLabel(this);
     lblPreview->setObjectName(QStringLiteral("lblPreview"));
     lblPreview->setWordWrap(true);
+    // Room for two lines from the start: a layout placed by hand does not ask a wrapped label
+    // for its height.
+    lblPreview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblPreview->setMinimumHeight(2 * lblPreview->fontMetrics().lineSpacing() + 2);
     lvPreview = new QTreeWidget(this);
     lvPreview->setObjectName(QStringLiteral("lvPreview"));
     lvPreview->setRootIsDecorated(false);
@@ -133,12 +137,14 @@ void RulePreviewPanel::show(const Shown& shown) {
 }
 
 void RulePreviewPanel::showRows(const Shown& shown) {
-    QString summary = QStringLiteral("The rule would take %1 of %2 files now, each counted as new.")
+    QString summary = QStringLiteral("The rule would take %1 of %2 files now.")
                           .arg(shown.taken)
                           .arg(shown.entries);
     if (shown.passedOver)
         summary += QStringLiteral(" Conditions not yet specified are passed over.");
     lblPreview->setText(summary);
+    lblPreview->setToolTip(QStringLiteral("Each file counted as if it had just arrived, as Sort "
+                                          "Now counts them; nothing is done to any file."));
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(shown.rows.size()) + 1);
     for (const auto& [name, why] : shown.rows) {
@@ -155,6 +161,7 @@ void RulePreviewPanel::showRows(const Shown& shown) {
         items.push_back(more);
     }
     lvPreview->addTopLevelItems(items);
+    lvPreview->setColumnWidth(FileColumn, lvPreview->viewport()->width() / 2);
 }
 
 } // namespace lp
