@@ -79,7 +79,7 @@ void RulePreviewPanel::setFolder(const rServiceRules* folder) {
 
 void RulePreviewPanel::ruleChanged(const RuleRec& rule) {
     rule_ = rule;
-    ++latest_; // what is under way now shows an older rule
+    latestShared_->store(++latest_); // what is under way now shows an older rule
     pause_->start();
 }
 
@@ -95,8 +95,13 @@ void RulePreviewPanel::refreshNow() {
     const RuleRec previewed = RuleAsPreviewed(rule_);
     const bool passedOver = previewed.condcnt != copyCountedParts(rule_).condcnt;
     QPointer<RulePreviewPanel> self(this);
-    QThreadPool::globalInstance()->start([self, request, passedOver, previewed, compute = compute_,
+    latestShared_->store(request);
+    QThreadPool::globalInstance()->start([self, request, passedOver, previewed,
+                                          latest = latestShared_, compute = compute_,
                                           folder = folder_, excludefiles = excludefiles_] {
+        // Overtaken while it waited for a thread: a newer request shows the rule as it is.
+        if (latest->load() != request)
+            return;
         auto shown = std::make_shared<Shown>();
         shown->request = request;
         shown->passedOver = passedOver;

@@ -9,6 +9,9 @@
 
 #include <QWidget>
 
+#include <atomic>
+#include <memory>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -60,6 +63,9 @@ private:
     std::string folder_, excludefiles_;
     RuleRec rule_;
     std::uint64_t latest_ = 0; // the number of the newest request; older results are dropped
+    // The same, for the pooled threads: a request overtaken before it began is never begun.
+    std::shared_ptr<std::atomic<std::uint64_t>> latestShared_ =
+        std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 } // namespace lp

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <future>
 #include <map>
@@ -116,6 +117,9 @@ TEST(RulePreviewPanel, AResultOvertakenByANewerEditIsDropped) {
         preview.taken = 1;
         return preview;
     };
+    // The older request holds its thread until the end: the newer one needs another.
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    pool.setMaxThreadCount(std::max(pool.maxThreadCount(), 2));
     RulePreviewPanel panel(nullptr, compute);
     rServiceRules folder;
     folder.sharedir = "/anywhere";
