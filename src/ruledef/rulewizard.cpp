@@ -140,7 +140,7 @@ void TfrmRule::layOutForSize() {
     const int taller = std::max(0, height() - kClientHeight);
     const int inner = kInnerWidth + grown;
     PageControl1->setGeometry(0, 0, kClientWidth + beyondDesign, kPageHeight + taller);
-    const int previewWidth = beyondDesign - grown - kMargin;
+    const int previewWidth = std::max(0, beyondDesign - grown - kMargin);
     pnlPreview->setGeometry(kClientWidth + grown, 6, previewWidth, kPageHeight + taller - 12);
     pnlPreview->setVisible(previewWidth >= kNarrowestPreview);
     // The description gets half of what is added, each list of choices a quarter.
