@@ -47,6 +47,9 @@ class RuleWizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app().currentServiceId = kOtherService;
+        // Each case opens the wizard at its default size, whatever an earlier one left.
+        settingsStore().remove(QStringLiteral("Software/Larchpost/Windows"),
+                               QStringLiteral("Rule"));
         host.addFolder({{"first", true}});
         setWarningHook([this](const WarningShown& shown) { warnings.push_back(shown); });
     }
