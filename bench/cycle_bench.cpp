@@ -9,11 +9,15 @@
 // (c) "new file" rules with size and date conditions and total-size and count rules that do not
 //     fire, in the remembering cycle: (c~) nothing changed, (c%) the sizes of one entry in a
 //     hundred changed between turns.
+// (p) The rule wizard's preview: the folder listed with details, a rule on extension, size and
+//     the newest files run over it with every entry new and what left each one out recorded,
+//     and the rows it shows picked.
 // File operations are counted instead of performed, so the folder stays as it is; so is the
 // in-use check, which costs about what an operation on the file costs, except in (b').
 
 #include "bench_folder.h"
 #include "engine/monitor_cycle.h"
+#include "engine/rule_preview.h"
 #include "engine/system_environment.h"
 #include "ratio_reporter.h"
 
@@ -261,6 +265,31 @@ void sizesAndDatesRememberedOnePercent(benchmark::State& state) {
     sizesAndDatesRemembered(state, 1);
 }
 
+// (p) What the wizard works out, away from its window, after an edit of the rule.
+void rulePreview(benchmark::State& state) {
+    const auto entries = static_cast<std::int32_t>(state.range(0));
+    const std::string& folder = folderOf(static_cast<std::size_t>(entries));
+    ruleacondrec mp3;
+    mp3.rcond = FileExt;
+    mp3.rcondFileExt.ext = "mp3";
+    ruleacondrec size;
+    size.rcond = FileSize;
+    size.rnum = cmpGreater;
+    size.size = 20;
+    ruleacondrec newest;
+    newest.rcond = FileDateNew;
+    newest.newfilecnt = entries / 10;
+    const RuleRec rule = ruleOf(NewFile, {mp3, size, newest});
+    std::size_t taken = 0;
+    for (auto _ : state) {
+        const RulePreview preview =
+            PreviewRule(rule, "*.part", platform::ListFolder(folder, true), 0.0);
+        benchmark::DoNotOptimize(EntriesToShow(preview, 300));
+        taken = preview.taken;
+    }
+    state.counters["taken"] = static_cast<double>(taken);
+}
+
 constexpr std::int64_t kSizes[] = {1'000, 10'000, 100'000};
 
 void sizes(benchmark::internal::Benchmark* benchmark) {
@@ -278,6 +307,7 @@ BENCHMARK(sizesAndDatesCycle)->Apply(sizes);
 BENCHMARK(sizesAndDatesCheckingUse)->Apply(sizes);
 BENCHMARK(sizesAndDatesRememberedSteady)->Apply(sizes);
 BENCHMARK(sizesAndDatesRememberedOnePercent)->Apply(sizes);
+BENCHMARK(rulePreview)->Apply(sizes);
 // The pairing of known and current names at a million entries, only when LARCHPOST_BENCH_MILLION
 // is set: making the folder takes a minute or two.
 void registerMillionEntries() {

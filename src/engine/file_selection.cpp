@@ -1,5 +1,6 @@
 #include "file_selection.h"
 #include "counted.h"
+#include "globals/pattern_match.h"
 #include "name_pairing.h"
 #include "rank_window.h"
 
@@ -140,6 +141,44 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
     default: // an unknown condition leaves the selection as it is
         return;
     }
+}
+
+bool RuleReadsToday(const RuleRec& rule) {
+    return std::ranges::any_of(Counted(rule.conds, rule.condcnt),
+                               [](const ruleacondrec& c) { return c.rcond == FileDate; });
+}
+
+void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
+                     Selection& selection, LeftOutBy* leftOutBy) {
+    std::int32_t position = 0;
+    Selection before;
+    for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt)) {
+        if (leftOutBy)
+            before = selection;
+        ApplyCondition(condition, current, today, selection);
+        if (leftOutBy) {
+            // Both lists keep the current list's order: one walk finds what went.
+            auto kept = selection.begin();
+            for (const std::uint32_t index : before) {
+                if (kept != selection.end() && *kept == index)
+                    ++kept;
+                else
+                    (*leftOutBy)[index] = position;
+            }
+        }
+        ++position;
+    }
+}
+
+std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles) {
+    std::vector<std::string_view> patterns = SplitPieces(excludefiles);
+    std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
+    return patterns;
+}
+
+bool Excluded(std::string_view name, const std::vector<std::string_view>& patterns) {
+    return std::ranges::any_of(
+        patterns, [&](std::string_view pattern) { return MatchPattern(name, pattern); });
 }
 
 } // namespace lp

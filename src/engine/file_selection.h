@@ -54,6 +54,25 @@ std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles&
 void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, double today,
                     Selection& selection);
 
+// Per position of the current list, the condition (its position in the rule) that left the
+// entry out of a rule's selection, or kKeptIn.
+using LeftOutBy = std::vector<std::int32_t>;
+inline constexpr std::int32_t kKeptIn = -1;
+
+// Whether a condition of the rule compares dates with today, which then must be asked for.
+bool RuleReadsToday(const RuleRec& rule);
+
+// Thins selection by each of the rule's conditions in turn. leftOutBy, when given (sized to the
+// current list, kKeptIn throughout), receives for each entry the selection lost the condition
+// that took it out; only a caller that asks pays for it.
+void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
+                     Selection& selection, LeftOutBy* leftOutBy = nullptr);
+
+// The folder's exclusion patterns ("*.tmp;~*"), empty pieces dropped, and whether a name
+// matches one of them: an excluded entry is never part of a turn.
+std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles);
+bool Excluded(std::string_view name, const std::vector<std::string_view>& patterns);
+
 // The pieces of a ";"-separated text, used as they stand.
 std::vector<std::string_view> SplitPieces(std::string_view text);
 

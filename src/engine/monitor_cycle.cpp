@@ -2,7 +2,6 @@
 #include "counted.h"
 #include "file_selection.h"
 #include "globals/log_sink.h"
-#include "globals/pattern_match.h"
 #include "in_use_check.h"
 #include "retry_turn.h"
 #include "rule_actions.h"
@@ -19,12 +18,6 @@ namespace lp {
 
 namespace {
 
-std::vector<std::string_view> exclusionPatterns(const std::string& excludefiles) {
-    std::vector<std::string_view> patterns = SplitPieces(excludefiles);
-    std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
-    return patterns;
-}
-
 // The turn's current file list, the listing with its exclusions dropped, order kept. Without
 // exclusions the listing itself is borrowed and given back at the end of the turn, also when the
 // turn ends early.
@@ -32,16 +25,14 @@ class TurnFiles {
 public:
     TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles)
         : listing_(listing) {
-        const std::vector<std::string_view> patterns = exclusionPatterns(excludefiles);
+        const std::vector<std::string_view> patterns = ExclusionPatterns(excludefiles);
         if (patterns.empty()) {
             borrowed_ = true;
             current_.entries.swap(listing_);
         } else {
             current_.entries.reserve(listing_.size());
             for (const auto& entry : listing_)
-                if (std::none_of(patterns.begin(), patterns.end(), [&](std::string_view pattern) {
-                        return MatchPattern(entry.name, pattern);
-                    }))
+                if (!Excluded(entry.name, patterns))
                     current_.entries.push_back(entry);
         }
         for (const auto& entry : current_.entries)
@@ -95,11 +86,9 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             retries.addDue(selection);
         if (!selection)
             continue;
-        for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt)) {
-            if (condition.rcond == FileDate && !today)
-                today = environment.today();
-            ApplyCondition(condition, current, today.value_or(0.0), *selection);
-        }
+        if (!today && RuleReadsToday(rule))
+            today = environment.today();
+        ApplyConditions(rule, current, today.value_or(0.0), *selection);
         retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);

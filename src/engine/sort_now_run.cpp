@@ -106,6 +106,14 @@ public:
         : ForwardingEnvironment(inner), progress_(progress), total_(total) {}
 
     void beginRule() { begun_.clear(); }
+    // The operations of the rules carried out so far come to at least lines: those that were
+    // never made (the later operations of a refused file) count as done for the progress.
+    void reachedAtLeast(std::size_t lines) {
+        if (outcome_.cancelled || lines <= reached())
+            return;
+        skipped_ = lines - outcome_.done - outcome_.failed;
+        report();
+    }
     const SortNowOutcome& outcome() const { return outcome_; }
 
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
@@ -158,15 +166,20 @@ private:
     }
     template <typename Result> Result counted(Result result) {
         ++(result ? outcome_.done : outcome_.failed);
-        if (progress_.moved)
-            progress_.moved(outcome_.done + outcome_.failed, total_);
+        report();
         return result;
+    }
+    std::size_t reached() const { return outcome_.done + outcome_.failed + skipped_; }
+    void report() {
+        if (progress_.moved)
+            progress_.moved(std::min(reached(), total_), total_);
     }
 
     const SortNowProgress& progress_;
     std::size_t total_;
     SortNowOutcome outcome_;
     std::unordered_set<std::string> begun_; // the paths of the files the rule under way began
+    std::size_t skipped_ = 0;               // operations never made, counted as done
 };
 
 } // namespace
@@ -184,32 +197,41 @@ SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<Sor
             current.entries.emplace_back();
             current.entries.back().name = file;
         }
-    const std::size_t total = std::ranges::count_if(preview.lines, [&](const SortNowLine& line) {
-        return chosen.contains({line.file, line.rule}) ||
-               (line.file.empty() && std::ranges::any_of(chosen, [&](const SortNowChoice& c) {
-                    return c.second == line.rule;
-                }));
-    });
+    const auto& rules = folder.rulelist.rules;
+    // The operations the run counts on, per rule.
+    std::vector<std::size_t> linesOfRule(rules.size(), 0);
+    for (const SortNowLine& line : preview.lines)
+        if ((chosen.contains({line.file, line.rule}) ||
+             (line.file.empty() &&
+              std::ranges::any_of(
+                  chosen, [&](const SortNowChoice& c) { return c.second == line.rule; }))) &&
+            line.rule >= 0 && static_cast<std::size_t>(line.rule) < rules.size())
+            ++linesOfRule[static_cast<std::size_t>(line.rule)];
+    std::size_t total = 0;
+    for (const std::size_t lines : linesOfRule)
+        total += lines;
 
     PreviewCheck checked(environment, preview);
     LoggingEnvironment logging(checked, log);
     CancellableRun run(logging, progress, total);
-    const auto& rules = folder.rulelist.rules;
+    std::size_t linesSoFar = 0;
     for (std::size_t r = 0; r < rules.size(); ++r) {
+        linesSoFar += linesOfRule[r];
         Selection selection;
         for (const auto& [file, rule] : chosen) {
             const std::string path = folder.sharedir + platform::kPathSeparator + file;
             if (rule == static_cast<std::int32_t>(r) && !file.empty() && !checked.refused(path))
                 selection.push_back(position.at(file));
         }
-        if (selection.empty())
-            continue;
-        if (run.outcome().cancelled)
-            return run.outcome();
-        std::ranges::sort(selection);
-        run.beginRule();
-        run.actFor(ServiceName(folder), rules[r].rulename);
-        RunRuleActions(rules[r], selection, current, folder.sharedir, policy, run);
+        if (!selection.empty()) {
+            if (run.outcome().cancelled)
+                return run.outcome();
+            std::ranges::sort(selection);
+            run.beginRule();
+            run.actFor(ServiceName(folder), rules[r].rulename);
+            RunRuleActions(rules[r], selection, current, folder.sharedir, policy, run);
+        }
+        run.reachedAtLeast(linesSoFar);
     }
     return run.outcome();
 }

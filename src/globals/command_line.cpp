@@ -46,15 +46,27 @@ Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out)
         }
         if (i == 0 || arg.rfind("--", 0) != 0)
             continue;
-        const bool takesValue =
-            arg == "--config" || arg == "--interval" || arg == "--cycles" || arg == "--folder";
-        if (takesValue && i + 1 >= args.size())
+        const auto takesValue = [](std::string_view option) {
+            return option == "--config" || option == "--interval" || option == "--cycles" ||
+                   option == "--folder";
+        };
+        // "--folder=1" is read by some programs; here the value follows as a word of its own,
+        // and the refusal says so rather than calling the option unknown.
+        if (const auto equals = arg.find('=');
+            equals != std::string::npos && takesValue(std::string_view(arg).substr(0, equals)))
+            return "Option " + arg.substr(0, equals) + " takes its value as the next word: " +
+                   QuoteValue(arg.substr(0, equals) + " " + arg.substr(equals + 1)) + ".";
+        if (takesValue(arg) && i + 1 >= args.size())
             return "Option " + arg + " needs a value.";
         if (arg == "--config") {
             result.configPath = args[++i];
             if (result.configPath->empty())
                 return std::string("Option --config needs a file path.");
         } else if (arg == "--folder") {
+            // One simulation, one folder: the last of two must not win unnoticed.
+            if (result.folder)
+                return "Option --folder is given twice (" + QuoteValue(*result.folder) + " and " +
+                       QuoteValue(args[i + 1]) + "); give one folder.";
             result.folder = args[++i];
             if (result.folder->empty())
                 return std::string("Option --folder needs a folder's name or number.");

@@ -73,7 +73,8 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
     lvSortNow = new QTreeWidget(this);
     lvSortNow->setObjectName(QStringLiteral("lvSortNow"));
     lvSortNow->setRootIsDecorated(false);
-    lvSortNow->setUniformRowHeights(true); // a large folder's lines are laid out fast
+    lvSortNow->setUniformRowHeights(true);        // a large folder's lines are laid out fast
+    lvSortNow->setTextElideMode(Qt::ElideMiddle); // a long name keeps its start and extension
     lvSortNow->setHeaderLabels(
         {QStringLiteral("File"), QStringLiteral("Rule"), QStringLiteral("Operation"),
          QStringLiteral("Destination or program"), QStringLiteral("Foreseen failure")});
@@ -164,6 +165,8 @@ void TfrmSortNow::showPreview() {
                  text(line.ruleName), operationName(line.action), targetOf(line),
                  text(line.reason)});
             item->setData(FileColumn, kLineRole, static_cast<qulonglong>(i));
+            for (int column : {FileColumn, TargetColumn, FailureColumn})
+                item->setToolTip(column, item->text(column));
             if (line.file.empty())
                 item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
             else
@@ -175,8 +178,13 @@ void TfrmSortNow::showPreview() {
         }
         lvSortNow->addTopLevelItems(items);
     }
-    for (int column : {FileColumn, RuleColumn, OperationColumn, TargetColumn})
+    // A column fits its contents up to a share of the list, so a name of 255 bytes leaves the
+    // other columns in sight; the whole text is in the tooltip.
+    const int widest = std::max(120, lvSortNow->viewport()->width() / 3);
+    for (int column : {FileColumn, RuleColumn, OperationColumn, TargetColumn}) {
         lvSortNow->resizeColumnToContents(column);
+        lvSortNow->setColumnWidth(column, std::min(lvSortNow->columnWidth(column), widest));
+    }
     followRuleLines();
     if (preview.lines.empty()) {
         lblSortNow->setText(

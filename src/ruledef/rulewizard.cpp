@@ -5,6 +5,7 @@
 #include "param_click.h"
 #include "rule_description.h"
 #include "rule_panel_host.h"
+#include "rule_preview_panel.h"
 #include "typed_values.h"
 #include "widgets/check_list_box.h"
 #include "widgets/keyboard_access.h"
@@ -32,6 +33,10 @@ constexpr int kClientHeight = 406;
 constexpr int kPageHeight = 370;
 constexpr int kMargin = 8;
 constexpr int kInnerWidth = kClientWidth - 2 * kMargin;
+// The preview of the rule's files stands right of the designed controls; below this width it
+// has no room and is hidden.
+constexpr int kPreviewRoom = 320;
+constexpr int kNarrowestPreview = 140;
 
 const char* const kExtItem = "Where file extension is specified extension";
 const char* const kSizeItem = "Where file size is specified";
@@ -105,7 +110,7 @@ TfrmRule::TfrmRule(RulePanelHost& host, QWidget* parent) : QDialog(parent), host
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setMinimumSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(true);
-    resize(kClientWidth, kClientHeight);
+    resize(kClientWidth + kPreviewRoom, kClientHeight);
 
     PageControl1 = new QStackedWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -128,10 +133,16 @@ void TfrmRule::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmRule::layOutForSize() {
-    const int wider = std::max(0, width() - kClientWidth);
+    // What the window adds to the designed size with the preview goes half to the designed
+    // controls, half to the preview.
+    const int beyondDesign = std::max(0, width() - kClientWidth);
+    const int grown = std::max(0, beyondDesign - kPreviewRoom) / 2;
     const int taller = std::max(0, height() - kClientHeight);
-    const int inner = kInnerWidth + wider;
-    PageControl1->setGeometry(0, 0, kClientWidth + wider, kPageHeight + taller);
+    const int inner = kInnerWidth + grown;
+    PageControl1->setGeometry(0, 0, kClientWidth + beyondDesign, kPageHeight + taller);
+    const int previewWidth = std::max(0, beyondDesign - grown - kMargin);
+    pnlPreview->setGeometry(kClientWidth + grown, 6, previewWidth, kPageHeight + taller - 12);
+    pnlPreview->setVisible(previewWidth >= kNarrowestPreview);
     // The description gets half of what is added, each list of choices a quarter.
     const int quarter = taller / 4;
     const int descriptionGrowth = taller - 2 * quarter;
@@ -145,7 +156,7 @@ void TfrmRule::layOutForSize() {
     Label6->setGeometry(kMargin, 328 + taller, inner, 16);
     teRuleName->setGeometry(kMargin, 344 + taller, inner, 22);
     const int y = kPageHeight + 5 + taller;
-    int x = 16 + wider / 2;
+    int x = 16 + beyondDesign / 2;
     for (QPushButton* button : {btnPrevious, Button4, btnFinish, btnNext}) {
         button->move(x, y);
         x += 88;
@@ -209,6 +220,7 @@ void TfrmRule::buildPage2() {
     teRuleName = new QLineEdit(TabSheet2);
     teRuleName->setObjectName(QStringLiteral("teRuleName"));
     teRuleName->setGeometry(kMargin, 344, kInnerWidth, 22);
+    pnlPreview = new RulePreviewPanel(TabSheet2);
 
     connect(clConditions, &TCheckListBox::clickCheck, this, &TfrmRule::clConditionsClickCheck);
     connect(clActions, &TCheckListBox::clickCheck, this, &TfrmRule::clActionsClickCheck);
@@ -247,6 +259,7 @@ void TfrmRule::FormCreate() {
 
     RuleRec& rule = workingRule();
     rule = freshRule();
+    pnlPreview->setFolder(host_.currentServiceRecord());
     const RuleEditRequest& request = ruleEditRequest();
     if (request.editFlag) {
         const rServiceRules* service = host_.currentServiceRecord();
@@ -366,6 +379,7 @@ void TfrmRule::BuildDescription() {
     ParamListBox1->clearLines();
     for (const std::string& line : BuildDescriptionLines(workingRule()))
         ParamListBox1->addLine(QString::fromStdString(line));
+    pnlPreview->ruleChanged(workingRule());
 }
 
 void TfrmRule::ParamListBox1ParamClick(int /*index*/, const QString& href,

@@ -11,6 +11,7 @@ class QWidget;
 namespace lp {
 
 class RulePanelHost;
+class RulePreviewPanel;
 class TCheckListBox;
 class TParamListBox;
 
@@ -44,6 +45,7 @@ public:
     TParamListBox* ParamListBox1 = nullptr;
     QLabel* Label6 = nullptr;
     QLineEdit* teRuleName = nullptr;
+    RulePreviewPanel* pnlPreview = nullptr; // beside the sentence: the files the rule would take
     QPushButton* btnPrevious = nullptr;
     QPushButton* Button4 = nullptr;
     QPushButton* btnFinish = nullptr;

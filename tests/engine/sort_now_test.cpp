@@ -157,10 +157,18 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
     }
 
     lp::ActivityLog log(home.file("activity.log"));
-    const lp::SortNowOutcome outcome = lp::CarryOutSortNow(preview, chosen, {}, environment, log);
+    std::size_t reported = 0, total = 0;
+    const lp::SortNowProgress progress{{}, [&](std::size_t done, std::size_t of) {
+                                           reported = done;
+                                           total = of;
+                                       }};
+    const lp::SortNowOutcome outcome =
+        lp::CarryOutSortNow(preview, chosen, {}, environment, log, progress);
     EXPECT_EQ(outcome.done, 2u);
     EXPECT_EQ(outcome.failed, 2u);
     EXPECT_FALSE(outcome.cancelled);
+    EXPECT_EQ(total, 6u);
+    EXPECT_EQ(reported, total) << "the moves a refused copy stopped count as done for the bar";
 
     const std::vector<lp::ActivityEntry> entries = logEntries(home.file("activity.log"));
     for (const Case& c : cases) {

@@ -73,6 +73,27 @@ TEST(CommandLine, MalformedOptionsAreRefused) {
     }
 }
 
+TEST(CommandLine, ARefusalSaysWhatToTypeInstead) {
+    const struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"lp", "--simulate", "--folder", "1", "--folder", "Music"},
+         "Option --folder is given twice (\"1\" and \"Music\"); give one folder."},
+        {{"lp", "--simulate", "--folder=1"},
+         "Option --folder takes its value as the next word: \"--folder 1\"."},
+        {{"lp", "--interval=5"},
+         "Option --interval takes its value as the next word: \"--interval 5\"."},
+        {{"lp", "--simulate=yes"}, "Unknown option: \"--simulate=yes\""},
+    };
+    for (const Case& c : cases) {
+        CommandLine cl;
+        const auto refusal = parseCommandLine(c.args, cl);
+        ASSERT_TRUE(refusal.has_value()) << c.says;
+        EXPECT_EQ(*refusal, c.says);
+    }
+}
+
 TEST(CommandLine, HelpAndVersionEndTheReading) {
     struct Case {
         std::vector<std::string> args;

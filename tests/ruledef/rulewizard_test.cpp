@@ -3,6 +3,7 @@
 #include "desktop/registry_settings.h"
 #include "desktop/settings_store.h"
 #include "main/rule_test_host.h"
+#include "ruledef/rule_preview_panel.h"
 #include "ruledef/working_rule.h"
 #include "support/rule_action.h"
 #include "widgets/param_list_box.h"
@@ -46,6 +47,9 @@ class RuleWizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app().currentServiceId = kOtherService;
+        // Each case opens the wizard at its default size, whatever an earlier one left.
+        settingsStore().remove(QStringLiteral("Software/Larchpost/Windows"),
+                               QStringLiteral("Rule"));
         host.addFolder({{"first", true}});
         setWarningHook([this](const WarningShown& shown) { warnings.push_back(shown); });
     }
@@ -84,7 +88,7 @@ protected:
 TEST_F(RuleWizardTest, NewRuleOpensOnTheTriggerPageWithNothingChosen) {
     TfrmRule& w = openNew();
     EXPECT_EQ(w.windowTitle(), "Rule Definition");
-    EXPECT_EQ(w.size(), QSize(376, 406));
+    EXPECT_EQ(w.size(), QSize(696, 406)); // the designed controls, and the preview beside them
     EXPECT_FALSE(onPage2());
     EXPECT_TRUE(w.rbNewComp->isChecked());
     EXPECT_TRUE(w.btnNext->isEnabled());
@@ -494,27 +498,29 @@ TEST_F(RuleWizardTest, EveryWizardStartsFromAFreshWorkingRule) {
 TEST_F(RuleWizardTest, AGrownWizardGivesItsListsTheRoomAndOpensAtItsSizeNextTime) {
     TfrmRule& w = openNew();
     w.show();
-    EXPECT_EQ(w.size(), QSize(376, 406));
+    EXPECT_EQ(w.size(), QSize(696, 406));
     w.btnNextClick();
-    const std::vector<QWidget*> grow = {w.clConditions, w.clActions, w.ParamListBox1};
+    // The width added goes half to the designed controls, half to the preview.
+    const std::vector<QWidget*> grow = {w.clConditions, w.clActions, w.ParamListBox1, w.pnlPreview};
     std::vector<QSize> before;
     for (QWidget* control : grow)
         before.push_back(control->size());
     const int nameWidth = w.teRuleName->width();
 
-    w.resize(576, 606);
+    w.resize(776, 606);
     for (std::size_t i = 0; i < grow.size(); ++i) {
         SCOPED_TRACE(grow[i]->objectName().toStdString());
-        EXPECT_EQ(grow[i]->width(), before[i].width() + 200);
+        EXPECT_EQ(grow[i]->width(), before[i].width() + 40);
         EXPECT_GT(grow[i]->height(), before[i].height());
     }
-    EXPECT_EQ(w.teRuleName->width(), nameWidth + 200);
+    EXPECT_EQ(w.teRuleName->width(), nameWidth + 40);
+    EXPECT_LE(w.ParamListBox1->geometry().right(), w.pnlPreview->x());
     for (QWidget* control : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         EXPECT_TRUE(w.rect().contains(control->geometry())) << control->objectName().toStdString();
     w.hide();
     w.reject();
 
-    EXPECT_EQ(openNew().size(), QSize(576, 606));
+    EXPECT_EQ(openNew().size(), QSize(776, 606));
     settingsStore().remove(QStringLiteral("Software/Larchpost/Windows"), QStringLiteral("Rule"));
 }
 
