@@ -215,6 +215,18 @@ public:
         changeKnownFiles([&](ServiceTable& table) { RecordFilesKnown(table, files); });
     }
 
+    std::set<std::string> knownInFolder(const std::string& folder) const {
+        std::set<std::string> names;
+        const auto add = [&](const rServiceRules& service) {
+            if (service.sharedir == folder && service.knownready)
+                for (const filerec& file : Counted(service.knownfiles, service.knowncnt))
+                    names.insert(file.name);
+        };
+        std::ranges::for_each(remembered_.services, add);
+        std::ranges::for_each(adopted_, add);
+        return names;
+    }
+
     // What the last cycle left known and what was listed since, both.
     void changeKnownFiles(const std::function<void(ServiceTable&)>& change) {
         change(remembered_);
@@ -386,6 +398,10 @@ void CycleThread::recordUndo(const ActivityEntry& undone) {
 
 void CycleThread::recordKnown(std::vector<SeenFile> files) {
     post([this, files = std::move(files)] { worker_->recordKnown(files); });
+}
+
+std::set<std::string> CycleThread::knownInFolder(const std::string& folder) const {
+    return worker_->knownInFolder(folder);
 }
 
 void CycleThread::waitForCycle() {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,9 @@ public:
     // Files seen to by hand (Sort Now) that are still in their folder: known from the next cycle
     // on, so that a cycle that had not listed them yet does not sort them a second time.
     void recordKnown(std::vector<SeenFile> files);
+    // The names the cycles know in folder (whole path of a watched folder), by what the last
+    // cycle left and what was listed since. Only for a job: it reads the cycle thread's memory.
+    std::set<std::string> knownInFolder(const std::string& folder) const;
     // Blocks until the cycle in progress has ended.
     void waitForCycle();
     // Stops the copy under way and every later one, for good: each fails and leaves nothing

@@ -21,6 +21,9 @@ inline constexpr std::string_view kNoTrash = "there is no trash";
 // Sort Now acts only on a file as its preview showed it: its size, last-write time or identity
 // differ since.
 inline constexpr std::string_view kChangedSincePreview = "the file changed since the preview";
+// Sort Now leaves a file that the cycles took up as new after its preview: their rules are the
+// folder's rules, so it would be sorted twice (a second copy, a second launch).
+inline constexpr std::string_view kSortedSincePreview = "the file was sorted since the preview";
 // A copy stopped because the program ended: its source stays where it was, nothing is left
 // behind, and the next start tries it again.
 inline constexpr std::string_view kStoppedAtEnd = "stopped at the program's end";

@@ -44,6 +44,9 @@ struct SortNowPreview {
     // that has changed or gone since is refused. Nothing: it could not be identified (a folder).
     std::map<std::string, std::optional<platform::FileIdentity>> files;
     bool listed = true; // false when the folder could not be listed
+    // The names, in the folder, of the files that the monitor cycles took up as new after the
+    // preview was made: their operations are refused, as those of a changed file are.
+    std::set<std::string> sortedSince;
 };
 
 // Works out, changing nothing and starting nothing, what the folder's enabled rules would do to
@@ -74,9 +77,10 @@ struct SortNowOutcome {
 // Carries out the preview's operations for the chosen files and rules, rule after rule in the
 // folder's order, through environment, each operation written into log. Just before its first
 // operation each file is looked at again: one that is gone, that changed (size, last-write time
-// or identity) since the preview, or that another program is writing is refused with that
-// reason and left alone by every rule. A cancellation lets the rule under way finish the files
-// it has begun (so no rule's plan for a file is left half done) and begins nothing more.
+// or identity) since the preview, that the cycles sorted since (preview.sortedSince), or that
+// another program is writing is refused with that reason and left alone by every rule. A
+// cancellation lets the rule under way finish the files it has begun (so no rule's plan for a file
+// is left half done) and begins nothing more.
 SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<SortNowChoice>& chosen,
                                const SortingPolicy& policy, CycleEnvironment& environment,
                                ActivityLog& log, const SortNowProgress& progress = {});

@@ -24,6 +24,8 @@ public:
         : ForwardingEnvironment(inner), folder_(preview.folder.sharedir) {
         for (const auto& [name, identity] : preview.files)
             previewed_.emplace(preview.folder.sharedir + platform::kPathSeparator + name, identity);
+        for (const std::string& name : preview.sortedSince)
+            sortedSince_.insert(preview.folder.sharedir + platform::kPathSeparator + name);
     }
 
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
@@ -82,6 +84,8 @@ private:
             reason_ = kFileGone;
         else if (now != previewed->second)
             reason_ = kChangedSincePreview;
+        else if (sortedSince_.contains(path))
+            reason_ = kSortedSincePreview;
         else if (inner().fileInUse(path))
             reason_ = kFileInUse;
         if (reason_.empty())
@@ -92,6 +96,7 @@ private:
 
     std::string folder_;
     std::unordered_map<std::string, std::optional<platform::FileIdentity>> previewed_;
+    std::unordered_set<std::string> sortedSince_;
     std::unordered_set<std::string> checked_;
     std::unordered_map<std::string, std::string> refusals_;
     std::string reason_;

@@ -118,9 +118,13 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
     // cycle in progress, never on the window's.
     QPointer<TfrmSortNow> self(this);
     cycles_.runJob(
-        [shared = shared_, preview = work_.preview, folder] {
+        [shared = shared_, preview = work_.preview, folder, thread = &cycles_] {
             try {
                 shared->preview = preview(folder);
+                const std::set<std::string> known = thread->knownInFolder(folder.sharedir);
+                for (const auto& file : shared->preview.files)
+                    if (!known.contains(file.first))
+                        shared->newToCycles.insert(file.first);
             } catch (const std::exception& error) {
                 shared->failure = error.what();
             }
@@ -276,6 +280,11 @@ void TfrmSortNow::btnSortClick() {
                     shared->done.store(done);
                 }};
             try {
+                const std::set<std::string> known =
+                    cycles->knownInFolder(shared->preview.folder.sharedir);
+                for (const std::string& name : shared->newToCycles)
+                    if (known.contains(name))
+                        shared->preview.sortedSince.insert(name);
                 shared->outcome = carryOut(shared->preview, choices, progress);
             } catch (const std::exception& error) {
                 shared->failure = error.what();

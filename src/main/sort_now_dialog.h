@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <atomic>
 #include <memory>
+#include <set>
+#include <string>
 
 class QLabel;
 class QProgressBar;
@@ -48,6 +50,9 @@ private:
     // Shared with the jobs on the cycle thread, which may outlive the dialog.
     struct Shared {
         SortNowPreview preview;
+        // The previewed files the cycles had not taken up yet: one they take up before Sort is
+        // theirs, and Sort refuses it.
+        std::set<std::string> newToCycles;
         SortNowOutcome outcome;
         std::string failure; // what went wrong unexpectedly (out of memory)
         std::atomic<bool> cancel{false};

@@ -125,7 +125,7 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
         lp::test::MakeRule("Text", lp::NewFile, {lp::test::MoveTo(path("missing", ""))},
                            {lp::test::ExtensionIs("txt")}),
     });
-    enum class Meanwhile { Nothing, Rewritten, Removed };
+    enum class Meanwhile { Nothing, Rewritten, Removed, SortedByACycle };
     struct Case {
         std::string file;
         bool chosen;         // ticked in the preview
@@ -137,14 +137,15 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
         {"b.mp3", false, Meanwhile::Nothing, false, ""},
         {"c.mp3", true, Meanwhile::Rewritten, false, "the file changed since the preview"},
         {"d.mp3", true, Meanwhile::Removed, false, "the file is gone"},
+        {"f.mp3", true, Meanwhile::SortedByACycle, false, "the file was sorted since the preview"},
         {"e.txt", false, Meanwhile::Nothing, false, ""}, // foreseen to fail: not chosen
     };
     for (const Case& c : cases)
         writeBytes(in(c.file), "content of " + c.file);
 
-    const lp::SortNowPreview preview =
+    lp::SortNowPreview preview =
         lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
-    EXPECT_EQ(preview.lines.size(), 9u); // a copy and a move per .mp3, the .txt's failing move
+    EXPECT_EQ(preview.lines.size(), 11u); // a copy and a move per .mp3, the .txt's failing move
     std::set<lp::SortNowChoice> chosen = lp::UnfailingChoices(preview);
     EXPECT_FALSE(chosen.contains({"e.txt", 1}));
     for (const Case& c : cases) {
@@ -154,6 +155,8 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
             writeBytes(in(c.file), "longer content of " + c.file);
         if (c.meanwhile == Meanwhile::Removed)
             fs::remove(in(c.file));
+        if (c.meanwhile == Meanwhile::SortedByACycle)
+            preview.sortedSince.insert(c.file);
     }
 
     lp::ActivityLog log(home.file("activity.log"));
@@ -165,9 +168,9 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
     const lp::SortNowOutcome outcome =
         lp::CarryOutSortNow(preview, chosen, {}, environment, log, progress);
     EXPECT_EQ(outcome.done, 2u);
-    EXPECT_EQ(outcome.failed, 2u);
+    EXPECT_EQ(outcome.failed, 3u);
     EXPECT_FALSE(outcome.cancelled);
-    EXPECT_EQ(total, 6u);
+    EXPECT_EQ(total, 8u);
     EXPECT_EQ(reported, total) << "the moves a refused copy stopped count as done for the bar";
 
     const std::vector<lp::ActivityEntry> entries = logEntries(home.file("activity.log"));
@@ -187,7 +190,7 @@ TEST_F(SortNow, ChosenFilesAreSortedTheRestLeftAndChangedOrVanishedFilesRefused)
         EXPECT_EQ(copyLine->rule, "Music");
     }
     EXPECT_EQ(readBytes(in("c.mp3")), "longer content of c.mp3") << "a changed file is left alone";
-    ASSERT_EQ(entries.size(), 4u); // a's copy and move, c's and d's refused copies
+    ASSERT_EQ(entries.size(), 5u); // a's copy and move, c's, d's and f's refused copies
 
     // The sorted move is taken back as a cycle's is.
     const auto move = std::ranges::find_if(
