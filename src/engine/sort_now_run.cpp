@@ -82,7 +82,7 @@ private:
             reason_ = kFileGone;
         else if (now != previewed->second)
             reason_ = kChangedSincePreview;
-        else if (inner().fileInUse(path))
+        else if (inner().fileInUse(path, false))
             reason_ = kFileInUse;
         if (reason_.empty())
             return true;
