@@ -35,9 +35,9 @@ namespace {
 class CountingEnvironment : public SystemEnvironment {
 public:
     explicit CountingEnvironment(bool checkUse = false) : checkUse_(checkUse) {}
-    bool fileInUse(const std::string& path) override {
+    bool fileInUse(const std::string& path, bool listedAsPlainFile) override {
         ++inUseChecks;
-        return checkUse_ && SystemEnvironment::fileInUse(path);
+        return checkUse_ && SystemEnvironment::fileInUse(path, listedAsPlainFile);
     }
     std::optional<std::string> copyFile(const std::string&, const std::string& destination,
                                         NameClash) override {

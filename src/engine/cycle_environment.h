@@ -52,7 +52,9 @@ public:
     // not be listed again; none (the default) means every folder is listed in full each time.
     virtual platform::FolderObserver* folderObserver() { return nullptr; }
     // Whether another program still has the file open for writing; false when it cannot be told.
-    virtual bool fileInUse(const std::string& path) = 0;
+    // listedAsPlainFile: the listing the turn took saw a plain file there (FolderEntry::plainFile),
+    // so its type need not be asked again.
+    virtual bool fileInUse(const std::string& path, bool listedAsPlainFile) = 0;
     // Names the folder and the rule that the operations from now on are done for.
     virtual void actFor(const std::string& folder, const std::string& rule) = 0;
     // A copy or move gives back the path the file got: destination, or under KeepBoth the

@@ -22,7 +22,9 @@ public:
         return inner_.listNamesInto(folder, names);
     }
     platform::FolderObserver* folderObserver() override { return inner_.folderObserver(); }
-    bool fileInUse(const std::string& path) override { return inner_.fileInUse(path); }
+    bool fileInUse(const std::string& path, bool listedAsPlainFile) override {
+        return inner_.fileInUse(path, listedAsPlainFile);
+    }
     void actFor(const std::string& folder, const std::string& rule) override {
         inner_.actFor(folder, rule);
     }

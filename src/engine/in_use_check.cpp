@@ -11,10 +11,12 @@ InUseCheck::InUseCheck(const CurrentFiles& current, const std::string& folder,
 void InUseCheck::thin(Selection& selection, std::vector<bool>& leftOut) {
     std::erase_if(selection, [&](std::uint32_t index) {
         State& state = state_[index];
-        if (state == State::Unasked)
-            state = environment_.fileInUse(JoinPath(folder_, current_.entries[index].name))
+        if (state == State::Unasked) {
+            const platform::FolderEntry& entry = current_.entries[index];
+            state = environment_.fileInUse(JoinPath(folder_, entry.name), entry.plainFile)
                         ? State::InUse
                         : State::Free;
+        }
         if (state == State::Free)
             return false;
         leftOut[index] = true;

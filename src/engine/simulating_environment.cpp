@@ -105,8 +105,8 @@ bool SimulatingEnvironment::listNamesInto(const std::string& folder,
 platform::FolderObserver* SimulatingEnvironment::folderObserver() {
     return inner_.folderObserver();
 }
-bool SimulatingEnvironment::fileInUse(const std::string& path) {
-    return inner_.fileInUse(path);
+bool SimulatingEnvironment::fileInUse(const std::string& path, bool listedAsPlainFile) {
+    return inner_.fileInUse(path, listedAsPlainFile);
 }
 void SimulatingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     inner_.retryStage(stage, path);

@@ -41,7 +41,7 @@ public:
                         std::vector<platform::FolderEntry>& entries) override;
     bool listNamesInto(const std::string& folder, std::vector<std::string>& names) override;
     platform::FolderObserver* folderObserver() override;
-    bool fileInUse(const std::string& path) override;
+    bool fileInUse(const std::string& path, bool listedAsPlainFile) override;
     void actFor(const std::string& folder, const std::string& rule) override;
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;

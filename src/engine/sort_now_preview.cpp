@@ -20,7 +20,7 @@ namespace {
 class NothingInUse : public ForwardingEnvironment {
 public:
     using ForwardingEnvironment::ForwardingEnvironment;
-    bool fileInUse(const std::string&) override { return false; }
+    bool fileInUse(const std::string&, bool) override { return false; }
 };
 
 // Notes each foreseen operation as a line, with the file of the folder it acts on: a file is
@@ -155,7 +155,7 @@ SortNowPreview PreviewSortNow(const rServiceRules& folder, const SortingPolicy& 
         auto [known, added] = preview.files.try_emplace(line.file);
         if (added)
             known->second = platform::IdentifyFile(path);
-        if (!line.failing && environment.fileInUse(path)) {
+        if (!line.failing && environment.fileInUse(path, false)) {
             line.failing = true;
             line.reason = kFileInUse;
         }

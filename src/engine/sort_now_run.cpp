@@ -86,7 +86,7 @@ private:
             reason_ = kChangedSincePreview;
         else if (sortedSince_.contains(path))
             reason_ = kSortedSincePreview;
-        else if (inner().fileInUse(path))
+        else if (inner().fileInUse(path, false))
             reason_ = kFileInUse;
         if (reason_.empty())
             return true;

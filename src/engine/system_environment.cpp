@@ -51,8 +51,9 @@ platform::FolderObserver* SystemEnvironment::folderObserver() {
         observer_ = platform::OpenFolderObserver();
     return observer_.get();
 }
-bool SystemEnvironment::fileInUse(const std::string& path) {
-    return platform::FileOpenForWriting(path);
+bool SystemEnvironment::fileInUse(const std::string& path, bool listedAsPlainFile) {
+    return listedAsPlainFile ? platform::ListedFileOpenForWriting(path)
+                             : platform::FileOpenForWriting(path);
 }
 void SystemEnvironment::actFor(const std::string& folder, const std::string& rule) {
     copied_.clear();

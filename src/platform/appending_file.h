@@ -31,8 +31,11 @@ public:
 
     // Writes bytes at the end of the file in one write; every byte or the error.
     std::error_code append(std::string_view bytes);
-    // The file's size now, all writers' additions counted, when path still names the open file
-    // (it may have been renamed or replaced meanwhile); nothing otherwise. One look at path.
+    // The file's size when path still names the open file (it may have been renamed, removed or
+    // replaced meanwhile); nothing otherwise. What this writer added is always counted, other
+    // writers' additions at the latest by every sixteenth call. Where the system can watch the
+    // file and the folders above it, path is looked at only when the watch saw one of them
+    // renamed, removed or changed, and at that same rate; elsewhere it is looked at every time.
     std::optional<std::uint64_t> sizeIfAt(const std::string& path) const;
     // Empties the file.
     std::error_code truncate();
@@ -43,6 +46,12 @@ private:
     std::intptr_t handle_ = -1;
     std::uint64_t device_ = 0; // what identifies the open file, read as it was opened
     std::uint64_t index_ = 0;
+    // What tells, without a look at path, that path may no longer name the file: -1 until the
+    // first sizeIfAt, -2 where there is none. Set up by sizeIfAt, given back by close.
+    mutable std::intptr_t pathWatch_ = -1;
+    mutable bool pathConfirmed_ = false;  // path named the file at the last look, watched since
+    mutable std::uint64_t knownSize_ = 0; // at the last look, with this writer's additions since
+    mutable unsigned looksSaved_ = 0;
 };
 
 } // namespace lp::platform

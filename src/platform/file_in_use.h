@@ -12,4 +12,10 @@ namespace lp::platform {
 // the program, and never opens anything but a regular file.
 bool FileOpenForWriting(const std::string& path);
 
+// As FileOpenForWriting, for a path that a listing taken just before saw as a plain file: its
+// type is not asked again. A link that took the name since is not followed; a pipe or device put
+// in its place since the listing is opened without blocking and without becoming the program's
+// terminal, and refused at once by the check itself.
+bool ListedFileOpenForWriting(const std::string& path);
+
 } // namespace lp::platform

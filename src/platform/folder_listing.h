@@ -22,6 +22,9 @@ struct FolderEntry {
     // Known only with details: a plain file with one link, not reached through a symbolic link,
     // whose details therefore change only through this folder, where a watch sees it.
     bool watchable = false;
+    // The listing saw a plain file (no folder, link, pipe or device), where the system tells
+    // that without a status call of its own; false when it does not tell.
+    bool plainFile = false;
 };
 
 // Details are the size, the last-write time and whether the entry is a folder; they cost a status

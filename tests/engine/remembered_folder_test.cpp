@@ -81,7 +81,7 @@ public:
         return entries;
     }
     platform::FolderObserver* folderObserver() override { return &observer; }
-    bool fileInUse(const std::string&) override { return false; }
+    bool fileInUse(const std::string&, bool) override { return false; }
     void actFor(const std::string&, const std::string&) override {}
     std::optional<std::string> copyFile(const std::string&, const std::string&,
                                         NameClash) override {

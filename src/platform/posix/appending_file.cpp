@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,49 @@ namespace {
 
 int descriptor(std::intptr_t handle) {
     return static_cast<int>(handle);
+}
+
+constexpr std::intptr_t kNotWatchedYet = -1;
+constexpr std::intptr_t kNoWatch = -2;
+// Other writers' additions are counted at the latest by this call to sizeIfAt.
+constexpr unsigned kLooksSavedAtMost = 16;
+
+// Whatever happens to a file, a folder or a link that makes a path name something else: renamed,
+// removed (a file still open loses its last link: an attribute change), replaced, unmounted.
+// Changes of attributes alone merely cost a look at the path.
+constexpr std::uint32_t kRenamedOrRemoved = IN_MOVE_SELF | IN_DELETE_SELF | IN_ATTRIB;
+
+// A watch on the open file itself (through its descriptor, so that it is the very file opened
+// whatever path names by now) and on every folder above it in path, each folder both as named
+// and, where it is a link, as the folder it leads to. Nothing for a path that is not absolute (a
+// change of working folder would change what it names), or when the system grants no watch.
+int watchPath(int fd, const std::string& path) {
+    if (path.empty() || path.front() != '/')
+        return -1;
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0)
+        return -1;
+    bool watched = ::inotify_add_watch(watch, ("/proc/self/fd/" + std::to_string(fd)).c_str(),
+                                       kRenamedOrRemoved) >= 0;
+    for (std::size_t slash = 0; watched && slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+        watched =
+            ::inotify_add_watch(watch, folder.c_str(), kRenamedOrRemoved | IN_DONT_FOLLOW) >= 0 &&
+            ::inotify_add_watch(watch, folder.c_str(), kRenamedOrRemoved) >= 0;
+    }
+    if (!watched) {
+        ::close(watch);
+        return -1;
+    }
+    return watch;
+}
+
+// True when the watch has seen nothing since it was last asked; anything it saw (or an error) is
+// taken in and answers false.
+bool nothingHappened(int watch) {
+    alignas(inotify_event) char seen[4096];
+    return ::read(watch, seen, sizeof seen) < 0 && errno == EAGAIN;
 }
 
 } // namespace
@@ -46,6 +90,10 @@ void AppendingFile::close() {
     if (handle_ >= 0)
         ::close(descriptor(handle_));
     handle_ = -1;
+    if (pathWatch_ >= 0)
+        ::close(descriptor(pathWatch_));
+    pathWatch_ = kNotWatchedYet;
+    pathConfirmed_ = false;
 }
 
 bool AppendingFile::lockForThisProcess() {
@@ -63,21 +111,38 @@ std::error_code AppendingFile::append(std::string_view bytes) {
             return posix::lastError();
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        knownSize_ += static_cast<std::uint64_t>(written);
     }
     return {};
 }
 
 std::optional<std::uint64_t> AppendingFile::sizeIfAt(const std::string& path) const {
-    struct stat named {};
-    if (handle_ < 0 || ::stat(path.c_str(), &named) != 0 || named.st_dev != device_ ||
-        named.st_ino != index_)
+    if (handle_ < 0)
         return std::nullopt;
-    return static_cast<std::uint64_t>(named.st_size);
+    // Since the last look found the file at path, the watch has seen none of them change: path
+    // still names it.
+    if (pathConfirmed_ && nothingHappened(descriptor(pathWatch_)) &&
+        ++looksSaved_ < kLooksSavedAtMost)
+        return knownSize_;
+    // The watch is set up before the look, so that nothing that happens after the look escapes it.
+    if (pathWatch_ == kNotWatchedYet) {
+        const int watch = watchPath(descriptor(handle_), path);
+        pathWatch_ = watch >= 0 ? watch : kNoWatch;
+    }
+    looksSaved_ = 0;
+    pathConfirmed_ = false;
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || named.st_dev != device_ || named.st_ino != index_)
+        return std::nullopt;
+    pathConfirmed_ = pathWatch_ >= 0;
+    knownSize_ = static_cast<std::uint64_t>(named.st_size);
+    return knownSize_;
 }
 
 std::error_code AppendingFile::truncate() {
     if (::ftruncate(descriptor(handle_), 0) != 0)
         return posix::lastError();
+    knownSize_ = 0;
     return {};
 }
 

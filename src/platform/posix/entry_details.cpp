@@ -35,6 +35,7 @@ Examined ReadEntryDetails(int folderFd, const char* name, FolderEntry& entry) {
     entry.date = FileTimeToLocalDateTime(status.st_mtim.tv_sec);
     entry.writeInstant = nanosecondsSinceEpoch(status.st_mtim);
     entry.watchable = S_ISREG(itself.st_mode) && itself.st_nlink == 1;
+    entry.plainFile = S_ISREG(itself.st_mode);
     return Examined::Done;
 }
 

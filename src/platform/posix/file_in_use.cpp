@@ -34,18 +34,10 @@ void catchLeaseBreaks() {
     });
 }
 
-} // namespace
-
-bool FileOpenForWriting(const std::string& path) {
-    // Opening a device or a pipe can have effects of its own, so only a regular file is opened.
-    // The lease asked for below is granted or refused on a regular file alone (a pipe or device
-    // put in the file's place meanwhile answers neither), so the opened file need not be
-    // examined again.
-    struct stat named {};
-    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
-        return false;
+// Opens the file at path (flags added to the reading ones) and asks for a read lease on it.
+bool leaseRefused(const std::string& path, int flags) {
     catchLeaseBreaks();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
     if (fd < 0)
         return false;
     // A read lease is refused with EAGAIN exactly while someone has the file open for writing.
@@ -54,6 +46,24 @@ bool FileOpenForWriting(const std::string& path) {
     const bool writing = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
     ::close(fd);
     return writing;
+}
+
+} // namespace
+
+bool FileOpenForWriting(const std::string& path) {
+    // Opening a device or a pipe can have effects of its own, so only a regular file is opened.
+    // The lease asked for is granted or refused on a regular file alone (a pipe or device put in
+    // the file's place meanwhile answers neither), so the opened file need not be examined again.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+        return false;
+    return leaseRefused(path, 0);
+}
+
+bool ListedFileOpenForWriting(const std::string& path) {
+    // The listing that saw a regular file here is moments old: its look serves instead of a stat
+    // of our own.
+    return leaseRefused(path, O_NOFOLLOW);
 }
 
 } // namespace lp::platform

@@ -45,7 +45,8 @@ bool isDriveTrash(int folderFd, const dirent& entry) {
     return parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino;
 }
 
-// Calls take(folderFd, name) for every entry but "." and ".." and a drive's trash; take says
+// Calls take(folderFd, name, type) for every entry but "." and ".." and a drive's trash, type
+// being the entry's kind as the folder itself records it (DT_UNKNOWN where it does not); take says
 // whether to go on. False when the folder cannot be opened or read whole, or take gave up.
 template <typename Take> bool readEntries(const std::string& folder, Take take) {
     const std::unique_ptr<DIR, FolderCloser> stream(::opendir(folder.c_str()));
@@ -59,7 +60,7 @@ template <typename Take> bool readEntries(const std::string& folder, Take take) 
             return errno == 0; // a listing cut short is no listing: its missing entries would
                                // count as new later
         if (!isDotOrDotDot(entry->d_name) && !isDriveTrash(folderFd, *entry) &&
-            !take(folderFd, entry->d_name))
+            !take(folderFd, entry->d_name, entry->d_type))
             return false;
     }
 }
@@ -69,7 +70,7 @@ template <typename Take> bool readEntries(const std::string& folder, Take take) 
 bool ListFolderInto(const std::string& folder, bool withDetails,
                     std::vector<FolderEntry>& entries) {
     std::size_t count = 0;
-    const bool whole = readEntries(folder, [&](int folderFd, const char* name) {
+    const bool whole = readEntries(folder, [&](int folderFd, const char* name, unsigned char type) {
         if (count == entries.size())
             entries.emplace_back();
         FolderEntry& added = entries[count];
@@ -79,6 +80,7 @@ bool ListFolderInto(const std::string& folder, bool withDetails,
         added.date = 0.0;
         added.writeInstant.reset();
         added.watchable = false;
+        added.plainFile = type == DT_REG;
         if (withDetails) {
             switch (posix::ReadEntryDetails(folderFd, name, added)) {
             case posix::Examined::Vanished: // gone since it was named
@@ -98,7 +100,7 @@ bool ListFolderInto(const std::string& folder, bool withDetails,
 
 bool ListNamesInto(const std::string& folder, std::vector<std::string>& names) {
     std::size_t count = 0;
-    const bool whole = readEntries(folder, [&](int, const char* name) {
+    const bool whole = readEntries(folder, [&](int, const char* name, unsigned char) {
         if (count == names.size())
             names.emplace_back();
         names[count++].assign(name);

@@ -22,4 +22,9 @@ bool FileOpenForWriting(const std::string& path) {
     return false;
 }
 
+bool ListedFileOpenForWriting(const std::string& path) {
+    // The listing's attributes are not kept here: the file's are read again as above.
+    return FileOpenForWriting(path);
+}
+
 } // namespace lp::platform

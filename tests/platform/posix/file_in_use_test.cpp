@@ -36,21 +36,25 @@ TEST(FileInUse, OnlyAFileOpenForWritingIsInUse) {
         std::string path;
         int openFlags; // -1: nobody has it open
         bool inUse;
+        // As told of a path that a listing saw as a plain file (a pipe or a link in its place
+        // since): a link that took the name is not followed.
+        bool inUseAsListed;
     };
     const Case cases[] = {
-        {"closed", file, -1, false},
-        {"open for reading", file, O_RDONLY, false},
-        {"open for writing", file, O_WRONLY, true},
-        {"open for appending", file, O_WRONLY | O_APPEND, true},
-        {"open for reading and writing", file, O_RDWR, true},
-        {"a link to a file open for writing", temp.file("link"), O_WRONLY, true},
-        {"a pipe is never opened", temp.file("pipe"), -1, false},
-        {"a folder", temp.file("folder"), -1, false},
-        {"nothing there", temp.file("missing"), -1, false},
+        {"closed", file, -1, false, false},
+        {"open for reading", file, O_RDONLY, false, false},
+        {"open for writing", file, O_WRONLY, true, true},
+        {"open for appending", file, O_WRONLY | O_APPEND, true, true},
+        {"open for reading and writing", file, O_RDWR, true, true},
+        {"a link to a file open for writing", temp.file("link"), O_WRONLY, true, false},
+        {"a pipe is never opened, nor waited on", temp.file("pipe"), -1, false, false},
+        {"a folder", temp.file("folder"), -1, false, false},
+        {"nothing there", temp.file("missing"), -1, false, false},
     };
     for (const Case& c : cases) {
         const int holder = c.openFlags < 0 ? -1 : ::open(file.c_str(), c.openFlags | O_CLOEXEC);
         EXPECT_EQ(FileOpenForWriting(c.path), c.inUse) << c.what;
+        EXPECT_EQ(ListedFileOpenForWriting(c.path), c.inUseAsListed) << c.what << ", as listed";
         if (holder >= 0)
             ::close(holder);
     }

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sys/stat.h>
 
 namespace lp::platform {
 namespace {
@@ -22,6 +24,26 @@ TEST(FolderListing, ADanglingLinkIsListedAsAFile) {
     ASSERT_EQ(listing->size(), 3u);
     for (const FolderEntry& entry : *listing)
         EXPECT_EQ(entry.isFolder, entry.name != "dangling") << entry.name;
+}
+
+// What spares the check for a writer its own look: only a plain file is one, with or without the
+// details, and whatever listed the folder before into the same storage.
+TEST(FolderListing, OnlyAPlainFileIsListedAsOne) {
+    test::TempFolder temp;
+    test::writeBytes(temp.file("file"), "x");
+    fs::create_symlink(temp.file("file"), temp.file("link"));
+    fs::create_directories(temp.file("sub"));
+    ASSERT_EQ(::mkfifo(temp.file("pipe").c_str(), 0600), 0);
+    std::vector<FolderEntry> entries;
+    for (const bool withDetails : {false, true, false}) {
+        ASSERT_TRUE(ListFolderInto(temp.path().string(), withDetails, entries));
+        std::map<std::string, bool> plain;
+        for (const FolderEntry& entry : entries)
+            plain[entry.name] = entry.plainFile;
+        EXPECT_EQ(plain, (std::map<std::string, bool>{
+                             {"file", true}, {"link", false}, {"pipe", false}, {"sub", false}}))
+            << withDetails;
+    }
 }
 
 } // namespace
