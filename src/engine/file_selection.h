@@ -50,9 +50,25 @@ struct TriggerState {
 std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles& current,
                                         const TriggerState& state, KnownNames& known);
 
-// Thins selection by one condition; today is the start of the current local day.
+// Thins selection by one condition; today is the start of the current local day. A kind this
+// program does not know keeps nothing.
 void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, double today,
                     Selection& selection);
+
+// Thins a rule's first selection by its conditions, all together or any one of them. Every kind
+// of condition is told apart in ApplyCondition alone. A rule WhyPassedOver names keeps nothing.
+void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
+                     Selection& selection);
+
+// Whether the rule's conditions need the start of the current day.
+bool NeedsToday(const RuleRec& rule);
+
+// Why the rule must be passed over, in words that follow "The rule ... is passed over: ":
+// a condition kind or a placeholder this program does not know, which must never widen it.
+std::optional<std::string> WhyPassedOver(const RuleRec& rule);
+
+// Whether name matches one of the ";"-separated wildcard patterns (empty pieces match nothing).
+bool NameMatchesAny(std::string_view name, std::string_view names);
 
 // The pieces of a ";"-separated text, used as they stand.
 std::vector<std::string_view> SplitPieces(std::string_view text);
