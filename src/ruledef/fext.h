@@ -25,7 +25,9 @@ public slots:
 
 private:
     bool numberMode_ = false;
+    bool extensions_ = false; // the extension list: shows and stores it without leading dots
     QLabel* Label1 = nullptr;
+    QLabel* lblStored = nullptr;
     QLineEdit* teInput = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;

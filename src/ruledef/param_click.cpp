@@ -76,6 +76,15 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
             if (confirmed<TfrmInput>(wizard))
                 cond->rcondFileExt.ext = values.currentText;
         }
+    } else if (name == "FileName" || name == "FileNameNot") {
+        const bool matching = name == "FileName";
+        if (ruleacondrec* cond =
+                firstCondition(rule, matching ? FileNameMatching : FileNameNotMatching)) {
+            values.caption = "Enter File Name Patterns";
+            values.prompt = "Enter name patterns separated by semicolons (scan_*;*invoice*):";
+            if (confirmed<TfrmInput>(wizard))
+                cond->names = values.currentText;
+        }
     } else if (name == "FileSize") {
         if (ruleacondrec* cond = firstCondition(rule, FileSize)) {
             values.comparison = cond->rnum;

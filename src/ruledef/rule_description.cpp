@@ -57,6 +57,14 @@ std::string conditionText(const ruleacondrec& cond) {
     case FileDateOld:
         return "file date is the oldest " + link("FileDateOld", countText(cond.oldfilecnt)) +
                " of all files";
+    case FileNameMatching:
+    case FileNameNotMatching: {
+        const bool matching = cond.rcond == FileNameMatching;
+        const char* href = matching ? "FileName" : "FileNameNot";
+        const std::string shown = cond.names.empty() ? std::string(kNotGivenText) : cond.names;
+        return std::string(matching ? "file name matches " : "file name does not match ") +
+               link(href, shown) + (cond.names.empty() ? " patterns" : "");
+    }
     default:
         return {};
     }

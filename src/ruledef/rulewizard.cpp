@@ -35,14 +35,16 @@ constexpr int kInnerWidth = kClientWidth - 2 * kMargin;
 
 const char* const kExtItem = "Where file extension is specified extension";
 const char* const kSizeItem = "Where file size is specified";
+const char* const kNameItem = "Where file name matches specified patterns";
+const char* const kNameNotItem = "Where file name does not match specified patterns";
 const char* const kDateItem = "Where file date is specified";
 const char* const kOldestItem = "Where file date is the oldest specified of all files";
 const char* const kNewestItem = "Where file date is the newest specified of all files";
 
 // The condition kind of each line of clConditions: the oldest-files line comes before the
 // newest-files line, unlike their kind values.
-constexpr std::array<std::uint8_t, 5> kConditionOfItem = {FileExt, FileSize, FileDate, FileDateOld,
-                                                          FileDateNew};
+constexpr std::array<std::uint8_t, 7> kConditionOfItem = {
+    FileExt, FileSize, FileNameMatching, FileNameNotMatching, FileDate, FileDateOld, FileDateNew};
 constexpr std::array<std::uint8_t, 4> kActionOfItem = {rMove, rCopy, rDelete, rLaunch};
 
 int conditionItemOf(std::uint8_t kind) {
@@ -185,7 +187,7 @@ void TfrmRule::buildPage2() {
     clConditions = new TCheckListBox(TabSheet2);
     clConditions->setObjectName(QStringLiteral("clConditions"));
     clConditions->setGeometry(kMargin, 22, kInnerWidth, 90);
-    for (const char* text : {kExtItem, kSizeItem})
+    for (const char* text : {kExtItem, kSizeItem, kNameItem, kNameNotItem})
         clConditions->addLine(QString::fromLatin1(text));
     appendDateConditionItems();
 
@@ -285,7 +287,7 @@ void TfrmRule::tickStoredRule() {
 // The oldest and the newest files cannot both be asked for: while one is ticked the other is
 // greyed. A file may hold both; neither is greyed then, so that either can still be unticked.
 void TfrmRule::greyExclusiveRanking() {
-    if (clConditions->count() < 5)
+    if (clConditions->count() < kItemsForAllFiles)
         return;
     const bool oldest = clConditions->checked(kItemOldest);
     const bool newest = clConditions->checked(kItemNewest);
@@ -299,11 +301,11 @@ void TfrmRule::btnNextClick() {
     RuleRec& rule = workingRule();
     if (rbNewComp->isChecked()) {
         rule.mcond = NewFile;
-        while (clConditions->count() > 2)
+        while (clConditions->count() > kItemsForNewFiles)
             clConditions->deleteLine(clConditions->count() - 1);
         removeDateConditions(rule);
     } else {
-        if (clConditions->count() < 5)
+        if (clConditions->count() < kItemsForAllFiles)
             appendDateConditionItems();
         if (rbTotalFileCount->isChecked()) {
             rule.mcond = FileCount;

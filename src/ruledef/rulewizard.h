@@ -22,7 +22,18 @@ class TfrmRule : public QDialog {
     Q_OBJECT
 public:
     // Positions in clConditions and clActions.
-    enum ConditionItem { kItemExt = 0, kItemSize, kItemDate, kItemOldest, kItemNewest };
+    enum ConditionItem {
+        kItemExt = 0,
+        kItemSize,
+        kItemName,
+        kItemNameNot,
+        kItemDate,
+        kItemOldest,
+        kItemNewest
+    };
+    // The lines every trigger offers; the date lines follow only for a count or a size trigger.
+    static constexpr int kItemsForNewFiles = kItemDate;
+    static constexpr int kItemsForAllFiles = kItemNewest + 1;
     enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch };
 
     explicit TfrmRule(RulePanelHost& host, QWidget* parent = nullptr);

@@ -134,7 +134,7 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     w.btnNextClick();
     EXPECT_EQ(workingRule().mcond, NewFile);
     EXPECT_EQ(conditionKinds(workingRule()), (std::vector<std::uint8_t>{FileExt, FileSize}));
-    EXPECT_EQ(w.clConditions->count(), 2);
+    EXPECT_EQ(w.clConditions->count(), 4);
     EXPECT_TRUE(w.clConditions->checked(TfrmRule::kItemExt));
 
     w.btnPreviousClick();
@@ -142,7 +142,10 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     w.btnNextClick();
     ASSERT_EQ(conditionItems(),
               (std::vector<QString>{"Where file extension is specified extension",
-                                    "Where file size is specified", "Where file date is specified",
+                                    "Where file size is specified",
+                                    "Where file name matches specified patterns",
+                                    "Where file name does not match specified patterns",
+                                    "Where file date is specified",
                                     "Where file date is the oldest specified of all files",
                                     "Where file date is the newest specified of all files"}));
     for (int item : {TfrmRule::kItemDate, TfrmRule::kItemOldest, TfrmRule::kItemNewest}) {
