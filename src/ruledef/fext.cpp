@@ -6,6 +6,7 @@
 #include "typed_values.h"
 #include "widgets/ui_seams.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,7 +48,11 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
         };
         connect(teInput, &QLineEdit::textChanged, this, showStored);
         showStored();
-        height = 112;
+        cbAnyCase = new QCheckBox(QStringLiteral("Letter case ignored (PDF is pdf)"), this);
+        cbAnyCase->setObjectName(QStringLiteral("cbAnyCase"));
+        cbAnyCase->setGeometry(8, 72, 274, 20);
+        cbAnyCase->setChecked(values.anyCase);
+        height = 132;
     }
     const int buttonTop = height - 32;
     Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 126, buttonTop);
@@ -75,6 +80,7 @@ void TfrmInput::Button2Click() {
                 return;
             }
             values.currentText = stored.stored.toStdString();
+            values.anyCase = cbAnyCase->isChecked();
         } else {
             values.currentText = typed.toStdString();
         }

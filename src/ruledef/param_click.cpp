@@ -73,8 +73,11 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
         if (ruleacondrec* cond = firstCondition(rule, FileExt)) {
             values.caption = "Enter File Extension";
             values.prompt = "Enter file extensions separated by semicolans(mp2;mp3):";
-            if (confirmed<TfrmInput>(wizard))
+            values.anyCase = cond->rcondFileExt.anyCase;
+            if (confirmed<TfrmInput>(wizard)) {
                 cond->rcondFileExt.ext = values.currentText;
+                cond->rcondFileExt.anyCase = values.anyCase;
+            }
         }
     } else if (name == "FileName" || name == "FileNameNot") {
         const bool matching = name == "FileName";

@@ -37,17 +37,23 @@ const char* const kExtItem = "Where file extension is specified extension";
 const char* const kSizeItem = "Where file size is specified";
 const char* const kNameItem = "Where file name matches specified patterns";
 const char* const kNameNotItem = "Where file name does not match specified patterns";
+const char* const kAnyOneItem = "Any one of the conditions is enough";
 const char* const kDateItem = "Where file date is specified";
 const char* const kOldestItem = "Where file date is the oldest specified of all files";
 const char* const kNewestItem = "Where file date is the newest specified of all files";
 
 // The condition kind of each line of clConditions: the oldest-files line comes before the
 // newest-files line, unlike their kind values.
-constexpr std::array<std::uint8_t, 7> kConditionOfItem = {
-    FileExt, FileSize, FileNameMatching, FileNameNotMatching, FileDate, FileDateOld, FileDateNew};
+// The any-one line holds no kind; kNoKind stands in its place.
+constexpr std::uint8_t kNoKind = 0xFF;
+constexpr std::array<std::uint8_t, 8> kConditionOfItem = {
+    FileExt, FileSize, FileNameMatching, FileNameNotMatching,
+    kNoKind, FileDate, FileDateOld,      FileDateNew};
 constexpr std::array<std::uint8_t, 4> kActionOfItem = {rMove, rCopy, rDelete, rLaunch};
 
 int conditionItemOf(std::uint8_t kind) {
+    if (kind == kNoKind)
+        return -1;
     for (std::size_t i = 0; i < kConditionOfItem.size(); ++i)
         if (kConditionOfItem[i] == kind)
             return static_cast<int>(i);
@@ -187,7 +193,7 @@ void TfrmRule::buildPage2() {
     clConditions = new TCheckListBox(TabSheet2);
     clConditions->setObjectName(QStringLiteral("clConditions"));
     clConditions->setGeometry(kMargin, 22, kInnerWidth, 90);
-    for (const char* text : {kExtItem, kSizeItem, kNameItem, kNameNotItem})
+    for (const char* text : {kExtItem, kSizeItem, kNameItem, kNameNotItem, kAnyOneItem})
         clConditions->addLine(QString::fromLatin1(text));
     appendDateConditionItems();
 
@@ -195,8 +201,9 @@ void TfrmRule::buildPage2() {
     clActions = new TCheckListBox(TabSheet2);
     clActions->setObjectName(QStringLiteral("clActions"));
     clActions->setGeometry(kMargin, 134, kInnerWidth, 72);
-    for (const char* text : {"Move file to specified directory", "Copy file to specified directory",
-                             "Delete file", "Launch program/script"})
+    for (const char* text :
+         {"Move file to specified directory", "Copy file to specified directory", "Delete file",
+          "Launch program/script", "Leave these files to no later rule"})
         clActions->addLine(QString::fromLatin1(text));
 
     Label5 =
@@ -276,7 +283,9 @@ void TfrmRule::tickStoredRule() {
             continue;
         clConditions->setChecked(item, true);
     }
+    clConditions->setChecked(kItemAnyOne, rule.anyCondition);
     greyExclusiveRanking();
+    clActions->setChecked(kItemStopAfter, rule.stopAfter);
     for (const ruleactionrec& action : rule.actions) {
         const int item = actionItemOf(action.raction);
         if (item >= 0)
@@ -342,6 +351,11 @@ void TfrmRule::clConditionsClickCheck() {
     RuleRec& rule = workingRule();
     const std::uint8_t kind = kConditionOfItem[static_cast<std::size_t>(item)];
     const bool ticked = clConditions->checked(item);
+    if (item == kItemAnyOne) {
+        rule.anyCondition = ticked;
+        BuildDescription();
+        return;
+    }
     if (ticked)
         addCondition(rule, kind);
     else
@@ -353,9 +367,14 @@ void TfrmRule::clConditionsClickCheck() {
 
 void TfrmRule::clActionsClickCheck() {
     const int item = clActions->currentRow();
+    RuleRec& rule = workingRule();
+    if (item == kItemStopAfter) {
+        rule.stopAfter = clActions->checked(item);
+        BuildDescription();
+        return;
+    }
     if (item < 0 || item >= static_cast<int>(kActionOfItem.size()))
         return;
-    RuleRec& rule = workingRule();
     const std::uint8_t kind = kActionOfItem[static_cast<std::size_t>(item)];
     if (clActions->checked(item))
         lp::addAction(rule, kind); // not QWidget::addAction

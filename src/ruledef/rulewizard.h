@@ -27,6 +27,7 @@ public:
         kItemSize,
         kItemName,
         kItemNameNot,
+        kItemAnyOne, // not a condition: any one of them is enough
         kItemDate,
         kItemOldest,
         kItemNewest
@@ -34,7 +35,8 @@ public:
     // The lines every trigger offers; the date lines follow only for a count or a size trigger.
     static constexpr int kItemsForNewFiles = kItemDate;
     static constexpr int kItemsForAllFiles = kItemNewest + 1;
-    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch };
+    // kItemStopAfter is no action: the files the rule took are left to no later rule.
+    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch, kItemStopAfter };
 
     explicit TfrmRule(RulePanelHost& host, QWidget* parent = nullptr);
 

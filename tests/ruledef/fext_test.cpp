@@ -3,6 +3,7 @@
 #include "param_dialog_test_support.h"
 #include "ruledef/exchange_values.h"
 
+#include <QCheckBox>
 #include <QLabel>
 
 namespace lp {
@@ -15,6 +16,7 @@ void prepare(const char* caption, const char* prompt, const char* currentText) {
     exchange().prompt = prompt;
     exchange().currentText = currentText;
     exchange().number = -77;
+    exchange().anyCase = false;
 }
 
 TEST(TfrmInput, CaptionPicksTheModeAndPromptAndTextPreFill) {
@@ -48,7 +50,7 @@ TEST(TfrmInput, CaptionPicksTheModeAndPromptAndTextPreFill) {
         }
         // The extension list shows what it will be stored as on a line of its own.
         const bool extensions = std::string(c.caption) == "Enter File Extension";
-        EXPECT_EQ(dialog.size(), QSize(290, extensions ? 112 : 92));
+        EXPECT_EQ(dialog.size(), QSize(290, extensions ? 132 : 92));
     }
 }
 
@@ -140,6 +142,7 @@ TEST(TfrmInput, TheExtensionListIsStoredWithoutDotsAndRefusedWhereItCanNeverMatc
         press(dialog, "Button2");
         if (c.stored) {
             EXPECT_EQ(shown, QString("Stored as: ") + c.stored);
+            EXPECT_FALSE(exchange().anyCase); // as it came in
             EXPECT_EQ(dialog.result(), QDialog::Accepted);
             EXPECT_EQ(exchange().currentText, c.stored);
         } else {
@@ -148,6 +151,19 @@ TEST(TfrmInput, TheExtensionListIsStoredWithoutDotsAndRefusedWhereItCanNeverMatc
                 << warnings.lastText().toStdString();
             EXPECT_EQ(exchange().currentText, "old");
         }
+    }
+}
+
+TEST(TfrmInput, TheLetterCaseChoiceComesInAndGoesOutWithTheList) {
+    for (const bool given : {false, true}) {
+        prepare("Enter File Extension", "", "pdf");
+        exchange().anyCase = given;
+        TfrmInput dialog;
+        auto& box = control<QCheckBox>(dialog, "cbAnyCase");
+        EXPECT_EQ(box.isChecked(), given);
+        box.setChecked(!given);
+        press(dialog, "Button2");
+        EXPECT_EQ(exchange().anyCase, !given);
     }
 }
 

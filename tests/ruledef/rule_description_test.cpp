@@ -100,6 +100,25 @@ TEST(BuildDescriptionLines, EveryConditionFormAsFirstAndLater) {
     }
 }
 
+TEST(BuildDescriptionLines, TheNewOptionsShowOnlyWhenOn) {
+    ruleacondrec anyCase = ext("pdf");
+    anyCase.rcondFileExt.anyCase = true;
+    RuleRec options =
+        rule(NewFile, {anyCase, names(FileNameMatching, "scan_*")}, {test::ActionOn(rDelete)});
+    const Lines plain = {
+        "Whenever a new completed file exists",
+        "    Where file extension is <a href=\"FileExt\">pdf</a> in any letter case",
+        "      and file name matches <a href=\"FileName\">scan_*</a>",
+        "    <a href=\"rDelete\">Delete file</a>"};
+    EXPECT_EQ(BuildDescriptionLines(options), plain);
+    options.anyCondition = true;
+    options.stopAfter = true;
+    Lines both = plain;
+    both[2] = "       or file name matches <a href=\"FileName\">scan_*</a>";
+    both.push_back("    and leave the file to no later rule");
+    EXPECT_EQ(BuildDescriptionLines(options), both);
+}
+
 TEST(BuildDescriptionLines, EveryActionFormWithAndWithoutPluralMark) {
     const struct {
         ruleactionrec action;
