@@ -8,11 +8,13 @@
 #include "globals/temp_folder.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "simulation_runs.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -143,11 +145,20 @@ TEST(RuleConditions, EachKindSelectsWhatItSaysThroughTheFileAndACycle) {
                                     [](const std::string&) {}),
                   0);
         EXPECT_EQ(PassedOverNotices(table).size(), c.passedOver ? 1u : 0u);
+        // The simulation foresees exactly the deletes the real cycle then does.
+        std::vector<std::string> foreseen;
+        for (const std::string& line : test::simulatedLines(table))
+            if (line.starts_with("delete \""))
+                foreseen.push_back(fs::path(line.substr(8, line.size() - 9)).filename().string());
+        std::ranges::sort(foreseen);
         rServiceRules& service = table.services.at(0);
         service.knownready = true; // every file in the folder counts as new
         test::RecordingEnvironment environment;
         RunServiceTurn(service, false, {}, environment);
         EXPECT_EQ(namesIn(inbox), c.left);
+        std::vector<std::string> deleted;
+        std::ranges::set_difference(files, c.left, std::back_inserter(deleted));
+        EXPECT_EQ(foreseen, deleted);
     }
 }
 
