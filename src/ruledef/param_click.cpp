@@ -48,12 +48,16 @@ std::optional<std::int32_t> askNumber(QWidget* parent, const char* caption, cons
     return values.number;
 }
 
-void editPath(QWidget* parent, std::string& filepath, const char* target) {
+// A folder chosen here is a plain folder: one that held a placeholder not known yet is replaced
+// whole, so the rule acts again.
+void editPath(QWidget* parent, ruleactionrec& action, std::string& filepath, const char* target) {
     ParamExchange& values = exchange();
     values.pathTarget = target;
     values.chosenPath.clear();
-    if (confirmed<TfrmPath>(parent))
+    if (confirmed<TfrmPath>(parent)) {
         filepath = values.chosenPath;
+        action.unknownPlaceholder = false;
+    }
 }
 
 } // namespace
@@ -67,7 +71,7 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
     if (name == "rMove" || name == "rCopy") {
         const bool move = name == "rMove";
         if (ruleactionrec* action = firstAction(rule, move ? rMove : rCopy))
-            editPath(wizard, move ? action->racmove.filepath : action->raccopy.filepath,
+            editPath(wizard, *action, move ? action->racmove.filepath : action->raccopy.filepath,
                      move ? "rMove" : "rCopy");
     } else if (name == "FileExt") {
         if (ruleacondrec* cond = firstCondition(rule, FileExt)) {
