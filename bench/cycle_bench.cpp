@@ -158,6 +158,23 @@ void namesOnlyCycleNothingNew(benchmark::State& state) {
     namesOnly(state, 0);
 }
 
+// (n) A rule on every file of the folder (a count trigger that always fires) whose name
+// condition matches every entry against two wildcard patterns, the folder listed in full.
+void namePatternCycle(benchmark::State& state) {
+    const std::string& folder = folderOf(static_cast<std::size_t>(state.range(0)));
+    ruleacondrec names;
+    names.rcond = FileNameMatching;
+    names.names = "scan_*;*invoice*";
+    RuleRec rule = ruleOf(FileCount, {names});
+    rule.fcnt = 0;
+    rServiceRules service = serviceOver(folder, {rule});
+    CountingEnvironment environment;
+    for (auto _ : state)
+        RunServiceTurn(service, false, {}, environment);
+    state.counters["operations/cycle"] =
+        static_cast<double>(environment.operations) / static_cast<double>(state.iterations());
+}
+
 // (a~) The remembering cycle over the unchanged folder.
 void namesOnlyRemembered(benchmark::State& state) {
     const std::string& folder = folderOf(static_cast<std::size_t>(state.range(0)));
@@ -302,6 +319,7 @@ BENCHMARK(namesListing)->Apply(sizes);
 BENCHMARK(namesOnlyCycle)->Apply(sizes);
 BENCHMARK(namesOnlyCycleNothingNew)->Apply(sizes);
 BENCHMARK(namesOnlyRemembered)->Apply(sizes);
+BENCHMARK(namePatternCycle)->Apply(sizes);
 BENCHMARK(statusListing)->Apply(sizes);
 BENCHMARK(sizesAndDatesCycle)->Apply(sizes);
 BENCHMARK(sizesAndDatesCheckingUse)->Apply(sizes);
@@ -332,6 +350,7 @@ std::vector<RatioLine> ratioLines() {
         add("(a) names-only turn, 1% new / readdir", "namesOnlyCycle", "namesListing");
         add("(a0) names-only turn, none new / readdir", "namesOnlyCycleNothingNew", "namesListing");
         add("(a) 1% new at random places / none new", "namesOnlyCycle", "namesOnlyCycleNothingNew");
+        add("(n) name-pattern rule over every entry / readdir", "namePatternCycle", "namesListing");
         add("(a~) remembered names-only turn, unchanged / readdir", "namesOnlyRemembered",
             "namesListing");
         add("(b) sizes-and-dates turn / readdir+fstatat", "sizesAndDatesCycle", "statusListing");

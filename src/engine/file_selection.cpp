@@ -1,6 +1,7 @@
 #include "file_selection.h"
 #include "counted.h"
 #include "globals/pattern_match.h"
+#include "globals/quoted_value.h"
 #include "name_pairing.h"
 #include "rank_window.h"
 
@@ -35,7 +36,43 @@ bool compares(std::uint8_t comparison, std::int64_t value, std::int64_t limit) {
     return false;
 }
 
+bool asciiEqualIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The pieces of a pattern list that can match a name: an empty piece matches none.
+std::vector<std::string_view> namePatterns(std::string_view names) {
+    std::vector<std::string_view> patterns = SplitPieces(names);
+    std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
+    return patterns;
+}
+
+bool isKnownKind(const ruleacondrec& condition) {
+    return !condition.foreign && condition.rcond <= kLastConditionKind;
+}
+
 } // namespace
+
+std::optional<std::string> WhyPassedOver(const RuleRec& rule) {
+    for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt))
+        if (!isKnownKind(condition))
+            return "it holds a kind of condition Larchpost does not know (rcond=" +
+                   std::to_string(condition.rcond) + ")";
+    for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt))
+        if (action.unknownPlaceholder)
+            return "its destination " +
+                   QuoteValue(action.raction == rMove ? action.racmove.filepath
+                                                      : action.raccopy.filepath) +
+                   " holds a placeholder Larchpost does not know";
+    return std::nullopt;
+}
+
+bool NameMatchesAny(std::string_view name, std::string_view names) {
+    const auto patterns = namePatterns(names);
+    return std::ranges::any_of(
+        patterns, [&](std::string_view pattern) { return MatchPattern(name, pattern); });
+}
 
 std::vector<std::string_view> SplitPieces(std::string_view text) {
     std::vector<std::string_view> pieces;
@@ -111,9 +148,23 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
     switch (condition.rcond) {
     case FileExt: {
         const auto pieces = SplitPieces(condition.rcondFileExt.ext);
+        const bool anyCase = condition.rcondFileExt.anyCase;
         thin(selection, [&](std::uint32_t i) {
             const std::string_view extension = FileExtension(entries[i].name);
-            return std::find(pieces.begin(), pieces.end(), extension) != pieces.end();
+            return std::ranges::any_of(pieces, [&](std::string_view piece) {
+                return anyCase ? asciiEqualIgnoringCase(piece, extension) : piece == extension;
+            });
+        });
+        return;
+    }
+    case FileNameMatching:
+    case FileNameNotMatching: {
+        const auto patterns = namePatterns(condition.names);
+        const bool wanted = condition.rcond == FileNameMatching;
+        thin(selection, [&](std::uint32_t i) {
+            return wanted == std::ranges::any_of(patterns, [&](std::string_view pattern) {
+                       return MatchPattern(entries[i].name, pattern);
+                   });
         });
         return;
     }
@@ -138,7 +189,8 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
         thin(selection, [&](std::uint32_t i) { return survives[i]; });
         return;
     }
-    default: // an unknown condition leaves the selection as it is
+    default: // an unknown condition selects nothing: it must never widen a rule
+        selection.clear();
         return;
     }
 }
@@ -150,24 +202,48 @@ bool RuleReadsToday(const RuleRec& rule) {
 
 void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
                      Selection& selection, LeftOutBy* leftOutBy) {
-    std::int32_t position = 0;
-    Selection before;
-    for (const ruleacondrec& condition : Counted(rule.conds, rule.condcnt)) {
-        if (leftOutBy)
-            before = selection;
-        ApplyCondition(condition, current, today, selection);
-        if (leftOutBy) {
-            // Both lists keep the current list's order: one walk finds what went.
-            auto kept = selection.begin();
-            for (const std::uint32_t index : before) {
-                if (kept != selection.end() && *kept == index)
-                    ++kept;
-                else
-                    (*leftOutBy)[index] = position;
-            }
+    const auto blame = [&](const Selection& before, const Selection& after, std::int32_t cause) {
+        // Both lists keep the current list's order: one walk finds what went.
+        auto kept = after.begin();
+        for (const std::uint32_t index : before) {
+            if (kept != after.end() && *kept == index)
+                ++kept;
+            else
+                (*leftOutBy)[index] = cause;
         }
-        ++position;
+    };
+    if (WhyPassedOver(rule)) {
+        if (leftOutBy)
+            blame(selection, {}, kRulePassedOver);
+        selection.clear();
+        return;
     }
+    const auto conditions = Counted(rule.conds, rule.condcnt);
+    if (!rule.anyCondition || conditions.empty()) {
+        std::int32_t position = 0;
+        Selection before;
+        for (const ruleacondrec& condition : conditions) {
+            if (leftOutBy)
+                before = selection;
+            ApplyCondition(condition, current, today, selection);
+            if (leftOutBy)
+                blame(before, selection, position);
+            ++position;
+        }
+        return;
+    }
+    // Any one condition: each thins its own copy of the start, and a file any copy keeps stays.
+    std::vector<bool> kept(current.entries.size(), false);
+    for (const ruleacondrec& condition : conditions) {
+        Selection one = selection;
+        ApplyCondition(condition, current, today, one);
+        for (const std::uint32_t index : one)
+            kept[index] = true;
+    }
+    const Selection before = leftOutBy ? selection : Selection{};
+    std::erase_if(selection, [&](std::uint32_t index) { return !kept[index]; });
+    if (leftOutBy)
+        blame(before, selection, kNoConditionTook);
 }
 
 std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles) {

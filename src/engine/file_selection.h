@@ -50,23 +50,35 @@ struct TriggerState {
 std::optional<Selection> StartSelection(const RuleRec& rule, const CurrentFiles& current,
                                         const TriggerState& state, KnownNames& known);
 
-// Thins selection by one condition; today is the start of the current local day.
+// Thins selection by one condition; today is the start of the current local day. A kind this
+// program does not know keeps nothing.
 void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, double today,
                     Selection& selection);
 
 // Per position of the current list, the condition (its position in the rule) that left the
-// entry out of a rule's selection, or kKeptIn.
+// entry out of a rule's selection, or kKeptIn; kNoConditionTook when the rule needs any one of
+// its conditions and none took the entry, kRulePassedOver when the rule keeps nothing at all.
 using LeftOutBy = std::vector<std::int32_t>;
 inline constexpr std::int32_t kKeptIn = -1;
+inline constexpr std::int32_t kNoConditionTook = -2;
+inline constexpr std::int32_t kRulePassedOver = -3;
 
 // Whether a condition of the rule compares dates with today, which then must be asked for.
 bool RuleReadsToday(const RuleRec& rule);
 
-// Thins selection by each of the rule's conditions in turn. leftOutBy, when given (sized to the
-// current list, kKeptIn throughout), receives for each entry the selection lost the condition
-// that took it out; only a caller that asks pays for it.
+// Thins a rule's first selection by its conditions, all together or any one of them. Every kind
+// of condition is told apart in ApplyCondition alone. A rule WhyPassedOver names keeps nothing.
+// leftOutBy, when given (sized to the current list, kKeptIn throughout), receives for each entry
+// the selection lost what took it out; only a caller that asks pays for it.
 void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
                      Selection& selection, LeftOutBy* leftOutBy = nullptr);
+
+// Why the rule must be passed over, in words that follow "The rule ... is passed over: ":
+// a condition kind or a placeholder this program does not know, which must never widen it.
+std::optional<std::string> WhyPassedOver(const RuleRec& rule);
+
+// Whether name matches one of the ";"-separated wildcard patterns (empty pieces match nothing).
+bool NameMatchesAny(std::string_view name, std::string_view names);
 
 // The folder's exclusion patterns ("*.tmp;~*"), empty pieces dropped, and whether a name
 // matches one of them: an excluded entry is never part of a turn.

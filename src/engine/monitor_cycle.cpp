@@ -18,6 +18,10 @@ namespace lp {
 
 namespace {
 
+void thin(Selection& selection, const std::function<bool(std::uint32_t)>& keep) {
+    std::erase_if(selection, [&](std::uint32_t index) { return !keep(index); });
+}
+
 // The turn's current file list, the listing with its exclusions dropped, order kept. Without
 // exclusions the listing itself is borrowed and given back at the end of the turn, also when the
 // turn ends early.
@@ -73,6 +77,7 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
     const ServicePlace place{ServiceName(service), service.sharedir};
     RulesOutcome outcome;
     std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
+    std::vector<bool> claimed(current.entries.size(), false);
     std::int32_t position = -1;
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         ++position;
@@ -89,11 +94,16 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
         if (!today && RuleReadsToday(rule))
             today = environment.today();
         ApplyConditions(rule, current, today.value_or(0.0), *selection);
+        // Files an earlier rule took and asked to keep to itself are left alone.
+        thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
         retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
+        if (rule.stopAfter)
+            for (const std::uint32_t index : *selection)
+                claimed[index] = true;
         environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,

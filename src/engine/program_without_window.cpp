@@ -9,6 +9,7 @@
 #include "globals/usage_text.h"
 #include "headless_run.h"
 #include "move_recovery.h"
+#include "passed_over_rules.h"
 #include "platform/program_arguments.h"
 #include "platform/stop_request.h"
 #include "platform/trash.h"
@@ -70,6 +71,9 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
         SayOnStandardError(
             "larchpost: the configuration file " + QuoteValue(globals.configPath) +
             " could not be saved in the current layout: " + config.rewriteError.message() + ".");
+
+    for (const std::string& notice : PassedOverNotices(globals.table))
+        SayOnStandardError(notice);
 
     SystemEnvironment environment(choices.trash);
     if (options.simulate) {

@@ -4,6 +4,7 @@
 #include "platform/atomic_file.h"
 
 #include <algorithm>
+#include <span>
 
 namespace lp {
 
@@ -18,11 +19,49 @@ std::int32_t usableCount(std::int32_t count, std::size_t size) {
         std::clamp<std::int64_t>(count, 0, static_cast<std::int64_t>(size)));
 }
 
+// In a version-2 file "{" in a destination starts a placeholder, so a literal one is doubled: a
+// folder named "a{b}" stays that folder.
+std::string destination(const ruleactionrec& action, const std::string& folder, bool version2) {
+    if (!version2 || action.unknownPlaceholder)
+        return folder;
+    std::string escaped;
+    for (char c : folder) {
+        escaped += c;
+        if (c == '{')
+            escaped += '{';
+    }
+    return escaped;
+}
+
+bool conditionIsNew(const ruleacondrec& cond) {
+    return !cond.foreign && (cond.rcond == FileNameMatching || cond.rcond == FileNameNotMatching ||
+                             (cond.rcond == FileExt && cond.rcondFileExt.anyCase));
+}
+
+// The first count entries of records, as the writer writes them.
+template <class Record>
+std::span<const Record> written(const std::vector<Record>& records, std::int32_t count) {
+    return {records.data(), static_cast<std::size_t>(usableCount(count, records.size()))};
+}
+
+bool ruleIsNew(const RuleRec& rule) {
+    return rule.anyCondition || rule.stopAfter ||
+           std::ranges::any_of(written(rule.conds, rule.condcnt), conditionIsNew) ||
+           std::ranges::any_of(
+               written(rule.actions, rule.actioncnt),
+               [](const ruleactionrec& action) { return action.unknownPlaceholder; });
+}
+
 void writeCondition(std::string& out, const ruleacondrec& cond) {
     WriteIntKey(out, "rcond", cond.rcond);
+    if (cond.foreign)
+        return;
     switch (cond.rcond) {
     case FileExt:
         WriteStrKey(out, "ext", cond.rcondFileExt.ext);
+        // Written only when on, so that a file that uses nothing new keeps its old lines.
+        if (cond.rcondFileExt.anyCase)
+            WriteBoolKey(out, "extanycase", true);
         break;
     case FileSize:
         WriteIntKey(out, "rnum", cond.rnum);
@@ -39,19 +78,23 @@ void writeCondition(std::string& out, const ruleacondrec& cond) {
     case FileDateOld:
         WriteIntKey(out, "filecnt", cond.oldfilecnt);
         break;
+    case FileNameMatching:
+    case FileNameNotMatching:
+        WriteStrKey(out, "names", cond.names);
+        break;
     default:
         break;
     }
 }
 
-void writeAction(std::string& out, const ruleactionrec& action) {
+void writeAction(std::string& out, const ruleactionrec& action, bool version2) {
     WriteIntKey(out, "raction", action.raction);
     switch (action.raction) {
     case rMove:
-        WriteStrKey(out, "filepath", action.racmove.filepath);
+        WriteStrKey(out, "filepath", destination(action, action.racmove.filepath, version2));
         break;
     case rCopy:
-        WriteStrKey(out, "filepath", action.raccopy.filepath);
+        WriteStrKey(out, "filepath", destination(action, action.raccopy.filepath, version2));
         break;
     case rFTP:
         WriteStrKey(out, "ftpserver", action.racftp.ftpserver);
@@ -71,7 +114,7 @@ void writeAction(std::string& out, const ruleactionrec& action) {
     }
 }
 
-void writeRule(std::string& out, const RuleRec& rule, int number) {
+void writeRule(std::string& out, const RuleRec& rule, int number, bool version2) {
     WriteLine(out, "[Rule " + std::to_string(number) + "]");
     const std::int32_t condcnt = usableCount(rule.condcnt, rule.conds.size());
     const std::int32_t actioncnt = usableCount(rule.actioncnt, rule.actions.size());
@@ -81,14 +124,20 @@ void writeRule(std::string& out, const RuleRec& rule, int number) {
     WriteIntKey(out, "condcnt", condcnt);
     WriteIntKey(out, "fcnt", rule.fcnt);
     WriteIntKey(out, "fsize", rule.fsize);
+    // The rule's own options, each only when it differs from what every older rule does.
+    if (rule.anyCondition)
+        WriteBoolKey(out, "anycond", true);
+    if (rule.stopAfter)
+        WriteBoolKey(out, "stopafter", true);
     for (std::int32_t c = 0; c < condcnt; ++c)
         writeCondition(out, rule.conds[c]);
     WriteIntKey(out, "actioncnt", actioncnt);
     for (std::int32_t a = 0; a < actioncnt; ++a)
-        writeAction(out, rule.actions[a]);
+        writeAction(out, rule.actions[a], version2);
 }
 
-void writeService(std::string& out, const rServiceRules& service, std::size_t number) {
+void writeService(std::string& out, const rServiceRules& service, std::size_t number,
+                  bool version2) {
     WriteLine(out, "[Service " + std::to_string(number) + "]");
     const std::int32_t rulecnt =
         usableCount(service.rulelist.rulecnt, service.rulelist.rules.size());
@@ -100,22 +149,32 @@ void writeService(std::string& out, const rServiceRules& service, std::size_t nu
     WriteStrKey(out, "excludefiles", service.excludefiles);
     WriteIntKey(out, "rulecnt", rulecnt);
     for (std::int32_t r = 0; r < rulecnt; ++r)
-        writeRule(out, service.rulelist.rules[r], r + 1);
+        writeRule(out, service.rulelist.rules[r], r + 1, version2);
 }
 
 } // namespace
 
+bool WritesVersionTwo(const ServiceTable& table) {
+    if (table.configVersion >= 2.0)
+        return true;
+    return std::ranges::any_of(table.services, [](const rServiceRules& service) {
+        return std::ranges::any_of(written(service.rulelist.rules, service.rulelist.rulecnt),
+                                   ruleIsNew);
+    });
+}
+
 std::string FormatConfigFile(const ServiceTable& table) {
+    const bool version2 = WritesVersionTwo(table);
     std::string out;
     WriteLine(out, "[Main Info]");
-    WriteStrKey(out, "Version", "1.00");
+    WriteStrKey(out, "Version", version2 ? "2.00" : "1.00");
     WriteBoolKey(out, "UseSMTP", table.settings.UseSMTP);
     WriteStrKey(out, "SMTP Server", table.settings.SMTPServer);
     WriteStrKey(out, "ReplyTo", table.settings.ReplyTo);
     WriteIntKey(out, "Service Count", static_cast<std::int64_t>(table.services.size()));
     WriteIntKey(out, "Custom Count", table.customCount);
     for (std::size_t i = 0; i < table.services.size(); ++i)
-        writeService(out, table.services[i], i + 1);
+        writeService(out, table.services[i], i + 1, version2);
     return out;
 }
 
@@ -126,15 +185,19 @@ std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table) {
 
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table, std::error_code& error) {
     const std::string content = FormatConfigFile(table);
+    const bool version2 = WritesVersionTwo(table);
     if (!table.setAsideBeforeSave) {
         error = platform::WriteFileAtomically(path, content);
-        return error ? -2 : 0;
+    } else {
+        std::string keptAs;
+        error = platform::ReplaceFileKeepingOld(path, content, keptAs);
     }
-    std::string keptAs;
-    error = platform::ReplaceFileKeepingOld(path, content, keptAs);
     if (error)
         return -2;
     table.setAsideBeforeSave = false;
+    // Once saved as version 2 the file stays so, also when what was new is taken out again.
+    if (version2)
+        table.configVersion = std::max(table.configVersion, 2.0);
     return 0;
 }
 

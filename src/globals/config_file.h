@@ -17,6 +17,10 @@ std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table);
 // As above; error says why the file could not be written.
 std::int32_t WriteConfigFile(const std::string& path, ServiceTable& table, std::error_code& error);
 
+// Whether the table is saved as a version-2 file: it was read or saved as one, or it stores
+// anything a version-1 file cannot say.
+bool WritesVersionTwo(const ServiceTable& table);
+
 // The file's whole content for the table: CR LF ended lines in the fixed writing order.
 std::string FormatConfigFile(const ServiceTable& table);
 

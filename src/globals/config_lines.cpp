@@ -64,13 +64,13 @@ bool IsRecordTag(std::string_view line) {
 
 bool IsLayoutLine(std::string_view line) {
     static constexpr std::string_view kKeys[] = {
-        "Version",   "UseSMTP",  "SMTP Server", "ReplyTo",    "Service Count", "Custom Count",
-        "serviceid", "othernum", "othername",   "enabled",    "sharedir",      "excludefiles",
-        "rulecnt",   "rulename", "mcond",       "condcnt",    "fcnt",          "fsize",
-        "actioncnt", "rcond",    "ext",         "rnum",       "size",          "rdays",
-        "rdnum",     "filecnt",  "raction",     "filepath",   "ftpserver",     "ftpport",
-        "ftppath",   "ftpuser",  "ftppass",     "ftpascmode", "ftppassive",    "fprogram",
-        "fparams"};
+        "Version",   "UseSMTP",    "SMTP Server", "ReplyTo",    "Service Count", "Custom Count",
+        "serviceid", "othernum",   "othername",   "enabled",    "sharedir",      "excludefiles",
+        "rulecnt",   "rulename",   "mcond",       "condcnt",    "fcnt",          "fsize",
+        "actioncnt", "rcond",      "ext",         "rnum",       "size",          "rdays",
+        "rdnum",     "filecnt",    "raction",     "filepath",   "ftpserver",     "ftpport",
+        "ftppath",   "ftpuser",    "ftppass",     "ftpascmode", "ftppassive",    "fprogram",
+        "fparams",   "extanycase", "names",       "anycond",    "stopafter"};
     if (IsRecordTag(line))
         return true;
     const auto equals = line.find('=');

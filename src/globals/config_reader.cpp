@@ -31,7 +31,8 @@ constexpr std::size_t kMaxRecordBytes = std::size_t{24} << 20;
 // whole keeps only the actions read whole before the cut.
 class TableReader {
 public:
-    TableReader(KeyReader& keys, ServiceTable& table) : keys_(keys), table_(table) {}
+    TableReader(KeyReader& keys, ServiceTable& table, bool version2)
+        : keys_(keys), table_(table), version2_(version2) {}
 
     void readAll();
 
@@ -58,10 +59,47 @@ private:
     Outcome readCondition(ruleacondrec& cond);
     Outcome readAction(ruleactionrec& action);
 
+    // A key that stands only where its option is on, at its fixed place; a version-1 file has
+    // none of them.
+    void readOption(std::string_view key, bool& field);
+    void readDestination(ruleactionrec& action, std::string& folder);
+
     KeyReader& keys_;
     ServiceTable& table_;
+    bool version2_ = false;
     std::size_t recordBytes_ = 0;
 };
+
+void TableReader::readOption(std::string_view key, bool& field) {
+    field = false;
+    if (!version2_ || stopped())
+        return;
+    const auto next = keys_.Lines().PeekLine();
+    if (next && next->size() > key.size() && next->substr(0, key.size()) == key &&
+        (*next)[key.size()] == '=')
+        keys_.ReadBoolKey(key, field);
+}
+
+// In a version-2 file "{{" stands for "{" and a single "{" starts a placeholder. None is known
+// yet: such a destination is kept as the file spells it, and its rule is passed over.
+void TableReader::readDestination(ruleactionrec& action, std::string& folder) {
+    action.unknownPlaceholder = false;
+    if (keys_.ReadStrKey("filepath", folder) != 0 || !version2_)
+        return;
+    std::string literal;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        literal += folder[i];
+        if (folder[i] != '{')
+            continue;
+        if (i + 1 < folder.size() && folder[i + 1] == '{') {
+            ++i;
+            continue;
+        }
+        action.unknownPlaceholder = true;
+        return;
+    }
+    folder = std::move(literal);
+}
 
 template <class Record>
 Record* TableReader::reach(std::vector<Record>& records, std::size_t index) {
@@ -172,6 +210,8 @@ TableReader::Outcome TableReader::readRule(RuleList& list, std::int32_t index) {
     keys_.ReadIntKey("condcnt", condcnt);
     keys_.ReadIntKey("fcnt", rule->fcnt);
     keys_.ReadIntKey("fsize", rule->fsize);
+    readOption("anycond", rule->anyCondition);
+    readOption("stopafter", rule->stopAfter);
     // A rule cut short before its actions keeps none, so it can never act on half of its
     // conditions.
     rule->condcnt = 0;
@@ -202,9 +242,14 @@ TableReader::Outcome TableReader::readRule(RuleList& list, std::int32_t index) {
 
 TableReader::Outcome TableReader::readCondition(ruleacondrec& cond) {
     keys_.ReadIntKey("rcond", cond.rcond);
+    // A kind that came with version 2 means nothing in a version-1 file: it is kept as it stands.
+    cond.foreign = !version2_ && cond.rcond > FileDateOld && cond.rcond <= kLastConditionKind;
+    if (cond.foreign)
+        return stopped() ? Outcome::Partly : Outcome::Whole;
     switch (cond.rcond) {
     case FileExt:
         keys_.ReadStrKey("ext", cond.rcondFileExt.ext);
+        readOption("extanycase", cond.rcondFileExt.anyCase);
         break;
     case FileSize:
         keys_.ReadIntKey("rnum", cond.rnum);
@@ -225,6 +270,10 @@ TableReader::Outcome TableReader::readCondition(ruleacondrec& cond) {
     case FileDateOld:
         keys_.ReadIntKey("filecnt", cond.oldfilecnt);
         break;
+    case FileNameMatching:
+    case FileNameNotMatching:
+        keys_.ReadStrKey("names", cond.names);
+        break;
     default:
         break;
     }
@@ -235,10 +284,10 @@ TableReader::Outcome TableReader::readAction(ruleactionrec& action) {
     keys_.ReadIntKey("raction", action.raction);
     switch (action.raction) {
     case rMove:
-        keys_.ReadStrKey("filepath", action.racmove.filepath);
+        readDestination(action, action.racmove.filepath);
         break;
     case rCopy:
-        keys_.ReadStrKey("filepath", action.raccopy.filepath);
+        readDestination(action, action.raccopy.filepath);
         break;
     case rFTP:
         keys_.ReadStrKey("ftpserver", action.racftp.ftpserver);
@@ -304,7 +353,7 @@ std::int32_t readLines(LineSource& lines, ServiceTable& table, const MessageSink
             else
                 sink("Error retrieving version number.");
         }
-        TableReader(keys, table).readAll();
+        TableReader(keys, table, table.configVersion >= 2.0).readAll();
         RestoreTableInvariants(table);
     }
     if (!keys.Stopped())

@@ -36,7 +36,13 @@ enum ConditionKind : std::uint8_t {
     FileDate = 2,
     FileDateNew = 3,
     FileDateOld = 4,
+    // Known from version 2 of the file on.
+    FileNameMatching = 5,
+    FileNameNotMatching = 6,
 };
+
+// The newest condition kind this program knows; a rule holding another is passed over.
+constexpr std::uint8_t kLastConditionKind = FileNameNotMatching;
 
 // rnum / rdnum values. cmpNone is never produced by the editor and is no valid stored value.
 enum Comparison : std::uint8_t {
@@ -63,7 +69,8 @@ struct filerec {
 };
 
 struct rcondFileExtRec {
-    std::string ext; // extensions without dots, separated by ";"
+    std::string ext;      // extensions without dots, separated by ";"
+    bool anyCase = false; // "PDF" counts as "pdf" (ASCII letters); never set in a version-1 file
     bool operator==(const rcondFileExtRec&) const = default;
 };
 
@@ -76,6 +83,10 @@ struct ruleacondrec {
     std::int32_t rdays = 0;      // whole days; -1 = not yet given
     std::int32_t newfilecnt = 0; // -1 = not yet given
     std::int32_t oldfilecnt = 0; // -1 = not yet given
+    std::string names{};         // wildcard patterns of a name condition, separated by ";"
+    // Read from a file whose version has no such kind (rcond=5 in a version-1 file): kept and
+    // written back as it stood, never evaluated.
+    bool foreign = false;
 
     bool operator==(const ruleacondrec&) const = default;
 };
@@ -109,6 +120,9 @@ struct raclaunchrec {
 
 struct ruleactionrec {
     std::uint8_t raction = 0;
+    // The destination of a move or copy holds a placeholder Larchpost does not know: filepath is
+    // then kept as the file spells it ("{" escaped as "{{"), and the rule is passed over.
+    bool unknownPlaceholder = false;
     racmoverec racmove;
     raccopyrec raccopy;
     racftprec racftp;
@@ -128,6 +142,8 @@ struct RuleRec {
     std::vector<ruleacondrec> conds;
     std::int32_t actioncnt = 0;
     std::vector<ruleactionrec> actions;
+    bool anyCondition = false; // any one condition selects a file, rather than all together
+    bool stopAfter = false;    // the folder's later rules leave the files this rule took alone
     // Compares the arrays whole, elements past the counts included.
     bool operator==(const RuleRec&) const = default;
 };

@@ -1,7 +1,9 @@
 #include "activity_window.h"
 
 #include "activity_table.h"
+#include "desktop/log_categories.h"
 #include "engine/activity_log.h"
+#include "engine/passed_over_rules.h"
 #include "engine/undo.h"
 #include "globals/app_globals.h"
 #include "widgets/placement.h"
@@ -196,6 +198,15 @@ Problem TfrmActivity::whyNotUndoable(int sourceRow) const {
     return UndoImpossibleReason(model_->entryAt(sourceRow));
 }
 
+QString TfrmActivity::quietStatus() const {
+    QStringList said;
+    if (!readProblem_.isEmpty())
+        said << readProblem_;
+    for (const std::string& notice : PassedOverNotices(app().table))
+        said << LogLineOf(notice);
+    return said.join(QLatin1Char(' '));
+}
+
 void TfrmActivity::enableUndo() {
     const std::vector<int> rows = selectedSourceRows();
     std::optional<std::string> reason;
@@ -214,7 +225,7 @@ void TfrmActivity::enableUndo() {
     btnUndo->setEnabled(undoable);
     const QString why = undoable || !reason ? QString() : QString::fromStdString(*reason);
     btnUndo->setToolTip(why);
-    lblStatus->setText(why.isEmpty() ? readProblem_ : why);
+    lblStatus->setText(why.isEmpty() ? quietStatus() : why);
 }
 
 void TfrmActivity::setSortingBusy(bool busy) {
@@ -281,8 +292,8 @@ void TfrmActivity::btnUndoClick() {
                                  "only new ones, so they may sort the files again at the next "
                                  "cycle: change the rules or pause sorting first.")
                       .arg(sortAgain.join(QStringLiteral(", ")));
-    if (!readProblem_.isEmpty())
-        status += QLatin1Char(' ') + readProblem_;
+    if (const QString quiet = quietStatus(); !quiet.isEmpty())
+        status += QLatin1Char(' ') + quiet;
     lblStatus->setText(status);
     if (!problems.isEmpty())
         showWarning(this,

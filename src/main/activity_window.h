@@ -74,6 +74,9 @@ private:
     // or else why the log could not be read.
     void enableUndo();
     std::vector<int> selectedSourceRows() const;
+    // What the status line says when nothing was asked: why the log was not read whole, and the
+    // rules that are passed over for holding what this program does not know.
+    QString quietStatus() const;
     // Why the entry in that row of the model cannot be undone, or nothing when it can.
     Problem whyNotUndoable(int sourceRow) const;
 

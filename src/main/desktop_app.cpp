@@ -7,6 +7,7 @@
 #include "desktop/settings_store.h"
 #include "desktop/single_instance.h"
 #include "engine/move_recovery.h"
+#include "engine/passed_over_rules.h"
 #include "globals/app_globals.h"
 #include "globals/program_version.h"
 #include "globals/startup.h"
@@ -80,6 +81,8 @@ int runDesktop(int argc, char** argv, const CommandLine& options, MonitorCycle c
         qCWarning(lcMain).noquote()
             << "the settings file" << settingsStore().filePath() << "could not be written.";
     globals.versionLine = versionLine();
+    for (const std::string& notice : PassedOverNotices(globals.table))
+        qCWarning(lcMain).noquote() << LogLineOf(notice);
     // Before the main window's first listing, so that it sees each file where it belongs.
     NoteFilesToSortAgain(RecoverInterruptedOperations(
         [](const std::string& message) { qCWarning(lcMain).noquote() << LogLineOf(message); }));

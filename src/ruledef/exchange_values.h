@@ -21,6 +21,7 @@ struct ParamExchange {
     std::string chosenPath;               // TfrmPath's folder or TfrmLaunch's program on OK
     std::string launchParams;
     std::string pathTarget; // "rMove" or "rCopy"
+    bool anyCase = false;   // the extension list's letter case ignored, in and out of TfrmInput
 };
 
 // The rule editor's one set of exchange values.

@@ -6,6 +6,7 @@
 #include "typed_values.h"
 #include "widgets/ui_seams.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,13 +33,35 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
         fitToLargestNumber(*teInput);
     if (values.currentText != kNotGivenText)
         teInput->setText(QString::fromStdString(values.currentText));
-    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 126, 60);
-    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 207, 60);
+    extensions_ = caption == QLatin1String("Enter File Extension");
+    int height = 92;
+    if (extensions_) {
+        // What will be stored, shown as it is typed: "*.pdf" becomes "pdf".
+        lblStored = new QLabel(this);
+        lblStored->setObjectName(QStringLiteral("lblStored"));
+        lblStored->setGeometry(8, 52, 274, 16);
+        const auto showStored = [this] {
+            const StoredExtensions typed = storedExtensions(teInput->text());
+            lblStored->setText(typed.refusal.isEmpty()
+                                   ? QStringLiteral("Stored as: %1").arg(typed.stored)
+                                   : QStringLiteral("Can never match: see OK"));
+        };
+        connect(teInput, &QLineEdit::textChanged, this, showStored);
+        showStored();
+        cbAnyCase = new QCheckBox(QStringLiteral("Letter case ignored (PDF is pdf)"), this);
+        cbAnyCase->setObjectName(QStringLiteral("cbAnyCase"));
+        cbAnyCase->setGeometry(8, 72, 274, 20);
+        cbAnyCase->setChecked(values.anyCase);
+        height = 132;
+    }
+    const int buttonTop = height - 32;
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 126, buttonTop);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 207, buttonTop);
     Button2->setDefault(true);
     connect(Button2, &QPushButton::clicked, this, &TfrmInput::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmInput::Button3Click);
 
-    frameParamDialog(*this, 290, 92);
+    frameParamDialog(*this, 290, height);
     startTypingIn(*teInput);
 }
 
@@ -50,7 +73,17 @@ void TfrmInput::Button2Click() {
             refuse(*this, QString::fromLatin1(kLineBreakRefusal));
             return;
         }
-        values.currentText = typed.toStdString();
+        if (extensions_) {
+            const StoredExtensions stored = storedExtensions(typed);
+            if (!stored.refusal.isEmpty()) {
+                refuse(*this, stored.refusal);
+                return;
+            }
+            values.currentText = stored.stored.toStdString();
+            values.anyCase = cbAnyCase->isChecked();
+        } else {
+            values.currentText = typed.toStdString();
+        }
         accept();
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,7 +26,10 @@ public slots:
 
 private:
     bool numberMode_ = false;
+    bool extensions_ = false; // the extension list: shows and stores it without leading dots
     QLabel* Label1 = nullptr;
+    QLabel* lblStored = nullptr;
+    QCheckBox* cbAnyCase = nullptr;
     QLineEdit* teInput = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;

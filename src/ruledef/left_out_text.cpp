@@ -1,4 +1,5 @@
 #include "left_out_text.h"
+#include "engine/file_selection.h"
 #include "working_rule.h"
 
 #include <algorithm>
@@ -19,6 +20,9 @@ bool given(const ruleacondrec& condition) {
         return condition.newfilecnt != -1;
     case FileDateOld:
         return condition.oldfilecnt != -1;
+    case FileNameMatching:
+    case FileNameNotMatching:
+        return !condition.names.empty();
     default:
         return true;
     }
@@ -42,6 +46,10 @@ std::string conditionText(const ruleacondrec& condition, std::int32_t position) 
         return "file is not among the newest " + std::to_string(condition.newfilecnt);
     case FileDateOld:
         return "file is not among the oldest " + std::to_string(condition.oldfilecnt);
+    case FileNameMatching:
+        return "file name matches none of " + condition.names;
+    case FileNameNotMatching:
+        return "file name matches " + condition.names;
     default:
         return "condition " + std::to_string(position + 1) + " leaves it out";
     }
@@ -78,6 +86,10 @@ std::string LeftOutText(const RulePreviewEntry& entry, const RuleRec& rule) {
     case LeftOutCause::Condition:
         break;
     }
+    if (entry.condition == kNoConditionTook)
+        return "none of its conditions takes it";
+    if (entry.condition == kRulePassedOver)
+        return "the rule is passed over";
     if (entry.condition < 0 || entry.condition >= static_cast<std::int32_t>(rule.conds.size()))
         return "a condition leaves it out";
     return conditionText(rule.conds[static_cast<std::size_t>(entry.condition)], entry.condition);

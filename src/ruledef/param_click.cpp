@@ -48,12 +48,16 @@ std::optional<std::int32_t> askNumber(QWidget* parent, const char* caption, cons
     return values.number;
 }
 
-void editPath(QWidget* parent, std::string& filepath, const char* target) {
+// A folder chosen here is a plain folder: one that held a placeholder not known yet is replaced
+// whole, so the rule acts again.
+void editPath(QWidget* parent, ruleactionrec& action, std::string& filepath, const char* target) {
     ParamExchange& values = exchange();
     values.pathTarget = target;
     values.chosenPath.clear();
-    if (confirmed<TfrmPath>(parent))
+    if (confirmed<TfrmPath>(parent)) {
         filepath = values.chosenPath;
+        action.unknownPlaceholder = false;
+    }
 }
 
 } // namespace
@@ -67,14 +71,26 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
     if (name == "rMove" || name == "rCopy") {
         const bool move = name == "rMove";
         if (ruleactionrec* action = firstAction(rule, move ? rMove : rCopy))
-            editPath(wizard, move ? action->racmove.filepath : action->raccopy.filepath,
+            editPath(wizard, *action, move ? action->racmove.filepath : action->raccopy.filepath,
                      move ? "rMove" : "rCopy");
     } else if (name == "FileExt") {
         if (ruleacondrec* cond = firstCondition(rule, FileExt)) {
             values.caption = "Enter File Extension";
             values.prompt = "Enter file extensions separated by semicolans(mp2;mp3):";
-            if (confirmed<TfrmInput>(wizard))
+            values.anyCase = cond->rcondFileExt.anyCase;
+            if (confirmed<TfrmInput>(wizard)) {
                 cond->rcondFileExt.ext = values.currentText;
+                cond->rcondFileExt.anyCase = values.anyCase;
+            }
+        }
+    } else if (name == "FileName" || name == "FileNameNot") {
+        const bool matching = name == "FileName";
+        if (ruleacondrec* cond =
+                firstCondition(rule, matching ? FileNameMatching : FileNameNotMatching)) {
+            values.caption = "Enter File Name Patterns";
+            values.prompt = "Enter name patterns separated by semicolons (scan_*;*invoice*):";
+            if (confirmed<TfrmInput>(wizard))
+                cond->names = values.currentText;
         }
     } else if (name == "FileSize") {
         if (ruleacondrec* cond = firstCondition(rule, FileSize)) {

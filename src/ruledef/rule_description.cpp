@@ -39,8 +39,10 @@ std::string conditionText(const ruleacondrec& cond) {
     switch (cond.rcond) {
     case FileExt:
         if (cond.rcondFileExt.ext.empty())
-            return "file extension is " + link("FileExt", kNotGivenText) + " extension";
-        return "file extension is " + link("FileExt", cond.rcondFileExt.ext);
+            return "file extension is " + link("FileExt", kNotGivenText) + " extension" +
+                   (cond.rcondFileExt.anyCase ? " in any letter case" : "");
+        return "file extension is " + link("FileExt", cond.rcondFileExt.ext) +
+               (cond.rcondFileExt.anyCase ? " in any letter case" : "");
     case FileSize:
         if (cond.size == -1)
             return "file size is " + link("FileSize", kNotGivenText);
@@ -57,6 +59,14 @@ std::string conditionText(const ruleacondrec& cond) {
     case FileDateOld:
         return "file date is the oldest " + link("FileDateOld", countText(cond.oldfilecnt)) +
                " of all files";
+    case FileNameMatching:
+    case FileNameNotMatching: {
+        const bool matching = cond.rcond == FileNameMatching;
+        const char* href = matching ? "FileName" : "FileNameNot";
+        const std::string shown = cond.names.empty() ? std::string(kNotGivenText) : cond.names;
+        return std::string(matching ? "file name matches " : "file name does not match ") +
+               link(href, shown) + (cond.names.empty() ? " patterns" : "");
+    }
     default:
         return {};
     }
@@ -102,7 +112,10 @@ std::vector<std::string> BuildDescriptionLines(const RuleRec& rule) {
     for (std::size_t i = 0; i < condCount; ++i) {
         std::string text = conditionText(rule.conds[i]);
         if (!text.empty())
-            lines.push_back((i == 0 ? "    Where " : "      and ") + text);
+            lines.push_back((i == 0              ? "    Where "
+                             : rule.anyCondition ? "       or "
+                                                 : "      and ") +
+                            text);
     }
 
     const std::string plural = rule.mcond == NewFile ? "" : "(s)";
@@ -112,6 +125,8 @@ std::vector<std::string> BuildDescriptionLines(const RuleRec& rule) {
         if (!text.empty())
             lines.push_back((i == 0 ? "    " : "      and ") + text);
     }
+    if (rule.stopAfter)
+        lines.push_back("    and leave the file" + plural + " to no later rule");
     return lines;
 }
 

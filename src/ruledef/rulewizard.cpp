@@ -40,17 +40,25 @@ constexpr int kNarrowestPreview = 140;
 
 const char* const kExtItem = "Where file extension is specified extension";
 const char* const kSizeItem = "Where file size is specified";
+const char* const kNameItem = "Where file name matches specified patterns";
+const char* const kNameNotItem = "Where file name does not match specified patterns";
+const char* const kAnyOneItem = "Any one of the conditions is enough";
 const char* const kDateItem = "Where file date is specified";
 const char* const kOldestItem = "Where file date is the oldest specified of all files";
 const char* const kNewestItem = "Where file date is the newest specified of all files";
 
 // The condition kind of each line of clConditions: the oldest-files line comes before the
 // newest-files line, unlike their kind values.
-constexpr std::array<std::uint8_t, 5> kConditionOfItem = {FileExt, FileSize, FileDate, FileDateOld,
-                                                          FileDateNew};
+// The any-one line holds no kind; kNoKind stands in its place.
+constexpr std::uint8_t kNoKind = 0xFF;
+constexpr std::array<std::uint8_t, 8> kConditionOfItem = {
+    FileExt, FileSize, FileNameMatching, FileNameNotMatching,
+    kNoKind, FileDate, FileDateOld,      FileDateNew};
 constexpr std::array<std::uint8_t, 4> kActionOfItem = {rMove, rCopy, rDelete, rLaunch};
 
 int conditionItemOf(std::uint8_t kind) {
+    if (kind == kNoKind)
+        return -1;
     for (std::size_t i = 0; i < kConditionOfItem.size(); ++i)
         if (kConditionOfItem[i] == kind)
             return static_cast<int>(i);
@@ -196,7 +204,7 @@ void TfrmRule::buildPage2() {
     clConditions = new TCheckListBox(TabSheet2);
     clConditions->setObjectName(QStringLiteral("clConditions"));
     clConditions->setGeometry(kMargin, 22, kInnerWidth, 90);
-    for (const char* text : {kExtItem, kSizeItem})
+    for (const char* text : {kExtItem, kSizeItem, kNameItem, kNameNotItem, kAnyOneItem})
         clConditions->addLine(QString::fromLatin1(text));
     appendDateConditionItems();
 
@@ -204,8 +212,9 @@ void TfrmRule::buildPage2() {
     clActions = new TCheckListBox(TabSheet2);
     clActions->setObjectName(QStringLiteral("clActions"));
     clActions->setGeometry(kMargin, 134, kInnerWidth, 72);
-    for (const char* text : {"Move file to specified directory", "Copy file to specified directory",
-                             "Delete file", "Launch program/script"})
+    for (const char* text :
+         {"Move file to specified directory", "Copy file to specified directory", "Delete file",
+          "Launch program/script", "Leave these files to no later rule"})
         clActions->addLine(QString::fromLatin1(text));
 
     Label5 =
@@ -287,7 +296,9 @@ void TfrmRule::tickStoredRule() {
             continue;
         clConditions->setChecked(item, true);
     }
+    clConditions->setChecked(kItemAnyOne, rule.anyCondition);
     greyExclusiveRanking();
+    clActions->setChecked(kItemStopAfter, rule.stopAfter);
     for (const ruleactionrec& action : rule.actions) {
         const int item = actionItemOf(action.raction);
         if (item >= 0)
@@ -298,7 +309,7 @@ void TfrmRule::tickStoredRule() {
 // The oldest and the newest files cannot both be asked for: while one is ticked the other is
 // greyed. A file may hold both; neither is greyed then, so that either can still be unticked.
 void TfrmRule::greyExclusiveRanking() {
-    if (clConditions->count() < 5)
+    if (clConditions->count() < kItemsForAllFiles)
         return;
     const bool oldest = clConditions->checked(kItemOldest);
     const bool newest = clConditions->checked(kItemNewest);
@@ -312,11 +323,11 @@ void TfrmRule::btnNextClick() {
     RuleRec& rule = workingRule();
     if (rbNewComp->isChecked()) {
         rule.mcond = NewFile;
-        while (clConditions->count() > 2)
+        while (clConditions->count() > kItemsForNewFiles)
             clConditions->deleteLine(clConditions->count() - 1);
         removeDateConditions(rule);
     } else {
-        if (clConditions->count() < 5)
+        if (clConditions->count() < kItemsForAllFiles)
             appendDateConditionItems();
         if (rbTotalFileCount->isChecked()) {
             rule.mcond = FileCount;
@@ -353,6 +364,11 @@ void TfrmRule::clConditionsClickCheck() {
     RuleRec& rule = workingRule();
     const std::uint8_t kind = kConditionOfItem[static_cast<std::size_t>(item)];
     const bool ticked = clConditions->checked(item);
+    if (item == kItemAnyOne) {
+        rule.anyCondition = ticked;
+        BuildDescription();
+        return;
+    }
     if (ticked)
         addCondition(rule, kind);
     else
@@ -364,9 +380,14 @@ void TfrmRule::clConditionsClickCheck() {
 
 void TfrmRule::clActionsClickCheck() {
     const int item = clActions->currentRow();
+    RuleRec& rule = workingRule();
+    if (item == kItemStopAfter) {
+        rule.stopAfter = clActions->checked(item);
+        BuildDescription();
+        return;
+    }
     if (item < 0 || item >= static_cast<int>(kActionOfItem.size()))
         return;
-    RuleRec& rule = workingRule();
     const std::uint8_t kind = kActionOfItem[static_cast<std::size_t>(item)];
     if (clActions->checked(item))
         lp::addAction(rule, kind); // not QWidget::addAction

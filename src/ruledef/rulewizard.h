@@ -23,8 +23,21 @@ class TfrmRule : public QDialog {
     Q_OBJECT
 public:
     // Positions in clConditions and clActions.
-    enum ConditionItem { kItemExt = 0, kItemSize, kItemDate, kItemOldest, kItemNewest };
-    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch };
+    enum ConditionItem {
+        kItemExt = 0,
+        kItemSize,
+        kItemName,
+        kItemNameNot,
+        kItemAnyOne, // not a condition: any one of them is enough
+        kItemDate,
+        kItemOldest,
+        kItemNewest
+    };
+    // The lines every trigger offers; the date lines follow only for a count or a size trigger.
+    static constexpr int kItemsForNewFiles = kItemDate;
+    static constexpr int kItemsForAllFiles = kItemNewest + 1;
+    // kItemStopAfter is no action: the files the rule took are left to no later rule.
+    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch, kItemStopAfter };
 
     explicit TfrmRule(RulePanelHost& host, QWidget* parent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <charconv>
 #include <string>
@@ -24,6 +25,26 @@ std::optional<std::int32_t> parseWholeNumber(const QString& text) {
     if (error != std::errc() || end != last)
         return std::nullopt;
     return value;
+}
+
+StoredExtensions storedExtensions(const QString& typed) {
+    StoredExtensions result;
+    QStringList pieces = typed.split(QLatin1Char(';'));
+    for (QString& piece : pieces) {
+        if (piece.startsWith(QLatin1String("*.")))
+            piece.remove(0, 2);
+        else if (piece.startsWith(QLatin1Char('.')))
+            piece.remove(0, 1);
+        for (const QChar never :
+             {QLatin1Char('.'), QLatin1Char('/'), QLatin1Char('*'), QLatin1Char('?')})
+            if (piece.contains(never) && result.refusal.isEmpty())
+                result.refusal = QStringLiteral("The extension \"%1\" can never match: an "
+                                                "extension is the text after the last dot of a "
+                                                "name, compared as it stands, without * or ?.")
+                                     .arg(piece);
+    }
+    result.stored = pieces.join(QLatin1Char(';'));
+    return result;
 }
 
 bool holdsLineBreak(const QString& text) {

@@ -25,6 +25,15 @@ bool sameFolder(const QString& first, const QString& second);
 // user's home folder.
 QString startFolderFor(const QString& typed);
 
+// What a typed extension list is stored as: each piece without the "*." or "." typed before it
+// ("*.pdf;.jpg" is stored as "pdf;jpg"). refusal is set when a piece can never match, since an
+// extension is the text after a name's last dot and compares without wildcards.
+struct StoredExtensions {
+    QString stored;
+    QString refusal;
+};
+StoredExtensions storedExtensions(const QString& typed);
+
 inline const char* const kLineBreakRefusal = "Line breaks are not allowed here.";
 
 } // namespace lp

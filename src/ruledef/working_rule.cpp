@@ -69,7 +69,7 @@ void addCondition(RuleRec& rule, std::uint8_t kind) {
         cond.oldfilecnt = -1;
         break;
     default:
-        break; // an empty extension list is the extension's "not yet given"
+        break; // an empty extension or pattern list is its "not yet given"
     }
     rule.conds.push_back(cond);
     syncCounts(rule);
@@ -129,6 +129,9 @@ Problem ruleRefusal(const RuleRec& given) {
     for (const ruleacondrec& cond : rule.conds) {
         if (cond.rcond == FileExt && cond.rcondFileExt.ext.empty())
             return "File extension must be specified.";
+        if ((cond.rcond == FileNameMatching || cond.rcond == FileNameNotMatching) &&
+            cond.names.find_first_not_of(';') == std::string::npos)
+            return "File name patterns must be specified.";
         if (cond.rcond == FileSize && cond.size == -1)
             return "File size must be specified.";
         if (cond.rcond == FileDate && cond.rdays == -1)

@@ -117,6 +117,32 @@ TEST_F(ActivityWindow, ListsTheLogNewestFirstInItsColumns) {
     EXPECT_EQ(model->index(3, Column::Action).data(Qt::ToolTipRole).toString(), "Move");
 }
 
+TEST_F(ActivityWindow, TheStatusLineNamesEachEnabledRuleThatIsPassedOver) {
+    writeSample();
+    for (const bool enabled : {true, false}) {
+        lp::RuleRec rule;
+        rule.rulename = "From a newer program";
+        rule.enabled = enabled;
+        rule.conds.resize(1);
+        rule.conds[0].rcond = 9;
+        rule.condcnt = 1;
+        lp::rServiceRules service;
+        service.othername = "Downloads";
+        service.rulelist.rules = {rule};
+        service.rulelist.rulecnt = 1;
+        lp::app().table = {};
+        lp::app().table.services = {service};
+        open();
+        const QString status = window->lblStatus->text();
+        EXPECT_EQ(status.contains("the rule \"From a newer program\" of \"Downloads\" is passed "
+                                  "over: it holds a kind of condition Larchpost does not know "
+                                  "(rcond=9)"),
+                  enabled)
+            << status.toStdString();
+    }
+    lp::app().table = {};
+}
+
 struct FilterCase {
     const char* name;
     const char* text;

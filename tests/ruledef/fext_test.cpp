@@ -3,6 +3,7 @@
 #include "param_dialog_test_support.h"
 #include "ruledef/exchange_values.h"
 
+#include <QCheckBox>
 #include <QLabel>
 
 namespace lp {
@@ -15,6 +16,7 @@ void prepare(const char* caption, const char* prompt, const char* currentText) {
     exchange().prompt = prompt;
     exchange().currentText = currentText;
     exchange().number = -77;
+    exchange().anyCase = false;
 }
 
 TEST(TfrmInput, CaptionPicksTheModeAndPromptAndTextPreFill) {
@@ -46,7 +48,9 @@ TEST(TfrmInput, CaptionPicksTheModeAndPromptAndTextPreFill) {
         } else {
             EXPECT_EQ(edit(dialog, "teInput").width(), 265);
         }
-        EXPECT_EQ(dialog.size(), QSize(290, 92));
+        // The extension list shows what it will be stored as on a line of its own.
+        const bool extensions = std::string(c.caption) == "Enter File Extension";
+        EXPECT_EQ(dialog.size(), QSize(290, extensions ? 132 : 92));
     }
 }
 
@@ -114,6 +118,52 @@ TEST(TfrmInput, TextModeTakesAnyTextButNoLineBreak) {
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(warnings.lastText(), "Line breaks are not allowed here.");
         EXPECT_EQ(exchange().currentText, "old");
+    }
+}
+
+TEST(TfrmInput, TheExtensionListIsStoredWithoutDotsAndRefusedWhereItCanNeverMatch) {
+    const struct {
+        QString typed;
+        const char* stored; // nullptr: refused
+    } cases[] = {
+        {"*.pdf", "pdf"},    {".pdf;*.JPG;mp3", "pdf;JPG;mp3"},
+        {"tar.gz", nullptr}, {"*.*", nullptr},
+        {"p?f", nullptr},    {"a/b", nullptr},
+        {"..pdf", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prepare("Enter File Extension", "", "old");
+        WarningLog warnings;
+        TfrmInput dialog;
+        dialog.show();
+        type(dialog, "teInput", c.typed);
+        const QString shown = control<QLabel>(dialog, "lblStored").text();
+        press(dialog, "Button2");
+        if (c.stored) {
+            EXPECT_EQ(shown, QString("Stored as: ") + c.stored);
+            EXPECT_FALSE(exchange().anyCase); // as it came in
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            EXPECT_EQ(exchange().currentText, c.stored);
+        } else {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_NE(warnings.lastText().indexOf("can never match"), -1)
+                << warnings.lastText().toStdString();
+            EXPECT_EQ(exchange().currentText, "old");
+        }
+    }
+}
+
+TEST(TfrmInput, TheLetterCaseChoiceComesInAndGoesOutWithTheList) {
+    for (const bool given : {false, true}) {
+        prepare("Enter File Extension", "", "pdf");
+        exchange().anyCase = given;
+        TfrmInput dialog;
+        auto& box = control<QCheckBox>(dialog, "cbAnyCase");
+        EXPECT_EQ(box.isChecked(), given);
+        box.setChecked(!given);
+        press(dialog, "Button2");
+        EXPECT_EQ(exchange().anyCase, !given);
     }
 }
 

@@ -31,7 +31,8 @@ RuleRec fullRule() {
     r.mcond = FileCount;
     r.fcnt = 20;
     r.fsize = 10;
-    for (std::uint8_t kind : {FileExt, FileSize, FileDate, FileDateNew, FileDateOld})
+    for (std::uint8_t kind : {FileExt, FileSize, FileDate, FileDateNew, FileDateOld,
+                              FileNameMatching, FileNameNotMatching})
         for (int twice = 0; twice < 2; ++twice)
             r.conds.push_back(cond(kind));
     for (std::uint8_t kind : {rMove, rCopy, rDelete, rLaunch, rFTP})
@@ -39,6 +40,9 @@ RuleRec fullRule() {
             r.actions.push_back(test::MakeAction(kind));
     r.actions[7].raclaunch.fparams = "-second";
     r.actions[6].raclaunch.fparams = "-old mfile";
+    // A destination read with a placeholder not known yet: a folder chosen replaces it whole.
+    r.actions[0].unknownPlaceholder = true;
+    r.actions[0].racmove.filepath = "/photos/{year}";
     r.condcnt = static_cast<std::int32_t>(r.conds.size());
     r.actioncnt = static_cast<std::int32_t>(r.actions.size());
     return r;
@@ -116,7 +120,22 @@ TEST(EditRuleParameter, EachLinkOpensItsDialogAndStoresItsField) {
              type(d, "tePath", folder.path());
              press(d, "Button2");
          },
-         [&](RuleRec& r) { r.actions[0].racmove.filepath = path; }},
+         [&](RuleRec& r) {
+             r.actions[0].racmove.filepath = path;
+             r.actions[0].unknownPlaceholder = false;
+         }},
+        {"FileName", "specified", "lp::TfrmInput",
+         [](QDialog& d) {
+             type(d, "teInput", "scan_*;*invoice*");
+             press(d, "Button2");
+         },
+         [](RuleRec& r) { r.conds[10].names = "scan_*;*invoice*"; }},
+        {"FileNameNot", "specified", "lp::TfrmInput",
+         [](QDialog& d) {
+             type(d, "teInput", "*.part");
+             press(d, "Button2");
+         },
+         [](RuleRec& r) { r.conds[12].names = "*.part"; }},
         {"rCopy", "specified", "lp::TfrmPath",
          [&](QDialog& d) {
              type(d, "tePath", folder.path());

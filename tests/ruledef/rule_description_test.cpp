@@ -17,6 +17,13 @@ ruleacondrec cond(std::uint8_t kind, std::int32_t value = -1, std::uint8_t compa
     return c;
 }
 
+ruleacondrec names(std::uint8_t kind, const std::string& patterns) {
+    ruleacondrec c;
+    c.rcond = kind;
+    c.names = patterns;
+    return c;
+}
+
 ruleacondrec ext(const std::string& list) {
     ruleacondrec c;
     c.rcond = FileExt;
@@ -78,6 +85,12 @@ TEST(BuildDescriptionLines, EveryConditionFormAsFirstAndLater) {
          "file date is the oldest <a href=\"FileDateOld\">specified</a> of all files"},
         {cond(FileDateOld, 5),
          "file date is the oldest <a href=\"FileDateOld\">5</a> of all files"},
+        {names(FileNameMatching, ""),
+         "file name matches <a href=\"FileName\">specified</a> patterns"},
+        {names(FileNameMatching, "scan_*;*invoice*"),
+         "file name matches <a href=\"FileName\">scan_*;*invoice*</a>"},
+        {names(FileNameNotMatching, "*.part"),
+         "file name does not match <a href=\"FileNameNot\">*.part</a>"},
     };
     for (const auto& c : cases) {
         // Alone, the condition is the first one; after an extension condition it is a later one.
@@ -85,6 +98,25 @@ TEST(BuildDescriptionLines, EveryConditionFormAsFirstAndLater) {
         EXPECT_EQ(BuildDescriptionLines(rule(FileCount, {ext("a"), c.cond}, {}))[2],
                   "      and " + c.text);
     }
+}
+
+TEST(BuildDescriptionLines, TheNewOptionsShowOnlyWhenOn) {
+    ruleacondrec anyCase = ext("pdf");
+    anyCase.rcondFileExt.anyCase = true;
+    RuleRec options =
+        rule(NewFile, {anyCase, names(FileNameMatching, "scan_*")}, {test::ActionOn(rDelete)});
+    const Lines plain = {
+        "Whenever a new completed file exists",
+        "    Where file extension is <a href=\"FileExt\">pdf</a> in any letter case",
+        "      and file name matches <a href=\"FileName\">scan_*</a>",
+        "    <a href=\"rDelete\">Delete file</a>"};
+    EXPECT_EQ(BuildDescriptionLines(options), plain);
+    options.anyCondition = true;
+    options.stopAfter = true;
+    Lines both = plain;
+    both[2] = "       or file name matches <a href=\"FileName\">scan_*</a>";
+    both.push_back("    and leave the file to no later rule");
+    EXPECT_EQ(BuildDescriptionLines(options), both);
 }
 
 TEST(BuildDescriptionLines, EveryActionFormWithAndWithoutPluralMark) {

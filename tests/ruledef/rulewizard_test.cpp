@@ -107,6 +107,32 @@ TEST_F(RuleWizardTest, NewRuleOpensOnTheTriggerPageWithNothingChosen) {
         EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
 }
 
+TEST_F(RuleWizardTest, TheRuleOptionsAreTickedFromTheRuleAndToggleIt) {
+    const struct {
+        bool anyCondition, stopAfter;
+    } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.anyCondition) + "/" + std::to_string(c.stopAfter));
+        RuleRec rule;
+        rule.rulename = "options";
+        rule.anyCondition = c.anyCondition;
+        rule.stopAfter = c.stopAfter;
+        rule.actions = {test::ActionOn(rDelete)};
+        rule.actioncnt = 1;
+        host.table.services[0].rulelist.rules.resize(1);
+        TfrmRule& w = openEdit(rule);
+        w.btnNextClick();
+        EXPECT_EQ(w.clConditions->checked(TfrmRule::kItemAnyOne), c.anyCondition);
+        EXPECT_EQ(w.clActions->checked(TfrmRule::kItemStopAfter), c.stopAfter);
+        w.clConditions->toggleByUser(TfrmRule::kItemAnyOne);
+        w.clActions->toggleByUser(TfrmRule::kItemStopAfter);
+        EXPECT_EQ(workingRule().anyCondition, !c.anyCondition);
+        EXPECT_EQ(workingRule().stopAfter, !c.stopAfter);
+        EXPECT_EQ(conditionKinds(workingRule()).size(), 0u); // no condition came with it
+        EXPECT_EQ(workingRule().actioncnt, 1);
+    }
+}
+
 TEST_F(RuleWizardTest, NextAndPreviousSwapTheButtons) {
     TfrmRule& w = openNew();
     w.btnNextClick();
@@ -138,17 +164,20 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     w.btnNextClick();
     EXPECT_EQ(workingRule().mcond, NewFile);
     EXPECT_EQ(conditionKinds(workingRule()), (std::vector<std::uint8_t>{FileExt, FileSize}));
-    EXPECT_EQ(w.clConditions->count(), 2);
+    EXPECT_EQ(w.clConditions->count(), 5);
     EXPECT_TRUE(w.clConditions->checked(TfrmRule::kItemExt));
 
     w.btnPreviousClick();
     w.rbTotalFileCount->setChecked(true);
     w.btnNextClick();
     ASSERT_EQ(conditionItems(),
-              (std::vector<QString>{"Where file extension is specified extension",
-                                    "Where file size is specified", "Where file date is specified",
-                                    "Where file date is the oldest specified of all files",
-                                    "Where file date is the newest specified of all files"}));
+              (std::vector<QString>{
+                  "Where file extension is specified extension", "Where file size is specified",
+                  "Where file name matches specified patterns",
+                  "Where file name does not match specified patterns",
+                  "Any one of the conditions is enough", "Where file date is specified",
+                  "Where file date is the oldest specified of all files",
+                  "Where file date is the newest specified of all files"}));
     for (int item : {TfrmRule::kItemDate, TfrmRule::kItemOldest, TfrmRule::kItemNewest}) {
         EXPECT_FALSE(w.clConditions->checked(item));
         EXPECT_TRUE(w.clConditions->lineEnabled(item));
