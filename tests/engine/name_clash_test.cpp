@@ -113,6 +113,7 @@ TEST_F(NameClashes, EachChoiceOnMovesAndCopiesWithAndWithoutExtension) {
             expected[c.given] = "new";
         lines.clear();
         real.launches.clear();
+        real.actFor("in", "each case a rule of its own"); // as a cycle does before each rule
 
         const auto outcomes = run({test::ActionTo(c.kind, at("out")), test::ActionTo(rLaunch)},
                                   c.name, {c.clash, false}, real);
