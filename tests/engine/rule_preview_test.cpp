@@ -70,7 +70,10 @@ TEST(RulePreview, SaysWhichConditionLeftEachFileOut) {
         std::string excludefiles;
         std::map<std::string, std::string> expected;
         std::size_t taken;
+        bool anyCondition = false;
     };
+    ruleacondrec unknown;
+    unknown.rcond = 9; // a kind of a newer program's: the rule is passed over, never widened
     const std::vector<Case> cases = {
         {"a new-file rule without conditions takes every file",
          NewFile,
@@ -132,6 +135,27 @@ TEST(RulePreview, SaysWhichConditionLeftEachFileOut) {
           {"big.txt", "condition 0"},
           {"part.tmp", "condition 0"}},
          2},
+        {"any one condition: a file is left out only by none taking it",
+         NewFile,
+         0,
+         {extension("mp3"), oldest(1)},
+         "",
+         {{"big.mp3", "taken"},
+          {"small.mp3", "taken"},
+          {"big.txt", "condition " + std::to_string(kNoConditionTook)},
+          {"part.tmp", "taken"}},
+         3,
+         true},
+        {"a condition this program does not know leaves every file out",
+         NewFile,
+         0,
+         {extension("mp3"), unknown},
+         "",
+         {{"big.mp3", "condition " + std::to_string(kRulePassedOver)},
+          {"small.mp3", "condition " + std::to_string(kRulePassedOver)},
+          {"big.txt", "condition " + std::to_string(kRulePassedOver)},
+          {"part.tmp", "condition " + std::to_string(kRulePassedOver)}},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,6 +164,7 @@ TEST(RulePreview, SaysWhichConditionLeftEachFileOut) {
         rule.fcnt = c.limit;
         rule.conds = c.conditions;
         rule.condcnt = static_cast<std::int32_t>(c.conditions.size());
+        rule.anyCondition = c.anyCondition;
         const RulePreview preview = PreviewRule(
             rule, c.excludefiles, platform::ListFolder(folder.path().string(), true), 0.0);
         ASSERT_TRUE(preview.listed);
