@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -166,7 +167,11 @@ void RulePreviewPanel::showRows(const Shown& shown) {
         items.push_back(more);
     }
     lvPreview->addTopLevelItems(items);
-    lvPreview->setColumnWidth(FileColumn, lvPreview->viewport()->width() / 2);
+    // Names as wide as they need, up to half the list: the reasons are the longer texts.
+    lvPreview->resizeColumnToContents(FileColumn);
+    const int half = lvPreview->viewport()->width() / 2;
+    lvPreview->setColumnWidth(FileColumn,
+                              std::clamp(lvPreview->columnWidth(FileColumn), half / 2, half));
 }
 
 } // namespace lp
