@@ -2,12 +2,14 @@
 #include "counted.h"
 #include "failure_reason.h"
 #include "launch_arguments.h"
+#include "name_clash.h"
 #include "platform/file_identity.h"
 #include "platform/parameter_words.h"
 #include "platform/path_separator.h"
 #include "same_contents.h"
 
 #include <algorithm>
+#include <span>
 
 namespace lp {
 
@@ -39,13 +41,22 @@ struct FollowedFile {
     }
 };
 
-// Whether a copy of source already stands at target: another file of the same size, last-write
+// Whether a copy of source already stands at target, or at one of the numbered names that
+// "keep both" gives (up to the first that is free): another file of the same size, last-write
 // time and bytes. Size and time alone would take a different file that merely looks alike (two
 // photos of one size from one camera second) for the copy, and the source would then be deleted
 // with no copy of it anywhere. Read only for retries, so first tries cost nothing more.
 bool identicalStands(const std::string& source, const std::string& target) {
     const auto original = platform::IdentifyFile(source);
-    return original && WholeCopyAt(target, source, *original);
+    if (!original)
+        return false;
+    for (int number = 1;; ++number) {
+        const std::string path = number == 1 ? target : NumberedPath(target, number);
+        if (!platform::IdentifyFile(path))
+            return false;
+        if (WholeCopyAt(path, source, *original))
+            return true;
+    }
 }
 
 // A path built in one buffer that every file of a rule reuses.
@@ -62,11 +73,13 @@ private:
 
 class ActionStep {
 public:
-    ActionStep(const Selection& selection, const CurrentFiles& current, const std::string& sharedir,
-               const SortingPolicy& policy, CycleEnvironment& environment,
+    ActionStep(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
+               const std::string& sharedir, const SortingPolicy& policy,
+               CycleEnvironment& environment,
                const std::vector<std::optional<std::int32_t>>& retries)
-        : selection_(selection), current_(current), sharedir_(sharedir), policy_(policy),
-          environment_(environment), files_(selection.size(), FollowedFile{&sharedir}) {
+        : actions_(Counted(rule.actions, rule.actioncnt)), selection_(selection), current_(current),
+          sharedir_(sharedir), policy_(policy), environment_(environment),
+          files_(selection.size(), FollowedFile{&sharedir}) {
         for (std::size_t i = 0; i < retries.size() && i < files_.size(); ++i)
             if (retries[i]) {
                 files_[i].retried = true;
@@ -94,7 +107,7 @@ public:
     }
 
     void copy(const std::string& destination) {
-        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+        const auto makeCopy = [&](FollowedFile& file, const std::string& name) {
             const std::string& source = source_(*file.folder, name);
             const std::string& target = target_(destination, name);
             // A copy a retry finds made already is not made again, not even as a numbered one.
@@ -104,7 +117,15 @@ public:
                 file.copiedAt = action_;
             else
                 file.fail(action_);
-        });
+        };
+        forEachFollowed(makeCopy);
+        // A retry taken up after its copy finds the copy still there before a later action
+        // moves or deletes the file: a copy removed or replaced meanwhile is made again, or
+        // the file would end up nowhere.
+        for (std::size_t i = 0; i < files_.size(); ++i)
+            if (FollowedFile& file = files_[i];
+                file.retried && !file.passedOver && file.joinsAt > action_ && takesAwayLater())
+                makeCopy(file, nameOf(i));
     }
 
     void remove() {
@@ -164,13 +185,25 @@ private:
         return !file.passedOver && file.joinsAt <= action_;
     }
 
+    const std::string& nameOf(std::size_t i) const {
+        return files_[i].renamed.empty() ? current_.entries[selection_[i]].name : files_[i].renamed;
+    }
+
     template <typename Act> void forEachFollowed(Act act) {
         for (std::size_t i = 0; i < files_.size(); ++i)
             if (follows(files_[i]))
-                act(files_[i], files_[i].renamed.empty() ? current_.entries[selection_[i]].name
-                                                         : files_[i].renamed);
+                act(files_[i], nameOf(i));
     }
 
+    // Whether an action after the one under way takes the file from its folder.
+    bool takesAwayLater() const {
+        return std::ranges::any_of(actions_.subspan(static_cast<std::size_t>(action_) + 1),
+                                   [](const ruleactionrec& action) {
+                                       return action.raction == rMove || action.raction == rDelete;
+                                   });
+    }
+
+    std::span<const ruleactionrec> actions_;
     const Selection& selection_;
     const CurrentFiles& current_;
     const std::string& sharedir_;
@@ -194,7 +227,7 @@ std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& 
                                           const SortingPolicy& policy,
                                           CycleEnvironment& environment,
                                           const std::vector<std::optional<std::int32_t>>& retries) {
-    ActionStep step(selection, current, sharedir, policy, environment, retries);
+    ActionStep step(rule, selection, current, sharedir, policy, environment, retries);
     std::int32_t position = 0;
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
         step.at(position++);

@@ -53,9 +53,13 @@ Problem parseCommandLine(const std::vector<std::string>& args, CommandLine& out)
         // "--folder=1" is read by some programs; here the value follows as a word of its own,
         // and the refusal says so rather than calling the option unknown.
         if (const auto equals = arg.find('=');
-            equals != std::string::npos && takesValue(std::string_view(arg).substr(0, equals)))
-            return "Option " + arg.substr(0, equals) + " takes its value as the next word: " +
-                   QuoteValue(arg.substr(0, equals) + " " + arg.substr(equals + 1)) + ".";
+            equals != std::string::npos && takesValue(std::string_view(arg).substr(0, equals))) {
+            const std::string option = arg.substr(0, equals);
+            if (equals + 1 == arg.size())
+                return "Option " + option + " needs a value, as the next word.";
+            return "Option " + option + " takes its value as the next word: " +
+                   QuoteValue(option + " " + arg.substr(equals + 1)) + ".";
+        }
         if (takesValue(arg) && i + 1 >= args.size())
             return "Option " + arg + " needs a value.";
         if (arg == "--config") {

@@ -76,6 +76,10 @@ void RulePreviewPanel::setFolder(const rServiceRules* folder) {
     hasFolder_ = folder != nullptr && !folder->sharedir.empty();
     folder_ = hasFolder_ ? folder->sharedir : std::string();
     excludefiles_ = hasFolder_ ? folder->excludefiles : std::string();
+    // Until the first look has ended, what is known is only whether there is a folder.
+    lblPreview->setText(hasFolder_
+                            ? QStringLiteral("Looking at the folder's files...")
+                            : QStringLiteral("No folder chosen: there are no files to show."));
 }
 
 void RulePreviewPanel::ruleChanged(const RuleRec& rule) {
@@ -143,7 +147,7 @@ void RulePreviewPanel::show(const Shown& shown) {
 }
 
 void RulePreviewPanel::showRows(const Shown& shown) {
-    QString summary = QStringLiteral("The rule would take %1 of %2 files now.")
+    QString summary = QStringLiteral("The rule would take %1 of %2 files if they arrived now.")
                           .arg(shown.taken)
                           .arg(shown.entries);
     if (shown.passedOver)

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 namespace lp {
@@ -168,6 +169,57 @@ TEST_F(Retries, WhatSucceededIsNotMadeAgain) {
         EXPECT_EQ(copies, c.backup.size()) << c.what << ": copied once";
         EXPECT_EQ(real.launches.size(), c.launches) << c.what;
         EXPECT_EQ(readBytes(at("in", "photo.jpg")), "picture") << c.what;
+    }
+}
+
+// A retry taken up at the delete finds the rule's copy still there first: a copy removed or
+// replaced meanwhile is made again, or the file would be deleted with no copy anywhere; one
+// kept under a numbered name ("keep both") is found there and not made again.
+TEST_F(Retries, ADeleteRetriedAfterItsCopyFindsTheCopyFirst) {
+    struct Case {
+        const char* what;
+        bool takenBefore; // backup held another photo.jpg, so the copy got a numbered name
+        std::function<void(const std::string& copy)> meanwhile;
+        std::size_t copiesAtRetry;
+    };
+    const auto removed = [](const std::string& copy) { fs::remove(copy); };
+    const auto lookAlike = [](const std::string& copy) {
+        const auto time = fs::last_write_time(copy);
+        writeBytes(copy, "PICTURE");
+        fs::last_write_time(copy, time);
+    };
+    const Case cases[] = {
+        {"the copy stands", false, nullptr, 0},
+        {"the copy was removed", false, removed, 1},
+        {"the copy was replaced by a look-alike", false, lookAlike, 1},
+        {"the copy stands under its numbered name", true, nullptr, 0},
+        {"the copy under its numbered name was removed", true, removed, 1},
+    };
+    for (const Case& c : cases) {
+        for (const char* folder : {"in", "backup"}) {
+            fs::remove_all(at(folder));
+            fs::create_directories(at(folder));
+        }
+        serve(NewFile, {test::ActionTo(rCopy, at("backup")), test::ActionTo(rDelete)},
+              NameClash::KeepBoth);
+        if (c.takenBefore)
+            writeBytes(at("backup", "photo.jpg"), "older");
+        writeBytes(at("in", "photo.jpg"), "picture");
+        ASSERT_EQ(countOf(cycleAt(0s), "failed trash"), 1U) << c.what;
+        const std::string copy = at("backup", c.takenBefore ? "photo (2).jpg" : "photo.jpg");
+        ASSERT_EQ(readBytes(copy), "picture") << c.what;
+        if (c.meanwhile)
+            c.meanwhile(copy);
+        const auto lines = cycleAt(1h);
+        EXPECT_EQ(countOf(lines, "copy "), c.copiesAtRetry) << c.what;
+        EXPECT_EQ(countOf(lines, "failed trash"), 1U) << c.what << ": then the delete";
+        const auto names = namesIn("backup");
+        EXPECT_EQ(std::ranges::count_if(names,
+                                        [&](const std::string& name) {
+                                            return readBytes(at("backup", name)) == "picture";
+                                        }),
+                  1)
+            << c.what << ": one whole copy, whatever happened to the first";
     }
 }
 

@@ -85,6 +85,7 @@ TEST(CommandLine, ARefusalSaysWhatToTypeInstead) {
         {{"lp", "--interval=5"},
          "Option --interval takes its value as the next word: \"--interval 5\"."},
         {{"lp", "--simulate=yes"}, "Unknown option: \"--simulate=yes\""},
+        {{"lp", "--simulate", "--folder="}, "Option --folder needs a value, as the next word."},
     };
     for (const Case& c : cases) {
         CommandLine cl;
