@@ -25,6 +25,9 @@ constexpr unsigned kLooksSavedAtMost = 16;
 // removed (a file still open loses its last link: an attribute change), replaced, unmounted.
 // Changes of attributes alone merely cost a look at the path.
 constexpr std::uint32_t kRenamedOrRemoved = IN_MOVE_SELF | IN_DELETE_SELF | IN_ATTRIB;
+// In the file's own folder, any entry made, removed or renamed: the path's last part may name
+// something else without the open file being touched (a link put there, then removed).
+constexpr std::uint32_t kEntriesChanged = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 // A watch on the open file itself (through its descriptor, so that it is the very file opened
 // whatever path names by now) and on every folder above it in path, each folder both as named
@@ -38,12 +41,13 @@ int watchPath(int fd, const std::string& path) {
         return -1;
     bool watched = ::inotify_add_watch(watch, ("/proc/self/fd/" + std::to_string(fd)).c_str(),
                                        kRenamedOrRemoved) >= 0;
+    const std::size_t lastSlash = path.rfind('/');
     for (std::size_t slash = 0; watched && slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
         const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-        watched =
-            ::inotify_add_watch(watch, folder.c_str(), kRenamedOrRemoved | IN_DONT_FOLLOW) >= 0 &&
-            ::inotify_add_watch(watch, folder.c_str(), kRenamedOrRemoved) >= 0;
+        const std::uint32_t events = kRenamedOrRemoved | (slash == lastSlash ? kEntriesChanged : 0);
+        watched = ::inotify_add_watch(watch, folder.c_str(), events | IN_DONT_FOLLOW) >= 0 &&
+                  ::inotify_add_watch(watch, folder.c_str(), events) >= 0;
     }
     if (!watched) {
         ::close(watch);

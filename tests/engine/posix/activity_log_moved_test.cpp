@@ -103,6 +103,23 @@ TEST(ActivityLogKeptOpen, FollowsItsPathWhateverHappensBetweenTwoLines) {
     }
 }
 
+// A link put at the log's name and then taken away again leaves the file it led to behind: the
+// next line is at the log's path.
+TEST(ActivityLogKeptOpen, ALinkPutAtItsNameAndTakenAwayIsLeftBehind) {
+    test::TempFolder temp;
+    const std::string path = temp.file("activity.log"), notes = temp.file("notes");
+    ActivityLog log(path);
+    log.append(deletion("/in/first"));
+    test::writeBytes(notes, "");
+    fs::create_symlink(notes, temp.file("link"));
+    fs::rename(temp.file("link"), path);
+    log.append(deletion("/in/through the link"));
+    fs::remove(path);
+    log.append(deletion("/in/after"));
+    EXPECT_EQ(deletedIn(path), std::vector<std::string>{"/in/after"});
+    EXPECT_EQ(test::readBytes(notes).find("/in/after"), std::string::npos);
+}
+
 TEST(ActivityLogKeptOpen, CountsWhatAnotherWriterAddedWhenItComesToRotate) {
     const std::string line = FormatActivityLine(deletion("/in/x10")) + '\n';
     test::TempFolder temp;
