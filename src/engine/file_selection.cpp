@@ -147,7 +147,12 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
     const auto& entries = current.entries;
     switch (condition.rcond) {
     case FileExt: {
-        const auto pieces = SplitPieces(condition.rcondFileExt.ext);
+        auto pieces = SplitPieces(condition.rcondFileExt.ext);
+        // An empty piece beside a real one is a stray ";" ("tmp;"), not a wish for the names
+        // without an extension: a delete rule on "tmp;" would take README and Makefile too. A
+        // list of nothing but empty pieces still takes exactly those names.
+        if (std::ranges::any_of(pieces, [](std::string_view piece) { return !piece.empty(); }))
+            std::erase_if(pieces, [](std::string_view piece) { return piece.empty(); });
         const bool anyCase = condition.rcondFileExt.anyCase;
         thin(selection, [&](std::uint32_t i) {
             const std::string_view extension = FileExtension(entries[i].name);

@@ -43,6 +43,9 @@ StoredExtensions storedExtensions(const QString& typed) {
                                                 "name, compared as it stands, without * or ?.")
                                      .arg(piece);
     }
+    // A stray ";" would be stored as it stands and add nothing: it is left out.
+    if (pieces.size() > 1)
+        pieces.removeAll(QString());
     result.stored = pieces.join(QLatin1Char(';'));
     return result;
 }

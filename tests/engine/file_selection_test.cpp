@@ -64,9 +64,11 @@ TEST(FileSelection, ExtensionIsTheTextAfterTheLastDotComparedExactly) {
         {"mp3", {"song.mp3", "a.tar.mp3"}},
         {"mp2;MP3", {"song.MP3"}},
         {"bak;mp3", {"song.mp3", "a.tar.mp3", "song.mp3.bak"}},
-        {" mp3", {}}, // a blank belongs to the piece
-        {".mp3", {}}, // pieces are written without the dot
-        {"mp3;", {"song.mp3", "a.tar.mp3", "README", "dot.", "mp3"}}, // empty piece: no extension
+        {" mp3", {}},                        // a blank belongs to the piece
+        {".mp3", {}},                        // pieces are written without the dot
+        {"mp3;", {"song.mp3", "a.tar.mp3"}}, // a stray separator adds nothing
+        {"mp2;;MP3", {"song.MP3"}},
+        {";", {"README", "dot.", "mp3"}}, // nothing but empty pieces: no extension
         {"", {"README", "dot.", "mp3"}},
     };
     for (const Case& c : cases)

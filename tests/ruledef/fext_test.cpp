@@ -126,10 +126,11 @@ TEST(TfrmInput, TheExtensionListIsStoredWithoutDotsAndRefusedWhereItCanNeverMatc
         QString typed;
         const char* stored; // nullptr: refused
     } cases[] = {
-        {"*.pdf", "pdf"},    {".pdf;*.JPG;mp3", "pdf;JPG;mp3"},
-        {"tar.gz", nullptr}, {"*.*", nullptr},
-        {"p?f", nullptr},    {"a/b", nullptr},
-        {"..pdf", nullptr},
+        {"*.pdf", "pdf"},         {".pdf;*.JPG;mp3", "pdf;JPG;mp3"},
+        {"tar.gz", nullptr},      {"*.*", nullptr},
+        {"p?f", nullptr},         {"a/b", nullptr},
+        {"..pdf", nullptr},       {"txt;", "txt"},
+        {";pdf;;jpg", "pdf;jpg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
