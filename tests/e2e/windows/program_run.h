@@ -85,10 +85,18 @@ public:
         startup.hStdOutput = out;
         startup.hStdError = err;
         PROCESS_INFORMATION started{};
-        if (::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                             nullptr, &startup, &started)) {
-            process_ = started.hProcess;
-            ::CloseHandle(started.hThread);
+        // Under a busy Wine a start can be refused for a moment: a few more tries, then the
+        // refusal is what the test sees.
+        for (int attempt = 0; attempt < 3 && process_ == nullptr; ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                 nullptr, &startup, &started)) {
+                process_ = started.hProcess;
+                ::CloseHandle(started.hThread);
+            } else {
+                startError_ = ::GetLastError();
+            }
         }
         ::CloseHandle(out);
         ::CloseHandle(err);
@@ -105,7 +113,11 @@ public:
 
     bool started() const { return process_ != nullptr; }
     std::string output() const { return fileBytes(output_); }
-    std::string errors() const { return fileBytes(errors_); }
+    std::string errors() const {
+        if (process_ == nullptr)
+            return "larchpost.exe could not be started: error " + std::to_string(startError_);
+        return fileBytes(errors_);
+    }
 
     // The exit status once the program has ended; nothing while it runs or when it hangs.
     std::optional<int> waitForEnd(std::chrono::milliseconds limit = kStuck) {
@@ -133,6 +145,7 @@ private:
     std::filesystem::path output_;
     std::filesystem::path errors_;
     HANDLE process_ = nullptr;
+    DWORD startError_ = 0;
     std::optional<int> status_;
 };
 
