@@ -41,13 +41,6 @@ bool asciiEqualIgnoringCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The pieces of a pattern list that can match a name: an empty piece matches none.
-std::vector<std::string_view> namePatterns(std::string_view names) {
-    std::vector<std::string_view> patterns = SplitPieces(names);
-    std::erase_if(patterns, [](std::string_view piece) { return piece.empty(); });
-    return patterns;
-}
-
 bool isKnownKind(const ruleacondrec& condition) {
     return !condition.foreign && condition.rcond <= kLastConditionKind;
 }
@@ -66,12 +59,6 @@ std::optional<std::string> WhyPassedOver(const RuleRec& rule) {
                                                       : action.raccopy.filepath) +
                    " holds a placeholder Larchpost does not know";
     return std::nullopt;
-}
-
-bool NameMatchesAny(std::string_view name, std::string_view names) {
-    const auto patterns = namePatterns(names);
-    return std::ranges::any_of(
-        patterns, [&](std::string_view pattern) { return MatchPattern(name, pattern); });
 }
 
 std::vector<std::string_view> SplitPieces(std::string_view text) {
@@ -164,13 +151,11 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
     }
     case FileNameMatching:
     case FileNameNotMatching: {
-        const auto patterns = namePatterns(condition.names);
+        // Name patterns are matched as the folder's exclusions are, empty pieces matching none.
+        const auto patterns = ExclusionPatterns(condition.names);
         const bool wanted = condition.rcond == FileNameMatching;
-        thin(selection, [&](std::uint32_t i) {
-            return wanted == std::ranges::any_of(patterns, [&](std::string_view pattern) {
-                       return MatchPattern(entries[i].name, pattern);
-                   });
-        });
+        thin(selection,
+             [&](std::uint32_t i) { return wanted == Excluded(entries[i].name, patterns); });
         return;
     }
     case FileSize:

@@ -77,9 +77,6 @@ void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double to
 // a condition kind or a placeholder this program does not know, which must never widen it.
 std::optional<std::string> WhyPassedOver(const RuleRec& rule);
 
-// Whether name matches one of the ";"-separated wildcard patterns (empty pieces match nothing).
-bool NameMatchesAny(std::string_view name, std::string_view names);
-
 // The folder's exclusion patterns ("*.tmp;~*"), empty pieces dropped, and whether a name
 // matches one of them: an excluded entry is never part of a turn.
 std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles);
