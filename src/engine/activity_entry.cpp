@@ -74,6 +74,9 @@ bool operationShapeKnown(const ActivityEntry& entry) {
         return count == 2;
     if (entry.action == "trash")
         return count == 1;
+    // Folders a destination names that could not be made: only ever a failure.
+    if (entry.action == "make-folder")
+        return count == 1 && entry.failed;
     // How far the retries of a file have come: said, never done, so never failed.
     if (entry.action == "retry" || entry.action == "retry-hourly" || entry.action == "give-up")
         return count == 1 && !entry.failed;
@@ -94,6 +97,8 @@ std::string FormatActivityLine(const ActivityEntry& entry) {
         line.append(" mtime=").append(std::to_string(identity->modifiedNs));
         line.append(" file=").append(std::to_string(identity->device));
         line.append(1, ':').append(std::to_string(identity->inode));
+        if (entry.madeFolders > 0)
+            line.append(" made=").append(std::to_string(entry.madeFolders));
     }
     return line;
 }
@@ -135,6 +140,14 @@ std::optional<ActivityEntry> ParseActivityLine(std::string_view line) {
     } else if (!line.empty()) {
         if (!takePrefix(line, kIdentityMark))
             return std::nullopt;
+        if (const auto made = line.find(" made="); made != std::string_view::npos) {
+            std::string_view count = line.substr(made + 6);
+            const auto number = takeNumber<std::int32_t>(count);
+            if (!number || *number <= 0 || !count.empty())
+                return std::nullopt;
+            entry.madeFolders = *number;
+            line = line.substr(0, made);
+        }
         entry.identity = parseIdentity(line);
         if (!entry.identity)
             return std::nullopt;

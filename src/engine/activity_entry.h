@@ -3,7 +3,8 @@
 // operation itself exactly as the verbose output prints it, followed, after a move or copy that
 // succeeded, by what identifies the file it left at its destination, or after one that failed, by
 // why it did, when that is known:
-//   <time> "<folder>" "<rule>" <operation line>[ # size=<bytes> mtime=<ns> file=<device>:<inode>]
+//   <time> "<folder>" "<rule>" <operation line>[ # size=<bytes> mtime=<ns> file=<device>:<inode>
+//   [ made=<folders made for it>]]
 //   <time> "<folder>" "<rule>" failed <operation line>[ # reason="<why>"]
 // The time is local, ISO 8601 to the second with its offset (2026-12-08T09:12:33+01:00).
 
@@ -32,6 +33,9 @@ struct ActivityEntry {
     std::vector<std::string>
         values; // unquoted: source and destination, the path, program and arguments
     std::optional<FileIdentity> identity;
+    // How many of the innermost folders of a move's or copy's destination it made for the file
+    // (written " made=N" after the identity): an undo removes them when they are empty again.
+    std::int32_t madeFolders = 0;
     std::string reason; // why it failed; empty when it did not, or when that is not known
     bool operator==(const ActivityEntry&) const = default;
 };

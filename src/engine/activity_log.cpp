@@ -109,20 +109,23 @@ std::optional<std::uintmax_t> ActivityLog::openFile() {
         complain("there is no folder for it");
         return std::nullopt;
     }
+    // The log or its folder renamed or removed again between the making and the look: a few
+    // more tries, so that no line is lost to someone tidying up.
     std::error_code error;
-    const fs::path folder = fs::path(path_).parent_path();
-    // The log names the user's files: only the user reads the folder made for it.
-    if (!folder.empty() && fs::create_directories(folder, error))
-        fs::permissions(folder, fs::perms::owner_all, error);
-    if (!error)
-        error = file_.open(path_);
-    const auto size = error ? std::nullopt : file_.sizeIfAt(path_);
-    if (!size) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        error.clear();
+        const fs::path folder = fs::path(path_).parent_path();
+        // The log names the user's files: only the user reads the folder made for it.
+        if (!folder.empty() && fs::create_directories(folder, error))
+            fs::permissions(folder, fs::perms::owner_all, error);
+        if (!error)
+            error = file_.open(path_);
+        if (const auto size = error ? std::nullopt : file_.sizeIfAt(path_))
+            return size;
         file_.close();
-        complain(error ? error.message() : "it is not where it was opened");
-        return std::nullopt;
     }
-    return size;
+    complain(error ? error.message() : "it is not where it was opened");
+    return std::nullopt;
 }
 
 void ActivityLog::write(const std::string& line) {

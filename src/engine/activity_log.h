@@ -65,6 +65,7 @@ private:
     std::unordered_map<std::string, Failure> failures_; // by operation
     std::size_t forgetAt_ = kFailuresKept;              // the size that has them looked at again
     static constexpr std::size_t kFailuresKept = 1024;
+    static constexpr int kOpenAttempts = 3;
     bool complained_ = false; // said that the log cannot be written, and not written since
 };
 

@@ -3,6 +3,8 @@
 // written, the file operations, the program launcher, the date and the clock. The program hands it
 // the real ones; tests and the simulation hand it others.
 
+#include "platform/capture_date.h"
+#include "platform/file_content.h"
 #include "platform/file_identity.h"
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
@@ -68,6 +70,28 @@ public:
     // read there, unless the environment knows it without looking again.
     virtual std::optional<platform::FileIdentity> placedIdentity(const std::string& path) {
         return platform::IdentifyFile(path);
+    }
+    // What the type and origin conditions read from a file; see platform/file_content.h.
+    virtual std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) {
+        return platform::RegularFileVersion(path);
+    }
+    virtual std::optional<platform::ContentType> readContentType(const std::string& path) {
+        return platform::ReadContentType(path);
+    }
+    virtual std::optional<std::string> downloadOrigin(const std::string& path) {
+        return platform::DownloadOrigin(path);
+    }
+    // Makes the folders below fixedFolder that a destination with placeholders names, where they
+    // are missing (see platform::MakeFoldersBelow), and gives back the path they come to; nothing
+    // when fixedFolder is missing or a folder cannot be made, failureReason then saying why. made
+    // receives the folders made (or, in a simulation, foreseen to be made), the outermost first.
+    virtual std::optional<std::string> makeFolders(const std::string& fixedFolder,
+                                                   const std::vector<std::string>& below,
+                                                   std::vector<std::string>& made) = 0;
+    // The capture date a photo at path carries (see platform::CaptureDate); asked only for a
+    // template that uses one, once per file and action.
+    virtual std::optional<double> captureDate(const std::string& path) {
+        return platform::CaptureDate(path);
     }
     virtual bool deleteFile(const std::string& path) = 0;
     // Moves the file to the desktop's trash instead of deleting it.

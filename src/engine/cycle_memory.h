@@ -1,7 +1,10 @@
 #pragma once
 // What monitor cycles remember from one to the next so that unchanged folders cost next to
-// nothing: per service, its folder's entries and whether its last turn did nothing.
+// nothing: per service, its folder's entries, whether its last turn did nothing, and the content
+// types read.
 
+#include "file_facts.h"
+#include "folder_tree.h"
 #include "quiet_turn.h"
 #include "remembered_folder.h"
 
@@ -11,8 +14,11 @@
 namespace lp {
 
 struct ServiceMemory {
-    RememberedFolder folder;
+    RememberedFolder folder;    // a folder watched alone
+    RememberedTree tree;        // a folder watched with its sub-folders
+    bool saidUnwatched = false; // that some folders of the tree are listed every cycle
     QuietTurn quiet;
+    ContentTypeMemory types; // of the files the type conditions looked at
 };
 
 // Kept by table position; what a position remembers is checked against the service found there,

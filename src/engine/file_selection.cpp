@@ -1,11 +1,15 @@
 #include "file_selection.h"
+#include "content_categories.h"
 #include "counted.h"
+#include "file_facts.h"
+#include "globals/path_template.h"
 #include "globals/pattern_match.h"
 #include "globals/quoted_value.h"
 #include "name_pairing.h"
 #include "rank_window.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace lp {
 
@@ -41,6 +45,11 @@ bool asciiEqualIgnoringCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+// Kinds that read each file beyond its listing, which are applied after the others.
+bool readsFiles(const ruleacondrec& condition) {
+    return condition.rcond == FileTypeMatching || condition.rcond == DownloadedFrom;
+}
+
 bool isKnownKind(const ruleacondrec& condition) {
     return !condition.foreign && condition.rcond <= kLastConditionKind;
 }
@@ -53,11 +62,18 @@ std::optional<std::string> WhyPassedOver(const RuleRec& rule) {
             return "it holds a kind of condition Larchpost does not know (rcond=" +
                    std::to_string(condition.rcond) + ")";
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt))
-        if (action.unknownPlaceholder)
-            return "its destination " +
-                   QuoteValue(action.raction == rMove ? action.racmove.filepath
-                                                      : action.raccopy.filepath) +
-                   " holds a placeholder Larchpost does not know";
+        if (action.unknownPlaceholder) {
+            const bool rename = action.raction == rRename;
+            const std::string& text = rename                    ? action.racrename.newname
+                                      : action.raction == rMove ? action.racmove.filepath
+                                                                : action.raccopy.filepath;
+            const auto parsed = PathTemplate::Parse(text, rename ? PathTemplate::Kind::Name
+                                                                 : PathTemplate::Kind::Destination);
+            const auto* refusal = std::get_if<TemplateRefusal>(&parsed);
+            return std::string(rename ? "its new name " : "its destination ") + QuoteValue(text) +
+                   " cannot be used: " +
+                   (refusal ? refusal->reason : "it holds a placeholder Larchpost does not know");
+        }
     return std::nullopt;
 }
 
@@ -73,6 +89,9 @@ std::vector<std::string_view> SplitPieces(std::string_view text) {
 }
 
 std::string_view FileExtension(std::string_view name) {
+    // An entry of a sub-folder ("photos.2026/readme") has the extension of its own name.
+    if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
     const auto dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
@@ -89,14 +108,22 @@ bool KnownNames::contains(std::uint32_t index) {
 }
 
 bool ServiceNeedsDetails(const rServiceRules& service) {
+    // A type condition needs them too: a file written again under its name changes only its
+    // size and last-write time, which tell an unchanged folder from a changed one.
     const auto readsDetails = [](const ruleacondrec& condition) {
-        return condition.rcond >= FileSize && condition.rcond <= FileDateOld;
+        return (condition.rcond >= FileSize && condition.rcond <= FileDateOld) ||
+               condition.rcond == FileTypeMatching;
+    };
+    // Destinations and names made from the file read its last-write time.
+    const auto readsDate = [](const ruleactionrec& action) {
+        return action.templated || action.raction == rRename;
     };
     return std::ranges::any_of(
         Counted(service.rulelist.rules, service.rulelist.rulecnt), [&](const RuleRec& rule) {
             return rule.enabled &&
                    (rule.mcond == TotalFileSize ||
-                    std::ranges::any_of(Counted(rule.conds, rule.condcnt), readsDetails));
+                    std::ranges::any_of(Counted(rule.conds, rule.condcnt), readsDetails) ||
+                    std::ranges::any_of(Counted(rule.actions, rule.actioncnt), readsDate));
         });
 }
 
@@ -158,6 +185,26 @@ void ApplyCondition(const ruleacondrec& condition, const CurrentFiles& current, 
              [&](std::uint32_t i) { return wanted == Excluded(entries[i].name, patterns); });
         return;
     }
+    case FileTypeMatching:
+        // A file whose content cannot be read or told matches no type.
+        thin(selection, [&](std::uint32_t i) {
+            if (current.facts == nullptr)
+                return false;
+            const std::optional<std::string> mime = current.facts->contentType(entries[i]);
+            return mime && ContentTypeMatches(*mime, condition.types);
+        });
+        return;
+    case DownloadedFrom: {
+        // A file without a recorded address was not downloaded from anywhere known.
+        const auto patterns = ExclusionPatterns(condition.origins);
+        thin(selection, [&](std::uint32_t i) {
+            if (current.facts == nullptr || patterns.empty())
+                return false;
+            const std::optional<std::string> origin = current.facts->downloadOrigin(entries[i]);
+            return origin && Excluded(*origin, patterns);
+        });
+        return;
+    }
     case FileSize:
         thin(selection, [&](std::uint32_t i) {
             return compares(condition.rnum, entries[i].size / kBytesPerKilobyte, condition.size);
@@ -209,23 +256,33 @@ void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double to
         return;
     }
     const auto conditions = Counted(rule.conds, rule.condcnt);
+    // The conditions that read files come after the others, which cost nothing to ask.
+    std::vector<std::int32_t> order;
+    for (const bool reading : {false, true})
+        for (std::int32_t position = 0; position < static_cast<std::int32_t>(conditions.size());
+             ++position)
+            if (readsFiles(conditions[static_cast<std::size_t>(position)]) == reading)
+                order.push_back(position);
     if (!rule.anyCondition || conditions.empty()) {
-        std::int32_t position = 0;
         Selection before;
-        for (const ruleacondrec& condition : conditions) {
+        for (const std::int32_t position : order) {
             if (leftOutBy)
                 before = selection;
-            ApplyCondition(condition, current, today, selection);
+            ApplyCondition(conditions[static_cast<std::size_t>(position)], current, today,
+                           selection);
             if (leftOutBy)
                 blame(before, selection, position);
-            ++position;
         }
         return;
     }
-    // Any one condition: each thins its own copy of the start, and a file any copy keeps stays.
+    // Any one condition: each thins its own copy of the start, and a file any copy keeps stays;
+    // a condition that reads files looks only at those no condition took yet.
     std::vector<bool> kept(current.entries.size(), false);
-    for (const ruleacondrec& condition : conditions) {
+    for (const std::int32_t position : order) {
+        const ruleacondrec& condition = conditions[static_cast<std::size_t>(position)];
         Selection one = selection;
+        if (readsFiles(condition))
+            std::erase_if(one, [&](std::uint32_t index) { return kept[index]; });
         ApplyCondition(condition, current, today, one);
         for (const std::uint32_t index : one)
             kept[index] = true;
@@ -243,8 +300,14 @@ std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles) {
 }
 
 bool Excluded(std::string_view name, const std::vector<std::string_view>& patterns) {
-    return std::ranges::any_of(
-        patterns, [&](std::string_view pattern) { return MatchPattern(name, pattern); });
+    // An entry of a sub-folder is named by its path below the watched folder ("a/b/x.pdf"): a
+    // pattern holding "/" matches that path, any other the entry's own name.
+    const auto slash = name.rfind('/');
+    const std::string_view ownName =
+        slash == std::string_view::npos ? name : name.substr(slash + 1);
+    return std::ranges::any_of(patterns, [&](std::string_view pattern) {
+        return MatchPattern(pattern.find('/') == std::string_view::npos ? ownName : name, pattern);
+    });
 }
 
 } // namespace lp

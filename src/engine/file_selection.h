@@ -16,11 +16,15 @@ namespace lp {
 
 using Selection = std::vector<std::uint32_t>;
 
+class FileFacts;
+
 // The folder's entries after exclusions, as taken once at the start of a service turn; every rule
 // of the turn works from it.
 struct CurrentFiles {
     std::vector<platform::FolderEntry> entries;
     std::int64_t totalSize = 0; // bytes of all entries; counted only when sizes were read
+    // What the type and origin conditions read the files through; without it they keep nothing.
+    FileFacts* facts = nullptr;
 };
 
 // The names of a service's known-file list, looked up by hashing. Built on first use, since only
@@ -67,9 +71,10 @@ inline constexpr std::int32_t kRulePassedOver = -3;
 bool RuleReadsToday(const RuleRec& rule);
 
 // Thins a rule's first selection by its conditions, all together or any one of them. Every kind
-// of condition is told apart in ApplyCondition alone. A rule WhyPassedOver names keeps nothing.
-// leftOutBy, when given (sized to the current list, kKeptIn throughout), receives for each entry
-// the selection lost what took it out; only a caller that asks pays for it.
+// of condition is told apart in ApplyCondition alone. The conditions that read a file (its type,
+// its origin) come last, so that only the files the others leave are read. A rule WhyPassedOver
+// names keeps nothing. leftOutBy, when given (sized to the current list, kKeptIn throughout),
+// receives for each entry the selection lost what took it out; only a caller that asks pays for it.
 void ApplyConditions(const RuleRec& rule, const CurrentFiles& current, double today,
                      Selection& selection, LeftOutBy* leftOutBy = nullptr);
 

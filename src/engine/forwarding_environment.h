@@ -39,6 +39,23 @@ public:
     std::optional<platform::FileIdentity> placedIdentity(const std::string& path) override {
         return inner_.placedIdentity(path);
     }
+    std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) override {
+        return inner_.regularFileVersion(path);
+    }
+    std::optional<platform::ContentType> readContentType(const std::string& path) override {
+        return inner_.readContentType(path);
+    }
+    std::optional<std::string> downloadOrigin(const std::string& path) override {
+        return inner_.downloadOrigin(path);
+    }
+    std::optional<std::string> makeFolders(const std::string& fixedFolder,
+                                           const std::vector<std::string>& below,
+                                           std::vector<std::string>& made) override {
+        return inner_.makeFolders(fixedFolder, below, made);
+    }
+    std::optional<double> captureDate(const std::string& path) override {
+        return inner_.captureDate(path);
+    }
     bool deleteFile(const std::string& path) override { return inner_.deleteFile(path); }
     bool trashFile(const std::string& path) override { return inner_.trashFile(path); }
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override {

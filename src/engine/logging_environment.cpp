@@ -1,6 +1,8 @@
 #include "logging_environment.h"
+#include "globals/path_template.h"
 #include "operation_report.h"
 #include "platform/move_journal.h"
+#include "platform/path_separator.h"
 
 namespace lp {
 
@@ -28,6 +30,10 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     // Read at once, so that an undo can tell whether the file there is still this one.
     if (placed)
         entry.identity = inner().placedIdentity(*placed);
+    if (placed && madeCount_ > 0 &&
+        placed->substr(0, placed->rfind(platform::kPathSeparator)) == madeFor_)
+        entry.madeFolders = madeCount_;
+    madeCount_ = 0;
     log_.append(std::move(entry));
     return placed;
 }
@@ -57,6 +63,17 @@ std::optional<std::string> LoggingEnvironment::moveFile(const std::string& sourc
                                                         NameClash clash) {
     const platform::JournalEndsHeld held;
     return transferred("move", source, destination, inner().moveFile(source, destination, clash));
+}
+std::optional<std::string> LoggingEnvironment::makeFolders(const std::string& fixedFolder,
+                                                           const std::vector<std::string>& below,
+                                                           std::vector<std::string>& made) {
+    auto folder = inner().makeFolders(fixedFolder, below, made);
+    madeFor_ = folder.value_or(std::string());
+    madeCount_ = static_cast<std::int32_t>(made.size());
+    // A destination whose fixed folder is missing is said as the move's or copy's failure would.
+    if (!folder)
+        logged(false, "make-folder", {PathBelow(fixedFolder, below)});
+    return folder;
 }
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     logged(true, std::string(RetryStageVerb(stage)), {path});

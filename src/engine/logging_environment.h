@@ -18,6 +18,9 @@ public:
                                         NameClash clash) override;
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
+    std::optional<std::string> makeFolders(const std::string& fixedFolder,
+                                           const std::vector<std::string>& below,
+                                           std::vector<std::string>& made) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
@@ -31,6 +34,10 @@ private:
 
     ActivityLog& log_;
     std::string folder_, rule_;
+    // The folder the last makeFolders came to and how many folders it made there, for the entry
+    // of the copy or move that follows it.
+    std::string madeFor_;
+    std::int32_t madeCount_ = 0;
 };
 
 } // namespace lp

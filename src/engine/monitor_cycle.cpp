@@ -1,6 +1,8 @@
 #include "monitor_cycle.h"
 #include "counted.h"
+#include "file_facts.h"
 #include "file_selection.h"
+#include "folder_tree.h"
 #include "globals/log_sink.h"
 #include "in_use_check.h"
 #include "retry_turn.h"
@@ -50,6 +52,7 @@ public:
     TurnFiles& operator=(const TurnFiles&) = delete;
 
     const CurrentFiles& current() const { return current_; }
+    void readFactsThrough(FileFacts& facts) { current_.facts = &facts; }
 
 private:
     std::vector<platform::FolderEntry>& listing_;
@@ -68,7 +71,8 @@ struct RulesOutcome {
 // the rule that failed takes it up again through its retries.
 RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, bool firstCycle,
                            bool withDetails, const SortingPolicy& policy,
-                           CycleEnvironment& environment, std::vector<bool>& leftOut) {
+                           CycleEnvironment& environment, std::vector<bool>& leftOut,
+                           std::vector<filerec>& renamedHere) {
     const TriggerState state{firstCycle, service.knownready};
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
@@ -93,9 +97,9 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             continue;
         if (!today && RuleReadsToday(rule))
             today = environment.today();
-        ApplyConditions(rule, current, today.value_or(0.0), *selection);
-        // Files an earlier rule took and asked to keep to itself are left alone.
+        // Files an earlier rule took and asked to keep to itself are left alone, and not read.
         thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
+        ApplyConditions(rule, current, today.value_or(0.0), *selection);
         retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
@@ -109,9 +113,16 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,
                            retries.resumePoints(*selection));
         retries.record(*selection, outcomes);
-        for (std::size_t i = 0; i < outcomes.size(); ++i)
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
             if (outcomes[i].takenAway)
                 leftOut[(*selection)[i]] = true;
+            // Renamed in place: the same file, known under its new name, so that the next turn
+            // does not take it for a new one.
+            if (outcomes[i].renamedTo) {
+                const auto& entry = current.entries[(*selection)[i]];
+                renamedHere.push_back({*outcomes[i].renamedTo, entry.size, entry.date});
+            }
+        }
     }
     return outcome;
 }
@@ -119,8 +130,16 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
 // Rewrites the known-file list in its own storage, so that a folder of many entries costs no new
 // list each turn, and leaves the turn's entries as they were.
 void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
-                      const std::vector<bool>& leftOut) {
+                      const std::vector<bool>& leftOut, const std::vector<filerec>& renamedHere) {
     std::vector<filerec>& known = service.knownfiles;
+    // A sub-folder that could not be listed keeps its known files, so that they do not all count
+    // as new when it can be listed again.
+    std::vector<filerec> unlistedKnown;
+    for (const std::string& sub : service.unlistedSubfolders)
+        for (const filerec& record : known)
+            if (record.name.size() > sub.size() && record.name.starts_with(sub) &&
+                record.name[sub.size()] == '/')
+                unlistedKnown.push_back(record);
     std::size_t count = 0;
     for (std::size_t i = 0; i < current.entries.size(); ++i) {
         if (leftOut[i])
@@ -134,6 +153,9 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
         record.date = entry.date;
     }
     known.resize(count);
+    known.insert(known.end(), unlistedKnown.begin(), unlistedKnown.end());
+    known.insert(known.end(), renamedHere.begin(), renamedHere.end());
+    count = known.size();
     GiveBackSpareRoom(known);
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(count);
@@ -143,20 +165,68 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
 // that the same turn over the same entries would do nothing again.
 bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const SortingPolicy& policy,
              CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
-             std::optional<double>& today) {
-    const TurnFiles files(listing, service.excludefiles);
+             ContentTypeMemory& types, std::optional<double>& today) {
+    TurnFiles files(listing, service.excludefiles);
+    FolderFileFacts facts(service.sharedir, environment, types);
+    files.readFactsThrough(facts);
     const CurrentFiles& current = files.current();
     std::vector<bool> leftOut(current.entries.size(), false);
+    std::vector<filerec> renamedHere;
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
-        outcome =
-            evaluateRules(service, current, firstCycle, withDetails, policy, environment, leftOut);
+        outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
+                                leftOut, renamedHere);
     else
         DropStaleRetries(service.retries, service.rulelist, current);
-    recordKnownFiles(service, current, leftOut);
+    recordKnownFiles(service, current, leftOut, renamedHere);
+    types.endTurn(current.entries.size());
     today = outcome.today;
     return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity()) &&
            !RetriesWaiting(service.retries);
+}
+
+// Says each sub-folder that could not be listed once, when it first cannot be, and remembers
+// them all for keeping their known files.
+void noteUnlisted(rServiceRules& service, std::vector<std::string> unlisted) {
+    for (const std::string& sub : unlisted)
+        if (std::ranges::find(service.unlistedSubfolders, sub) == service.unlistedSubfolders.end())
+            LogWarning("The sub-folder \"" + sub + "\" of " + service.sharedir +
+                       " cannot be listed; its files are left as they are until it can be.");
+    service.unlistedSubfolders = std::move(unlisted);
+}
+
+// A turn over the folder with its sub-folders; see RunServiceTurn.
+void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& policy,
+                 CycleEnvironment& environment, ServiceMemory* memory) {
+    std::optional<double> today;
+    std::vector<std::string> unlisted;
+    if (!memory) {
+        std::vector<platform::FolderEntry> listing;
+        if (ListTree(ReachOf(service), environment, listing, unlisted)) {
+            noteUnlisted(service, std::move(unlisted));
+            ContentTypeMemory types;
+            runTurn(service, firstCycle, true, policy, environment, listing, types, today);
+        }
+        return;
+    }
+    memory->folder = RememberedFolder{};
+    if (!memory->tree.refresh(ReachOf(service), environment, unlisted)) {
+        memory->quiet.forget();
+        return;
+    }
+    noteUnlisted(service, std::move(unlisted));
+    if (memory->tree.someUnwatched() && !memory->saidUnwatched) {
+        memory->saidUnwatched = true;
+        LogWarning("Some sub-folders of " + service.sharedir +
+                   " cannot be watched for changes (the system's limit of watches, or a file "
+                   "system without them): they are listed in full every cycle.");
+    }
+    if (!memory->tree.changed() && memory->quiet.repeats(service, environment))
+        return;
+    memory->quiet.forget();
+    if (runTurn(service, firstCycle, true, policy, environment, memory->tree.entries(),
+                memory->types, today))
+        memory->quiet.remember(service, today);
 }
 
 } // namespace
@@ -169,6 +239,13 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy
                     CycleEnvironment& environment, ServiceMemory* memory) {
     if (!service.enabled || service.sharedir.empty())
         return;
+    if (service.subfolders > 0) {
+        runTreeTurn(service, firstCycle, policy, environment, memory);
+        return;
+    }
+    if (memory && !memory->tree.empty())
+        memory->tree = RememberedTree{}; // sub-folders no longer watched give their watches back
+    service.unlistedSubfolders.clear();
     // Sizes and dates tell whether a file waiting for a retry is still the one that failed.
     const bool withDetails = ServiceNeedsDetails(service) || !service.retries.empty();
     std::optional<double> today;
@@ -176,8 +253,9 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy
         auto listing = environment.listFolder(service.sharedir, withDetails);
         // A folder that cannot be listed (an unplugged drive, a lost share) keeps its known
         // files, so its files do not all count as new when it comes back.
+        ContentTypeMemory types;
         if (listing)
-            runTurn(service, firstCycle, withDetails, policy, environment, *listing, today);
+            runTurn(service, firstCycle, withDetails, policy, environment, *listing, types, today);
         return;
     }
     if (!memory->folder.refresh(service.sharedir, withDetails, environment)) {
@@ -188,7 +266,7 @@ void RunServiceTurn(rServiceRules& service, bool firstCycle, const SortingPolicy
         return;
     memory->quiet.forget();
     if (runTurn(service, firstCycle, withDetails, policy, environment, memory->folder.entries(),
-                today))
+                memory->types, today))
         memory->quiet.remember(service, today);
 }
 

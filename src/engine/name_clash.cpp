@@ -4,14 +4,6 @@
 
 namespace lp {
 
-namespace {
-
-// Far more than any folder holds of one name; a bound all the same, should every attempt meet a
-// taken name (a file system that reports every name as taken).
-constexpr int kMostNumbers = 10'000;
-
-} // namespace
-
 std::string NumberedPath(const std::string& path, int number) {
     const std::size_t nameStart = path.rfind(platform::kPathSeparator) + 1; // 0 without a folder
     const std::size_t dot = path.rfind('.');

@@ -10,6 +10,10 @@
 
 namespace lp {
 
+// Far more than any folder holds of one name; a bound all the same, should every attempt meet a
+// taken name (a file system that reports every name as taken).
+constexpr int kMostNumbers = 10'000;
+
 // The path with " (number)" put before the extension of its last part: "/out/song (2).mp3".
 // A name without extension, or one whose only dot begins it (".profile"), gets it at the end.
 std::string NumberedPath(const std::string& path, int number);

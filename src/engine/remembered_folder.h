@@ -33,6 +33,8 @@ public:
     // Returns false when the folder cannot be listed whole; nothing is then remembered.
     bool refresh(const std::string& folder, bool withDetails, CycleEnvironment& environment);
 
+    // Whether a watch vouches for the folder between refreshes.
+    bool watched() const { return watch_ >= 0; }
     // Whether the entries may differ from those of the refresh before.
     bool changed() const { return changed_; }
     // The entries, in the listing's order. A caller may borrow them but must give them back as

@@ -1,15 +1,20 @@
 #include "rule_actions.h"
 #include "counted.h"
 #include "failure_reason.h"
+#include "folder_tree.h"
+#include "globals/path_template.h"
 #include "launch_arguments.h"
 #include "name_clash.h"
+#include "platform/entry_status.h"
 #include "platform/file_identity.h"
 #include "platform/parameter_words.h"
 #include "platform/path_separator.h"
 #include "same_contents.h"
 
 #include <algorithm>
+#include <deque>
 #include <span>
+#include <variant>
 
 namespace lp {
 
@@ -50,19 +55,22 @@ bool identicalStands(const std::string& source, const std::string& target) {
     const auto original = platform::IdentifyFile(source);
     if (!original)
         return false;
-    for (int number = 1;; ++number) {
+    // Keep both gives the copy the first numbered name not taken by anything, so the look goes
+    // on past names taken by folders or other entries and ends at the first name that is free.
+    for (int number = 1; number <= kMostNumbers; ++number) {
         const std::string path = number == 1 ? target : NumberedPath(target, number);
-        if (!platform::IdentifyFile(path))
+        if (!platform::ExamineEntry(path).exists)
             return false;
         if (WholeCopyAt(path, source, *original))
             return true;
     }
+    return false;
 }
 
 // A path built in one buffer that every file of a rule reuses.
 class PathBuffer {
 public:
-    const std::string& operator()(const std::string& folder, const std::string& name) {
+    const std::string& operator()(const std::string& folder, std::string_view name) {
         path_.assign(folder).append(1, platform::kPathSeparator).append(name);
         return path_;
     }
@@ -90,15 +98,41 @@ public:
     // The position of the action about to run.
     void at(std::int32_t action) { action_ = action; }
 
+    // Readies the action's destination: parsed once, when it holds placeholders.
+    void prepare(const ruleactionrec& action) {
+        template_.reset();
+        templateRefused_ = false;
+        if (!action.templated)
+            return;
+        auto parsed = PathTemplate::Parse(action.raction == rMove ? action.racmove.filepath
+                                                                  : action.raccopy.filepath,
+                                          PathTemplate::Kind::Destination);
+        // The reader and the editor keep templates that do not parse out of the rule; one that
+        // gets here all the same fails its files rather than go anywhere else.
+        if (auto* destination = std::get_if<PathTemplate>(&parsed))
+            template_ = std::move(*destination);
+        else
+            templateRefused_ = true;
+    }
+
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            const std::string& target = target_(destination, name);
-            const auto placed =
-                environment_.moveFile(source_(*file.folder, name), target, policy_.nameClash);
+            const std::string* folder = folderFor(file, name, destination);
+            if (!folder)
+                return file.fail(action_);
+            // A file of a sub-folder keeps its own name at the destination.
+            const std::string& target = target_(*folder, OwnNameOf(name));
+            const std::string& source = source_(*file.folder, name);
+            // A destination made from the file may name the very place it lies in (a folder
+            // sorted into sub-folders of its own): it is there already.
+            if (template_ && source == target)
+                return;
+            const auto placed = environment_.moveFile(source, target, policy_.nameClash);
             if (placed) {
-                file.folder = &destination;
-                // Under "Keep both" the later actions find the file under the name it got.
-                if (*placed != target)
+                file.folder = folder;
+                // The later actions find the file under the name it has there: its own name
+                // without its sub-folder, or the one "Keep both" gave it.
+                if (*placed != target || OwnNameOf(name) != name)
                     file.renamed = placed->substr(placed->rfind(platform::kPathSeparator) + 1);
                 return;
             }
@@ -108,10 +142,15 @@ public:
 
     void copy(const std::string& destination) {
         const auto makeCopy = [&](FollowedFile& file, const std::string& name) {
+            const std::string* folder = folderFor(file, name, destination);
+            if (!folder)
+                return file.fail(action_);
             const std::string& source = source_(*file.folder, name);
-            const std::string& target = target_(destination, name);
-            // A copy a retry finds made already is not made again, not even as a numbered one.
-            if (file.retried && identicalStands(source, target))
+            const std::string& target = target_(*folder, OwnNameOf(name));
+            // A copy a retry finds made already is not made again, not even as a numbered one;
+            // nor is a copy a destination made from the file puts onto the file itself.
+            if ((template_ && source == target) ||
+                (file.retried && identicalStands(source, target)))
                 return;
             if (environment_.copyFile(source, target, policy_.nameClash))
                 file.copiedAt = action_;
@@ -126,6 +165,33 @@ public:
             if (FollowedFile& file = files_[i];
                 file.retried && !file.passedOver && file.joinsAt > action_ && takesAwayLater())
                 makeCopy(file, nameOf(i));
+    }
+
+    // Gives each file the name the template makes from it, in the folder it is in now.
+    void rename(const racrenamerec& rename) {
+        const auto parsed = PathTemplate::Parse(rename.newname, PathTemplate::Kind::Name);
+        const auto* names = std::get_if<PathTemplate>(&parsed);
+        forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            const std::optional<std::string> newName =
+                names ? names->name(factsOf(file, name, *names)) : std::nullopt;
+            if (!newName)
+                return file.fail(action_);
+            // A file of a sub-folder is renamed where it lies.
+            const std::string_view subFolder = SubFolderOf(name);
+            const std::string newPath =
+                subFolder.empty() ? *newName : std::string(subFolder).append(1, '/') + *newName;
+            if (newPath == name) // already so named: nothing to do, and nothing failed
+                return;
+            const std::string target = JoinPath(*file.folder, newPath);
+            const auto placed =
+                environment_.moveFile(source_(*file.folder, name), target, policy_.nameClash);
+            if (!placed)
+                return failAfterCopy(file);
+            const std::string placedName =
+                placed->substr(placed->rfind(platform::kPathSeparator) + 1);
+            file.renamed =
+                subFolder.empty() ? placedName : std::string(subFolder).append(1, '/') + placedName;
+        });
     }
 
     void remove() {
@@ -175,12 +241,50 @@ public:
             std::optional<std::int32_t> retryAt;
             if (file.failed && inPlace)
                 retryAt = file.failedAt;
-            outcomes.push_back({file.deleted || elsewhere, file.failed, retryAt});
+            // A file renamed in its own folder is known there under its new name.
+            const bool renamedHere = !file.deleted && !elsewhere && !file.renamed.empty();
+            outcomes.push_back({file.deleted || elsewhere || renamedHere, file.failed, retryAt,
+                                renamedHere ? std::optional(file.renamed) : std::nullopt});
         }
         return outcomes;
     }
 
 private:
+    // What the templates know of the file: its name now, its last-write time as listed.
+    TemplateFacts factsOf(const FollowedFile& file, const std::string& name,
+                          const PathTemplate& used) {
+        const auto& entry = current_.entries[selection_[indexOf(file)]];
+        if (!today_)
+            today_ = environment_.today();
+        TemplateFacts facts = FactsOfName(OwnNameOf(name), entry.date, *today_);
+        // The sub-folder the file was found in, wherever an earlier action took it since.
+        facts.subFolder = SubFolderOf(entry.name);
+        if (used.usesTaken())
+            facts.taken = environment_.captureDate(source_(*file.folder, name));
+        return facts;
+    }
+
+    std::size_t indexOf(const FollowedFile& file) const {
+        return static_cast<std::size_t>(&file - files_.data());
+    }
+
+    // The folder the file goes to: destination itself, or the folders the template makes from
+    // the file below its fixed part, made where missing. Nothing when they cannot be.
+    const std::string* folderFor(const FollowedFile& file, const std::string& name,
+                                 const std::string& destination) {
+        if (templateRefused_)
+            return nullptr;
+        if (!template_)
+            return &destination;
+        std::vector<std::string> made;
+        auto folder = environment_.makeFolders(
+            template_->fixedFolder(), template_->foldersBelow(factsOf(file, name, *template_)),
+            made);
+        if (!folder)
+            return nullptr;
+        return &resolved_.emplace_back(std::move(*folder));
+    }
+
     bool follows(const FollowedFile& file) const {
         return !file.passedOver && file.joinsAt <= action_;
     }
@@ -212,6 +316,10 @@ private:
     std::vector<FollowedFile> files_; // per selected file, in selection order
     std::int32_t action_ = 0;
     PathBuffer source_, target_;
+    std::optional<PathTemplate> template_; // the current action's destination, if it has any
+    bool templateRefused_ = false;
+    std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
+    std::optional<double> today_;
 };
 
 } // namespace
@@ -231,6 +339,7 @@ std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& 
     std::int32_t position = 0;
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
         step.at(position++);
+        step.prepare(action);
         switch (action.raction) {
         case rMove:
             step.move(action.racmove.filepath);
@@ -243,6 +352,9 @@ std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& 
             break;
         case rLaunch:
             step.launch(action.raclaunch);
+            break;
+        case rRename:
+            step.rename(action.racrename);
             break;
         default: // FTP transfers are carried along but not made; unknown kinds do nothing
             break;

@@ -25,6 +25,9 @@ struct ActionOutcome {
     // Where a retry takes it up: the action that failed, by position in the rule, when the file
     // is still at its name in the service folder; nothing when no action failed or it moved on.
     std::optional<std::int32_t> retryAt = std::nullopt;
+    // Renamed in the service folder: the name it is known by there from now on (takenAway is
+    // then set for its old name).
+    std::optional<std::string> renamedTo = std::nullopt;
     bool operator==(const ActionOutcome&) const = default;
 };
 

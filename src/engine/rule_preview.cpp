@@ -6,13 +6,15 @@
 namespace lp {
 
 RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
-                        std::optional<std::vector<platform::FolderEntry>> listing, double today) {
+                        std::optional<std::vector<platform::FolderEntry>> listing, double today,
+                        FileFacts* facts) {
     RulePreview preview;
     if (!listing)
         return preview;
     preview.listed = true;
     const std::vector<std::string_view> patterns = ExclusionPatterns(excludefiles);
     CurrentFiles current;
+    current.facts = facts;
     std::vector<std::uint32_t> placeInListing; // per current entry
     preview.entries.reserve(listing->size());
     current.entries.reserve(listing->size());

@@ -35,9 +35,11 @@ struct RulePreview {
 };
 
 // The preview of rule over listing (nothing: the folder could not be listed), with the folder's
-// exclusions; today is the start of the current local day, for date conditions.
+// exclusions; today is the start of the current local day, for date conditions. facts reads the
+// files for the type and origin conditions; without it they take nothing.
 RulePreview PreviewRule(const RuleRec& rule, const std::string& excludefiles,
-                        std::optional<std::vector<platform::FolderEntry>> listing, double today);
+                        std::optional<std::vector<platform::FolderEntry>> listing, double today,
+                        FileFacts* facts = nullptr);
 
 // The positions in preview.entries of at most most entries to show: those taken first, then those
 // left out, each by name, so that a folder of many entries shows a stable part of itself.

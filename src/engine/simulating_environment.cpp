@@ -1,5 +1,6 @@
 #include "simulating_environment.h"
 #include "failure_reason.h"
+#include "globals/path_template.h"
 #include "platform/launcher.h"
 #include "platform/path_separator.h"
 #include "platform/removal_permission.h"
@@ -198,7 +199,8 @@ bool SimulatingEnvironment::canTake(const std::string& path, const EntryStatus& 
 Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::string& destination,
                                        bool replace) {
     // Folders are never created or removed by the operations, so the disk tells.
-    if (receivingFolder(destination).leadsTo != PathLeadsTo::Folder) {
+    if (!foreseenFolders_.contains(folderPart(destination)) &&
+        receivingFolder(destination).leadsTo != PathLeadsTo::Folder) {
         refused(kFolderMissing);
         return Placing::Failed;
     }
@@ -268,6 +270,29 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
         }
         return foreseen;
     });
+}
+
+// The folders are foreseen, never made: the destination's own check then finds them.
+std::optional<std::string> SimulatingEnvironment::makeFolders(const std::string& fixedFolder,
+                                                              const std::vector<std::string>& below,
+                                                              std::vector<std::string>& made) {
+    made.clear();
+    if (platform::ExamineEntry(fixedFolder).leadsTo != PathLeadsTo::Folder)
+        return refused(std::string(kFolderMissing) + " (" + fixedFolder + ")");
+    std::string path = fixedFolder;
+    for (const std::string& name : below) {
+        path = PathBelow(path, {name});
+        if (foreseenFolders_.contains(path))
+            continue;
+        const EntryStatus status = at(path);
+        if (status.exists && !status.isFolder)
+            return refused(FailureReason(std::make_error_code(std::errc::not_a_directory)));
+        if (!status.exists) {
+            foreseenFolders_.insert(path);
+            made.push_back(path);
+        }
+    }
+    return path;
 }
 
 bool SimulatingEnvironment::deleteFile(const std::string& path) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lp {
@@ -47,6 +48,9 @@ public:
                                         NameClash clash) override;
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
+    std::optional<std::string> makeFolders(const std::string& fixedFolder,
+                                           const std::vector<std::string>& below,
+                                           std::vector<std::string>& made) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
@@ -96,6 +100,7 @@ private:
     std::unordered_map<std::string, std::string> identities_; // folder path -> its identity
     std::string reason_;           // why the operation foreseen to fail last would
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own
+    std::unordered_set<std::string> foreseenFolders_; // made by foreseen operations, never made
 };
 
 } // namespace lp

@@ -76,7 +76,8 @@ private:
         const std::string& folder = folder_.sharedir;
         if (path.size() > folder.size() + 1 && path.starts_with(folder) &&
             path[folder.size()] == platform::kPathSeparator &&
-            path.find(platform::kPathSeparator, folder.size() + 1) == std::string::npos)
+            (folder_.subfolders > 0 || // a file of a sub-folder, named by its path below
+             path.find(platform::kPathSeparator, folder.size() + 1) == std::string::npos))
             return path.substr(folder.size() + 1);
         return {};
     }

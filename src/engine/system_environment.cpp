@@ -1,6 +1,8 @@
 #include "system_environment.h"
+#include "platform/folder_making.h"
 
 #include "failure_reason.h"
+#include "globals/path_template.h"
 #include "name_clash.h"
 #include "platform/copy_watch.h"
 #include "platform/file_identity.h"
@@ -84,6 +86,20 @@ std::optional<std::string> SystemEnvironment::placed(std::optional<std::string> 
     if (!path)
         reason_ = TransferFailureReason(error, source, destination, clash);
     return path;
+}
+std::optional<std::string> SystemEnvironment::makeFolders(const std::string& fixedFolder,
+                                                          const std::vector<std::string>& below,
+                                                          std::vector<std::string>& made) {
+    const std::error_code error = platform::MakeFoldersBelow(fixedFolder, below, made);
+    if (error) {
+        // A missing fixed folder is most likely a drive that is not plugged in: it is never made
+        // again on the disk it would otherwise land on.
+        reason_ = error == std::errc::no_such_file_or_directory
+                      ? std::string(kFolderMissing) + " (" + fixedFolder + ")"
+                      : FailureReason(error);
+        return std::nullopt;
+    }
+    return PathBelow(fixedFolder, below);
 }
 std::string SystemEnvironment::failureReason() {
     return reason_;

@@ -5,7 +5,10 @@
 #include "platform/entry_status.h"
 #include "platform/file_identity.h"
 #include "platform/file_operations.h"
+#include "platform/folder_device.h"
 #include "platform/local_time.h"
+#include "platform/path_separator.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -42,6 +45,20 @@ ActivityEntry undoLine(const ActivityEntry& entry, const char* action,
     return line;
 }
 
+// The folders the operation made for the file, innermost first, removed where they are empty
+// again: one that holds anything, or is a link by now, stays.
+void removeMadeFolders(const ActivityEntry& entry, const std::string& placedAt) {
+    std::filesystem::path folder = platform::Utf8Path(placedAt).parent_path();
+    for (std::int32_t i = 0; i < entry.madeFolders && folder.has_relative_path(); ++i) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, error)) ||
+            !std::filesystem::is_empty(folder, error) || error ||
+            !std::filesystem::remove(folder, error))
+            return;
+        folder = folder.parent_path();
+    }
+}
+
 UndoResult moveBack(const ActivityEntry& entry) {
     const std::string& oldPlace = entry.values[0];
     const std::string& movedTo = entry.values[1];
@@ -57,9 +74,17 @@ UndoResult moveBack(const ActivityEntry& entry) {
         result.message = error == std::errc::file_exists
                              ? "A file already stands at its old place."
                              : failureText("The file could not be moved back", error);
+        // A folder (a sub-folder of a watched one, say) that is gone since is not made again:
+        // it may be meant to be gone, or stand for a drive that is not plugged in.
+        if (const auto slash = oldPlace.rfind(platform::kPathSeparator);
+            slash != std::string::npos && slash > 0 &&
+            !platform::RealFolderAt(oldPlace.substr(0, slash), true))
+            result.message = "The folder it was moved out of, " + oldPlace.substr(0, slash) +
+                             ", is no longer there; make it again to move the file back.";
         return result;
     }
     result.logged->identity = platform::IdentifyFile(oldPlace);
+    removeMadeFolders(entry, movedTo);
     result.done = true;
     return result;
 }
@@ -78,6 +103,7 @@ UndoResult removeCopy(const ActivityEntry& entry) {
         result.message = failureText("The copy could not be removed", error);
         return result;
     }
+    removeMadeFolders(entry, copy);
     result.done = true;
     return result;
 }
@@ -97,12 +123,26 @@ bool sameFolder(const std::string& sharedir, const std::filesystem::path& folder
 }
 
 // The services whose known lists speak for the folder that holds path.
+// A service that watches sub-folders speaks for those below its folder too, the file then named
+// by its path below the folder, as its turns name it.
 template <typename Act> void forServicesOf(ServiceTable& table, const std::string& path, Act act) {
     const std::filesystem::path file(path);
-    for (rServiceRules& service : table.services)
-        if (service.enabled && service.knownready && !service.sharedir.empty() &&
-            sameFolder(service.sharedir, file.parent_path()))
-            act(service, file.filename().string());
+    for (rServiceRules& service : table.services) {
+        if (!service.enabled || !service.knownready || service.sharedir.empty())
+            continue;
+        std::filesystem::path folder = file.parent_path();
+        std::string name = file.filename().string();
+        for (std::int32_t level = 0; level <= service.subfolders; ++level) {
+            if (sameFolder(service.sharedir, folder)) {
+                act(service, name);
+                break;
+            }
+            if (!folder.has_relative_path())
+                break;
+            name.insert(0, folder.filename().string() + '/');
+            folder = folder.parent_path();
+        }
+    }
 }
 
 // Only the first knowncnt entries count, so the list is cut to them before it changes.

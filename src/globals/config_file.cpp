@@ -22,7 +22,7 @@ std::int32_t usableCount(std::int32_t count, std::size_t size) {
 // In a version-2 file "{" in a destination starts a placeholder, so a literal one is doubled: a
 // folder named "a{b}" stays that folder.
 std::string destination(const ruleactionrec& action, const std::string& folder, bool version2) {
-    if (!version2 || action.unknownPlaceholder)
+    if (!version2 || action.unknownPlaceholder || action.templated)
         return folder;
     std::string escaped;
     for (char c : folder) {
@@ -35,6 +35,7 @@ std::string destination(const ruleactionrec& action, const std::string& folder, 
 
 bool conditionIsNew(const ruleacondrec& cond) {
     return !cond.foreign && (cond.rcond == FileNameMatching || cond.rcond == FileNameNotMatching ||
+                             cond.rcond == FileTypeMatching || cond.rcond == DownloadedFrom ||
                              (cond.rcond == FileExt && cond.rcondFileExt.anyCase));
 }
 
@@ -47,15 +48,21 @@ std::span<const Record> written(const std::vector<Record>& records, std::int32_t
 bool ruleIsNew(const RuleRec& rule) {
     return rule.anyCondition || rule.stopAfter ||
            std::ranges::any_of(written(rule.conds, rule.condcnt), conditionIsNew) ||
-           std::ranges::any_of(
-               written(rule.actions, rule.actioncnt),
-               [](const ruleactionrec& action) { return action.unknownPlaceholder; });
+           std::ranges::any_of(written(rule.actions, rule.actioncnt),
+                               [](const ruleactionrec& action) {
+                                   return action.unknownPlaceholder || action.templated ||
+                                          action.raction == rRename;
+                               });
 }
 
-void writeCondition(std::string& out, const ruleacondrec& cond) {
+void writeCondition(std::string& out, const ruleacondrec& cond, bool version2) {
     WriteIntKey(out, "rcond", cond.rcond);
-    if (cond.foreign)
+    if (cond.foreign) {
+        // Version 2 knows the kind and would look for its keys: the mark keeps it meaningless.
+        if (version2)
+            WriteBoolKey(out, "foreign", true);
         return;
+    }
     switch (cond.rcond) {
     case FileExt:
         WriteStrKey(out, "ext", cond.rcondFileExt.ext);
@@ -81,6 +88,12 @@ void writeCondition(std::string& out, const ruleacondrec& cond) {
     case FileNameMatching:
     case FileNameNotMatching:
         WriteStrKey(out, "names", cond.names);
+        break;
+    case FileTypeMatching:
+        WriteStrKey(out, "types", cond.types);
+        break;
+    case DownloadedFrom:
+        WriteStrKey(out, "origins", cond.origins);
         break;
     default:
         break;
@@ -109,6 +122,10 @@ void writeAction(std::string& out, const ruleactionrec& action, bool version2) {
         WriteStrKey(out, "fprogram", action.raclaunch.fprogram);
         WriteStrKey(out, "fparams", action.raclaunch.fparams);
         break;
+    case rRename:
+        if (version2)
+            WriteStrKey(out, "newname", action.racrename.newname);
+        break;
     default:
         break;
     }
@@ -130,7 +147,7 @@ void writeRule(std::string& out, const RuleRec& rule, int number, bool version2)
     if (rule.stopAfter)
         WriteBoolKey(out, "stopafter", true);
     for (std::int32_t c = 0; c < condcnt; ++c)
-        writeCondition(out, rule.conds[c]);
+        writeCondition(out, rule.conds[c], version2);
     WriteIntKey(out, "actioncnt", actioncnt);
     for (std::int32_t a = 0; a < actioncnt; ++a)
         writeAction(out, rule.actions[a], version2);
@@ -148,6 +165,9 @@ void writeService(std::string& out, const rServiceRules& service, std::size_t nu
     WriteStrKey(out, "sharedir", service.sharedir);
     WriteStrKey(out, "excludefiles", service.excludefiles);
     WriteIntKey(out, "rulecnt", rulecnt);
+    // The folder's own option, only when it differs from what every older folder does.
+    if (service.subfolders > 0)
+        WriteIntKey(out, "subfolders", service.subfolders);
     for (std::int32_t r = 0; r < rulecnt; ++r)
         writeRule(out, service.rulelist.rules[r], r + 1, version2);
 }
@@ -158,7 +178,8 @@ bool WritesVersionTwo(const ServiceTable& table) {
     if (table.configVersion >= 2.0)
         return true;
     return std::ranges::any_of(table.services, [](const rServiceRules& service) {
-        return std::ranges::any_of(written(service.rulelist.rules, service.rulelist.rulecnt),
+        return service.subfolders > 0 ||
+               std::ranges::any_of(written(service.rulelist.rules, service.rulelist.rulecnt),
                                    ruleIsNew);
     });
 }

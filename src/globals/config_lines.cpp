@@ -70,7 +70,7 @@ bool IsLayoutLine(std::string_view line) {
         "actioncnt", "rcond",      "ext",         "rnum",       "size",          "rdays",
         "rdnum",     "filecnt",    "raction",     "filepath",   "ftpserver",     "ftpport",
         "ftppath",   "ftpuser",    "ftppass",     "ftpascmode", "ftppassive",    "fprogram",
-        "fparams",   "extanycase", "names",       "anycond",    "stopafter"};
+        "fparams",   "extanycase", "names",       "anycond",    "stopafter",     "subfolders"};
     if (IsRecordTag(line))
         return true;
     const auto equals = line.find('=');

@@ -5,6 +5,7 @@
 #include "config_file.h"
 #include "config_lines.h"
 #include "config_table_repair.h"
+#include "path_template.h"
 #include "platform/decimal_separator.h"
 #include "platform/file_reading.h"
 #include "platform/stored_text.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <variant>
 
 namespace lp {
 
@@ -62,7 +64,9 @@ private:
     // A key that stands only where its option is on, at its fixed place; a version-1 file has
     // none of them.
     void readOption(std::string_view key, bool& field);
+    void readSubfolders(rServiceRules& service);
     void readDestination(ruleactionrec& action, std::string& folder);
+    void readNewName(ruleactionrec& action);
 
     KeyReader& keys_;
     ServiceTable& table_;
@@ -80,25 +84,48 @@ void TableReader::readOption(std::string_view key, bool& field) {
         keys_.ReadBoolKey(key, field);
 }
 
-// In a version-2 file "{{" stands for "{" and a single "{" starts a placeholder. None is known
-// yet: such a destination is kept as the file spells it, and its rule is passed over.
+// "subfolders=" follows "rulecnt=" in a version-2 file, only when the folder's sub-folders are
+// watched; a depth beyond what Larchpost walks is taken as the deepest it walks.
+void TableReader::readSubfolders(rServiceRules& service) {
+    service.subfolders = 0;
+    if (!version2_ || stopped())
+        return;
+    constexpr std::string_view key = "subfolders=";
+    const auto next = keys_.Lines().PeekLine();
+    if (!next || next->substr(0, key.size()) != key)
+        return;
+    std::int32_t levels = 0;
+    if (keys_.ReadIntKey("subfolders", levels) == 0)
+        service.subfolders = std::clamp(levels, 1, kMostSubfolderLevels);
+}
+
+// In a version-2 file "{{" stands for "{" and a single "{" starts a placeholder. A destination
+// with placeholders is kept as the file spells it; one holding a placeholder Larchpost does not
+// know passes its rule over.
 void TableReader::readDestination(ruleactionrec& action, std::string& folder) {
     action.unknownPlaceholder = false;
+    action.templated = false;
     if (keys_.ReadStrKey("filepath", folder) != 0 || !version2_)
         return;
-    std::string literal;
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-        literal += folder[i];
-        if (folder[i] != '{')
-            continue;
-        if (i + 1 < folder.size() && folder[i + 1] == '{') {
-            ++i;
-            continue;
-        }
+    const auto parsed = PathTemplate::Parse(folder, PathTemplate::Kind::Destination);
+    if (std::holds_alternative<TemplateRefusal>(parsed)) {
         action.unknownPlaceholder = true;
         return;
     }
-    folder = std::move(literal);
+    const auto& destination = std::get<PathTemplate>(parsed);
+    if (destination.hasPlaceholders())
+        action.templated = true;
+    else
+        folder = destination.fixedFolder();
+}
+
+// A rename's name template; a version-1 file has no such action.
+void TableReader::readNewName(ruleactionrec& action) {
+    action.unknownPlaceholder = false;
+    if (keys_.ReadStrKey("newname", action.racrename.newname) != 0)
+        return;
+    action.unknownPlaceholder = std::holds_alternative<TemplateRefusal>(
+        PathTemplate::Parse(action.racrename.newname, PathTemplate::Kind::Name));
 }
 
 template <class Record>
@@ -180,6 +207,7 @@ TableReader::Outcome TableReader::readService(std::size_t index) {
     keys_.ReadStrKey("sharedir", service->sharedir);
     keys_.ReadStrKey("excludefiles", service->excludefiles);
     keys_.ReadIntKey("rulecnt", list.rulecnt);
+    readSubfolders(*service);
     if (stopped() || !countUsable("rulecnt", list.rulecnt)) {
         list.rulecnt = 0;
         list.rules.clear();
@@ -244,6 +272,10 @@ TableReader::Outcome TableReader::readCondition(ruleacondrec& cond) {
     keys_.ReadIntKey("rcond", cond.rcond);
     // A kind that came with version 2 means nothing in a version-1 file: it is kept as it stands.
     cond.foreign = !version2_ && cond.rcond > FileDateOld && cond.rcond <= kLastConditionKind;
+    // A version-1 file that had such a kind and became version 2 marks it, so that it still
+    // means nothing rather than lacking its keys.
+    if (version2_ && cond.rcond > FileDateOld && cond.rcond <= kLastConditionKind)
+        readOption("foreign", cond.foreign);
     if (cond.foreign)
         return stopped() ? Outcome::Partly : Outcome::Whole;
     switch (cond.rcond) {
@@ -274,6 +306,12 @@ TableReader::Outcome TableReader::readCondition(ruleacondrec& cond) {
     case FileNameNotMatching:
         keys_.ReadStrKey("names", cond.names);
         break;
+    case FileTypeMatching:
+        keys_.ReadStrKey("types", cond.types);
+        break;
+    case DownloadedFrom:
+        keys_.ReadStrKey("origins", cond.origins);
+        break;
     default:
         break;
     }
@@ -301,6 +339,10 @@ TableReader::Outcome TableReader::readAction(ruleactionrec& action) {
     case rLaunch:
         keys_.ReadStrKey("fprogram", action.raclaunch.fprogram);
         keys_.ReadStrKey("fparams", action.raclaunch.fparams);
+        break;
+    case rRename:
+        if (version2_)
+            readNewName(action);
         break;
     default:
         break;

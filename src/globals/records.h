@@ -39,10 +39,12 @@ enum ConditionKind : std::uint8_t {
     // Known from version 2 of the file on.
     FileNameMatching = 5,
     FileNameNotMatching = 6,
+    FileTypeMatching = 7, // the content's type, see types
+    DownloadedFrom = 8,   // the address the file came from, see origins
 };
 
 // The newest condition kind this program knows; a rule holding another is passed over.
-constexpr std::uint8_t kLastConditionKind = FileNameNotMatching;
+constexpr std::uint8_t kLastConditionKind = DownloadedFrom;
 
 // rnum / rdnum values. cmpNone is never produced by the editor and is no valid stored value.
 enum Comparison : std::uint8_t {
@@ -58,6 +60,8 @@ enum ActionKind : std::uint8_t {
     rDelete = 2,
     rFTP = 3,
     rLaunch = 4,
+    // Known from version 2 of the file on.
+    rRename = 5,
 };
 
 // One entry seen in a folder scan. Sizes are 64-bit so that files of 2 GiB and more count whole.
@@ -84,7 +88,9 @@ struct ruleacondrec {
     std::int32_t newfilecnt = 0; // -1 = not yet given
     std::int32_t oldfilecnt = 0; // -1 = not yet given
     std::string names{};         // wildcard patterns of a name condition, separated by ";"
-    // Read from a file whose version has no such kind (rcond=5 in a version-1 file): kept and
+    std::string types{};         // category words ("Images") and MIME patterns ("image/*"), by ";"
+    std::string origins{};       // wildcard patterns over a download address, separated by ";"
+    // Read from a file whose version has no such kind (rcond=5 to 8 in a version-1 file): kept and
     // written back as it stood, never evaluated.
     bool foreign = false;
 
@@ -118,6 +124,11 @@ struct raclaunchrec {
     bool operator==(const raclaunchrec&) const = default;
 };
 
+struct racrenamerec {
+    std::string newname; // a name template, spelled as the file stores it ("{{" for "{")
+    bool operator==(const racrenamerec&) const = default;
+};
+
 struct ruleactionrec {
     std::uint8_t raction = 0;
     // The destination of a move or copy holds a placeholder Larchpost does not know: filepath is
@@ -127,6 +138,10 @@ struct ruleactionrec {
     raccopyrec raccopy;
     racftprec racftp;
     raclaunchrec raclaunch;
+    // Version 2: the destination of a move or copy holds placeholders and filepath is kept as the
+    // file spells it ("{" of a folder's own name as "{{"); otherwise filepath is the folder itself.
+    bool templated = false;
+    racrenamerec racrename;
 
     bool operator==(const ruleactionrec&) const = default;
 };
@@ -176,6 +191,9 @@ struct RuleList {
     bool operator==(const RuleList&) const = default;
 };
 
+// The deepest a folder's sub-folders are watched: "all" levels stands for this many.
+inline constexpr std::int32_t kMostSubfolderLevels = 32;
+
 struct rServiceRules {
     std::uint8_t serviceid = 0;
     std::string sharedir;
@@ -188,6 +206,11 @@ struct rServiceRules {
     std::vector<filerec> knownfiles;  // not persisted
     std::vector<RuleRetries> retries; // not persisted
     RuleList rulelist;
+    // How many levels of sub-folders below sharedir are watched with it (1 to
+    // kMostSubfolderLevels); 0 watches sharedir alone, as every folder did before.
+    std::int32_t subfolders = 0;
+    // The sub-folders below sharedir that could not be listed last time, each said once.
+    std::vector<std::string> unlistedSubfolders; // not persisted
     bool operator==(const rServiceRules&) const = default;
 };
 

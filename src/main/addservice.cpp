@@ -9,11 +9,15 @@
 #include "widgets/ui_seams.h"
 #include "widgets/wrap_labels.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace lp {
 
@@ -63,11 +67,23 @@ TfrmAddService::TfrmAddService(ServiceTable& table, bool editing, int selectedLi
     Button3 = button("Button3", "Browse...", 192, 70);
     Label3 = label("Label3", kExcludeCaption, 8, 100, 284);
     teExclude = edit("teExclude", 8, 117, 177);
-    Button1 = button("Button1", "OK", 132, 148);
+    cbSubfolders = new QCheckBox(QStringLiteral("Include sub-folders"), this);
+    cbSubfolders->setObjectName(QStringLiteral("cbSubfolders"));
+    cbSubfolders->setGeometry(8, 148, 150, 23);
+    cbLevels = new QComboBox(this);
+    cbLevels->setObjectName(QStringLiteral("cbLevels"));
+    cbLevels->setGeometry(192, 148, 75, 23);
+    cbLevels->setToolTip(QStringLiteral("How many levels of sub-folders are watched"));
+    cbLevels->addItem(QStringLiteral("all"), kMostSubfolderLevels);
+    for (int levels = 1; levels < kMostSubfolderLevels; ++levels)
+        cbLevels->addItem(QString::number(levels), levels);
+    cbLevels->setEnabled(false);
+    connect(cbSubfolders, &QCheckBox::toggled, cbLevels, &QComboBox::setEnabled);
+    Button1 = button("Button1", "OK", 132, 180);
     Button1->setDefault(true);
-    Button2 = button("Button2", "Cancel", 212, 148);
+    Button2 = button("Button2", "Cancel", 212, 180);
 
-    setFixedSize(295, wrapLongLabels(*this, 178));
+    setFixedSize(295, wrapLongLabels(*this, 210));
 
     connect(Button1, &QPushButton::clicked, this, &TfrmAddService::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmAddService::Button2Click);
@@ -88,6 +104,10 @@ void TfrmAddService::FormCreate() {
         teService->setText(QString::fromStdString(record->othername));
         teSharedDir->setText(QString::fromStdString(record->sharedir));
         teExclude->setText(QString::fromStdString(record->excludefiles));
+        if (record->subfolders > 0) {
+            cbSubfolders->setChecked(true);
+            cbLevels->setCurrentIndex(std::max(0, cbLevels->findData(record->subfolders)));
+        }
         setWindowTitle(QStringLiteral("Edit Folder"));
     }
 }
@@ -158,6 +178,7 @@ void TfrmAddService::Button1Click() {
     record->sharedir = teSharedDir->text().toStdString();
     record->othername = teService->text().toStdString();
     record->excludefiles = teExclude->text().toStdString();
+    record->subfolders = cbSubfolders->isChecked() ? cbLevels->currentData().toInt() : 0;
     accept();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +30,8 @@ public:
     QPushButton* Button3 = nullptr;
     QLabel* Label3 = nullptr;
     QLineEdit* teExclude = nullptr;
+    QCheckBox* cbSubfolders = nullptr; // watch the folder's sub-folders with it
+    QComboBox* cbLevels = nullptr;     // how deep: 1 to 31 levels, or all (32)
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 

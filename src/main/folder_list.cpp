@@ -11,7 +11,8 @@ void fillFolderList(TCheckListBox& list, const ServiceTable& table) {
         if (service.serviceid != kOtherService)
             continue;
         const QString name = QString::fromStdString(service.othername);
-        const int line = list.addLine(name);
+        const int line = list.addLine(
+            service.subfolders > 0 ? name + QStringLiteral(" (with sub-folders)") : name);
         // The name may be cut short in a narrow window; the tip tells it whole, and the folder.
         list.setLineTip(line, name + QLatin1Char('\n') + QString::fromStdString(service.sharedir));
         // othernum is the line's 1-based position, so the tick lands on the record's own line.

@@ -20,7 +20,8 @@ public:
     AppendingFile& operator=(const AppendingFile&) = delete;
 
     // Opens the file at path for adding to it, made readable and writable by the user alone when
-    // it is new. A file open before is closed first.
+    // it is new. A file open before is closed first. Whatever stands at path and is not a file of
+    // its own (a link, a second name of another file, a pipe) gives its name to a new, empty file.
     std::error_code open(const std::string& path);
     bool isOpen() const;
     void close();
@@ -49,8 +50,9 @@ private:
     // What tells, without a look at path, that path may no longer name the file: -1 until the
     // first sizeIfAt, -2 where there is none. Set up by sizeIfAt, given back by close.
     mutable std::intptr_t pathWatch_ = -1;
-    mutable bool pathConfirmed_ = false;  // path named the file at the last look, watched since
-    mutable std::uint64_t knownSize_ = 0; // at the last look, with this writer's additions since
+    mutable std::intptr_t mountWatch_ = -1; // tells of file systems mounted over the path
+    mutable bool pathConfirmed_ = false;    // path named the file at the last look, watched since
+    mutable std::uint64_t knownSize_ = 0;   // at the last look, with this writer's additions since
     mutable unsigned looksSaved_ = 0;
 };
 

@@ -19,6 +19,7 @@ struct ParamExchange {
     std::int32_t daysValue = -1;          // days, -1 not yet given
     std::int32_t number = 0;              // TfrmInput's number on OK in number mode
     std::string chosenPath;               // TfrmPath's folder or TfrmLaunch's program on OK
+    bool chosenTemplated = false;         // TfrmPath's folder holds placeholders ("{" doubled)
     std::string launchParams;
     std::string pathTarget; // "rMove" or "rCopy"
     bool anyCase = false;   // the extension list's letter case ignored, in and out of TfrmInput

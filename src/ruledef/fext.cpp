@@ -1,5 +1,6 @@
 #include "fext.h"
 
+#include "engine/content_categories.h"
 #include "exchange_values.h"
 #include "param_dialog_frame.h"
 #include "rule_description.h"
@@ -34,6 +35,7 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
     if (values.currentText != kNotGivenText)
         teInput->setText(QString::fromStdString(values.currentText));
     extensions_ = caption == QLatin1String("Enter File Extension");
+    types_ = caption == QLatin1String("Enter File Types");
     int height = 92;
     if (extensions_) {
         // What will be stored, shown as it is typed: "*.pdf" becomes "pdf".
@@ -81,6 +83,13 @@ void TfrmInput::Button2Click() {
             }
             values.currentText = stored.stored.toStdString();
             values.anyCase = cbAnyCase->isChecked();
+        } else if (types_ && !UnknownTypePiece(typed.toStdString()).empty()) {
+            refuse(*this, QStringLiteral("\"%1\" is no type: use Images, Audio, Video, "
+                                         "Documents, Archives, Text, or a MIME pattern such as "
+                                         "image/*.")
+                              .arg(QString::fromStdString(
+                                  std::string(UnknownTypePiece(typed.toStdString())))));
+            return;
         } else {
             values.currentText = typed.toStdString();
         }

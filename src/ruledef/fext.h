@@ -27,6 +27,7 @@ public slots:
 private:
     bool numberMode_ = false;
     bool extensions_ = false; // the extension list: shows and stores it without leading dots
+    bool types_ = false;      // a list of content types, checked word by word
     QLabel* Label1 = nullptr;
     QLabel* lblStored = nullptr;
     QCheckBox* cbAnyCase = nullptr;

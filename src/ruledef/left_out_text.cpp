@@ -23,6 +23,10 @@ bool given(const ruleacondrec& condition) {
     case FileNameMatching:
     case FileNameNotMatching:
         return !condition.names.empty();
+    case FileTypeMatching:
+        return !condition.types.empty();
+    case DownloadedFrom:
+        return !condition.origins.empty();
     default:
         return true;
     }
@@ -50,6 +54,10 @@ std::string conditionText(const ruleacondrec& condition, std::int32_t position) 
         return "file name matches none of " + condition.names;
     case FileNameNotMatching:
         return "file name matches " + condition.names;
+    case FileTypeMatching:
+        return "file type is none of " + condition.types;
+    case DownloadedFrom:
+        return "file was not downloaded from " + condition.origins;
     default:
         return "condition " + std::to_string(position + 1) + " leaves it out";
     }

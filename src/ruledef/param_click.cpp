@@ -4,11 +4,14 @@
 #include "exchange_values.h"
 #include "fext.h"
 #include "filesized.h"
+#include "globals/path_template.h"
 #include "launchinput.h"
 #include "path.h"
+#include "rule_description.h"
 #include "widgets/ui_seams.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace lp {
 
@@ -48,16 +51,47 @@ std::optional<std::int32_t> askNumber(QWidget* parent, const char* caption, cons
     return values.number;
 }
 
-// A folder chosen here is a plain folder: one that held a placeholder not known yet is replaced
-// whole, so the rule acts again.
+std::string placeholderList() {
+    std::string list;
+    for (const std::string_view name : PlaceholderNames())
+        list.append(list.empty() ? "" : " ").append("{").append(name).append("}");
+    return list;
+}
+
+// The dialog shows and takes a destination as a template spells it: a plain folder's "{" doubled.
+// A destination that held a placeholder not known yet is replaced whole, so the rule acts again.
 void editPath(QWidget* parent, ruleactionrec& action, std::string& filepath, const char* target) {
     ParamExchange& values = exchange();
     values.pathTarget = target;
+    if (!action.templated && !action.unknownPlaceholder && values.currentText != kNotGivenText)
+        values.currentText = EscapeTemplateText(values.currentText);
     values.chosenPath.clear();
+    values.chosenTemplated = false;
     if (confirmed<TfrmPath>(parent)) {
         filepath = values.chosenPath;
         action.unknownPlaceholder = false;
+        action.templated = values.chosenTemplated;
     }
+}
+
+// A new name is taken only when Larchpost can make it: a placeholder it does not know, or a
+// separator, is refused where it is typed, and the name stays as it was.
+void editNewName(QWidget* parent, ruleactionrec& action) {
+    ParamExchange& values = exchange();
+    values.caption = "Enter New Name";
+    values.prompt = "Enter the new name; placeholders: " + placeholderList() + ":";
+    values.currentText = action.racrename.newname;
+    if (!confirmed<TfrmInput>(parent))
+        return;
+    const auto parsed = PathTemplate::Parse(values.currentText, PathTemplate::Kind::Name);
+    if (const auto* refusal = std::get_if<TemplateRefusal>(&parsed)) {
+        showWarning(parent,
+                    QString::fromStdString("The name cannot be used: " + refusal->reason + "."),
+                    std::nullopt);
+        return;
+    }
+    action.racrename.newname = values.currentText;
+    action.unknownPlaceholder = false;
 }
 
 } // namespace
@@ -91,6 +125,20 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
             values.prompt = "Enter name patterns separated by semicolons (scan_*;*invoice*):";
             if (confirmed<TfrmInput>(wizard))
                 cond->names = values.currentText;
+        }
+    } else if (name == "FileType") {
+        if (ruleacondrec* cond = firstCondition(rule, FileTypeMatching)) {
+            values.caption = "Enter File Types";
+            values.prompt = "Enter types separated by semicolons (Images;application/pdf):";
+            if (confirmed<TfrmInput>(wizard))
+                cond->types = values.currentText;
+        }
+    } else if (name == "FileOrigin") {
+        if (ruleacondrec* cond = firstCondition(rule, DownloadedFrom)) {
+            values.caption = "Enter Download Addresses";
+            values.prompt = "Enter address patterns separated by semicolons (*.example.org/*):";
+            if (confirmed<TfrmInput>(wizard))
+                cond->origins = values.currentText;
         }
     } else if (name == "FileSize") {
         if (ruleacondrec* cond = firstCondition(rule, FileSize)) {
@@ -130,6 +178,9 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
                 action->raclaunch.fparams = values.launchParams;
             }
         }
+    } else if (name == "rRename") {
+        if (ruleactionrec* action = firstAction(rule, rRename))
+            editNewName(wizard, *action);
     }
     // "rDelete" and any other name open nothing.
 }

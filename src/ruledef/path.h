@@ -1,8 +1,11 @@
 #pragma once
-// The destination folder dialog of a move or copy action.
+// The destination folder dialog of a move or copy action: a folder, or a folder with placeholders
+// below it that name folders made from each file ("/home/me/Pictures/{taken.year}"), with the
+// placeholders to insert and an example of where a file would go.
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,6 +21,7 @@ public slots:
     void Button1Click(); // Browse...
     void Button2Click(); // OK
     void Button3Click(); // Cancel
+    void Button4Click(); // Insert
 
 private:
     QLabel* Label1 = nullptr;
@@ -25,6 +29,12 @@ private:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* cbPlaceholder = nullptr;
+    QPushButton* Button4 = nullptr;
+    QLabel* lbExample = nullptr;
+
+    void showExample();
 };
 
 } // namespace lp

@@ -67,6 +67,14 @@ std::string conditionText(const ruleacondrec& cond) {
         return std::string(matching ? "file name matches " : "file name does not match ") +
                link(href, shown) + (cond.names.empty() ? " patterns" : "");
     }
+    case FileTypeMatching:
+        if (cond.types.empty())
+            return "file type is " + link("FileType", kNotGivenText) + " types";
+        return "file type is " + link("FileType", cond.types);
+    case DownloadedFrom:
+        if (cond.origins.empty())
+            return "file was downloaded from " + link("FileOrigin", kNotGivenText) + " addresses";
+        return "file was downloaded from " + link("FileOrigin", cond.origins);
     default:
         return {};
     }
@@ -91,6 +99,9 @@ std::string actionText(const ruleactionrec& action, const std::string& plural) {
         if (action.raclaunch.fprogram.empty())
             return "Launch " + link("rLaunch", kNotGivenText) + " program";
         return "Launch " + link("rLaunch", action.raclaunch.fprogram);
+    case rRename:
+        return "Rename file" + plural + " to " +
+               link("rRename", pathText(action.racrename.newname));
     default:
         return {};
     }

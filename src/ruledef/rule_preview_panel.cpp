@@ -1,4 +1,6 @@
 #include "rule_preview_panel.h"
+#include "engine/file_facts.h"
+#include "engine/system_environment.h"
 #include "left_out_text.h"
 #include "platform/local_time.h"
 #include "working_rule.h"
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,10 +40,22 @@ QString text(const std::string& bytes) {
 
 } // namespace
 
-RulePreview RulePreviewPanel::ListAndPreview(const std::string& folder,
+RulePreview RulePreviewPanel::ListAndPreview(const TreeReach& reach,
                                              const std::string& excludefiles, const RuleRec& rule) {
-    return PreviewRule(rule, excludefiles, platform::ListFolder(folder, true),
-                       platform::LocalToday());
+    ReadingFileFacts facts(reach.folder);
+    std::optional<std::vector<platform::FolderEntry>> listing;
+    if (reach.levels == 0) {
+        listing = platform::ListFolder(reach.folder, true);
+    } else {
+        // The files of the sub-folders, named by their path below the folder, as a cycle sees
+        // them.
+        SystemEnvironment environment;
+        std::vector<platform::FolderEntry> entries;
+        std::vector<std::string> unlisted;
+        if (ListTree(reach, environment, entries, unlisted))
+            listing = std::move(entries);
+    }
+    return PreviewRule(rule, excludefiles, std::move(listing), platform::LocalToday(), &facts);
 }
 
 RulePreviewPanel::RulePreviewPanel(QWidget* parent, Compute compute)
@@ -74,7 +89,7 @@ RulePreviewPanel::RulePreviewPanel(QWidget* parent, Compute compute)
 
 void RulePreviewPanel::setFolder(const rServiceRules* folder) {
     hasFolder_ = folder != nullptr && !folder->sharedir.empty();
-    folder_ = hasFolder_ ? folder->sharedir : std::string();
+    reach_ = hasFolder_ ? ReachOf(*folder) : TreeReach{};
     excludefiles_ = hasFolder_ ? folder->excludefiles : std::string();
     // Until the first look has ended, what is known is only whether there is a folder.
     lblPreview->setText(hasFolder_
@@ -103,7 +118,7 @@ void RulePreviewPanel::refreshNow() {
     latestShared_->store(request);
     QThreadPool::globalInstance()->start([self, request, passedOver, previewed,
                                           latest = latestShared_, compute = compute_,
-                                          folder = folder_, excludefiles = excludefiles_] {
+                                          reach = reach_, excludefiles = excludefiles_] {
         // Overtaken while it waited for a thread: a newer request shows the rule as it is.
         if (latest->load() != request)
             return;
@@ -111,7 +126,7 @@ void RulePreviewPanel::refreshNow() {
         shown->request = request;
         shown->passedOver = passedOver;
         try {
-            const RulePreview preview = compute(folder, excludefiles, previewed);
+            const RulePreview preview = compute(reach, excludefiles, previewed);
             shown->listed = preview.listed;
             shown->entries = preview.entries.size();
             shown->taken = preview.taken;
@@ -140,7 +155,8 @@ void RulePreviewPanel::show(const Shown& shown) {
     if (shown.failed)
         lblPreview->setText(QStringLiteral("The files could not be looked at (out of memory)."));
     else if (!shown.listed)
-        lblPreview->setText(QStringLiteral("The folder cannot be listed: %1").arg(text(folder_)));
+        lblPreview->setText(
+            QStringLiteral("The folder cannot be listed: %1").arg(text(reach_.folder)));
     else
         showRows(shown);
     emit previewShown();

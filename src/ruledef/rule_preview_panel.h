@@ -4,6 +4,7 @@
 // pooled thread a moment after the last edit; a result that a newer edit has overtaken is
 // dropped, so the window never waits and never shows an older rule's files.
 
+#include "engine/folder_tree.h"
 #include "engine/rule_preview.h"
 #include "globals/records.h"
 
@@ -25,11 +26,12 @@ namespace lp {
 class RulePreviewPanel : public QWidget {
     Q_OBJECT
 public:
-    // Lists folder and previews rule over it; runs away from the window's thread.
+    // Lists the folder (with its sub-folders, as far as reach goes) and previews rule over it;
+    // runs away from the window's thread.
     using Compute = std::function<RulePreview(
-        const std::string& folder, const std::string& excludefiles, const RuleRec& rule)>;
+        const TreeReach& reach, const std::string& excludefiles, const RuleRec& rule)>;
     // The listing and today of the real disk and clock.
-    static RulePreview ListAndPreview(const std::string& folder, const std::string& excludefiles,
+    static RulePreview ListAndPreview(const TreeReach& reach, const std::string& excludefiles,
                                       const RuleRec& rule);
 
     static constexpr int kMostRows = 300;
@@ -60,7 +62,8 @@ private:
     Compute compute_;
     QTimer* pause_ = nullptr;
     bool hasFolder_ = false;
-    std::string folder_, excludefiles_;
+    TreeReach reach_;
+    std::string excludefiles_;
     RuleRec rule_;
     std::uint64_t latest_ = 0; // the number of the newest request; older results are dropped
     // The same, for the pooled threads: a request overtaken before it began is never begun.

@@ -42,6 +42,8 @@ const char* const kExtItem = "Where file extension is specified extension";
 const char* const kSizeItem = "Where file size is specified";
 const char* const kNameItem = "Where file name matches specified patterns";
 const char* const kNameNotItem = "Where file name does not match specified patterns";
+const char* const kTypeItem = "Where file type is specified types";
+const char* const kOriginItem = "Where file was downloaded from specified addresses";
 const char* const kAnyOneItem = "Any one of the conditions is enough";
 const char* const kDateItem = "Where file date is specified";
 const char* const kOldestItem = "Where file date is the oldest specified of all files";
@@ -51,10 +53,10 @@ const char* const kNewestItem = "Where file date is the newest specified of all 
 // newest-files line, unlike their kind values.
 // The any-one line holds no kind; kNoKind stands in its place.
 constexpr std::uint8_t kNoKind = 0xFF;
-constexpr std::array<std::uint8_t, 8> kConditionOfItem = {
-    FileExt, FileSize, FileNameMatching, FileNameNotMatching,
-    kNoKind, FileDate, FileDateOld,      FileDateNew};
-constexpr std::array<std::uint8_t, 4> kActionOfItem = {rMove, rCopy, rDelete, rLaunch};
+constexpr std::array<std::uint8_t, 10> kConditionOfItem = {
+    FileExt,        FileSize, FileNameMatching, FileNameNotMatching, FileTypeMatching,
+    DownloadedFrom, kNoKind,  FileDate,         FileDateOld,         FileDateNew};
+constexpr std::array<std::uint8_t, 5> kActionOfItem = {rMove, rCopy, rDelete, rLaunch, rRename};
 
 int conditionItemOf(std::uint8_t kind) {
     if (kind == kNoKind)
@@ -204,7 +206,8 @@ void TfrmRule::buildPage2() {
     clConditions = new TCheckListBox(TabSheet2);
     clConditions->setObjectName(QStringLiteral("clConditions"));
     clConditions->setGeometry(kMargin, 22, kInnerWidth, 90);
-    for (const char* text : {kExtItem, kSizeItem, kNameItem, kNameNotItem, kAnyOneItem})
+    for (const char* text :
+         {kExtItem, kSizeItem, kNameItem, kNameNotItem, kTypeItem, kOriginItem, kAnyOneItem})
         clConditions->addLine(QString::fromLatin1(text));
     appendDateConditionItems();
 
@@ -214,7 +217,7 @@ void TfrmRule::buildPage2() {
     clActions->setGeometry(kMargin, 134, kInnerWidth, 72);
     for (const char* text :
          {"Move file to specified directory", "Copy file to specified directory", "Delete file",
-          "Launch program/script", "Leave these files to no later rule"})
+          "Launch program/script", "Rename file", "Leave these files to no later rule"})
         clActions->addLine(QString::fromLatin1(text));
 
     Label5 =

@@ -28,6 +28,8 @@ public:
         kItemSize,
         kItemName,
         kItemNameNot,
+        kItemType,
+        kItemOrigin,
         kItemAnyOne, // not a condition: any one of them is enough
         kItemDate,
         kItemOldest,
@@ -37,7 +39,14 @@ public:
     static constexpr int kItemsForNewFiles = kItemDate;
     static constexpr int kItemsForAllFiles = kItemNewest + 1;
     // kItemStopAfter is no action: the files the rule took are left to no later rule.
-    enum ActionItem { kItemMove = 0, kItemCopy, kItemDelete, kItemLaunch, kItemStopAfter };
+    enum ActionItem {
+        kItemMove = 0,
+        kItemCopy,
+        kItemDelete,
+        kItemLaunch,
+        kItemRename,
+        kItemStopAfter
+    };
 
     explicit TfrmRule(RulePanelHost& host, QWidget* parent = nullptr);
 

@@ -132,6 +132,12 @@ Problem ruleRefusal(const RuleRec& given) {
         if ((cond.rcond == FileNameMatching || cond.rcond == FileNameNotMatching) &&
             cond.names.find_first_not_of(';') == std::string::npos)
             return "File name patterns must be specified.";
+        if (cond.rcond == FileTypeMatching &&
+            cond.types.find_first_not_of(';') == std::string::npos)
+            return "File types must be specified.";
+        if (cond.rcond == DownloadedFrom &&
+            cond.origins.find_first_not_of(';') == std::string::npos)
+            return "Download addresses must be specified.";
         if (cond.rcond == FileSize && cond.size == -1)
             return "File size must be specified.";
         if (cond.rcond == FileDate && cond.rdays == -1)
@@ -146,6 +152,8 @@ Problem ruleRefusal(const RuleRec& given) {
     for (const ruleactionrec& action : rule.actions) {
         if (action.raction == rLaunch && action.raclaunch.fprogram.empty())
             return "Program to launch must be specified.";
+        if (action.raction == rRename && action.racrename.newname.empty())
+            return "New name must be specified.";
     }
     return std::nullopt;
 }

@@ -91,6 +91,10 @@ public:
                                         NameClash) override {
         return std::nullopt;
     }
+    std::optional<std::string> makeFolders(const std::string&, const std::vector<std::string>&,
+                                           std::vector<std::string>&) override {
+        return std::nullopt;
+    }
     bool deleteFile(const std::string&) override { return false; }
     bool trashFile(const std::string&) override { return false; }
     bool launch(const std::string&, const std::vector<std::string>&) override { return false; }

@@ -194,6 +194,12 @@ TEST_F(Retries, ADeleteRetriedAfterItsCopyFindsTheCopyFirst) {
         {"the copy was replaced by a look-alike", false, lookAlike, 1},
         {"the copy stands under its numbered name", true, nullptr, 0},
         {"the copy under its numbered name was removed", true, removed, 1},
+        {"a folder took the copy's name", false,
+         [](const std::string& copy) {
+             fs::remove(copy);
+             fs::create_directory(copy);
+         },
+         1},
     };
     for (const Case& c : cases) {
         for (const char* folder : {"in", "backup"}) {
@@ -213,10 +219,14 @@ TEST_F(Retries, ADeleteRetriedAfterItsCopyFindsTheCopyFirst) {
         const auto lines = cycleAt(1h);
         EXPECT_EQ(countOf(lines, "copy "), c.copiesAtRetry) << c.what;
         EXPECT_EQ(countOf(lines, "failed trash"), 1U) << c.what << ": then the delete";
+        const auto again = cycleAt(3h);
+        EXPECT_EQ(countOf(again, "copy "), 0U) << c.what << ": the copy made is found again";
+        EXPECT_EQ(countOf(again, "failed trash"), 1U) << c.what;
         const auto names = namesIn("backup");
         EXPECT_EQ(std::ranges::count_if(names,
                                         [&](const std::string& name) {
-                                            return readBytes(at("backup", name)) == "picture";
+                                            return fs::is_regular_file(at("backup", name)) &&
+                                                   readBytes(at("backup", name)) == "picture";
                                         }),
                   1)
             << c.what << ": one whole copy, whatever happened to the first";

@@ -8,6 +8,7 @@
 #include "globals/temp_folder.h"
 #include "platform/path_separator.h"
 #include "recording_environment.h"
+#include "rule_config_text.h"
 #include "simulation_runs.h"
 
 #include <gtest/gtest.h>
@@ -22,46 +23,9 @@ namespace lp {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A rule that deletes what its conditions select, the rule's lines after "fsize=" up to its
-// actions; actions are added by the case.
-struct RuleText {
-    std::vector<std::string> conditionLines; // option lines first, then each rcond with its keys
-    int conditionCount = 1;
-    std::vector<std::string> actionLines = {"raction=2"};
-};
-
-std::string configText(const std::string& version, const std::string& folder,
-                       const std::vector<RuleText>& rules) {
-    std::vector<std::string> lines = {
-        "[Main Info]",        "Version=" + version, "UseSMTP=0",
-        "SMTP Server=",       "ReplyTo=",           "Service Count=1",
-        "Custom Count=1",     "[Service 1]",        "serviceid=5",
-        "othernum=1",         "othername=Inbox",    "enabled=0",
-        "sharedir=" + folder, "excludefiles=",      "rulecnt=" + std::to_string(rules.size())};
-    for (std::size_t r = 0; r < rules.size(); ++r) {
-        const RuleText& rule = rules[r];
-        lines.insert(lines.end(),
-                     {"[Rule " + std::to_string(r + 1) + "]",
-                      "rulename=Rule " + std::to_string(r + 1), "enabled=0", "mcond=0",
-                      "condcnt=" + std::to_string(rule.conditionCount), "fcnt=0", "fsize=0"});
-        lines.insert(lines.end(), rule.conditionLines.begin(), rule.conditionLines.end());
-        lines.push_back("actioncnt=1");
-        lines.insert(lines.end(), rule.actionLines.begin(), rule.actionLines.end());
-    }
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::ranges::sort(names);
-    return names;
-}
+using test::configText;
+using test::namesIn;
+using test::RuleText;
 
 TEST(RuleConditions, EachKindSelectsWhatItSaysThroughTheFileAndACycle) {
     const std::vector<std::string> files = {"Scan_01.PDF", "invoice-may.pdf", "notes.txt",
@@ -115,7 +79,7 @@ TEST(RuleConditions, EachKindSelectsWhatItSaysThroughTheFileAndACycle) {
          {"Scan_01.PDF", "invoice-may.pdf", "report.pdf"}},
         {"a destination with a placeholder not known yet",
          "2.00",
-         {{{"rcond=5", "names=*"}, 1, {"raction=0", "filepath=/nowhere/{year}"}}},
+         {{{"rcond=5", "names=*"}, 1, {"raction=0", "filepath=/nowhere/{colour}"}}},
          files,
          true},
         {"a later rule leaves alone what a stopping rule took",

@@ -260,3 +260,42 @@ TEST_F(SortNow, WhatTheUserSawToIsKnownToTheNextCycle) {
 }
 
 } // namespace
+
+namespace {
+
+// A folder watched with its sub-folders: the preview names each file by its path below the
+// folder, and the files chosen are sorted with their own names, the log showing whole paths.
+TEST_F(SortNow, AFolderWithItsSubFoldersShowsAndSortsTheirFiles) {
+    lp::rServiceRules folder = folderWith({lp::test::MakeRule(
+        "Music", lp::NewFile, {lp::test::MoveTo(out())}, {lp::test::ExtensionIs("mp3")})});
+    folder.subfolders = 2;
+    fs::create_directories(home.path() / "in" / "a" / "b" / "c");
+    writeBytes(in("top.mp3"), "t");
+    writeBytes(in("a/one.mp3"), "1");
+    writeBytes(in("a/b/two.mp3"), "2");
+    writeBytes(in("a/b/c/too-deep.mp3"), "3");
+    const lp::SortNowPreview preview =
+        lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
+    std::vector<std::string> files;
+    for (const lp::SortNowLine& line : preview.lines)
+        files.push_back(line.file);
+    std::ranges::sort(files);
+    EXPECT_EQ(files, (std::vector<std::string>{"a/b/two.mp3", "a/one.mp3", "top.mp3"}));
+    lp::ActivityLog log(home.file("activity.log"));
+    const lp::SortNowOutcome outcome = lp::CarryOutSortNow(
+        preview, lp::UnfailingChoices(preview), {}, environment, log, lp::SortNowProgress{});
+    EXPECT_EQ(outcome.done, 3u);
+    for (const char* name : {"top.mp3", "one.mp3", "two.mp3"})
+        EXPECT_TRUE(fs::exists(out(name))) << name;
+    EXPECT_TRUE(fs::exists(in("a/b/c/too-deep.mp3")));
+    const std::vector<lp::ActivityEntry> entries = logEntries(home.file("activity.log"));
+    EXPECT_NE(
+        std::ranges::find_if(
+            entries,
+            [&](const lp::ActivityEntry& e) {
+                return e.values == std::vector<std::string>{in("a/b/two.mp3"), out("two.mp3")};
+            }),
+        entries.end());
+}
+
+} // namespace

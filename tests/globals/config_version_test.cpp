@@ -45,7 +45,10 @@ TEST(ConfigVersion, EachFileIsReadAtItsVersionAndWrittenBackByteForByte) {
         std::vector<std::string> body;
         bool whole;
         std::function<void(const RuleRec&)> check;
+        // Stores something new, which makes the next save a version-2 file, read back whole.
+        std::function<void(RuleRec&)> thenStoreNew{};
     };
+    const auto stopAfter = [](RuleRec& rule) { rule.stopAfter = true; };
     const auto firstMove = [](const RuleRec& rule) { return rule.actions.at(0); };
     const Case cases[] = {
         {"version 1, nothing new",
@@ -70,7 +73,46 @@ TEST(ConfigVersion, EachFileIsReadAtItsVersionAndWrittenBackByteForByte) {
          "1.00",
          {"rcond=5", "actioncnt=1", "raction=2"},
          true,
+         [](const RuleRec& rule) { EXPECT_TRUE(rule.conds[0].foreign); },
+         stopAfter},
+        {"version 1: the type and address kinds did not exist yet",
+         "1.00",
+         {"rcond=7", "actioncnt=1", "raction=2"},
+         true,
+         [](const RuleRec& rule) { EXPECT_TRUE(rule.conds[0].foreign); },
+         stopAfter},
+        {"version 2: a kind kept from a version-1 file",
+         "2.00",
+         {"rcond=8", "foreign=0", "actioncnt=1", "raction=2"},
+         true,
          [](const RuleRec& rule) { EXPECT_TRUE(rule.conds[0].foreign); }},
+        {"version 2, types",
+         "2.00",
+         {"rcond=7", "types=Images;application/pdf", "actioncnt=1", "raction=2"},
+         true,
+         [](const RuleRec& rule) {
+             EXPECT_EQ(rule.conds[0].rcond, FileTypeMatching);
+             EXPECT_EQ(rule.conds[0].types, "Images;application/pdf");
+         },
+         stopAfter},
+        {"version 2, addresses",
+         "2.00",
+         {"rcond=8", "origins=*.example.org/*;*/invoices/*", "actioncnt=1", "raction=2"},
+         true,
+         [](const RuleRec& rule) {
+             EXPECT_EQ(rule.conds[0].rcond, DownloadedFrom);
+             EXPECT_EQ(rule.conds[0].origins, "*.example.org/*;*/invoices/*");
+         }},
+        {"version 2: a type condition without its types",
+         "2.00",
+         {"rcond=7", "actioncnt=1", "raction=2"},
+         false,
+         nullptr},
+        {"version 2: an address condition with the names key",
+         "2.00",
+         {"rcond=8", "names=*", "actioncnt=1", "raction=2"},
+         false,
+         nullptr},
         {"version 1 has no option keys",
          "1.00",
          {"rcond=0", "ext=mp3", "extanycase=0", "actioncnt=1", "raction=2"},
@@ -104,12 +146,30 @@ TEST(ConfigVersion, EachFileIsReadAtItsVersionAndWrittenBackByteForByte) {
          }},
         {"version 2: a placeholder not known yet is kept as spelt",
          "2.00",
-         {"rcond=0", "ext=jpg", "actioncnt=1", "raction=0", "filepath=/photos/{year}"},
+         {"rcond=0", "ext=jpg", "actioncnt=1", "raction=0", "filepath=/photos/{colour}"},
          true,
          [&](const RuleRec& rule) {
-             EXPECT_EQ(firstMove(rule).racmove.filepath, "/photos/{year}");
+             EXPECT_EQ(firstMove(rule).racmove.filepath, "/photos/{colour}");
              EXPECT_TRUE(firstMove(rule).unknownPlaceholder);
          }},
+        {"version 2: known placeholders are kept as spelt, a doubled brace too",
+         "2.00",
+         {"rcond=0", "ext=jpg", "actioncnt=1", "raction=0", "filepath=/{{a}/{year}-{{{month}"},
+         true,
+         [&](const RuleRec& rule) {
+             EXPECT_EQ(firstMove(rule).racmove.filepath, "/{{a}/{year}-{{{month}");
+             EXPECT_TRUE(firstMove(rule).templated);
+             EXPECT_FALSE(firstMove(rule).unknownPlaceholder);
+         }},
+        {"version 2: a rename's template",
+         "2.00",
+         {"rcond=0", "ext=jpg", "actioncnt=1", "raction=5", "newname={year} {name}.{ext}"},
+         true,
+         [&](const RuleRec& rule) {
+             EXPECT_EQ(firstMove(rule).racrename.newname, "{year} {name}.{ext}");
+             EXPECT_FALSE(firstMove(rule).unknownPlaceholder);
+         }},
+
         {"version 2: options out of their order",
          "2.00",
          {"stopafter=0", "anycond=0", "rcond=0", "ext=pdf", "actioncnt=1", "raction=2"},
@@ -130,6 +190,15 @@ TEST(ConfigVersion, EachFileIsReadAtItsVersionAndWrittenBackByteForByte) {
             continue;
         c.check(table.services.at(0).rulelist.rules.at(0));
         EXPECT_EQ(FormatConfigFile(table), content);
+        if (!c.thenStoreNew)
+            continue;
+        RuleRec& rule = table.services.at(0).rulelist.rules.at(0);
+        c.thenStoreNew(rule);
+        const std::string saved = FormatConfigFile(table);
+        ServiceTable again;
+        ASSERT_EQ(readInto(saved, again), 0) << saved;
+        EXPECT_EQ(again.services.at(0).rulelist.rules.at(0), rule);
+        c.check(again.services.at(0).rulelist.rules.at(0));
     }
 }
 

@@ -5,6 +5,8 @@
 #include "widgets/placement.h"
 #include "widgets/ui_seams.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +120,37 @@ TEST_F(AddServiceTest, EditingShowsTheRecordAndChangesOnlyItsTexts) {
     EXPECT_TRUE(edited.enabled);
     EXPECT_EQ(edited.rulelist.rulecnt, 1);
     EXPECT_EQ(table.customCount, 2);
+}
+
+TEST_F(AddServiceTest, TheSubFoldersOptionShowsAndStoresItsDepth) {
+    struct Case {
+        const char* what;
+        std::int32_t stored;  // in the record before the dialog opens
+        bool shownOn;         // ticked when it opens
+        QString shownLevels;  // the depth it shows
+        bool tick;            // what the user leaves ticked
+        QString chosenLevels; // and the depth chosen
+        std::int32_t saved;
+    };
+    const Case cases[] = {
+        {"off, left off", 0, false, "all", false, "all", 0},
+        {"off, turned on for all levels", 0, false, "all", true, "all", 32},
+        {"off, turned on for two levels", 0, false, "all", true, "2", 2},
+        {"on at three, kept", 3, true, "3", true, "3", 3},
+        {"on at all, turned off", 32, true, "all", false, "all", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        table.services[1].subfolders = c.stored;
+        lp::TfrmAddService dialog(table, true, 1);
+        EXPECT_EQ(dialog.cbSubfolders->isChecked(), c.shownOn);
+        EXPECT_EQ(dialog.cbLevels->isEnabled(), c.shownOn);
+        EXPECT_EQ(dialog.cbLevels->currentText(), c.shownLevels);
+        dialog.cbSubfolders->setChecked(c.tick);
+        dialog.cbLevels->setCurrentText(c.chosenLevels);
+        dialog.Button1->click();
+        EXPECT_EQ(table.services[1].subfolders, c.saved);
+    }
 }
 
 TEST_F(AddServiceTest, RefusalsKeepTheDialogOpenWithItsValues) {

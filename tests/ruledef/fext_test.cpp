@@ -155,6 +155,39 @@ TEST(TfrmInput, TheExtensionListIsStoredWithoutDotsAndRefusedWhereItCanNeverMatc
     }
 }
 
+TEST(TfrmInput, ATypeListTakesTheTypeWordsAndMimePatternsOnly) {
+    const struct {
+        QString typed;
+        bool taken;
+    } cases[] = {
+        {"Images;application/pdf", true},
+        {"audio/*;text", true},
+        {"images;", true},
+        {"Pictures", false},
+        {"image", false},
+        {"Images;/pdf", false},
+        {"a/b/c", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prepare("Enter File Types", "", "old");
+        WarningLog warnings;
+        TfrmInput dialog;
+        dialog.show();
+        type(dialog, "teInput", c.typed);
+        press(dialog, "Button2");
+        if (c.taken) {
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            EXPECT_EQ(exchange().currentText, c.typed.toStdString());
+        } else {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_NE(warnings.lastText().indexOf("is no type"), -1)
+                << warnings.lastText().toStdString();
+            EXPECT_EQ(exchange().currentText, "old");
+        }
+    }
+}
+
 TEST(TfrmInput, TheLetterCaseChoiceComesInAndGoesOutWithTheList) {
     for (const bool given : {false, true}) {
         prepare("Enter File Extension", "", "pdf");

@@ -31,8 +31,9 @@ RuleRec fullRule() {
     r.mcond = FileCount;
     r.fcnt = 20;
     r.fsize = 10;
-    for (std::uint8_t kind : {FileExt, FileSize, FileDate, FileDateNew, FileDateOld,
-                              FileNameMatching, FileNameNotMatching})
+    for (std::uint8_t kind :
+         {FileExt, FileSize, FileDate, FileDateNew, FileDateOld, FileNameMatching,
+          FileNameNotMatching, FileTypeMatching, DownloadedFrom})
         for (int twice = 0; twice < 2; ++twice)
             r.conds.push_back(cond(kind));
     for (std::uint8_t kind : {rMove, rCopy, rDelete, rLaunch, rFTP})
@@ -136,6 +137,18 @@ TEST(EditRuleParameter, EachLinkOpensItsDialogAndStoresItsField) {
              press(d, "Button2");
          },
          [](RuleRec& r) { r.conds[12].names = "*.part"; }},
+        {"FileType", "specified", "lp::TfrmInput",
+         [](QDialog& d) {
+             type(d, "teInput", "Images;application/pdf");
+             press(d, "Button2");
+         },
+         [](RuleRec& r) { r.conds[14].types = "Images;application/pdf"; }},
+        {"FileOrigin", "specified", "lp::TfrmInput",
+         [](QDialog& d) {
+             type(d, "teInput", "*.example.org/*");
+             press(d, "Button2");
+         },
+         [](RuleRec& r) { r.conds[16].origins = "*.example.org/*"; }},
         {"rCopy", "specified", "lp::TfrmPath",
          [&](QDialog& d) {
              type(d, "tePath", folder.path());

@@ -49,9 +49,9 @@ TEST(ParamDialogLayout, EveryTextShowsWholeAtTheDesignedWidth) {
         {"file date", [](ParamExchange& x) { x.daysValue = 365; },
          [] { return std::make_unique<TfrmDateSel>(); }, QSize(296, 135)},
         {"move path", [](ParamExchange& x) { x.pathTarget = "rMove"; },
-         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 91)},
+         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
         {"copy path", [](ParamExchange& x) { x.pathTarget = "rCopy"; },
-         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 91)},
+         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
         {"launch", [](ParamExchange& x) { x.currentText = "specified"; },
          [] { return std::make_unique<TfrmLaunch>(); }, QSize(268, 165)},
     };

@@ -3,6 +3,7 @@
 #include "param_dialog_test_support.h"
 #include "ruledef/exchange_values.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -30,7 +31,7 @@ TEST(TfrmPath, LabelByTargetAndPreFill) {
         exchange().currentText = c.currentText;
         TfrmPath dialog;
         EXPECT_EQ(dialog.windowTitle(), "Enter Path");
-        EXPECT_EQ(dialog.size(), QSize(289, 91));
+        EXPECT_EQ(dialog.size(), QSize(289, 160));
         EXPECT_EQ(control<QLabel>(dialog, "Label1").text(), c.label);
         EXPECT_EQ(edit(dialog, "tePath").text(), c.shown);
     }
@@ -84,6 +85,55 @@ TEST(TfrmPath, OkAcceptsOnlyAnExistingFolderAsTyped) {
             EXPECT_EQ(edit(dialog, "tePath").text(), c.typed);
         }
     }
+}
+
+// A destination with placeholders is taken when the folder before its first placeholder exists;
+// what it stores keeps "{" doubled only where the text holds a placeholder.
+TEST(TfrmPath, PlaceholdersAreTakenBelowAFolderThatExists) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString root = temp.path();
+    ASSERT_TRUE(QDir().mkpath(root + "/{old}"));
+    const struct {
+        QString typed;
+        std::optional<std::string> stored; // nothing: refused
+        bool templated;
+        QString exampleHas;
+    } cases[] = {
+        {root + "/{year}/{month}", (root + "/{year}/{month}").toStdString(), true,
+         "photo.jpg goes to " + root + "/"},
+        {root + "/{{old}", (root + "/{old}").toStdString(), false, ""},
+        {root + "/{{old}/{ext}", (root + "/{{old}/{ext}").toStdString(), true, "/{old}/jpg"},
+        {root + "/missing/{year}", std::nullopt, false, ""},
+        {root + "/{colour}", std::nullopt, false, "colour"},
+        {"{year}/x", std::nullopt, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        exchange().currentText = "specified";
+        exchange().chosenPath = "before";
+        exchange().chosenTemplated = false;
+        WarningLog warnings;
+        TfrmPath dialog;
+        dialog.show();
+        type(dialog, "tePath", c.typed);
+        EXPECT_TRUE(control<QLabel>(dialog, "lbExample").text().contains(c.exampleHas));
+        press(dialog, "Button2");
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, c.stored.has_value());
+        EXPECT_EQ(exchange().chosenPath, c.stored.value_or("before"));
+        EXPECT_EQ(exchange().chosenTemplated, c.templated);
+        EXPECT_EQ(warnings.shown().size(), c.stored ? 0u : 1u);
+    }
+}
+
+TEST(TfrmPath, InsertPutsThePlaceholderAtTheCursor) {
+    exchange().currentText = "/srv/photos";
+    TfrmPath dialog;
+    auto& box = control<QComboBox>(dialog, "cbPlaceholder");
+    box.setCurrentText("{taken.year}");
+    edit(dialog, "tePath").setCursorPosition(4);
+    press(dialog, "Button4");
+    EXPECT_EQ(edit(dialog, "tePath").text(), "/srv{taken.year}/photos");
 }
 
 TEST(TfrmPath, BrowseStartsAtTheFieldsFolderElseHomeAndFillsTheField) {

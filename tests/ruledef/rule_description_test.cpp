@@ -24,6 +24,20 @@ ruleacondrec names(std::uint8_t kind, const std::string& patterns) {
     return c;
 }
 
+ruleacondrec types(const std::string& list) {
+    ruleacondrec c;
+    c.rcond = FileTypeMatching;
+    c.types = list;
+    return c;
+}
+
+ruleacondrec origins(const std::string& patterns) {
+    ruleacondrec c;
+    c.rcond = DownloadedFrom;
+    c.origins = patterns;
+    return c;
+}
+
 ruleacondrec ext(const std::string& list) {
     ruleacondrec c;
     c.rcond = FileExt;
@@ -91,6 +105,12 @@ TEST(BuildDescriptionLines, EveryConditionFormAsFirstAndLater) {
          "file name matches <a href=\"FileName\">scan_*;*invoice*</a>"},
         {names(FileNameNotMatching, "*.part"),
          "file name does not match <a href=\"FileNameNot\">*.part</a>"},
+        {types(""), "file type is <a href=\"FileType\">specified</a> types"},
+        {types("Images;application/pdf"),
+         "file type is <a href=\"FileType\">Images;application/pdf</a>"},
+        {origins(""), "file was downloaded from <a href=\"FileOrigin\">specified</a> addresses"},
+        {origins("*.example.org/*"),
+         "file was downloaded from <a href=\"FileOrigin\">*.example.org/*</a>"},
     };
     for (const auto& c : cases) {
         // Alone, the condition is the first one; after an extension condition it is a later one.
@@ -155,6 +175,13 @@ TEST(BuildDescriptionLines, EveryActionFormWithAndWithoutPluralMark) {
     }
 }
 
+ruleactionrec renameTo(const std::string& newName) {
+    ruleactionrec action;
+    action.raction = rRename;
+    action.racrename.newname = newName;
+    return action;
+}
+
 TEST(BuildDescriptionLines, FtpTakesAPositionButShowsNoLine) {
     const struct {
         std::vector<ruleactionrec> actions;
@@ -166,6 +193,8 @@ TEST(BuildDescriptionLines, FtpTakesAPositionButShowsNoLine) {
           "      and Launch <a href=\"rLaunch\">/p</a>"}},
         {{test::ActionOn(rFTP), test::ActionOn(rDelete)},
          {"      and <a href=\"rDelete\">Delete file</a>"}},
+        {{renameTo("{year} {name}.{ext}")},
+         {"    Rename file to <a href=\"rRename\">{year} {name}.{ext}</a>"}},
     };
     for (const auto& c : cases) {
         Lines expected{"Whenever a new completed file exists"};

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <map>
@@ -64,8 +65,13 @@ TEST(RulePreviewPanel, TheWizardShowsWhatTheRuleTakesAndWhyItLeavesTheRestOut) {
         std::vector<ruleacondrec> conditions;
         QString summary; // a part of the line above the files
         std::map<QString, QString> expected;
+        std::int32_t subfolders = 0;
     };
     const std::string missing = folder.file("gone");
+    test::TempFolder tree;
+    std::filesystem::create_directories(tree.file("sub/deep"));
+    for (const char* name : {"top.mp3", "sub/d.mp3", "sub/deep/e.mp3"})
+        std::ofstream(tree.file(name)) << "x";
     const std::vector<Case> cases = {
         {"each file left out says which condition did",
          folder.path().string(),
@@ -84,6 +90,12 @@ TEST(RulePreviewPanel, TheWizardShowsWhatTheRuleTakesAndWhyItLeavesTheRestOut) {
          {mp3},
          "cannot be listed",
          {}},
+        {"a folder with its sub-folders shows their files, as deep as it is watched",
+         tree.path().string(),
+         {mp3},
+         "take 2 of 3 files",
+         {{"sub/d.mp3", "taken"}, {"sub/deep", "file extension is not mp3"}, {"top.mp3", "taken"}},
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -91,6 +103,7 @@ TEST(RulePreviewPanel, TheWizardShowsWhatTheRuleTakesAndWhyItLeavesTheRestOut) {
         RuleTestHost host;
         host.addFolder({{"first", true}});
         host.table.services[0].sharedir = c.folder;
+        host.table.services[0].subfolders = c.subfolders;
         ruleEditRequest() = {false, -1};
         TfrmRule wizard(host);
         wizard.btnNextClick();
@@ -107,7 +120,7 @@ TEST(RulePreviewPanel, TheWizardShowsWhatTheRuleTakesAndWhyItLeavesTheRestOut) {
 TEST(RulePreviewPanel, AResultOvertakenByANewerEditIsDropped) {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    const auto compute = [released](const std::string&, const std::string&, const RuleRec& rule) {
+    const auto compute = [released](const TreeReach&, const std::string&, const RuleRec& rule) {
         RulePreview preview;
         preview.listed = true;
         // The first request, the older rule, comes back only after the newer one was shown.

@@ -164,7 +164,7 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     w.btnNextClick();
     EXPECT_EQ(workingRule().mcond, NewFile);
     EXPECT_EQ(conditionKinds(workingRule()), (std::vector<std::uint8_t>{FileExt, FileSize}));
-    EXPECT_EQ(w.clConditions->count(), 5);
+    EXPECT_EQ(w.clConditions->count(), 7);
     EXPECT_TRUE(w.clConditions->checked(TfrmRule::kItemExt));
 
     w.btnPreviousClick();
@@ -175,6 +175,8 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
                   "Where file extension is specified extension", "Where file size is specified",
                   "Where file name matches specified patterns",
                   "Where file name does not match specified patterns",
+                  "Where file type is specified types",
+                  "Where file was downloaded from specified addresses",
                   "Any one of the conditions is enough", "Where file date is specified",
                   "Where file date is the oldest specified of all files",
                   "Where file date is the newest specified of all files"}));
@@ -267,6 +269,12 @@ TEST_F(RuleWizardTest, MoveAndCopyGoBeforeATrailingDelete) {
     actions.toggleByUser(TfrmRule::kItemMove);
     EXPECT_EQ(actionKinds(workingRule()), (Kinds{rDelete, rLaunch, rCopy}));
     EXPECT_EQ(w.ParamListBox1->lineCount(), 4);
+    // A rename is done where it stands among the actions; it is not finished without its name.
+    actions.toggleByUser(TfrmRule::kItemRename);
+    EXPECT_EQ(actionKinds(workingRule()), (Kinds{rDelete, rLaunch, rCopy, rRename}));
+    actions.toggleByUser(TfrmRule::kItemCopy);
+    actions.toggleByUser(TfrmRule::kItemLaunch);
+    EXPECT_EQ(ruleRefusal(workingRule()), "New name must be specified.");
 }
 
 TEST_F(RuleWizardTest, OldestAndNewestExcludeEachOther) {

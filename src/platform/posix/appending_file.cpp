@@ -3,10 +3,13 @@
 #include "posix_support.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 namespace lp::platform {
 
@@ -63,6 +66,19 @@ bool nothingHappened(int watch) {
     return ::read(watch, seen, sizeof seen) < 0 && errno == EAGAIN;
 }
 
+// A folder mounted over one above the file hides it without any change the path watch sees; the
+// system's mount table tells of every mount and unmount instead.
+int watchMounts() {
+    return ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+}
+
+// True when no file system was mounted or unmounted since the last call. Asking takes the news
+// in: the next call answers for what happens from now on.
+bool mountsUnchanged(int mounts) {
+    pollfd asked{mounts, POLLPRI, 0};
+    return ::poll(&asked, 1, 0) == 0;
+}
+
 } // namespace
 
 AppendingFile::~AppendingFile() {
@@ -71,16 +87,34 @@ AppendingFile::~AppendingFile() {
 
 std::error_code AppendingFile::open(const std::string& path) {
     close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
-    if (fd < 0)
+    constexpr int kFlags = O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(path.c_str(), kFlags | O_CREAT, 0600);
+    if (fd < 0 && errno != ELOOP)
         return posix::lastError();
-    handle_ = fd;
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
+    if (fd >= 0 && ::fstat(fd, &status) != 0) {
         const auto error = posix::lastError();
-        close();
+        ::close(fd);
         return error;
     }
+    // A link, a second name of another file, a pipe or a device put at the path is no file of
+    // ours: written through, it would add to (or block on) something the user keeps elsewhere.
+    // A new file takes the name; whatever the name led to is left as it is.
+    if (fd < 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        if (fd >= 0)
+            ::close(fd);
+        std::string fresh = path + ".new-XXXXXX";
+        fd = ::mkostemp(fresh.data(), O_APPEND | O_CLOEXEC);
+        if (fd < 0)
+            return posix::lastError();
+        if (::rename(fresh.c_str(), path.c_str()) != 0 || ::fstat(fd, &status) != 0) {
+            const auto error = posix::lastError();
+            ::unlink(fresh.c_str());
+            ::close(fd);
+            return error;
+        }
+    }
+    handle_ = fd;
     device_ = status.st_dev;
     index_ = status.st_ino;
     return {};
@@ -97,6 +131,9 @@ void AppendingFile::close() {
     if (pathWatch_ >= 0)
         ::close(descriptor(pathWatch_));
     pathWatch_ = kNotWatchedYet;
+    if (mountWatch_ >= 0)
+        ::close(descriptor(mountWatch_));
+    mountWatch_ = -1;
     pathConfirmed_ = false;
 }
 
@@ -126,17 +163,23 @@ std::optional<std::uint64_t> AppendingFile::sizeIfAt(const std::string& path) co
     // Since the last look found the file at path, the watch has seen none of them change: path
     // still names it.
     if (pathConfirmed_ && nothingHappened(descriptor(pathWatch_)) &&
-        ++looksSaved_ < kLooksSavedAtMost)
+        mountsUnchanged(descriptor(mountWatch_)) && ++looksSaved_ < kLooksSavedAtMost)
         return knownSize_;
-    // The watch is set up before the look, so that nothing that happens after the look escapes it.
+    // The watches are set up before the look, so that nothing that happens after the look
+    // escapes them.
     if (pathWatch_ == kNotWatchedYet) {
-        const int watch = watchPath(descriptor(handle_), path);
+        const int mounts = watchMounts();
+        const int watch = mounts >= 0 ? watchPath(descriptor(handle_), path) : -1;
         pathWatch_ = watch >= 0 ? watch : kNoWatch;
+        if (watch >= 0)
+            mountWatch_ = mounts;
+        else if (mounts >= 0)
+            ::close(mounts);
     }
     looksSaved_ = 0;
     pathConfirmed_ = false;
     struct stat named {};
-    if (::stat(path.c_str(), &named) != 0 || named.st_dev != device_ || named.st_ino != index_)
+    if (::lstat(path.c_str(), &named) != 0 || named.st_dev != device_ || named.st_ino != index_)
         return std::nullopt;
     pathConfirmed_ = pathWatch_ >= 0;
     knownSize_ = static_cast<std::uint64_t>(named.st_size);

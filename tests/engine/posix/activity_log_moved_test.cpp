@@ -4,11 +4,13 @@
 
 #include "engine/activity_log.h"
 #include "globals/temp_folder.h"
+#include "support/posix/private_mounts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace lp {
 namespace {
@@ -103,21 +105,74 @@ TEST(ActivityLogKeptOpen, FollowsItsPathWhateverHappensBetweenTwoLines) {
     }
 }
 
-// A link put at the log's name and then taken away again leaves the file it led to behind: the
-// next line is at the log's path.
-TEST(ActivityLogKeptOpen, ALinkPutAtItsNameAndTakenAwayIsLeftBehind) {
+// Whatever is put at the log's name that is not a file of its own (a link, a second name of
+// another file, a pipe) is never written through: the next line is in a file of the log's own at
+// its path, and what the name led to stays as it was, or is not made.
+TEST(ActivityLogKeptOpen, NeverWritesThroughWhatIsPutAtItsName) {
+    struct Case {
+        const char* what;
+        void (*put)(const std::string& notes, const std::string& at);
+        const char* notesAfter; // nullptr: notes must not exist
+    };
+    const Case cases[] = {
+        {"a link to another file",
+         [](const std::string& notes, const std::string& at) { fs::create_symlink(notes, at); },
+         "mine"},
+        {"a link leading nowhere",
+         [](const std::string& notes, const std::string& at) {
+             fs::remove(notes);
+             fs::create_symlink(notes, at);
+         },
+         nullptr},
+        {"a second name of another file",
+         [](const std::string& notes, const std::string& at) { fs::create_hard_link(notes, at); },
+         "mine"},
+        {"a pipe",
+         [](const std::string&, const std::string& at) {
+             ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0);
+         },
+         "mine"},
+    };
+    for (const bool openBefore : {true, false}) {
+        for (const Case& c : cases) {
+            test::TempFolder temp;
+            const std::string path = temp.file("activity.log"), notes = temp.file("notes");
+            test::writeBytes(notes, "mine");
+            ActivityLog log(path);
+            if (openBefore)
+                log.append(deletion("/in/first"));
+            fs::remove(path);
+            c.put(notes, temp.file("put"));
+            fs::rename(temp.file("put"), path);
+            log.append(deletion("/in/after"));
+
+            const std::string where = std::string(c.what) + (openBefore ? ", log open" : "");
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << where;
+            EXPECT_EQ(deletedIn(path), std::vector<std::string>{"/in/after"}) << where;
+            if (c.notesAfter)
+                EXPECT_EQ(test::readBytes(notes), c.notesAfter) << where;
+            else
+                EXPECT_FALSE(fs::exists(fs::symlink_status(notes))) << where;
+        }
+    }
+}
+
+// A folder mounted over the log's folder hides the open file: the next line is at the path as
+// it is now, inside the mounted folder.
+TEST(ActivityLogKeptOpen, FollowsAFolderMountedOverItsOwn) {
+    // The log must live in the namespace the mount is made in, as a program does.
+    if (!test::privateMountsPermitted())
+        GTEST_SKIP() << "needs the right to mount";
     test::TempFolder temp;
-    const std::string path = temp.file("activity.log"), notes = temp.file("notes");
-    ActivityLog log(path);
+    const std::string folder = temp.file("state"), over = temp.file("over");
+    fs::create_directories(folder);
+    fs::create_directories(over);
+    ActivityLog log(folder + "/activity.log");
     log.append(deletion("/in/first"));
-    test::writeBytes(notes, "");
-    fs::create_symlink(notes, temp.file("link"));
-    fs::rename(temp.file("link"), path);
-    log.append(deletion("/in/through the link"));
-    fs::remove(path);
+    const test::ScopedMount mount(over, folder, nullptr, MS_BIND);
+    ASSERT_TRUE(mount.mounted());
     log.append(deletion("/in/after"));
-    EXPECT_EQ(deletedIn(path), std::vector<std::string>{"/in/after"});
-    EXPECT_EQ(test::readBytes(notes).find("/in/after"), std::string::npos);
+    EXPECT_EQ(deletedIn(folder + "/activity.log"), std::vector<std::string>{"/in/after"});
 }
 
 TEST(ActivityLogKeptOpen, CountsWhatAnotherWriterAddedWhenItComesToRotate) {

@@ -372,3 +372,161 @@ TEST_F(CycleShortcuts, FilesInUseAreLeftOutAsAFullListingLeavesThem) {
 
 } // namespace
 } // namespace lp
+
+namespace lp {
+namespace {
+
+// A folder watched with its sub-folders, through the same changes as above: the remembering
+// cycle, which remembers and watches each sub-folder, must act and record exactly as the cycle
+// that walks the whole tree each time.
+class TreeShortcuts : public testing::Test {
+public:
+    TreeShortcuts() {
+        fs::create_directories(in / "a" / "b" / "deep" / "deeper");
+        fs::create_directories(in / "c");
+        fs::create_directories(in / "sorted");
+        write(in / "top.mp3", 100);
+        write(in / "a" / "one.mp3", 3000);
+        write(in / "a" / "b" / "two.mp3", 5000);
+        write(in / "a" / "b" / "deep" / "three.mp3", 10);
+        write(in / "a" / "b" / "deep" / "deeper" / "beyond.mp3", 10);
+        write(in / "c" / "skip.tmp", 10);
+        write(in / "sorted" / "done.mp3", 10);
+        setWriteTime(in / "a" / "b" / "two.mp3", 10 * 86400);
+        const std::string to = temp.file("out");
+        for (ServiceTable* table : {&remembering, &listing}) {
+            RuleRec moving = rule(NewFile, {extension("mp3")}, (in / "sorted").string());
+            table->services = {
+                service(in.string(), {moving}, "*.tmp"),
+                service(in.string(), {rule(FileCount, {ranked(FileDateNew, 2)}, to),
+                                      rule(TotalFileSize, {ranked(FileDateOld, 1)}, to)}),
+                service(in.string(), {rule(NewFile, {sizeOver(0)}, to)}, "a/b/*"),
+            };
+            for (rServiceRules& watched : table->services)
+                watched.subfolders = 3;
+        }
+    }
+
+    void cycle(const std::string& what) {
+        // Folders changed just now are set back, as in CycleShortcuts::cycle.
+        for (const auto& item : fs::recursive_directory_iterator(in)) {
+            struct stat status {};
+            if (item.is_directory() && ::lstat(item.path().c_str(), &status) == 0 &&
+                status.st_mtim.tv_sec > std::time(nullptr) - 30)
+                setWriteTime(item.path(), 60);
+        }
+        const auto remembered = shortcuts.operations.size();
+        const auto listed = full.operations.size();
+        runMonitorCycle(remembering, first, {}, shortcuts, &memory);
+        runMonitorCycle(listing, first, {}, full);
+        first = false;
+        const std::vector<std::string> a(shortcuts.operations.begin() + remembered,
+                                         shortcuts.operations.end());
+        const std::vector<std::string> b(full.operations.begin() + listed, full.operations.end());
+        EXPECT_EQ(a, b) << what;
+        for (std::size_t s = 0; s < listing.services.size(); ++s)
+            EXPECT_EQ(remembering.services[s].knownfiles, listing.services[s].knownfiles)
+                << what << ", service " << s;
+    }
+
+    std::vector<std::string> knownNames(std::size_t service) const {
+        std::vector<std::string> names;
+        for (const filerec& file : listing.services.at(service).knownfiles)
+            names.push_back(file.name);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::TempFolder temp;
+    fs::path in = temp.file("in");
+    ServiceTable remembering;
+    ServiceTable listing;
+    RecordingEnvironment shortcuts{true};
+    RecordingEnvironment full{false};
+    CycleMemory memory;
+    bool first = true;
+};
+
+TEST_F(TreeShortcuts, ActAsAWalkOfTheWholeTreeDoesThroughEveryKindOfChange) {
+    struct Step {
+        const char* what;
+        std::function<void(TreeShortcuts&)> change;
+        std::vector<std::string> operations; // of the walking cycle in this step
+    };
+    const std::string top = in.string();
+    const std::string sorted = top + "/sorted";
+    const std::string out = temp.file("out");
+    const Step steps[] = {
+        {"the first cycle", [](auto&) {}, {}},
+        {"nothing changed", [](auto&) {}, {}},
+        {"an arrival deep down, excluded by a path pattern from the third folder",
+         [](auto& t) { write(t.in / "a" / "b" / "deep" / "new.mp3", 2000); },
+         {"launch /bin/true " + top + "/a/b/deep/new.mp3",
+          "move " + top + "/a/b/deep/new.mp3 " + sorted + "/new.mp3"}},
+        {"an arrival beyond the levels walked, and in the destination",
+         [](auto& t) {
+             write(t.in / "a" / "b" / "deep" / "deeper" / "far.mp3", 2000);
+             write(t.in / "sorted" / "back.mp3", 2000);
+         },
+         {}},
+        {"a sub-folder appears with its files",
+         [](auto& t) {
+             fs::create_directories(t.in / "d" / "e");
+             write(t.in / "d" / "e" / "fresh.mp3", 1);
+             write(t.in / "d" / "fresh.tmp", 1);
+         },
+         {"launch /bin/true " + top + "/d/e/fresh.mp3",
+          "move " + top + "/d/e/fresh.mp3 " + sorted + "/fresh.mp3"}},
+        {"a file moved between sub-folders",
+         [](auto& t) { fs::rename(t.in / "a" / "one.mp3", t.in / "c" / "one.mp3"); },
+         {"launch /bin/true " + top + "/c/one.mp3",
+          "move " + top + "/c/one.mp3 " + sorted + "/one.mp3",
+          "launch /bin/true " + top + "/c/one.mp3",
+          "move " + top + "/c/one.mp3 " + out + "/one.mp3"}},
+        {"excluded by a path pattern",
+         [](auto& t) { write(t.in / "a" / "b" / "x.dat", 5000); },
+         {}},
+        {"a sub-folder removed", [](auto& t) { fs::remove_all(t.in / "d"); }, {}},
+        {"events lost, and a change among them",
+         [](auto& t) {
+             t.shortcuts.overflow(true);
+             write(t.in / "c" / "late.dat", 5000);
+         },
+         {"launch /bin/true " + top + "/c/late.dat",
+          "move " + top + "/c/late.dat " + out + "/late.dat"}},
+        {"events seen again", [](auto& t) { t.shortcuts.overflow(false); }, {}},
+        {"a new day",
+         [](auto& t) {
+             t.shortcuts.day += 9;
+             t.full.day += 9;
+         },
+         {}},
+        {"nothing changed at the end", [](auto&) {}, {}},
+    };
+    for (const Step& step : steps) {
+        const auto before = full.operations.size();
+        step.change(*this);
+        cycle(step.what);
+        // What the new files of the step set off (a move that is only recorded leaves its file,
+        // which is new again next time, and the rankings run as well).
+        const std::vector<std::string> done(
+            full.operations.begin() + static_cast<std::ptrdiff_t>(before), full.operations.end());
+        for (const std::string& expected : step.operations)
+            EXPECT_NE(std::ranges::find(done, expected), done.end())
+                << step.what << ": " << expected;
+    }
+    EXPECT_EQ(knownNames(0),
+              (std::vector<std::string>{"a/b/deep/deeper", "a/b/deep/three.mp3", "a/b/two.mp3",
+                                        "a/b/x.dat", "c/late.dat", "sorted", "top.mp3"}));
+    // Nothing in a rule's destination inside the tree was sorted there again by that rule, and
+    // nothing beyond the levels walked was acted on.
+    for (const std::string& line : full.operations) {
+        EXPECT_EQ(line.find(sorted + "/back.mp3 " + sorted), std::string::npos) << line;
+        EXPECT_EQ(line.find("a/b/deep/new.mp3 " + out), std::string::npos) << line;
+        EXPECT_EQ(line.find("far.mp3"), std::string::npos) << line;
+    }
+    EXPECT_LT(shortcuts.detailedListings, full.detailedListings);
+}
+
+} // namespace
+} // namespace lp

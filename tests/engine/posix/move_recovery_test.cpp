@@ -280,6 +280,25 @@ TEST_F(MoveRecoveryTest, ARecordHeldForItsLineStaysUntilTheHolderGoes) {
     EXPECT_EQ(unfinished(), 0u) << "without a holder a record ends with its operation";
 }
 
+// A link or a second name of another file put at the journal's name is never emptied nor written
+// through: the journal takes the name with a file of its own.
+TEST_F(MoveRecoveryTest, AJournalNameLeadingToAnotherFileLeavesThatFileAlone) {
+    for (const bool hardLink : {false, true}) {
+        fs::remove_all(at("state"));
+        fs::create_directories(at("state"));
+        test::writeBytes(at("state/precious"), "the user's notes");
+        if (hardLink)
+            fs::create_hard_link(at("state/precious"), at("state/moves"));
+        else
+            fs::create_symlink(at("state/precious"), at("state/moves"));
+        ASSERT_FALSE(platform::OpenMoveJournal(at("state/moves")).problem);
+        platform::SettleUnfinishedRecords({});
+        { const platform::JournalEntry operation(JournalKind::Move, "/in/a", "/out/a", 1, 1); }
+        EXPECT_EQ(test::readBytes(at("state/precious")), "the user's notes") << hardLink;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(at("state/moves")))) << hardLink;
+    }
+}
+
 TEST(MoveJournalLines, AnyBytesInANameComeBackAsTheyWere) {
     const JournalRecord odd{"Ab12Cd34Ef56",
                             JournalKind::LinkMove,

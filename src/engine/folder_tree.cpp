@@ -1,0 +1,240 @@
+#include "folder_tree.h"
+#include "counted.h"
+#include "globals/path_template.h"
+#include "platform/folder_device.h"
+#include "platform/path_separator.h"
+#include "platform/utf8_path.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace lp {
+
+namespace {
+
+// The path below the top of a tree, "/" between its folders.
+std::string below(const std::string& path, const std::string& name) {
+    return path.empty() ? name : path + '/' + name;
+}
+
+std::string fullPath(const std::string& folder, const std::string& path) {
+    return path.empty() ? folder : folder + platform::kPathSeparator + path;
+}
+
+// Where destination lies below folder ("a/b"), or nothing when it lies elsewhere or is folder.
+std::optional<std::string> placeBelow(const std::string& folder, const std::string& destination) {
+    if (destination.empty())
+        return std::nullopt;
+    const std::filesystem::path top = platform::Utf8Path(folder).lexically_normal();
+    const std::filesystem::path target = platform::Utf8Path(destination).lexically_normal();
+    const std::filesystem::path relative = target.lexically_relative(top);
+    if (relative.empty())
+        return std::nullopt;
+    const std::u8string text = relative.generic_u8string();
+    std::string place(text.begin(), text.end());
+    while (!place.empty() && (place.back() == '/' || place.ends_with("/.")))
+        place.erase(place.back() == '/' ? place.size() - 1 : place.size() - 2);
+    if (place.empty() || place == "." || place == ".." || place.starts_with("../"))
+        return std::nullopt;
+    return place;
+}
+
+bool isLeftOut(const TreeReach& reach, const std::string& path) {
+    return std::ranges::find(reach.leftOut, path) != reach.leftOut.end();
+}
+
+// Whether the walk goes into the sub-folder entry at full: a folder itself, on the tree's own
+// file system, not a destination of the folder's rules by its path nor by what it is.
+bool entersFolder(const TreeReach& reach, const platform::FolderEntry& entry,
+                  const std::string& path, const std::string& full, std::uint64_t device) {
+    if (!entry.isFolder || isLeftOut(reach, path))
+        return false;
+    const auto folder = platform::RealFolderAt(full);
+    return folder && folder->device == device &&
+           (folder->index == 0 ||
+            std::ranges::find(reach.leftOutFolders, std::pair(folder->device, folder->index)) ==
+                reach.leftOutFolders.end());
+}
+
+// The device of the watched folder, which may be reached through a link.
+std::optional<std::uint64_t> topDevice(const std::string& folder) {
+    const auto top = platform::RealFolderAt(folder, true);
+    return top ? std::optional(top->device) : std::nullopt;
+}
+
+void listInto(const TreeReach& reach, const std::string& path, std::int32_t levelsLeft,
+              std::uint64_t device, CycleEnvironment& environment,
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted) {
+    const std::string full = fullPath(reach.folder, path);
+    auto listing = environment.listFolder(full, true);
+    if (!listing) {
+        unlisted.push_back(path);
+        return;
+    }
+    std::vector<std::string> entered;
+    for (platform::FolderEntry& entry : *listing) {
+        std::string name = below(path, entry.name);
+        if (levelsLeft > 0 && entersFolder(reach, entry, name,
+                                           full + platform::kPathSeparator + entry.name, device)) {
+            entered.push_back(std::move(name));
+            continue;
+        }
+        entry.name = std::move(name);
+        entries.push_back(std::move(entry));
+    }
+    for (const std::string& sub : entered)
+        listInto(reach, sub, levelsLeft - 1, device, environment, entries, unlisted);
+}
+
+} // namespace
+
+TreeReach ReachOf(const rServiceRules& service) {
+    TreeReach reach{
+        service.sharedir, std::clamp(service.subfolders, 0, kMostSubfolderLevels), {}, {}};
+    if (reach.levels == 0)
+        return reach;
+    for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt))
+        for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
+            const std::string* destination = action.raction == rMove   ? &action.racmove.filepath
+                                             : action.raction == rCopy ? &action.raccopy.filepath
+                                                                       : nullptr;
+            if (!destination)
+                continue;
+            // A destination made from the file: all it may make lies in its fixed folder.
+            std::string fixedPart;
+            if (action.templated) {
+                const auto parsed =
+                    PathTemplate::Parse(*destination, PathTemplate::Kind::Destination);
+                if (const auto* made = std::get_if<PathTemplate>(&parsed))
+                    fixedPart = made->fixedFolder();
+                destination = &fixedPart;
+            }
+            if (auto place = placeBelow(service.sharedir, *destination);
+                place && !isLeftOut(reach, *place))
+                reach.leftOut.push_back(std::move(*place));
+            if (const auto folder = platform::RealFolderAt(*destination, true);
+                folder && folder->index != 0)
+                reach.leftOutFolders.emplace_back(folder->device, folder->index);
+        }
+    return reach;
+}
+
+std::string_view SubFolderOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+}
+
+std::string_view OwnNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted) {
+    entries.clear();
+    unlisted.clear();
+    const std::optional<std::uint64_t> device = topDevice(reach.folder);
+    if (!device)
+        return false;
+    listInto(reach, "", reach.levels, *device, environment, entries, unlisted);
+    if (!unlisted.empty() && unlisted.front().empty()) {
+        entries.clear();
+        unlisted.clear();
+        return false;
+    }
+    return true;
+}
+
+bool RememberedTree::refresh(const TreeReach& reach, CycleEnvironment& environment,
+                             std::vector<std::string>& unlisted) {
+    unlisted.clear();
+    const std::optional<std::uint64_t> device = topDevice(reach.folder);
+    if (reach != reach_ || !device) {
+        folders_.clear();
+        visited_.clear();
+        reach_ = reach;
+    }
+    if (!device) {
+        entries_.clear();
+        changed_ = true;
+        return false;
+    }
+    std::vector<Visit> visits;
+    entered_.clear();
+    bool anyChanged = false;
+    someUnwatched_ = false;
+    walk("", reach.folder, reach.levels, *device, environment, unlisted, visits, anyChanged);
+    if (visits.empty()) { // the top could not be listed
+        unlisted.clear();
+        folders_.clear();
+        visited_.clear();
+        entries_.clear();
+        changed_ = true;
+        return false;
+    }
+    // Folders no longer in the tree give their watches back.
+    std::vector<std::string> paths;
+    paths.reserve(visits.size());
+    for (const Visit& visit : visits)
+        paths.push_back(visit.path);
+    const bool sameFolders = paths == visited_;
+    if (!sameFolders) {
+        std::erase_if(folders_, [&](const auto& item) {
+            return std::ranges::find(paths, item.first) == paths.end();
+        });
+        visited_ = std::move(paths);
+    }
+    changed_ = anyChanged || !sameFolders;
+    if (changed_)
+        rebuild(visits);
+    return true;
+}
+
+void RememberedTree::walk(const std::string& path, const std::string& full, std::int32_t levelsLeft,
+                          std::uint64_t device, CycleEnvironment& environment,
+                          std::vector<std::string>& unlisted, std::vector<Visit>& visits,
+                          bool& anyChanged) {
+    RememberedFolder& folder = folders_[path];
+    if (!folder.refresh(full, true, environment)) {
+        unlisted.push_back(path);
+        return;
+    }
+    visits.push_back({path, &folder});
+    anyChanged = anyChanged || folder.changed();
+    someUnwatched_ = someUnwatched_ || (environment.folderObserver() && !folder.watched());
+    if (levelsLeft == 0)
+        return;
+    std::vector<std::pair<std::string, std::string>> entered; // below, full
+    for (const platform::FolderEntry& entry : folder.entries()) {
+        if (!entry.isFolder)
+            continue;
+        std::string name = below(path, entry.name);
+        std::string sub = full + platform::kPathSeparator + entry.name;
+        if (entersFolder(reach_, entry, name, sub, device))
+            entered.emplace_back(std::move(name), std::move(sub));
+    }
+    for (const auto& [name, sub] : entered) {
+        entered_.insert(name);
+        walk(name, sub, levelsLeft - 1, device, environment, unlisted, visits, anyChanged);
+    }
+}
+
+void RememberedTree::rebuild(const std::vector<Visit>& visits) {
+    entries_.clear();
+    for (const Visit& visit : visits) {
+        for (const platform::FolderEntry& entry : visit.folder->entries()) {
+            std::string name = below(visit.path, entry.name);
+            // A sub-folder walked into is no entry, also when it could not be listed: its own
+            // entries stand for it.
+            if (entry.isFolder && entered_.contains(name))
+                continue;
+            entries_.push_back(entry);
+            entries_.back().name = std::move(name);
+        }
+    }
+}
+
+} // namespace lp

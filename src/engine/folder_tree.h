@@ -1,0 +1,84 @@
+#pragma once
+// A watched folder with its sub-folders, as one listing: every entry of the tree named by its
+// path below the folder ("a/b/x.pdf", always with "/"), the folder's own entries first, then each
+// sub-folder's in the order the listing gave the sub-folders. A sub-folder that is walked into is
+// no entry itself; one that is not (too deep, a link, another file system, a destination of the
+// folder's rules) stays an entry, as every sub-folder of a folder watched alone is.
+
+#include "cycle_environment.h"
+#include "globals/records.h"
+#include "remembered_folder.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace lp {
+
+// Where a walk goes.
+struct TreeReach {
+    std::string folder;
+    std::int32_t levels = 0; // of sub-folders below folder
+    // Sub-folders never walked into, by their path below folder: destinations of the folder's
+    // own rules, so that nothing is sorted twice or round in a loop.
+    std::vector<std::string> leftOut;
+    // The same destinations as the folders they are, wherever their paths lead through links or
+    // mounts: a folder of the tree that is one of them is never walked into either.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> leftOutFolders;
+    bool operator==(const TreeReach&) const = default;
+};
+
+// The walk a service's turn takes: its levels of sub-folders, without its rules' destinations.
+TreeReach ReachOf(const rServiceRules& service);
+
+// The sub-folder that the entry named path lies in, below the watched folder ("a/b" for
+// "a/b/x.pdf"); empty at the top.
+std::string_view SubFolderOf(std::string_view path);
+// The entry's own name, without the sub-folder it lies in.
+std::string_view OwnNameOf(std::string_view path);
+
+// Lists the whole tree with details into entries. False when the watched folder itself cannot be
+// listed; a sub-folder that cannot be is left out and named in unlisted.
+bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted);
+
+// The tree kept from one turn to the next: each of its folders is remembered and watched as a
+// folder watched alone is, so an unchanged tree is not listed again.
+class RememberedTree {
+public:
+    // Brings entries() to what ListTree gives now; false when the watched folder cannot be listed,
+    // nothing then being remembered.
+    bool refresh(const TreeReach& reach, CycleEnvironment& environment,
+                 std::vector<std::string>& unlisted);
+    bool changed() const { return changed_; }
+    // Borrowed as RememberedFolder::entries() is.
+    std::vector<platform::FolderEntry>& entries() { return entries_; }
+    // Whether nothing is remembered (no folder, no watch).
+    bool empty() const { return folders_.empty() && entries_.empty(); }
+    // Whether some folder of the tree could not be given a watch at the last refresh.
+    bool someUnwatched() const { return someUnwatched_; }
+
+private:
+    struct Visit {
+        std::string path; // below the watched folder
+        RememberedFolder* folder;
+    };
+    void walk(const std::string& path, const std::string& full, std::int32_t levelsLeft,
+              std::uint64_t device, CycleEnvironment& environment,
+              std::vector<std::string>& unlisted, std::vector<Visit>& visits, bool& anyChanged);
+    void rebuild(const std::vector<Visit>& visits);
+
+    TreeReach reach_;
+    std::unordered_map<std::string, RememberedFolder> folders_; // by path below, "" the top
+    std::vector<std::string> visited_;                          // in walk order, last refresh
+    std::unordered_set<std::string> entered_; // every sub-folder walked into, listed or not
+    std::vector<platform::FolderEntry> entries_;
+    bool changed_ = true;
+    bool someUnwatched_ = false;
+};
+
+} // namespace lp

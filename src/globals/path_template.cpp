@@ -1,0 +1,331 @@
+#include "path_template.h"
+#include "platform/path_separator.h"
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace lp {
+
+namespace {
+
+constexpr std::size_t kLongestName = 255; // bytes, what the file systems take in one name
+
+constexpr std::array<std::pair<std::string_view, Placeholder>, 12> kPlaceholders{{
+    {"name", Placeholder::Name},
+    {"ext", Placeholder::Ext},
+    {"year", Placeholder::Year},
+    {"month", Placeholder::Month},
+    {"day", Placeholder::Day},
+    {"taken.year", Placeholder::TakenYear},
+    {"taken.month", Placeholder::TakenMonth},
+    {"taken.day", Placeholder::TakenDay},
+    {"today.year", Placeholder::TodayYear},
+    {"today.month", Placeholder::TodayMonth},
+    {"today.day", Placeholder::TodayDay},
+    {"folder", Placeholder::Folder},
+}};
+
+std::optional<Placeholder> placeholderNamed(std::string_view name) {
+    for (const auto& [text, placeholder] : kPlaceholders)
+        if (text == name)
+            return placeholder;
+    return std::nullopt;
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// The length of the valid UTF-8 sequence at the start of text, 0 when it is none (overlong
+// forms, surrogates and code points past U+10FFFF included).
+std::size_t validSequence(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else
+        return 0;
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+struct LocalDate {
+    int year, month, day;
+};
+
+LocalDate dateOf(double dateTime) {
+    using namespace std::chrono;
+    const sys_days start =
+        sys_days{1899y / December / 30} + days{static_cast<int>(std::floor(dateTime))};
+    const year_month_day date{start};
+    return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day()))};
+}
+
+std::string padded(int number, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*d", width, number);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string_view> PlaceholderNames() {
+    std::vector<std::string_view> names;
+    names.reserve(std::size(kPlaceholders));
+    for (const auto& entry : kPlaceholders)
+        names.push_back(entry.first);
+    return names;
+}
+
+TemplateFacts FactsOfName(std::string_view fileName, double written, double today) {
+    TemplateFacts facts;
+    const auto dot = fileName.rfind('.');
+    // A name that only starts with a dot (".profile") has no extension.
+    if (dot == std::string_view::npos || dot == 0) {
+        facts.name = fileName;
+    } else {
+        facts.name = fileName.substr(0, dot);
+        facts.ext = fileName.substr(dot + 1);
+    }
+    facts.written = written;
+    facts.today = today;
+    return facts;
+}
+
+std::string EscapeTemplateText(std::string_view literal) {
+    std::string escaped;
+    for (char c : literal) {
+        escaped += c;
+        if (c == '{')
+            escaped += '{';
+    }
+    return escaped;
+}
+
+std::string CleanTemplateValue(std::string_view value) {
+    std::string clean;
+    while (!value.empty()) {
+        const std::size_t length = validSequence(value);
+        const auto c = static_cast<unsigned char>(value[0]);
+        if (length == 0 || c < 0x20 || c == 0x7F || isSeparator(value[0])) {
+            clean += '_';
+            value.remove_prefix(length == 0 ? 1 : length);
+            continue;
+        }
+        clean.append(value.substr(0, length));
+        value.remove_prefix(length);
+    }
+    return clean;
+}
+
+std::string PathBelow(std::string folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (folder.empty() || !isSeparator(folder.back()))
+            folder += platform::kPathSeparator;
+        folder += name;
+    }
+    return folder;
+}
+
+std::string FitName(std::string name) {
+    if (name.size() > kLongestName) {
+        std::size_t cut = kLongestName;
+        // Back to the start of a character: continuation bytes are 10xxxxxx.
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    if (name == "." || name == "..")
+        return "_";
+    return name;
+}
+
+std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view stored,
+                                                                Kind kind) {
+    // First the pieces, components split at separators of the fixed text.
+    std::vector<Component> components(1);
+    PathTemplate parsed;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const char c = stored[i];
+        if (c == '{' && i + 1 < stored.size() && stored[i + 1] == '{') {
+            ++i;
+        } else if (c == '{') {
+            const auto close = stored.find('}', i + 1);
+            if (close == std::string_view::npos)
+                return TemplateRefusal{"a \"{\" is not closed by \"}\" (write \"{{\" for a \"{\")"};
+            const std::string_view name = stored.substr(i + 1, close - i - 1);
+            const auto placeholder = placeholderNamed(name);
+            if (!placeholder)
+                return TemplateRefusal{"{" + std::string(name) +
+                                           "} is no placeholder Larchpost knows",
+                                       std::string(name)};
+            components.back().push_back({{}, placeholder});
+            parsed.hasPlaceholders_ = true;
+            parsed.usesTaken_ = parsed.usesTaken_ || (*placeholder >= Placeholder::TakenYear &&
+                                                      *placeholder <= Placeholder::TakenDay);
+            parsed.usesWritten_ = parsed.usesWritten_ || (*placeholder >= Placeholder::Year &&
+                                                          *placeholder <= Placeholder::TakenDay);
+            i = close;
+            continue;
+        } else if (isSeparator(c)) {
+            if (kind == Kind::Name)
+                return TemplateRefusal{"a name holds no \"" + std::string(1, c) + "\""};
+            if (parsed.hasPlaceholders_) {
+                components.emplace_back();
+                continue;
+            }
+        }
+        if (components.back().empty() || components.back().back().placeholder)
+            components.back().push_back({});
+        components.back().back().text += c;
+    }
+    if (kind == Kind::Name) {
+        parsed.below_ = std::move(components);
+        return parsed;
+    }
+    // The fixed folder: everything up to the last separator before the first placeholder.
+    Component& first = components.front();
+    std::string fixed = first.empty() || first.front().placeholder ? "" : first.front().text;
+    if (!parsed.hasPlaceholders_) {
+        parsed.fixedFolder_ = std::move(fixed);
+        return parsed;
+    }
+    std::size_t cut = fixed.size();
+    while (cut > 0 && !isSeparator(fixed[cut - 1]))
+        --cut;
+    if (cut == 0)
+        return TemplateRefusal{"a destination starts with a folder that exists, never with a "
+                               "placeholder"};
+    // A root ("/", "C:\\") keeps its separator.
+    const bool root = cut == 1 || fixed[cut - 2] == ':';
+    parsed.fixedFolder_ = fixed.substr(0, root ? cut : cut - 1);
+    if (cut == first.front().text.size())
+        first.erase(first.begin());
+    else
+        first.front().text.erase(0, cut);
+    for (const Component& component : components)
+        if (component.size() == 1 && !component.front().placeholder &&
+            (component.front().text == "." || component.front().text == ".."))
+            return TemplateRefusal{"the folders made from the file never climb with \".\" or "
+                                   "\"..\""};
+    parsed.below_ = std::move(components);
+    return parsed;
+}
+
+std::string PathTemplate::expand(const Component& component, const TemplateFacts& facts) const {
+    std::string text;
+    const auto dateOr = [&](const std::optional<double>& taken) {
+        return dateOf(taken.value_or(facts.written));
+    };
+    for (const Piece& piece : component) {
+        if (!piece.placeholder) {
+            text += piece.text;
+            continue;
+        }
+        switch (*piece.placeholder) {
+        case Placeholder::Name:
+            text += CleanTemplateValue(facts.name);
+            break;
+        case Placeholder::Ext:
+            text += CleanTemplateValue(facts.ext);
+            break;
+        case Placeholder::Year:
+            text += padded(dateOf(facts.written).year, 4);
+            break;
+        case Placeholder::Month:
+            text += padded(dateOf(facts.written).month, 2);
+            break;
+        case Placeholder::Day:
+            text += padded(dateOf(facts.written).day, 2);
+            break;
+        case Placeholder::TakenYear:
+            text += padded(dateOr(facts.taken).year, 4);
+            break;
+        case Placeholder::TakenMonth:
+            text += padded(dateOr(facts.taken).month, 2);
+            break;
+        case Placeholder::TakenDay:
+            text += padded(dateOr(facts.taken).day, 2);
+            break;
+        case Placeholder::TodayYear:
+            text += padded(dateOf(facts.today).year, 4);
+            break;
+        case Placeholder::TodayMonth:
+            text += padded(dateOf(facts.today).month, 2);
+            break;
+        case Placeholder::TodayDay:
+            text += padded(dateOf(facts.today).day, 2);
+            break;
+        case Placeholder::Folder: {
+            // Each component cleaned on its own; "/" kept between them, marked here by a NUL,
+            // which no value and no path can hold, so that no value can pass for a separator.
+            std::string_view rest = facts.subFolder;
+            bool firstPart = true;
+            while (!rest.empty()) {
+                const auto slash = rest.find('/');
+                if (!firstPart)
+                    text += '\0';
+                text += FitName(CleanTemplateValue(rest.substr(0, slash)));
+                firstPart = false;
+                rest =
+                    slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+            }
+            break;
+        }
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts) const {
+    std::vector<std::string> folders;
+    for (const Component& component : below_) {
+        const std::string text = expand(component, facts);
+        std::string_view rest = text;
+        for (;;) {
+            const auto mark = rest.find('\0');
+            std::string folder = FitName(std::string(rest.substr(0, mark)));
+            if (!folder.empty())
+                folders.push_back(std::move(folder));
+            if (mark == std::string_view::npos)
+                break;
+            rest.remove_prefix(mark + 1);
+        }
+    }
+    return folders;
+}
+
+std::optional<std::string> PathTemplate::name(const TemplateFacts& facts) const {
+    std::string text;
+    for (const Component& component : below_)
+        text += expand(component, facts);
+    for (char& c : text)
+        if (c == '\0')
+            c = '_';
+    text = FitName(std::move(text));
+    if (text.empty())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace lp

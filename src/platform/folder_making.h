@@ -1,0 +1,19 @@
+#pragma once
+// Making the folders a destination names below a folder that must already exist.
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace lp::platform {
+
+// Makes below[0] inside base, below[1] inside that, and so on, each where it is missing, with
+// the user's default mode. base itself is never made: when it is missing (an unplugged drive)
+// the call fails with std::errc::no_such_file_or_directory and makes nothing. No folder below
+// base is reached through a link, so nothing is ever made outside base: a link or a file standing
+// at one of the names fails with std::errc::not_a_directory. made receives the paths of the
+// folders this call made, the outermost first, also when it fails part way.
+std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,
+                                 std::vector<std::string>& made);
+
+} // namespace lp::platform

@@ -1,0 +1,265 @@
+// Where the walk through a watched folder's sub-folders goes, and what a cycle and an undo do
+// with a file of a sub-folder, on real folders.
+
+#include "engine/folder_tree.h"
+#include "engine/monitor_cycle.h"
+#include "engine/system_environment.h"
+#include "engine/undo.h"
+#include "globals/temp_folder.h"
+#include "platform/file_identity.h"
+#include "private_mounts.h"
+#include "support/rule_action.h"
+#include "support/write_time.h"
+#include "without_permission_override.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> sortedNames(const std::vector<platform::FolderEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& entry : entries)
+        names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A watched folder "top" holding x.pdf, a/y.pdf and a/b/z.pdf, and a folder beside it.
+struct Tree {
+    Tree() {
+        fs::create_directories(top / "a" / "b");
+        fs::create_directories(elsewhere);
+        test::writeBytes((top / "x.pdf").string(), "x");
+        test::writeBytes((top / "a" / "y.pdf").string(), "y");
+        test::writeBytes((top / "a" / "b" / "z.pdf").string(), "z");
+        test::writeBytes((elsewhere / "outside.pdf").string(), "o");
+    }
+
+    test::TempFolder temp;
+    fs::path top = temp.path() / "top";
+    fs::path elsewhere = temp.path() / "elsewhere";
+    SystemEnvironment environment;
+    std::unique_ptr<test::ScopedMount> mount;
+};
+
+TEST(TreeWalk, GoesIntoTheTreesOwnFoldersOnly) {
+    struct Case {
+        const char* what;
+        std::function<bool(Tree&)> make; // false when this machine cannot make the case
+        std::int32_t levels;
+        std::vector<std::string> leftOut;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"every level", [](auto&) { return true; }, 32, {}, {"a/b/z.pdf", "a/y.pdf", "x.pdf"}},
+        {"one level", [](auto&) { return true; }, 1, {}, {"a/b", "a/y.pdf", "x.pdf"}},
+        {"none", [](auto&) { return true; }, 0, {}, {"a", "x.pdf"}},
+        {"a link to a folder is an entry, never walked into",
+         [](auto& t) {
+             fs::create_directory_symlink(t.elsewhere, t.top / "link");
+             return true;
+         },
+         32,
+         {},
+         {"a/b/z.pdf", "a/y.pdf", "link", "x.pdf"}},
+        {"a destination inside the tree is left out",
+         [](auto&) { return true; },
+         32,
+         {"a/b"},
+         {"a/b", "a/y.pdf", "x.pdf"}},
+        {"another file system mounted inside is not entered",
+         [](auto& t) {
+             fs::create_directory(t.top / "mnt");
+             t.mount = std::make_unique<test::ScopedMount>("none", (t.top / "mnt").string(),
+                                                           "tmpfs", 0UL);
+             if (t.mount->mounted())
+                 test::writeBytes((t.top / "mnt" / "m.pdf").string(), "m");
+             return t.mount->mounted();
+         },
+         32,
+         {},
+         {"a/b/z.pdf", "a/y.pdf", "mnt", "x.pdf"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Tree t;
+        if (!c.make(t)) {
+            std::cout << "not checked here (no mounts allowed): " << c.what << "\n";
+            continue;
+        }
+        std::vector<platform::FolderEntry> entries;
+        std::vector<std::string> unlisted;
+        const TreeReach reach{t.top.string(), c.levels, c.leftOut, {}};
+        ASSERT_TRUE(ListTree(reach, t.environment, entries, unlisted));
+        EXPECT_EQ(sortedNames(entries), c.names);
+        EXPECT_TRUE(unlisted.empty());
+        // The remembered tree, watched, gives the same entries in the same order.
+        RememberedTree remembered;
+        ASSERT_TRUE(remembered.refresh(reach, t.environment, unlisted));
+        std::vector<std::string> walked, remembers;
+        for (const auto& entry : entries)
+            walked.push_back(entry.name);
+        for (const auto& entry : remembered.entries())
+            remembers.push_back(entry.name);
+        EXPECT_EQ(remembers, walked);
+    }
+}
+
+TEST(TreeWalk, ADestinationInsideTheTreeIsFoundWhicheverWayItIsSpelt) {
+    const Tree t;
+    const fs::path& top = t.top;
+    const fs::path& elsewhere = t.elsewhere;
+    rServiceRules service;
+    service.sharedir = top.string() + "/";
+    service.subfolders = 4;
+    RuleRec rule;
+    rule.actions = {test::MoveTo(top.string() + "/a/./b/"), test::CopyTo(top.string() + "/a/../c"),
+                    test::MoveTo(elsewhere.string()), test::MoveTo(top.string())};
+    rule.actioncnt = 4;
+    service.rulelist = {1, {rule}};
+    EXPECT_EQ(ReachOf(service).leftOut, (std::vector<std::string>{"a/b", "c"}));
+    service.subfolders = 0;
+    EXPECT_TRUE(ReachOf(service).leftOut.empty());
+}
+
+// A destination that leads into the tree through a link or a mount is left out as well: its
+// files would otherwise be sorted again at every cycle, one folder deeper each time.
+TEST(TreeWalk, ADestinationLeadingIntoTheTreeByAnotherPathIsLeftOut) {
+    struct Case {
+        const char* what;
+        // Makes a path that leads to top/a/b; empty when this machine cannot.
+        std::function<std::string(Tree&)> lead;
+    };
+    const Case cases[] = {
+        {"through a link",
+         [](Tree& t) {
+             fs::create_directory_symlink(t.top / "a" / "b", t.elsewhere / "link");
+             return (t.elsewhere / "link").string();
+         }},
+        {"through a bind mount",
+         [](Tree& t) {
+             fs::create_directory(t.elsewhere / "bound");
+             t.mount = std::make_unique<test::ScopedMount>(
+                 (t.top / "a").string(), (t.elsewhere / "bound").string(), nullptr, MS_BIND);
+             return t.mount->mounted() ? (t.elsewhere / "bound" / "b").string() : std::string();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Tree t;
+        const std::string lead = c.lead(t);
+        if (lead.empty()) {
+            std::cout << "not checked here (no mounts allowed): " << c.what << "\n";
+            continue;
+        }
+        rServiceRules service;
+        service.sharedir = t.top.string();
+        service.subfolders = 32;
+        RuleRec rule;
+        rule.actions = {test::MoveTo(lead)};
+        rule.actioncnt = 1;
+        service.rulelist = {1, {rule}};
+        std::vector<platform::FolderEntry> entries;
+        std::vector<std::string> unlisted;
+        ASSERT_TRUE(ListTree(ReachOf(service), t.environment, entries, unlisted));
+        EXPECT_EQ(sortedNames(entries), (std::vector<std::string>{"a/b", "a/y.pdf", "x.pdf"}));
+    }
+}
+
+TEST(TreeWalk, ASubFolderThatCannotBeListedKeepsItsKnownFiles) {
+    Tree t;
+    const fs::path& top = t.top;
+    SystemEnvironment& environment = t.environment;
+    rServiceRules service;
+    service.enabled = true;
+    service.sharedir = top.string();
+    service.subfolders = 32;
+    ServiceTable table;
+    table.services = {service};
+    runMonitorCycle(table, true, {}, environment); // the first cycle: every file is known
+    ASSERT_EQ(table.services[0].knowncnt, 3);
+    ::chmod((top / "a" / "b").c_str(), 0);
+    // Permissions bind root only without its overriding capabilities: the cycle runs in a child
+    // that gave them up, and says what it found as bits.
+    const auto found = test::runWithoutPermissionOverride([&]() -> long long {
+        runMonitorCycle(table, false, {}, environment);
+        const rServiceRules& after = table.services[0];
+        const bool kept = std::ranges::any_of(
+            after.knownfiles, [](const filerec& file) { return file.name == "a/b/z.pdf"; });
+        return (kept ? 1 : 0) + (after.knowncnt == 3 ? 2 : 0) +
+               (after.unlistedSubfolders == std::vector<std::string>{"a/b"} ? 4 : 0);
+    });
+    ::chmod((top / "a" / "b").c_str(), 0755);
+    if (!found)
+        GTEST_SKIP() << "permissions cannot be made to bind here";
+    EXPECT_EQ(*found, 1 + 2 + 4);
+}
+
+TEST(TreeWalk, AFileMovedOutOfASubFolderKeepsItsNameAndAnUndoPutsItBack) {
+    struct Case {
+        const char* what;
+        std::function<void(Tree&)> meanwhile;
+        bool back;
+    };
+    const Case cases[] = {
+        {"its sub-folder is still there", [](auto&) {}, true},
+        {"its sub-folder is gone", [](auto& t) { fs::remove_all(t.top / "a" / "b"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Tree t;
+        rServiceRules service;
+        service.enabled = true;
+        service.sharedir = t.top.string();
+        service.subfolders = 32;
+        RuleRec rule;
+        rule.enabled = true;
+        rule.mcond = NewFile;
+        rule.actions = {test::MoveTo(t.elsewhere.string())};
+        rule.actioncnt = 1;
+        service.rulelist = {1, {rule}};
+        ServiceTable table;
+        table.services = {service};
+        runMonitorCycle(table, true, {}, t.environment);
+        const std::string from = (t.top / "a" / "b" / "new.pdf").string();
+        const std::string to = (t.elsewhere / "new.pdf").string();
+        test::writeBytes(from, "new");
+        runMonitorCycle(table, false, {}, t.environment);
+        ASSERT_EQ(test::readBytes(to), "new");
+        ASSERT_FALSE(fs::exists(from));
+        c.meanwhile(t);
+        ActivityEntry entry;
+        entry.folder = ServiceName(table.services[0]);
+        entry.action = "move";
+        entry.values = {from, to};
+        entry.identity = platform::IdentifyFile(to);
+        const UndoResult result = UndoActivity(entry);
+        EXPECT_EQ(result.done, c.back) << result.message;
+        if (!c.back) {
+            EXPECT_NE(result.message.find((t.top / "a" / "b").string() + ", is no longer there"),
+                      std::string::npos)
+                << result.message;
+            EXPECT_EQ(test::readBytes(to), "new");
+            continue;
+        }
+        EXPECT_EQ(test::readBytes(from), "new");
+        // Back in its sub-folder, the file is known to the folder that watches it, not new.
+        RecordUndoInKnownFiles(table, *result.logged);
+        runMonitorCycle(table, false, {}, t.environment);
+        EXPECT_TRUE(fs::exists(from));
+    }
+}
+
+} // namespace
+} // namespace lp

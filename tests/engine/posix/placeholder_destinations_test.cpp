@@ -1,0 +1,371 @@
+// Destinations and names made from the file, through the real file format and a real cycle:
+// hostile names and templates, each with where the file may go and where it must never go.
+
+#include "engine/activity_log.h"
+#include "engine/logging_environment.h"
+#include "engine/monitor_cycle.h"
+#include "engine/passed_over_rules.h"
+#include "engine/recording_environment.h"
+#include "engine/simulation_runs.h"
+#include "engine/undo.h"
+#include "globals/config_file.h"
+#include "globals/temp_folder.h"
+#include "support/write_time.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace lp {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One folder over inbox with one rule that takes the files matching names and does the action
+// lines (two to an action).
+std::string configText(const std::string& inbox, const std::vector<std::string>& actionLines,
+                       const std::string& names = "*") {
+    std::string text = "[Main Info]\r\nVersion=2.00\r\nUseSMTP=0\r\nSMTP Server=\r\nReplyTo=\r\n"
+                       "Service Count=1\r\nCustom Count=1\r\n[Service 1]\r\nserviceid=5\r\n"
+                       "othernum=1\r\nothername=Inbox\r\nenabled=0\r\nsharedir=" +
+                       inbox +
+                       "\r\nexcludefiles=\r\nrulecnt=1\r\n[Rule 1]\r\nrulename=Sort\r\n"
+                       "enabled=0\r\nmcond=0\r\ncondcnt=1\r\nfcnt=0\r\nfsize=0\r\nrcond=5\r\n"
+                       "names=" +
+                       names + "\r\nactioncnt=" + std::to_string(actionLines.size() / 2) + "\r\n";
+    for (const std::string& line : actionLines)
+        text += line + "\r\n";
+    return text;
+}
+
+// Reads the text, runs one cycle in which every file of the inbox is new, and gives back the
+// simulation's lines that came before it.
+// With cycles = 2, a second cycle follows, in which only files new since the first are new.
+std::vector<std::string> readAndRun(const std::string& text, bool& passedOver,
+                                    const SortingPolicy& policy = {}, int cycles = 1) {
+    ServiceTable table;
+    EXPECT_EQ(ReadConfigContent(text, table, [](const std::string&) {}), 0);
+    passedOver = !PassedOverNotices(table).empty();
+    const std::vector<std::string> foreseen = test::simulatedLines(table, policy);
+    rServiceRules& service = table.services.at(0);
+    service.knownready = true;
+    test::RecordingEnvironment environment;
+    for (int cycle = 0; cycle < cycles; ++cycle)
+        RunServiceTurn(service, false, policy, environment);
+    return foreseen;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::ranges::sort(names);
+    return names;
+}
+
+TEST(PlaceholderDestinations, HostileNamesAndTemplatesGoWhereTheyMayAndNeverElsewhere) {
+    const std::string longName(250, 'a'); // with ".jpg", 254 bytes: a name of the longest kind
+    std::string accented;                 // 125 two-byte letters
+    for (int i = 0; i < 125; ++i)
+        accented += "\xC3\xA9";
+    struct Case {
+        const char* what;
+        std::string file;        // in the inbox
+        std::string destination; // ROOT stands for the test's folder
+        std::string mayGo;       // below ROOT; empty: the file stays in the inbox
+        std::vector<std::string> neverThere;
+        bool passedOver = false;
+    };
+    const std::vector<Case> cases = {
+        {"the month's folder of the last-write time",
+         "p.jpg",
+         "ROOT/out/{year}/{month}",
+         "out/2026/03/p.jpg",
+         {}},
+        {"a name of only \".\"", "..jpg", "ROOT/out/{name}", "out/_/..jpg", {"out/..jpg"}},
+        {"a name of \"..\" never climbs",
+         "...jpg",
+         "ROOT/out/{name}",
+         "out/_/...jpg",
+         {"...jpg", "out/...jpg"}},
+        {"control characters",
+         "a\x01"
+         "b\x1b.jpg",
+         "ROOT/out/{name}",
+         "out/a_b_/a\x01"
+         "b\x1b.jpg",
+         {}},
+        {"bytes that are no UTF-8",
+         "x\xFF\xC3.jpg",
+         "ROOT/out/{name}",
+         "out/x__/x\xFF\xC3.jpg",
+         {}},
+        {"a value of 255 bytes and more is cut",
+         longName + ".jpg",
+         "ROOT/out/{name}{name}",
+         "out/" + std::string(255, 'a') + "/" + longName + ".jpg",
+         {}},
+        {"cut at a character's boundary",
+         accented + ".jpg",
+         "ROOT/out/{name}{name}",
+         "out/" + accented + std::string(accented, 0, 4) + "/" + accented + ".jpg",
+         {}},
+        {"a doubled brace is a brace",
+         "p.jpg",
+         "ROOT/out/{year}/{{year}",
+         "out/2026/{year}/p.jpg",
+         {"out/2026/2026"}},
+        {"a doubled brace before a placeholder names a folder that must exist",
+         "p.jpg",
+         "ROOT/out/{{year}/{year}",
+         "",
+         {"out/{year}"}},
+        {"a placeholder at the very start", "p.jpg", "{year}/{month}", "", {"2026"}, true},
+        {"an unknown placeholder", "p.jpg", "ROOT/out/{colour}", "", {"out/{colour}"}, true},
+        {"climbing after a placeholder",
+         "p.jpg",
+         "ROOT/out/{year}/../up",
+         "",
+         {"out/up", "out/2026"},
+         true},
+        {"the fixed part is missing: never made again",
+         "p.jpg",
+         "ROOT/unplugged/{year}",
+         "",
+         {"unplugged"}},
+        {"a link where a folder is made is never gone through",
+         "link.jpg",
+         "ROOT/out/{name}",
+         "",
+         {"elsewhere/link.jpg"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const fs::path root = temp.file("root");
+        const fs::path inbox = root / "in";
+        fs::create_directories(inbox);
+        fs::create_directories(root / "out");
+        fs::create_directories(root / "elsewhere");
+        fs::create_directory_symlink(root / "elsewhere", root / "out" / "link");
+        const fs::path file = inbox / c.file;
+        test::writeBytes(file, "photo");
+        test::setLocalWriteTime(file.string(), 2026, 3, 5);
+        std::string destination = c.destination;
+        if (destination.starts_with("ROOT"))
+            destination.replace(0, 4, root.string());
+        bool passedOver = false;
+        const std::vector<std::string> foreseen = readAndRun(
+            configText(inbox.string(), {"raction=0", "filepath=" + destination}), passedOver);
+        EXPECT_EQ(passedOver, c.passedOver);
+        if (c.mayGo.empty()) {
+            EXPECT_TRUE(fs::exists(file));
+        } else {
+            EXPECT_FALSE(fs::exists(file));
+            EXPECT_TRUE(fs::exists(root / c.mayGo));
+            // The simulation foresaw the very same folder (its lines show control characters
+            // escaped, so the cleaned folder is what is compared).
+            ASSERT_FALSE(foreseen.empty());
+            EXPECT_NE(foreseen.back().find((root / c.mayGo).parent_path().string()),
+                      std::string::npos)
+                << foreseen.back();
+        }
+        for (const std::string& never : c.neverThere)
+            EXPECT_FALSE(fs::exists(fs::symlink_status(root / never))) << never;
+    }
+}
+
+TEST(RenameAction, NamesComeFromTheFileInItsFolderAndStayKnown) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> actionLines; // OUT stands for the out folder
+        NameClash clash;
+        std::vector<std::string> inbox, out; // what each holds after two cycles
+    };
+    const std::vector<Case> cases = {
+        {"the date after the name, renamed once only",
+         {"raction=5", "newname={name} {year}-{month}-{day}.{ext}"},
+         NameClash::Replace,
+         {"scan 2026-03-05.pdf", "taken.pdf"},
+         {}},
+        {"the same name: nothing to do, nothing failed",
+         {"raction=5", "newname={name}.{ext}"},
+         NameClash::Leave,
+         {"scan.pdf", "taken.pdf"},
+         {}},
+        {"a taken name is kept beside",
+         {"raction=5", "newname=taken.{ext}"},
+         NameClash::KeepBoth,
+         {"taken (2).pdf", "taken.pdf"},
+         {}},
+        {"a taken name is left",
+         {"raction=5", "newname=taken.{ext}"},
+         NameClash::Leave,
+         {"scan.pdf", "taken.pdf"},
+         {}},
+        {"a taken name is replaced",
+         {"raction=5", "newname=taken.{ext}"},
+         NameClash::Replace,
+         {"taken.pdf"},
+         {}},
+        {"after a move, in the folder the file went to",
+         {"raction=0", "filepath=OUT", "raction=5", "newname={name}-{year}.{ext}"},
+         NameClash::Replace,
+         {"taken.pdf"},
+         {"scan-2026.pdf"}},
+        {"a name that comes out empty fails and the file stays",
+         {"raction=5", "newname={folder}"},
+         NameClash::Replace,
+         {"scan.pdf", "taken.pdf"},
+         {}},
+        {"a name is never a path",
+         {"raction=5", "newname=../{name}"},
+         NameClash::Replace,
+         {"scan.pdf", "taken.pdf"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const fs::path inbox = temp.file("in"), out = temp.file("out");
+        fs::create_directories(inbox);
+        fs::create_directories(out);
+        for (const char* name : {"scan.pdf", "taken.pdf"}) {
+            test::writeBytes(inbox / name, name);
+            test::setLocalWriteTime((inbox / name).string(), 2026, 3, 5);
+        }
+        std::vector<std::string> lines = c.actionLines;
+        for (std::string& line : lines)
+            if (line == "filepath=OUT")
+                line = "filepath=" + out.string();
+        bool passedOver = false;
+        readAndRun(configText(inbox.string(), lines, "scan*"), passedOver, {c.clash, false}, 2);
+        EXPECT_EQ(namesIn(inbox), c.inbox);
+        EXPECT_EQ(namesIn(out), c.out);
+    }
+}
+
+// A folder watched with its sub-folders: each file keeps the sub-folder it lies in for {folder}
+// and for a rename, and a folder sorted into sub-folders of its own sorts nothing twice.
+TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> actionLines; // ROOT stands for the test's folder
+        std::vector<std::string> after;       // every file below ROOT after two cycles
+    };
+    const std::vector<Case> cases = {
+        {"{folder} mirrors the tree",
+         {"raction=0", "filepath=ROOT/out/{folder}"},
+         {"out/a/b/x.pdf", "out/y.pdf"}},
+        {"renamed where it lies, once",
+         {"raction=5", "newname={name}-{year}.{ext}"},
+         {"in/a/b/x-2026.pdf", "in/y-2026.pdf"}},
+        {"moved, then copied from where it went",
+         {"raction=0", "filepath=ROOT/out", "raction=1", "filepath=ROOT/copies"},
+         {"copies/x.pdf", "copies/y.pdf", "out/x.pdf", "out/y.pdf"}},
+        {"sorted into sub-folders of its own folder",
+         {"raction=0", "filepath=ROOT/in/{ext}"},
+         {"in/pdf/x.pdf", "in/pdf/y.pdf"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const fs::path root = temp.file("root");
+        for (const char* folder : {"in/a/b", "out", "copies"})
+            fs::create_directories(root / folder);
+        for (const char* name : {"in/a/b/x.pdf", "in/y.pdf"}) {
+            test::writeBytes(root / name, name);
+            test::setLocalWriteTime((root / name).string(), 2026, 3, 5);
+        }
+        std::vector<std::string> lines = c.actionLines;
+        for (std::string& line : lines)
+            if (const auto at = line.find("ROOT"); at != std::string::npos)
+                line.replace(at, 4, root.string());
+        std::string text = configText((root / "in").string(), lines);
+        text.replace(text.find("rulecnt=1\r\n"), 11, "rulecnt=1\r\nsubfolders=32\r\n");
+        bool passedOver = false;
+        readAndRun(text, passedOver, {NameClash::KeepBoth, false}, 2);
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                files.push_back(fs::relative(entry.path(), root).string());
+        std::ranges::sort(files);
+        EXPECT_EQ(files, c.after);
+    }
+}
+
+// Undo through the real log: each move back removes the folders its move made, once they are
+// empty again, and never a folder that was there before or still holds something.
+TEST(PlaceholderDestinations, UndoRemovesTheFoldersItsMoveMadeWhenEmpty) {
+    test::TempFolder temp;
+    const fs::path inbox = temp.file("in"), out = temp.file("out");
+    fs::create_directories(inbox);
+    fs::create_directories(out / "2025"); // there before: never removed
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        test::writeBytes(inbox / name, name);
+    test::setLocalWriteTime((inbox / "a.jpg").string(), 2026, 3, 5);
+    test::setLocalWriteTime((inbox / "b.jpg").string(), 2026, 3, 5);
+    test::setLocalWriteTime((inbox / "c.jpg").string(), 2025, 7, 1);
+    ServiceTable table;
+    ASSERT_EQ(
+        ReadConfigContent(configText(inbox.string(),
+                                     {"raction=0", "filepath=" + out.string() + "/{year}/{month}"}),
+                          table, [](const std::string&) {}),
+        0);
+    table.services.at(0).knownready = true;
+    const std::string logPath = temp.file("state/activity.log");
+    {
+        test::RecordingEnvironment real;
+        ActivityLog log(logPath);
+        LoggingEnvironment logging(real, log);
+        RunServiceTurn(table.services.at(0), false, {}, logging);
+    }
+    std::istringstream lines(test::readBytes(logPath));
+    std::vector<ActivityEntry> moves;
+    for (std::string line; std::getline(lines, line);)
+        moves.push_back(ParseActivityLine(line).value());
+    ASSERT_EQ(moves.size(), 3u);
+    // a and b share the folders the first of them made; c went into 2025, made 07 only.
+    std::ranges::sort(moves, {}, [](const ActivityEntry& e) { return e.values.at(0); });
+    for (const ActivityEntry& entry : moves)
+        EXPECT_FALSE(entry.failed);
+    const int madeForAB = moves[0].madeFolders + moves[1].madeFolders;
+    EXPECT_EQ(madeForAB, 2);
+    EXPECT_EQ(moves[2].madeFolders, 1);
+    // Undone in the order the moves were made, the folders go with the last file out of them.
+    for (const ActivityEntry& entry : moves)
+        EXPECT_TRUE(UndoActivity(entry).done);
+    EXPECT_EQ(namesIn(inbox), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_TRUE(fs::exists(out / "2025"));
+    EXPECT_FALSE(fs::exists(out / "2025" / "07"));
+    // The folders made for a and b: removed by whichever undo left them empty, if that undo's
+    // move made them; otherwise they stay, empty.
+    const bool madeByLast = moves[1].madeFolders == 2;
+    EXPECT_EQ(fs::exists(out / "2026"), !madeByLast);
+}
+
+TEST(PlaceholderDestinations, MadeFoldersTakeTheUsersDefaultMode) {
+    test::TempFolder temp;
+    const fs::path inbox = temp.file("in"), out = temp.file("out");
+    fs::create_directories(inbox);
+    fs::create_directories(out);
+    test::writeBytes(inbox / "p.jpg", "photo");
+    test::setLocalWriteTime((inbox / "p.jpg").string(), 2026, 12, 9);
+    const mode_t before = ::umask(027);
+    bool passedOver = false;
+    readAndRun(configText(inbox.string(), {"raction=1", "filepath=" + out.string() + "/{year}"}),
+               passedOver);
+    ::umask(before);
+    struct stat status {};
+    ASSERT_EQ(::stat((out / "2026").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0750u);
+    EXPECT_TRUE(fs::exists(inbox / "p.jpg")); // a copy leaves the file
+}
+
+} // namespace
+} // namespace lp
