@@ -77,6 +77,10 @@ bool operationShapeKnown(const ActivityEntry& entry) {
     // Folders a destination names that could not be made: only ever a failure.
     if (entry.action == "make-folder")
         return count == 1 && entry.failed;
+    // A rename that could make no name from the file: only ever a failure (a rename that was
+    // made is a move).
+    if (entry.action == "rename")
+        return count == 1 && entry.failed;
     // How far the retries of a file have come: said, never done, so never failed.
     if (entry.action == "retry" || entry.action == "retry-hourly" || entry.action == "give-up")
         return count == 1 && !entry.failed;

@@ -100,6 +100,12 @@ public:
     // Why the operation that failed last did, in words (see failure_reason.h); empty when the
     // environment cannot tell.
     virtual std::string failureReason() { return {}; }
+    // Says that an operation was not even tried on the file at path, for the folder and rule
+    // named last, and why (the rule could not make a new name from it).
+    virtual void operationRefused(std::string_view verb, const std::string& path,
+                                  std::string_view reason) {
+        (void)verb, (void)path, (void)reason;
+    }
     // Says how far the retries of the file at path have come, for the folder and rule named last.
     virtual void retryStage(RetryStage stage, const std::string& path) = 0;
     // The start of the current local day as a date-time.

@@ -33,6 +33,9 @@ inline constexpr std::string_view kEndedMidway = "the program ended before the o
 // A rule deletes (or trashes) a file it copied only while the file is as it was copied: bytes
 // written since would be in neither place.
 inline constexpr std::string_view kChangedSinceCopy = "the file changed after it was copied";
+// A rename whose new name, made from this file, comes out empty (a name of "{ext}" for a file
+// without an extension): the file keeps its name.
+inline constexpr std::string_view kNoNewName = "the new name made from the file is empty";
 
 // Why a copy or move of source to destination, under clash, failed with error (that of its last
 // attempt). Looks at the disk only when it failed: whether the destination's folder is there,

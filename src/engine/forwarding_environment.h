@@ -62,6 +62,10 @@ public:
         return inner_.launch(program, arguments);
     }
     std::string failureReason() override { return inner_.failureReason(); }
+    void operationRefused(std::string_view verb, const std::string& path,
+                          std::string_view reason) override {
+        inner_.operationRefused(verb, path, reason);
+    }
     void retryStage(RetryStage stage, const std::string& path) override {
         inner_.retryStage(stage, path);
     }

@@ -75,6 +75,18 @@ std::optional<std::string> LoggingEnvironment::makeFolders(const std::string& fi
         logged(false, "make-folder", {PathBelow(fixedFolder, below)});
     return folder;
 }
+void LoggingEnvironment::operationRefused(std::string_view verb, const std::string& path,
+                                          std::string_view reason) {
+    ActivityEntry entry;
+    entry.folder = folder_;
+    entry.rule = rule_;
+    entry.failed = true;
+    entry.action = verb;
+    entry.values = {path};
+    entry.reason = reason;
+    log_.append(std::move(entry));
+    inner().operationRefused(verb, path, reason);
+}
 void LoggingEnvironment::retryStage(RetryStage stage, const std::string& path) {
     logged(true, std::string(RetryStageVerb(stage)), {path});
     inner().retryStage(stage, path);

@@ -24,6 +24,8 @@ public:
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    void operationRefused(std::string_view verb, const std::string& path,
+                          std::string_view reason) override;
     void retryStage(RetryStage stage, const std::string& path) override;
 
 private:

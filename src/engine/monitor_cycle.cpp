@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 namespace lp {
 
@@ -111,7 +112,7 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
         environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,
-                           retries.resumePoints(*selection));
+                           retries.resumePoints(*selection), service.renamedInPlace);
         retries.record(*selection, outcomes);
         for (std::size_t i = 0; i < outcomes.size(); ++i) {
             if (outcomes[i].takenAway)
@@ -121,10 +122,29 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             if (outcomes[i].renamedTo) {
                 const auto& entry = current.entries[(*selection)[i]];
                 renamedHere.push_back({*outcomes[i].renamedTo, entry.size, entry.date});
+                // A rule that takes up old files as well as new ones would find it again.
+                if (rule.mcond != NewFile)
+                    service.renamedInPlace.push_back(renamedHere.back());
             }
         }
     }
     return outcome;
+}
+
+// Keeps of the files renamed in place those still known as they were, sorted by name for the
+// rename's look-up.
+void keepRenamedThatStay(std::vector<filerec>& renamed, const std::vector<filerec>& known) {
+    if (renamed.empty())
+        return;
+    std::unordered_map<std::string_view, const filerec*> byName;
+    byName.reserve(known.size());
+    for (const filerec& record : known)
+        byName.emplace(record.name, &record);
+    std::erase_if(renamed, [&](const filerec& record) {
+        const auto found = byName.find(record.name);
+        return found == byName.end() || *found->second != record;
+    });
+    std::ranges::sort(renamed, {}, &filerec::name);
 }
 
 // Rewrites the known-file list in its own storage, so that a folder of many entries costs no new
@@ -156,6 +176,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
     known.insert(known.end(), unlistedKnown.begin(), unlistedKnown.end());
     known.insert(known.end(), renamedHere.begin(), renamedHere.end());
     count = known.size();
+    keepRenamedThatStay(service.renamedInPlace, known);
     GiveBackSpareRoom(known);
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(count);

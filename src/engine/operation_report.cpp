@@ -87,5 +87,10 @@ bool ReportingEnvironment::launch(const std::string& program,
     values.insert(values.end(), arguments.begin(), arguments.end());
     return report(inner().launch(program, arguments), "launch", values);
 }
+void ReportingEnvironment::operationRefused(std::string_view verb, const std::string& path,
+                                            std::string_view reason) {
+    print_(OperationLine(true, false, verb, {path}) + ReasonPart(reason));
+    inner().operationRefused(verb, path, reason);
+}
 
 } // namespace lp

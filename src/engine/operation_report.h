@@ -60,6 +60,8 @@ public:
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    void operationRefused(std::string_view verb, const std::string& path,
+                          std::string_view reason) override;
 
 private:
     // Prints a copy's or move's line with the path the file got, or the one it was meant for

@@ -84,10 +84,11 @@ public:
     ActionStep(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                const std::string& sharedir, const SortingPolicy& policy,
                CycleEnvironment& environment,
-               const std::vector<std::optional<std::int32_t>>& retries)
+               const std::vector<std::optional<std::int32_t>>& retries,
+               const std::vector<filerec>& renamedBefore)
         : actions_(Counted(rule.actions, rule.actioncnt)), selection_(selection), current_(current),
           sharedir_(sharedir), policy_(policy), environment_(environment),
-          files_(selection.size(), FollowedFile{&sharedir}) {
+          renamedBefore_(renamedBefore), files_(selection.size(), FollowedFile{&sharedir}) {
         for (std::size_t i = 0; i < retries.size() && i < files_.size(); ++i)
             if (retries[i]) {
                 files_[i].retried = true;
@@ -172,10 +173,18 @@ public:
         const auto parsed = PathTemplate::Parse(rename.newname, PathTemplate::Kind::Name);
         const auto* names = std::get_if<PathTemplate>(&parsed);
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            if (namedByRenameBefore(file))
+                return;
             const std::optional<std::string> newName =
                 names ? names->name(factsOf(file, name, *names)) : std::nullopt;
-            if (!newName)
+            if (!newName) {
+                // A template that does not parse is kept out of the rule by the reader and the
+                // editor; one that gets here all the same renames nothing.
+                environment_.operationRefused("rename", source_(*file.folder, name),
+                                              names ? kNoNewName
+                                                    : std::get<TemplateRefusal>(parsed).reason);
                 return file.fail(action_);
+            }
             // A file of a sub-folder is renamed where it lies.
             const std::string_view subFolder = SubFolderOf(name);
             const std::string newPath =
@@ -264,6 +273,16 @@ private:
         return facts;
     }
 
+    // Whether the file lies in its folder under the name a rename of an earlier turn gave it.
+    bool namedByRenameBefore(const FollowedFile& file) const {
+        if (renamedBefore_.empty() || file.folder != &sharedir_ || !file.renamed.empty())
+            return false;
+        const auto& entry = current_.entries[selection_[indexOf(file)]];
+        const auto found = std::ranges::lower_bound(renamedBefore_, entry.name, {}, &filerec::name);
+        return found != renamedBefore_.end() && found->name == entry.name &&
+               found->size == entry.size && found->date == entry.date;
+    }
+
     std::size_t indexOf(const FollowedFile& file) const {
         return static_cast<std::size_t>(&file - files_.data());
     }
@@ -313,6 +332,7 @@ private:
     const std::string& sharedir_;
     const SortingPolicy& policy_;
     CycleEnvironment& environment_;
+    const std::vector<filerec>& renamedBefore_;
     std::vector<FollowedFile> files_; // per selected file, in selection order
     std::int32_t action_ = 0;
     PathBuffer source_, target_;
@@ -334,8 +354,10 @@ std::vector<ActionOutcome> RunRuleActions(const RuleRec& rule, const Selection& 
                                           const CurrentFiles& current, const std::string& sharedir,
                                           const SortingPolicy& policy,
                                           CycleEnvironment& environment,
-                                          const std::vector<std::optional<std::int32_t>>& retries) {
-    ActionStep step(rule, selection, current, sharedir, policy, environment, retries);
+                                          const std::vector<std::optional<std::int32_t>>& retries,
+                                          const std::vector<filerec>& renamedBefore) {
+    ActionStep step(rule, selection, current, sharedir, policy, environment, retries,
+                    renamedBefore);
     std::int32_t position = 0;
     for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
         step.at(position++);

@@ -42,11 +42,14 @@ struct ActionOutcome {
 // retries holds, per selected file, the action at which a retry takes it up (empty: none is a
 // retry): the actions before it were done for the file already and are not made again, and a
 // copy for a retried file whose identical file (same size, last-write time and bytes) already
-// stands at the destination counts as made.
+// stands at the destination counts as made. A file still in its folder as it stands in
+// renamedBefore (sorted by name) has had its name from a rename already, and a rename leaves it
+// as it is.
 std::vector<ActionOutcome>
 RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                const std::string& sharedir, const SortingPolicy& policy,
                CycleEnvironment& environment,
-               const std::vector<std::optional<std::int32_t>>& retries = {});
+               const std::vector<std::optional<std::int32_t>>& retries = {},
+               const std::vector<filerec>& renamedBefore = {});
 
 } // namespace lp

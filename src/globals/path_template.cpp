@@ -147,17 +147,41 @@ std::string PathBelow(std::string folder, const std::vector<std::string>& names)
     return folder;
 }
 
+namespace {
+
+// Cuts text to at most most bytes, back to the start of a character (continuation bytes are
+// 10xxxxxx).
+void cutToCharacter(std::string& text, std::size_t most) {
+    if (text.size() <= most)
+        return;
+    std::size_t cut = most;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    text.resize(cut);
+}
+
+// The longest extension a name cut to fit keeps whole.
+constexpr std::size_t kLongestKeptExtension = 32;
+
+} // namespace
+
 std::string FitName(std::string name) {
-    if (name.size() > kLongestName) {
-        std::size_t cut = kLongestName;
-        // Back to the start of a character: continuation bytes are 10xxxxxx.
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
+    cutToCharacter(name, kLongestName);
     if (name == "." || name == "..")
         return "_";
     return name;
+}
+
+std::string FitFileName(std::string name) {
+    const auto dot = name.rfind('.');
+    if (name.size() <= kLongestName || dot == std::string::npos || dot == 0 ||
+        name.size() - dot > kLongestKeptExtension)
+        return FitName(std::move(name));
+    // The part before the extension gives way, so the file still opens with its program.
+    const std::string extension = name.substr(dot);
+    name.resize(dot);
+    cutToCharacter(name, kLongestName - extension.size());
+    return name + extension;
 }
 
 std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view stored,
@@ -322,7 +346,7 @@ std::optional<std::string> PathTemplate::name(const TemplateFacts& facts) const 
     for (char& c : text)
         if (c == '\0')
             c = '_';
-    text = FitName(std::move(text));
+    text = FitFileName(std::move(text));
     if (text.empty())
         return std::nullopt;
     return text;

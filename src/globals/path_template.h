@@ -102,5 +102,8 @@ std::string PathBelow(std::string folder, const std::vector<std::string>& names)
 
 // A name cut to at most 255 bytes at a UTF-8 boundary, and "." or ".." made "_".
 std::string FitName(std::string name);
+// A file's name cut as FitName does, but where it has a short extension, before it, so that
+// the extension stays.
+std::string FitFileName(std::string name);
 
 } // namespace lp

@@ -34,7 +34,9 @@ inline std::string configText(const std::string& version, const std::string& fol
                       "mcond=" + std::to_string(rule.mcond),
                       "condcnt=" + std::to_string(rule.conditionCount), "fcnt=0", "fsize=0"});
         lines.insert(lines.end(), rule.conditionLines.begin(), rule.conditionLines.end());
-        lines.push_back("actioncnt=1");
+        const auto actionCount = std::ranges::count_if(
+            rule.actionLines, [](const std::string& line) { return line.starts_with("raction="); });
+        lines.push_back("actioncnt=" + std::to_string(actionCount));
         lines.insert(lines.end(), rule.actionLines.begin(), rule.actionLines.end());
     }
     std::string text;

@@ -6,6 +6,7 @@
 #include "engine/monitor_cycle.h"
 #include "engine/passed_over_rules.h"
 #include "engine/recording_environment.h"
+#include "engine/rule_config_text.h"
 #include "engine/simulation_runs.h"
 #include "engine/undo.h"
 #include "globals/config_file.h"
@@ -26,21 +27,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One folder over inbox with one rule that takes the files matching names and does the action
-// lines (two to an action).
+// One folder over inbox with one rule that takes the files matching names, on the trigger
+// mcond, and does the action lines.
 std::string configText(const std::string& inbox, const std::vector<std::string>& actionLines,
-                       const std::string& names = "*") {
-    std::string text = "[Main Info]\r\nVersion=2.00\r\nUseSMTP=0\r\nSMTP Server=\r\nReplyTo=\r\n"
-                       "Service Count=1\r\nCustom Count=1\r\n[Service 1]\r\nserviceid=5\r\n"
-                       "othernum=1\r\nothername=Inbox\r\nenabled=0\r\nsharedir=" +
-                       inbox +
-                       "\r\nexcludefiles=\r\nrulecnt=1\r\n[Rule 1]\r\nrulename=Sort\r\n"
-                       "enabled=0\r\nmcond=0\r\ncondcnt=1\r\nfcnt=0\r\nfsize=0\r\nrcond=5\r\n"
-                       "names=" +
-                       names + "\r\nactioncnt=" + std::to_string(actionLines.size() / 2) + "\r\n";
-    for (const std::string& line : actionLines)
-        text += line + "\r\n";
-    return text;
+                       const std::string& names = "*", int mcond = 0) {
+    return test::configText("2.00", inbox,
+                            {{{"rcond=5", "names=" + names}, 1, actionLines, mcond}});
 }
 
 // Reads the text, runs one cycle in which every file of the inbox is new, and gives back the
@@ -60,13 +52,7 @@ std::vector<std::string> readAndRun(const std::string& text, bool& passedOver,
     return foreseen;
 }
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::ranges::sort(names);
-    return names;
-}
+using test::namesIn;
 
 TEST(PlaceholderDestinations, HostileNamesAndTemplatesGoWhereTheyMayAndNeverElsewhere) {
     const std::string longName(250, 'a'); // with ".jpg", 254 bytes: a name of the longest kind
@@ -186,7 +172,10 @@ TEST(RenameAction, NamesComeFromTheFileInItsFolderAndStayKnown) {
         std::vector<std::string> actionLines; // OUT stands for the out folder
         NameClash clash;
         std::vector<std::string> inbox, out; // what each holds after two cycles
+        int mcond = 0;                       // the trigger: new files, unless the case says
+        std::string saysFailed = {};         // the end of the simulation's failed line, if any
     };
+    const std::string longName = "scan" + std::string(247, 'x') + ".pdf";
     const std::vector<Case> cases = {
         {"the date after the name, renamed once only",
          {"raction=5", "newname={name} {year}-{month}-{day}.{ext}"},
@@ -218,11 +207,24 @@ TEST(RenameAction, NamesComeFromTheFileInItsFolderAndStayKnown) {
          NameClash::Replace,
          {"taken.pdf"},
          {"scan-2026.pdf"}},
-        {"a name that comes out empty fails and the file stays",
+        {"a name that comes out empty fails, says why, and the file stays",
          {"raction=5", "newname={folder}"},
          NameClash::Replace,
          {"scan.pdf", "taken.pdf"},
+         {},
+         0,
+         "scan.pdf\" # reason=\"the new name made from the file is empty\""},
+        {"a name too long for the system is cut before its extension",
+         {"raction=5", "newname={name}" + std::string(300, 'x') + ".{ext}"},
+         NameClash::Leave,
+         {longName, "taken.pdf"},
          {}},
+        {"a rule over every file, more than none, renames each once",
+         {"raction=5", "newname={name} {year}.{ext}"},
+         NameClash::Leave,
+         {"scan 2026.pdf", "taken.pdf"},
+         {},
+         FileCount},
         {"a name is never a path",
          {"raction=5", "newname=../{name}"},
          NameClash::Replace,
@@ -244,9 +246,15 @@ TEST(RenameAction, NamesComeFromTheFileInItsFolderAndStayKnown) {
             if (line == "filepath=OUT")
                 line = "filepath=" + out.string();
         bool passedOver = false;
-        readAndRun(configText(inbox.string(), lines, "scan*"), passedOver, {c.clash, false}, 2);
+        const std::vector<std::string> foreseen = readAndRun(
+            configText(inbox.string(), lines, "scan*", c.mcond), passedOver, {c.clash, false}, 3);
         EXPECT_EQ(namesIn(inbox), c.inbox);
         EXPECT_EQ(namesIn(out), c.out);
+        if (!c.saysFailed.empty()) {
+            EXPECT_TRUE(std::ranges::any_of(foreseen, [&](const std::string& line) {
+                return line.starts_with("failed rename ") && line.ends_with(c.saysFailed);
+            })) << testing::PrintToString(foreseen);
+        }
     }
 }
 
