@@ -1,5 +1,6 @@
 #include "path_template.h"
 #include "platform/path_separator.h"
+#include "utf8_sequence.h"
 
 #include <array>
 #include <chrono>
@@ -37,35 +38,6 @@ std::optional<Placeholder> placeholderNamed(std::string_view name) {
 
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-// The length of the valid UTF-8 sequence at the start of text, 0 when it is none (overlong
-// forms, surrogates and code points past U+10FFFF included).
-std::size_t validSequence(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else
-        return 0;
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
 }
 
 struct LocalDate {
@@ -125,7 +97,7 @@ std::string EscapeTemplateText(std::string_view literal) {
 std::string CleanTemplateValue(std::string_view value) {
     std::string clean;
     while (!value.empty()) {
-        const std::size_t length = validSequence(value);
+        const std::size_t length = Utf8SequenceLength(value);
         const auto c = static_cast<unsigned char>(value[0]);
         if (length == 0 || c < 0x20 || c == 0x7F || isSeparator(value[0])) {
             clean += '_';

@@ -1,4 +1,7 @@
 #include "pattern_match.h"
+#include "utf8_sequence.h"
+
+#include <algorithm>
 
 namespace lp {
 
@@ -11,30 +14,7 @@ char foldAscii(char c) {
 // The length of the character at pos: one whole UTF-8 sequence, or a single byte where the bytes
 // there are no valid sequence (an overlong form, a lone continuation byte, a cut sequence).
 std::size_t characterLength(std::string_view text, std::size_t pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
-    } else {
-        return 1;
-    }
-    if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high)
-        return 1;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF)
-            return 1;
-    return length;
+    return std::max<std::size_t>(Utf8SequenceLength(text.substr(pos)), 1);
 }
 
 // Ordinary wildcard matching over characters, where stars left over at the end of the name match

@@ -1,43 +1,9 @@
 #include "quoted_value.h"
+#include "utf8_sequence.h"
 
 #include <algorithm>
 
 namespace lp {
-
-namespace {
-
-// The length of the well-formed UTF-8 sequence at the start of text, 0 when there is none (a
-// stray continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF, a cut-off
-// sequence).
-std::size_t utf8SequenceLength(std::string_view text) {
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t at = 2; at < length; ++at)
-        if (byte(at) < 0x80 || byte(at) > 0xBF)
-            return 0;
-    return length;
-}
-
-} // namespace
 
 std::string QuoteValue(std::string_view value) {
     std::string quoted;
@@ -62,7 +28,7 @@ std::string QuoteValue(std::string_view value) {
             appendHex(c);
             ++at;
         } else {
-            const std::size_t length = utf8SequenceLength(value.substr(at));
+            const std::size_t length = Utf8SequenceLength(value.substr(at));
             const bool control = length == 2 && c == 0xC2 && byteAt(at + 1) <= 0x9F; // C1
             if (length == 0 || control) {
                 for (const std::size_t end = at + std::max<std::size_t>(length, 1); at < end; ++at)
