@@ -1,6 +1,7 @@
 #include "simulating_environment.h"
 #include "failure_reason.h"
 #include "globals/path_template.h"
+#include "platform/folder_making.h"
 #include "platform/launcher.h"
 #include "platform/path_separator.h"
 #include "platform/removal_permission.h"
@@ -277,7 +278,8 @@ std::optional<std::string> SimulatingEnvironment::makeFolders(const std::string&
                                                               const std::vector<std::string>& below,
                                                               std::vector<std::string>& made) {
     made.clear();
-    if (platform::ExamineEntry(fixedFolder).leadsTo != PathLeadsTo::Folder)
+    if (platform::ExamineEntry(fixedFolder).leadsTo != PathLeadsTo::Folder ||
+        platform::AwaitsItsDrive(fixedFolder))
         return refused(std::string(kFolderMissing) + " (" + fixedFolder + ")");
     std::string path = fixedFolder;
     for (const std::string& name : below) {

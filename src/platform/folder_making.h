@@ -7,9 +7,16 @@
 
 namespace lp::platform {
 
+// Whether folder lies at or below a mount point that the system's table of file systems
+// (mountTable, /etc/fstab) names but that has nothing mounted on it now: the empty folder of a
+// drive that is not plugged in, which stays when the drive goes. Always false on Windows, where
+// such a drive's letter goes with it.
+bool AwaitsItsDrive(const std::string& folder, const std::string& mountTable = "/etc/fstab");
+
 // Makes below[0] inside base, below[1] inside that, and so on, each where it is missing, with
-// the user's default mode. base itself is never made: when it is missing (an unplugged drive)
-// the call fails with std::errc::no_such_file_or_directory and makes nothing. No folder below
+// the user's default mode. base itself is never made: when it is missing, or it awaits its drive
+// (an unplugged drive), the call fails with std::errc::no_such_file_or_directory and makes
+// nothing. No folder below
 // base is reached through a link, so nothing is ever made outside base: a link or a file standing
 // at one of the names fails with std::errc::not_a_directory. made receives the paths of the
 // folders this call made, the outermost first, also when it fails part way.

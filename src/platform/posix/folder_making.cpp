@@ -1,8 +1,14 @@
 #include "platform/folder_making.h"
 #include "file_descriptor.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
+#include <mntent.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace lp::platform {
@@ -13,7 +19,42 @@ std::error_code lastError() {
     return {errno, std::generic_category()};
 }
 
+// The mount points a table of file systems names (getmntent decodes its escapes); those that
+// are no place of files (swap) left out.
+std::set<std::string> mountPointsIn(const std::string& table) {
+    std::set<std::string> points;
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(::setmntent(table.c_str(), "re"), ::endmntent);
+    if (!file)
+        return points;
+    mntent entry{};
+    std::array<char, 4096> buffer{};
+    while (::getmntent_r(file.get(), &entry, buffer.data(), static_cast<int>(buffer.size())))
+        if (entry.mnt_dir && entry.mnt_dir[0] == '/')
+            points.emplace(entry.mnt_dir);
+    return points;
+}
+
+bool isAtOrBelow(const std::string& path, const std::string& folder) {
+    return folder == "/" || path == folder ||
+           (path.starts_with(folder) && path.size() > folder.size() && path[folder.size()] == '/');
+}
+
 } // namespace
+
+bool AwaitsItsDrive(const std::string& folder, const std::string& mountTable) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
+        return false;
+    const std::string path = real.get();
+    const std::set<std::string> named = mountPointsIn(mountTable);
+    if (named.empty())
+        return false;
+    const std::set<std::string> mounted = mountPointsIn("/proc/self/mounts");
+    return std::ranges::any_of(named, [&](const std::string& point) {
+        return point != "/" && isAtOrBelow(path, point) && !mounted.contains(point);
+    });
+}
 
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,
                                  std::vector<std::string>& made) {
@@ -22,6 +63,8 @@ std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std:
     if (folder.get() < 0)
         return errno == ENOENT ? std::make_error_code(std::errc::no_such_file_or_directory)
                                : lastError();
+    if (AwaitsItsDrive(base))
+        return std::make_error_code(std::errc::no_such_file_or_directory);
     std::string path = base;
     for (const std::string& name : below) {
         if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)

@@ -13,6 +13,10 @@ std::error_code lastError() {
 
 } // namespace
 
+bool AwaitsItsDrive(const std::string&, const std::string&) {
+    return false;
+}
+
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,
                                  std::vector<std::string>& made) {
     made.clear();
