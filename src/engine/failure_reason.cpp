@@ -7,7 +7,7 @@ namespace lp {
 namespace {
 
 std::string folderOf(const std::string& path) {
-    const auto separator = path.rfind(platform::kPathSeparator);
+    const auto separator = path.find_last_of(platform::kPathSeparators);
     if (separator == std::string::npos)
         return ".";
     return separator == 0 ? std::string(1, platform::kPathSeparator) : path.substr(0, separator);

@@ -31,7 +31,7 @@ std::optional<std::string> LoggingEnvironment::transferred(std::string action,
     if (placed)
         entry.identity = inner().placedIdentity(*placed);
     if (placed && madeCount_ > 0 &&
-        placed->substr(0, placed->rfind(platform::kPathSeparator)) == madeFor_)
+        placed->substr(0, placed->find_last_of(platform::kPathSeparators)) == madeFor_)
         entry.madeFolders = madeCount_;
     madeCount_ = 0;
     log_.append(std::move(entry));

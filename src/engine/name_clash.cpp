@@ -5,7 +5,7 @@
 namespace lp {
 
 std::string NumberedPath(const std::string& path, int number) {
-    const std::size_t nameStart = path.rfind(platform::kPathSeparator) + 1; // 0 without a folder
+    const std::size_t nameStart = platform::NameStartIn(path);
     const std::size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > nameStart;
     const std::size_t insertAt = hasExtension ? dot : path.size();

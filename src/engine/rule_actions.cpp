@@ -134,7 +134,7 @@ public:
                 // The later actions find the file under the name it has there: its own name
                 // without its sub-folder, or the one "Keep both" gave it.
                 if (*placed != target || OwnNameOf(name) != name)
-                    file.renamed = placed->substr(placed->rfind(platform::kPathSeparator) + 1);
+                    file.renamed = placed->substr(platform::NameStartIn(*placed));
                 return;
             }
             failAfterCopy(file);
@@ -196,8 +196,7 @@ public:
                 environment_.moveFile(source_(*file.folder, name), target, policy_.nameClash);
             if (!placed)
                 return failAfterCopy(file);
-            const std::string placedName =
-                placed->substr(placed->rfind(platform::kPathSeparator) + 1);
+            const std::string placedName = placed->substr(platform::NameStartIn(*placed));
             file.renamed =
                 subFolder.empty() ? placedName : std::string(subFolder).append(1, '/') + placedName;
         });

@@ -26,14 +26,14 @@ std::string normalised(const std::string& path) {
 }
 
 std::string folderPart(const std::string& path) {
-    const auto slash = path.rfind(platform::kPathSeparator);
+    const auto slash = path.find_last_of(platform::kPathSeparators);
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? std::string(1, platform::kPathSeparator) : path.substr(0, slash);
 }
 
 std::string namePart(const std::string& path) {
-    const auto slash = path.rfind(platform::kPathSeparator);
+    const auto slash = path.find_last_of(platform::kPathSeparators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

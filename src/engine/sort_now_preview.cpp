@@ -51,7 +51,7 @@ public:
         note("move", file, {source, placed.value_or(destination)}, placed.has_value());
         if (placed && !file.empty()) {
             followed_[*placed] = file;
-            folders_.insert(placed->substr(0, placed->rfind(platform::kPathSeparator)));
+            folders_.insert(placed->substr(0, placed->find_last_of(platform::kPathSeparators)));
         }
         return placed;
     }

@@ -76,7 +76,7 @@ UndoResult moveBack(const ActivityEntry& entry) {
                              : failureText("The file could not be moved back", error);
         // A folder (a sub-folder of a watched one, say) that is gone since is not made again:
         // it may be meant to be gone, or stand for a drive that is not plugged in.
-        if (const auto slash = oldPlace.rfind(platform::kPathSeparator);
+        if (const auto slash = oldPlace.find_last_of(platform::kPathSeparators);
             slash != std::string::npos && slash > 0 &&
             !platform::RealFolderAt(oldPlace.substr(0, slash), true))
             result.message = "The folder it was moved out of, " + oldPlace.substr(0, slash) +
