@@ -175,7 +175,7 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
                   "Where file extension is specified extension", "Where file size is specified",
                   "Where file name matches specified patterns",
                   "Where file name does not match specified patterns",
-                  "Where file type is specified types",
+                  "Where file type is one of specified types",
                   "Where file was downloaded from specified addresses",
                   "Any one of the conditions is enough", "Where file date is specified",
                   "Where file date is the oldest specified of all files",
