@@ -47,13 +47,14 @@ bool isLeftOut(const TreeReach& reach, const std::string& path) {
 }
 
 // Whether the walk goes into the sub-folder entry at full: a folder itself, on the tree's own
-// file system, not a destination of the folder's rules by its path nor by what it is.
+// file system and no mount of any, not a destination of the folder's rules by its path nor by
+// what it is.
 bool entersFolder(const TreeReach& reach, const platform::FolderEntry& entry,
                   const std::string& path, const std::string& full, std::uint64_t device) {
     if (!entry.isFolder || isLeftOut(reach, path))
         return false;
     const auto folder = platform::RealFolderAt(full);
-    return folder && folder->device == device &&
+    return folder && folder->device == device && !folder->mountedOn &&
            (folder->index == 0 ||
             std::ranges::find(reach.leftOutFolders, std::pair(folder->device, folder->index)) ==
                 reach.leftOutFolders.end());

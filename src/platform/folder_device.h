@@ -11,6 +11,9 @@ namespace lp::platform {
 struct RealFolder {
     std::uint64_t device = 0; // two folders on one file system give the same number
     std::uint64_t index = 0;  // the folder itself on its file system; 0 where it cannot be told
+    // Something is mounted on it: another file system, or a folder of its own one (a bind
+    // mount), which its device alone would not tell.
+    bool mountedOn = false;
 };
 
 // The folder at path; nothing when it is anything else or cannot be examined. A link to a folder

@@ -90,6 +90,16 @@ TEST(TreeWalk, GoesIntoTheTreesOwnFoldersOnly) {
          32,
          {},
          {"a/b/z.pdf", "a/y.pdf", "mnt", "x.pdf"}},
+        {"a folder of the same file system mounted inside is not entered",
+         [](auto& t) {
+             fs::create_directory(t.top / "bound");
+             t.mount = std::make_unique<test::ScopedMount>(
+                 t.elsewhere.string(), (t.top / "bound").string(), nullptr, MS_BIND);
+             return t.mount->mounted();
+         },
+         32,
+         {},
+         {"a/b/z.pdf", "a/y.pdf", "bound", "x.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
