@@ -150,8 +150,9 @@ bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
 }
 
 bool RememberedTree::refresh(const TreeReach& reach, CycleEnvironment& environment,
-                             std::vector<std::string>& unlisted) {
+                             std::vector<std::string>& unlisted, bool detailsMatter) {
     unlisted.clear();
+    detailsMatter_ = detailsMatter;
     const std::optional<std::uint64_t> device = topDevice(reach.folder);
     if (reach != reach_ || !device) {
         folders_.clear();
@@ -199,7 +200,7 @@ void RememberedTree::walk(const std::string& path, const std::string& full, std:
                           std::vector<std::string>& unlisted, std::vector<Visit>& visits,
                           bool& anyChanged) {
     RememberedFolder& folder = folders_[path];
-    if (!folder.refresh(full, true, environment)) {
+    if (!folder.refresh(full, true, environment, detailsMatter_)) {
         unlisted.push_back(path);
         return;
     }

@@ -51,9 +51,9 @@ bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
 class RememberedTree {
 public:
     // Brings entries() to what ListTree gives now; false when the watched folder cannot be listed,
-    // nothing then being remembered.
+    // nothing then being remembered. detailsMatter as for RememberedFolder::refresh.
     bool refresh(const TreeReach& reach, CycleEnvironment& environment,
-                 std::vector<std::string>& unlisted);
+                 std::vector<std::string>& unlisted, bool detailsMatter = true);
     bool changed() const { return changed_; }
     // Borrowed as RememberedFolder::entries() is.
     std::vector<platform::FolderEntry>& entries() { return entries_; }
@@ -70,6 +70,7 @@ private:
     void walk(const std::string& path, const std::string& full, std::int32_t levelsLeft,
               std::uint64_t device, CycleEnvironment& environment,
               std::vector<std::string>& unlisted, std::vector<Visit>& visits, bool& anyChanged);
+    bool detailsMatter_ = true;
     void rebuild(const std::vector<Visit>& visits);
 
     TreeReach reach_;

@@ -231,7 +231,10 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
         return;
     }
     memory->folder = RememberedFolder{};
-    if (!memory->tree.refresh(ReachOf(service), environment, unlisted)) {
+    // Sizes and dates matter to the rules, or tell whether a file waiting for a retry is
+    // still the one that failed.
+    const bool detailsMatter = ServiceNeedsDetails(service) || !service.retries.empty();
+    if (!memory->tree.refresh(ReachOf(service), environment, unlisted, detailsMatter)) {
         memory->quiet.forget();
         return;
     }

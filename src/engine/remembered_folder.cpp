@@ -63,7 +63,7 @@ RememberedFolder& RememberedFolder::operator=(RememberedFolder&& other) noexcept
 }
 
 bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
-                               CycleEnvironment& environment) {
+                               CycleEnvironment& environment, bool detailsMatter) {
     platform::FolderObserver* observer = environment.folderObserver();
     if (!observer)
         return listWhole(folder, withDetails, environment, nullptr, std::nullopt, 0);
@@ -85,7 +85,8 @@ bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
             changed_ = false;
             return true;
         }
-    } else if (sameFolder && watch_ >= 0 && ++turnsSinceWhole_ < kTurnsBetweenWholeListings) {
+    } else if (sameFolder && watch_ >= 0 &&
+               (!detailsMatter || ++turnsSinceWhole_ < kTurnsBetweenWholeListings)) {
         switch (followWatch(folder, environment, *observer)) {
         case Update::Done:
             stamp_ = *stamp;

@@ -30,8 +30,12 @@ public:
     //   than one name), are examined again, and the names read again only when some came or went.
     //   A new name of a file with other names has every entry examined again, so that the file's
     //   other names in the folder are known to be such from then on.
+    // A watched folder is listed whole now and then all the same, for the few changes that pass
+    // a watch by: changes of what a file holds under a name it keeps, which matter only where
+    // the details do; without detailsMatter it is not.
     // Returns false when the folder cannot be listed whole; nothing is then remembered.
-    bool refresh(const std::string& folder, bool withDetails, CycleEnvironment& environment);
+    bool refresh(const std::string& folder, bool withDetails, CycleEnvironment& environment,
+                 bool detailsMatter = true);
 
     // Whether a watch vouches for the folder between refreshes.
     bool watched() const { return watch_ >= 0; }
