@@ -14,6 +14,8 @@ char foldAscii(char c) {
 // The length of the character at pos: one whole UTF-8 sequence, or a single byte where the bytes
 // there are no valid sequence (an overlong form, a lone continuation byte, a cut sequence).
 std::size_t characterLength(std::string_view text, std::size_t pos) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) // most names are ASCII throughout
+        return 1;
     return std::max<std::size_t>(Utf8SequenceLength(text.substr(pos)), 1);
 }
 
@@ -40,6 +42,15 @@ bool globMatch(std::string_view name, std::string_view pattern) {
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
             starS += characterLength(name, starS);
+            // The star takes characters up to the next one that the ASCII character after it
+            // could match; an ASCII byte is always a character of its own, so none is skipped
+            // that could start the rest of the match.
+            if (p < pattern.size() && pattern[p] != '?' && pattern[p] != '*' &&
+                static_cast<unsigned char>(pattern[p]) < 0x80) {
+                const char wanted = foldAscii(pattern[p]);
+                while (starS < name.size() && foldAscii(name[starS]) != wanted)
+                    ++starS;
+            }
             s = starS;
         } else {
             return false;
