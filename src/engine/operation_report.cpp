@@ -1,5 +1,6 @@
 #include "operation_report.h"
 #include "globals/path_template.h"
+#include "platform/path_separator.h"
 
 namespace lp {
 
@@ -20,6 +21,16 @@ std::string ReasonPart(std::string_view reason) {
     if (reason.empty())
         return {};
     return " # reason=" + QuoteValue(reason);
+}
+
+bool RenamesInPlace(std::string_view action, const std::vector<std::string>& values) {
+    if (action != "move" || values.size() != 2)
+        return false;
+    const auto folderOf = [](std::string_view path) {
+        const auto separator = path.find_last_of(platform::kPathSeparators);
+        return separator == std::string_view::npos ? std::string_view{} : path.substr(0, separator);
+    };
+    return folderOf(values[0]) == folderOf(values[1]);
 }
 
 std::string_view RetryStageVerb(RetryStage stage) {

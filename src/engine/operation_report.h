@@ -37,6 +37,10 @@ std::string OperationLine(bool failed, bool undo, std::string_view action,
 // reason is not known.
 std::string ReasonPart(std::string_view reason);
 
+// Whether the operation is a move to another name in the same folder: a rename, which the log
+// writes as a move, shown as what it is.
+bool RenamesInPlace(std::string_view action, const std::vector<std::string>& values);
+
 // The verb of the line that says a retry stage in the activity log (never printed here):
 //   retry "<path>"         an operation on the file failed; the rule takes it up there again
 //   retry-hourly "<path>"  its retries have come to one an hour

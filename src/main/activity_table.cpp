@@ -1,5 +1,6 @@
 #include "activity_table.h"
 
+#include "engine/operation_report.h"
 #include "engine/undo.h"
 
 #include <QDateTime>
@@ -41,8 +42,12 @@ QString shownTimeOf(const QDateTime& time) {
 
 QString activityActionText(const ActivityEntry& entry) {
     QString action;
-    if (entry.undo)
+    if (entry.undo && RenamesInPlace(entry.action, entry.values))
+        action = QStringLiteral("Undo rename");
+    else if (entry.undo)
         action = entry.action == "move" ? QStringLiteral("Undo move") : QStringLiteral("Undo copy");
+    else if (RenamesInPlace(entry.action, entry.values) || entry.action == "rename")
+        action = QStringLiteral("Rename");
     else if (entry.action == "move")
         action = QStringLiteral("Move");
     else if (entry.action == "copy")

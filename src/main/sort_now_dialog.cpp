@@ -1,5 +1,6 @@
 #include "sort_now_dialog.h"
 
+#include "engine/operation_report.h"
 #include "widgets/keyboard_access.h"
 #include "widgets/placement.h"
 #include "widgets/size_memory.h"
@@ -29,7 +30,9 @@ QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
 }
 
-QString operationName(const std::string& action) {
+QString operationName(const std::string& action, const std::vector<std::string>& values) {
+    if (RenamesInPlace(action, values))
+        return QStringLiteral("Rename");
     if (action == "move")
         return QStringLiteral("Move");
     if (action == "copy")
@@ -166,7 +169,7 @@ void TfrmSortNow::showPreview() {
             const SortNowLine& line = preview.lines[i];
             auto* item = new QTreeWidgetItem(
                 {line.file.empty() ? QStringLiteral("(once for the rule)") : text(line.file),
-                 text(line.ruleName), operationName(line.action), targetOf(line),
+                 text(line.ruleName), operationName(line.action, line.values), targetOf(line),
                  text(line.reason)});
             item->setData(FileColumn, kLineRole, static_cast<qulonglong>(i));
             for (int column : {FileColumn, TargetColumn, FailureColumn})

@@ -97,9 +97,16 @@ using Column = lp::ActivityTableModel::Column;
 
 TEST_F(ActivityWindow, ListsTheLogNewestFirstInItsColumns) {
     writeSample();
+    // A rename is logged as a move within its folder, and shown as what it is.
+    write(entry("Scanner", "Date", "move", {"/s/scan.pdf", "/s/2026 scan.pdf"}));
+    lp::ActivityEntry noName = entry("Scanner", "Date", "rename", {"/s/README"}, true);
+    noName.reason = "the new name made from the file is empty";
+    write(noName);
     open();
-    ASSERT_EQ(window->shownRows(), 4);
+    ASSERT_EQ(window->shownRows(), 6);
     const std::vector<std::vector<QString>> expected{
+        {"2026-12-08 09:12:33", "Scanner", "Date", "Rename (failed)", "/s/README", ""},
+        {"2026-12-08 09:12:33", "Scanner", "Date", "Rename", "/s/scan.pdf", "/s/2026 scan.pdf"},
         {"2026-12-08 09:12:33", "Scanner", "Keep 50", "Delete", "/s/old.pdf", ""},
         {"2026-12-08 09:12:33", "Scanner", "Open scans", "Launch", "/usr/bin/viewer",
          "--new /s/1.pdf"},
@@ -107,14 +114,14 @@ TEST_F(ActivityWindow, ListsTheLogNewestFirstInItsColumns) {
          "/backup/notes.txt"},
         {"2026-12-08 09:12:33", "Downloads", "Music", "Move", "/in/song.mp3", "/music/song.mp3"},
     };
-    for (int row = 0; row < 4; ++row)
+    for (int row = 0; row < 6; ++row)
         for (int column = 0; column < Column::ColumnCount; ++column)
             EXPECT_EQ(cell(row, column), expected[row][column]) << row << "," << column;
     // A failure says why where its action is pointed at; the rest show their text.
     const QAbstractItemModel* model = window->tvActivity->model();
-    EXPECT_EQ(model->index(2, Column::Action).data(Qt::ToolTipRole).toString(),
+    EXPECT_EQ(model->index(4, Column::Action).data(Qt::ToolTipRole).toString(),
               "Copy (failed): the destination folder is missing");
-    EXPECT_EQ(model->index(3, Column::Action).data(Qt::ToolTipRole).toString(), "Move");
+    EXPECT_EQ(model->index(5, Column::Action).data(Qt::ToolTipRole).toString(), "Move");
 }
 
 TEST_F(ActivityWindow, TheStatusLineNamesEachEnabledRuleThatIsPassedOver) {
