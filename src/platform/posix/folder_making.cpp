@@ -19,8 +19,19 @@ std::error_code lastError() {
     return {errno, std::generic_category()};
 }
 
-// The mount points a table of file systems names (getmntent decodes its escapes); those that
-// are no place of files (swap) left out.
+// A path as the system resolves it, so that "/mnt/x/" and a link to it name one folder; as
+// written, without separators at its end, where it cannot be resolved.
+std::string resolved(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    if (real)
+        return real.get();
+    const auto end = path.find_last_not_of('/');
+    return end == std::string::npos ? "/" : path.substr(0, end + 1);
+}
+
+// The mount points a table of file systems names (getmntent decodes its escapes), as written
+// there without separators at their end; those that are no place of files (swap) left out.
 std::set<std::string> mountPointsIn(const std::string& table) {
     std::set<std::string> points;
     const std::unique_ptr<FILE, int (*)(FILE*)> file(::setmntent(table.c_str(), "re"), ::endmntent);
@@ -28,9 +39,11 @@ std::set<std::string> mountPointsIn(const std::string& table) {
         return points;
     mntent entry{};
     std::array<char, 4096> buffer{};
-    while (::getmntent_r(file.get(), &entry, buffer.data(), static_cast<int>(buffer.size())))
-        if (entry.mnt_dir && entry.mnt_dir[0] == '/')
-            points.emplace(entry.mnt_dir);
+    while (::getmntent_r(file.get(), &entry, buffer.data(), static_cast<int>(buffer.size()))) {
+        const std::string point = entry.mnt_dir ? entry.mnt_dir : "";
+        if (point.starts_with('/'))
+            points.insert(point.substr(0, point.find_last_not_of('/') + 1));
+    }
     return points;
 }
 
@@ -42,17 +55,18 @@ bool isAtOrBelow(const std::string& path, const std::string& folder) {
 } // namespace
 
 bool AwaitsItsDrive(const std::string& folder, const std::string& mountTable) {
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr),
-                                                           &std::free);
-    if (!real)
-        return false;
-    const std::string path = real.get();
     const std::set<std::string> named = mountPointsIn(mountTable);
     if (named.empty())
         return false;
     const std::set<std::string> mounted = mountPointsIn("/proc/self/mounts");
+    const std::string path = resolved(folder);
     return std::ranges::any_of(named, [&](const std::string& point) {
-        return point != "/" && isAtOrBelow(path, point) && !mounted.contains(point);
+        // Only a mount point with nothing on it is resolved: a look through a mounted one could
+        // wait on a network server that does not answer.
+        if (point.empty() || mounted.contains(point))
+            return false;
+        const std::string real = resolved(point);
+        return real != "/" && !mounted.contains(real) && isAtOrBelow(path, real);
     });
 }
 

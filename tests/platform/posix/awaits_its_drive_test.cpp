@@ -32,6 +32,9 @@ TEST(AwaitsItsDrive, OnlyAnEmptyMountPointTheTableNamesAndWhatLiesBelowIt) {
         {"the mount point itself", driveLine, root / "drive", true},
         {"a folder on the system disk below it", driveLine, root / "drive" / "Photos", true},
         {"reached through a link", driveLine, root / "to-drive" / "Photos", true},
+        {"written with a slash at its end", "/dev/sdb1 DRIVE/ ext4 noauto 0 2\n", root / "drive",
+         true},
+        {"written through a link", "/dev/sdb1 LINK ext4 noauto 0 2\n", root / "drive", true},
         {"a folder beside it", driveLine, root / "other", false},
         {"a name that only starts like it", driveLine, root / "drive2", false},
         {"the root, always mounted", "/dev/sda1 / ext4 defaults 0 1\n", root / "drive", false},
@@ -46,6 +49,8 @@ TEST(AwaitsItsDrive, OnlyAnEmptyMountPointTheTableNamesAndWhatLiesBelowIt) {
         std::string table = c.table;
         if (const auto at = table.find("DRIVE"); at != std::string::npos)
             table.replace(at, 5, (root / "drive").string());
+        if (const auto at = table.find("LINK"); at != std::string::npos)
+            table.replace(at, 4, (root / "to-drive").string());
         const fs::path tablePath = root / "fstab";
         std::ofstream(tablePath) << "# a comment line\n" << table;
         EXPECT_EQ(AwaitsItsDrive(c.folder.string(), tablePath.string()), c.awaits);
