@@ -1,5 +1,6 @@
 #include "name_clash.h"
 
+#include "globals/utf8_sequence.h"
 #include "platform/path_separator.h"
 
 namespace lp {
@@ -9,9 +10,14 @@ std::string NumberedPath(const std::string& path, int number) {
     const std::size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > nameStart;
     const std::size_t insertAt = hasExtension ? dot : path.size();
-    std::string numbered = path;
-    numbered.insert(insertAt, " (" + std::to_string(number) + ')');
-    return numbered;
+    const std::string mark = " (" + std::to_string(number) + ')';
+    // A name that would grow past what a file system takes gives up the end of its stem.
+    const std::string_view stem(path.data() + nameStart, insertAt - nameStart);
+    const std::size_t rest = path.size() - insertAt + mark.size();
+    const std::size_t stemKept =
+        rest >= kLongestName ? stem.size() : CharacterCut(stem, kLongestName - rest);
+    std::string numbered = path.substr(0, nameStart + stemKept);
+    return numbered.append(mark).append(path, insertAt);
 }
 
 std::optional<std::string> PlaceAsPolicySays(const std::string& destination, NameClash clash,

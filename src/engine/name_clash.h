@@ -16,6 +16,7 @@ constexpr int kMostNumbers = 10'000;
 
 // The path with " (number)" put before the extension of its last part: "/out/song (2).mp3".
 // A name without extension, or one whose only dot begins it (".profile"), gets it at the end.
+// A name that would pass 255 bytes so is cut before the mark, at the start of a character.
 std::string NumberedPath(const std::string& path, int number);
 
 // What one attempt at giving a file its new name came to.

@@ -12,8 +12,6 @@ namespace lp {
 
 namespace {
 
-constexpr std::size_t kLongestName = 255; // bytes, what the file systems take in one name
-
 constexpr std::array<std::pair<std::string_view, Placeholder>, 12> kPlaceholders{{
     {"name", Placeholder::Name},
     {"ext", Placeholder::Ext},
@@ -121,15 +119,8 @@ std::string PathBelow(std::string folder, const std::vector<std::string>& names)
 
 namespace {
 
-// Cuts text to at most most bytes, back to the start of a character (continuation bytes are
-// 10xxxxxx).
 void cutToCharacter(std::string& text, std::size_t most) {
-    if (text.size() <= most)
-        return;
-    std::size_t cut = most;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
+    text.resize(CharacterCut(text, most));
 }
 
 // Blanks at either end and dots at the end come of empty values ("{name}.{ext}" of a file

@@ -32,4 +32,13 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     return length;
 }
 
+std::size_t CharacterCut(std::string_view text, std::size_t most) {
+    if (text.size() <= most)
+        return text.size();
+    std::size_t cut = most;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut;
+}
+
 } // namespace lp

@@ -40,6 +40,10 @@ TEST(NumberedPath, TheNumberGoesBeforeTheExtensionOfTheNameAlone) {
         {"/out.d/name", 12, "/out.d/name (12)"},
         {"name.txt", 2, "name (2).txt"},
         {"/out/name.", 2, "/out/name (2)."},
+        // The longest names give up the end of their stem, never part of a character.
+        {"/out/" + std::string(251, 'a') + ".mp3", 2, "/out/" + std::string(247, 'a') + " (2).mp3"},
+        {"/out/" + std::string(250, 'a') + "\xC3\xA9.mp3", 10,
+         "/out/" + std::string(246, 'a') + " (10).mp3"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberedPath(NativePath(c.path), c.number), NativePath(c.expected)) << c.path;
