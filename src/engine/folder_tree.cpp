@@ -123,6 +123,20 @@ TreeReach ReachOf(const rServiceRules& service) {
     return reach;
 }
 
+bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder) {
+    std::string path = folder;
+    while (!subFolder.empty()) {
+        const auto slash = subFolder.find('/');
+        path.append(1, platform::kPathSeparator).append(subFolder.substr(0, slash));
+        const auto real = platform::RealFolderAt(path);
+        if (!real || real->mountedOn)
+            return false;
+        subFolder =
+            slash == std::string_view::npos ? std::string_view{} : subFolder.substr(slash + 1);
+    }
+    return true;
+}
+
 std::string_view SubFolderOf(std::string_view path) {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);

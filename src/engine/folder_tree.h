@@ -41,6 +41,11 @@ std::string_view SubFolderOf(std::string_view path);
 // The entry's own name, without the sub-folder it lies in.
 std::string_view OwnNameOf(std::string_view path);
 
+// Whether each folder from folder down to its sub-folder subFolder ("a/b") is still a folder
+// itself on the tree's own terms: no link, nothing mounted on it. A sub-folder swapped for a
+// link since it was listed would lead the operations on its files elsewhere.
+bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder);
+
 // Lists the whole tree with details into entries. False when the watched folder itself cannot be
 // listed; a sub-folder that cannot be is left out and named in unlisted.
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,

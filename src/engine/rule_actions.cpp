@@ -312,9 +312,19 @@ private:
     }
 
     template <typename Act> void forEachFollowed(Act act) {
-        for (std::size_t i = 0; i < files_.size(); ++i)
-            if (follows(files_[i]))
-                act(files_[i], nameOf(i));
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            FollowedFile& file = files_[i];
+            if (!follows(file))
+                continue;
+            // A file of a sub-folder that is a link by now is no file of the tree: nothing is
+            // done to it, nor to whatever the link leads to.
+            if (file.folder == &sharedir_ && !SubFolderOf(nameOf(i)).empty() &&
+                !SubFolderStillInTree(sharedir_, SubFolderOf(nameOf(i)))) {
+                file.passedOver = true;
+                continue;
+            }
+            act(file, nameOf(i));
+        }
     }
 
     // Whether an action after the one under way takes the file from its folder.

@@ -187,6 +187,49 @@ TEST(TreeWalk, ADestinationLeadingIntoTheTreeByAnotherPathIsLeftOut) {
     }
 }
 
+// A sub-folder swapped for a link to a folder outside the tree once it was listed: the files
+// the listing named there are left alone, and so is what the link leads to.
+TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
+    class SwappingEnvironment : public SystemEnvironment {
+    public:
+        explicit SwappingEnvironment(Tree& tree) : tree_(tree) {}
+        std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
+                                                                     bool withDetails) override {
+            auto listing = SystemEnvironment::listFolder(folder, withDetails);
+            if (fs::path(folder) == tree_.top / "a" / "b") {
+                fs::rename(tree_.top / "a" / "b", tree_.top / "a" / "b.real");
+                fs::create_directory_symlink(tree_.elsewhere, tree_.top / "a" / "b");
+            }
+            return listing;
+        }
+
+    private:
+        Tree& tree_;
+    };
+    Tree t;
+    test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
+    const fs::path out = t.temp.path() / "out";
+    fs::create_directories(out);
+    rServiceRules service;
+    service.enabled = true;
+    service.sharedir = t.top.string();
+    service.subfolders = 32;
+    RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = FileCount; // every file, at every turn
+    rule.actions = {test::MoveTo(out.string())};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    ServiceTable table;
+    table.services = {service};
+    SwappingEnvironment swapping(t);
+    runMonitorCycle(table, false, {}, swapping);
+    EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
+    EXPECT_TRUE(fs::exists(t.top / "a" / "b.real" / "z.pdf"));
+    EXPECT_FALSE(fs::exists(out / "z.pdf"));
+    EXPECT_TRUE(fs::exists(out / "x.pdf")) << "the files of the tree's own folders are sorted";
+}
+
 TEST(TreeWalk, ASubFolderThatCannotBeListedKeepsItsKnownFiles) {
     Tree t;
     const fs::path& top = t.top;
