@@ -1,6 +1,7 @@
 #include "undo.h"
 
 #include "counted.h"
+#include "folder_tree.h"
 #include "monitor_cycle.h"
 #include "platform/entry_status.h"
 #include "platform/file_identity.h"
@@ -59,11 +60,40 @@ void removeMadeFolders(const ActivityEntry& entry, const std::string& placedAt) 
     }
 }
 
-UndoResult moveBack(const ActivityEntry& entry) {
+// The sub-folder of a watched tree that path lies in, when it lies in one and a folder on its way
+// there is a link or a mount by now.
+std::optional<std::string> subFolderNoLongerInTree(const ServiceTable& table,
+                                                   const std::string& path) {
+    const std::size_t nameStart = platform::NameStartIn(path);
+    if (nameStart == 0)
+        return std::nullopt;
+    const std::string folder = path.substr(0, nameStart - 1);
+    for (const rServiceRules& service : table.services) {
+        if (service.subfolders == 0 || service.sharedir.empty())
+            continue;
+        std::string top = service.sharedir;
+        while (top.size() > 1 && platform::kPathSeparators.find(top.back()) != std::string::npos)
+            top.pop_back();
+        if (folder.size() <= top.size() + 1 || !folder.starts_with(top) ||
+            platform::kPathSeparators.find(folder[top.size()]) == std::string::npos)
+            continue;
+        // A folder that is gone is said as such when the move back fails.
+        if (platform::RealFolderAt(folder, true) &&
+            !SubFolderStillInTree(top, folder.substr(top.size() + 1)))
+            return folder;
+    }
+    return std::nullopt;
+}
+
+UndoResult moveBack(const ActivityEntry& entry, const ServiceTable& table) {
     const std::string& oldPlace = entry.values[0];
     const std::string& movedTo = entry.values[1];
     if (occupied(oldPlace))
         return refused("A file already stands at its old place.");
+    // The move back would follow the link to wherever it leads.
+    if (const auto folder = subFolderNoLongerInTree(table, oldPlace))
+        return refused("The folder it was moved out of, " + *folder +
+                       ", is a link or a mount now; the file stays where it is.");
     // Nothing replaces what may have arrived at the old place meanwhile: the move back fails
     // then, whatever the look above saw.
     const std::error_code error = platform::MoveFileNoReplace(movedTo, oldPlace);
@@ -236,7 +266,7 @@ bool IsUndoOf(const ActivityEntry& later, const ActivityEntry& entry) {
            later.values == std::vector<std::string>{entry.values[1]};
 }
 
-UndoResult UndoActivity(const ActivityEntry& entry) {
+UndoResult UndoActivity(const ActivityEntry& entry, const ServiceTable& table) {
     if (Problem reason = UndoImpossibleReason(entry))
         return refused(std::move(*reason));
     const bool move = entry.action == "move";
@@ -249,7 +279,7 @@ UndoResult UndoActivity(const ActivityEntry& entry) {
     if (*now != *entry.identity)
         return refused(move ? "The file has changed since it was moved."
                             : "The copy has changed since it was made.");
-    return move ? moveBack(entry) : removeCopy(entry);
+    return move ? moveBack(entry, table) : removeCopy(entry);
 }
 
 } // namespace lp

@@ -33,8 +33,10 @@ struct UndoResult {
     std::optional<ActivityEntry> logged;
 };
 
-// Undoes entry when its file is still as the entry left it.
-UndoResult UndoActivity(const ActivityEntry& entry);
+// Undoes entry when its file is still as the entry left it. A file moved out of a sub-folder
+// of a folder table watches with its sub-folders goes back only while every folder on its way
+// there is still a folder itself, no link and no mount.
+UndoResult UndoActivity(const ActivityEntry& entry, const ServiceTable& table = {});
 
 // Brings the known-file lists of the table's services in line with an undo that was done (its
 // logged line): a file moved back counts as known to every enabled service whose folder is the

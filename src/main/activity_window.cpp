@@ -255,7 +255,7 @@ void TfrmActivity::btnUndoClick() {
         if (whyNot)
             result.message = *whyNot;
         else
-            result = UndoActivity(entry);
+            result = UndoActivity(entry, app().table);
         if (result.logged)
             log.append(*result.logged);
         if (result.done) {
