@@ -137,6 +137,25 @@ bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder)
     return true;
 }
 
+std::optional<std::string> PathBelowTop(const std::string& top, const std::string& folder) {
+    std::string_view base = top;
+    while (base.size() > 1 && platform::kPathSeparators.find(base.back()) != std::string::npos)
+        base.remove_suffix(1);
+    const bool root = base.size() == 1 || (base.size() > 1 && base.back() == ':') ||
+                      platform::kPathSeparators.find(base.back()) != std::string::npos;
+    const std::size_t start = root ? base.size() : base.size() + 1;
+    if (folder.size() <= start || !folder.starts_with(base) ||
+        (!root && platform::kPathSeparators.find(folder[base.size()]) == std::string::npos))
+        return std::nullopt;
+    std::string below = folder.substr(start);
+    std::ranges::replace(below, platform::kPathSeparator, '/');
+    while (!below.empty() && below.back() == '/')
+        below.pop_back();
+    if (below.empty())
+        return std::nullopt;
+    return below;
+}
+
 std::string_view SubFolderOf(std::string_view path) {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);

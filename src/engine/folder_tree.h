@@ -10,6 +10,7 @@
 #include "remembered_folder.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,6 +46,10 @@ std::string_view OwnNameOf(std::string_view path);
 // itself on the tree's own terms: no link, nothing mounted on it. A sub-folder swapped for a
 // link since it was listed would lead the operations on its files elsewhere.
 bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder);
+
+// The path of folder below top, with "/" between its parts ("a/b"), when folder lies inside
+// top as their spellings tell; nothing otherwise, and for top itself.
+std::optional<std::string> PathBelowTop(const std::string& top, const std::string& folder);
 
 // Lists the whole tree with details into entries. False when the watched folder itself cannot be
 // listed; a sub-folder that cannot be is left out and named in unlisted.

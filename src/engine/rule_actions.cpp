@@ -31,6 +31,9 @@ struct FollowedFile {
     bool retried = false;
     std::int32_t failedAt = -1; // the action that failed on it
     std::int32_t copiedAt = -1; // the last copy made of it
+    // Moved last into a folder made from it below the watched folder itself, which a walk of
+    // the folder's sub-folders reaches (destinations below a fixed part inside are left out).
+    bool movedIntoTree = false;
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -118,6 +121,8 @@ public:
 
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
+            if (placedByRuleBefore(file))
+                return;
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
                 return file.fail(action_);
@@ -131,6 +136,8 @@ public:
             const auto placed = environment_.moveFile(source, target, policy_.nameClash);
             if (placed) {
                 file.folder = folder;
+                file.movedIntoTree =
+                    template_ && !PathBelowTop(sharedir_, template_->fixedFolder());
                 // The later actions find the file under the name it has there: its own name
                 // without its sub-folder, or the one "Keep both" gave it.
                 if (*placed != target || OwnNameOf(name) != name)
@@ -173,7 +180,7 @@ public:
         const auto parsed = PathTemplate::Parse(rename.newname, PathTemplate::Kind::Name);
         const auto* names = std::get_if<PathTemplate>(&parsed);
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (namedByRenameBefore(file))
+            if (placedByRuleBefore(file))
                 return;
             const std::optional<std::string> newName =
                 names ? names->name(factsOf(file, name, *names)) : std::nullopt;
@@ -249,10 +256,18 @@ public:
             std::optional<std::int32_t> retryAt;
             if (file.failed && inPlace)
                 retryAt = file.failedAt;
-            // A file renamed in its own folder is known there under its new name.
+            // A file renamed in its own folder is known there under its new name, and so is one
+            // moved into a folder made from it below the folder itself, where a folder watched
+            // with its sub-folders sees it again.
             const bool renamedHere = !file.deleted && !elsewhere && !file.renamed.empty();
-            outcomes.push_back({file.deleted || elsewhere || renamedHere, file.failed, retryAt,
-                                renamedHere ? std::optional(file.renamed) : std::nullopt});
+            std::optional<std::string> knownAs;
+            if (renamedHere)
+                knownAs = file.renamed;
+            else if (!file.deleted && elsewhere && file.movedIntoTree)
+                if (auto below = PathBelowTop(sharedir_, *file.folder))
+                    knownAs = *below + '/' + std::string(OwnNameOf(nameOf(indexOf(file))));
+            outcomes.push_back(
+                {file.deleted || elsewhere || renamedHere, file.failed, retryAt, knownAs});
         }
         return outcomes;
     }
@@ -272,8 +287,8 @@ private:
         return facts;
     }
 
-    // Whether the file lies in its folder under the name a rename of an earlier turn gave it.
-    bool namedByRenameBefore(const FollowedFile& file) const {
+    // Whether the file lies where a rename or a move of an earlier turn put it, as it was then.
+    bool placedByRuleBefore(const FollowedFile& file) const {
         if (renamedBefore_.empty() || file.folder != &sharedir_ || !file.renamed.empty())
             return false;
         const auto& entry = current_.entries[selection_[indexOf(file)]];

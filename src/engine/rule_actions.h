@@ -25,8 +25,8 @@ struct ActionOutcome {
     // Where a retry takes it up: the action that failed, by position in the rule, when the file
     // is still at its name in the service folder; nothing when no action failed or it moved on.
     std::optional<std::int32_t> retryAt = std::nullopt;
-    // Renamed in the service folder: the name it is known by there from now on (takenAway is
-    // then set for its old name).
+    // Renamed in the service folder, or moved into a folder inside it: the path below the folder
+    // it is known by there from now on (takenAway is then set for its old name).
     std::optional<std::string> renamedTo = std::nullopt;
     bool operator==(const ActionOutcome&) const = default;
 };
@@ -43,8 +43,8 @@ struct ActionOutcome {
 // retry): the actions before it were done for the file already and are not made again, and a
 // copy for a retried file whose identical file (same size, last-write time and bytes) already
 // stands at the destination counts as made. A file still in its folder as it stands in
-// renamedBefore (sorted by name) has had its name from a rename already, and a rename leaves it
-// as it is.
+// renamedBefore (sorted by name) was put there by a rename or move already, and a rename or
+// move leaves it as it is.
 std::vector<ActionOutcome>
 RunRuleActions(const RuleRec& rule, const Selection& selection, const CurrentFiles& current,
                const std::string& sharedir, const SortingPolicy& policy,

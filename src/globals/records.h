@@ -211,9 +211,9 @@ struct rServiceRules {
     std::int32_t subfolders = 0;
     // The sub-folders below sharedir that could not be listed last time, each said once.
     std::vector<std::string> unlistedSubfolders; // not persisted
-    // The files a rename gave the name they have in the folder (name, size, date as listed),
-    // which no rename takes up again: a rule that acts on every file each turn would otherwise
-    // rename its own work again and again.
+    // The files a rename or a move inside the folder put where they are (path below the folder,
+    // size, date as listed), which no rename or move takes up again: a rule that acts on every
+    // file each turn would otherwise rename or move its own work again and again.
     std::vector<filerec> renamedInPlace; // not persisted
     bool operator==(const rServiceRules&) const = default;
 };

@@ -279,6 +279,9 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         {"sorted into sub-folders of its own folder",
          {"raction=0", "filepath=ROOT/in/{ext}"},
          {"in/pdf/x.pdf", "in/pdf/y.pdf"}},
+        {"its tree mirrored into itself, once",
+         {"raction=0", "filepath=ROOT/in/{ext}/{folder}"},
+         {"in/pdf/a/b/x.pdf", "in/pdf/y.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
