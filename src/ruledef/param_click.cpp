@@ -136,7 +136,8 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
     } else if (name == "FileOrigin") {
         if (ruleacondrec* cond = firstCondition(rule, DownloadedFrom)) {
             values.caption = "Enter Download Addresses";
-            values.prompt = "Enter address patterns separated by semicolons (*example.org/*;*/invoices/*):";
+            values.prompt =
+                "Enter address patterns separated by semicolons (*example.org/*;*/invoices/*):";
             if (confirmed<TfrmInput>(wizard))
                 cond->origins = values.currentText;
         }
