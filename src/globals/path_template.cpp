@@ -123,23 +123,12 @@ void cutToCharacter(std::string& text, std::size_t most) {
     text.resize(CharacterCut(text, most));
 }
 
-// Blanks at either end and dots at the end come of empty values ("{name}.{ext}" of a file
-// without an extension, "{folder} {name}" at the top): they make names that look like others,
-// and that Windows cannot hold. A name of dots alone stays, for FitName to make it "_".
-void trimEnds(std::string& name) {
-    if (name.find_first_not_of('.') == std::string::npos)
-        return;
-    name.erase(0, name.find_first_not_of(' '));
-    name.erase(name.find_last_not_of(". ") + 1);
-}
-
 // The longest extension a name cut to fit keeps whole.
 constexpr std::size_t kLongestKeptExtension = 32;
 
 } // namespace
 
 std::string FitName(std::string name) {
-    trimEnds(name);
     cutToCharacter(name, kLongestName);
     if (name == "." || name == "..")
         return "_";
@@ -147,7 +136,6 @@ std::string FitName(std::string name) {
 }
 
 std::string FitFileName(std::string name) {
-    trimEnds(name);
     const auto dot = name.rfind('.');
     if (name.size() <= kLongestName || dot == std::string::npos || dot == 0 ||
         name.size() - dot > kLongestKeptExtension)

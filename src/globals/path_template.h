@@ -100,8 +100,7 @@ std::string CleanTemplateValue(std::string_view value);
 // folder with names appended, one separator between each (none doubled after a root).
 std::string PathBelow(std::string folder, const std::vector<std::string>& names);
 
-// A name without blanks at either end or dots at its end, cut to at most 255 bytes at a UTF-8
-// boundary, and "." or ".." made "_".
+// A name cut to at most 255 bytes at a UTF-8 boundary, and "." or ".." made "_".
 std::string FitName(std::string name);
 // A file's name cut as FitName does, but where it has a short extension, before it, so that
 // the extension stays.
