@@ -119,9 +119,12 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
                 leftOut[(*selection)[i]] = true;
             // Renamed in place: the same file, known under its new name, so that the next turn
             // does not take it for a new one.
-            if (outcomes[i].renamedTo) {
+            std::vector<std::string> placedHere = outcomes[i].copiesKnownAs;
+            if (outcomes[i].renamedTo)
+                placedHere.push_back(*outcomes[i].renamedTo);
+            for (std::string& path : placedHere) {
                 const auto& entry = current.entries[(*selection)[i]];
-                renamedHere.push_back({*outcomes[i].renamedTo, entry.size, entry.date});
+                renamedHere.push_back({std::move(path), entry.size, entry.date});
                 // A rule that takes up old files as well as new ones would find it again.
                 if (rule.mcond != NewFile)
                     service.renamedInPlace.push_back(renamedHere.back());

@@ -34,6 +34,9 @@ struct FollowedFile {
     // Moved last into a folder made from it below the watched folder itself, which a walk of
     // the folder's sub-folders reaches (destinations below a fixed part inside are left out).
     bool movedIntoTree = false;
+    // The copies made of it in folders made from it below the watched folder itself, by their
+    // paths below it.
+    std::vector<std::string> copiesInTree = {};
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -158,12 +161,17 @@ public:
             // A copy a retry finds made already is not made again, not even as a numbered one;
             // nor is a copy a destination made from the file puts onto the file itself.
             if ((template_ && source == target) ||
-                (file.retried && identicalStands(source, target)))
+                (file.retried && identicalStands(source, target)) || placedByRuleBefore(file))
                 return;
-            if (environment_.copyFile(source, target, policy_.nameClash))
-                file.copiedAt = action_;
-            else
-                file.fail(action_);
+            const auto placed = environment_.copyFile(source, target, policy_.nameClash);
+            if (!placed)
+                return file.fail(action_);
+            file.copiedAt = action_;
+            // A copy that a walk of the folder's sub-folders reaches is no new file there.
+            if (template_ && !PathBelowTop(sharedir_, template_->fixedFolder()))
+                if (auto below = PathBelowTop(sharedir_, *folder))
+                    file.copiesInTree.push_back(*below + '/' +
+                                                placed->substr(platform::NameStartIn(*placed)));
         };
         forEachFollowed(makeCopy);
         // A retry taken up after its copy finds the copy still there before a later action
@@ -266,8 +274,8 @@ public:
             else if (!file.deleted && elsewhere && file.movedIntoTree)
                 if (auto below = PathBelowTop(sharedir_, *file.folder))
                     knownAs = *below + '/' + std::string(OwnNameOf(nameOf(indexOf(file))));
-            outcomes.push_back(
-                {file.deleted || elsewhere || renamedHere, file.failed, retryAt, knownAs});
+            outcomes.push_back({file.deleted || elsewhere || renamedHere, file.failed, retryAt,
+                                knownAs, file.copiesInTree});
         }
         return outcomes;
     }

@@ -28,6 +28,9 @@ struct ActionOutcome {
     // Renamed in the service folder, or moved into a folder inside it: the path below the folder
     // it is known by there from now on (takenAway is then set for its old name).
     std::optional<std::string> renamedTo = std::nullopt;
+    // Copies made of it in folders inside the service folder that a walk of its sub-folders
+    // reaches, by their paths below it: known there from now on, never new.
+    std::vector<std::string> copiesKnownAs = {};
     bool operator==(const ActionOutcome&) const = default;
 };
 

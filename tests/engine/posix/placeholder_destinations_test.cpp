@@ -282,6 +282,9 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         {"its tree mirrored into itself, once",
          {"raction=0", "filepath=ROOT/in/{ext}/{folder}"},
          {"in/pdf/a/b/x.pdf", "in/pdf/y.pdf"}},
+        {"its tree copied into itself, once",
+         {"raction=1", "filepath=ROOT/in/{ext}/{folder}"},
+         {"in/a/b/x.pdf", "in/pdf/a/b/x.pdf", "in/pdf/y.pdf", "in/y.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
