@@ -109,6 +109,7 @@ public:
     void prepare(const ruleactionrec& action) {
         template_.reset();
         templateRefused_ = false;
+        makesInTree_ = false;
         if (!action.templated)
             return;
         auto parsed = PathTemplate::Parse(action.raction == rMove ? action.racmove.filepath
@@ -116,10 +117,12 @@ public:
                                           PathTemplate::Kind::Destination);
         // The reader and the editor keep templates that do not parse out of the rule; one that
         // gets here all the same fails its files rather than go anywhere else.
-        if (auto* destination = std::get_if<PathTemplate>(&parsed))
+        if (auto* destination = std::get_if<PathTemplate>(&parsed)) {
             template_ = std::move(*destination);
-        else
+            makesInTree_ = !PathBelowTop(sharedir_, template_->fixedFolder());
+        } else {
             templateRefused_ = true;
+        }
     }
 
     void move(const std::string& destination) {
@@ -139,8 +142,7 @@ public:
             const auto placed = environment_.moveFile(source, target, policy_.nameClash);
             if (placed) {
                 file.folder = folder;
-                file.movedIntoTree =
-                    template_ && !PathBelowTop(sharedir_, template_->fixedFolder());
+                file.movedIntoTree = makesInTree_;
                 // The later actions find the file under the name it has there: its own name
                 // without its sub-folder, or the one "Keep both" gave it.
                 if (*placed != target || OwnNameOf(name) != name)
@@ -168,7 +170,7 @@ public:
                 return file.fail(action_);
             file.copiedAt = action_;
             // A copy that a walk of the folder's sub-folders reaches is no new file there.
-            if (template_ && !PathBelowTop(sharedir_, template_->fixedFolder()))
+            if (makesInTree_)
                 if (auto below = PathBelowTop(sharedir_, *folder))
                     file.copiesInTree.push_back(*below + '/' +
                                                 placed->substr(platform::NameStartIn(*placed)));
@@ -370,6 +372,9 @@ private:
     PathBuffer source_, target_;
     std::optional<PathTemplate> template_; // the current action's destination, if it has any
     bool templateRefused_ = false;
+    // The folders the current action makes from the file may lie below the watched folder
+    // itself, where a walk of its sub-folders reaches them: its fixed part is no folder below it.
+    bool makesInTree_ = false;
     std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
     std::optional<double> today_;
 };
