@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <deque>
 #include <span>
+#include <unordered_set>
 #include <variant>
 
 namespace lp {
@@ -139,8 +140,9 @@ public:
             // sorted into sub-folders of its own): it is there already.
             if (template_ && source == target)
                 return;
-            const auto placed = environment_.moveFile(source, target, policy_.nameClash);
+            const auto placed = environment_.moveFile(source, target, nameClash(target));
             if (placed) {
+                placedHere_.insert(*placed);
                 file.folder = folder;
                 file.movedIntoTree = makesInTree_;
                 // The later actions find the file under the name it has there: its own name
@@ -165,9 +167,10 @@ public:
             if ((template_ && source == target) ||
                 (file.retried && identicalStands(source, target)) || placedByRuleBefore(file))
                 return;
-            const auto placed = environment_.copyFile(source, target, policy_.nameClash);
+            const auto placed = environment_.copyFile(source, target, nameClash(target));
             if (!placed)
                 return file.fail(action_);
+            placedHere_.insert(*placed);
             file.copiedAt = action_;
             // A copy that a walk of the folder's sub-folders reaches is no new file there.
             if (makesInTree_)
@@ -193,7 +196,7 @@ public:
             if (placedByRuleBefore(file))
                 return;
             const std::optional<std::string> newName =
-                names ? names->name(factsOf(file, name, *names)) : std::nullopt;
+                names ? names->name(factsOf(file, name, *names), &folded_) : std::nullopt;
             if (!newName) {
                 // A template that does not parse is kept out of the rule by the reader and the
                 // editor; one that gets here all the same renames nothing.
@@ -210,9 +213,10 @@ public:
                 return;
             const std::string target = JoinPath(*file.folder, newPath);
             const auto placed =
-                environment_.moveFile(source_(*file.folder, name), target, policy_.nameClash);
+                environment_.moveFile(source_(*file.folder, name), target, nameClash(target));
             if (!placed)
                 return failAfterCopy(file);
+            placedHere_.insert(*placed);
             const std::string placedName = placed->substr(platform::NameStartIn(*placed));
             file.renamed =
                 subFolder.empty() ? placedName : std::string(subFolder).append(1, '/') + placedName;
@@ -317,15 +321,26 @@ private:
                                  const std::string& destination) {
         if (templateRefused_)
             return nullptr;
+        folded_ = false;
         if (!template_)
             return &destination;
         std::vector<std::string> made;
         auto folder = environment_.makeFolders(
-            template_->fixedFolder(), template_->foldersBelow(factsOf(file, name, *template_)),
-            made);
+            template_->fixedFolder(),
+            template_->foldersBelow(factsOf(file, name, *template_), &folded_), made);
         if (!folder)
             return nullptr;
         return &resolved_.emplace_back(std::move(*folder));
+    }
+
+    // What a name that is taken asks for. "Replace" is for a file that arrives again: it never
+    // takes the place of a file the rule has just put there (two files of different sub-folders
+    // sent to one folder), nor, where a value made from the file had to be cleaned or cut, of
+    // whatever holds the name the cleaning made ("\xFF" and "_" both make "_"): both are kept.
+    NameClash nameClash(const std::string& target) const {
+        if (policy_.nameClash == NameClash::Replace && (folded_ || placedHere_.contains(target)))
+            return NameClash::KeepBoth;
+        return policy_.nameClash;
     }
 
     bool follows(const FollowedFile& file) const {
@@ -376,6 +391,8 @@ private:
     // itself, where a walk of its sub-folders reaches them: its fixed part is no folder below it.
     bool makesInTree_ = false;
     std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
+    bool folded_ = false; // the place made for the file at hand holds a cleaned or cut value
+    std::unordered_set<std::string> placedHere_; // where the rule has moved, copied or renamed to
     std::optional<double> today_;
 };
 

@@ -219,8 +219,14 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
     return parsed;
 }
 
-std::string PathTemplate::expand(const Component& component, const TemplateFacts& facts) const {
+std::string PathTemplate::expand(const Component& component, const TemplateFacts& facts,
+                                 bool& altered) const {
     std::string text;
+    const auto cleaned = [&](std::string_view value) {
+        std::string clean = CleanTemplateValue(value);
+        altered = altered || clean != value;
+        return clean;
+    };
     const auto dateOr = [&](const std::optional<double>& taken) {
         return dateOf(taken.value_or(facts.written));
     };
@@ -231,10 +237,10 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
         }
         switch (*piece.placeholder) {
         case Placeholder::Name:
-            text += CleanTemplateValue(facts.name);
+            text += cleaned(facts.name);
             break;
         case Placeholder::Ext:
-            text += CleanTemplateValue(facts.ext);
+            text += cleaned(facts.ext);
             break;
         case Placeholder::Year:
             text += padded(dateOf(facts.written).year, 4);
@@ -272,7 +278,10 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
                 const auto slash = rest.find('/');
                 if (!firstPart)
                     text += '\0';
-                text += FitName(CleanTemplateValue(rest.substr(0, slash)));
+                const std::string_view part = rest.substr(0, slash);
+                const std::string fitted = FitName(cleaned(part));
+                altered = altered || fitted.size() != part.size();
+                text += fitted;
                 firstPart = false;
                 rest =
                     slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
@@ -284,14 +293,18 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
     return text;
 }
 
-std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts) const {
+std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts,
+                                                    bool* altered) const {
     std::vector<std::string> folders;
+    bool changed = false;
     for (const Component& component : below_) {
-        const std::string text = expand(component, facts);
+        const std::string text = expand(component, facts, changed);
         std::string_view rest = text;
         for (;;) {
             const auto mark = rest.find('\0');
-            std::string folder = FitName(std::string(rest.substr(0, mark)));
+            const std::string_view made = rest.substr(0, mark);
+            std::string folder = FitName(std::string(made));
+            changed = changed || folder != made;
             if (!folder.empty())
                 folders.push_back(std::move(folder));
             if (mark == std::string_view::npos)
@@ -299,17 +312,23 @@ std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts) 
             rest.remove_prefix(mark + 1);
         }
     }
+    if (altered)
+        *altered = changed;
     return folders;
 }
 
-std::optional<std::string> PathTemplate::name(const TemplateFacts& facts) const {
+std::optional<std::string> PathTemplate::name(const TemplateFacts& facts, bool* altered) const {
     std::string text;
+    bool changed = false;
     for (const Component& component : below_)
-        text += expand(component, facts);
+        text += expand(component, facts, changed);
     for (char& c : text)
         if (c == '\0')
             c = '_';
+    const std::size_t made = text.size();
     text = FitFileName(std::move(text));
+    if (altered)
+        *altered = changed || text.size() != made;
     if (text.empty())
         return std::nullopt;
     return text;

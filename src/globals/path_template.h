@@ -68,11 +68,14 @@ public:
     const std::string& fixedFolder() const { return fixedFolder_; }
 
     // The folders below fixedFolder for the file, each a single cleaned name (never empty, ".",
-    // ".." or longer than 255 bytes); empty for a template without placeholders.
-    std::vector<std::string> foldersBelow(const TemplateFacts& facts) const;
+    // ".." or longer than 255 bytes); empty for a template without placeholders. altered, when
+    // given, says whether any value had to be cleaned or cut to fit: then files that differ in
+    // their names may be given one place.
+    std::vector<std::string> foldersBelow(const TemplateFacts& facts,
+                                          bool* altered = nullptr) const;
 
-    // A name template's name for the file; nothing when it comes out empty.
-    std::optional<std::string> name(const TemplateFacts& facts) const;
+    // A name template's name for the file; nothing when it comes out empty. altered as above.
+    std::optional<std::string> name(const TemplateFacts& facts, bool* altered = nullptr) const;
 
 private:
     struct Piece {
@@ -81,7 +84,7 @@ private:
     };
     using Component = std::vector<Piece>;
 
-    std::string expand(const Component& component, const TemplateFacts& facts) const;
+    std::string expand(const Component& component, const TemplateFacts& facts, bool& altered) const;
 
     std::string fixedFolder_;
     std::vector<Component> below_;

@@ -313,6 +313,51 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
     }
 }
 
+// Under "replace", files whose names or sub-folders differ only where a value had to be cleaned
+// ("\xFF", "\xFE" and "_" all make "_") never replace one another: each is kept.
+TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> files; // below in/
+        std::vector<std::string> actionLines;
+        std::vector<std::string> after; // every file below the test's folder
+    };
+    const std::vector<Case> cases = {
+        {"sub-folders made one by {folder}",
+         {"\xFF/f.txt", "\xFE/f.txt", "_/f.txt"},
+         {"raction=0", "filepath=ROOT/out/{folder}"},
+         {"out/_/f (2).txt", "out/_/f (3).txt", "out/_/f.txt"}},
+        {"a name made one by a rename",
+         {"a\x01.txt", "a_.txt"},
+         {"raction=5", "newname={name}.{ext}"},
+         {"in/a_ (2).txt", "in/a_.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const fs::path root = temp.file("root");
+        fs::create_directories(root / "out");
+        for (const std::string& name : c.files) {
+            fs::create_directories((root / "in" / name).parent_path());
+            test::writeBytes(root / "in" / name, name);
+        }
+        std::vector<std::string> lines = c.actionLines;
+        for (std::string& line : lines)
+            if (const auto at = line.find("ROOT"); at != std::string::npos)
+                line.replace(at, 4, root.string());
+        std::string text = configText((root / "in").string(), lines);
+        text.replace(text.find("rulecnt=1\r\n"), 11, "rulecnt=1\r\nsubfolders=32\r\n");
+        bool passedOver = false;
+        readAndRun(text, passedOver, {NameClash::Replace, false});
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                files.push_back(fs::relative(entry.path(), root).string());
+        std::ranges::sort(files);
+        EXPECT_EQ(files, c.after);
+    }
+}
+
 // Undo through the real log: each move back removes the folders its move made, once they are
 // empty again, and never a folder that was there before or still holds something.
 TEST(PlaceholderDestinations, UndoRemovesTheFoldersItsMoveMadeWhenEmpty) {
