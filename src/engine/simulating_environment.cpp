@@ -201,7 +201,8 @@ Placing SimulatingEnvironment::placing(const EntryStatus& source, const std::str
                                        bool replace) {
     // Folders are never created or removed by the operations, so the disk tells.
     if (!foreseenFolders_.contains(folderPart(destination)) &&
-        receivingFolder(destination).leadsTo != PathLeadsTo::Folder) {
+        (receivingFolder(destination).leadsTo != PathLeadsTo::Folder ||
+         absentDrives_.awaitsDrive(destination))) {
         refused(kFolderMissing);
         return Placing::Failed;
     }

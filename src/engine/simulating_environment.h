@@ -1,6 +1,7 @@
 #pragma once
 // Foreseeing what a cycle's operations would do, without doing any of them.
 
+#include "absent_drive.h"
 #include "cycle_environment.h"
 #include "name_clash.h"
 #include "platform/entry_status.h"
@@ -101,6 +102,7 @@ private:
     std::string reason_;           // why the operation foreseen to fail last would
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own
     std::unordered_set<std::string> foreseenFolders_; // made by foreseen operations, never made
+    AbsentDriveCheck absentDrives_;
 };
 
 } // namespace lp

@@ -59,6 +59,7 @@ bool SystemEnvironment::fileInUse(const std::string& path, bool listedAsPlainFil
 }
 void SystemEnvironment::actFor(const std::string& folder, const std::string& rule) {
     copied_.clear();
+    absentDrives_.forget(); // a drive may have been plugged in since
     // A long copy shows them with its progress.
     platform::CopiesDoneFor(folder, rule);
 }
@@ -101,12 +102,20 @@ std::optional<std::string> SystemEnvironment::makeFolders(const std::string& fix
     }
     return PathBelow(fixedFolder, below);
 }
+bool SystemEnvironment::destinationAwaitsDrive(const std::string& destination) {
+    if (!absentDrives_.awaitsDrive(destination))
+        return false;
+    reason_ = kFolderMissing;
+    return true;
+}
 std::string SystemEnvironment::failureReason() {
     return reason_;
 }
 std::optional<std::string> SystemEnvironment::copyFile(const std::string& source,
                                                        const std::string& destination,
                                                        NameClash clash) {
+    if (destinationAwaitsDrive(destination))
+        return std::nullopt;
     std::error_code error;
     std::optional<std::string> placedAt = PlaceAsPolicySays(
         destination, clash,
@@ -120,7 +129,7 @@ std::optional<std::string> SystemEnvironment::moveFile(const std::string& source
                                                        NameClash clash) {
     movedTo_.clear();
     // A move after a copy would carry on what the copy lacks, as a delete would lose it.
-    if (changedSinceCopied(source))
+    if (changedSinceCopied(source) || destinationAwaitsDrive(destination))
         return std::nullopt;
     std::error_code error;
     std::optional<std::string> placedAt =

@@ -1,6 +1,7 @@
 #pragma once
 // The cycle's environment on the real disk, clock and processes.
 
+#include "absent_drive.h"
 #include "cycle_environment.h"
 
 #include <functional>
@@ -63,6 +64,9 @@ private:
     // last-write time): a delete of one of them after the copy needs it unchanged.
     std::unordered_map<std::string, platform::FileIdentity> copied_;
     bool changedSinceCopied(const std::string& path);
+    // A destination folder that is an unplugged drive's mount point fails the file, which stays.
+    bool destinationAwaitsDrive(const std::string& destination);
+    AbsentDriveCheck absentDrives_;
 };
 
 } // namespace lp

@@ -2,6 +2,7 @@
 // hostile names and templates, each with where the file may go and where it must never go.
 
 #include "engine/activity_log.h"
+#include "engine/failure_reason.h"
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
 #include "engine/passed_over_rules.h"
@@ -11,12 +12,14 @@
 #include "engine/undo.h"
 #include "globals/config_file.h"
 #include "globals/temp_folder.h"
+#include "private_mounts.h"
 #include "support/write_time.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -355,6 +358,43 @@ TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
                 files.push_back(fs::relative(entry.path(), root).string());
         std::ranges::sort(files);
         EXPECT_EQ(files, c.after);
+    }
+}
+
+// A drive that is not plugged in leaves its mount point an empty folder on the system disk: no
+// destination there, plain or made from the file, is filled, in a cycle or foreseen.
+TEST(PlaceholderDestinations, AnUnpluggedDrivesMountPointIsNeverFilled) {
+    test::TempFolder temp;
+    const fs::path root = fs::canonical(temp.path()), drive = root / "drive";
+    fs::create_directories(drive);
+    fs::create_directories(root / "in");
+    std::ofstream(root / "fstab") << "LABEL=backup " << drive.string() << " ext4 noauto 0 2\n";
+    const test::ScopedMount table((root / "fstab").string(), "/etc/fstab", nullptr, MS_BIND);
+    if (!table.mounted())
+        GTEST_SKIP() << "no private mounts here";
+    struct Case {
+        const char* what;
+        std::vector<std::string> actionLines;
+    };
+    const std::vector<Case> cases = {
+        {"a plain move", {"raction=0", "filepath=DRIVE"}},
+        {"a plain copy", {"raction=1", "filepath=DRIVE/"}},
+        {"a move into date folders", {"raction=0", "filepath=DRIVE/{year}"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::writeBytes(root / "in" / "f.txt", "f");
+        std::vector<std::string> lines = c.actionLines;
+        for (std::string& line : lines)
+            if (const auto at = line.find("DRIVE"); at != std::string::npos)
+                line.replace(at, 5, drive.string());
+        bool passedOver = false;
+        const auto foreseen = readAndRun(configText((root / "in").string(), lines), passedOver);
+        EXPECT_TRUE(fs::is_empty(drive));
+        EXPECT_TRUE(fs::exists(root / "in" / "f.txt"));
+        EXPECT_TRUE(std::ranges::any_of(foreseen, [](const std::string& line) {
+            return line.starts_with("failed ") && line.find(kFolderMissing) != std::string::npos;
+        })) << testing::PrintToString(foreseen);
     }
 }
 
