@@ -2,6 +2,7 @@
 #include "counted.h"
 #include "globals/path_template.h"
 #include "platform/folder_device.h"
+#include "platform/folder_making.h"
 #include "platform/path_separator.h"
 #include "platform/utf8_path.h"
 
@@ -154,6 +155,20 @@ std::optional<std::string> PathBelowTop(const std::string& top, const std::strin
     if (below.empty())
         return std::nullopt;
     return below;
+}
+
+std::string InSpellingOf(const std::string& top, const std::string& folder) {
+    const auto realTop = platform::ResolvedFolder(top);
+    const auto realFolder = platform::ResolvedFolder(folder);
+    if (!realTop || !realFolder)
+        return folder;
+    if (*realFolder == *realTop)
+        return top;
+    auto below = PathBelowTop(*realTop, *realFolder);
+    if (!below)
+        return folder;
+    std::ranges::replace(*below, '/', platform::kPathSeparator);
+    return PathBelow(top, {*below});
 }
 
 std::string_view SubFolderOf(std::string_view path) {

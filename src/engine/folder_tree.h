@@ -51,6 +51,11 @@ bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder)
 // top as their spellings tell; nothing otherwise, and for top itself.
 std::optional<std::string> PathBelowTop(const std::string& top, const std::string& folder);
 
+// folder as top spells it when, resolved, it is top or lies below it (written through a link,
+// with "/./", "//" or ".."), so that what is put there is known by the names a walk of top
+// gives; folder as it is otherwise.
+std::string InSpellingOf(const std::string& top, const std::string& folder);
+
 // Lists the whole tree with details into entries. False when the watched folder itself cannot be
 // listed; a sub-folder that cannot be is left out and named in unlisted.
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,

@@ -120,7 +120,8 @@ public:
         // gets here all the same fails its files rather than go anywhere else.
         if (auto* destination = std::get_if<PathTemplate>(&parsed)) {
             template_ = std::move(*destination);
-            makesInTree_ = !PathBelowTop(sharedir_, template_->fixedFolder());
+            fixedFolder_ = InSpellingOf(sharedir_, template_->fixedFolder());
+            makesInTree_ = !PathBelowTop(sharedir_, fixedFolder_);
         } else {
             templateRefused_ = true;
         }
@@ -326,8 +327,7 @@ private:
             return &destination;
         std::vector<std::string> made;
         auto folder = environment_.makeFolders(
-            template_->fixedFolder(),
-            template_->foldersBelow(factsOf(file, name, *template_), &folded_), made);
+            fixedFolder_, template_->foldersBelow(factsOf(file, name, *template_), &folded_), made);
         if (!folder)
             return nullptr;
         return &resolved_.emplace_back(std::move(*folder));
@@ -386,6 +386,7 @@ private:
     std::int32_t action_ = 0;
     PathBuffer source_, target_;
     std::optional<PathTemplate> template_; // the current action's destination, if it has any
+    std::string fixedFolder_;              // its fixed folder, as the watched folder spells it
     bool templateRefused_ = false;
     // The folders the current action makes from the file may lie below the watched folder
     // itself, where a walk of its sub-folders reaches them: its fixed part is no folder below it.

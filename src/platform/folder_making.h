@@ -1,6 +1,7 @@
 #pragma once
 // Making the folders a destination names below a folder that must already exist.
 
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -12,6 +13,10 @@ namespace lp::platform {
 // drive that is not plugged in, which stays when the drive goes. Always false on Windows, where
 // such a drive's letter goes with it.
 bool AwaitsItsDrive(const std::string& folder, const std::string& mountTable = "/etc/fstab");
+
+// The folder's path as the system resolves it, whatever links, ".", ".." or doubled separators
+// its spelling holds; nothing when it cannot be resolved (missing, unreadable on the way).
+std::optional<std::string> ResolvedFolder(const std::string& folder);
 
 // Makes below[0] inside base, below[1] inside that, and so on, each where it is missing, with
 // the user's default mode. base itself is never made: when it is missing, or it awaits its drive

@@ -22,10 +22,8 @@ std::error_code lastError() {
 // A path as the system resolves it, so that "/mnt/x/" and a link to it name one folder; as
 // written, without separators at its end, where it cannot be resolved.
 std::string resolved(const std::string& path) {
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                           &std::free);
-    if (real)
-        return real.get();
+    if (auto real = ResolvedFolder(path))
+        return std::move(*real);
     const auto end = path.find_last_not_of('/');
     return end == std::string::npos ? "/" : path.substr(0, end + 1);
 }
@@ -68,6 +66,14 @@ bool AwaitsItsDrive(const std::string& folder, const std::string& mountTable) {
         const std::string real = resolved(point);
         return real != "/" && !mounted.contains(real) && isAtOrBelow(path, real);
     });
+}
+
+std::optional<std::string> ResolvedFolder(const std::string& folder) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
+        return std::nullopt;
+    return std::string(real.get());
 }
 
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,

@@ -1,5 +1,8 @@
 #include "platform/folder_making.h"
+#include "platform/utf8_path.h"
 #include "windows_support.h"
+
+#include <filesystem>
 
 #include <windows.h>
 
@@ -15,6 +18,15 @@ std::error_code lastError() {
 
 bool AwaitsItsDrive(const std::string&, const std::string&) {
     return false;
+}
+
+std::optional<std::string> ResolvedFolder(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(Utf8Path(folder), error);
+    if (error)
+        return std::nullopt;
+    const std::u8string text = real.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,

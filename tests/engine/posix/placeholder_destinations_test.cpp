@@ -288,6 +288,15 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         {"its tree copied into itself, once",
          {"raction=1", "filepath=ROOT/in/{ext}/{folder}"},
          {"in/a/b/x.pdf", "in/pdf/a/b/x.pdf", "in/pdf/y.pdf", "in/y.pdf"}},
+        {"its tree mirrored into itself through a link to it, once",
+         {"raction=0", "filepath=ROOT/link/{ext}/{folder}"},
+         {"in/pdf/a/b/x.pdf", "in/pdf/y.pdf"}},
+        {"its tree copied into itself as \"in/./\", once",
+         {"raction=1", "filepath=ROOT/in/./{ext}/{folder}"},
+         {"in/a/b/x.pdf", "in/pdf/a/b/x.pdf", "in/pdf/y.pdf", "in/y.pdf"}},
+        {"its tree mirrored into itself as \"in//a/..\", once",
+         {"raction=0", "filepath=ROOT/in//a/../{ext}/{folder}"},
+         {"in/pdf/a/b/x.pdf", "in/pdf/y.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -295,6 +304,7 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         const fs::path root = temp.file("root");
         for (const char* folder : {"in/a/b", "out", "copies"})
             fs::create_directories(root / folder);
+        fs::create_directory_symlink(root / "in", root / "link");
         for (const char* name : {"in/a/b/x.pdf", "in/y.pdf"}) {
             test::writeBytes(root / name, name);
             test::setLocalWriteTime((root / name).string(), 2026, 3, 5);
