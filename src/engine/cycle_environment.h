@@ -93,6 +93,12 @@ public:
     virtual std::optional<double> captureDate(const std::string& path) {
         return platform::CaptureDate(path);
     }
+    // From now on, the files in folder (which the operations still name by their paths, as do
+    // the lines they write) are reached through heldPath, the path of a HeldFolder: a folder
+    // swapped for a link meanwhile leads nowhere else. Empty strings end it.
+    virtual void reachThrough(const std::string& folder, const std::string& heldPath) {
+        (void)folder, (void)heldPath;
+    }
     virtual bool deleteFile(const std::string& path) = 0;
     // Moves the file to the desktop's trash instead of deleting it.
     virtual bool trashFile(const std::string& path) = 0;

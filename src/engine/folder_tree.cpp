@@ -3,6 +3,7 @@
 #include "globals/path_template.h"
 #include "platform/folder_device.h"
 #include "platform/folder_making.h"
+#include "platform/held_folder.h"
 #include "platform/path_separator.h"
 #include "platform/utf8_path.h"
 
@@ -125,17 +126,7 @@ TreeReach ReachOf(const rServiceRules& service) {
 }
 
 bool SubFolderStillInTree(const std::string& folder, std::string_view subFolder) {
-    std::string path = folder;
-    while (!subFolder.empty()) {
-        const auto slash = subFolder.find('/');
-        path.append(1, platform::kPathSeparator).append(subFolder.substr(0, slash));
-        const auto real = platform::RealFolderAt(path);
-        if (!real || real->mountedOn)
-            return false;
-        subFolder =
-            slash == std::string_view::npos ? std::string_view{} : subFolder.substr(slash + 1);
-    }
-    return true;
+    return platform::HoldSubFolder(folder, subFolder).has_value();
 }
 
 std::optional<std::string> PathBelowTop(const std::string& top, const std::string& folder) {

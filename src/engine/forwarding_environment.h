@@ -56,6 +56,9 @@ public:
     std::optional<double> captureDate(const std::string& path) override {
         return inner_.captureDate(path);
     }
+    void reachThrough(const std::string& folder, const std::string& heldPath) override {
+        inner_.reachThrough(folder, heldPath);
+    }
     bool deleteFile(const std::string& path) override { return inner_.deleteFile(path); }
     bool trashFile(const std::string& path) override { return inner_.trashFile(path); }
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override {

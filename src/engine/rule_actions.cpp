@@ -7,6 +7,7 @@
 #include "name_clash.h"
 #include "platform/entry_status.h"
 #include "platform/file_identity.h"
+#include "platform/held_folder.h"
 #include "platform/parameter_words.h"
 #include "platform/path_separator.h"
 #include "same_contents.h"
@@ -84,6 +85,23 @@ public:
 
 private:
     std::string path_;
+};
+
+// The files of a folder reached through a held folder's path for as long as it lives, also
+// when what acts on them throws: the held path means nothing once the folder is let go.
+class ReachedThrough {
+public:
+    ReachedThrough(CycleEnvironment& environment, const std::string& folder,
+                   const std::string& heldPath)
+        : environment_(environment) {
+        environment_.reachThrough(folder, heldPath);
+    }
+    ~ReachedThrough() { environment_.reachThrough({}, {}); }
+    ReachedThrough(const ReachedThrough&) = delete;
+    ReachedThrough& operator=(const ReachedThrough&) = delete;
+
+private:
+    CycleEnvironment& environment_;
 };
 
 class ActionStep {
@@ -356,13 +374,22 @@ private:
             FollowedFile& file = files_[i];
             if (!follows(file))
                 continue;
+            const std::string_view subFolder =
+                file.folder == &sharedir_ ? SubFolderOf(nameOf(i)) : std::string_view{};
+            if (subFolder.empty()) {
+                act(file, nameOf(i));
+                continue;
+            }
             // A file of a sub-folder that is a link by now is no file of the tree: nothing is
-            // done to it, nor to whatever the link leads to.
-            if (file.folder == &sharedir_ && !SubFolderOf(nameOf(i)).empty() &&
-                !SubFolderStillInTree(sharedir_, SubFolderOf(nameOf(i)))) {
+            // done to it, nor to whatever the link leads to. The sub-folder is held while the
+            // file is acted on, so that a swap meanwhile leads nowhere else either.
+            const auto held = platform::HoldSubFolder(sharedir_, subFolder);
+            if (!held) {
                 file.passedOver = true;
                 continue;
             }
+            const ReachedThrough reach(environment_, JoinPath(sharedir_, std::string(subFolder)),
+                                       held->path());
             act(file, nameOf(i));
         }
     }

@@ -10,6 +10,7 @@
 #include "platform/file_operations.h"
 #include "platform/launcher.h"
 #include "platform/local_time.h"
+#include "platform/path_separator.h"
 
 namespace lp {
 
@@ -68,7 +69,7 @@ bool SystemEnvironment::changedSinceCopied(const std::string& path) {
     if (copy == copied_.end())
         return false;
     // A file gone meanwhile fails its delete on its own.
-    const std::optional<platform::FileIdentity> now = platform::IdentifyFile(path);
+    const std::optional<platform::FileIdentity> now = platform::IdentifyFile(reached(path));
     if (!now || (now->size == copy->second.size && now->modifiedNs == copy->second.modifiedNs))
         return false;
     reason_ = kChangedSinceCopy;
@@ -117,9 +118,10 @@ std::optional<std::string> SystemEnvironment::copyFile(const std::string& source
     if (destinationAwaitsDrive(destination))
         return std::nullopt;
     std::error_code error;
+    const std::string from = reached(source);
     std::optional<std::string> placedAt = PlaceAsPolicySays(
         destination, clash,
-        attemptWith(source, platform::CopyFileReplacing, platform::CopyFileNoReplace, error));
+        attemptWith(from, platform::CopyFileReplacing, platform::CopyFileNoReplace, error));
     if (const auto made = placedAt ? platform::IdentifyFile(*placedAt) : std::nullopt)
         copied_[source] = *made;
     return placed(std::move(placedAt), error, source, destination, clash);
@@ -134,8 +136,8 @@ std::optional<std::string> SystemEnvironment::moveFile(const std::string& source
     std::error_code error;
     std::optional<std::string> placedAt =
         PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
-            error = replace ? platform::MoveFileReplacing(source, path, moved_)
-                            : platform::MoveFileNoReplace(source, path, moved_);
+            error = replace ? platform::MoveFileReplacing(reached(source), reached(path), moved_)
+                            : platform::MoveFileNoReplace(reached(source), reached(path), moved_);
             if (!error)
                 return Placing::Done;
             return !replace && error == std::errc::file_exists ? Placing::NameTaken
@@ -152,10 +154,22 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
     }
     return platform::IdentifyFile(path);
 }
+void SystemEnvironment::reachThrough(const std::string& folder, const std::string& heldPath) {
+    reachedFolder_ = folder;
+    heldPath_ = heldPath;
+}
+std::string SystemEnvironment::reached(const std::string& path) const {
+    if (reachedFolder_.empty() || !path.starts_with(reachedFolder_) ||
+        path.size() <= reachedFolder_.size() ||
+        path.find_first_of(platform::kPathSeparators, reachedFolder_.size()) !=
+            reachedFolder_.size())
+        return path;
+    return heldPath_ + path.substr(reachedFolder_.size());
+}
 bool SystemEnvironment::deleteFile(const std::string& path) {
     if (changedSinceCopied(path))
         return false;
-    return done(platform::DeleteFileEntry(path));
+    return done(platform::DeleteFileEntry(reached(path)));
 }
 bool SystemEnvironment::trashFile(const std::string& path) {
     if (changedSinceCopied(path))
@@ -164,7 +178,7 @@ bool SystemEnvironment::trashFile(const std::string& path) {
         reason_ = kNoTrash;
         return false;
     }
-    return done(trash_(path));
+    return done(trash_(reached(path)));
 }
 bool SystemEnvironment::launch(const std::string& program,
                                const std::vector<std::string>& arguments) {

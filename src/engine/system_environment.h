@@ -36,6 +36,7 @@ public:
     std::optional<std::string> makeFolders(const std::string& fixedFolder,
                                            const std::vector<std::string>& below,
                                            std::vector<std::string>& made) override;
+    void reachThrough(const std::string& folder, const std::string& heldPath) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;
@@ -67,6 +68,9 @@ private:
     // A destination folder that is an unplugged drive's mount point fails the file, which stays.
     bool destinationAwaitsDrive(const std::string& destination);
     AbsentDriveCheck absentDrives_;
+    // A path as the operations reach it: through the held folder for a file in reachedFolder_.
+    std::string reached(const std::string& path) const;
+    std::string reachedFolder_, heldPath_;
 };
 
 } // namespace lp

@@ -230,6 +230,50 @@ TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
     EXPECT_TRUE(fs::exists(out / "x.pdf")) << "the files of the tree's own folders are sorted";
 }
 
+// The same swap made between the look at the sub-folder and the move itself: the move still
+// takes the tree's own file, and under "replace" nothing from outside takes the place of it.
+TEST(TreeWalk, ASubFolderSwappedForALinkJustBeforeTheMoveStillGivesItsOwnFile) {
+    class SwappingEnvironment : public SystemEnvironment {
+    public:
+        explicit SwappingEnvironment(Tree& tree) : tree_(tree) {}
+        std::optional<std::string> moveFile(const std::string& source,
+                                            const std::string& destination,
+                                            NameClash clash) override {
+            if (fs::path(source).parent_path() == tree_.top / "a" / "b" && !swapped_) {
+                fs::rename(tree_.top / "a" / "b", tree_.top / "a" / "b.real");
+                fs::create_directory_symlink(tree_.elsewhere, tree_.top / "a" / "b");
+                swapped_ = true;
+            }
+            return SystemEnvironment::moveFile(source, destination, clash);
+        }
+
+    private:
+        Tree& tree_;
+        bool swapped_ = false;
+    };
+    Tree t;
+    test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
+    const fs::path out = t.temp.path() / "out";
+    fs::create_directories(out);
+    rServiceRules service;
+    service.enabled = true;
+    service.sharedir = t.top.string();
+    service.subfolders = 32;
+    RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = FileCount;
+    rule.actions = {test::MoveTo(out.string())};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    ServiceTable table;
+    table.services = {service};
+    SwappingEnvironment swapping(t);
+    runMonitorCycle(table, false, {NameClash::Replace, false}, swapping);
+    EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
+    EXPECT_EQ(test::readBytes((out / "z.pdf").string()), "z");
+    EXPECT_FALSE(fs::exists(t.top / "a" / "b.real" / "z.pdf"));
+}
+
 TEST(TreeWalk, ASubFolderThatCannotBeListedKeepsItsKnownFiles) {
     Tree t;
     const fs::path& top = t.top;
