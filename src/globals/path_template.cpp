@@ -1,5 +1,6 @@
 #include "path_template.h"
 #include "platform/path_separator.h"
+#include "platform/utf8_path.h"
 #include "utf8_sequence.h"
 
 #include <array>
@@ -34,7 +35,14 @@ std::optional<Placeholder> placeholderNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// A separator of this system's paths: on Linux "\\" is a character of a name like any other.
 bool isSeparator(char c) {
+    return platform::kPathSeparators.find(c) != std::string_view::npos;
+}
+
+// A character that stands between folders on either system: no value made from a file holds
+// one, so that a name keeps its meaning on a disk that goes to the other.
+bool separatesAnywhere(char c) {
     return c == '/' || c == '\\';
 }
 
@@ -97,7 +105,7 @@ std::string CleanTemplateValue(std::string_view value) {
     while (!value.empty()) {
         const std::size_t length = Utf8SequenceLength(value);
         const auto c = static_cast<unsigned char>(value[0]);
-        if (length == 0 || c < 0x20 || c == 0x7F || isSeparator(value[0])) {
+        if (length == 0 || c < 0x20 || c == 0x7F || separatesAnywhere(value[0])) {
             clean += '_';
             value.remove_prefix(length == 0 ? 1 : length);
             continue;
@@ -203,6 +211,9 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
     if (cut == 0)
         return TemplateRefusal{"a destination starts with a folder that exists, never with a "
                                "placeholder"};
+    // A folder relative to wherever the program was started would make folders there.
+    if (!platform::Utf8Path(fixed.substr(0, cut)).has_root_directory())
+        return TemplateRefusal{"a destination made from the file starts with a full path"};
     // A root ("/", "C:\\") keeps its separator.
     const bool root = cut == 1 || fixed[cut - 2] == ':';
     parsed.fixedFolder_ = fixed.substr(0, root ? cut : cut - 1);

@@ -40,6 +40,7 @@ TEST(PathTemplate, ParsesExpandsAndRefuses) {
         {"/a/b{{c", D, "/a/b{c", {}},
         {"/a/{ext}}", D, "/a", {"pdf}"}},
         {"{year}/x", D, "", {}, "", true},
+        {"dst/{year}", D, "", {}, "", true}, // relative to wherever the program started
         {"/a/{Year}", D, "", {}, "Year", true},
         {"/a/{year", D, "", {}, "", true},
         {"/a/{year}/..", D, "", {}, "", true},
