@@ -93,6 +93,9 @@ public:
     virtual std::optional<double> captureDate(const std::string& path) {
         return platform::CaptureDate(path);
     }
+    // Removes the folders a failed operation made for its file (made as makeFolders gave them,
+    // the outermost first), innermost first, each only while it is empty.
+    virtual void removeMadeFolders(const std::vector<std::string>& made) { (void)made; }
     // From now on, the files in folder (which the operations still name by their paths, as do
     // the lines they write) are reached through heldPath, the path of a HeldFolder: a folder
     // swapped for a link meanwhile leads nowhere else. Empty strings end it.

@@ -56,6 +56,9 @@ public:
     std::optional<double> captureDate(const std::string& path) override {
         return inner_.captureDate(path);
     }
+    void removeMadeFolders(const std::vector<std::string>& made) override {
+        inner_.removeMadeFolders(made);
+    }
     void reachThrough(const std::string& folder, const std::string& heldPath) override {
         inner_.reachThrough(folder, heldPath);
     }

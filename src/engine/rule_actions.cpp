@@ -170,6 +170,7 @@ public:
                     file.renamed = placed->substr(platform::NameStartIn(*placed));
                 return;
             }
+            environment_.removeMadeFolders(made_);
             failAfterCopy(file);
         });
     }
@@ -187,8 +188,10 @@ public:
                 (file.retried && identicalStands(source, target)) || placedByRuleBefore(file))
                 return;
             const auto placed = environment_.copyFile(source, target, nameClash(target));
-            if (!placed)
+            if (!placed) {
+                environment_.removeMadeFolders(made_);
                 return file.fail(action_);
+            }
             placedHere_.insert(*placed);
             file.copiedAt = action_;
             // A copy that a walk of the folder's sub-folders reaches is no new file there.
@@ -341,13 +344,16 @@ private:
         if (templateRefused_)
             return nullptr;
         folded_ = false;
+        made_.clear();
         if (!template_)
             return &destination;
-        std::vector<std::string> made;
         auto folder = environment_.makeFolders(
-            fixedFolder_, template_->foldersBelow(factsOf(file, name, *template_), &folded_), made);
-        if (!folder)
+            fixedFolder_, template_->foldersBelow(factsOf(file, name, *template_), &folded_),
+            made_);
+        if (!folder) {
+            environment_.removeMadeFolders(made_);
             return nullptr;
+        }
         return &resolved_.emplace_back(std::move(*folder));
     }
 
@@ -420,6 +426,7 @@ private:
     bool makesInTree_ = false;
     std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
     bool folded_ = false; // the place made for the file at hand holds a cleaned or cut value
+    std::vector<std::string> made_;              // the folders made for the file at hand
     std::unordered_set<std::string> placedHere_; // where the rule has moved, copied or renamed to
     std::optional<double> today_;
 };

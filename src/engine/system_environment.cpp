@@ -154,6 +154,13 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
     }
     return platform::IdentifyFile(path);
 }
+void SystemEnvironment::removeMadeFolders(const std::vector<std::string>& made) {
+    // A folder that holds anything, another file's or one arrived meanwhile, stays; and so do
+    // the folders around it.
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+        if (platform::RemoveEmptyFolder(*folder))
+            return;
+}
 void SystemEnvironment::reachThrough(const std::string& folder, const std::string& heldPath) {
     reachedFolder_ = folder;
     heldPath_ = heldPath;

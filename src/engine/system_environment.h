@@ -36,6 +36,7 @@ public:
     std::optional<std::string> makeFolders(const std::string& fixedFolder,
                                            const std::vector<std::string>& below,
                                            std::vector<std::string>& made) override;
+    void removeMadeFolders(const std::vector<std::string>& made) override;
     void reachThrough(const std::string& folder, const std::string& heldPath) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;

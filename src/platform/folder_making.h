@@ -28,4 +28,7 @@ std::optional<std::string> ResolvedFolder(const std::string& folder);
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,
                                  std::vector<std::string>& made);
 
+// Removes folder when it is an empty folder itself (no link to one); the error otherwise.
+std::error_code RemoveEmptyFolder(const std::string& folder);
+
 } // namespace lp::platform

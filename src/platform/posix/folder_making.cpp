@@ -10,6 +10,7 @@
 #include <mntent.h>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lp::platform {
 
@@ -74,6 +75,13 @@ std::optional<std::string> ResolvedFolder(const std::string& folder) {
     if (!real)
         return std::nullopt;
     return std::string(real.get());
+}
+
+std::error_code RemoveEmptyFolder(const std::string& folder) {
+    // rmdir removes only an empty folder, and fails on a link, which it never follows.
+    if (::rmdir(folder.c_str()) != 0)
+        return lastError();
+    return {};
 }
 
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,

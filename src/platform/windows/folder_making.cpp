@@ -29,6 +29,16 @@ std::optional<std::string> ResolvedFolder(const std::string& folder) {
     return std::string(text.begin(), text.end());
 }
 
+std::error_code RemoveEmptyFolder(const std::string& folder) {
+    // RemoveDirectory removes only an empty folder; a link to one is refused first.
+    const DWORD attributes = ::GetFileAttributesW(windows::toWide(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return std::make_error_code(std::errc::not_a_directory);
+    if (!::RemoveDirectoryW(windows::toWide(folder).c_str()))
+        return lastError();
+    return {};
+}
+
 std::error_code MakeFoldersBelow(const std::string& base, const std::vector<std::string>& below,
                                  std::vector<std::string>& made) {
     made.clear();

@@ -458,6 +458,44 @@ TEST(PlaceholderDestinations, UndoRemovesTheFoldersItsMoveMadeWhenEmpty) {
     EXPECT_EQ(fs::exists(out / "2026"), !madeByLast);
 }
 
+// A move or copy that fails after its folders were made leaves no empty folders behind; a
+// folder that was there before, or that another file went into, stays.
+TEST(PlaceholderDestinations, AFailedOperationTakesBackTheFoldersItMade) {
+    // The file goes away once its folders are made, so its move or copy fails.
+    class LosingEnvironment : public test::RecordingEnvironment {
+    public:
+        std::optional<std::string> makeFolders(const std::string& fixedFolder,
+                                               const std::vector<std::string>& below,
+                                               std::vector<std::string>& made) override {
+            auto folder = RecordingEnvironment::makeFolders(fixedFolder, below, made);
+            fs::remove(lost);
+            return folder;
+        }
+        fs::path lost;
+    };
+    for (const char* action : {"raction=0", "raction=1"}) {
+        SCOPED_TRACE(action);
+        test::TempFolder temp;
+        const fs::path inbox = temp.file("in"), out = temp.file("out");
+        fs::create_directories(inbox);
+        fs::create_directories(out / "2026");
+        test::writeBytes(inbox / "a.jpg", "a");
+        test::setLocalWriteTime((inbox / "a.jpg").string(), 2026, 3, 5);
+        ServiceTable table;
+        ASSERT_EQ(ReadConfigContent(
+                      configText(inbox.string(),
+                                 {action, "filepath=" + out.string() + "/{year}/{month}/{day}"}),
+                      table, [](const std::string&) {}),
+                  0);
+        table.services.at(0).knownready = true;
+        LosingEnvironment losing;
+        losing.lost = inbox / "a.jpg";
+        RunServiceTurn(table.services.at(0), false, {}, losing);
+        EXPECT_EQ(namesIn(out), std::vector<std::string>{"2026"});
+        EXPECT_TRUE(fs::is_empty(out / "2026"));
+    }
+}
+
 TEST(PlaceholderDestinations, MadeFoldersTakeTheUsersDefaultMode) {
     test::TempFolder temp;
     const fs::path inbox = temp.file("in"), out = temp.file("out");
