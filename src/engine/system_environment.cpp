@@ -12,6 +12,8 @@
 #include "platform/local_time.h"
 #include "platform/path_separator.h"
 
+#include <algorithm>
+
 namespace lp {
 
 namespace {
@@ -157,9 +159,9 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
 void SystemEnvironment::removeMadeFolders(const std::vector<std::string>& made) {
     // A folder that holds anything, another file's or one arrived meanwhile, stays; and so do
     // the folders around it.
-    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
-        if (platform::RemoveEmptyFolder(*folder))
-            return;
+    (void)std::find_if(made.rbegin(), made.rend(), [](const std::string& folder) {
+        return static_cast<bool>(platform::RemoveEmptyFolder(folder));
+    });
 }
 void SystemEnvironment::reachThrough(const std::string& folder, const std::string& heldPath) {
     reachedFolder_ = folder;

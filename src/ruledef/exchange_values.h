@@ -13,7 +13,8 @@ namespace lp {
 struct ParamExchange {
     std::string caption;     // TfrmInput's window caption; also picks text or number mode
     std::string prompt;      // TfrmInput's label
-    std::string currentText; // the clicked link's shown text; TfrmInput's typed text on OK
+    std::string currentText; // the clicked link's shown text; TfrmInput's typed text on OK,
+                             // TfrmNewName's name on OK
     std::uint8_t comparison = cmpGreater; // cmpLess or cmpGreater
     std::int32_t sizeValue = -1;          // kilobytes, -1 not yet given
     std::int32_t daysValue = -1;          // days, -1 not yet given

@@ -6,12 +6,12 @@
 #include "filesized.h"
 #include "globals/path_template.h"
 #include "launchinput.h"
+#include "new_name.h"
 #include "path.h"
 #include "rule_description.h"
 #include "widgets/ui_seams.h"
 
 #include <algorithm>
-#include <variant>
 
 namespace lp {
 
@@ -51,13 +51,6 @@ std::optional<std::int32_t> askNumber(QWidget* parent, const char* caption, cons
     return values.number;
 }
 
-std::string placeholderList() {
-    std::string list;
-    for (const std::string_view name : PlaceholderNames())
-        list.append(list.empty() ? "" : " ").append("{").append(name).append("}");
-    return list;
-}
-
 // The dialog shows and takes a destination as a template spells it: a plain folder's "{" doubled.
 // A destination that held a placeholder not known yet is replaced whole, so the rule acts again.
 void editPath(QWidget* parent, ruleactionrec& action, std::string& filepath, const char* target) {
@@ -74,23 +67,13 @@ void editPath(QWidget* parent, ruleactionrec& action, std::string& filepath, con
     }
 }
 
-// A new name is taken only when Larchpost can make it: a placeholder it does not know, or a
-// separator, is refused where it is typed, and the name stays as it was.
+// The dialog takes a new name only when Larchpost can make it, so a name that held a placeholder
+// not known yet is replaced whole and the rule acts again.
 void editNewName(QWidget* parent, ruleactionrec& action) {
-    ParamExchange& values = exchange();
-    values.caption = "Enter New Name";
-    values.prompt = "Enter the new name; placeholders: " + placeholderList() + ":";
-    values.currentText = action.racrename.newname;
-    if (!confirmed<TfrmInput>(parent))
+    exchange().currentText = action.racrename.newname;
+    if (!confirmed<TfrmNewName>(parent))
         return;
-    const auto parsed = PathTemplate::Parse(values.currentText, PathTemplate::Kind::Name);
-    if (const auto* refusal = std::get_if<TemplateRefusal>(&parsed)) {
-        showWarning(parent,
-                    QString::fromStdString("The name cannot be used: " + refusal->reason + "."),
-                    std::nullopt);
-        return;
-    }
-    action.racrename.newname = values.currentText;
+    action.racrename.newname = exchange().currentText;
     action.unknownPlaceholder = false;
 }
 

@@ -3,12 +3,11 @@
 #include "exchange_values.h"
 #include "globals/path_template.h"
 #include "param_dialog_frame.h"
-#include "platform/local_time.h"
+#include "placeholder_help.h"
 #include "rule_description.h"
 #include "typed_values.h"
 #include "widgets/ui_seams.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -41,51 +40,20 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
     connect(Button2, &QPushButton::clicked, this, &TfrmPath::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmPath::Button3Click);
 
-    Label2 = new QLabel(QStringLiteral("Placeholder:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(8, 96, 72, 16);
-    cbPlaceholder = new QComboBox(this);
-    cbPlaceholder->setObjectName(QStringLiteral("cbPlaceholder"));
-    cbPlaceholder->setGeometry(80, 92, 122, 23);
-    for (const std::string_view name : PlaceholderNames())
-        cbPlaceholder->addItem(QStringLiteral("{%1}").arg(QString::fromUtf8(name)));
-    Label2->setBuddy(cbPlaceholder);
-    Button4 = placeButton(*this, "Button4", QStringLiteral("Insert"), 206, 91);
-    connect(Button4, &QPushButton::clicked, this, &TfrmPath::Button4Click);
-    lbExample = new QLabel(this);
-    lbExample->setObjectName(QStringLiteral("lbExample"));
-    lbExample->setGeometry(8, 124, 273, 32);
-    lbExample->setWordWrap(true);
-    connect(tePath, &QLineEdit::textChanged, this, &TfrmPath::showExample);
-    showExample();
+    placePlaceholderHelp(
+        *this, *tePath, PathTemplate::Kind::Destination, 92, [](const PathTemplate& destination) {
+            // A plain folder is its own example.
+            if (!destination.hasPlaceholders())
+                return QString();
+            const std::string folder =
+                PathBelow(destination.fixedFolder(), destination.foldersBelow(ExamplePhotoFacts()));
+            return QStringLiteral("%1 goes to %2")
+                .arg(QLatin1String(kExampleFile),
+                     QDir::toNativeSeparators(QString::fromStdString(folder)));
+        });
 
     frameParamDialog(*this, 289, 160);
     startTypingIn(*tePath);
-}
-
-// Where a photo taken and written today would go, so that the placeholders read as folders.
-void TfrmPath::showExample() {
-    const auto parsed =
-        PathTemplate::Parse(tePath->text().toStdString(), PathTemplate::Kind::Destination);
-    const auto* destination = std::get_if<PathTemplate>(&parsed);
-    if (!destination || !destination->hasPlaceholders()) {
-        lbExample->setText(destination || tePath->text().isEmpty()
-                               ? QString()
-                               : QString::fromStdString(std::get<TemplateRefusal>(parsed).reason));
-        return;
-    }
-    const double today = platform::LocalToday();
-    TemplateFacts facts = FactsOfName("photo.jpg", today, today);
-    facts.taken = today;
-    const std::string folder =
-        PathBelow(destination->fixedFolder(), destination->foldersBelow(facts));
-    lbExample->setText(QStringLiteral("photo.jpg goes to %1")
-                           .arg(QDir::toNativeSeparators(QString::fromStdString(folder))));
-}
-
-void TfrmPath::Button4Click() {
-    tePath->insert(cbPlaceholder->currentText());
-    tePath->setFocus();
 }
 
 void TfrmPath::Button1Click() {

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,7 +20,6 @@ public slots:
     void Button1Click(); // Browse...
     void Button2Click(); // OK
     void Button3Click(); // Cancel
-    void Button4Click(); // Insert
 
 private:
     QLabel* Label1 = nullptr;
@@ -29,12 +27,6 @@ private:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* cbPlaceholder = nullptr;
-    QPushButton* Button4 = nullptr;
-    QLabel* lbExample = nullptr;
-
-    void showExample();
 };
 
 } // namespace lp

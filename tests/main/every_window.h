@@ -12,6 +12,7 @@
 #include "ruledef/fext.h"
 #include "ruledef/filesized.h"
 #include "ruledef/launchinput.h"
+#include "ruledef/new_name.h"
 #include "ruledef/path.h"
 #include "ruledef/rulewizard.h"
 #include "ruledef/working_rule.h"
@@ -75,6 +76,11 @@ inline std::vector<WindowCase> everyDialog(RuleTestHost& host, ServiceTable& fol
              exchange().pathTarget = "rMove";
              exchange().currentText = "specified";
              return std::make_unique<TfrmPath>();
+         }},
+        {"new name",
+         [] {
+             exchange().currentText = "{taken.year}-{taken.month}-{taken.day} {name}.{ext}";
+             return std::make_unique<TfrmNewName>();
          }},
         {"program",
          [] {

@@ -6,6 +6,7 @@
 #include "ruledef/fext.h"
 #include "ruledef/filesized.h"
 #include "ruledef/launchinput.h"
+#include "ruledef/new_name.h"
 #include "ruledef/path.h"
 #include "ruledef/rule_description.h"
 #include "support/rule_action.h"
@@ -36,7 +37,7 @@ RuleRec fullRule() {
           FileNameNotMatching, FileTypeMatching, DownloadedFrom})
         for (int twice = 0; twice < 2; ++twice)
             r.conds.push_back(cond(kind));
-    for (std::uint8_t kind : {rMove, rCopy, rDelete, rLaunch, rFTP})
+    for (std::uint8_t kind : {rMove, rCopy, rDelete, rLaunch, rFTP, rRename})
         for (int twice = 0; twice < 2; ++twice)
             r.actions.push_back(test::MakeAction(kind));
     r.actions[7].raclaunch.fparams = "-second";
@@ -165,6 +166,12 @@ TEST(EditRuleParameter, EachLinkOpensItsDialogAndStoresItsField) {
              r.actions[6].raclaunch.fprogram = "/usr/bin/player";
              r.actions[6].raclaunch.fparams = "mfile";
          }},
+        {"rRename", "specified", "lp::TfrmNewName",
+         [](QDialog& d) {
+             type(d, "teName", "{year} {name}.{ext}");
+             press(d, "Button2");
+         },
+         [](RuleRec& r) { r.actions[10].racrename.newname = "{year} {name}.{ext}"; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.href);
@@ -262,7 +269,7 @@ TEST(EditRuleParameter, LinksWithoutADialogOrEntryOpenNothing) {
     } cases[] = {
         {fullRule(), "rDelete"}, {fullRule(), "unknown"}, {fullRule(), ""},
         {empty, "FileExt"},      {empty, "rMove"},        {empty, "rLaunch"},
-        {empty, "FileDateOld"},
+        {empty, "FileDateOld"},  {empty, "rRename"},
     };
     for (const auto& c : cases) {
         RuleRec rule = c.rule;

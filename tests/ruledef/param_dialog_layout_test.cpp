@@ -7,6 +7,7 @@
 #include "ruledef/fext.h"
 #include "ruledef/filesized.h"
 #include "ruledef/launchinput.h"
+#include "ruledef/new_name.h"
 #include "ruledef/path.h"
 #include "widgets/form_layout_checks.h"
 
@@ -52,6 +53,10 @@ TEST(ParamDialogLayout, EveryTextShowsWholeAtTheDesignedWidth) {
          [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
         {"copy path", [](ParamExchange& x) { x.pathTarget = "rCopy"; },
          [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
+        // The longest reason the example line gives.
+        {"new name",
+         [](ParamExchange& x) { x.currentText = "{taken.year}-{taken.month}-{taken.day} {name"; },
+         [] { return std::make_unique<TfrmNewName>(); }, QSize(289, 160)},
         {"launch", [](ParamExchange& x) { x.currentText = "specified"; },
          [] { return std::make_unique<TfrmLaunch>(); }, QSize(268, 165)},
     };
@@ -104,6 +109,8 @@ TEST(ParamDialogLayout, OpensInItsFieldWithThePreFilledTextSelected) {
              x.currentText = "/srv/in";
          },
          [] { return std::make_unique<TfrmPath>(); }, "tePath", "/srv/in"},
+        {"new name", [](ParamExchange& x) { x.currentText = "{name}.{ext}"; },
+         [] { return std::make_unique<TfrmNewName>(); }, "teName", "{name}.{ext}"},
         {"launch",
          [](ParamExchange& x) {
              x.currentText = "/usr/bin/player";
