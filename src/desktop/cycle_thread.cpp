@@ -3,6 +3,7 @@
 #include "engine/counted.h"
 #include "engine/first_listing.h"
 #include "engine/monitor_cycle.h"
+#include "engine/placed_files.h"
 #include "engine/stopped_files.h"
 #include "engine/undo.h"
 #include "log_categories.h"
@@ -156,17 +157,30 @@ public:
                 std::function<void(const OperationProgress&)> report, std::string stoppedPath)
         : cycle_(std::move(cycle)), stop_(std::move(stop)),
           reporter_(*stop_, pace, std::move(report)), stoppedPath_(std::move(stoppedPath)),
-          stoppedLastRun_(ReadStoppedFiles(stoppedPath_)) {}
+          stoppedLastRun_(ReadStoppedFiles(stoppedPath_)),
+          // A cycle thread that notes no stopped files (one of a test, run inline) notes no
+          // placed files either: both are the run's notes for the next.
+          placedPath_(stoppedPath_.empty() ? std::string() : PlacedFilesPath()) {}
 
     void run(ServiceTable table, bool firstCycle) {
         for (std::size_t s = 0; s < table.services.size(); ++s) {
             rServiceRules& service = table.services[s];
+            rServiceRules* kept = rememberedFor(service, s, remembered_.services);
+            // What the rules put in their own folder, and the sub-folders said to be unreadable,
+            // stay whatever listing is taken up: else each cycle would rename or move its own
+            // work again, or say the same folder again.
+            if (kept) {
+                service.renamedInPlace = std::move(kept->renamedInPlace);
+                service.unlistedSubfolders = std::move(kept->unlistedSubfolders);
+            }
             if (rServiceRules* from = rememberedFor(service, s, adopted_))
                 carryMemory(*from, service);
-            else if (rServiceRules* kept = rememberedFor(service, s, remembered_.services))
+            else if (kept)
                 carryMemory(*kept, service);
         }
         adopted_.clear();
+        if (runs_ == 0)
+            ReadPlacedFiles(placedPath_, table);
         if (cycle_) {
             const platform::WatchCopies watch(
                 [this](const platform::CopyStep& step) { return reporter_.step(step); });
@@ -180,6 +194,7 @@ public:
         if (runs_ == 2 && !stoppedLastRun_.empty())
             std::filesystem::remove(stoppedPath_, ignored_);
         noteStoppedFiles(stoppedPath_, reporter_.takeStopped());
+        NotePlacedFiles(placedPath_, table, placedNoted_);
         remembered_ = std::move(table);
     }
 
@@ -242,6 +257,7 @@ private:
     CopyReporter reporter_;
     std::string stoppedPath_;
     std::vector<std::string> stoppedLastRun_;
+    std::string placedPath_, placedNoted_;
     int runs_ = 0;
     std::error_code ignored_;            // a record that cannot be removed is read again: no harm
     ServiceTable remembered_;            // the last cycle's table, with what it left known

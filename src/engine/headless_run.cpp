@@ -2,6 +2,7 @@
 #include "first_listing.h"
 #include "logging_environment.h"
 #include "monitor_cycle.h"
+#include "placed_files.h"
 #include "platform/process_memory.h"
 #include "simulating_environment.h"
 #include "undo.h"
@@ -13,7 +14,7 @@ namespace lp {
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
                 const LinePrinter& print, const std::vector<std::string>& sortAgain,
-                const std::function<void()>& takenUp) {
+                const std::function<void()>& takenUp, const std::string& placedPath) {
     LoggingEnvironment logging(environment, log);
     ReportingEnvironment reporting(logging, print);
     CycleEnvironment& used = options.verbose ? static_cast<CycleEnvironment&>(reporting) : logging;
@@ -22,10 +23,13 @@ int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPo
     RecordFirstListing(
         table, [&](ServiceTable& listing) { runMonitorCycle(listing, true, policy, environment); });
     ForgetKnownFiles(table, sortAgain);
+    ReadPlacedFiles(placedPath, table);
+    std::string placedNoted;
     for (std::int64_t done = 0; !options.cycles || done < *options.cycles; ++done) {
         if (waitForStop(interval))
             break;
         runMonitorCycle(table, false, policy, used, &memory);
+        NotePlacedFiles(placedPath, table, placedNoted);
         if (done == 0 && takenUp)
             takenUp();
         // What a cycle used and freed goes back to the system while the program waits. After

@@ -24,11 +24,13 @@ using StopWait = std::function<bool(std::chrono::milliseconds)>;
 // into log, whose lines are written at the end of each cycle; with options.verbose it is printed
 // as well, as it is performed. The files in sortAgain (whole paths: what a stopped run left
 // undone) count as new from the first cycle on, though they were there at the start; takenUp is
-// called once that cycle has run. Returns the exit status.
+// called once that cycle has run. The files the rules placed in their own folders are read from
+// and noted at placedPath (see placed_files.h); nowhere for an empty path. Returns the exit
+// status.
 int RunHeadless(ServiceTable& table, const CommandLine& options, const SortingPolicy& policy,
                 CycleEnvironment& environment, ActivityLog& log, const StopWait& waitForStop,
                 const LinePrinter& print, const std::vector<std::string>& sortAgain = {},
-                const std::function<void()>& takenUp = {});
+                const std::function<void()>& takenUp = {}, const std::string& placedPath = {});
 
 // Runs one cycle in which every entry counts as new to NewFile rules and nothing is changed or
 // started, nor logged; prints the operations that a verbose run would perform, with the names

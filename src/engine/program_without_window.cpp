@@ -10,6 +10,7 @@
 #include "headless_run.h"
 #include "move_recovery.h"
 #include "passed_over_rules.h"
+#include "placed_files.h"
 #include "platform/program_arguments.h"
 #include "platform/stop_request.h"
 #include "platform/trash.h"
@@ -109,7 +110,8 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
     };
     ActivityLog log(ActivityLog::DefaultPath());
     return RunHeadless(globals.table, options, choices.policy, environment, log,
-                       platform::WaitForStopRequest, printLine, sortAgain, takenUp);
+                       platform::WaitForStopRequest, printLine, sortAgain, takenUp,
+                       PlacedFilesPath());
 }
 
 } // namespace lp

@@ -45,6 +45,7 @@ ServiceTable tableWithRules(int rules) {
 struct Seen {
     int rules = 0;
     std::vector<std::string> known;
+    std::vector<std::string> placed; // files the rules put in the folder itself
 };
 
 TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
@@ -56,9 +57,11 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
     CycleThread cycles(
         [&](ServiceTable& table, bool) {
             rServiceRules& service = table.services.at(0);
-            Seen now{service.rulelist.rulecnt, {}};
+            Seen now{service.rulelist.rulecnt, {}, {}};
             for (const filerec& file : service.knownfiles)
                 now.known.push_back(file.name);
+            for (const filerec& file : service.renamedInPlace)
+                now.placed.push_back(file.name);
             if (blockFirst) {
                 blockFirst = false;
                 started.set_value();
@@ -69,6 +72,7 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
             service.knownfiles.push_back({"seen" + std::to_string(seen.size()), 0, 0});
             service.knowncnt = static_cast<std::int32_t>(service.knownfiles.size());
             service.knownready = true;
+            service.renamedInPlace.push_back({"put" + std::to_string(seen.size()), 0, 0});
         },
         CycleThread::Mode::OwnThread);
     QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
@@ -96,9 +100,11 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
         Seen expected;
     };
     const Step steps[] = {
-        {"the first cycle's known files come back", false, {2, {"seen1"}}},
-        {"and grow with each cycle", false, {2, {"seen1", "seen2"}}},
-        {"a listing taken at a click replaces them", true, {2, {"listed"}}},
+        {"the first cycle's known and placed files come back", false, {2, {"seen1"}, {"put1"}}},
+        {"and grow with each cycle", false, {2, {"seen1", "seen2"}, {"put1", "put2"}}},
+        {"a listing taken at a click replaces the known, never the placed",
+         true,
+         {2, {"listed"}, {"put1", "put2", "put3"}}},
     };
     for (const Step& step : steps) {
         if (step.adoptListing) {
@@ -112,6 +118,7 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
         ASSERT_TRUE(ended.wait()) << step.what;
         EXPECT_EQ(seen.back().rules, step.expected.rules) << step.what;
         EXPECT_EQ(seen.back().known, step.expected.known) << step.what;
+        EXPECT_EQ(seen.back().placed, step.expected.placed) << step.what;
     }
     EXPECT_EQ(seen.front().rules, 1) << "the first cycle saw the table as at its start";
     EXPECT_TRUE(table.services[0].knownfiles.empty()) << "the window's table holds no known files";

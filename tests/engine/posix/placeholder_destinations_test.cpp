@@ -3,6 +3,7 @@
 
 #include "engine/activity_log.h"
 #include "engine/failure_reason.h"
+#include "engine/headless_run.h"
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
 #include "engine/passed_over_rules.h"
@@ -405,6 +406,58 @@ TEST(PlaceholderDestinations, AnUnpluggedDrivesMountPointIsNeverFilled) {
         EXPECT_TRUE(std::ranges::any_of(foreseen, [](const std::string& line) {
             return line.starts_with("failed ") && line.find(kFolderMissing) != std::string::npos;
         })) << testing::PrintToString(foreseen);
+    }
+}
+
+// A rule that takes up every file at each turn (more than 0 files) renames or moves its own
+// work neither in one run nor after a restart: the files it placed are noted for the next run.
+TEST(PlaceholderDestinations, WorkPlacedInItsOwnFolderStaysPlacedAfterARestart) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> actionLines; // ROOT stands for the test's folder
+        std::vector<std::string> after;       // every file below ROOT/in after two runs
+    };
+    const std::vector<Case> cases = {
+        {"renamed where it lies",
+         {"raction=5", "newname=r-{name}.{ext}"},
+         {"r-a.txt", "s/r-b.txt"}},
+        {"sorted into sub-folders of its own folder",
+         {"raction=0", "filepath=ROOT/in/{ext}/{folder}"},
+         {"txt/a.txt", "txt/s/b.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const fs::path root = temp.file("root");
+        fs::create_directories(root / "in" / "s");
+        test::writeBytes(root / "in" / "a.txt", "a");
+        test::writeBytes(root / "in" / "s" / "b.txt", "b");
+        std::vector<std::string> lines = c.actionLines;
+        for (std::string& line : lines)
+            if (const auto at = line.find("ROOT"); at != std::string::npos)
+                line.replace(at, 4, root.string());
+        std::string text = test::configText("2.00", (root / "in").string(),
+                                            {{{"rcond=5", "names=*"}, 1, lines, FileCount}});
+        text.replace(text.find("rulecnt=1\r\n"), 11, "rulecnt=1\r\nsubfolders=32\r\n");
+        for (int run = 0; run < 2; ++run) {
+            ServiceTable table;
+            ASSERT_EQ(ReadConfigContent(text, table, [](const std::string&) {}), 0);
+            CommandLine options;
+            options.cycles = 2;
+            test::RecordingEnvironment environment;
+            ActivityLog log(temp.file("activity.log"));
+            ASSERT_EQ(RunHeadless(
+                          table, options, {}, environment, log,
+                          [](std::chrono::milliseconds) { return false; }, {}, {}, {},
+                          temp.file("state/placed-files")),
+                      0);
+        }
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root / "in"))
+            if (entry.is_regular_file())
+                files.push_back(fs::relative(entry.path(), root / "in").string());
+        std::ranges::sort(files);
+        EXPECT_EQ(files, c.after);
     }
 }
 
