@@ -84,6 +84,7 @@ TemplateFacts FactsOfName(std::string_view fileName, double written, double toda
     } else {
         facts.name = fileName.substr(0, dot);
         facts.ext = fileName.substr(dot + 1);
+        facts.extensionDot = true;
     }
     facts.written = written;
     facts.today = today;
@@ -233,9 +234,11 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
 std::string PathTemplate::expand(const Component& component, const TemplateFacts& facts,
                                  bool& altered) const {
     std::string text;
+    // A value that holds "_" may have been made from another ("\xFF" and "_" both give "_"):
+    // the place it names may hold a file of another name.
     const auto cleaned = [&](std::string_view value) {
         std::string clean = CleanTemplateValue(value);
-        altered = altered || clean != value;
+        altered = altered || clean != value || clean.find('_') != std::string::npos;
         return clean;
     };
     const auto dateOr = [&](const std::optional<double>& taken) {
@@ -251,6 +254,9 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
             text += cleaned(facts.name);
             break;
         case Placeholder::Ext:
+            // The dot written before it goes with an extension the name does not have.
+            if (facts.ext.empty() && !facts.extensionDot && text.ends_with('.'))
+                text.pop_back();
             text += cleaned(facts.ext);
             break;
         case Placeholder::Year:

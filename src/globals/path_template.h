@@ -35,6 +35,9 @@ std::vector<std::string_view> PlaceholderNames();
 struct TemplateFacts {
     std::string name; // the file's name without its extension
     std::string ext;  // its extension without the dot
+    // Whether the name has the dot of an extension ("end." has, with an empty one; "README" and
+    // ".profile" have none): "{name}.{ext}" gives back the very name either way.
+    bool extensionDot = false;
     double written = 0.0;
     std::optional<double> taken = std::nullopt; // the capture date a photo carries
     double today = 0.0;
@@ -69,8 +72,8 @@ public:
 
     // The folders below fixedFolder for the file, each a single cleaned name (never empty, ".",
     // ".." or longer than 255 bytes); empty for a template without placeholders. altered, when
-    // given, says whether any value had to be cleaned or cut to fit: then files that differ in
-    // their names may be given one place.
+    // given, says whether any value had to be cleaned or cut to fit, or holds the "_" that the
+    // cleaning gives: then files that differ in their names may be given one place.
     std::vector<std::string> foldersBelow(const TemplateFacts& facts,
                                           bool* altered = nullptr) const;
 

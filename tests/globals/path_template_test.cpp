@@ -12,6 +12,16 @@
 namespace lp {
 namespace {
 
+// "{name}.{ext}" gives back the very name, whatever dots it has or lacks.
+TEST(PathTemplate, NameAndExtensionGiveBackTheName) {
+    const auto parsed = PathTemplate::Parse("{name}.{ext}", PathTemplate::Kind::Name);
+    ASSERT_TRUE(std::holds_alternative<PathTemplate>(parsed));
+    for (const char* name : {"photo.jpg", "README", "end.", ".profile", "a.b.c", "..x"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(std::get<PathTemplate>(parsed).name(FactsOfName(name, 0, 0)), name);
+    }
+}
+
 TEST(PathTemplate, ParsesExpandsAndRefuses) {
     TemplateFacts facts;
     facts.name = "re/port\\x";

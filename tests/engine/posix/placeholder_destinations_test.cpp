@@ -334,7 +334,8 @@ TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
         const char* what;
         std::vector<std::string> files; // below in/
         std::vector<std::string> actionLines;
-        std::vector<std::string> after; // every file below the test's folder
+        std::vector<std::string> after;        // every file below the test's folder
+        std::vector<std::string> already = {}; // there before, below the test's folder
     };
     const std::vector<Case> cases = {
         {"sub-folders made one by {folder}",
@@ -345,6 +346,11 @@ TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
          {"a\x01.txt", "a_.txt"},
          {"raction=5", "newname={name}.{ext}"},
          {"in/a_ (2).txt", "in/a_.txt"}},
+        {"the file an earlier cycle sent from \"\\xFF\" is kept beside one from \"_\"",
+         {"_/f.txt"},
+         {"raction=0", "filepath=ROOT/out/{folder}"},
+         {"out/_/f (2).txt", "out/_/f.txt"},
+         {"out/_/f.txt"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -354,6 +360,10 @@ TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
         for (const std::string& name : c.files) {
             fs::create_directories((root / "in" / name).parent_path());
             test::writeBytes(root / "in" / name, name);
+        }
+        for (const std::string& name : c.already) {
+            fs::create_directories((root / name).parent_path());
+            test::writeBytes(root / name, "there before");
         }
         std::vector<std::string> lines = c.actionLines;
         for (std::string& line : lines)
