@@ -153,13 +153,31 @@ std::string InSpellingOf(const std::string& top, const std::string& folder) {
     const auto realFolder = platform::ResolvedFolder(folder);
     if (!realTop || !realFolder)
         return folder;
-    if (*realFolder == *realTop)
-        return top;
-    auto below = PathBelowTop(*realTop, *realFolder);
-    if (!below)
-        return folder;
-    std::ranges::replace(*below, '/', platform::kPathSeparator);
-    return PathBelow(top, {*below});
+    // The folder or one around it is top itself: by its path, or, seen again through a bind
+    // mount elsewhere, by what it is.
+    const auto topFolder = platform::RealFolderAt(*realTop, true);
+    std::filesystem::path around = platform::Utf8Path(*realFolder);
+    std::vector<std::filesystem::path> below;
+    for (;;) {
+        const std::u8string text = around.u8string();
+        const std::string path(text.begin(), text.end());
+        const auto here = path == *realTop ? topFolder : platform::RealFolderAt(path, true);
+        if (path == *realTop ||
+            (topFolder && topFolder->index != 0 && here && here->device == topFolder->device &&
+             here->index == topFolder->index)) {
+            std::vector<std::string> names;
+            for (const std::filesystem::path& name : below) {
+                const std::u8string part = name.u8string();
+                names.emplace_back(part.begin(), part.end());
+            }
+            std::ranges::reverse(names); // gathered from the inside out
+            return PathBelow(top, names);
+        }
+        if (!around.has_relative_path())
+            return folder;
+        below.push_back(around.filename());
+        around = around.parent_path();
+    }
 }
 
 std::string_view SubFolderOf(std::string_view path) {

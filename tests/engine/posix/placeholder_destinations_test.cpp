@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -298,6 +299,9 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         {"its tree mirrored into itself as \"in//a/..\", once",
          {"raction=0", "filepath=ROOT/in//a/../{ext}/{folder}"},
          {"in/pdf/a/b/x.pdf", "in/pdf/y.pdf"}},
+        {"its tree copied into itself through a bind mount of it, once",
+         {"raction=1", "filepath=ROOT/bound/{ext}/{folder}"},
+         {"in/a/b/x.pdf", "in/pdf/a/b/x.pdf", "in/pdf/y.pdf", "in/y.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -306,6 +310,13 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         for (const char* folder : {"in/a/b", "out", "copies"})
             fs::create_directories(root / folder);
         fs::create_directory_symlink(root / "in", root / "link");
+        std::optional<test::ScopedMount> bound;
+        if (c.actionLines.back().find("bound") != std::string::npos) {
+            fs::create_directories(root / "bound");
+            bound.emplace((root / "in").string(), (root / "bound").string(), nullptr, MS_BIND);
+            if (!bound->mounted())
+                continue; // no private mounts here
+        }
         for (const char* name : {"in/a/b/x.pdf", "in/y.pdf"}) {
             test::writeBytes(root / name, name);
             test::setLocalWriteTime((root / name).string(), 2026, 3, 5);
@@ -318,6 +329,7 @@ TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
         text.replace(text.find("rulecnt=1\r\n"), 11, "rulecnt=1\r\nsubfolders=32\r\n");
         bool passedOver = false;
         readAndRun(text, passedOver, {NameClash::KeepBoth, false}, 2);
+        bound.reset(); // the same files seen once
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(root))
             if (entry.is_regular_file())
