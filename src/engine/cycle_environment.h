@@ -8,6 +8,7 @@
 #include "platform/file_identity.h"
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
+#include "platform/held_folder.h"
 #include "sorting_policy.h"
 
 #include <chrono>
@@ -96,9 +97,17 @@ public:
     // Removes the folders a failed operation made for its file (made as makeFolders gave them,
     // the outermost first), innermost first, each only while it is empty.
     virtual void removeMadeFolders(const std::vector<std::string>& made) { (void)made; }
+    // The folder below ("a/b") of top, held (see HoldSubFolder); nothing when a folder on the
+    // way is a link, no folder, or a mount. An environment that changes nothing holds nothing and
+    // gives the folder's path.
+    virtual std::optional<platform::HeldFolder> holdFolder(const std::string& top,
+                                                           std::string_view below) {
+        return platform::HeldFolder(-1, below.empty() ? top : top + '/' + std::string(below));
+    }
     // From now on, the files in folder (which the operations still name by their paths, as do
     // the lines they write) are reached through heldPath, the path of a HeldFolder: a folder
-    // swapped for a link meanwhile leads nowhere else. Empty strings end it.
+    // swapped for a link meanwhile leads nowhere else. Several folders may be held at once; an
+    // empty heldPath lets folder go, and an empty folder all of them.
     virtual void reachThrough(const std::string& folder, const std::string& heldPath) {
         (void)folder, (void)heldPath;
     }

@@ -36,6 +36,9 @@ inline constexpr std::string_view kChangedSinceCopy = "the file changed after it
 // A rename whose new name, made from this file, comes out empty (a name of "{ext}" for a file
 // without an extension): the file keeps its name.
 inline constexpr std::string_view kNoNewName = "the new name made from the file is empty";
+// A folder made from the file was replaced by a link or a mount before the file went in.
+inline constexpr std::string_view kMadeFolderGone =
+    "a folder made for the file is a link or a mount now";
 
 // Why a copy or move of source to destination, under clash, failed with error (that of its last
 // attempt). Looks at the disk only when it failed: whether the destination's folder is there,

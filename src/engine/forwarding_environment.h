@@ -56,6 +56,10 @@ public:
     std::optional<double> captureDate(const std::string& path) override {
         return inner_.captureDate(path);
     }
+    std::optional<platform::HeldFolder> holdFolder(const std::string& top,
+                                                   std::string_view below) override {
+        return inner_.holdFolder(top, below);
+    }
     void removeMadeFolders(const std::vector<std::string>& made) override {
         inner_.removeMadeFolders(made);
     }

@@ -91,17 +91,17 @@ private:
 // when what acts on them throws: the held path means nothing once the folder is let go.
 class ReachedThrough {
 public:
-    ReachedThrough(CycleEnvironment& environment, const std::string& folder,
-                   const std::string& heldPath)
-        : environment_(environment) {
-        environment_.reachThrough(folder, heldPath);
+    ReachedThrough(CycleEnvironment& environment, std::string folder, const std::string& heldPath)
+        : environment_(environment), folder_(std::move(folder)) {
+        environment_.reachThrough(folder_, heldPath);
     }
-    ~ReachedThrough() { environment_.reachThrough({}, {}); }
+    ~ReachedThrough() { environment_.reachThrough(folder_, {}); }
     ReachedThrough(const ReachedThrough&) = delete;
     ReachedThrough& operator=(const ReachedThrough&) = delete;
 
 private:
     CycleEnvironment& environment_;
+    std::string folder_;
 };
 
 class ActionStep {
@@ -152,6 +152,10 @@ public:
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
                 return file.fail(action_);
+            const std::optional<platform::HeldFolder> held = holdMadeFolder(*folder);
+            if (!held)
+                return failUnheld(file, name);
+            const ReachedThrough into(environment_, *folder, held->path());
             // A file of a sub-folder keeps its own name at the destination.
             const std::string& target = target_(*folder, OwnNameOf(name));
             const std::string& source = source_(*file.folder, name);
@@ -180,6 +184,10 @@ public:
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
                 return file.fail(action_);
+            const std::optional<platform::HeldFolder> held = holdMadeFolder(*folder);
+            if (!held)
+                return failUnheld(file, name);
+            const ReachedThrough into(environment_, *folder, held->path());
             const std::string& source = source_(*file.folder, name);
             const std::string& target = target_(*folder, OwnNameOf(name));
             // A copy a retry finds made already is not made again, not even as a numbered one;
@@ -347,9 +355,8 @@ private:
         made_.clear();
         if (!template_)
             return &destination;
-        auto folder = environment_.makeFolders(
-            fixedFolder_, template_->foldersBelow(factsOf(file, name, *template_), &folded_),
-            made_);
+        below_ = template_->foldersBelow(factsOf(file, name, *template_), &folded_);
+        auto folder = environment_.makeFolders(fixedFolder_, below_, made_);
         if (!folder) {
             environment_.removeMadeFolders(made_);
             return nullptr;
@@ -365,6 +372,24 @@ private:
         if (policy_.nameClash == NameClash::Replace && (folded_ || placedHere_.contains(target)))
             return NameClash::KeepBoth;
         return policy_.nameClash;
+    }
+
+    // The folder made from the file, held while the file goes in, so that one swapped for a link
+    // meanwhile leads nowhere else: reached from the fixed folder without going through a link.
+    // A plain destination is the user's own folder, a link to one included, and is not held.
+    std::optional<platform::HeldFolder> holdMadeFolder(const std::string& folder) {
+        if (!template_ || below_.empty())
+            return platform::HeldFolder(-1, folder);
+        std::string path;
+        for (const std::string& name : below_)
+            path.append(path.empty() ? "" : "/").append(name);
+        return environment_.holdFolder(fixedFolder_, path);
+    }
+
+    // A folder made from the file that is no folder of its own by now: the file stays.
+    void failUnheld(FollowedFile& file, const std::string& name) {
+        environment_.operationRefused("make-folder", source_(*file.folder, name), kMadeFolderGone);
+        file.fail(action_);
     }
 
     bool follows(const FollowedFile& file) const {
@@ -389,7 +414,7 @@ private:
             // A file of a sub-folder that is a link by now is no file of the tree: nothing is
             // done to it, nor to whatever the link leads to. The sub-folder is held while the
             // file is acted on, so that a swap meanwhile leads nowhere else either.
-            const auto held = platform::HoldSubFolder(sharedir_, subFolder);
+            const auto held = environment_.holdFolder(sharedir_, subFolder);
             if (!held) {
                 file.passedOver = true;
                 continue;
@@ -426,7 +451,8 @@ private:
     bool makesInTree_ = false;
     std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
     bool folded_ = false; // the place made for the file at hand holds a cleaned or cut value
-    std::vector<std::string> made_;              // the folders made for the file at hand
+    std::vector<std::string> below_; // the folders below the fixed one for the file at hand
+    std::vector<std::string> made_;  // those of them made for it
     std::unordered_set<std::string> placedHere_; // where the rule has moved, copied or renamed to
     std::optional<double> today_;
 };

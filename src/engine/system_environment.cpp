@@ -8,6 +8,7 @@
 #include "platform/file_identity.h"
 #include "platform/file_in_use.h"
 #include "platform/file_operations.h"
+#include "platform/held_folder.h"
 #include "platform/launcher.h"
 #include "platform/local_time.h"
 #include "platform/path_separator.h"
@@ -15,24 +16,6 @@
 #include <algorithm>
 
 namespace lp {
-
-namespace {
-
-using Operation = std::error_code (*)(const std::string&, const std::string&);
-
-// One attempt of a copy or move with the replacing or the never-replacing operation; error keeps
-// what the last attempt met.
-PlaceAttempt attemptWith(const std::string& source, Operation replacing, Operation noReplace,
-                         std::error_code& error) {
-    return [&source, replacing, noReplace, &error](const std::string& path, bool replace) {
-        error = (replace ? replacing : noReplace)(source, path);
-        if (!error)
-            return Placing::Done;
-        return !replace && error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
-    };
-}
-
-} // namespace
 
 SystemEnvironment::SystemEnvironment(TrashMover trash) : trash_(std::move(trash)) {}
 
@@ -121,10 +104,16 @@ std::optional<std::string> SystemEnvironment::copyFile(const std::string& source
         return std::nullopt;
     std::error_code error;
     const std::string from = reached(source);
-    std::optional<std::string> placedAt = PlaceAsPolicySays(
-        destination, clash,
-        attemptWith(from, platform::CopyFileReplacing, platform::CopyFileNoReplace, error));
-    if (const auto made = placedAt ? platform::IdentifyFile(*placedAt) : std::nullopt)
+    std::optional<std::string> placedAt =
+        PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
+            error = replace ? platform::CopyFileReplacing(from, reached(path))
+                            : platform::CopyFileNoReplace(from, reached(path));
+            if (!error)
+                return Placing::Done;
+            return !replace && error == std::errc::file_exists ? Placing::NameTaken
+                                                               : Placing::Failed;
+        });
+    if (const auto made = placedAt ? platform::IdentifyFile(reached(*placedAt)) : std::nullopt)
         copied_[source] = *made;
     return placed(std::move(placedAt), error, source, destination, clash);
 }
@@ -154,7 +143,11 @@ std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const st
         movedTo_.clear(); // told once: the file there may change from now on
         return moved_;
     }
-    return platform::IdentifyFile(path);
+    return platform::IdentifyFile(reached(path));
+}
+std::optional<platform::HeldFolder> SystemEnvironment::holdFolder(const std::string& top,
+                                                                  std::string_view below) {
+    return platform::HoldSubFolder(top, below);
 }
 void SystemEnvironment::removeMadeFolders(const std::vector<std::string>& made) {
     // A folder that holds anything, another file's or one arrived meanwhile, stays; and so do
@@ -164,16 +157,22 @@ void SystemEnvironment::removeMadeFolders(const std::vector<std::string>& made) 
     });
 }
 void SystemEnvironment::reachThrough(const std::string& folder, const std::string& heldPath) {
-    reachedFolder_ = folder;
-    heldPath_ = heldPath;
+    std::erase_if(heldFolders_, [&](const auto& held) { return held.first == folder; });
+    if (!folder.empty() && !heldPath.empty())
+        heldFolders_.emplace_back(folder, heldPath);
+    else if (folder.empty())
+        heldFolders_.clear();
 }
 std::string SystemEnvironment::reached(const std::string& path) const {
-    if (reachedFolder_.empty() || !path.starts_with(reachedFolder_) ||
-        path.size() <= reachedFolder_.size() ||
-        path.find_first_of(platform::kPathSeparators, reachedFolder_.size()) !=
-            reachedFolder_.size())
-        return path;
-    return heldPath_ + path.substr(reachedFolder_.size());
+    const std::pair<std::string, std::string>* through = nullptr;
+    for (const auto& held : heldFolders_) {
+        const std::string& folder = held.first;
+        if (path.size() > folder.size() && path.starts_with(folder) &&
+            platform::kPathSeparators.find(path[folder.size()]) != std::string_view::npos &&
+            (!through || folder.size() > through->first.size()))
+            through = &held;
+    }
+    return through ? through->second + path.substr(through->first.size()) : path;
 }
 bool SystemEnvironment::deleteFile(const std::string& path) {
     if (changedSinceCopied(path))

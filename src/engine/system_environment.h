@@ -36,6 +36,8 @@ public:
     std::optional<std::string> makeFolders(const std::string& fixedFolder,
                                            const std::vector<std::string>& below,
                                            std::vector<std::string>& made) override;
+    std::optional<platform::HeldFolder> holdFolder(const std::string& top,
+                                                   std::string_view below) override;
     void removeMadeFolders(const std::vector<std::string>& made) override;
     void reachThrough(const std::string& folder, const std::string& heldPath) override;
     bool deleteFile(const std::string& path) override;
@@ -69,9 +71,9 @@ private:
     // A destination folder that is an unplugged drive's mount point fails the file, which stays.
     bool destinationAwaitsDrive(const std::string& destination);
     AbsentDriveCheck absentDrives_;
-    // A path as the operations reach it: through the held folder for a file in reachedFolder_.
+    // A path as the operations reach it: through the held folder it lies in, if any.
     std::string reached(const std::string& path) const;
-    std::string reachedFolder_, heldPath_;
+    std::vector<std::pair<std::string, std::string>> heldFolders_; // folder, its held path
 };
 
 } // namespace lp

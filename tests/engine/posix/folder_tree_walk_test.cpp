@@ -274,6 +274,69 @@ TEST(TreeWalk, ASubFolderSwappedForALinkJustBeforeTheMoveStillGivesItsOwnFile) {
     EXPECT_FALSE(fs::exists(t.top / "a" / "b.real" / "z.pdf"));
 }
 
+// A folder made from the file ("out/a/b" for "a/b/z.pdf" under out/{folder}) swapped for a link
+// to a folder outside just before the file goes in: nothing is written through the link, and
+// under "replace" the outside file of that name stays whole.
+TEST(TreeWalk, AMadeFolderSwappedForALinkJustBeforeTheFileGoesInLeadsNowhereElse) {
+    class SwappingEnvironment : public SystemEnvironment {
+    public:
+        SwappingEnvironment(fs::path made, fs::path elsewhere)
+            : made_(std::move(made)), elsewhere_(std::move(elsewhere)) {}
+        std::optional<std::string> moveFile(const std::string& source,
+                                            const std::string& destination,
+                                            NameClash clash) override {
+            swapOnce(destination);
+            return SystemEnvironment::moveFile(source, destination, clash);
+        }
+        std::optional<std::string> copyFile(const std::string& source,
+                                            const std::string& destination,
+                                            NameClash clash) override {
+            swapOnce(destination);
+            return SystemEnvironment::copyFile(source, destination, clash);
+        }
+
+    private:
+        void swapOnce(const std::string& destination) {
+            if (swapped_ || fs::path(destination).parent_path() != made_)
+                return;
+            fs::rename(made_, made_.string() + ".real");
+            fs::create_directory_symlink(elsewhere_, made_);
+            swapped_ = true;
+        }
+        fs::path made_, elsewhere_;
+        bool swapped_ = false;
+    };
+    for (const std::uint8_t kind : {rMove, rCopy}) {
+        SCOPED_TRACE(kind == rMove ? "move" : "copy");
+        Tree t;
+        test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
+        const fs::path out = t.temp.path() / "out";
+        fs::create_directories(out);
+        rServiceRules service;
+        service.enabled = true;
+        service.sharedir = t.top.string();
+        service.subfolders = 32;
+        RuleRec rule;
+        rule.enabled = true;
+        rule.mcond = FileCount;
+        ruleactionrec action = test::MoveTo(out.string() + "/{folder}");
+        action.raction = kind;
+        action.raccopy.filepath = action.racmove.filepath;
+        action.templated = true;
+        rule.actions = {action};
+        rule.actioncnt = 1;
+        service.rulelist = {1, {rule}};
+        ServiceTable table;
+        table.services = {service};
+        SwappingEnvironment swapping(out / "a" / "b", t.elsewhere);
+        runMonitorCycle(table, false, {NameClash::Replace, false}, swapping);
+        EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
+        EXPECT_EQ(std::distance(fs::directory_iterator(t.elsewhere), fs::directory_iterator()), 2)
+            << "outside.pdf and z.pdf, nothing more";
+        EXPECT_EQ(test::readBytes((out / "a" / "b.real" / "z.pdf").string()), "z");
+    }
+}
+
 TEST(TreeWalk, ASubFolderThatCannotBeListedKeepsItsKnownFiles) {
     Tree t;
     const fs::path& top = t.top;
