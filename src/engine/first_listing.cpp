@@ -14,6 +14,9 @@ void RecordFirstListing(ServiceTable& table, const std::function<void(ServiceTab
         service.knownready = listed.knownready;
         service.knowncnt = listed.knowncnt;
         service.knownfiles = std::move(listed.knownfiles);
+        // A sub-folder the listing found unreadable has been said; the first cycle says it not
+        // again.
+        service.unlistedSubfolders = std::move(listed.unlistedSubfolders);
     }
 }
 

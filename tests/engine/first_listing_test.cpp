@@ -2,6 +2,7 @@
 // is new to it, a file there at the start is not, and nothing is done before that cycle.
 
 #include "engine/activity_log.h"
+#include "engine/first_listing.h"
 #include "engine/headless_run.h"
 #include "engine/system_environment.h"
 #include "globals/temp_folder.h"
@@ -62,6 +63,30 @@ TEST(FirstListing, AHeadlessRunTakesFilesArrivingInTheFirstIntervalAsNew) {
         EXPECT_NE(fs::exists(in("early")), c.earlyMoved) << c.name;
         EXPECT_EQ(table.services[0].rulelist.rulecnt, 1) << c.name << ": the rules stay";
     }
+}
+
+// What the start's listing found goes into the table, the sub-folders it could not list and has
+// said so included, so that the first cycle does not say them again; the rules stay.
+TEST(FirstListing, KeepsWhatTheListingFoundAndTheRules) {
+    ServiceTable table;
+    rServiceRules service;
+    service.sharedir = "/watched";
+    service.rulelist = {1, {RuleRec{}}};
+    table.services = {service};
+    RecordFirstListing(table, [](ServiceTable& listing) {
+        rServiceRules& listed = listing.services.at(0);
+        EXPECT_EQ(listed.rulelist.rulecnt, 0) << "the listing acts on nothing";
+        listed.knownready = true;
+        listed.knownfiles = {{"a.pdf", 1, 2.0}};
+        listed.knowncnt = 1;
+        listed.unlistedSubfolders = {"locked"};
+    });
+    const rServiceRules& after = table.services.at(0);
+    EXPECT_TRUE(after.knownready);
+    EXPECT_EQ(after.knowncnt, 1);
+    EXPECT_EQ(after.knownfiles.at(0).name, "a.pdf");
+    EXPECT_EQ(after.unlistedSubfolders, std::vector<std::string>{"locked"});
+    EXPECT_EQ(after.rulelist.rulecnt, 1);
 }
 
 } // namespace
