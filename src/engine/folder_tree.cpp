@@ -48,18 +48,31 @@ bool isLeftOut(const TreeReach& reach, const std::string& path) {
     return std::ranges::find(reach.leftOut, path) != reach.leftOut.end();
 }
 
-// Whether the walk goes into the sub-folder entry at full: a folder itself, on the tree's own
-// file system and no mount of any, not a destination of the folder's rules by its path nor by
-// what it is.
-bool entersFolder(const TreeReach& reach, const platform::FolderEntry& entry,
-                  const std::string& path, const std::string& full, std::uint64_t device) {
-    if (!entry.isFolder || isLeftOut(reach, path))
-        return false;
+// What the walk does with an entry of a folder it may go below.
+enum class WalkStep : std::uint8_t {
+    Enter,    // a folder of the tree itself: walked into, no entry of its own
+    PassOver, // a folder that is no part of the tree (another file system, a mount, a destination
+              // of the folder's own rules): neither walked into nor an entry a rule could fail on
+    Keep,     // a file, a link, or whatever cannot be examined: an entry
+};
+
+// The step for the entry at full: a folder itself, on the tree's own file system and no mount of
+// any, not a destination of the folder's rules by its path nor by what it is, is entered.
+WalkStep stepFor(const TreeReach& reach, const platform::FolderEntry& entry,
+                 const std::string& path, const std::string& full, std::uint64_t device) {
+    if (!entry.isFolder)
+        return WalkStep::Keep;
+    if (isLeftOut(reach, path))
+        return WalkStep::PassOver;
     const auto folder = platform::RealFolderAt(full);
-    return folder && folder->device == device && !folder->mountedOn &&
-           (folder->index == 0 ||
-            std::ranges::find(reach.leftOutFolders, std::pair(folder->device, folder->index)) ==
-                reach.leftOutFolders.end());
+    if (!folder)
+        return WalkStep::Keep;
+    const bool leftOut =
+        folder->index != 0 &&
+        std::ranges::find(reach.leftOutFolders, std::pair(folder->device, folder->index)) !=
+            reach.leftOutFolders.end();
+    return folder->device != device || folder->mountedOn || leftOut ? WalkStep::PassOver
+                                                                    : WalkStep::Enter;
 }
 
 // The device of the watched folder, which may be reached through a link.
@@ -80,8 +93,13 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
     std::vector<std::string> entered;
     for (platform::FolderEntry& entry : *listing) {
         std::string name = below(path, entry.name);
-        if (levelsLeft > 0 && entersFolder(reach, entry, name,
-                                           full + platform::kPathSeparator + entry.name, device)) {
+        const WalkStep step =
+            levelsLeft > 0
+                ? stepFor(reach, entry, name, full + platform::kPathSeparator + entry.name, device)
+                : WalkStep::Keep;
+        if (step == WalkStep::PassOver)
+            continue;
+        if (step == WalkStep::Enter) {
             entered.push_back(std::move(name));
             continue;
         }
@@ -223,6 +241,7 @@ bool RememberedTree::refresh(const TreeReach& reach, CycleEnvironment& environme
     }
     std::vector<Visit> visits;
     entered_.clear();
+    passedOver_.clear();
     bool anyChanged = false;
     someUnwatched_ = false;
     walk("", reach.folder, reach.levels, *device, environment, unlisted, visits, anyChanged);
@@ -272,7 +291,10 @@ void RememberedTree::walk(const std::string& path, const std::string& full, std:
             continue;
         std::string name = below(path, entry.name);
         std::string sub = full + platform::kPathSeparator + entry.name;
-        if (entersFolder(reach_, entry, name, sub, device))
+        const WalkStep step = stepFor(reach_, entry, name, sub, device);
+        if (step == WalkStep::PassOver)
+            passedOver_.insert(std::move(name));
+        else if (step == WalkStep::Enter)
             entered.emplace_back(std::move(name), std::move(sub));
     }
     for (const auto& [name, sub] : entered) {
@@ -288,7 +310,7 @@ void RememberedTree::rebuild(const std::vector<Visit>& visits) {
             std::string name = below(visit.path, entry.name);
             // A sub-folder walked into is no entry, also when it could not be listed: its own
             // entries stand for it.
-            if (entry.isFolder && entered_.contains(name))
+            if (entry.isFolder && (entered_.contains(name) || passedOver_.contains(name)))
                 continue;
             entries_.push_back(entry);
             entries_.back().name = std::move(name);
