@@ -27,10 +27,13 @@ void thin(Selection& selection, const std::function<bool(std::uint32_t)>& keep) 
 
 // The turn's current file list, the listing with its exclusions dropped, order kept. Without
 // exclusions the listing itself is borrowed and given back at the end of the turn, also when the
-// turn ends early.
+// turn ends early. The sizes are added up only when the listing read them: a total-size rule,
+// the one reader of the sum, always has its folder listed with details, and a pass over a large
+// listing for a sum of zeros is no small part of a names-only turn.
 class TurnFiles {
 public:
-    TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles)
+    TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles,
+              bool withDetails)
         : listing_(listing) {
         const std::vector<std::string_view> patterns = ExclusionPatterns(excludefiles);
         if (patterns.empty()) {
@@ -42,8 +45,9 @@ public:
                 if (!Excluded(entry.name, patterns))
                     current_.entries.push_back(entry);
         }
-        for (const auto& entry : current_.entries)
-            current_.totalSize += entry.size;
+        if (withDetails)
+            for (const auto& entry : current_.entries)
+                current_.totalSize += entry.size;
     }
     ~TurnFiles() {
         if (borrowed_)
@@ -190,7 +194,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
 bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const SortingPolicy& policy,
              CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
              ContentTypeMemory& types, std::optional<double>& today) {
-    TurnFiles files(listing, service.excludefiles);
+    TurnFiles files(listing, service.excludefiles, withDetails);
     FolderFileFacts facts(service.sharedir, environment, types);
     files.readFactsThrough(facts);
     const CurrentFiles& current = files.current();
