@@ -175,7 +175,10 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
         if (count == known.size())
             known.emplace_back();
         filerec& record = known[count++];
-        record.name.assign(entry.name);
+        // Most turns find the names of the last one in the same places: comparing only reads
+        // the record, which a copy would write over with the same bytes.
+        if (record.name != entry.name)
+            record.name.assign(entry.name);
         record.size = entry.size;
         record.date = entry.date;
     }
