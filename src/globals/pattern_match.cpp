@@ -34,20 +34,36 @@ std::size_t nextPossibleStart(std::string_view name, std::size_t pos, char wante
     if constexpr (std::endian::native == std::endian::little) {
         constexpr std::uint64_t kOnes = 0x0101010101010101;
         constexpr std::uint64_t kHighBits = kOnes * 0x80;
-        for (; pos + 8 <= name.size(); pos += 8) {
+        // A flag in the high bit of each of the eight bytes at from that matches; the lowest
+        // flag is the first match (a borrow can flag bytes only above a matching one).
+        const auto matchesAt = [&](std::size_t from) {
             std::uint64_t word = 0;
-            std::memcpy(&word, name.data() + pos, sizeof word);
-            // A zero byte where the byte matches; the lowest flagged byte is the first zero one
-            // (a borrow can flag bytes only above a zero byte).
+            std::memcpy(&word, name.data() + from, sizeof word);
             const std::uint64_t differences = (word | (kOnes * caseBit)) ^ (kOnes * target);
-            const std::uint64_t zeroBytes = (differences - kOnes) & ~differences & kHighBits;
-            if (zeroBytes != 0)
-                return pos + static_cast<std::size_t>(std::countr_zero(zeroBytes)) / 8;
+            return (differences - kOnes) & ~differences & kHighBits;
+        };
+        const auto firstOf = [](std::uint64_t flags) {
+            return static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+        };
+        for (; pos + 8 <= name.size(); pos += 8)
+            if (const std::uint64_t flags = matchesAt(pos); flags != 0)
+                return pos + firstOf(flags);
+        // The rest of a name of eight bytes or more: its last eight, those before pos left out.
+        if (pos < name.size() && name.size() >= 8) {
+            const std::size_t last = name.size() - 8;
+            const std::uint64_t flags = matchesAt(last) & (~std::uint64_t{0} << (8 * (pos - last)));
+            return flags != 0 ? last + firstOf(flags) : name.size();
         }
     }
     while (pos < name.size() && (static_cast<unsigned char>(name[pos]) | caseBit) != target)
         ++pos;
     return pos;
+}
+
+// Whether the pattern character at p is one a star can search the name for.
+bool searchable(std::string_view pattern, std::size_t p) {
+    return p < pattern.size() && pattern[p] != '?' && pattern[p] != '*' &&
+           static_cast<unsigned char>(pattern[p]) < 0x80;
 }
 
 // Ordinary wildcard matching over characters, where stars left over at the end of the name match
@@ -63,6 +79,9 @@ bool globMatch(std::string_view name, std::string_view pattern) {
     while (s < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
+            // The star takes at once the characters the one after it could not start from.
+            if (searchable(pattern, p))
+                s = nextPossibleStart(name, s, pattern[p]);
             starS = s;
         } else if (p < pattern.size() && pattern[p] == '?') {
             s += characterLength(name, s);
@@ -76,8 +95,7 @@ bool globMatch(std::string_view name, std::string_view pattern) {
             // The star takes characters up to the next one that the ASCII character after it
             // could match; an ASCII byte is always a character of its own, so none is skipped
             // that could start the rest of the match.
-            if (p < pattern.size() && pattern[p] != '?' && pattern[p] != '*' &&
-                static_cast<unsigned char>(pattern[p]) < 0x80)
+            if (searchable(pattern, p))
                 starS = nextPossibleStart(name, starS, pattern[p]);
             s = starS;
         } else {
