@@ -87,6 +87,7 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
     RulesOutcome outcome;
     std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
     std::vector<bool> claimed(current.entries.size(), false);
+    bool anyClaimed = false;
     std::int32_t position = -1;
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         ++position;
@@ -102,17 +103,21 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             continue;
         if (!today && RuleReadsToday(rule))
             today = environment.today();
-        // Files an earlier rule took and asked to keep to itself are left alone, and not read.
-        thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
+        // Files an earlier rule took and asked to keep to itself are left alone, and not read;
+        // until a rule has taken some, there is nothing to look up for each file.
+        if (anyClaimed)
+            thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
         ApplyConditions(rule, current, today.value_or(0.0), *selection);
         retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
-        if (rule.stopAfter)
+        if (rule.stopAfter) {
             for (const std::uint32_t index : *selection)
                 claimed[index] = true;
+            anyClaimed = true;
+        }
         environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,
