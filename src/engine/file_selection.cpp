@@ -302,9 +302,12 @@ std::vector<std::string_view> ExclusionPatterns(std::string_view excludefiles) {
 bool Excluded(std::string_view name, const std::vector<std::string_view>& patterns) {
     // An entry of a sub-folder is named by its path below the watched folder ("a/b/x.pdf"): a
     // pattern holding "/" matches that path, any other the entry's own name.
-    // Most names hold no "/" at all, which a forward search tells fastest.
-    const std::string_view ownName =
-        name.find('/') == std::string_view::npos ? name : name.substr(name.rfind('/') + 1);
+    // Most names hold no "/" at all, which a forward search tells fastest; for them both are the
+    // same, and the patterns need not be searched for one.
+    if (name.find('/') == std::string_view::npos)
+        return std::ranges::any_of(
+            patterns, [&](std::string_view pattern) { return MatchPattern(name, pattern); });
+    const std::string_view ownName = name.substr(name.rfind('/') + 1);
     return std::ranges::any_of(patterns, [&](std::string_view pattern) {
         return MatchPattern(pattern.find('/') == std::string_view::npos ? ownName : name, pattern);
     });

@@ -27,10 +27,13 @@ void thin(Selection& selection, const std::function<bool(std::uint32_t)>& keep) 
 
 // The turn's current file list, the listing with its exclusions dropped, order kept. Without
 // exclusions the listing itself is borrowed and given back at the end of the turn, also when the
-// turn ends early.
+// turn ends early. The sizes are added up only when the listing read them: a total-size rule,
+// the one reader of the sum, always has its folder listed with details, and a pass over a large
+// listing for a sum of zeros is no small part of a names-only turn.
 class TurnFiles {
 public:
-    TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles)
+    TurnFiles(std::vector<platform::FolderEntry>& listing, const std::string& excludefiles,
+              bool withDetails)
         : listing_(listing) {
         const std::vector<std::string_view> patterns = ExclusionPatterns(excludefiles);
         if (patterns.empty()) {
@@ -42,8 +45,9 @@ public:
                 if (!Excluded(entry.name, patterns))
                     current_.entries.push_back(entry);
         }
-        for (const auto& entry : current_.entries)
-            current_.totalSize += entry.size;
+        if (withDetails)
+            for (const auto& entry : current_.entries)
+                current_.totalSize += entry.size;
     }
     ~TurnFiles() {
         if (borrowed_)
@@ -83,6 +87,7 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
     RulesOutcome outcome;
     std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
     std::vector<bool> claimed(current.entries.size(), false);
+    bool anyClaimed = false;
     std::int32_t position = -1;
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt)) {
         ++position;
@@ -98,17 +103,21 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             continue;
         if (!today && RuleReadsToday(rule))
             today = environment.today();
-        // Files an earlier rule took and asked to keep to itself are left alone, and not read.
-        thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
+        // Files an earlier rule took and asked to keep to itself are left alone, and not read;
+        // until a rule has taken some, there is nothing to look up for each file.
+        if (anyClaimed)
+            thin(*selection, [&](std::uint32_t i) { return !claimed[i]; });
         ApplyConditions(rule, current, today.value_or(0.0), *selection);
         retries.holdBack(*selection);
         outcome.selectedAny = outcome.selectedAny || !selection->empty();
         inUse.thin(*selection, leftOut);
         if (selection->empty())
             continue;
-        if (rule.stopAfter)
+        if (rule.stopAfter) {
             for (const std::uint32_t index : *selection)
                 claimed[index] = true;
+            anyClaimed = true;
+        }
         environment.actFor(ServiceName(service), rule.rulename);
         const std::vector<ActionOutcome> outcomes =
             RunRuleActions(rule, *selection, current, service.sharedir, policy, environment,
@@ -171,7 +180,10 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
         if (count == known.size())
             known.emplace_back();
         filerec& record = known[count++];
-        record.name.assign(entry.name);
+        // Most turns find the names of the last one in the same places: comparing only reads
+        // the record, which a copy would write over with the same bytes.
+        if (record.name != entry.name)
+            record.name.assign(entry.name);
         record.size = entry.size;
         record.date = entry.date;
     }
@@ -190,7 +202,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
 bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const SortingPolicy& policy,
              CycleEnvironment& environment, std::vector<platform::FolderEntry>& listing,
              ContentTypeMemory& types, std::optional<double>& today) {
-    TurnFiles files(listing, service.excludefiles);
+    TurnFiles files(listing, service.excludefiles, withDetails);
     FolderFileFacts facts(service.sharedir, environment, types);
     files.readFactsThrough(facts);
     const CurrentFiles& current = files.current();

@@ -350,6 +350,54 @@ TEST_F(MonitorCycle, EveryRuleOfATurnSeesTheSameFileList) {
     EXPECT_EQ(environment.launches[0].arguments, std::vector<std::string>{in("a")});
 }
 
+// A rule that keeps its files to itself takes them from every later rule of the turn, also past a
+// rule between that does not; one that took nothing leaves the later rules every file.
+TEST_F(MonitorCycle, FilesARuleKeepsToItselfAreLeftAloneByTheLaterRules) {
+    struct Row {
+        const char* takenFirst; // names the first rule takes (a launch, which leaves them there)
+        bool firstKeeps;
+        const char* takenBetween;        // names a second rule that never keeps its files takes
+        std::vector<std::string> copied; // by a last rule on every file
+    };
+    const std::vector<Row> rows = {
+        {"a*", true, "", {"b1", "c1"}},         {"a*", false, "", {"a1", "b1", "c1"}},
+        {"z*", true, "", {"a1", "b1", "c1"}},   {"a*", true, "b*", {"b1", "c1"}},
+        {"z*", true, "b*", {"a1", "b1", "c1"}},
+    };
+    const auto namesLike = [](const std::string& patterns) {
+        ruleacondrec condition;
+        condition.rcond = FileNameMatching;
+        condition.names = patterns;
+        return condition;
+    };
+    for (const Row& row : rows) {
+        startAfresh();
+        RuleRec& first = addRule(FileCount);
+        first.conds = {namesLike(row.takenFirst)};
+        first.condcnt = 1;
+        first.stopAfter = row.firstKeeps;
+        first.actions.push_back(test::Launching("viewer", "mfile"));
+        first.actioncnt = 1;
+        if (*row.takenBetween != '\0') {
+            RuleRec& between = addRule(FileCount);
+            between.conds = {namesLike(row.takenBetween)};
+            between.condcnt = 1;
+            between.actions.push_back(test::Launching("viewer", "mfile"));
+            between.actioncnt = 1;
+        }
+        addAction(addRule(FileCount), rCopy, outbox());
+        for (const char* name : {"a1", "b1", "c1"})
+            put(name);
+        turn();
+        std::vector<std::string> copied;
+        for (const auto& entry : fs::directory_iterator(outbox()))
+            copied.push_back(entry.path().filename().string());
+        std::sort(copied.begin(), copied.end());
+        EXPECT_EQ(copied, row.copied)
+            << row.takenFirst << (row.firstKeeps ? " kept" : "") << " / " << row.takenBetween;
+    }
+}
+
 TEST_F(MonitorCycle, CountsBoundTheRulesConditionsAndActions) {
     RuleRec& rule = addRule(FileCount);
     addAction(rule, rDelete);

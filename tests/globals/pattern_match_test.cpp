@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,32 @@ TEST(MatchPattern, AgreesWithThePlainRulesOverUnicodeCharacters) {
             if (MatchPattern(join(name), join(pattern)) != referenceTokens(name, 0, pattern, 0) &&
                 ++mismatches <= 5)
                 ADD_FAILURE() << "'" << join(name) << "' / '" << join(pattern) << "'";
+    EXPECT_EQ(mismatches, 0);
+}
+
+// A star looks for the character after it several bytes at a time in longer names: names of up to
+// 30 bytes, built from bytes one bit away from a letter's other case ("@" and "`" beside "a" and
+// "A", "!" beside "A"), from bytes above ASCII and from one that can make a borrow (\x01), against
+// patterns of stars and ASCII characters, where the plain rules over bytes are the matcher's own.
+TEST(MatchPattern, AgreesWithThePlainRulesWhereStarsSearchLongNames) {
+    const std::string nameBytes = "aAb@`{[\x01!\xe1\xc1.";
+    const std::string patternBytes = "aA@`[{!.";
+    std::mt19937 random(7);
+    const auto pick = [&](const std::string& from) { return from[random() % from.size()]; };
+    int mismatches = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string name(random() % 31, ' ');
+        for (char& c : name)
+            c = pick(nameBytes);
+        std::string pattern = "*";
+        pattern += pick(patternBytes);
+        if (random() % 2 == 0)
+            (pattern += '*') += pick(patternBytes);
+        if (random() % 2 == 0)
+            pattern += '*';
+        if (MatchPattern(name, pattern) != reference(name, 0, pattern, 0) && ++mismatches <= 5)
+            ADD_FAILURE() << "'" << name << "' / '" << pattern << "'";
+    }
     EXPECT_EQ(mismatches, 0);
 }
 
