@@ -39,6 +39,10 @@ struct FollowedFile {
     // The copies made of it in folders made from it below the watched folder itself, by their
     // paths below it.
     std::vector<std::string> copiesInTree = {};
+    // Moved last into folders made from it: the fixed folder and the made ones below it ("a/b"),
+    // held for each later action on it. Empty after a move anywhere else.
+    std::string madeTop = {};
+    std::string madeBelow = {};
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -86,6 +90,22 @@ public:
 private:
     std::string path_;
 };
+
+// The word the log gives an action.
+std::string_view verbOf(std::uint8_t action) {
+    switch (action) {
+    case rMove:
+        return "move";
+    case rCopy:
+        return "copy";
+    case rDelete:
+        return "delete";
+    case rRename:
+        return "rename";
+    default:
+        return "launch";
+    }
+}
 
 // The files of a folder reached through a held folder's path for as long as it lives, also
 // when what acts on them throws: the held path means nothing once the folder is let go.
@@ -163,10 +183,13 @@ public:
             // sorted into sub-folders of its own): it is there already.
             if (template_ && source == target)
                 return;
-            const auto placed = environment_.moveFile(source, target, nameClash(target));
+            const auto placed = environment_.moveFile(source, target, nameClash(source, target));
             if (placed) {
-                placedHere_.insert(*placed);
+                left(source, *placed);
                 file.folder = folder;
+                // A folder made from the file is held again for each later action on it.
+                file.madeTop = template_ && !below_.empty() ? fixedFolder_ : std::string();
+                file.madeBelow = file.madeTop.empty() ? std::string() : joined(below_);
                 file.movedIntoTree = makesInTree_;
                 // The later actions find the file under the name it has there: its own name
                 // without its sub-folder, or the one "Keep both" gave it.
@@ -195,7 +218,7 @@ public:
             if ((template_ && source == target) ||
                 (file.retried && identicalStands(source, target)) || placedByRuleBefore(file))
                 return;
-            const auto placed = environment_.copyFile(source, target, nameClash(target));
+            const auto placed = environment_.copyFile(source, target, nameClash(source, target));
             if (!placed) {
                 environment_.removeMadeFolders(made_);
                 return file.fail(action_);
@@ -242,11 +265,11 @@ public:
             if (newPath == name) // already so named: nothing to do, and nothing failed
                 return;
             const std::string target = JoinPath(*file.folder, newPath);
-            const auto placed =
-                environment_.moveFile(source_(*file.folder, name), target, nameClash(target));
+            const std::string source = source_(*file.folder, name);
+            const auto placed = environment_.moveFile(source, target, nameClash(source, target));
             if (!placed)
                 return failAfterCopy(file);
-            placedHere_.insert(*placed);
+            left(source, *placed);
             const std::string placedName = placed->substr(platform::NameStartIn(*placed));
             file.renamed =
                 subFolder.empty() ? placedName : std::string(subFolder).append(1, '/') + placedName;
@@ -368,10 +391,40 @@ private:
     // takes the place of a file the rule has just put there (two files of different sub-folders
     // sent to one folder), nor, where a value made from the file had to be cleaned or cut, of
     // whatever holds the name the cleaning made ("\xFF" and "_" both make "_"): both are kept.
-    NameClash nameClash(const std::string& target) const {
-        if (policy_.nameClash == NameClash::Replace && (folded_ || placedHere_.contains(target)))
+    // Nor does it take the place of another file the rule has yet to act on ("x.y" renamed to
+    // "y.x" while "y.x" is to become "x.y"): that file would be gone before its turn.
+    NameClash nameClash(const std::string& source, const std::string& target) {
+        if (policy_.nameClash != NameClash::Replace)
+            return policy_.nameClash;
+        if (folded_ || placedHere_.contains(target) ||
+            (target != source && selectedStillThere().contains(target)))
             return NameClash::KeepBoth;
-        return policy_.nameClash;
+        return NameClash::Replace;
+    }
+
+    // Where the rule's files lie as long as no action took them away, made when first asked.
+    const std::unordered_set<std::string>& selectedStillThere() {
+        if (!stillThere_) {
+            stillThere_.emplace();
+            for (std::size_t i = 0; i < files_.size(); ++i)
+                if (files_[i].folder == &sharedir_ && !files_[i].deleted)
+                    stillThere_->insert(JoinPath(sharedir_, nameOf(i)));
+        }
+        return *stillThere_;
+    }
+
+    // A file moved, renamed or copied from source to placed.
+    void left(const std::string& source, const std::string& placed) {
+        placedHere_.insert(placed);
+        if (stillThere_ && source != placed)
+            stillThere_->erase(source);
+    }
+
+    static std::string joined(const std::vector<std::string>& names) {
+        std::string path;
+        for (const std::string& name : names)
+            path.append(path.empty() ? "" : "/").append(name);
+        return path;
     }
 
     // The folder made from the file, held while the file goes in, so that one swapped for a link
@@ -380,10 +433,7 @@ private:
     std::optional<platform::HeldFolder> holdMadeFolder(const std::string& folder) {
         if (!template_ || below_.empty())
             return platform::HeldFolder(-1, folder);
-        std::string path;
-        for (const std::string& name : below_)
-            path.append(path.empty() ? "" : "/").append(name);
-        return environment_.holdFolder(fixedFolder_, path);
+        return environment_.holdFolder(fixedFolder_, joined(below_));
     }
 
     // A folder made from the file that is no folder of its own by now: the file stays.
@@ -405,8 +455,26 @@ private:
             FollowedFile& file = files_[i];
             if (!follows(file))
                 continue;
-            const std::string_view subFolder =
-                file.folder == &sharedir_ ? SubFolderOf(nameOf(i)) : std::string_view{};
+            if (file.folder != &sharedir_) {
+                if (file.madeTop.empty()) {
+                    act(file, nameOf(i));
+                    continue;
+                }
+                // Moved into folders made from it by an earlier action: a made folder swapped
+                // for a link since leads this action nowhere else.
+                const auto held = environment_.holdFolder(file.madeTop, file.madeBelow);
+                if (!held) {
+                    environment_.operationRefused(
+                        verbOf(actions_[static_cast<std::size_t>(action_)].raction),
+                        source_(*file.folder, nameOf(i)), kMadeFolderGone);
+                    file.fail(action_);
+                    continue;
+                }
+                const ReachedThrough reach(environment_, *file.folder, held->path());
+                act(file, nameOf(i));
+                continue;
+            }
+            const std::string_view subFolder = SubFolderOf(nameOf(i));
             if (subFolder.empty()) {
                 act(file, nameOf(i));
                 continue;
@@ -454,6 +522,7 @@ private:
     std::vector<std::string> below_; // the folders below the fixed one for the file at hand
     std::vector<std::string> made_;  // those of them made for it
     std::unordered_set<std::string> placedHere_; // where the rule has moved, copied or renamed to
+    std::optional<std::unordered_set<std::string>> stillThere_; // see selectedStillThere
     std::optional<double> today_;
 };
 

@@ -280,8 +280,8 @@ TEST(TreeWalk, ASubFolderSwappedForALinkJustBeforeTheMoveStillGivesItsOwnFile) {
 TEST(TreeWalk, AMadeFolderSwappedForALinkJustBeforeTheFileGoesInLeadsNowhereElse) {
     class SwappingEnvironment : public SystemEnvironment {
     public:
-        SwappingEnvironment(fs::path made, fs::path elsewhere)
-            : made_(std::move(made)), elsewhere_(std::move(elsewhere)) {}
+        SwappingEnvironment(fs::path made, fs::path elsewhere, int swapAt)
+            : made_(std::move(made)), elsewhere_(std::move(elsewhere)), swapAt_(swapAt) {}
         std::optional<std::string> moveFile(const std::string& source,
                                             const std::string& destination,
                                             NameClash clash) override {
@@ -297,17 +297,25 @@ TEST(TreeWalk, AMadeFolderSwappedForALinkJustBeforeTheFileGoesInLeadsNowhereElse
 
     private:
         void swapOnce(const std::string& destination) {
-            if (swapped_ || fs::path(destination).parent_path() != made_)
+            if (swapped_ || fs::path(destination).parent_path() != made_ || ++calls_ < swapAt_)
                 return;
             fs::rename(made_, made_.string() + ".real");
             fs::create_directory_symlink(elsewhere_, made_);
             swapped_ = true;
         }
         fs::path made_, elsewhere_;
+        int swapAt_, calls_ = 0;
         bool swapped_ = false;
     };
-    for (const std::uint8_t kind : {rMove, rCopy}) {
-        SCOPED_TRACE(kind == rMove ? "move" : "copy");
+    struct Case {
+        const char* what;
+        std::uint8_t kind;
+        bool thenRename;  // the file is renamed where the move put it
+        const char* left; // what stands in the real made folder afterwards
+    };
+    for (const Case& c : {Case{"move", rMove, false, "z.pdf"}, Case{"copy", rCopy, false, "z.pdf"},
+                          Case{"move, then rename", rMove, true, "r-z.pdf"}}) {
+        SCOPED_TRACE(c.what);
         Tree t;
         test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
         const fs::path out = t.temp.path() / "out";
@@ -320,20 +328,32 @@ TEST(TreeWalk, AMadeFolderSwappedForALinkJustBeforeTheFileGoesInLeadsNowhereElse
         rule.enabled = true;
         rule.mcond = FileCount;
         ruleactionrec action = test::MoveTo(out.string() + "/{folder}");
-        action.raction = kind;
+        action.raction = c.kind;
         action.raccopy.filepath = action.racmove.filepath;
         action.templated = true;
         rule.actions = {action};
-        rule.actioncnt = 1;
+        if (c.thenRename) {
+            ruleactionrec rename;
+            rename.raction = rRename;
+            rename.racrename.newname = "r-{name}.{ext}";
+            rule.actions.push_back(rename);
+            test::writeBytes((t.elsewhere / "r-z.pdf").string(), "outside");
+        }
+        rule.actioncnt = static_cast<std::int32_t>(rule.actions.size());
         service.rulelist = {1, {rule}};
         ServiceTable table;
         table.services = {service};
-        SwappingEnvironment swapping(out / "a" / "b", t.elsewhere);
+        // A rename is swapped under at its own turn, after the move went in.
+        SwappingEnvironment swapping(out / "a" / "b", t.elsewhere, c.thenRename ? 2 : 1);
         runMonitorCycle(table, false, {NameClash::Replace, false}, swapping);
         EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
-        EXPECT_EQ(std::distance(fs::directory_iterator(t.elsewhere), fs::directory_iterator()), 2)
-            << "outside.pdf and z.pdf, nothing more";
-        EXPECT_EQ(test::readBytes((out / "a" / "b.real" / "z.pdf").string()), "z");
+        EXPECT_EQ(std::distance(fs::directory_iterator(t.elsewhere), fs::directory_iterator()),
+                  c.thenRename ? 3 : 2)
+            << "outside.pdf, z.pdf (and r-z.pdf), nothing more";
+        if (c.thenRename) {
+            EXPECT_EQ(test::readBytes((t.elsewhere / "r-z.pdf").string()), "outside");
+        }
+        EXPECT_EQ(test::readBytes((out / "a" / "b.real" / c.left).string()), "z");
     }
 }
 

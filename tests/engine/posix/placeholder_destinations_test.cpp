@@ -394,6 +394,24 @@ TEST(PlaceholderDestinations, CleanedValuesNeverReplaceOneAnother) {
     }
 }
 
+// Under "replace" a rename never takes the place of a file the rule has yet to rename: names that
+// go round ("x.y" to "y.x" and "y.x" to "x.y") keep both files, whichever comes first.
+TEST(PlaceholderDestinations, NamesThatGoRoundKeepBothFiles) {
+    test::TempFolder temp;
+    const fs::path inbox = temp.file("in");
+    fs::create_directories(inbox);
+    test::writeBytes(inbox / "x.y", "first");
+    test::writeBytes(inbox / "y.x", "second");
+    bool passedOver = false;
+    readAndRun(configText(inbox.string(), {"raction=5", "newname={ext}.{name}"}), passedOver,
+               {NameClash::Replace, false});
+    std::vector<std::string> contents;
+    for (const std::string& name : namesIn(inbox.string()))
+        contents.push_back(test::readBytes(inbox / name));
+    std::ranges::sort(contents);
+    EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
+}
+
 // A drive that is not plugged in leaves its mount point an empty folder on the system disk: no
 // destination there, plain or made from the file, is filled, in a cycle or foreseen.
 TEST(PlaceholderDestinations, AnUnpluggedDrivesMountPointIsNeverFilled) {
