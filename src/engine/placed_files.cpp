@@ -1,4 +1,5 @@
 #include "placed_files.h"
+#include "globals/log_sink.h"
 #include "globals/quoted_value.h"
 #include "platform/atomic_file.h"
 #include "platform/user_folders.h"
@@ -16,6 +17,9 @@ namespace lp {
 // listed, which the file must still have to count as placed.
 
 namespace {
+
+// What lastNoted holds after a note could not be written: no text a note can hold.
+constexpr std::string_view kNotWritten = "\n";
 
 std::string lineOf(const std::string& folder, const filerec& file) {
     // Whatever the locale, and read back to the same bits.
@@ -88,9 +92,17 @@ void NotePlacedFiles(const std::string& path, const ServiceTable& table, std::st
         std::filesystem::create_directories(platform::Utf8Path(path).parent_path(), error);
         error = platform::WriteFileAtomically(path, text);
     }
-    // One that could not be written is tried again after the next cycle.
-    if (!error)
+    // One that could not be written is tried again after the next cycle, and said once, when it
+    // first fails: a later start may then take those files up again.
+    if (!error) {
         lastNoted = std::move(text);
+    } else if (lastNoted != kNotWritten) {
+        LogWarning("The note of the files the rules placed in their own folders cannot be written"
+                   " to " +
+                   path + " (" + error.message() +
+                   "); after a restart, a rule that acts on every file may act on them again.");
+        lastNoted = kNotWritten;
+    }
 }
 
 } // namespace lp
