@@ -37,6 +37,14 @@ TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent) {
     extensions_ = caption == QLatin1String("Enter File Extension");
     types_ = caption == QLatin1String("Enter File Types");
     int height = 92;
+    if (types_) {
+        // The words a type may be, beside patterns of the types files announce themselves as.
+        lblTypes =
+            new QLabel(QStringLiteral("Images, Audio, Video, Documents, Archives, Text"), this);
+        lblTypes->setObjectName(QStringLiteral("lblTypes"));
+        lblTypes->setGeometry(8, 52, 274, 16);
+        height = 112;
+    }
     if (extensions_) {
         // What will be stored, shown as it is typed: "*.pdf" becomes "pdf".
         lblStored = new QLabel(this);

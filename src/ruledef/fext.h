@@ -30,6 +30,7 @@ private:
     bool types_ = false;      // a list of content types, checked word by word
     QLabel* Label1 = nullptr;
     QLabel* lblStored = nullptr;
+    QLabel* lblTypes = nullptr; // the words a type may be; types only
     QCheckBox* cbAnyCase = nullptr;
     QLineEdit* teInput = nullptr;
     QPushButton* Button2 = nullptr;

@@ -104,8 +104,11 @@ void editRuleParameter(QWidget* wizard, RuleRec& rule, const QString& href,
         const bool matching = name == "FileName";
         if (ruleacondrec* cond =
                 firstCondition(rule, matching ? FileNameMatching : FileNameNotMatching)) {
-            values.caption = "Enter File Name Patterns";
-            values.prompt = "Enter name patterns separated by semicolons (scan_*;*invoice*):";
+            // The patterns of "does not match" name the files the rule leaves out.
+            values.caption = matching ? "Enter File Name Patterns" : "Enter Names to Leave Out";
+            values.prompt = matching
+                                ? "Enter name patterns separated by semicolons (scan_*;*invoice*):"
+                                : "Enter patterns of names to leave out (*.part;~*):";
             if (confirmed<TfrmInput>(wizard))
                 cond->names = values.currentText;
         }

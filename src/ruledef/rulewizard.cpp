@@ -43,7 +43,8 @@ const char* const kSizeItem = "Where file size is specified";
 const char* const kNameItem = "Where file name matches specified patterns";
 const char* const kNameNotItem = "Where file name does not match specified patterns";
 const char* const kTypeItem = "Where file type is one of specified types";
-const char* const kOriginItem = "Where file was downloaded from specified addresses";
+// Short enough to show whole in the list at the wizard's first size.
+const char* const kOriginItem = "Where file came from specified addresses";
 const char* const kAnyOneItem = "Any one of the conditions is enough";
 const char* const kDateItem = "Where file date is specified";
 const char* const kOldestItem = "Where file date is the oldest specified of all files";

@@ -45,6 +45,20 @@ TEST(ParamDialogLayout, EveryTextShowsWholeAtTheDesignedWidth) {
              x.currentText = "10";
          },
          [] { return std::make_unique<TfrmInput>(); }, QSize(290, 92)},
+        {"names to leave out",
+         [](ParamExchange& x) {
+             x.caption = "Enter Names to Leave Out";
+             x.prompt = "Enter patterns of names to leave out (*.part;~*):";
+             x.currentText = "*.part";
+         },
+         [] { return std::make_unique<TfrmInput>(); }, QSize(290, 92)},
+        {"types, with the words a type may be",
+         [](ParamExchange& x) {
+             x.caption = "Enter File Types";
+             x.prompt = "Enter types separated by semicolons (Images;application/pdf):";
+             x.currentText = "Images";
+         },
+         [] { return std::make_unique<TfrmInput>(); }, QSize(290, 112)},
         {"file size", [](ParamExchange& x) { x.sizeValue = 2147483647; },
          [] { return std::make_unique<TfrmFileSize>(); }, QSize(297, 135)},
         {"file date", [](ParamExchange& x) { x.daysValue = 365; },

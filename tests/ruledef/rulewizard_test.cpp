@@ -170,16 +170,16 @@ TEST_F(RuleWizardTest, NewFileTriggerDropsDateItemsAndConditionsForGood) {
     w.btnPreviousClick();
     w.rbTotalFileCount->setChecked(true);
     w.btnNextClick();
-    ASSERT_EQ(conditionItems(),
-              (std::vector<QString>{
-                  "Where file extension is specified extension", "Where file size is specified",
-                  "Where file name matches specified patterns",
-                  "Where file name does not match specified patterns",
-                  "Where file type is one of specified types",
-                  "Where file was downloaded from specified addresses",
-                  "Any one of the conditions is enough", "Where file date is specified",
-                  "Where file date is the oldest specified of all files",
-                  "Where file date is the newest specified of all files"}));
+    ASSERT_EQ(
+        conditionItems(),
+        (std::vector<QString>{
+            "Where file extension is specified extension", "Where file size is specified",
+            "Where file name matches specified patterns",
+            "Where file name does not match specified patterns",
+            "Where file type is one of specified types", "Where file came from specified addresses",
+            "Any one of the conditions is enough", "Where file date is specified",
+            "Where file date is the oldest specified of all files",
+            "Where file date is the newest specified of all files"}));
     for (int item : {TfrmRule::kItemDate, TfrmRule::kItemOldest, TfrmRule::kItemNewest}) {
         EXPECT_FALSE(w.clConditions->checked(item));
         EXPECT_TRUE(w.clConditions->lineEnabled(item));
