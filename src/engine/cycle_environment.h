@@ -9,8 +9,10 @@
 #include "platform/folder_listing.h"
 #include "platform/folder_observer.h"
 #include "platform/held_folder.h"
+#include "platform/path_separator.h"
 #include "sorting_policy.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -102,7 +104,12 @@ public:
     // gives the folder's path.
     virtual std::optional<platform::HeldFolder> holdFolder(const std::string& top,
                                                            std::string_view below) {
-        return platform::HeldFolder(-1, below.empty() ? top : top + '/' + std::string(below));
+        std::string path = top;
+        if (!below.empty())
+            path.append(1, platform::kPathSeparator).append(below);
+        std::ranges::replace(path.begin() + static_cast<std::ptrdiff_t>(top.size()), path.end(),
+                             '/', platform::kPathSeparator);
+        return platform::HeldFolder(-1, std::move(path));
     }
     // From now on, the files in folder (which the operations still name by their paths, as do
     // the lines they write) are reached through heldPath, the path of a HeldFolder: a folder

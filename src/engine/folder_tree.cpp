@@ -85,7 +85,10 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
               std::uint64_t device, CycleEnvironment& environment,
               std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted) {
     const std::string full = fullPath(reach.folder, path);
-    auto listing = environment.listFolder(full, true);
+    // A sub-folder is listed through the folder held (see RememberedTree::walk).
+    const auto held = path.empty() ? std::nullopt : environment.holdFolder(reach.folder, path);
+    auto listing = path.empty() || held ? environment.listFolder(held ? held->path() : full, true)
+                                        : std::nullopt;
     if (!listing) {
         unlisted.push_back(path);
         return;
@@ -276,7 +279,12 @@ void RememberedTree::walk(const std::string& path, const std::string& full, std:
                           std::vector<std::string>& unlisted, std::vector<Visit>& visits,
                           bool& anyChanged) {
     RememberedFolder& folder = folders_[path];
-    if (!folder.refresh(full, true, environment, detailsMatter_)) {
+    // A sub-folder may be swapped for a link at any moment: it is looked into only through the
+    // folder held, reached from the top one folder at a time.
+    FolderHold hold;
+    if (!path.empty())
+        hold = [&] { return environment.holdFolder(reach_.folder, path); };
+    if (!folder.refresh(full, true, environment, detailsMatter_, hold)) {
         unlisted.push_back(path);
         return;
     }

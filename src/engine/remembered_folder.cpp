@@ -36,6 +36,29 @@ Details detailsOf(const FolderEntry& entry) {
 
 } // namespace
 
+// The path that looks into the folder: its own, or that of the folder held, held at the first
+// look; nothing once it cannot be held.
+class RememberedFolder::Inside {
+public:
+    Inside(const std::string& folder, const FolderHold& hold) : folder_(folder), hold_(hold) {}
+    const std::string* path() {
+        if (!hold_)
+            return &folder_;
+        if (!tried_) {
+            tried_ = true;
+            if (auto held = hold_())
+                held_.emplace(std::move(*held));
+        }
+        return held_ ? &held_->path() : nullptr;
+    }
+
+private:
+    const std::string& folder_;
+    const FolderHold& hold_;
+    std::optional<platform::HeldFolder> held_;
+    bool tried_ = false;
+};
+
 RememberedFolder::~RememberedFolder() {
     stopWatching(watcher_);
 }
@@ -63,15 +86,25 @@ RememberedFolder& RememberedFolder::operator=(RememberedFolder&& other) noexcept
 }
 
 bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
-                               CycleEnvironment& environment, bool detailsMatter) {
+                               CycleEnvironment& environment, bool detailsMatter,
+                               const FolderHold& hold) {
     platform::FolderObserver* observer = environment.folderObserver();
+    Inside inside(folder, hold);
+    const auto listWholeNow = [&](const std::optional<platform::FolderStamp>& stamp,
+                                  std::int64_t startedNs) {
+        if (!listWhole(inside, withDetails, environment, observer, stamp, startedNs))
+            return false;
+        folder_ = folder;
+        return true;
+    };
     if (!observer)
-        return listWhole(folder, withDetails, environment, nullptr, std::nullopt, 0);
+        return listWholeNow(std::nullopt, 0);
     const bool same = valid_ && folder == folder_ && withDetails == withDetails_;
     if (!same)
         forget(observer);
     // The clock and the stamp come before any listing, so that whatever changes from here on
-    // shows at the next refresh.
+    // shows at the next refresh. The stamp is taken by path, which costs least: a folder that
+    // is not the one remembered there is listed anew, through the folder held.
     const std::int64_t startedNs = observer->now();
     const std::optional<platform::FolderStamp> stamp = observer->stamp(folder);
     const bool sameFolder = same && stamp && stamp->local && stamp->device == stamp_.device &&
@@ -87,7 +120,7 @@ bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
         }
     } else if (sameFolder && watch_ >= 0 &&
                (!detailsMatter || ++turnsSinceWhole_ < kTurnsBetweenWholeListings)) {
-        switch (followWatch(folder, environment, *observer)) {
+        switch (followWatch(inside, environment, *observer)) {
         case Update::Done:
             stamp_ = *stamp;
             return true;
@@ -98,28 +131,32 @@ bool RememberedFolder::refresh(const std::string& folder, bool withDetails,
             break;
         }
     }
-    return listWhole(folder, withDetails, environment, observer, stamp, startedNs);
+    return listWholeNow(stamp, startedNs);
 }
 
-bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
-                                 CycleEnvironment& environment, platform::FolderObserver* observer,
+bool RememberedFolder::listWhole(Inside& inside, bool withDetails, CycleEnvironment& environment,
+                                 platform::FolderObserver* observer,
                                  const std::optional<platform::FolderStamp>& stamp,
                                  std::int64_t startedNs) {
     stopWatching(observer);
+    const std::string* folder = inside.path();
+    if (!folder) {
+        forget(observer);
+        return false;
+    }
     // The watch is set before the listing, so nothing that changes during it goes unseen.
     if (observer && withDetails && stamp && stamp->local) {
-        watch_ = observer->watch(folder);
+        watch_ = observer->watch(*folder);
         watcher_ = observer;
         (void)observer->takeChanges(watch_); // the listing sees all of that
     }
     // Room for a few arrivals, which can then be put in place without moving the list.
     entries_.reserve(entries_.size() + entries_.size() / 32 + 16);
-    if (!environment.listFolderInto(folder, withDetails, entries_)) {
+    if (!environment.listFolderInto(*folder, withDetails, entries_)) {
         forget(observer);
         return false;
     }
     GiveBackSpareRoom(entries_);
-    folder_ = folder;
     withDetails_ = withDetails;
     valid_ = true;
     changed_ = true;
@@ -129,14 +166,14 @@ bool RememberedFolder::listWhole(const std::string& folder, bool withDetails,
     return true;
 }
 
-RememberedFolder::Update RememberedFolder::followWatch(const std::string& folder,
+RememberedFolder::Update RememberedFolder::followWatch(Inside& inside,
                                                        CycleEnvironment& environment,
                                                        platform::FolderObserver& observer) {
     const platform::FolderChanges changes = observer.takeChanges(watch_);
     if (changes.everything)
         return Update::ListWhole;
     if (changes.namesChanged)
-        return readNamesAgain(folder, environment, observer, changes.names);
+        return readNamesAgain(inside, environment, observer, changes.names);
     std::vector<bool> again(entries_.size(), false);
     if (!changes.names.empty()) {
         const std::unordered_set<std::string_view> named(changes.names.begin(),
@@ -144,10 +181,10 @@ RememberedFolder::Update RememberedFolder::followWatch(const std::string& folder
         for (std::size_t i = 0; i < entries_.size(); ++i)
             again[i] = named.contains(entries_[i].name);
     }
-    return examineAgain(folder, observer, std::move(again));
+    return examineAgain(inside, observer, std::move(again));
 }
 
-RememberedFolder::Update RememberedFolder::examineAgain(const std::string& folder,
+RememberedFolder::Update RememberedFolder::examineAgain(Inside& inside,
                                                         platform::FolderObserver& observer,
                                                         std::vector<bool> again) {
     // What a watch on the folder cannot see is examined every time: sub-folders (whose time
@@ -159,7 +196,7 @@ RememberedFolder::Update RememberedFolder::examineAgain(const std::string& folde
             examined.push_back(&entries_[i]);
             before.push_back(detailsOf(entries_[i]));
         }
-    if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+    if (const Update update = lookAt(inside, observer, examined); update != Update::Done)
         return update;
     changed_ = false;
     for (std::size_t e = 0; e < examined.size() && !changed_; ++e)
@@ -168,14 +205,15 @@ RememberedFolder::Update RememberedFolder::examineAgain(const std::string& folde
 }
 
 RememberedFolder::Update
-RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& environment,
+RememberedFolder::readNamesAgain(Inside& inside, CycleEnvironment& environment,
                                  platform::FolderObserver& observer,
                                  const std::vector<std::string>& changedNames) {
     // Names came or went: their order is the listing's to say, so the names are read again, but
     // only the entries that are new, named by the watch or unseen by it are examined.
     std::vector<std::string> names;
     names.reserve(entries_.size() + entries_.size() / 32 + 16);
-    if (!environment.listNamesInto(folder, names))
+    const std::string* folder = inside.path();
+    if (!folder || !environment.listNamesInto(*folder, names))
         return Update::Failed;
     const std::vector<std::uint32_t> pairing = PairByName(names, entries_);
     // The remembered entries are rearranged where they are, so that no second list of them is
@@ -225,7 +263,7 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
             examined.push_back(&entry);
     }
     changed_ = true;
-    if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+    if (const Update update = lookAt(inside, observer, examined); update != Update::Done)
         return update;
     // A name that came with other names of its file (a link made here to a file of the folder)
     // leaves the watch blind to the others: a write through one name is reported for that name
@@ -240,17 +278,22 @@ RememberedFolder::readNamesAgain(const std::string& folder, CycleEnvironment& en
         for (std::size_t i = 0; i < entries_.size(); ++i)
             if (!looked[i] && entries_[i].watchable)
                 examined.push_back(&entries_[i]);
-        if (const Update update = lookAt(folder, observer, examined); update != Update::Done)
+        if (const Update update = lookAt(inside, observer, examined); update != Update::Done)
             return update;
     }
     GiveBackSpareRoom(entries_); // the examined entries are not looked at again
     return Update::Done;
 }
 
-RememberedFolder::Update RememberedFolder::lookAt(const std::string& folder,
+RememberedFolder::Update RememberedFolder::lookAt(Inside& inside,
                                                   platform::FolderObserver& observer,
                                                   const std::vector<FolderEntry*>& entries) {
-    switch (observer.examine(folder, entries)) {
+    if (entries.empty())
+        return Update::Done;
+    const std::string* folder = inside.path();
+    if (!folder)
+        return Update::Failed;
+    switch (observer.examine(*folder, entries)) {
     case platform::EntryLook::Found:
         return Update::Done;
     case platform::EntryLook::Vanished: // a departure that the watch has yet to report

@@ -5,10 +5,14 @@
 #include "cycle_environment.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace lp {
+
+using FolderHold = std::function<std::optional<platform::HeldFolder>()>;
 
 // The environment's observer must outlive the remembered folder, which gives its watch back.
 class RememberedFolder {
@@ -34,8 +38,12 @@ public:
     // a watch by: changes of what a file holds under a name it keeps, which matter only where
     // the details do; without detailsMatter it is not.
     // Returns false when the folder cannot be listed whole; nothing is then remembered.
+    // hold, when given, holds the folder open (see CycleEnvironment::holdFolder) for a folder
+    // that may be swapped for a link at any moment: whatever looks into the folder then goes
+    // through the folder held, so that what a link leads to is never listed in its place, and a
+    // folder that can no longer be held cannot be listed. It is held only when looked into.
     bool refresh(const std::string& folder, bool withDetails, CycleEnvironment& environment,
-                 bool detailsMatter = true);
+                 bool detailsMatter = true, const FolderHold& hold = {});
 
     // Whether a watch vouches for the folder between refreshes.
     bool watched() const { return watch_ >= 0; }
@@ -48,18 +56,19 @@ public:
 private:
     enum class Update : std::uint8_t { Done, ListWhole, Failed };
 
-    bool listWhole(const std::string& folder, bool withDetails, CycleEnvironment& environment,
+    class Inside;
+    bool listWhole(Inside& inside, bool withDetails, CycleEnvironment& environment,
                    platform::FolderObserver* observer,
                    const std::optional<platform::FolderStamp>& stamp, std::int64_t startedNs);
-    Update followWatch(const std::string& folder, CycleEnvironment& environment,
+    Update followWatch(Inside& inside, CycleEnvironment& environment,
                        platform::FolderObserver& observer);
-    Update readNamesAgain(const std::string& folder, CycleEnvironment& environment,
+    Update readNamesAgain(Inside& inside, CycleEnvironment& environment,
                           platform::FolderObserver& observer,
                           const std::vector<std::string>& changedNames);
-    Update examineAgain(const std::string& folder, platform::FolderObserver& observer,
+    Update examineAgain(Inside& inside, platform::FolderObserver& observer,
                         std::vector<bool> again);
     // Reads the details of entries anew: Done, or what a departure or a failure calls for.
-    static Update lookAt(const std::string& folder, platform::FolderObserver& observer,
+    static Update lookAt(Inside& inside, platform::FolderObserver& observer,
                          const std::vector<platform::FolderEntry*>& entries);
     void stopWatching(platform::FolderObserver* observer);
     // Drops the entries and the watch: what comes next is a whole listing.

@@ -196,7 +196,8 @@ TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
         std::optional<std::vector<platform::FolderEntry>> listFolder(const std::string& folder,
                                                                      bool withDetails) override {
             auto listing = SystemEnvironment::listFolder(folder, withDetails);
-            if (fs::path(folder) == tree_.top / "a" / "b") {
+            if (fs::is_directory(tree_.top / "a" / "b") &&
+                fs::equivalent(folder, tree_.top / "a" / "b")) {
                 fs::rename(tree_.top / "a" / "b", tree_.top / "a" / "b.real");
                 fs::create_directory_symlink(tree_.elsewhere, tree_.top / "a" / "b");
             }
@@ -228,6 +229,50 @@ TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
     EXPECT_TRUE(fs::exists(t.top / "a" / "b.real" / "z.pdf"));
     EXPECT_FALSE(fs::exists(out / "z.pdf"));
     EXPECT_TRUE(fs::exists(out / "x.pdf")) << "the files of the tree's own folders are sorted";
+}
+
+// A sub-folder swapped for a link to a folder outside the tree after it was seen to be a folder,
+// just before it is listed: what the link leads to is never listed as the sub-folder's files,
+// whether the tree is listed afresh or remembered, and the sub-folder counts as unlisted.
+TEST(TreeWalk, ASubFolderSwappedForALinkBeforeItsListingIsNeverListedThroughIt) {
+    class SwappingEnvironment : public SystemEnvironment {
+    public:
+        explicit SwappingEnvironment(Tree& tree) : tree_(tree) {}
+        std::optional<platform::HeldFolder> holdFolder(const std::string& top,
+                                                       std::string_view below) override {
+            if (below == "a/b" && fs::is_directory(tree_.top / "a" / "b") &&
+                !fs::is_symlink(tree_.top / "a" / "b")) {
+                fs::rename(tree_.top / "a" / "b", tree_.top / "a" / "b.real");
+                fs::create_directory_symlink(tree_.elsewhere, tree_.top / "a" / "b");
+            }
+            return SystemEnvironment::holdFolder(top, below);
+        }
+
+    private:
+        Tree& tree_;
+    };
+    const std::function<bool(SwappingEnvironment&, const TreeReach&,
+                             std::vector<platform::FolderEntry>&, std::vector<std::string>&)>
+        listings[] = {
+            [](auto& environment, const auto& reach, auto& entries, auto& unlisted) {
+                return ListTree(reach, environment, entries, unlisted);
+            },
+            [](auto& environment, const auto& reach, auto& entries, auto& unlisted) {
+                RememberedTree tree;
+                const bool listed = tree.refresh(reach, environment, unlisted);
+                entries = tree.entries();
+                return listed;
+            },
+        };
+    for (const auto& list : listings) {
+        Tree t;
+        SwappingEnvironment swapping(t);
+        std::vector<platform::FolderEntry> entries;
+        std::vector<std::string> unlisted;
+        ASSERT_TRUE(list(swapping, {t.top.string(), 32, {}, {}}, entries, unlisted));
+        EXPECT_EQ(sortedNames(entries), (std::vector<std::string>{"a/y.pdf", "x.pdf"}));
+        EXPECT_EQ(unlisted, std::vector<std::string>{"a/b"});
+    }
 }
 
 // The same swap made between the look at the sub-folder and the move itself: the move still
