@@ -226,8 +226,11 @@ public:
         changeKnownFiles([&](ServiceTable& table) { RecordUndoInKnownFiles(table, undone); });
     }
 
-    void recordKnown(const std::vector<SeenFile>& files) {
-        changeKnownFiles([&](ServiceTable& table) { RecordFilesKnown(table, files); });
+    void recordKnown(const std::vector<SeenFile>& files, const std::vector<SeenFile>& placed) {
+        changeKnownFiles([&](ServiceTable& table) {
+            RecordFilesKnown(table, files);
+            RecordFilesPlaced(table, placed);
+        });
     }
 
     std::set<std::string> knownInFolder(const std::string& folder) const {
@@ -412,8 +415,10 @@ void CycleThread::recordUndo(const ActivityEntry& undone) {
     post([this, undone] { worker_->recordUndo(undone); });
 }
 
-void CycleThread::recordKnown(std::vector<SeenFile> files) {
-    post([this, files = std::move(files)] { worker_->recordKnown(files); });
+void CycleThread::recordKnown(std::vector<SeenFile> files, std::vector<SeenFile> placed) {
+    post([this, files = std::move(files), placed = std::move(placed)] {
+        worker_->recordKnown(files, placed);
+    });
 }
 
 std::set<std::string> CycleThread::knownInFolder(const std::string& folder) const {

@@ -101,7 +101,8 @@ public:
     void recordUndo(const ActivityEntry& undone);
     // Files seen to by hand (Sort Now) that are still in their folder: known from the next cycle
     // on, so that a cycle that had not listed them yet does not sort them a second time.
-    void recordKnown(std::vector<SeenFile> files);
+    // placed: files the user's sort put in their folder itself (see RecordFilesPlaced).
+    void recordKnown(std::vector<SeenFile> files, std::vector<SeenFile> placed = {});
     // The names the cycles know in folder (whole path of a watched folder), by what the last
     // cycle left and what was listed since. Only for a job: it reads the cycle thread's memory.
     std::set<std::string> knownInFolder(const std::string& folder) const;

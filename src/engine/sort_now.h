@@ -72,6 +72,9 @@ struct SortNowOutcome {
     std::size_t done = 0;   // operations carried out
     std::size_t failed = 0; // operations that failed or were refused, each in the log
     bool cancelled = false; // some chosen operations were never begun
+    // The files the run put in the folder itself (renamed there, or moved or copied into its
+    // sub-folders), as they were then: known to the cycles from now on (RecordFilesPlaced).
+    std::vector<SeenFile> placed;
 };
 
 // Carries out the preview's operations for the chosen files and rules, rule after rule in the

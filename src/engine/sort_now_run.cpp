@@ -3,6 +3,8 @@
 #include "forwarding_environment.h"
 #include "logging_environment.h"
 #include "monitor_cycle.h"
+#include "platform/file_identity.h"
+#include "platform/local_time.h"
 #include "platform/path_separator.h"
 #include "rule_actions.h"
 #include "sort_now.h"
@@ -120,6 +122,18 @@ public:
         report();
     }
     const SortNowOutcome& outcome() const { return outcome_; }
+    void notePlaced(const std::string& folder, const std::vector<ActionOutcome>& outcomes) {
+        for (const ActionOutcome& outcome : outcomes) {
+            std::vector<std::string> names = outcome.copiesKnownAs;
+            if (outcome.renamedTo)
+                names.push_back(*outcome.renamedTo);
+            for (const std::string& name : names) {
+                std::string path = folder + platform::kPathSeparator + name;
+                if (const auto identity = platform::IdentifyFile(path))
+                    outcome_.placed.emplace_back(std::move(path), *identity);
+            }
+        }
+    }
 
     std::optional<std::string> copyFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override {
@@ -187,6 +201,21 @@ private:
     std::size_t skipped_ = 0;               // operations never made, counted as done
 };
 
+// The file as the preview saw it, with the details its rules read (its size, and the last-write
+// time that dates made from the file come from): a file that differs now is refused anyway.
+platform::FolderEntry entryAsPreviewed(const SortNowPreview& preview, const std::string& file) {
+    platform::FolderEntry entry;
+    entry.name = file;
+    const auto previewed = preview.files.find(file);
+    if (previewed == preview.files.end() || !previewed->second)
+        return entry;
+    const platform::FileIdentity& identity = *previewed->second;
+    entry.size = static_cast<std::int64_t>(identity.size);
+    entry.date = platform::FileTimeToLocalDateTime(identity.modifiedNs / 1'000'000'000);
+    entry.writeInstant = identity.modifiedNs;
+    return entry;
+}
+
 } // namespace
 
 SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<SortNowChoice>& chosen,
@@ -199,8 +228,7 @@ SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<Sor
     for (const auto& [file, rule] : chosen)
         if (!file.empty() &&
             position.try_emplace(file, static_cast<std::uint32_t>(current.entries.size())).second) {
-            current.entries.emplace_back();
-            current.entries.back().name = file;
+            current.entries.emplace_back(entryAsPreviewed(preview, file));
         }
     const auto& rules = folder.rulelist.rules;
     // The operations the run counts on, per rule.
@@ -234,7 +262,9 @@ SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<Sor
             std::ranges::sort(selection);
             run.beginRule();
             run.actFor(ServiceName(folder), rules[r].rulename);
-            RunRuleActions(rules[r], selection, current, folder.sharedir, policy, run);
+            const std::vector<ActionOutcome> outcomes =
+                RunRuleActions(rules[r], selection, current, folder.sharedir, policy, run);
+            run.notePlaced(folder.sharedir, outcomes);
         }
         run.reachedAtLeast(linesSoFar);
     }

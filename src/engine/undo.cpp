@@ -226,6 +226,22 @@ void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files) {
             keepKnown(table, path, seen);
 }
 
+void RecordFilesPlaced(ServiceTable& table, const std::vector<SeenFile>& files) {
+    RecordFilesKnown(table, files);
+    for (const auto& [path, seen] : files) {
+        if (platform::IdentifyFile(path) != seen)
+            continue;
+        forServicesOf(table, path, [&](rServiceRules& service, const std::string& name) {
+            filerec placed{name, static_cast<std::int64_t>(seen.size),
+                           platform::FileTimeToLocalDateTime(seen.modifiedNs / 1'000'000'000)};
+            auto& renamed = service.renamedInPlace; // sorted by name
+            const auto at = std::ranges::lower_bound(renamed, name, {}, &filerec::name);
+            if (at == renamed.end() || at->name != name)
+                renamed.insert(at, std::move(placed));
+        });
+    }
+}
+
 const RuleRec* RuleThatMaySortAgain(const ServiceTable& table, const ActivityEntry& entry) {
     for (const rServiceRules& service : table.services) {
         if (!service.enabled || ServiceName(service) != entry.folder)

@@ -52,6 +52,10 @@ void RecordUndoInKnownFiles(ServiceTable& table, const ActivityEntry& undone);
 // that had not listed it yet must not take it for a new one and sort it a second time.
 using SeenFile = std::pair<std::string, platform::FileIdentity>;
 void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files);
+// As RecordFilesKnown, for files a rule put in its own folder by hand (renamed there, say): like
+// those a cycle put there, they are never taken up again while they stay as they are, also by a
+// rule that takes up old files.
+void RecordFilesPlaced(ServiceTable& table, const std::vector<SeenFile>& files);
 
 // Each file (a whole path) counts as new again to the services of its folder whose known list is
 // taken: an operation on it was stopped before it was done, and it is to be sorted after all.

@@ -292,7 +292,7 @@ void TfrmSortNow::btnSortClick() {
             } catch (const std::exception& error) {
                 shared->failure = error.what();
             }
-            cycles->recordKnown(PreviewedFiles(shared->preview));
+            cycles->recordKnown(PreviewedFiles(shared->preview), shared->outcome.placed);
         },
         [self] {
             if (self)

@@ -13,6 +13,7 @@
 #include "recording_environment.h"
 #include "support/one_folder_table.h"
 #include "support/rule_action.h"
+#include "support/write_time.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,42 @@ TEST_F(SortNow, WhatTheUserSawToIsKnownToTheNextCycle) {
         copied.push_back(entry.path().filename().string());
     std::ranges::sort(copied);
     EXPECT_EQ(copied, (std::vector<std::string>{"changed", "changed (2)", "sorted"}));
+}
+
+// A rename made by hand takes its date from the file, as the preview showed it, and what it
+// renamed is the file's own name from then on: no cycle renames it again, whether its rule takes
+// new files only or every file there.
+TEST_F(SortNow, ARenameByHandDatesTheFileAsPreviewedAndIsNotTakenUpAgain) {
+    for (const auto trigger : {lp::NewFile, lp::FileCount}) {
+        SCOPED_TRACE(trigger);
+        fs::remove_all(in());
+        fs::create_directories(in());
+        lp::ruleactionrec rename;
+        rename.raction = lp::rRename;
+        rename.racrename.newname = "{year}-{month} {name}.{ext}";
+        lp::ServiceTable table =
+            lp::test::OneFolderTable("Inbox", in(), lp::test::MakeRule("Dated", trigger, {rename}));
+        table.services[0].knownready = true; // listed while the folder was still empty
+        writeBytes(in("scan.pdf"), "scan");
+        lp::test::setLocalWriteTime(in("scan.pdf"), 2021, 6, 15);
+        const lp::SortNowPreview preview = lp::PreviewSortNow(
+            table.services[0], {}, environment, lp::SimulatingEnvironment::TakesAll());
+        ASSERT_EQ(preview.lines.size(), 1u);
+        EXPECT_EQ(preview.lines[0].values.back(), in("2021-06 scan.pdf"));
+        lp::ActivityLog log(home.file("activity.log"));
+        const lp::SortNowOutcome outcome =
+            lp::CarryOutSortNow(preview, lp::UnfailingChoices(preview), {}, environment, log);
+        EXPECT_TRUE(fs::exists(in("2021-06 scan.pdf")));
+
+        lp::RecordFilesKnown(table, lp::PreviewedFiles(preview));
+        lp::RecordFilesPlaced(table, outcome.placed);
+        for (int cycle = 0; cycle < 2; ++cycle)
+            lp::runMonitorCycle(table, false, {}, environment);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(in()))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"2021-06 scan.pdf"});
+    }
 }
 
 } // namespace
