@@ -248,6 +248,8 @@ std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& so
             copy.inode = ++copiesMade_;
             // A copy keeps the size and the last-write time of what it copied.
             foresee(path, copy, listedAt(source));
+            std::string content = contentOf(source); // before the map may grow
+            contentFrom_[path] = std::move(content);
         }
         return foreseen;
     });
@@ -269,9 +271,20 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
         if (foreseen == Placing::Done) {
             foresee(path, from, listedAt(source));
             foresee(source, EntryStatus{}, {});
+            std::string content = contentOf(source); // before the map may grow
+            contentFrom_[path] = std::move(content);
         }
         return foreseen;
     });
+}
+
+const std::string& SimulatingEnvironment::contentOf(const std::string& path) const {
+    const auto from = contentFrom_.find(path);
+    return from == contentFrom_.end() ? path : from->second;
+}
+
+std::optional<double> SimulatingEnvironment::captureDate(const std::string& path) {
+    return inner_.captureDate(contentOf(path));
 }
 
 // The folders are foreseen, never made: the destination's own check then finds them.

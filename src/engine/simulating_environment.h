@@ -59,6 +59,8 @@ public:
     std::string failureReason() override;
     double today() override;
     std::chrono::steady_clock::time_point now() override;
+    // A file foreseen at a new place has the date of what it was made from.
+    std::optional<double> captureDate(const std::string& path) override;
 
 private:
     // What a foreseen operation left at one name of a folder.
@@ -102,6 +104,9 @@ private:
     std::string reason_;           // why the operation foreseen to fail last would
     std::uint64_t copiesMade_ = 0; // gives each foreseen copy an identity of its own
     std::unordered_set<std::string> foreseenFolders_; // made by foreseen operations, never made
+    // Where the content of a file foreseen at a path lies on the disk, when elsewhere.
+    std::unordered_map<std::string, std::string> contentFrom_;
+    const std::string& contentOf(const std::string& path) const;
     AbsentDriveCheck absentDrives_;
 };
 

@@ -5,6 +5,7 @@
 #include "engine/operation_report.h"
 #include "engine/simulation_runs.h"
 #include "globals/temp_folder.h"
+#include "platform/local_time.h"
 #include "platform/path_separator.h"
 #include "program_on_path.h"
 
@@ -127,6 +128,42 @@ TEST(Simulation, ADeleteMeantForTheTrashFailsWhereThereIsNoTrashOrItWouldRefuse)
         EXPECT_TRUE(fs::exists(a)) << c.what;
     }
     EXPECT_EQ(asked, std::vector<std::string>{a}); // asked of the very file
+}
+
+// A photo moved and then renamed after the date it was taken: the date is the photo's own, read
+// where the photo is, not where it is foreseen to be.
+TEST(Simulation, ARenameAfterAMoveOrCopyDatesThePhotoByItsOwnData) {
+    test::TempFolder temp;
+    const std::string in = temp.file("in"), out = temp.file("out");
+    fs::create_directories(in);
+    fs::create_directories(out);
+    const std::string photo = (fs::path(in) / "photo.jpg").string();
+    test::writeBytes(photo, "jpeg");
+    class PhotoDates : public test::RecordingEnvironment {
+    public:
+        explicit PhotoDates(std::string photo) : photo_(std::move(photo)) {}
+        std::optional<double> captureDate(const std::string& path) override {
+            if (path == photo_)
+                return platform::LocalDateTime(2018, 8, 9);
+            return std::nullopt;
+        }
+
+    private:
+        std::string photo_;
+    };
+    ruleactionrec rename;
+    rename.raction = rRename;
+    rename.racrename.newname = "{taken.year} {name}.{ext}";
+    for (const std::uint8_t kind : {rMove, rCopy}) {
+        ServiceTable table = serviceOver(in, {ruleOf({action(kind, out), rename})});
+        PhotoDates real(photo);
+        std::vector<std::string> lines;
+        EXPECT_EQ(
+            RunSimulation(table, {}, real, [&](const std::string& line) { lines.push_back(line); }),
+            0);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find("2018 photo.jpg"), std::string::npos) << lines.back();
+    }
 }
 
 } // namespace
