@@ -121,7 +121,7 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, O_NOFOLLOW, in, opened))
         return error;
-    JournalEntry journal(JournalKind::Move, LastingPath(source), destination,
+    JournalEntry journal(JournalKind::Move, LastingPath(source), LastingPath(destination),
                          static_cast<std::uint64_t>(opened.st_size), posix::modifiedNs(opened));
     posix::PendingFile copy;
     if (auto error = writeCopy(in.get(), opened, folderOf(destination), journal.record(), copy))
@@ -165,7 +165,7 @@ std::error_code copyFile(const std::string& source, const std::string& destinati
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, 0, in, opened))
         return error;
-    const JournalEntry journal(JournalKind::Copy, LastingPath(source), destination,
+    const JournalEntry journal(JournalKind::Copy, LastingPath(source), LastingPath(destination),
                                static_cast<std::uint64_t>(opened.st_size),
                                posix::modifiedNs(opened));
     posix::PendingFile copy;

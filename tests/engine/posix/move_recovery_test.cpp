@@ -5,6 +5,8 @@
 #include "engine/failure_reason.h"
 #include "engine/move_recovery.h"
 #include "globals/temp_folder.h"
+#include "platform/file_operations.h"
+#include "platform/held_folder.h"
 #include "platform/move_journal.h"
 
 #include <gtest/gtest.h>
@@ -278,6 +280,25 @@ TEST_F(MoveRecoveryTest, ARecordHeldForItsLineStaysUntilTheHolderGoes) {
     EXPECT_EQ(unfinished(), 0u);
     { const platform::JournalEntry unheld(JournalKind::Move, "/in/c", "/out/c", 1, 1); }
     EXPECT_EQ(unfinished(), 0u) << "without a holder a record ends with its operation";
+}
+
+// An operation on files reached through folders held open records them by the paths their
+// folders have, which a later start can follow, never by the paths of the held folders.
+TEST_F(MoveRecoveryTest, ARecordNamesFilesInHeldFoldersByTheirLastingPaths) {
+    for (const char* folder : {"state", "in/sub", "out/made"})
+        fs::create_directories(at(folder));
+    test::writeBytes(at("in/sub/a.txt"), kFile);
+    ASSERT_FALSE(platform::OpenMoveJournal(at("state/moves")).problem);
+    const auto source = platform::HoldSubFolder(at("in"), "sub");
+    const auto destination = platform::HoldSubFolder(at("out"), "made");
+    ASSERT_TRUE(source && destination);
+    const platform::JournalEndsHeld held;
+    ASSERT_FALSE(
+        platform::CopyFileReplacing(source->path() + "/a.txt", destination->path() + "/a.txt"));
+    const auto records = platform::UnfinishedRecords(test::readBytes(at("state/moves")));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].source, fs::canonical(at("in/sub/a.txt")).string());
+    EXPECT_EQ(records[0].destination, fs::canonical(at("out/made/a.txt")).string());
 }
 
 // A link or a second name of another file put at the journal's name is never emptied nor written
