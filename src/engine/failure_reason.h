@@ -39,6 +39,9 @@ inline constexpr std::string_view kNoNewName = "the new name made from the file 
 // A folder made from the file was replaced by a link or a mount before the file went in.
 inline constexpr std::string_view kMadeFolderGone =
     "a folder made for the file is a link or a mount now";
+// A later action of a rule finds another file where an earlier one put this one (its folder was
+// replaced meanwhile): the other file is left alone.
+inline constexpr std::string_view kAnotherFileThere = "another file stands where the file was put";
 
 // Why a copy or move of source to destination, under clash, failed with error (that of its last
 // attempt). Looks at the disk only when it failed: whether the destination's folder is there,

@@ -43,6 +43,9 @@ struct FollowedFile {
     // held for each later action on it. Empty after a move anywhere else.
     std::string madeTop = {};
     std::string madeBelow = {};
+    // What the file was where a move or rename put it, when an action follows: that action
+    // finds the very file there, or acts on nothing.
+    std::optional<platform::FileIdentity> placedAs = std::nullopt;
 
     // The failure is all there is to report: nothing more of the rule may act on the file, or on
     // whatever stands at its place or in a destination, once the rule's plan for it broke. A
@@ -195,6 +198,7 @@ public:
                 // without its sub-folder, or the one "Keep both" gave it.
                 if (*placed != target || OwnNameOf(name) != name)
                     file.renamed = placed->substr(platform::NameStartIn(*placed));
+                notePlaced(file, *placed);
                 return;
             }
             environment_.removeMadeFolders(made_);
@@ -273,6 +277,7 @@ public:
             const std::string placedName = placed->substr(platform::NameStartIn(*placed));
             file.renamed =
                 subFolder.empty() ? placedName : std::string(subFolder).append(1, '/') + placedName;
+            notePlaced(file, *placed);
         });
     }
 
@@ -442,6 +447,22 @@ private:
         file.fail(action_);
     }
 
+    // Notes what the file is where it was put, for the actions that follow.
+    void notePlaced(FollowedFile& file, const std::string& path) {
+        file.placedAs = static_cast<std::size_t>(action_) + 1 < actions_.size()
+                            ? environment_.placedIdentity(path)
+                            : std::nullopt;
+    }
+
+    // Whether the file put at name in its folder is still the one found there; one gone is left
+    // for the action to fail on.
+    bool stillPlaced(const FollowedFile& file, const std::string& name) {
+        if (!file.placedAs)
+            return true;
+        const auto now = environment_.placedIdentity(source_(*file.folder, name));
+        return !now || (now->device == file.placedAs->device && now->inode == file.placedAs->inode);
+    }
+
     bool follows(const FollowedFile& file) const {
         return !file.passedOver && file.joinsAt <= action_;
     }
@@ -450,7 +471,16 @@ private:
         return files_[i].renamed.empty() ? current_.entries[selection_[i]].name : files_[i].renamed;
     }
 
-    template <typename Act> void forEachFollowed(Act act) {
+    template <typename Act> void forEachFollowed(Act actOnFile) {
+        // A file moved or renamed by an earlier action is acted on only where it is still found.
+        const auto act = [&](FollowedFile& file, const std::string& name) {
+            if (stillPlaced(file, name))
+                return actOnFile(file, name);
+            environment_.operationRefused(
+                verbOf(actions_[static_cast<std::size_t>(action_)].raction),
+                source_(*file.folder, name), kAnotherFileThere);
+            file.fail(action_);
+        };
         for (std::size_t i = 0; i < files_.size(); ++i) {
             FollowedFile& file = files_[i];
             if (!follows(file))

@@ -412,6 +412,55 @@ TEST(PlaceholderDestinations, NamesThatGoRoundKeepBothFiles) {
     EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
 }
 
+// The folder a move put the file in is replaced by another real folder, holding the user's
+// files of the same names, before the rule's rename: the rename finds another file there and
+// leaves it, and the user's files, alone. Into a plain folder and into one made from the file.
+TEST(PlaceholderDestinations, ALaterActionNeverTakesAnotherFileForTheOneMoved) {
+    class Replacing : public test::RecordingEnvironment {
+    public:
+        explicit Replacing(fs::path folder) : folder_(std::move(folder)) {}
+        std::optional<std::string> moveFile(const std::string& source,
+                                            const std::string& destination,
+                                            NameClash clash) override {
+            auto placed = RecordingEnvironment::moveFile(source, destination, clash);
+            if (placed && fs::path(destination).parent_path() == folder_ && !replaced_) {
+                replaced_ = true;
+                fs::rename(folder_, folder_.string() + "-old");
+                fs::create_directory(folder_);
+                test::writeBytes(folder_ / "f.txt", "user f");
+                test::writeBytes(folder_ / "r-f.txt", "user r-f");
+            }
+            return placed;
+        }
+
+    private:
+        fs::path folder_;
+        bool replaced_ = false;
+    };
+    for (const char* destination : {"", "/{ext}"}) {
+        SCOPED_TRACE(destination);
+        test::TempFolder temp;
+        const fs::path inbox = temp.file("in"), out = temp.file("out");
+        fs::create_directories(inbox);
+        fs::create_directories(out);
+        test::writeBytes(inbox / "f.txt", "moved");
+        const fs::path into = *destination ? out / "txt" : out;
+        ServiceTable table;
+        ASSERT_EQ(
+            ReadConfigContent(
+                configText(inbox.string(), {"raction=0", "filepath=" + out.string() + destination,
+                                            "raction=5", "newname=r-{name}.{ext}"}),
+                table, [](const std::string&) {}),
+            0);
+        table.services[0].knownready = true;
+        Replacing environment(into);
+        RunServiceTurn(table.services[0], false, {}, environment);
+        EXPECT_EQ(test::readBytes(into / "f.txt"), "user f");
+        EXPECT_EQ(test::readBytes(into / "r-f.txt"), "user r-f");
+        EXPECT_EQ(test::readBytes(into.string() + "-old/f.txt"), "moved");
+    }
+}
+
 // A drive that is not plugged in leaves its mount point an empty folder on the system disk: no
 // destination there, plain or made from the file, is filled, in a cycle or foreseen.
 TEST(PlaceholderDestinations, AnUnpluggedDrivesMountPointIsNeverFilled) {
