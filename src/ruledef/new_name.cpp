@@ -25,13 +25,8 @@ TfrmNewName::TfrmNewName(QWidget* parent) : QDialog(parent) {
     // As wide as the example line below: a name has no Browse button beside it.
     teName = placeEdit(*this, "teName", 8, 28, 273);
     teName->setText(QString::fromStdString(exchange().currentText));
-    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 58);
-    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 206, 58);
-    Button2->setDefault(true);
-    connect(Button2, &QPushButton::clicked, this, &TfrmNewName::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TfrmNewName::Button3Click);
 
-    placePlaceholderHelp(*this, *teName, PathTemplate::Kind::Name, 92,
+    placePlaceholderHelp(*this, *teName, PathTemplate::Kind::Name, 56,
                          [](const PathTemplate& name) {
                              const std::optional<std::string> made = name.name(ExamplePhotoFacts());
                              // Such a name renames nothing: the rename fails and says so.
@@ -43,7 +38,13 @@ TfrmNewName::TfrmNewName(QWidget* parent) : QDialog(parent) {
                                  .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
                          });
 
-    frameParamDialog(*this, 289, 160);
+    // The buttons that close the dialog come last, also in the order Tab goes.
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 142);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 206, 142);
+    Button2->setDefault(true);
+    connect(Button2, &QPushButton::clicked, this, &TfrmNewName::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmNewName::Button3Click);
+    frameParamDialog(*this, 289, 176);
     startTypingIn(*teName);
 }
 
@@ -54,6 +55,10 @@ void TfrmNewName::Button2Click() {
     // The configuration file keeps one value a line.
     if (holdsLineBreak(typed)) {
         refuse(*this, QString::fromLatin1(kLineBreakRefusal));
+        return;
+    }
+    if (typed.isEmpty()) {
+        refuse(*this, QStringLiteral("The name cannot be used: it is empty."));
         return;
     }
     const auto parsed = PathTemplate::Parse(typed.toStdString(), PathTemplate::Kind::Name);

@@ -33,15 +33,10 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
     if (values.currentText != kNotGivenText)
         tePath->setText(QString::fromStdString(values.currentText));
     Button1 = placeButton(*this, "Button1", QStringLiteral("Browse..."), 206, 26);
-    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 58);
-    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 206, 58);
-    Button2->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TfrmPath::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TfrmPath::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TfrmPath::Button3Click);
 
     placePlaceholderHelp(
-        *this, *tePath, PathTemplate::Kind::Destination, 92, [](const PathTemplate& destination) {
+        *this, *tePath, PathTemplate::Kind::Destination, 56, [](const PathTemplate& destination) {
             // A plain folder is its own example.
             if (!destination.hasPlaceholders())
                 return QString();
@@ -52,7 +47,13 @@ TfrmPath::TfrmPath(QWidget* parent) : QDialog(parent) {
                      QDir::toNativeSeparators(QString::fromStdString(folder)));
         });
 
-    frameParamDialog(*this, 289, 160);
+    // The buttons that close the dialog come last, also in the order Tab goes.
+    Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 142);
+    Button3 = placeButton(*this, "Button3", QStringLiteral("Cancel"), 206, 142);
+    Button2->setDefault(true);
+    connect(Button2, &QPushButton::clicked, this, &TfrmPath::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmPath::Button3Click);
+    frameParamDialog(*this, 289, 176);
     startTypingIn(*tePath);
 }
 

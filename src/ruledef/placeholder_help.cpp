@@ -23,12 +23,12 @@ TemplateFacts ExamplePhotoFacts() {
 
 void placePlaceholderHelp(QWidget& dialog, QLineEdit& field, PathTemplate::Kind kind, int top,
                           TemplateExample example) {
-    auto* label = new QLabel(QStringLiteral("Placeholder:"), &dialog);
+    auto* label = new QLabel(QStringLiteral("&Placeholder:"), &dialog);
     label->setObjectName(QStringLiteral("Label2"));
-    label->setGeometry(8, top + 4, 72, 16);
+    label->setGeometry(8, top + 4, 76, 16);
     auto* box = new QComboBox(&dialog);
     box->setObjectName(QStringLiteral("cbPlaceholder"));
-    box->setGeometry(80, top, 122, 23);
+    box->setGeometry(86, top, 116, 23);
     for (const std::string_view name : PlaceholderNames())
         box->addItem(QStringLiteral("{%1}").arg(QString::fromUtf8(name)));
     label->setBuddy(box);
@@ -41,18 +41,21 @@ void placePlaceholderHelp(QWidget& dialog, QLineEdit& field, PathTemplate::Kind 
 
     auto* line = new QLabel(&dialog);
     line->setObjectName(QStringLiteral("lbExample"));
-    line->setGeometry(8, top + 32, 273, 32);
+    // Room for three lines; a longer one shows whole in its tooltip.
+    line->setGeometry(8, top + 32, 273, 50);
     line->setWordWrap(true);
     const auto show = [line, &field, kind, example = std::move(example)] {
         const std::string typed = field.text().toStdString();
         if (typed.empty()) {
             line->clear();
+            line->setToolTip({});
             return;
         }
         const auto parsed = PathTemplate::Parse(typed, kind);
         const auto* refusal = std::get_if<TemplateRefusal>(&parsed);
         line->setText(refusal ? QString::fromStdString(refusal->reason)
                               : example(std::get<PathTemplate>(parsed)));
+        line->setToolTip(line->text());
     };
     QObject::connect(&field, &QLineEdit::textChanged, line, show);
     show();

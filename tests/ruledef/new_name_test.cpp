@@ -67,6 +67,7 @@ TEST(TfrmNewName, OkStoresOnlyANameThatCanBeMade) {
         {"{colour}.{ext}", "The name cannot be used: {colour} is no placeholder Larchpost knows."},
         {"photos/{name}", "The name cannot be used: a name holds no \"/\"."},
         {"a\nb", "Line breaks are not allowed here."},
+        {"", "The name cannot be used: it is empty."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());

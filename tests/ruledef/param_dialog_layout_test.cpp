@@ -64,13 +64,13 @@ TEST(ParamDialogLayout, EveryTextShowsWholeAtTheDesignedWidth) {
         {"file date", [](ParamExchange& x) { x.daysValue = 365; },
          [] { return std::make_unique<TfrmDateSel>(); }, QSize(296, 135)},
         {"move path", [](ParamExchange& x) { x.pathTarget = "rMove"; },
-         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
+         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 176)},
         {"copy path", [](ParamExchange& x) { x.pathTarget = "rCopy"; },
-         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 160)},
+         [] { return std::make_unique<TfrmPath>(); }, QSize(289, 176)},
         // The longest reason the example line gives.
         {"new name",
          [](ParamExchange& x) { x.currentText = "{taken.year}-{taken.month}-{taken.day} {name"; },
-         [] { return std::make_unique<TfrmNewName>(); }, QSize(289, 160)},
+         [] { return std::make_unique<TfrmNewName>(); }, QSize(289, 176)},
         {"launch", [](ParamExchange& x) { x.currentText = "specified"; },
          [] { return std::make_unique<TfrmLaunch>(); }, QSize(268, 165)},
     };

@@ -31,7 +31,7 @@ TEST(TfrmPath, LabelByTargetAndPreFill) {
         exchange().currentText = c.currentText;
         TfrmPath dialog;
         EXPECT_EQ(dialog.windowTitle(), "Enter Path");
-        EXPECT_EQ(dialog.size(), QSize(289, 160));
+        EXPECT_EQ(dialog.size(), QSize(289, 176));
         EXPECT_EQ(control<QLabel>(dialog, "Label1").text(), c.label);
         EXPECT_EQ(edit(dialog, "tePath").text(), c.shown);
     }
