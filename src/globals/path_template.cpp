@@ -106,7 +106,11 @@ std::string CleanTemplateValue(std::string_view value) {
     while (!value.empty()) {
         const std::size_t length = Utf8SequenceLength(value);
         const auto c = static_cast<unsigned char>(value[0]);
-        if (length == 0 || c < 0x20 || c == 0x7F || separatesAnywhere(value[0])) {
+        // Control characters: C0, DEL, and C1 (U+0080 to U+009F, 0xC2 0x80 to 0xC2 0x9F).
+        const bool control =
+            c < 0x20 || c == 0x7F ||
+            (length == 2 && c == 0xC2 && static_cast<unsigned char>(value[1]) < 0xA0);
+        if (length == 0 || control || separatesAnywhere(value[0])) {
             clean += '_';
             value.remove_prefix(length == 0 ? 1 : length);
             continue;

@@ -24,7 +24,7 @@ TEST(PathTemplate, NameAndExtensionGiveBackTheName) {
 
 TEST(PathTemplate, ParsesExpandsAndRefuses) {
     TemplateFacts facts;
-    facts.name = "re/port\\x";
+    facts.name = "re/port\\x\xC2\x9B\xC3\xA9"; // a C1 control character, then an accent
     facts.ext = "pdf";
     facts.written = 46086.5; // 2026-03-05 12:00
     facts.today = 46365.0;   // 2026-12-09
@@ -43,7 +43,7 @@ TEST(PathTemplate, ParsesExpandsAndRefuses) {
         {"/p/{year}/{month}", D, "/p", {"2026", "03"}},
         {"/p/{today.year}-{today.month}-{today.day}", D, "/p", {"2026-12-09"}},
         {"/p/{taken.year}", D, "/p", {"2026"}}, // no capture date: the last-write time
-        {"/p/{name}", D, "/p", {"re_port_x"}},
+        {"/p/{name}", D, "/p", {"re_port_x_\xC3\xA9"}},
         {"/p/{folder}/x", D, "/p", {"2026", "_", "a_", "_", "x"}},
         {"/{year}", D, "/", {"2026"}},
         {"/a{{b}/c/{ext}", D, "/a{b}/c", {"pdf"}},
@@ -54,7 +54,7 @@ TEST(PathTemplate, ParsesExpandsAndRefuses) {
         {"/a/{Year}", D, "", {}, "Year", true},
         {"/a/{year", D, "", {}, "", true},
         {"/a/{year}/..", D, "", {}, "", true},
-        {"{name}.{ext}", N, "", {"re_port_x.pdf"}},
+        {"{name}.{ext}", N, "", {"re_port_x_\xC3\xA9.pdf"}},
         {"{folder}", N, "", {"2026___a___"}},
         {"x/{name}", N, "", {}, "", true},
         {"{size}", N, "", {}, "size", true},
