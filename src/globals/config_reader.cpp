@@ -8,6 +8,7 @@
 #include "path_template.h"
 #include "platform/decimal_separator.h"
 #include "platform/file_reading.h"
+#include "platform/path_separator.h"
 #include "platform/stored_text.h"
 #include "platform/utf8_path.h"
 #include "quoted_value.h"
@@ -205,6 +206,8 @@ TableReader::Outcome TableReader::readService(std::size_t index) {
     keys_.ReadStrKey("othername", service->othername);
     keys_.ReadBoolKey("enabled", service->enabled);
     keys_.ReadStrKey("sharedir", service->sharedir);
+    // "/in/" is "/in": every path of its files, in the lines too, has one separator before them.
+    service->sharedir = platform::WithoutTrailingSeparators(std::move(service->sharedir));
     keys_.ReadStrKey("excludefiles", service->excludefiles);
     keys_.ReadIntKey("rulecnt", list.rulecnt);
     readSubfolders(*service);

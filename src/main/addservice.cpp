@@ -1,4 +1,5 @@
 #include "addservice.h"
+#include "platform/path_separator.h"
 
 #include "globals/app_globals.h"
 #include "globals/records.h"
@@ -175,7 +176,7 @@ void TfrmAddService::Button1Click() {
         ++table_.customCount;
     }
     record->serviceid = kOtherService;
-    record->sharedir = teSharedDir->text().toStdString();
+    record->sharedir = platform::WithoutTrailingSeparators(teSharedDir->text().toStdString());
     record->othername = teService->text().toStdString();
     record->excludefiles = teExclude->text().toStdString();
     record->subfolders = cbSubfolders->isChecked() ? cbLevels->currentData().toInt() : 0;

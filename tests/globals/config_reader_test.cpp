@@ -94,6 +94,21 @@ std::vector<ReaderCase> readerCases() {
                      false,
                      [](const ServiceTable& t) { EXPECT_EQ(t.services[0].sharedir, "/in1"); },
                      "\n"});
+    // Files of "/in/" are named "/in/x", never "/in//x"; a root keeps its separator.
+    cases.push_back({"AFolderLosesTheSeparatorsAtItsEnd",
+                     concat({kHead,
+                             counts("2", "2"),
+                             {"[Service 1]", "serviceid=5", "othernum=1", "othername=a",
+                              "enabled=0", "sharedir=/in//", "excludefiles=", "rulecnt=0",
+                              "[Service 2]", "serviceid=5", "othernum=2", "othername=b",
+                              "enabled=0", "sharedir=/", "excludefiles=", "rulecnt=0"}}),
+                     0,
+                     {},
+                     false,
+                     [](const ServiceTable& t) {
+                         EXPECT_EQ(t.services[0].sharedir, "/in");
+                         EXPECT_EQ(t.services[1].sharedir, "/");
+                     }});
     cases.push_back(
         {"SkipLineSkipsTheLinesItCounts",
          concat({kHead,
