@@ -128,7 +128,7 @@ public:
             if (outcome.renamedTo)
                 names.push_back(*outcome.renamedTo);
             for (const std::string& name : names) {
-                std::string path = folder + platform::kPathSeparator + name;
+                std::string path = JoinPath(folder, name);
                 if (const auto identity = platform::IdentifyFile(path))
                     outcome_.placed.emplace_back(std::move(path), *identity);
             }

@@ -228,10 +228,11 @@ void RecordFilesKnown(ServiceTable& table, const std::vector<SeenFile>& files) {
 
 void RecordFilesPlaced(ServiceTable& table, const std::vector<SeenFile>& files) {
     RecordFilesKnown(table, files);
-    for (const auto& [path, seen] : files) {
-        if (platform::IdentifyFile(path) != seen)
+    for (const SeenFile& file : files) {
+        const FileIdentity& seen = file.second;
+        if (platform::IdentifyFile(file.first) != seen)
             continue;
-        forServicesOf(table, path, [&](rServiceRules& service, const std::string& name) {
+        forServicesOf(table, file.first, [&](rServiceRules& service, const std::string& name) {
             filerec placed{name, static_cast<std::int64_t>(seen.size),
                            platform::FileTimeToLocalDateTime(seen.modifiedNs / 1'000'000'000)};
             auto& renamed = service.renamedInPlace; // sorted by name

@@ -22,10 +22,10 @@ TemplateFacts ExamplePhotoFacts();
 // What a template that parses makes of the example file, in words; empty for no line.
 using TemplateExample = std::function<QString(const PathTemplate& parsed)>;
 
-// Places "&Placeholder:" with its list (cbPlaceholder) and Insert (Button4) in the row at top, right
-// of x 8 and no wider than 273, and the example line (lbExample) below it. The line follows the
-// field's text as it is typed: nothing while it is empty, the refusal's reason while it does not
-// parse as kind, else what example says.
+// Places "&Placeholder:" with its list (cbPlaceholder) and Insert (Button4) in the row at top,
+// right of x 8 and no wider than 273, and the example line (lbExample) below it. The line follows
+// the field's text as it is typed: nothing while it is empty, the refusal's reason while it does
+// not parse as kind, else what example says.
 void placePlaceholderHelp(QWidget& dialog, QLineEdit& field, PathTemplate::Kind kind, int top,
                           TemplateExample example);
 
