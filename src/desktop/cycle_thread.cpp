@@ -31,6 +31,7 @@ void carryMemory(rServiceRules& from, rServiceRules& to) {
     to.knowncnt = from.knowncnt;
     to.knownfiles = std::move(from.knownfiles); // moved, not copied: the quiet turn knows it so
     to.retries = std::move(from.retries);
+    to.unlistedSinceStart = std::move(from.unlistedSinceStart);
     from.knownready = false;
 }
 

@@ -17,6 +17,7 @@ void RecordFirstListing(ServiceTable& table, const std::function<void(ServiceTab
         // A sub-folder the listing found unreadable has been said; the first cycle says it not
         // again.
         service.unlistedSubfolders = std::move(listed.unlistedSubfolders);
+        service.unlistedSinceStart = std::move(listed.unlistedSinceStart);
     }
 }
 

@@ -144,8 +144,10 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
 }
 
 // Keeps of the files renamed in place those still known as they were, sorted by name for the
-// rename's look-up.
-void keepRenamedThatStay(std::vector<filerec>& renamed, const std::vector<filerec>& known) {
+// rename's look-up. A listing without details (a turn whose rules read none, the start's) tells
+// only that the name is still there: the next listing with details tells the rest.
+void keepRenamedThatStay(std::vector<filerec>& renamed, const std::vector<filerec>& known,
+                         bool withDetails) {
     if (renamed.empty())
         return;
     std::unordered_map<std::string_view, const filerec*> byName;
@@ -154,14 +156,14 @@ void keepRenamedThatStay(std::vector<filerec>& renamed, const std::vector<filere
         byName.emplace(record.name, &record);
     std::erase_if(renamed, [&](const filerec& record) {
         const auto found = byName.find(record.name);
-        return found == byName.end() || *found->second != record;
+        return found == byName.end() || (withDetails && *found->second != record);
     });
     std::ranges::sort(renamed, {}, &filerec::name);
 }
 
 // Rewrites the known-file list in its own storage, so that a folder of many entries costs no new
 // list each turn, and leaves the turn's entries as they were.
-void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
+void recordKnownFiles(rServiceRules& service, const CurrentFiles& current, bool withDetails,
                       const std::vector<bool>& leftOut, const std::vector<filerec>& renamedHere) {
     std::vector<filerec>& known = service.knownfiles;
     // A sub-folder that could not be listed keeps its known files, so that they do not all count
@@ -191,10 +193,34 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current,
     known.insert(known.end(), unlistedKnown.begin(), unlistedKnown.end());
     known.insert(known.end(), renamedHere.begin(), renamedHere.end());
     count = known.size();
-    keepRenamedThatStay(service.renamedInPlace, known);
+    keepRenamedThatStay(service.renamedInPlace, known, withDetails);
     GiveBackSpareRoom(known);
     service.knownready = true;
     service.knowncnt = static_cast<std::int32_t>(count);
+}
+
+// The files of a sub-folder that could not be listed when the known files were first taken were
+// there before: once it can be listed, they count as known, never as new arrivals.
+void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) {
+    std::vector<std::string> listedAtLast;
+    std::erase_if(service.unlistedSinceStart, [&](const std::string& sub) {
+        const bool listed =
+            std::ranges::find(service.unlistedSubfolders, sub) == service.unlistedSubfolders.end();
+        if (listed)
+            listedAtLast.push_back(sub);
+        return listed;
+    });
+    if (listedAtLast.empty())
+        return;
+    std::vector<filerec>& known = service.knownfiles;
+    known.resize(Counted(known, service.knowncnt).size());
+    for (const platform::FolderEntry& entry : current.entries)
+        if (std::ranges::any_of(listedAtLast, [&](const std::string& sub) {
+                return entry.name.size() > sub.size() && entry.name.starts_with(sub) &&
+                       entry.name[sub.size()] == '/';
+            }))
+            known.push_back({entry.name, entry.size, entry.date});
+    service.knowncnt = static_cast<std::int32_t>(known.size());
 }
 
 // Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
@@ -208,13 +234,18 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     const CurrentFiles& current = files.current();
     std::vector<bool> leftOut(current.entries.size(), false);
     std::vector<filerec> renamedHere;
+    const bool takingKnownFirst = !service.knownready;
+    if (!takingKnownFirst && !service.unlistedSinceStart.empty())
+        knowFilesListedAtLast(service, current);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
         outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
                                 leftOut, renamedHere);
     else
         DropStaleRetries(service.retries, service.rulelist, current);
-    recordKnownFiles(service, current, leftOut, renamedHere);
+    recordKnownFiles(service, current, withDetails, leftOut, renamedHere);
+    if (takingKnownFirst)
+        service.unlistedSinceStart = service.unlistedSubfolders;
     types.endTurn(current.entries.size());
     today = outcome.today;
     return !outcome.selectedAny && std::none_of(leftOut.begin(), leftOut.end(), std::identity()) &&

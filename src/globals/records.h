@@ -211,6 +211,9 @@ struct rServiceRules {
     std::int32_t subfolders = 0;
     // The sub-folders below sharedir that could not be listed last time, each said once.
     std::vector<std::string> unlistedSubfolders; // not persisted
+    // Those of them that could not be listed when the known files were first taken, and have
+    // not been since: their files were there before, and count as known once they can be.
+    std::vector<std::string> unlistedSinceStart; // not persisted
     // The files a rename or a move inside the folder put where they are (path below the folder,
     // size, date as listed), which no rename or move takes up again: a rule that acts on every
     // file each turn would otherwise rename or move its own work again and again.

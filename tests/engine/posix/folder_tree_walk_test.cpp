@@ -431,6 +431,43 @@ TEST(TreeWalk, ASubFolderThatCannotBeListedKeepsItsKnownFiles) {
     EXPECT_EQ(*found, 1 + 2 + 4);
 }
 
+// A sub-folder that cannot be listed when the known files are first taken: once it can be, the
+// files it holds are taken to be from before and known, and only those that arrive afterwards
+// are new.
+TEST(TreeWalk, ASubFolderUnreadableAtTheStartBringsOnlyItsArrivalsAsNew) {
+    Tree t;
+    const fs::path out = t.temp.path() / "out";
+    fs::create_directories(out);
+    rServiceRules service;
+    service.enabled = true;
+    service.sharedir = t.top.string();
+    service.subfolders = 32;
+    RuleRec rule;
+    rule.enabled = true;
+    rule.mcond = NewFile;
+    rule.actions = {test::MoveTo(out.string())};
+    rule.actioncnt = 1;
+    service.rulelist = {1, {rule}};
+    ServiceTable table;
+    table.services = {service};
+    ::chmod((t.top / "a" / "b").c_str(), 0);
+    const auto found = test::runWithoutPermissionOverride([&]() -> long long {
+        runMonitorCycle(table, true, {}, t.environment); // a/b cannot be listed
+        const bool unlisted =
+            table.services[0].unlistedSubfolders == std::vector<std::string>{"a/b"};
+        ::chmod((t.top / "a" / "b").c_str(), 0755);
+        runMonitorCycle(table, false, {}, t.environment);
+        test::writeBytes((t.top / "a" / "b" / "new.pdf").string(), "n");
+        runMonitorCycle(table, false, {}, t.environment);
+        return (unlisted ? 1 : 0) + (fs::exists(t.top / "a" / "b" / "z.pdf") ? 2 : 0) +
+               (fs::exists(out / "new.pdf") ? 4 : 0);
+    });
+    ::chmod((t.top / "a" / "b").c_str(), 0755);
+    if (!found)
+        GTEST_SKIP() << "permissions cannot be made to bind here";
+    EXPECT_EQ(*found, 1 + 2 + 4);
+}
+
 TEST(TreeWalk, AFileMovedOutOfASubFolderKeepsItsNameAndAnUndoPutsItBack) {
     struct Case {
         const char* what;

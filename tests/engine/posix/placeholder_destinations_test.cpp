@@ -7,6 +7,7 @@
 #include "engine/logging_environment.h"
 #include "engine/monitor_cycle.h"
 #include "engine/passed_over_rules.h"
+#include "engine/placed_files.h"
 #include "engine/recording_environment.h"
 #include "engine/rule_config_text.h"
 #include "engine/simulation_runs.h"
@@ -547,6 +548,18 @@ TEST(PlaceholderDestinations, WorkPlacedInItsOwnFolderStaysPlacedAfterARestart) 
                 files.push_back(fs::relative(entry.path(), root / "in").string());
         std::ranges::sort(files);
         EXPECT_EQ(files, c.after);
+
+        // The desktop program's start lists its folders before any rule runs, without the
+        // details no rule asks for yet: the placed files it read stay placed all the same.
+        ServiceTable listing;
+        ASSERT_EQ(ReadConfigContent(text, listing, [](const std::string&) {}), 0);
+        listing.services[0].rulelist = {};
+        ReadPlacedFiles(temp.file("state/placed-files"), listing);
+        const std::size_t placed = listing.services[0].renamedInPlace.size();
+        EXPECT_EQ(placed, c.after.size());
+        test::RecordingEnvironment environment;
+        runMonitorCycle(listing, true, {}, environment);
+        EXPECT_EQ(listing.services[0].renamedInPlace.size(), placed);
     }
 }
 
