@@ -57,7 +57,8 @@ void TfrmNewName::Button2Click() {
         refuse(*this, QString::fromLatin1(kLineBreakRefusal));
         return;
     }
-    if (typed.isEmpty()) {
+    // Blanks alone would name every file the same invisible way.
+    if (typed.trimmed().isEmpty()) {
         refuse(*this, QStringLiteral("The name cannot be used: it is empty."));
         return;
     }

@@ -68,6 +68,7 @@ TEST(TfrmNewName, OkStoresOnlyANameThatCanBeMade) {
         {"photos/{name}", "The name cannot be used: a name holds no \"/\"."},
         {"a\nb", "Line breaks are not allowed here."},
         {"", "The name cannot be used: it is empty."},
+        {"   ", "The name cannot be used: it is empty."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
