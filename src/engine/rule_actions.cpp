@@ -178,7 +178,7 @@ public:
             const std::optional<platform::HeldFolder> held = holdMadeFolder(*folder);
             if (!held)
                 return failUnheld(file, name);
-            const ReachedThrough into(environment_, *folder, held->path());
+            const std::optional<ReachedThrough> into = reachedThrough(*folder, *held);
             // A file of a sub-folder keeps its own name at the destination.
             const std::string& target = target_(*folder, OwnNameOf(name));
             const std::string& source = source_(*file.folder, name);
@@ -214,7 +214,7 @@ public:
             const std::optional<platform::HeldFolder> held = holdMadeFolder(*folder);
             if (!held)
                 return failUnheld(file, name);
-            const ReachedThrough into(environment_, *folder, held->path());
+            const std::optional<ReachedThrough> into = reachedThrough(*folder, *held);
             const std::string& source = source_(*file.folder, name);
             const std::string& target = target_(*folder, OwnNameOf(name));
             // A copy a retry finds made already is not made again, not even as a numbered one;
@@ -439,6 +439,15 @@ private:
         if (!template_ || below_.empty())
             return platform::HeldFolder(-1, folder);
         return environment_.holdFolder(fixedFolder_, joined(below_));
+    }
+
+    // The made folder's files reached through it while it is held; a plain destination is
+    // reached by its own path.
+    std::optional<ReachedThrough> reachedThrough(const std::string& folder,
+                                                 const platform::HeldFolder& held) {
+        if (held.path() == folder)
+            return std::nullopt;
+        return std::optional<ReachedThrough>(std::in_place, environment_, folder, held.path());
     }
 
     // A folder made from the file that is no folder of its own by now: the file stays.

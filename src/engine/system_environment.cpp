@@ -17,6 +17,18 @@
 
 namespace lp {
 
+namespace {
+
+// What a copy or move to one name that ended with error came to: a name found taken is tried
+// again under another where the policy keeps both.
+Placing placingAfter(std::error_code error, bool replace) {
+    if (!error)
+        return Placing::Done;
+    return !replace && error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
+}
+
+} // namespace
+
 SystemEnvironment::SystemEnvironment(TrashMover trash) : trash_(std::move(trash)) {}
 
 std::optional<std::vector<platform::FolderEntry>>
@@ -108,10 +120,7 @@ std::optional<std::string> SystemEnvironment::copyFile(const std::string& source
         PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
             error = replace ? platform::CopyFileReplacing(from, reached(path))
                             : platform::CopyFileNoReplace(from, reached(path));
-            if (!error)
-                return Placing::Done;
-            return !replace && error == std::errc::file_exists ? Placing::NameTaken
-                                                               : Placing::Failed;
+            return placingAfter(error, replace);
         });
     if (const auto made = placedAt ? platform::IdentifyFile(reached(*placedAt)) : std::nullopt)
         copied_[source] = *made;
@@ -129,10 +138,7 @@ std::optional<std::string> SystemEnvironment::moveFile(const std::string& source
         PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
             error = replace ? platform::MoveFileReplacing(reached(source), reached(path), moved_)
                             : platform::MoveFileNoReplace(reached(source), reached(path), moved_);
-            if (!error)
-                return Placing::Done;
-            return !replace && error == std::errc::file_exists ? Placing::NameTaken
-                                                               : Placing::Failed;
+            return placingAfter(error, replace);
         });
     if (placedAt)
         movedTo_ = *placedAt;
