@@ -74,6 +74,10 @@ public:
     virtual std::optional<platform::FileIdentity> placedIdentity(const std::string& path) {
         return platform::IdentifyFile(path);
     }
+    // What identifies the file at path now, read there.
+    virtual std::optional<platform::FileIdentity> identityNow(const std::string& path) {
+        return platform::IdentifyFile(path);
+    }
     // What the type and origin conditions read from a file; see platform/file_content.h.
     virtual std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) {
         return platform::RegularFileVersion(path);

@@ -39,6 +39,9 @@ public:
     std::optional<platform::FileIdentity> placedIdentity(const std::string& path) override {
         return inner_.placedIdentity(path);
     }
+    std::optional<platform::FileIdentity> identityNow(const std::string& path) override {
+        return inner_.identityNow(path);
+    }
     std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) override {
         return inner_.regularFileVersion(path);
     }

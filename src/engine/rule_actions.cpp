@@ -468,7 +468,7 @@ private:
     bool stillPlaced(const FollowedFile& file, const std::string& name) {
         if (!file.placedAs)
             return true;
-        const auto now = environment_.placedIdentity(source_(*file.folder, name));
+        const auto now = environment_.identityNow(source_(*file.folder, name));
         return !now || (now->device == file.placedAs->device && now->inode == file.placedAs->inode);
     }
 

@@ -112,6 +112,7 @@ std::string SystemEnvironment::failureReason() {
 std::optional<std::string> SystemEnvironment::copyFile(const std::string& source,
                                                        const std::string& destination,
                                                        NameClash clash) {
+    movedTo_.clear();
     if (destinationAwaitsDrive(destination))
         return std::nullopt;
     std::error_code error;
@@ -145,10 +146,12 @@ std::optional<std::string> SystemEnvironment::moveFile(const std::string& source
     return placed(std::move(placedAt), error, source, destination, clash);
 }
 std::optional<platform::FileIdentity> SystemEnvironment::placedIdentity(const std::string& path) {
-    if (!movedTo_.empty() && path == movedTo_) {
-        movedTo_.clear(); // told once: the file there may change from now on
+    // The move's own: read at the destination, it would be whatever stands there by now.
+    if (!movedTo_.empty() && path == movedTo_)
         return moved_;
-    }
+    return platform::IdentifyFile(reached(path));
+}
+std::optional<platform::FileIdentity> SystemEnvironment::identityNow(const std::string& path) {
     return platform::IdentifyFile(reached(path));
 }
 std::optional<platform::HeldFolder> SystemEnvironment::holdFolder(const std::string& top,

@@ -33,6 +33,7 @@ public:
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
     std::optional<platform::FileIdentity> placedIdentity(const std::string& path) override;
+    std::optional<platform::FileIdentity> identityNow(const std::string& path) override;
     std::optional<std::string> makeFolders(const std::string& fixedFolder,
                                            const std::vector<std::string>& below,
                                            std::vector<std::string>& made) override;

@@ -20,6 +20,15 @@ namespace lp::platform {
 
 namespace {
 
+// What a rename within one file system keeps: the file, its size and its times.
+FileIdentity identityOf(const struct stat& status) {
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return {static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNsPerSecond +
+                status.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
 using posix::FileDescriptor;
 using posix::folderOf;
 using posix::lastError;
@@ -116,7 +125,7 @@ std::error_code refuseMoveOntoItself(const std::string& source, const struct sta
 // delete reaches only the file that was copied. The journal names the copy's temporary name and
 // the name the source has while it is taken, so that a kill at any moment can be set right.
 std::error_code moveByCopy(const std::string& source, const struct stat& sourceStatus,
-                           const std::string& destination, bool replace) {
+                           const std::string& destination, bool replace, struct stat& placed) {
     FileDescriptor in;
     struct stat opened {};
     if (auto error = openExpected(source, sourceStatus, O_NOFOLLOW, in, opened))
@@ -126,6 +135,9 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     posix::PendingFile copy;
     if (auto error = writeCopy(in.get(), opened, folderOf(destination), journal.record(), copy))
         return error;
+    // The copy as it is placed: read at its name afterwards, it could be another file by then.
+    if (::fstat(copy.fd(), &placed) != 0)
+        placed = {};
     posix::SourceClaim claim;
     auto error = claim.claim(source, opened, ClaimPath(journal.record()));
     if (!error) {
@@ -178,7 +190,8 @@ std::error_code copyFile(const std::string& source, const std::string& destinati
 // destination is looked at only when the rename finds the name taken, or before a copy across
 // file systems, which is not worth making when the name is taken already.
 std::error_code moveEntryWhereFree(const std::string& source, const struct stat& status,
-                                   const std::string& destination, bool& renamed) {
+                                   const std::string& destination, bool& renamed,
+                                   struct stat& placed) {
     const std::error_code notRenamed = posix::renameNoReplace(source, destination);
     renamed = !notRenamed;
     if (renamed)
@@ -195,7 +208,7 @@ std::error_code moveEntryWhereFree(const std::string& source, const struct stat&
         return lastError();
     if (!S_ISREG(status.st_mode))
         return notARegularFile();
-    return moveByCopy(source, status, destination, false);
+    return moveByCopy(source, status, destination, false, placed);
 }
 
 } // namespace
@@ -210,23 +223,16 @@ std::error_code CopyFileNoReplace(const std::string& source, const std::string& 
 
 namespace {
 
-// What a rename within one file system keeps: the file, its size and its times.
-FileIdentity identityOf(const struct stat& status) {
-    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-    return {static_cast<std::uint64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNsPerSecond +
-                status.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
-}
-
-// The identity a move left: the source's, read before it, when the entry was renamed; else (a
-// copy across file systems, a link made anew) read at its new place.
+// The identity a move left: the source's, read before it, when the entry was renamed; the copy's
+// as it was placed, for a copy across file systems; else (a link made anew) read at its new place.
 void noteMoved(const std::string& destination, const struct stat& status, bool renamed,
-               std::optional<FileIdentity>* moved) {
+               std::optional<FileIdentity>* moved, const struct stat& placed) {
     if (moved == nullptr)
         return;
     if (renamed)
         *moved = identityOf(status);
+    else if (placed.st_ino != 0)
+        *moved = identityOf(placed);
     else
         *moved = IdentifyFile(destination);
 }
@@ -245,13 +251,14 @@ std::error_code moveNoReplace(const std::string& source, const std::string& dest
             return sameFile(status, target) ? ontoItself() : occupied();
         if (auto error = posix::MoveLink(source, status, destination, false))
             return error;
-        noteMoved(destination, status, false, moved);
+        noteMoved(destination, status, false, moved, {});
         return {};
     }
     bool renamed = false;
-    if (auto error = moveEntryWhereFree(source, status, destination, renamed))
+    struct stat placed {};
+    if (auto error = moveEntryWhereFree(source, status, destination, renamed, placed))
         return error;
-    noteMoved(destination, status, renamed, moved);
+    noteMoved(destination, status, renamed, moved, placed);
     return {};
 }
 
@@ -267,7 +274,7 @@ std::error_code moveReplacing(const std::string& source, const std::string& dest
     if (!S_ISLNK(status.st_mode)) {
         if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
                         RENAME_NOREPLACE) == 0) {
-            noteMoved(destination, status, true, moved);
+            noteMoved(destination, status, true, moved, {});
             return {};
         }
         if (errno != EEXIST && errno != EXDEV && errno != EINVAL && errno != ENOSYS)
@@ -277,6 +284,7 @@ std::error_code moveReplacing(const std::string& source, const std::string& dest
         return error;
     std::error_code error;
     bool renamed = false;
+    struct stat placed {};
     if (S_ISLNK(status.st_mode))
         error = posix::MoveLink(source, status, destination, true);
     else if (::rename(source.c_str(), destination.c_str()) == 0)
@@ -286,9 +294,9 @@ std::error_code moveReplacing(const std::string& source, const std::string& dest
     else if (!S_ISREG(status.st_mode))
         error = notARegularFile();
     else
-        error = moveByCopy(source, status, destination, true);
+        error = moveByCopy(source, status, destination, true, placed);
     if (!error)
-        noteMoved(destination, status, renamed, moved);
+        noteMoved(destination, status, renamed, moved, placed);
     return error;
 }
 

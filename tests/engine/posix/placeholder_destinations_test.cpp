@@ -454,7 +454,10 @@ TEST(PlaceholderDestinations, ALaterActionNeverTakesAnotherFileForTheOneMoved) {
                 table, [](const std::string&) {}),
             0);
         table.services[0].knownready = true;
-        Replacing environment(into);
+        // Through the log, as the program runs: it reads what the move placed first.
+        Replacing replacing(into);
+        ActivityLog log(temp.file("activity.log"));
+        LoggingEnvironment environment(replacing, log);
         RunServiceTurn(table.services[0], false, {}, environment);
         EXPECT_EQ(test::readBytes(into / "f.txt"), "user f");
         EXPECT_EQ(test::readBytes(into / "r-f.txt"), "user r-f");
