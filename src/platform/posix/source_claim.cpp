@@ -21,6 +21,7 @@ bool stillTheCopiedFile(const struct stat& now, const struct stat& copied) {
 std::error_code SourceClaim::claim(const std::string& source, const struct stat& copied,
                                    const std::string& privateName) {
     source_ = source;
+    copied_ = copied;
     if (const std::error_code error = renameNoReplace(source, privateName))
         return error;
     privateName_ = privateName;
@@ -34,6 +35,12 @@ std::error_code SourceClaim::claim(const std::string& source, const struct stat&
 }
 
 std::error_code SourceClaim::remove() {
+    struct stat now {};
+    if (::lstat(privateName_.c_str(), &now) == 0 && !stillTheCopiedFile(now, copied_)) {
+        if (auto error = giveBack())
+            return error;
+        return std::make_error_code(std::errc::resource_unavailable_try_again);
+    }
     if (::unlink(privateName_.c_str()) != 0)
         return lastError();
     privateName_.clear();

@@ -16,7 +16,8 @@ public:
     // back.
     std::error_code claim(const std::string& source, const struct stat& copied,
                           const std::string& privateName);
-    // Deletes the claimed file.
+    // Deletes the claimed file, while it is still as copied: one written to since (a program that
+    // held it open) gets its name back, and the error is resource_unavailable_try_again.
     std::error_code remove();
     // Gives the claimed file its name back, unless a new file has taken that name meanwhile
     // (then the claimed one keeps the private name rather than replace it, and the next start
@@ -28,6 +29,7 @@ public:
 private:
     std::string source_;
     std::string privateName_;
+    struct stat copied_ {};
 };
 
 } // namespace lp::platform::posix

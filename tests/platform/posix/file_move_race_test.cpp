@@ -3,15 +3,19 @@
 
 #include "platform/file_operations.h"
 #include "platform/file_operations_fixture.h"
+#include "platform/posix/source_claim.h"
 #include "private_mounts.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace lp::platform {
 namespace {
@@ -64,6 +68,35 @@ TEST_F(MoveRace, AMoveNeverDeletesAFileRenamedOverItsSource) {
             found.insert(content);
         }
     EXPECT_EQ(found.size(), static_cast<std::size_t>(kVersions)) << "versions were lost";
+}
+
+// A move's source taken away from its name is deleted only while it is as it was copied: one a
+// program still holding it open wrote to meanwhile gets its name back, with what was written.
+TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
+    for (const bool written : {false, true}) {
+        SCOPED_TRACE(written);
+        writeBytes(at("in/a"), "copied");
+        struct stat copied {};
+        ASSERT_EQ(::stat(at("in/a").c_str(), &copied), 0);
+        const int writer = ::open(at("in/a").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        ASSERT_GE(writer, 0);
+        posix::SourceClaim claim;
+        ASSERT_FALSE(claim.claim(at("in/a"), copied, at("in/.claimed")));
+        if (written) {
+            ASSERT_EQ(::write(writer, " and more", 9), 9);
+            // The size tells of the write even where the clock is too coarse to.
+            ASSERT_EQ(::ftruncate(writer, 20), 0);
+        }
+        ::close(writer);
+        const std::error_code removed = claim.remove();
+        EXPECT_EQ(removed == std::errc::resource_unavailable_try_again, written);
+        EXPECT_FALSE(claim.held());
+        EXPECT_FALSE(fs::exists(at("in/.claimed")));
+        EXPECT_EQ(fs::exists(at("in/a")), written);
+        if (written) {
+            EXPECT_EQ(fs::file_size(at("in/a")), 20u);
+        }
+    }
 }
 
 } // namespace
