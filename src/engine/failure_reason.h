@@ -39,6 +39,10 @@ inline constexpr std::string_view kNoNewName = "the new name made from the file 
 // A folder made from the file was replaced by a link or a mount before the file went in.
 inline constexpr std::string_view kMadeFolderGone =
     "a folder made for the file is a link or a mount now";
+// A sub-folder of the watched tree that a file lies in was swapped for a link or had something
+// mounted on it since it was listed: the file is tried again later.
+inline constexpr std::string_view kSubFolderGone =
+    "a folder the file lies in is a link or a mount now";
 // A later action of a rule finds another file where an earlier one put this one (its folder was
 // replaced meanwhile): the other file is left alone.
 inline constexpr std::string_view kAnotherFileThere = "another file stands where the file was put";

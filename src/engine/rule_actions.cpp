@@ -518,12 +518,16 @@ private:
                 act(file, nameOf(i));
                 continue;
             }
-            // A file of a sub-folder that is a link by now is no file of the tree: nothing is
-            // done to it, nor to whatever the link leads to. The sub-folder is held while the
-            // file is acted on, so that a swap meanwhile leads nowhere else either.
+            // A file of a sub-folder that is a link by now is out of reach: nothing is done to
+            // it, nor to whatever the link leads to, and it is tried again, the sub-folder being
+            // back by then, maybe. The sub-folder is held while the file is acted on, so that a
+            // swap meanwhile leads nowhere else either.
             const auto held = environment_.holdFolder(sharedir_, subFolder);
             if (!held) {
-                file.passedOver = true;
+                environment_.operationRefused(
+                    verbOf(actions_[static_cast<std::size_t>(action_)].raction),
+                    source_(sharedir_, nameOf(i)), kSubFolderGone);
+                file.fail(action_);
                 continue;
             }
             const ReachedThrough reach(environment_, JoinPath(sharedir_, std::string(subFolder)),

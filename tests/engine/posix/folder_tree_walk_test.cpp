@@ -229,6 +229,13 @@ TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
     EXPECT_TRUE(fs::exists(t.top / "a" / "b.real" / "z.pdf"));
     EXPECT_FALSE(fs::exists(out / "z.pdf"));
     EXPECT_TRUE(fs::exists(out / "x.pdf")) << "the files of the tree's own folders are sorted";
+
+    // The sub-folder back in its place: its file, left alone, is tried again and sorted.
+    fs::remove(t.top / "a" / "b");
+    fs::rename(t.top / "a" / "b.real", t.top / "a" / "b");
+    runMonitorCycle(table, false, {}, t.environment);
+    EXPECT_TRUE(fs::exists(out / "z.pdf"));
+    EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
 }
 
 // A sub-folder swapped for a link to a folder outside the tree after it was seen to be a folder,
