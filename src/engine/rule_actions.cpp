@@ -242,7 +242,7 @@ public:
         for (std::size_t i = 0; i < files_.size(); ++i)
             if (FollowedFile& file = files_[i];
                 file.retried && !file.passedOver && file.joinsAt > action_ && takesAwayLater())
-                makeCopy(file, nameOf(i));
+                actOnFollowed(i, makeCopy);
     }
 
     // Gives each file the name the template makes from it, in the folder it is in now.
@@ -481,6 +481,13 @@ private:
     }
 
     template <typename Act> void forEachFollowed(Act actOnFile) {
+        for (std::size_t i = 0; i < files_.size(); ++i)
+            if (follows(files_[i]))
+                actOnFollowed(i, actOnFile);
+    }
+
+    // Acts on the i-th file where it is, reached as forEachFollowed reaches it.
+    template <typename Act> void actOnFollowed(std::size_t i, Act& actOnFile) {
         // A file moved or renamed by an earlier action is acted on only where it is still found.
         const auto act = [&](FollowedFile& file, const std::string& name) {
             if (stillPlaced(file, name))
@@ -490,50 +497,46 @@ private:
                 source_(*file.folder, name), kAnotherFileThere);
             file.fail(action_);
         };
-        for (std::size_t i = 0; i < files_.size(); ++i) {
-            FollowedFile& file = files_[i];
-            if (!follows(file))
-                continue;
-            if (file.folder != &sharedir_) {
-                if (file.madeTop.empty()) {
-                    act(file, nameOf(i));
-                    continue;
-                }
-                // Moved into folders made from it by an earlier action: a made folder swapped
-                // for a link since leads this action nowhere else.
-                const auto held = environment_.holdFolder(file.madeTop, file.madeBelow);
-                if (!held) {
-                    environment_.operationRefused(
-                        verbOf(actions_[static_cast<std::size_t>(action_)].raction),
-                        source_(*file.folder, nameOf(i)), kMadeFolderGone);
-                    file.fail(action_);
-                    continue;
-                }
-                const ReachedThrough reach(environment_, *file.folder, held->path());
+        FollowedFile& file = files_[i];
+        if (file.folder != &sharedir_) {
+            if (file.madeTop.empty()) {
                 act(file, nameOf(i));
-                continue;
+                return;
             }
-            const std::string_view subFolder = SubFolderOf(nameOf(i));
-            if (subFolder.empty()) {
-                act(file, nameOf(i));
-                continue;
-            }
-            // A file of a sub-folder that is a link by now is out of reach: nothing is done to
-            // it, nor to whatever the link leads to, and it is tried again, the sub-folder being
-            // back by then, maybe. The sub-folder is held while the file is acted on, so that a
-            // swap meanwhile leads nowhere else either.
-            const auto held = environment_.holdFolder(sharedir_, subFolder);
+            // Moved into folders made from it by an earlier action: a made folder swapped
+            // for a link since leads this action nowhere else.
+            const auto held = environment_.holdFolder(file.madeTop, file.madeBelow);
             if (!held) {
                 environment_.operationRefused(
                     verbOf(actions_[static_cast<std::size_t>(action_)].raction),
-                    source_(sharedir_, nameOf(i)), kSubFolderGone);
+                    source_(*file.folder, nameOf(i)), kMadeFolderGone);
                 file.fail(action_);
-                continue;
+                return;
             }
-            const ReachedThrough reach(environment_, JoinPath(sharedir_, std::string(subFolder)),
-                                       held->path());
+            const ReachedThrough reach(environment_, *file.folder, held->path());
             act(file, nameOf(i));
+            return;
         }
+        const std::string_view subFolder = SubFolderOf(nameOf(i));
+        if (subFolder.empty()) {
+            act(file, nameOf(i));
+            return;
+        }
+        // A file of a sub-folder that is a link by now is out of reach: nothing is done to
+        // it, nor to whatever the link leads to, and it is tried again, the sub-folder being
+        // back by then, maybe. The sub-folder is held while the file is acted on, so that a
+        // swap meanwhile leads nowhere else either.
+        const auto held = environment_.holdFolder(sharedir_, subFolder);
+        if (!held) {
+            environment_.operationRefused(
+                verbOf(actions_[static_cast<std::size_t>(action_)].raction),
+                source_(sharedir_, nameOf(i)), kSubFolderGone);
+            file.fail(action_);
+            return;
+        }
+        const ReachedThrough reach(environment_, JoinPath(sharedir_, std::string(subFolder)),
+                                   held->path());
+        act(file, nameOf(i));
     }
 
     // Whether an action after the one under way takes the file from its folder.

@@ -147,6 +147,12 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
         } else {
             posix::syncFolder(folderOf(destination));
             error = claim.remove();
+            // The source was written to after it was copied and has its name back: the copy,
+            // an older version, is taken away again while it is still the one put there.
+            struct stat there {};
+            if (error == std::errc::resource_unavailable_try_again &&
+                ::lstat(destination.c_str(), &there) == 0 && sameFile(there, placed))
+                ::unlink(destination.c_str());
         }
     }
     if (claim.held())
