@@ -21,6 +21,8 @@
 #include <memory>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace lp {
 namespace {
@@ -44,6 +46,23 @@ struct Tree {
         test::writeBytes((top / "a" / "y.pdf").string(), "y");
         test::writeBytes((top / "a" / "b" / "z.pdf").string(), "z");
         test::writeBytes((elsewhere / "outside.pdf").string(), "o");
+    }
+
+    // The whole tree watched, with one rule on trigger doing actions.
+    ServiceTable oneRule(std::uint8_t trigger, std::vector<ruleactionrec> actions) const {
+        RuleRec rule;
+        rule.enabled = true;
+        rule.mcond = trigger;
+        rule.actioncnt = static_cast<std::int32_t>(actions.size());
+        rule.actions = std::move(actions);
+        rServiceRules service;
+        service.enabled = true;
+        service.sharedir = top.string();
+        service.subfolders = 32;
+        service.rulelist = {1, {rule}};
+        ServiceTable table;
+        table.services = {service};
+        return table;
     }
 
     test::TempFolder temp;
@@ -211,18 +230,8 @@ TEST(TreeWalk, ASubFolderSwappedForALinkAfterItsListingIsLeftAlone) {
     test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
     const fs::path out = t.temp.path() / "out";
     fs::create_directories(out);
-    rServiceRules service;
-    service.enabled = true;
-    service.sharedir = t.top.string();
-    service.subfolders = 32;
-    RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = FileCount; // every file, at every turn
-    rule.actions = {test::MoveTo(out.string())};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    ServiceTable table;
-    table.services = {service};
+    ServiceTable table =
+        t.oneRule(FileCount, {test::MoveTo(out.string())}); // every file, at every turn
     SwappingEnvironment swapping(t);
     runMonitorCycle(table, false, {}, swapping);
     EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
@@ -307,18 +316,7 @@ TEST(TreeWalk, ASubFolderSwappedForALinkJustBeforeTheMoveStillGivesItsOwnFile) {
     test::writeBytes((t.elsewhere / "z.pdf").string(), "outside");
     const fs::path out = t.temp.path() / "out";
     fs::create_directories(out);
-    rServiceRules service;
-    service.enabled = true;
-    service.sharedir = t.top.string();
-    service.subfolders = 32;
-    RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = FileCount;
-    rule.actions = {test::MoveTo(out.string())};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    ServiceTable table;
-    table.services = {service};
+    ServiceTable table = t.oneRule(FileCount, {test::MoveTo(out.string())});
     SwappingEnvironment swapping(t);
     runMonitorCycle(table, false, {NameClash::Replace, false}, swapping);
     EXPECT_EQ(test::readBytes((t.elsewhere / "z.pdf").string()), "outside");
@@ -445,18 +443,7 @@ TEST(TreeWalk, ASubFolderUnreadableAtTheStartBringsOnlyItsArrivalsAsNew) {
     Tree t;
     const fs::path out = t.temp.path() / "out";
     fs::create_directories(out);
-    rServiceRules service;
-    service.enabled = true;
-    service.sharedir = t.top.string();
-    service.subfolders = 32;
-    RuleRec rule;
-    rule.enabled = true;
-    rule.mcond = NewFile;
-    rule.actions = {test::MoveTo(out.string())};
-    rule.actioncnt = 1;
-    service.rulelist = {1, {rule}};
-    ServiceTable table;
-    table.services = {service};
+    ServiceTable table = t.oneRule(NewFile, {test::MoveTo(out.string())});
     ::chmod((t.top / "a" / "b").c_str(), 0);
     const auto found = test::runWithoutPermissionOverride([&]() -> long long {
         runMonitorCycle(table, true, {}, t.environment); // a/b cannot be listed
@@ -497,18 +484,7 @@ TEST(TreeWalk, AFileMovedOutOfASubFolderKeepsItsNameAndAnUndoPutsItBack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Tree t;
-        rServiceRules service;
-        service.enabled = true;
-        service.sharedir = t.top.string();
-        service.subfolders = 32;
-        RuleRec rule;
-        rule.enabled = true;
-        rule.mcond = NewFile;
-        rule.actions = {test::MoveTo(t.elsewhere.string())};
-        rule.actioncnt = 1;
-        service.rulelist = {1, {rule}};
-        ServiceTable table;
-        table.services = {service};
+        ServiceTable table = t.oneRule(NewFile, {test::MoveTo(t.elsewhere.string())});
         runMonitorCycle(table, true, {}, t.environment);
         const std::string from = (t.top / "a" / "b" / "new.pdf").string();
         const std::string to = (t.elsewhere / "new.pdf").string();
