@@ -10,6 +10,7 @@
 #include "platform/folder_observer.h"
 #include "platform/held_folder.h"
 #include "platform/path_separator.h"
+#include "same_contents.h"
 #include "sorting_policy.h"
 
 #include <algorithm>
@@ -77,6 +78,10 @@ public:
     // What identifies the file at path now, read there.
     virtual std::optional<platform::FileIdentity> identityNow(const std::string& path) {
         return platform::IdentifyFile(path);
+    }
+    // Whether a copy of the file at source stands at destination already; see CopyStandsAt.
+    virtual bool copyStands(const std::string& source, const std::string& destination) {
+        return CopyStandsAt(source, destination);
     }
     // What the type and origin conditions read from a file; see platform/file_content.h.
     virtual std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) {

@@ -42,6 +42,9 @@ public:
     std::optional<platform::FileIdentity> identityNow(const std::string& path) override {
         return inner_.identityNow(path);
     }
+    bool copyStands(const std::string& source, const std::string& destination) override {
+        return inner_.copyStands(source, destination);
+    }
     std::optional<platform::FileIdentity> regularFileVersion(const std::string& path) override {
         return inner_.regularFileVersion(path);
     }

@@ -61,27 +61,6 @@ struct FollowedFile {
     }
 };
 
-// Whether a copy of source already stands at target, or at one of the numbered names that
-// "keep both" gives (up to the first that is free): another file of the same size, last-write
-// time and bytes. Size and time alone would take a different file that merely looks alike (two
-// photos of one size from one camera second) for the copy, and the source would then be deleted
-// with no copy of it anywhere. Read only for retries, so first tries cost nothing more.
-bool identicalStands(const std::string& source, const std::string& target) {
-    const auto original = platform::IdentifyFile(source);
-    if (!original)
-        return false;
-    // Keep both gives the copy the first numbered name not taken by anything, so the look goes
-    // on past names taken by folders or other entries and ends at the first name that is free.
-    for (int number = 1; number <= kMostNumbers; ++number) {
-        const std::string path = number == 1 ? target : NumberedPath(target, number);
-        if (!platform::ExamineEntry(path).exists)
-            return false;
-        if (WholeCopyAt(path, source, *original))
-            return true;
-    }
-    return false;
-}
-
 // A path built in one buffer that every file of a rule reuses.
 class PathBuffer {
 public:
@@ -220,7 +199,8 @@ public:
             // A copy a retry finds made already is not made again, not even as a numbered one;
             // nor is a copy a destination made from the file puts onto the file itself.
             if ((template_ && source == target) ||
-                (file.retried && identicalStands(source, target)) || placedByRuleBefore(file))
+                (file.retried && environment_.copyStands(source, target)) ||
+                placedByRuleBefore(file))
                 return;
             const auto placed = environment_.copyFile(source, target, nameClash(source, target));
             if (!placed) {

@@ -13,4 +13,11 @@ namespace lp {
 bool WholeCopyAt(const std::string& path, const std::string& original,
                  const platform::FileIdentity& of);
 
+// Whether a copy of source already stands at target, or at one of the numbered names that
+// "keep both" gives (up to the first that is free): another file of the same size, last-write
+// time and bytes. Size and time alone would take a different file that merely looks alike (two
+// photos of one size from one camera second) for the copy, and the source would then be deleted
+// with no copy of it anywhere. Read only for retries, so first tries cost nothing more.
+bool CopyStandsAt(const std::string& source, const std::string& target);
+
 } // namespace lp

@@ -172,6 +172,9 @@ void SystemEnvironment::reachThrough(const std::string& folder, const std::strin
     else if (folder.empty())
         heldFolders_.clear();
 }
+bool SystemEnvironment::copyStands(const std::string& source, const std::string& destination) {
+    return CopyStandsAt(reached(source), reached(destination));
+}
 std::string SystemEnvironment::reached(const std::string& path) const {
     const std::pair<std::string, std::string>* through = nullptr;
     for (const auto& held : heldFolders_) {

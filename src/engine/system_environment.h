@@ -41,6 +41,7 @@ public:
                                                    std::string_view below) override;
     void removeMadeFolders(const std::vector<std::string>& made) override;
     void reachThrough(const std::string& folder, const std::string& heldPath) override;
+    bool copyStands(const std::string& source, const std::string& destination) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;

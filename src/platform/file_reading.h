@@ -1,5 +1,5 @@
 #pragma once
-// Reading a small file whole, such as the configuration.
+// Reading a small file whole, such as the configuration, and comparing two files.
 
 #include <cstddef>
 #include <string>
@@ -11,5 +11,10 @@ namespace lp::platform {
 // then, and also when a read error cuts the file short, content keeping what came before it.
 bool ReadFileStart(const std::string& path, std::size_t limit, std::string& content,
                    bool& readFailed);
+
+// Whether plain files stand at both paths holding the same bytes. Anything else at either path
+// (a link, a pipe, a device, a folder) is never opened through nor waited on: it counts as
+// different, as does a file that cannot be read whole.
+bool SameFileBytes(const std::string& first, const std::string& second);
 
 } // namespace lp::platform

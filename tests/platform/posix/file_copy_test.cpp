@@ -3,6 +3,7 @@
 
 #include "platform/file_operations.h"
 #include "platform/file_operations_fixture.h"
+#include "platform/file_reading.h"
 #include "platform/posix/pending_file.h"
 #include "private_mounts.h"
 
@@ -157,6 +158,27 @@ TEST_F(FileCopy, DevicesPipesAndSocketsAreNeverOpened) {
     EXPECT_LT(::read(watch, event, sizeof event), 0) << "something in the folder was opened";
     ::close(watch);
     ::close(listener);
+}
+
+// The look for a copy made already compares bytes: what stands at a name by then may be anything,
+// and a pipe there must not keep the comparison waiting for a writer that never comes.
+TEST_F(FileCopy, AComparisonOfBytesReadsPlainFilesOnly) {
+    writeBytes(at("in/a"), "same bytes");
+    writeBytes(at("in/b"), "same bytes");
+    writeBytes(at("in/c"), "other byte");
+    writeBytes(at("in/d"), "same bytes and more");
+    ASSERT_EQ(::mkfifo(at("in/pipe").c_str(), 0600), 0);
+    fs::create_symlink(at("in/b"), at("in/link"));
+    fs::create_directory(at("in/folder"));
+    const struct {
+        const char* other;
+        bool same;
+    } cases[] = {{"in/b", true},     {"in/c", false},      {"in/d", false},   {"in/pipe", false},
+                 {"in/link", false}, {"in/folder", false}, {"in/none", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameFileBytes(at("in/a"), at(c.other)), c.same) << c.other;
+        EXPECT_EQ(SameFileBytes(at(c.other), at("in/a")), c.same) << c.other;
+    }
 }
 
 } // namespace
