@@ -14,8 +14,11 @@
 namespace lp {
 
 struct ServiceMemory {
-    RememberedFolder folder;    // a folder watched alone
-    RememberedTree tree;        // a folder watched with its sub-folders
+    RememberedFolder folder; // a folder watched alone
+    RememberedTree tree;     // a folder watched with its sub-folders
+    // Its sub-folders that stand at their place as no folder of the tree (see
+    // SubFoldersOutOfReach), as the tree was when it last changed.
+    std::vector<std::string> outOfReach;
     bool saidUnwatched = false; // that some folders of the tree are listed every cycle
     QuietTurn quiet;
     ContentTypeMemory types; // of the files the type conditions looked at

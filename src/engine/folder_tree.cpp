@@ -1,6 +1,7 @@
 #include "folder_tree.h"
 #include "counted.h"
 #include "globals/path_template.h"
+#include "platform/entry_status.h"
 #include "platform/folder_device.h"
 #include "platform/folder_making.h"
 #include "platform/held_folder.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 #include <variant>
 
@@ -73,6 +75,27 @@ WalkStep stepFor(const TreeReach& reach, const platform::FolderEntry& entry,
             reach.leftOutFolders.end();
     return folder->device != device || folder->mountedOn || leftOut ? WalkStep::PassOver
                                                                     : WalkStep::Enter;
+}
+
+// The outermost folder of the sub-folder path that is no folder of the tree now, while something
+// stands at its place; nothing when the whole way is the tree's, or leads to nothing (the folder
+// was removed or renamed, and its files went with it).
+std::optional<std::string> outermostOutOfReach(const TreeReach& reach, std::string_view path,
+                                               CycleEnvironment& environment) {
+    if (std::ranges::count(path, '/') >= reach.levels)
+        return std::nullopt; // below the walk's depth, never listed
+    for (std::size_t end = path.find('/');; end = path.find('/', end + 1)) {
+        const std::string part(path.substr(0, end));
+        if (isLeftOut(reach, part))
+            return std::nullopt;
+        if (!environment.holdFolder(reach.folder, part)) {
+            if (platform::ExamineEntry(fullPath(reach.folder, part)).exists)
+                return part;
+            return std::nullopt;
+        }
+        if (end == std::string_view::npos)
+            return std::nullopt;
+    }
 }
 
 // The device of the watched folder, which may be reached through a link.
@@ -209,6 +232,48 @@ std::string_view SubFolderOf(std::string_view path) {
 std::string_view OwnNameOf(std::string_view path) {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool LiesIn(std::string_view path, std::string_view folder) {
+    return path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/';
+}
+
+std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
+                                              std::span<const filerec> known,
+                                              std::vector<platform::FolderEntry>& entries,
+                                              const std::vector<std::string>& unlisted,
+                                              CycleEnvironment& environment) {
+    std::vector<std::string> outOfReach;
+    // The entries of one folder come together, in the listing and in the known files alike: each
+    // sub-folder is looked up once per run of its entries.
+    std::unordered_set<std::string_view> listed;
+    std::optional<std::string_view> last;
+    for (const platform::FolderEntry& entry : entries)
+        if (const std::string_view folder = SubFolderOf(entry.name); folder != last) {
+            listed.insert(folder);
+            last = folder;
+        }
+    std::unordered_set<std::string_view> looked;
+    last.reset();
+    for (const filerec& record : known) {
+        const std::string_view folder = SubFolderOf(record.name);
+        if (folder.empty() || folder == last)
+            continue;
+        last = folder;
+        const auto counted = [&](const std::string& out) {
+            return folder == out || LiesIn(folder, out);
+        };
+        if (listed.contains(folder) || !looked.insert(folder).second ||
+            std::ranges::any_of(unlisted, counted) || std::ranges::any_of(outOfReach, counted))
+            continue;
+        if (auto out = outermostOutOfReach(reach, folder, environment))
+            outOfReach.push_back(std::move(*out));
+    }
+    if (!outOfReach.empty())
+        std::erase_if(entries, [&](const platform::FolderEntry& entry) {
+            return std::ranges::find(outOfReach, entry.name) != outOfReach.end();
+        });
+    return outOfReach;
 }
 
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,

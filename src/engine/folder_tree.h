@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,6 +42,8 @@ TreeReach ReachOf(const rServiceRules& service);
 std::string_view SubFolderOf(std::string_view path);
 // The entry's own name, without the sub-folder it lies in.
 std::string_view OwnNameOf(std::string_view path);
+// Whether the entry named path lies in the sub-folder folder or further below it ("a/b/x" in "a").
+bool LiesIn(std::string_view path, std::string_view folder);
 
 // Whether each folder from folder down to its sub-folder subFolder ("a/b") is still a folder
 // itself on the tree's own terms: no link, nothing mounted on it. A sub-folder swapped for a
@@ -60,6 +63,19 @@ std::string InSpellingOf(const std::string& top, const std::string& folder);
 // listed; a sub-folder that cannot be is left out and named in unlisted.
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
               std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted);
+
+// The sub-folders that known files were found in and that stand at their place
+// now as no folder of the tree: a link, something mounted there. A sub-folder swapped for a link
+// for a moment must not take its files out of the tree, or they would all come back as new, and
+// the retries of its files would be forgotten; so it keeps them, as one that cannot be read does,
+// until the folder itself is back. What stands at their places is taken out of entries: no file
+// of the tree, as a sub-folder walked into is no entry either. unlisted: the sub-folders that
+// could not be listed, already counted.
+std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
+                                              std::span<const filerec> known,
+                                              std::vector<platform::FolderEntry>& entries,
+                                              const std::vector<std::string>& unlisted,
+                                              CycleEnvironment& environment);
 
 // The tree kept from one turn to the next: each of its folders is remembered and watched as a
 // folder watched alone is, so an unchanged tree is not listed again.

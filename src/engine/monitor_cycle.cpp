@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -82,7 +83,7 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
     KnownNames known(service, current);
     InUseCheck inUse(current, service.sharedir, environment);
     TurnClock clock(environment);
-    DropStaleRetries(service.retries, service.rulelist, current);
+    DropStaleRetries(service.retries, service.rulelist, current, service.unlistedSubfolders);
     const ServicePlace place{ServiceName(service), service.sharedir};
     RulesOutcome outcome;
     std::optional<double>& today = outcome.today; // asked for once, when a date condition needs it
@@ -171,8 +172,7 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current, bool 
     std::vector<filerec> unlistedKnown;
     for (const std::string& sub : service.unlistedSubfolders)
         for (const filerec& record : known)
-            if (record.name.size() > sub.size() && record.name.starts_with(sub) &&
-                record.name[sub.size()] == '/')
+            if (LiesIn(record.name, sub))
                 unlistedKnown.push_back(record);
     std::size_t count = 0;
     for (std::size_t i = 0; i < current.entries.size(); ++i) {
@@ -215,10 +215,8 @@ void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) 
     std::vector<filerec>& known = service.knownfiles;
     known.resize(Counted(known, service.knowncnt).size());
     for (const platform::FolderEntry& entry : current.entries)
-        if (std::ranges::any_of(listedAtLast, [&](const std::string& sub) {
-                return entry.name.size() > sub.size() && entry.name.starts_with(sub) &&
-                       entry.name[sub.size()] == '/';
-            }))
+        if (std::ranges::any_of(listedAtLast,
+                                [&](const std::string& sub) { return LiesIn(entry.name, sub); }))
             known.push_back({entry.name, entry.size, entry.date});
     service.knowncnt = static_cast<std::int32_t>(known.size());
 }
@@ -242,7 +240,7 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
         outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
                                 leftOut, renamedHere);
     else
-        DropStaleRetries(service.retries, service.rulelist, current);
+        DropStaleRetries(service.retries, service.rulelist, current, service.unlistedSubfolders);
     recordKnownFiles(service, current, withDetails, leftOut, renamedHere);
     if (takingKnownFirst)
         service.unlistedSinceStart = service.unlistedSubfolders;
@@ -267,9 +265,13 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
                  CycleEnvironment& environment, ServiceMemory* memory) {
     std::optional<double> today;
     std::vector<std::string> unlisted;
+    const TreeReach reach = ReachOf(service);
+    const auto known = Counted(service.knownfiles, service.knowncnt);
     if (!memory) {
         std::vector<platform::FolderEntry> listing;
-        if (ListTree(ReachOf(service), environment, listing, unlisted)) {
+        if (ListTree(reach, environment, listing, unlisted)) {
+            std::ranges::move(SubFoldersOutOfReach(reach, known, listing, unlisted, environment),
+                              std::back_inserter(unlisted));
             noteUnlisted(service, std::move(unlisted));
             ContentTypeMemory types;
             runTurn(service, firstCycle, true, policy, environment, listing, types, today);
@@ -280,10 +282,16 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
     // Sizes and dates matter to the rules, or tell whether a file waiting for a retry is
     // still the one that failed.
     const bool detailsMatter = ServiceNeedsDetails(service) || !service.retries.empty();
-    if (!memory->tree.refresh(ReachOf(service), environment, unlisted, detailsMatter)) {
+    if (!memory->tree.refresh(reach, environment, unlisted, detailsMatter)) {
         memory->quiet.forget();
+        memory->outOfReach.clear();
         return;
     }
+    // What stands at a sub-folder's place changes only with the folder it lies in.
+    if (memory->tree.changed())
+        memory->outOfReach =
+            SubFoldersOutOfReach(reach, known, memory->tree.entries(), unlisted, environment);
+    unlisted.insert(unlisted.end(), memory->outOfReach.begin(), memory->outOfReach.end());
     noteUnlisted(service, std::move(unlisted));
     if (memory->tree.someUnwatched() && !memory->saidUnwatched) {
         memory->saidUnwatched = true;

@@ -1,5 +1,6 @@
 #include "retry_turn.h"
 #include "counted.h"
+#include "folder_tree.h"
 
 #include <algorithm>
 #include <string_view>
@@ -22,7 +23,7 @@ bool due(const PendingRetry& pending, std::chrono::steady_clock::time_point now)
 } // namespace
 
 void DropStaleRetries(std::vector<RuleRetries>& retries, const RuleList& rules,
-                      const CurrentFiles& current) {
+                      const CurrentFiles& current, const std::vector<std::string>& unlisted) {
     if (retries.empty())
         return;
     const auto ruleList = Counted(rules.rules, rules.rulecnt);
@@ -37,7 +38,10 @@ void DropStaleRetries(std::vector<RuleRetries>& retries, const RuleList& rules,
         names.insert(entry.name);
     for (RuleRetries& group : retries)
         std::erase_if(group.files, [&](const PendingRetry& pending) {
-            return !names.contains(pending.file.name);
+            return !names.contains(pending.file.name) &&
+                   std::ranges::none_of(unlisted, [&](const std::string& folder) {
+                       return LiesIn(pending.file.name, folder);
+                   });
         });
     std::erase_if(retries, [](const RuleRetries& group) { return group.files.empty(); });
 }

@@ -37,9 +37,10 @@ private:
 };
 
 // Drops what a turn's file list shows is over: the retries of a rule that was changed, moved,
-// removed or switched off, and those of a file that is no longer in the folder.
+// removed or switched off, and those of a file that is no longer in the folder. A file of a
+// sub-folder that could not be listed (unlisted, by its path below the folder) waits on.
 void DropStaleRetries(std::vector<RuleRetries>& retries, const RuleList& rules,
-                      const CurrentFiles& current);
+                      const CurrentFiles& current, const std::vector<std::string>& unlisted);
 
 // Whether some file waits for a retry that was not given up: a turn must then run even over an
 // unchanged folder.
