@@ -42,13 +42,23 @@ public:
 
     // False when something of ours is left that a later start must deal with.
     bool settle(const JournalRecord& record) {
+        moved_ = false;
+        return settleOperation(record) && settleKept(record);
+    }
+
+    std::vector<std::string> takeSortAgain() { return std::move(sortAgain_); }
+
+private:
+    bool settleOperation(const JournalRecord& record) {
         if (!removeOurs(platform::CopyPath(record)) || !removeOurs(platform::LinkPath(record)))
             return unsettled(record, platform::CopyPath(record));
         const std::string claim = platform::ClaimPath(record);
         const auto claimed = IdentifyFile(claim);
         // The operation ended and its line was written; only its record was left.
-        if (!claimed && alreadyLogged(record))
+        if (const ActivityEntry* line = claimed ? nullptr : alreadyLogged(record)) {
+            moved_ = record.kind != JournalKind::Copy && !line->failed;
             return true;
+        }
         if (record.kind == JournalKind::Copy) {
             const bool done = asRecorded(IdentifyFile(record.destination), record);
             logged(!done, "copy", record.source, record.destination);
@@ -70,9 +80,31 @@ public:
         return true;
     }
 
-    std::vector<std::string> takeSortAgain() { return std::move(sortAgain_); }
+    // The file a move was replacing, kept aside under a name of ours: gone with the move done,
+    // back in its place where the move was not, or beside whatever stands there now.
+    bool settleKept(const JournalRecord& record) {
+        const std::string kept = platform::KeptPath(record);
+        const auto keptFile = IdentifyFile(kept);
+        if (!keptFile)
+            return true;
+        const auto there = IdentifyFile(record.destination);
+        const bool replaced =
+            !there || there->device != keptFile->device || there->inode != keptFile->inode;
+        if (moved_ || !replaced) {
+            if (platform::DeleteFileEntry(kept))
+                return unsettled(record, kept);
+            return true;
+        }
+        const auto back = PlaceAsPolicySays(
+            record.destination, NameClash::KeepBoth, [&](const std::string& path, bool) {
+                const auto error = platform::MoveFileNoReplace(kept, path);
+                if (!error)
+                    return Placing::Done;
+                return error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
+            });
+        return back ? true : unsettled(record, kept);
+    }
 
-private:
     bool settleClaim(const JournalRecord& record, const std::string& claim,
                      const FileIdentity& claimed) {
         // A link is placed before its source is taken: with the source taken, it stands.
@@ -103,10 +135,10 @@ private:
         return true;
     }
 
-    // Whether the log's end has the line of the record's operation as its last about the source:
+    // The line of the record's operation, when the log's end has it as its last about the source:
     // a success that left the very file now at the destination, or a failure, which changed
     // nothing (the source stands as it was and no copy of it was placed).
-    bool alreadyLogged(const JournalRecord& record) const {
+    const ActivityEntry* alreadyLogged(const JournalRecord& record) const {
         const char* action = record.kind == JournalKind::Copy ? "copy" : "move";
         const ActivityEntry* last = nullptr;
         for (const ActivityEntry& entry : recent_)
@@ -114,11 +146,13 @@ private:
                 entry.values[0] == record.source)
                 last = &entry;
         if (!last)
-            return false;
+            return nullptr;
         const auto there = IdentifyFile(record.destination);
-        if (!last->failed)
-            return last->values[1] == record.destination && there && last->identity == there;
-        return asRecorded(IdentifyFile(record.source), record) && !asRecorded(there, record);
+        const bool stands =
+            !last->failed
+                ? last->values[1] == record.destination && there && last->identity == there
+                : asRecorded(IdentifyFile(record.source), record) && !asRecorded(there, record);
+        return stands ? last : nullptr;
     }
 
     bool unsettled(const JournalRecord& record, const std::string& left) {
@@ -139,6 +173,7 @@ private:
         } else {
             entry.identity = IdentifyFile(to);
         }
+        moved_ = moved_ || (!failed && std::string_view(action) == "move");
         log_.append(std::move(entry));
     }
 
@@ -146,6 +181,7 @@ private:
     const MessageSink& say_;
     std::vector<ActivityEntry> recent_;  // the end of the log as the start found it
     std::vector<std::string> sortAgain_; // the files whose operations were not done
+    bool moved_ = false;                 // the record's move is done, as its line says
 };
 
 } // namespace

@@ -200,6 +200,9 @@ std::string CopyPath(const JournalRecord& record) {
 std::string LinkPath(const JournalRecord& record) {
     return beside(record.destination, ".larchpost-link-" + record.id);
 }
+std::string KeptPath(const JournalRecord& record) {
+    return beside(record.destination, ".larchpost-kept-" + record.id);
+}
 
 std::string RecordLine(const JournalRecord& record) {
     std::string line = "B " + record.id + ' ' + static_cast<char>(record.kind) + ' ' +

@@ -2,7 +2,8 @@
 // The record of the copies and moves that write a new file while they are under way. For a moment
 // such an operation gives files names of ours: the copy being written in the destination folder
 // (".larchpost-copy-<id>"), a link being made there (".larchpost-link-<id>"), and the source
-// taken from its name before it goes (".larchpost-move-<id>" in its own folder). A program killed
+// taken from its name before it goes (".larchpost-move-<id>" in its own folder), and the file a
+// move replaces, kept aside until the move is done (".larchpost-kept-<id>"). A program killed
 // then leaves them behind. Each operation's record is written before the first of those names
 // exists and ended when none is left, so the next start can tell what they were and where the
 // file belongs. One write for each, and nothing forced to the disk: the system keeps what was
@@ -35,6 +36,7 @@ struct JournalRecord {
 std::string ClaimPath(const JournalRecord& record);
 std::string CopyPath(const JournalRecord& record);
 std::string LinkPath(const JournalRecord& record);
+std::string KeptPath(const JournalRecord& record);
 
 // The journal's lines: a record when its operation begins, its id again when it ends. Any bytes
 // may stand in a path: each is written with its length before it.

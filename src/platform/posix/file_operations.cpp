@@ -122,8 +122,9 @@ std::error_code refuseMoveOntoItself(const std::string& source, const struct sta
 }
 
 // A move across file systems: the copy is complete and durable before the source goes, and the
-// delete reaches only the file that was copied. The journal names the copy's temporary name and
-// the name the source has while it is taken, so that a kill at any moment can be set right.
+// delete reaches only the file that was copied. The journal names the copy's temporary name, the
+// name the source has while it is taken and the one a replaced file is kept under, so that a kill
+// at any moment can be set right.
 std::error_code moveByCopy(const std::string& source, const struct stat& sourceStatus,
                            const std::string& destination, bool replace, struct stat& placed) {
     FileDescriptor in;
@@ -139,22 +140,39 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     if (::fstat(copy.fd(), &placed) != 0)
         placed = {};
     posix::SourceClaim claim;
-    auto error = claim.claim(source, opened, ClaimPath(journal.record()));
-    if (!error) {
-        error = replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
-        if (error) {
-            claim.giveBack(); // both stay
-        } else {
-            posix::syncFolder(folderOf(destination));
-            error = claim.remove();
-            // The source was written to after it was copied and has its name back: the copy,
-            // an older version, is taken away again while it is still the one put there.
-            struct stat there {};
-            if (error == std::errc::resource_unavailable_try_again &&
-                ::lstat(destination.c_str(), &there) == 0 && sameFile(there, placed))
+    if (auto error = claim.claim(source, opened, ClaimPath(journal.record()))) {
+        if (claim.held())
+            journal.keep();
+        return error;
+    }
+    // The file the copy replaces is kept under a second name of ours until the source is gone,
+    // so that a move that fails after its copy took the place puts it back. Where the file
+    // system gives no second names, it is not kept, and the copy then stays in its place.
+    const std::string kept = KeptPath(journal.record());
+    struct stat there {};
+    const bool replacing = replace && ::lstat(destination.c_str(), &there) == 0;
+    bool keptAside =
+        replacing && ::linkat(AT_FDCWD, destination.c_str(), AT_FDCWD, kept.c_str(), 0) == 0;
+    std::error_code error = replace ? copy.placeAt(destination) : copy.placeWhereFree(destination);
+    if (error) {
+        claim.giveBack(); // both stay
+    } else {
+        posix::syncFolder(folderOf(destination));
+        error = claim.remove();
+        // The source was written to after it was copied and has its name back: the copy, an
+        // older version, is taken away again while it is still the one put there, and the file
+        // it replaced is back in its place.
+        if (error == std::errc::resource_unavailable_try_again &&
+            ::lstat(destination.c_str(), &there) == 0 && sameFile(there, placed)) {
+            if (keptAside && ::rename(kept.c_str(), destination.c_str()) != 0)
+                journal.keep(); // the kept file stays for the next start to put back
+            else if (!replacing)
                 ::unlink(destination.c_str());
+            keptAside = false;
         }
     }
+    if (keptAside)
+        ::unlink(kept.c_str());
     if (claim.held())
         journal.keep();
     return error;

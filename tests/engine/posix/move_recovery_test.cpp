@@ -38,7 +38,9 @@ enum class Prior {
 struct Case {
     const char* what;
     JournalKind kind;
-    Files before;       // "CLAIM", "COPY" and "LINKTMP" stand for the names of ours
+    // "CLAIM", "COPY", "LINKTMP" and "KEPT" stand for the names of ours; a content "=path" is a
+    // second name of the file at path.
+    Files before;
     Files after;        // every file there afterwards
     const char* logged; // the operation line the start writes, "" for none
     Prior prior = Prior::None;
@@ -132,6 +134,26 @@ const Case kCases[] = {
      {{"in/a.txt", kFile}, {"out/a.txt", kFile}},
      R"(copy "IN/a.txt" "OUT/a.txt")",
      Prior::Failed},
+    {"a file to be replaced kept aside, the copy not yet placed",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"out/a.txt", "the user's file"}, {"KEPT", "=out/a.txt"}},
+     {{"in/a.txt", kFile}, {"out/a.txt", "the user's file"}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"the copy placed over a file kept aside, the source not yet removed",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"out/a.txt", kFile}, {"KEPT", "the user's file"}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"the copy placed over a file kept aside, the source back at its name written to",
+     JournalKind::Move,
+     {{"in/a.txt", "written to since"}, {"out/a.txt", kFile}, {"KEPT", "the user's file"}},
+     {{"in/a.txt", "written to since"}, {"out/a.txt", kFile}, {"out/a (2).txt", "the user's file"}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")"},
+    {"done, the file it replaced still kept aside",
+     JournalKind::Move,
+     {{"out/a.txt", kFile}, {"KEPT", "the user's file"}},
+     {{"out/a.txt", kFile}},
+     R"(move "IN/a.txt" "OUT/a.txt")"},
     {"done, an earlier move of the name logged",
      JournalKind::Move,
      {{"out/a.txt", kFile}},
@@ -189,9 +211,15 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         const JournalRecord made = record(c.kind);
         const std::map<std::string, std::string> ours = {{"CLAIM", platform::ClaimPath(made)},
                                                          {"COPY", platform::CopyPath(made)},
-                                                         {"LINKTMP", platform::LinkPath(made)}};
-        for (const auto& [name, content] : c.before)
-            place(ours.count(name) ? ours.at(name) : at(name), content);
+                                                         {"LINKTMP", platform::LinkPath(made)},
+                                                         {"KEPT", platform::KeptPath(made)}};
+        for (const bool seconds : {false, true})
+            for (const auto& [name, content] : c.before)
+                if (content.starts_with('=') == seconds && seconds)
+                    fs::create_hard_link(at(content.substr(1)),
+                                         ours.count(name) ? ours.at(name) : at(name));
+                else if (content.starts_with('=') == seconds)
+                    place(ours.count(name) ? ours.at(name) : at(name), content);
         // Another operation that had ended, and a record cut short as the program died.
         const std::string ended = platform::RecordLine({"Zz99Yy88Xx77", JournalKind::Move,
                                                         at("in/b"), at("out/b"), 1, 1}) +
