@@ -70,9 +70,6 @@ std::optional<std::string> LoggingEnvironment::makeFolders(const std::string& fi
     auto folder = inner().makeFolders(fixedFolder, below, made);
     madeFor_ = folder.value_or(std::string());
     madeCount_ = static_cast<std::int32_t>(made.size());
-    // A destination whose fixed folder is missing is said as the move's or copy's failure would.
-    if (!folder)
-        logged(false, "make-folder", {PathBelow(fixedFolder, below)});
     return folder;
 }
 void LoggingEnvironment::operationRefused(std::string_view verb, const std::string& path,

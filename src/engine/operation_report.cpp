@@ -78,14 +78,6 @@ std::optional<std::string> ReportingEnvironment::moveFile(const std::string& sou
                                                           NameClash clash) {
     return transferred("move", source, destination, inner().moveFile(source, destination, clash));
 }
-std::optional<std::string> ReportingEnvironment::makeFolders(const std::string& fixedFolder,
-                                                             const std::vector<std::string>& below,
-                                                             std::vector<std::string>& made) {
-    auto folder = inner().makeFolders(fixedFolder, below, made);
-    if (!folder)
-        report(false, "make-folder", {PathBelow(fixedFolder, below)});
-    return folder;
-}
 bool ReportingEnvironment::deleteFile(const std::string& path) {
     return report(inner().deleteFile(path), "delete", {path});
 }

@@ -58,9 +58,6 @@ public:
                                         NameClash clash) override;
     std::optional<std::string> moveFile(const std::string& source, const std::string& destination,
                                         NameClash clash) override;
-    std::optional<std::string> makeFolders(const std::string& fixedFolder,
-                                           const std::vector<std::string>& below,
-                                           std::vector<std::string>& made) override;
     bool deleteFile(const std::string& path) override;
     bool trashFile(const std::string& path) override;
     bool launch(const std::string& program, const std::vector<std::string>& arguments) override;

@@ -366,6 +366,9 @@ private:
         below_ = template_->foldersBelow(factsOf(file, name, *template_), &folded_);
         auto folder = environment_.makeFolders(fixedFolder_, below_, made_);
         if (!folder) {
+            // Said for the file, which stays where it is; the reason names the folder.
+            environment_.operationRefused("make-folder", source_(*file.folder, name),
+                                          environment_.failureReason());
             environment_.removeMadeFolders(made_);
             return nullptr;
         }

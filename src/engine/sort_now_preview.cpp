@@ -68,6 +68,12 @@ public:
                     inner().launch(program, arguments));
     }
 
+    void operationRefused(std::string_view verb, const std::string& path,
+                          std::string_view reason) override {
+        note(std::string(verb), fileAt(path), {path}, false, std::string(reason));
+        ForwardingEnvironment::operationRefused(verb, path, reason);
+    }
+
 private:
     // The folder's file that stands at path: at its place in the folder, or where a move took it.
     std::string fileAt(const std::string& path) const {
@@ -103,11 +109,13 @@ private:
                 }
         return {};
     }
-    bool note(std::string action, std::string file, std::vector<std::string> values, bool done) {
+    bool note(std::string action, std::string file, std::vector<std::string> values, bool done,
+              std::optional<std::string> reason = std::nullopt) {
         const RuleRec& rule = folder_.rulelist.rules[static_cast<std::size_t>(rule_)];
+        if (!done && !reason)
+            reason = inner().failureReason();
         lines_.push_back({std::move(file), rule_, rule.rulename, std::move(action),
-                          std::move(values), !done,
-                          done ? std::string() : inner().failureReason()});
+                          std::move(values), !done, done ? std::string() : std::move(*reason)});
         return done;
     }
 

@@ -95,7 +95,7 @@ std::optional<std::string> SystemEnvironment::makeFolders(const std::string& fix
         // again on the disk it would otherwise land on.
         reason_ = error == std::errc::no_such_file_or_directory
                       ? std::string(kFolderMissing) + " (" + fixedFolder + ")"
-                      : FailureReason(error);
+                      : FailureReason(error) + " (" + PathBelow(fixedFolder, below) + ")";
         return std::nullopt;
     }
     return PathBelow(fixedFolder, below);

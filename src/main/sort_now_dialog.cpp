@@ -41,6 +41,10 @@ QString operationName(const std::string& action, const std::vector<std::string>&
         return QStringLiteral("Delete");
     if (action == "trash")
         return QStringLiteral("Move to trash");
+    if (action == "rename")
+        return QStringLiteral("Rename");
+    if (action == "make-folder")
+        return QStringLiteral("Make folders");
     return QStringLiteral("Launch");
 }
 

@@ -64,6 +64,9 @@ protected:
 
 TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
     using lp::test::MakeRule;
+    // A destination made from the file whose fixed folder is missing fails for each file.
+    lp::ruleactionrec photosByYear = lp::test::MoveTo(path("missing", "") + "/{year}");
+    photosByYear.templated = true;
     // Two rules share a name; the second takes everything left, once per rule and per file.
     const lp::rServiceRules folder = folderWith({
         MakeRule(
@@ -74,9 +77,11 @@ TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
                  {lp::test::Launching(lp::test::kProgramOnPath, "--done"),
                   lp::test::CopyTo(path("missing", ""))},
                  {lp::test::ExtensionIs("txt")}),
+        MakeRule("Photos", lp::NewFile, {photosByYear}, {lp::test::ExtensionIs("jpg")}),
     });
     writeBytes(in("a.mp3"), "a");
     writeBytes(in("a.mp3.txt"), "text"); // holds the other file's path as its start
+    writeBytes(in("c.jpg"), "photo");
     const lp::SortNowPreview preview =
         lp::PreviewSortNow(folder, {}, environment, lp::SimulatingEnvironment::TakesAll());
     struct Line {
@@ -98,13 +103,18 @@ TEST_F(SortNow, ThePreviewNamesEachOperationWithItsFileAndRule) {
          "copy",
          {in("a.mp3.txt"), path("missing", "a.mp3.txt")},
          "the destination folder is missing"},
+        {"c.jpg",
+         2,
+         "make-folder",
+         {in("c.jpg")},
+         "the destination folder is missing (" + path("missing", "") + ")"},
     };
     ASSERT_EQ(preview.lines.size(), std::size(expected));
     for (std::size_t i = 0; i < preview.lines.size(); ++i) {
         const lp::SortNowLine& line = preview.lines[i];
         EXPECT_EQ(line.file, expected[i].file) << i;
         EXPECT_EQ(line.rule, expected[i].rule) << i;
-        EXPECT_EQ(line.ruleName, "Music") << i;
+        EXPECT_EQ(line.ruleName, i < 4 ? "Music" : "Photos") << i;
         EXPECT_EQ(line.action, expected[i].action) << i;
         EXPECT_EQ(line.values, expected[i].values) << i;
         EXPECT_EQ(line.failing, !expected[i].reason.empty()) << i;
