@@ -40,6 +40,8 @@ std::string TransferFailureReason(std::error_code error, const std::string& sour
         return std::string(kOntoItself);
     if (clash == NameClash::Leave && error == std::errc::file_exists)
         return std::string(kNameTakenLeft);
+    if (from.leadsTo == platform::PathLeadsTo::Other)
+        return std::string(kNeverCopied);
     return FailureReason(error);
 }
 

@@ -18,6 +18,9 @@ inline constexpr std::string_view kOntoItself = "the destination is the file its
 inline constexpr std::string_view kFileInUse = "the file is in use";
 inline constexpr std::string_view kFileGone = "the file is gone";
 inline constexpr std::string_view kNoTrash = "there is no trash";
+// A pipe, a device or a socket is never opened (opening some has side effects, a pipe waits for
+// a writer), so it is never copied, nor moved to another file system.
+inline constexpr std::string_view kNeverCopied = "a pipe, device or socket is never copied";
 // Sort Now acts only on a file as its preview showed it: its size, last-write time or identity
 // differ since.
 inline constexpr std::string_view kChangedSincePreview = "the file changed since the preview";

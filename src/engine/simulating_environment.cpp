@@ -234,9 +234,9 @@ std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& so
     if (from.leadsTo != PathLeadsTo::File) {
         if (!from.exists)
             return refused(kFileGone);
-        return refused(FailureReason(std::make_error_code(from.leadsTo == PathLeadsTo::Folder
-                                                              ? std::errc::is_a_directory
-                                                              : std::errc::invalid_argument)));
+        if (from.leadsTo == PathLeadsTo::Folder)
+            return refused(FailureReason(std::make_error_code(std::errc::is_a_directory)));
+        return refused(kNeverCopied);
     }
     return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
         const Placing foreseen = placing(from, path, replace);
@@ -265,7 +265,7 @@ std::optional<std::string> SimulatingEnvironment::moveFile(const std::string& so
     // no link, it is what its path reaches; and never changing file system, its foreseen status
     // stays right.)
     if (from.isSpecial && from.volume != receivingFolder(destination).volume)
-        return refused(FailureReason(std::make_error_code(std::errc::invalid_argument)));
+        return refused(kNeverCopied);
     return PlaceAsPolicySays(destination, clash, [&](const std::string& path, bool replace) {
         const Placing foreseen = placing(from, path, replace);
         if (foreseen == Placing::Done) {

@@ -85,6 +85,9 @@ TEST(Simulation, ForeseesWhatARunDoesWithEachKindOfEntryOnEachFileSystem) {
                     kind.special && (operation == rCopy || (!kind.link && !place.sameFileSystem));
                 ASSERT_EQ(performed.size(), 1u) << what;
                 EXPECT_EQ(performed[0].starts_with("failed "), fails) << what;
+                if (fails) {
+                    EXPECT_NE(performed[0].find(kNeverCopied), std::string::npos) << performed[0];
+                }
             }
     if (left > 0)
         GTEST_SKIP() << left << " cases left out: no second file system, bind mount or device node";
