@@ -31,12 +31,17 @@ std::error_code SourceClaim::claim(const std::string& source, const struct stat&
             return error;
         return std::make_error_code(std::errc::resource_unavailable_try_again);
     }
+    // From here on the change time tells a write apart: the write time alone may have been put
+    // back by a program that keeps a file's date as it changes its bytes.
+    claimedChange_ = now.st_ctim;
     return {};
 }
 
 std::error_code SourceClaim::remove() {
     struct stat now {};
-    if (::lstat(privateName_.c_str(), &now) == 0 && !stillTheCopiedFile(now, copied_)) {
+    if (::lstat(privateName_.c_str(), &now) == 0 &&
+        (!stillTheCopiedFile(now, copied_) || now.st_ctim.tv_sec != claimedChange_.tv_sec ||
+         now.st_ctim.tv_nsec != claimedChange_.tv_nsec)) {
         if (auto error = giveBack())
             return error;
         return std::make_error_code(std::errc::resource_unavailable_try_again);

@@ -30,6 +30,7 @@ private:
     std::string source_;
     std::string privateName_;
     struct stat copied_ {};
+    timespec claimedChange_{}; // the change time right after the claim
 };
 
 } // namespace lp::platform::posix
