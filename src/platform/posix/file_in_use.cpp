@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,10 +35,22 @@ void catchLeaseBreaks() {
     });
 }
 
-// Opens the file at path (flags added to the reading ones) and asks for a read lease on it.
+// Opens the regular file at path (flags added to the opening ones) and asks for a read lease on
+// it. The path is first only looked up: a pipe or device found there, also one that took the
+// file's place through a folder swapped for a link, is never opened, since opening one can have
+// effects of its own (a writer waiting on a pipe would go on, its bytes lost). What was looked up
+// is then opened itself, so nothing put at the path meanwhile is opened instead.
 bool leaseRefused(const std::string& path, int flags) {
     catchLeaseBreaks();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+    const int found = ::open(path.c_str(), O_PATH | O_CLOEXEC | flags);
+    if (found < 0)
+        return false;
+    struct stat status {};
+    const bool regular = ::fstat(found, &status) == 0 && S_ISREG(status.st_mode);
+    const int fd = regular ? ::open(("/proc/self/fd/" + std::to_string(found)).c_str(),
+                                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                           : -1;
+    ::close(found);
     if (fd < 0)
         return false;
     // A read lease is refused with EAGAIN exactly while someone has the file open for writing.
@@ -51,18 +64,11 @@ bool leaseRefused(const std::string& path, int flags) {
 } // namespace
 
 bool FileOpenForWriting(const std::string& path) {
-    // Opening a device or a pipe can have effects of its own, so only a regular file is opened.
-    // The lease asked for is granted or refused on a regular file alone (a pipe or device put in
-    // the file's place meanwhile answers neither), so the opened file need not be examined again.
-    struct stat named {};
-    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
-        return false;
     return leaseRefused(path, 0);
 }
 
 bool ListedFileOpenForWriting(const std::string& path) {
-    // The listing that saw a regular file here is moments old: its look serves instead of a stat
-    // of our own.
+    // The listing saw a regular file here: a link standing at the name since is not gone through.
     return leaseRefused(path, O_NOFOLLOW);
 }
 

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,6 +59,19 @@ TEST(FileInUse, OnlyAFileOpenForWritingIsInUse) {
         if (holder >= 0)
             ::close(holder);
     }
+    // A pipe reached through a folder swapped for a link is not opened either: the open alone
+    // would let a writer waiting on it go on, into a pipe nobody reads.
+    fs::create_directories(temp.file("elsewhere"));
+    ASSERT_EQ(::mkfifo(temp.file("elsewhere/pipe").c_str(), 0600), 0);
+    fs::create_directory_symlink(temp.file("elsewhere"), temp.file("swapped"));
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, temp.file("elsewhere").c_str(), IN_OPEN), 0);
+    EXPECT_FALSE(ListedFileOpenForWriting(temp.file("swapped/pipe")));
+    EXPECT_FALSE(FileOpenForWriting(temp.file("swapped/pipe")));
+    char event[4096];
+    EXPECT_LT(::read(watch, event, sizeof event), 0) << "the pipe was opened";
+    ::close(watch);
 }
 
 TEST(FileInUse, AWriterOpeningMeanwhileNeitherWaitsNorEndsTheProgram) {
