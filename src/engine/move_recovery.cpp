@@ -81,7 +81,8 @@ private:
     }
 
     // The file a move was replacing, kept aside under a name of ours: gone with the move done,
-    // back in its place where the move was not, or beside whatever stands there now.
+    // back in its place where the move was not (where nothing, or the move's own copy, stands
+    // now), or beside whatever else stands there now.
     bool settleKept(const JournalRecord& record) {
         const std::string kept = platform::KeptPath(record);
         const auto keptFile = IdentifyFile(kept);
@@ -95,6 +96,11 @@ private:
                 return unsettled(record, kept);
             return true;
         }
+        // The move's own copy stands in the kept file's place while the source is still there:
+        // the kept file takes its place back.
+        if (asRecorded(there, record) && IdentifyFile(record.source) &&
+            !platform::MoveFileReplacing(kept, record.destination))
+            return true;
         const auto back = PlaceAsPolicySays(
             record.destination, NameClash::KeepBoth, [&](const std::string& path, bool) {
                 const auto error = platform::MoveFileNoReplace(kept, path);
