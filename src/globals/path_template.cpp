@@ -185,6 +185,7 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
                                                       *placeholder <= Placeholder::TakenDay);
             parsed.usesWritten_ = parsed.usesWritten_ || (*placeholder >= Placeholder::Year &&
                                                           *placeholder <= Placeholder::TakenDay);
+            parsed.usesName_ = parsed.usesName_ || *placeholder == Placeholder::Name;
             i = close;
             continue;
         } else if (isSeparator(c)) {

@@ -65,6 +65,8 @@ public:
     bool hasPlaceholders() const { return hasPlaceholders_; }
     bool usesTaken() const { return usesTaken_; }
     bool usesWritten() const { return usesWritten_; }
+    // Whether the file's own name goes into what is made: without it, many files make one name.
+    bool usesName() const { return usesName_; }
 
     // A destination's folder before its first placeholder, which must exist: the whole path when
     // it has none.
@@ -94,6 +96,7 @@ private:
     bool hasPlaceholders_ = false;
     bool usesTaken_ = false;
     bool usesWritten_ = false;
+    bool usesName_ = false;
 };
 
 // Literal text as a template spells it: every "{" doubled.

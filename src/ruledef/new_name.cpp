@@ -26,17 +26,23 @@ TfrmNewName::TfrmNewName(QWidget* parent) : QDialog(parent) {
     teName = placeEdit(*this, "teName", 8, 28, 273);
     teName->setText(QString::fromStdString(exchange().currentText));
 
-    placePlaceholderHelp(*this, *teName, PathTemplate::Kind::Name, 56,
-                         [](const PathTemplate& name) {
-                             const std::optional<std::string> made = name.name(ExamplePhotoFacts());
-                             // Such a name renames nothing: the rename fails and says so.
-                             if (!made)
-                                 return QStringLiteral("%1 is not renamed: the name comes out "
-                                                       "empty")
-                                     .arg(QLatin1String(kExampleFile));
-                             return QStringLiteral("%1 becomes %2")
-                                 .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
-                         });
+    placePlaceholderHelp(
+        *this, *teName, PathTemplate::Kind::Name, 56, [](const PathTemplate& name) {
+            const std::optional<std::string> made = name.name(ExamplePhotoFacts());
+            // Such a name renames nothing: the rename fails and says so.
+            if (!made)
+                return QStringLiteral("%1 is not renamed: the name comes out "
+                                      "empty")
+                    .arg(QLatin1String(kExampleFile));
+            const QString becomes =
+                QStringLiteral("%1 becomes %2")
+                    .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
+            // Under "replace", a later file would take an earlier one's place.
+            if (!name.usesName())
+                return becomes + QStringLiteral(". Without {name}, files may share a name: "
+                                                "the name-clash choice decides.");
+            return becomes;
+        });
 
     // The buttons that close the dialog come last, also in the order Tab goes.
     Button2 = placeButton(*this, "Button2", QStringLiteral("OK"), 125, 142);

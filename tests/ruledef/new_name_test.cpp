@@ -40,7 +40,8 @@ TEST(TfrmNewName, TheExampleFollowsTheText) {
         {"{year}-{month}-{day} {name}.{ext}", "photo.jpg becomes " + today + " photo.jpg"},
         {"{taken.day}.{taken.month} {{{name}}",
          "photo.jpg becomes " + today.mid(8, 2) + "." + today.mid(5, 2) + " {photo}"},
-        {"scan.{ext}", "photo.jpg becomes scan.jpg"},
+        {"scan.{ext}", "photo.jpg becomes scan.jpg. Without {name}, files may share a name: the "
+                       "name-clash choice decides."},
         {"{folder}", "photo.jpg is not renamed: the name comes out empty"},
         {"{colour}.{ext}", "{colour} is no placeholder Larchpost knows"},
         {"{name", "a \"{\" is not closed by \"}\" (write \"{{\" for a \"{\")"},
