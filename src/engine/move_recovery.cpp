@@ -73,6 +73,12 @@ private:
                 return unsettled(record, record.source);
             logged(false, "move", record.source, record.destination);
         } else if (source) {
+            // The source was written to after it was copied, and has its name back: the copy
+            // at the destination, an older version of it, is the move's own and goes.
+            if (record.kind == JournalKind::Move && !asRecorded(source, record) &&
+                asRecorded(IdentifyFile(record.destination), record) &&
+                platform::DeleteFileEntry(record.destination))
+                return unsettled(record, record.destination);
             logged(true, "move", record.source, record.destination);
         } else if (asRecorded(IdentifyFile(record.destination), record)) {
             logged(false, "move", record.source, record.destination);
