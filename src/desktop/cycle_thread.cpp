@@ -32,6 +32,7 @@ void carryMemory(rServiceRules& from, rServiceRules& to) {
     to.knownfiles = std::move(from.knownfiles); // moved, not copied: the quiet turn knows it so
     to.retries = std::move(from.retries);
     to.unlistedSinceStart = std::move(from.unlistedSinceStart);
+    to.knownLevels = from.knownLevels;
     from.knownready = false;
 }
 

@@ -221,6 +221,17 @@ void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) 
     service.knowncnt = static_cast<std::int32_t>(known.size());
 }
 
+// The files of the levels of sub-folders the folder watches since its known files were taken (its
+// sub-folders just included, or more of their levels) were there before: they count as known.
+void knowFilesOfNewLevels(rServiceRules& service, const CurrentFiles& current) {
+    std::vector<filerec>& known = service.knownfiles;
+    known.resize(Counted(known, service.knowncnt).size());
+    for (const platform::FolderEntry& entry : current.entries)
+        if (std::ranges::count(entry.name, '/') > *service.knownLevels)
+            known.push_back({entry.name, entry.size, entry.date});
+    service.knowncnt = static_cast<std::int32_t>(known.size());
+}
+
 // Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
 // that the same turn over the same entries would do nothing again.
 bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const SortingPolicy& policy,
@@ -235,6 +246,9 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     const bool takingKnownFirst = !service.knownready;
     if (!takingKnownFirst && !service.unlistedSinceStart.empty())
         knowFilesListedAtLast(service, current);
+    const std::int32_t levels = std::clamp(service.subfolders, 0, kMostSubfolderLevels);
+    if (!takingKnownFirst && service.knownLevels && levels > *service.knownLevels)
+        knowFilesOfNewLevels(service, current);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
         outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
@@ -242,6 +256,7 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     else
         DropStaleRetries(service.retries, service.rulelist, current, service.unlistedSubfolders);
     recordKnownFiles(service, current, withDetails, leftOut, renamedHere);
+    service.knownLevels = levels;
     if (takingKnownFirst)
         service.unlistedSinceStart = service.unlistedSubfolders;
     types.endTurn(current.entries.size());

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,10 @@ struct rServiceRules {
     // Those of them that could not be listed when the known files were first taken, and have
     // not been since: their files were there before, and count as known once they can be.
     std::vector<std::string> unlistedSinceStart; // not persisted
+    // The levels of sub-folders the known files were taken over (subfolders then), once a turn
+    // took them: files that more levels bring into the turn were there before, and count as
+    // known, never as new.
+    std::optional<std::int32_t> knownLevels; // not persisted
     // The files a rename or a move inside the folder put where they are (path below the folder,
     // size, date as listed), which no rename or move takes up again: a rule that acts on every
     // file each turn would otherwise rename or move its own work again and again.

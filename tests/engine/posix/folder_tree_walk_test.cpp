@@ -528,6 +528,37 @@ TEST(TreeWalk, ASubFolderOutOfReachForAWhileKeepsItsFilesAndTheirRetries) {
         }
 }
 
+// Sub-folders included, or more of their levels, once the folder has been watched for a while:
+// the files they bring were there before and are no new arrivals; only later ones are.
+TEST(TreeWalk, MoreLevelsWatchedLaterBringNoOldFileAsNew) {
+    const struct {
+        const char* what;
+        std::vector<std::int32_t> levels; // watched in turn, a cycle each
+    } cases[] = {{"sub-folders included", {0, 32}},
+                 {"one level, then all", {32, 1, 32}},
+                 {"one level, then two", {1, 2}}};
+    for (const auto& c : cases)
+        for (const bool remembered : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (remembered ? ", remembered" : ", listed"));
+            Tree t;
+            const fs::path out = t.temp.path() / "out";
+            fs::create_directories(out);
+            ServiceTable table = t.oneRule(NewFile, {test::MoveTo(out.string())});
+            CycleMemory memory;
+            CycleMemory* kept = remembered ? &memory : nullptr;
+            bool first = true;
+            for (const std::int32_t levels : c.levels) {
+                table.services[0].subfolders = levels;
+                runMonitorCycle(table, first, {}, t.environment, kept);
+                first = false;
+            }
+            EXPECT_TRUE(fs::is_empty(out)) << "an old file was taken for a new one";
+            test::writeBytes((t.top / "a" / "b" / "new.pdf").string(), "n");
+            runMonitorCycle(table, false, {}, t.environment, kept);
+            EXPECT_TRUE(fs::exists(out / "new.pdf")) << "a new file was not";
+        }
+}
+
 // A sub-folder that cannot be listed when the known files are first taken: once it can be, the
 // files it holds are taken to be from before and known, and only those that arrive afterwards
 // are new.
