@@ -1,4 +1,5 @@
 #include "undo.h"
+#include "failure_reason.h"
 
 #include "counted.h"
 #include "folder_tree.h"
@@ -101,6 +102,8 @@ UndoResult moveBack(const ActivityEntry& entry, const ServiceTable& table) {
     result.logged = undoLine(entry, "move", {movedTo, oldPlace});
     if (error) {
         result.logged->failed = true;
+        result.logged->reason = error == std::errc::file_exists ? "a file stands at its old place"
+                                                                : FailureReason(error);
         result.message = error == std::errc::file_exists
                              ? "A file already stands at its old place."
                              : failureText("The file could not be moved back", error);
@@ -108,9 +111,11 @@ UndoResult moveBack(const ActivityEntry& entry, const ServiceTable& table) {
         // it may be meant to be gone, or stand for a drive that is not plugged in.
         if (const auto slash = oldPlace.find_last_of(platform::kPathSeparators);
             slash != std::string::npos && slash > 0 &&
-            !platform::RealFolderAt(oldPlace.substr(0, slash), true))
+            !platform::RealFolderAt(oldPlace.substr(0, slash), true)) {
+            result.logged->reason = "the folder it was moved out of is no longer there";
             result.message = "The folder it was moved out of, " + oldPlace.substr(0, slash) +
                              ", is no longer there; make it again to move the file back.";
+        }
         return result;
     }
     result.logged->identity = platform::IdentifyFile(oldPlace);
@@ -130,6 +135,7 @@ UndoResult removeCopy(const ActivityEntry& entry) {
     result.logged = undoLine(entry, "delete", {copy});
     if (error) {
         result.logged->failed = true;
+        result.logged->reason = FailureReason(error);
         result.message = failureText("The copy could not be removed", error);
         return result;
     }

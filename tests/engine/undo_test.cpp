@@ -162,6 +162,7 @@ TEST_F(Undo, AMoveBackThatFailsIsLoggedAsFailed) {
     EXPECT_FALSE(result.message.empty());
     ASSERT_TRUE(result.logged);
     EXPECT_TRUE(result.logged->failed);
+    EXPECT_EQ(result.logged->reason, "the folder it was moved out of is no longer there");
     EXPECT_TRUE(result.logged->undo);
     EXPECT_EQ(result.logged->values, (std::vector<std::string>{to, from}));
     EXPECT_FALSE(result.logged->identity);
