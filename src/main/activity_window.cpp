@@ -132,6 +132,12 @@ void TfrmActivity::refresh() {
     enableUndo();
 }
 
+void TfrmActivity::showNewest() {
+    tvActivity->clearSelection();
+    tvActivity->scrollToTop();
+    enableUndo();
+}
+
 void TfrmActivity::holdVisibleRows() {
     // At the top with nothing selected, the newest entries are what the user watches: they push
     // the others down.

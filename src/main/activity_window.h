@@ -60,6 +60,8 @@ public:
 public slots:
     // Reads what was appended to the log since the last read.
     void refresh();
+    // Brings the newest entries into view with nothing selected, as when the window first opens.
+    void showNewest();
     void edFilterChange(const QString& text);
     // Undoes the selected entries, newest first, logs each attempt and says what was refused.
     void btnUndoClick();

@@ -96,6 +96,9 @@ void TfrmMain::Activity1Click() {
         activityWindow_->showProgress(progress_);
     } else {
         activityWindow_->refresh();
+        // Opened again, it shows what happened last, not where it was left.
+        if (!activityWindow_->isVisible())
+            activityWindow_->showNewest();
     }
     activityWindow_->show();
     activityWindow_->raise();

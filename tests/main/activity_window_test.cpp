@@ -401,6 +401,13 @@ TEST_P(ActivityHoldRows, ArrivalsMoveNoVisibleRowWhileTheUserHasPlacedTheView) {
                   "R" + std::to_string(39 - c.selectedRow))
             << "the selection follows its entry";
     }
+    // Closed and opened again, it shows what happened last, whatever the user left placed.
+    window->hide();
+    write(entry("Downloads", "Late 3", "delete", {"/in/w"}));
+    window->refresh();
+    window->showNewest();
+    EXPECT_EQ(topRule(), "Late 3");
+    EXPECT_FALSE(window->tvActivity->selectionModel()->hasSelection());
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, ActivityHoldRows,
