@@ -34,7 +34,7 @@ TfrmNewName::TfrmNewName(QWidget* parent) : QDialog(parent) {
                 return QStringLiteral("%1 is not renamed: the name comes out "
                                       "empty")
                     .arg(QLatin1String(kExampleFile));
-            const QString becomes =
+            QString becomes =
                 QStringLiteral("%1 becomes %2")
                     .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
             // Under "replace", a later file would take an earlier one's place.
