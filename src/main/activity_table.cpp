@@ -64,6 +64,8 @@ QString activityActionText(const ActivityEntry& entry) {
         action = QStringLiteral("Retrying hourly");
     else if (entry.action == "give-up")
         action = QStringLiteral("Given up");
+    else if (entry.action == "make-folder")
+        action = QStringLiteral("Make folders");
     else
         action = text(entry.action);
     if (entry.failed)
