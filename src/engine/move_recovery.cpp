@@ -30,6 +30,17 @@ bool removeOurs(const std::string& path) {
     return !platform::DeleteFileEntry(path);
 }
 
+// Gives a file of ours the name path, or the first free numbered name beside it when path is
+// taken; the name it got, or nothing when it could not be moved.
+std::optional<std::string> placeAtOrBeside(const std::string& ours, const std::string& path) {
+    return PlaceAsPolicySays(path, NameClash::KeepBoth, [&](const std::string& name, bool) {
+        const auto error = platform::MoveFileNoReplace(ours, name);
+        if (!error)
+            return Placing::Done;
+        return error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
+    });
+}
+
 // How much of the log's end is read for the lines of operations a stopped program left: the
 // line of such an operation is among the last written before the kill, even with several
 // programs writing.
@@ -107,14 +118,7 @@ private:
         if (asRecorded(there, record) && IdentifyFile(record.source) &&
             !platform::MoveFileReplacing(kept, record.destination))
             return true;
-        const auto back = PlaceAsPolicySays(
-            record.destination, NameClash::KeepBoth, [&](const std::string& path, bool) {
-                const auto error = platform::MoveFileNoReplace(kept, path);
-                if (!error)
-                    return Placing::Done;
-                return error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
-            });
-        return back ? true : unsettled(record, kept);
+        return placeAtOrBeside(kept, record.destination) ? true : unsettled(record, kept);
     }
 
     bool settleClaim(const JournalRecord& record, const std::string& claim,
@@ -129,13 +133,7 @@ private:
             logged(false, "move", record.source, record.destination);
             return true;
         }
-        const auto back = PlaceAsPolicySays(
-            record.source, NameClash::KeepBoth, [&](const std::string& path, bool) {
-                const auto error = platform::MoveFileNoReplace(claim, path);
-                if (!error)
-                    return Placing::Done;
-                return error == std::errc::file_exists ? Placing::NameTaken : Placing::Failed;
-            });
+        const auto back = placeAtOrBeside(claim, record.source);
         if (!back)
             return unsettled(record, claim);
         if (*back == record.source) {
