@@ -34,9 +34,8 @@ TfrmNewName::TfrmNewName(QWidget* parent) : QDialog(parent) {
                 return QStringLiteral("%1 is not renamed: the name comes out "
                                       "empty")
                     .arg(QLatin1String(kExampleFile));
-            QString becomes =
-                QStringLiteral("%1 becomes %2")
-                    .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
+            QString becomes = QStringLiteral("%1 becomes %2")
+                                  .arg(QLatin1String(kExampleFile), QString::fromStdString(*made));
             // Under "replace", a later file would take an earlier one's place.
             if (!name.usesName())
                 return becomes + QStringLiteral(". Without {name}, files may share a name: "
