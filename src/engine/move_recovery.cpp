@@ -84,11 +84,7 @@ private:
                 return unsettled(record, record.source);
             logged(false, "move", record.source, record.destination);
         } else if (source) {
-            // The source was written to after it was copied, and has its name back: the copy
-            // at the destination, an older version of it, is the move's own and goes.
-            if (record.kind == JournalKind::Move && !asRecorded(source, record) &&
-                asRecorded(IdentifyFile(record.destination), record) &&
-                platform::DeleteFileEntry(record.destination))
+            if (!takeAwayStaleCopy(record, *source))
                 return unsettled(record, record.destination);
             logged(true, "move", record.source, record.destination);
         } else if (asRecorded(IdentifyFile(record.destination), record)) {
@@ -121,6 +117,17 @@ private:
         return placeAtOrBeside(kept, record.destination) ? true : unsettled(record, kept);
     }
 
+    // A source written to after it was copied (source, as it is now): the copy at the
+    // destination, as the record describes it, is an older version, the move's own, and goes.
+    // False when it could not be removed.
+    static bool takeAwayStaleCopy(const JournalRecord& record, const FileIdentity& source) {
+        if (record.kind != JournalKind::Move ||
+            (source.size == record.size && source.modifiedNs == record.modifiedNs) ||
+            !asRecorded(IdentifyFile(record.destination), record))
+            return true;
+        return !platform::DeleteFileEntry(record.destination);
+    }
+
     bool settleClaim(const JournalRecord& record, const std::string& claim,
                      const FileIdentity& claimed) {
         // A link is placed before its source is taken: with the source taken, it stands.
@@ -133,6 +140,8 @@ private:
             logged(false, "move", record.source, record.destination);
             return true;
         }
+        if (!takeAwayStaleCopy(record, claimed))
+            return unsettled(record, record.destination);
         const auto back = placeAtOrBeside(claim, record.source);
         if (!back)
             return unsettled(record, claim);
