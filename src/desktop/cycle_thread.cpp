@@ -33,6 +33,7 @@ void carryMemory(rServiceRules& from, rServiceRules& to) {
     to.retries = std::move(from.retries);
     to.unlistedSinceStart = std::move(from.unlistedSinceStart);
     to.knownLevels = from.knownLevels;
+    to.knownExclusions = std::move(from.knownExclusions);
     from.knownready = false;
 }
 

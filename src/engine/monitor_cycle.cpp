@@ -221,13 +221,22 @@ void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) 
     service.knowncnt = static_cast<std::int32_t>(known.size());
 }
 
-// The files of the levels of sub-folders the folder watches since its known files were taken (its
-// sub-folders just included, or more of their levels) were there before: they count as known.
-void knowFilesOfNewLevels(rServiceRules& service, const CurrentFiles& current) {
+// Whether the folder's own settings let files into the turn that they kept out of the one that
+// took the known files: more levels of sub-folders watched, an exclusion removed or narrowed.
+bool settingsLetMoreIn(const rServiceRules& service, std::int32_t levels) {
+    return (service.knownLevels && levels > *service.knownLevels) ||
+           (service.knownExclusions && *service.knownExclusions != service.excludefiles);
+}
+
+// The files those settings kept out were there before: they count as known, never as new.
+void knowFilesLeftOutBefore(rServiceRules& service, const CurrentFiles& current) {
+    const std::string before = service.knownExclusions.value_or(std::string());
+    const std::vector<std::string_view> excluded = ExclusionPatterns(before);
+    const std::int32_t levels = service.knownLevels.value_or(kMostSubfolderLevels);
     std::vector<filerec>& known = service.knownfiles;
     known.resize(Counted(known, service.knowncnt).size());
     for (const platform::FolderEntry& entry : current.entries)
-        if (std::ranges::count(entry.name, '/') > *service.knownLevels)
+        if (std::ranges::count(entry.name, '/') > levels || Excluded(entry.name, excluded))
             known.push_back({entry.name, entry.size, entry.date});
     service.knowncnt = static_cast<std::int32_t>(known.size());
 }
@@ -247,8 +256,8 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     if (!takingKnownFirst && !service.unlistedSinceStart.empty())
         knowFilesListedAtLast(service, current);
     const std::int32_t levels = std::clamp(service.subfolders, 0, kMostSubfolderLevels);
-    if (!takingKnownFirst && service.knownLevels && levels > *service.knownLevels)
-        knowFilesOfNewLevels(service, current);
+    if (!takingKnownFirst && settingsLetMoreIn(service, levels))
+        knowFilesLeftOutBefore(service, current);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
         outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
@@ -257,6 +266,7 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
         DropStaleRetries(service.retries, service.rulelist, current, service.unlistedSubfolders);
     recordKnownFiles(service, current, withDetails, leftOut, renamedHere);
     service.knownLevels = levels;
+    service.knownExclusions = service.excludefiles;
     if (takingKnownFirst)
         service.unlistedSinceStart = service.unlistedSubfolders;
     types.endTurn(current.entries.size());

@@ -144,6 +144,7 @@ SortNowPreview PreviewSortNow(const rServiceRules& folder, const SortingPolicy& 
     turn.knowncnt = 0;
     turn.knownfiles.clear();
     turn.knownLevels.reset();
+    turn.knownExclusions.reset();
     for (std::size_t i = 0; i < turn.rulelist.rules.size(); ++i)
         turn.rulelist.rules[i].rulename = std::to_string(i);
     std::vector<std::string> entries;

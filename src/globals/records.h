@@ -219,6 +219,9 @@ struct rServiceRules {
     // took them: files that more levels bring into the turn were there before, and count as
     // known, never as new.
     std::optional<std::int32_t> knownLevels; // not persisted
+    // The exclusion patterns (excludefiles then) the known files were taken with, once a turn
+    // took them: files a pattern since removed or narrowed lets into the turn were there before.
+    std::optional<std::string> knownExclusions; // not persisted
     // The files a rename or a move inside the folder put where they are (path below the folder,
     // size, date as listed), which no rename or move takes up again: a rule that acts on every
     // file each turn would otherwise rename or move its own work again and again.

@@ -528,15 +528,22 @@ TEST(TreeWalk, ASubFolderOutOfReachForAWhileKeepsItsFilesAndTheirRetries) {
         }
 }
 
-// Sub-folders included, or more of their levels, once the folder has been watched for a while:
-// the files they bring were there before and are no new arrivals; only later ones are.
-TEST(TreeWalk, MoreLevelsWatchedLaterBringNoOldFileAsNew) {
+// Sub-folders included, more of their levels, or an exclusion removed or narrowed, once the
+// folder has been watched for a while: the files this lets into the turn were there before and
+// are no new arrivals; only later ones are.
+TEST(TreeWalk, SettingsThatLetMoreInLaterBringNoOldFileAsNew) {
+    struct Setting {
+        std::int32_t levels;
+        const char* excluded;
+    };
     const struct {
         const char* what;
-        std::vector<std::int32_t> levels; // watched in turn, a cycle each
-    } cases[] = {{"sub-folders included", {0, 32}},
-                 {"one level, then all", {32, 1, 32}},
-                 {"one level, then two", {1, 2}}};
+        std::vector<Setting> settings; // in turn, a cycle each
+    } cases[] = {{"sub-folders included", {{0, ""}, {32, ""}}},
+                 {"one level, then all", {{32, ""}, {1, ""}, {32, ""}}},
+                 {"one level, then two", {{1, ""}, {2, ""}}},
+                 {"an exclusion removed", {{32, "*.pdf"}, {32, ""}}},
+                 {"an exclusion narrowed", {{32, "*.pdf;a/*"}, {32, "x*"}}}};
     for (const auto& c : cases)
         for (const bool remembered : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (remembered ? ", remembered" : ", listed"));
@@ -547,8 +554,9 @@ TEST(TreeWalk, MoreLevelsWatchedLaterBringNoOldFileAsNew) {
             CycleMemory memory;
             CycleMemory* kept = remembered ? &memory : nullptr;
             bool first = true;
-            for (const std::int32_t levels : c.levels) {
-                table.services[0].subfolders = levels;
+            for (const Setting& setting : c.settings) {
+                table.services[0].subfolders = setting.levels;
+                table.services[0].excludefiles = setting.excluded;
                 runMonitorCycle(table, first, {}, t.environment, kept);
                 first = false;
             }
