@@ -232,8 +232,12 @@ public:
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             if (placedByRuleBefore(file))
                 return;
-            const std::optional<std::string> newName =
+            std::optional<std::string> newName =
                 names ? names->name(factsOf(file, name, *names), &folded_) : std::nullopt;
+            // A name whose part before its extension came out empty would hide the file
+            // ("{folder}.{ext}" makes ".txt" of a file at the top): it is no name made from it.
+            if (newName && newName->starts_with('.') && !rename.newname.starts_with('.'))
+                newName.reset();
             if (!newName) {
                 // A template that does not parse is kept out of the rule by the reader and the
                 // editor; one that gets here all the same renames nothing.

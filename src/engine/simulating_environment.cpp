@@ -302,7 +302,8 @@ std::optional<std::string> SimulatingEnvironment::makeFolders(const std::string&
             continue;
         const EntryStatus status = at(path);
         if (status.exists && !status.isFolder)
-            return refused(FailureReason(std::make_error_code(std::errc::not_a_directory)));
+            return refused(FailureReason(std::make_error_code(std::errc::not_a_directory)) + " (" +
+                           PathBelow(fixedFolder, below) + ")");
         if (!status.exists) {
             foreseenFolders_.insert(path);
             made.push_back(path);
