@@ -199,6 +199,18 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current, bool 
     service.knowncnt = static_cast<std::int32_t>(count);
 }
 
+// Adds the turn's entries for which wasThereBefore holds to the known files: files that were in
+// the folder before, which the turn that took the known files could not see.
+template <typename Test>
+void knowEntries(rServiceRules& service, const CurrentFiles& current, Test wasThereBefore) {
+    std::vector<filerec>& known = service.knownfiles;
+    known.resize(Counted(known, service.knowncnt).size());
+    for (const platform::FolderEntry& entry : current.entries)
+        if (wasThereBefore(entry))
+            known.push_back({entry.name, entry.size, entry.date});
+    service.knowncnt = static_cast<std::int32_t>(known.size());
+}
+
 // The files of a sub-folder that could not be listed when the known files were first taken were
 // there before: once it can be listed, they count as known, never as new arrivals.
 void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) {
@@ -212,13 +224,10 @@ void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) 
     });
     if (listedAtLast.empty())
         return;
-    std::vector<filerec>& known = service.knownfiles;
-    known.resize(Counted(known, service.knowncnt).size());
-    for (const platform::FolderEntry& entry : current.entries)
-        if (std::ranges::any_of(listedAtLast,
-                                [&](const std::string& sub) { return LiesIn(entry.name, sub); }))
-            known.push_back({entry.name, entry.size, entry.date});
-    service.knowncnt = static_cast<std::int32_t>(known.size());
+    knowEntries(service, current, [&](const platform::FolderEntry& entry) {
+        return std::ranges::any_of(listedAtLast,
+                                   [&](const std::string& sub) { return LiesIn(entry.name, sub); });
+    });
 }
 
 // Whether the folder's own settings let files into the turn that they kept out of the one that
@@ -233,12 +242,9 @@ void knowFilesLeftOutBefore(rServiceRules& service, const CurrentFiles& current)
     const std::string before = service.knownExclusions.value_or(std::string());
     const std::vector<std::string_view> excluded = ExclusionPatterns(before);
     const std::int32_t levels = service.knownLevels.value_or(kMostSubfolderLevels);
-    std::vector<filerec>& known = service.knownfiles;
-    known.resize(Counted(known, service.knowncnt).size());
-    for (const platform::FolderEntry& entry : current.entries)
-        if (std::ranges::count(entry.name, '/') > levels || Excluded(entry.name, excluded))
-            known.push_back({entry.name, entry.size, entry.date});
-    service.knowncnt = static_cast<std::int32_t>(known.size());
+    knowEntries(service, current, [&](const platform::FolderEntry& entry) {
+        return std::ranges::count(entry.name, '/') > levels || Excluded(entry.name, excluded);
+    });
 }
 
 // Runs a turn over the listing; true when it did nothing and recorded every entry as known, so
