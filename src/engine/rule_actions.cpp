@@ -36,6 +36,9 @@ struct FollowedFile {
     // Moved last into a folder made from it below the watched folder itself, which a walk of
     // the folder's sub-folders reaches (destinations below a fixed part inside are left out).
     bool movedIntoTree = false;
+    // Moved last into a folder whose name holds a value that had to be cleaned or cut: "replace"
+    // never takes the place of what stands there under the name the rule makes.
+    bool inCleanedFolder = false;
     // The copies made of it in folders made from it below the watched folder itself, by their
     // paths below it.
     std::vector<std::string> copiesInTree = {};
@@ -173,6 +176,7 @@ public:
                 file.madeTop = template_ && !below_.empty() ? fixedFolder_ : std::string();
                 file.madeBelow = file.madeTop.empty() ? std::string() : joined(below_);
                 file.movedIntoTree = makesInTree_;
+                file.inCleanedFolder = folded_;
                 // The later actions find the file under the name it has there: its own name
                 // without its sub-folder, or the one "Keep both" gave it.
                 if (*placed != target || OwnNameOf(name) != name)
@@ -236,8 +240,10 @@ public:
                 names ? names->name(factsOf(file, name, *names), &folded_) : std::nullopt;
             // A name whose part before its extension came out empty would hide the file
             // ("{folder}.{ext}" makes ".txt" of a file at the top): it is no name made from it.
-            if (newName && newName->starts_with('.') && !rename.newname.starts_with('.'))
+            if (newName && newName->starts_with('.') && !rename.newname.starts_with('.') &&
+                !OwnNameOf(name).starts_with('.'))
                 newName.reset();
+            folded_ = folded_ || file.inCleanedFolder;
             if (!newName) {
                 // A template that does not parse is kept out of the rule by the reader and the
                 // editor; one that gets here all the same renames nothing.

@@ -271,6 +271,19 @@ TEST(RenameAction, NamesComeFromTheFileInItsFolderAndStayKnown) {
     }
 }
 
+// A file whose name starts with a dot keeps it: only a name made empty before its extension is
+// refused, never the dot the file had.
+TEST(RenameAction, AFileWhoseNameStartsWithADotIsRenamed) {
+    test::TempFolder temp;
+    const fs::path inbox = temp.file("in");
+    fs::create_directories(inbox);
+    test::writeBytes(inbox / ".scan.pdf", "hidden");
+    bool passedOver = false;
+    readAndRun(configText(inbox.string(), {"raction=5", "newname={name}-x.{ext}"}, ".scan*", 0),
+               passedOver, {NameClash::Leave, false}, 2);
+    EXPECT_EQ(namesIn(inbox), std::vector<std::string>{".scan-x.pdf"});
+}
+
 // A folder watched with its sub-folders: each file keeps the sub-folder it lies in for {folder}
 // and for a rename, and a folder sorted into sub-folders of its own sorts nothing twice.
 TEST(PlaceholderDestinations, FilesOfSubFoldersGoWhereTheirSubFolderSays) {
