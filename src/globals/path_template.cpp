@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <regex>
 #include <utility>
 
 namespace lp {
@@ -186,6 +187,9 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
             parsed.usesWritten_ = parsed.usesWritten_ || (*placeholder >= Placeholder::Year &&
                                                           *placeholder <= Placeholder::TakenDay);
             parsed.usesName_ = parsed.usesName_ || *placeholder == Placeholder::Name;
+            parsed.usesFolderOrToday_ =
+                parsed.usesFolderOrToday_ || *placeholder == Placeholder::Folder ||
+                (*placeholder >= Placeholder::TodayYear && *placeholder <= Placeholder::TodayDay);
             i = close;
             continue;
         } else if (isSeparator(c)) {
@@ -313,6 +317,51 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
         }
     }
     return text;
+}
+
+bool PathTemplate::mayHaveMade(const TemplateFacts& facts, const std::string& folders) const {
+    // Each component is expanded with the file's own facts, its other placeholders kept as
+    // marks that no cleaned value holds, and then read as a regular expression.
+    constexpr char kMark = '\x01';
+    std::string pattern;
+    for (const Component& component : below_) {
+        Component marked;
+        bool onlyFolders = true; // then it may come out empty, and make no folder
+        for (const Piece& piece : component) {
+            const bool variable =
+                piece.placeholder && (*piece.placeholder == Placeholder::Folder ||
+                                      *piece.placeholder >= Placeholder::TodayYear);
+            if (!variable) {
+                marked.push_back(piece);
+                continue;
+            }
+            const char kind = *piece.placeholder == Placeholder::Folder      ? 'F'
+                              : *piece.placeholder == Placeholder::TodayYear ? 'Y'
+                                                                             : 'D';
+            onlyFolders = onlyFolders && kind == 'F';
+            marked.push_back({std::string{kMark, kind}});
+        }
+        bool altered = false;
+        const std::string text = expand(marked, facts, altered);
+        std::string made;
+        bool empty = true;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c == kMark && i + 1 < text.size()) {
+                const char kind = text[++i];
+                made += kind == 'F' ? ".*" : kind == 'Y' ? "[0-9]{4,}" : "[0-9]{2,}";
+                continue;
+            }
+            empty = false;
+            if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos)
+                made += '\\';
+            made += c;
+        }
+        if (made.empty())
+            continue; // a component that comes out empty makes no folder
+        pattern += empty && onlyFolders ? "(?:" + made + "/)?" : made + "/";
+    }
+    return std::regex_match(folders, std::regex(pattern));
 }
 
 std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts,

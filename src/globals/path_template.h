@@ -67,6 +67,14 @@ public:
     bool usesWritten() const { return usesWritten_; }
     // Whether the file's own name goes into what is made: without it, many files make one name.
     bool usesName() const { return usesName_; }
+    // Whether a file the template put somewhere may be given another place from there: the
+    // sub-folder it now lies in goes into {folder}, and a new day into the today placeholders,
+    // where its own facts give it the same place again.
+    bool mayPlaceAgain() const { return usesFolderOrToday_; }
+    // Whether folders ("2024/a/b/", below fixedFolder, "/" after each) may be a place the template
+    // made for a file of these facts: its {folder} and today placeholders stand for any value,
+    // since the file may have come from another sub-folder, on another day.
+    bool mayHaveMade(const TemplateFacts& facts, const std::string& folders) const;
 
     // A destination's folder before its first placeholder, which must exist: the whole path when
     // it has none.
@@ -97,6 +105,7 @@ private:
     bool usesTaken_ = false;
     bool usesWritten_ = false;
     bool usesName_ = false;
+    bool usesFolderOrToday_ = false;
 };
 
 // Literal text as a template spells it: every "{" doubled.

@@ -346,3 +346,43 @@ TEST_F(SortNow, AFolderWithItsSubFoldersShowsAndSortsTheirFiles) {
 }
 
 } // namespace
+
+namespace {
+
+// Files sorted into folders made in the watched folder itself, from their sub-folder or the day,
+// are sorted once: neither a cycle nor Sort Now takes them up again one folder deeper. Sort Now
+// still offers the files that were there before, also in a folder the user named as a year.
+TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) {
+    for (const char* made : {"{year}/{folder}", "{folder}/{year}", "{ext}/{folder}",
+                             "{today.year}-{today.month}/{folder}", "x{day}/{folder}"}) {
+        SCOPED_TRACE(made);
+        fs::remove_all(in());
+        fs::create_directories(in("2024"));
+        writeBytes(in("2024/old.pdf"), "old"); // a folder of the user's, named as a year
+        lp::ruleactionrec action = lp::test::MoveTo(in() + "/" + made);
+        action.templated = true;
+        lp::ServiceTable table = lp::test::OneFolderTable(
+            "Inbox", in(), lp::test::MakeRule("Sorted", lp::NewFile, {action}));
+        table.services[0].subfolders = 32;
+        lp::runMonitorCycle(table, true, {}, environment);
+        fs::create_directories(in("a"));
+        writeBytes(in("a/scan.pdf"), "scan");
+        lp::test::setLocalWriteTime(in("a/scan.pdf"), 2021, 6, 15);
+        for (int cycle = 0; cycle < 3; ++cycle)
+            lp::runMonitorCycle(table, false, {}, environment);
+        std::vector<std::string> scans;
+        for (const auto& entry : fs::recursive_directory_iterator(in()))
+            if (entry.path().filename() == "scan.pdf")
+                scans.push_back(fs::relative(entry.path(), in()).string());
+        ASSERT_EQ(scans.size(), 1u);
+        EXPECT_NE(scans[0], "a/scan.pdf");
+        const lp::SortNowPreview preview = lp::PreviewSortNow(
+            table.services[0], {}, environment, lp::SimulatingEnvironment::TakesAll());
+        std::vector<std::string> offered;
+        for (const lp::SortNowLine& line : preview.lines)
+            offered.push_back(line.file);
+        EXPECT_EQ(offered, std::vector<std::string>{"2024/old.pdf"});
+    }
+}
+
+} // namespace
