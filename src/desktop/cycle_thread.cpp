@@ -225,6 +225,13 @@ public:
         }
     }
 
+    void knowLetIn(const ServiceTable& listed) {
+        for (const rServiceRules& service : listed.services)
+            for (rServiceRules& kept : remembered_.services)
+                if (sameFolderRecord(kept, service))
+                    KnowFilesLetInNow(kept, service);
+    }
+
     void recordUndo(const ActivityEntry& undone) {
         changeKnownFiles([&](ServiceTable& table) { RecordUndoInKnownFiles(table, undone); });
     }
@@ -412,6 +419,10 @@ void CycleThread::finished() {
 
 void CycleThread::adoptListing(const ServiceTable& listed) {
     post([this, listed] { worker_->adopt(listed); });
+}
+
+void CycleThread::knowLetIn(const ServiceTable& listed) {
+    post([this, listed] { worker_->knowLetIn(listed); });
 }
 
 void CycleThread::recordUndo(const ActivityEntry& undone) {

@@ -96,6 +96,9 @@ public:
     // The known files of the listed services replace what the cycles remember of them, from the
     // next cycle on; their retries start over.
     void adoptListing(const ServiceTable& listed);
+    // The listed services' settings were changed to let more in: what they let in at the listing
+    // is known from then on (see KnowFilesLetInNow), and what arrives later is new.
+    void knowLetIn(const ServiceTable& listed);
     // An undo put a file back or took one away: the known files follow, so that the next cycle
     // does not take the file for a new one.
     void recordUndo(const ActivityEntry& undone);

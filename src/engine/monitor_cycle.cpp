@@ -199,14 +199,14 @@ void recordKnownFiles(rServiceRules& service, const CurrentFiles& current, bool 
     service.knowncnt = static_cast<std::int32_t>(count);
 }
 
-// Adds the turn's entries for which wasThereBefore holds to the known files: files that were in
-// the folder before, which the turn that took the known files could not see.
-template <typename Test>
-void knowEntries(rServiceRules& service, const CurrentFiles& current, Test wasThereBefore) {
+// Adds the entries for which wasThereBefore holds to the known files: files that were in the
+// folder before, which the turn that took the known files could not see.
+template <typename Entries, typename Test>
+void knowEntries(rServiceRules& service, const Entries& entries, Test wasThereBefore) {
     std::vector<filerec>& known = service.knownfiles;
     known.resize(Counted(known, service.knowncnt).size());
-    for (const platform::FolderEntry& entry : current.entries)
-        if (wasThereBefore(entry))
+    for (const auto& entry : entries)
+        if (wasThereBefore(entry.name))
             known.push_back({entry.name, entry.size, entry.date});
     service.knowncnt = static_cast<std::int32_t>(known.size());
 }
@@ -224,26 +224,31 @@ void knowFilesListedAtLast(rServiceRules& service, const CurrentFiles& current) 
     });
     if (listedAtLast.empty())
         return;
-    knowEntries(service, current, [&](const platform::FolderEntry& entry) {
+    knowEntries(service, current.entries, [&](std::string_view name) {
         return std::ranges::any_of(listedAtLast,
-                                   [&](const std::string& sub) { return LiesIn(entry.name, sub); });
+                                   [&](const std::string& sub) { return LiesIn(name, sub); });
     });
 }
 
-// Whether the folder's own settings let files into the turn that they kept out of the one that
-// took the known files: more levels of sub-folders watched, an exclusion removed or narrowed.
-bool settingsLetMoreIn(const rServiceRules& service, std::int32_t levels) {
-    return (service.knownLevels && levels > *service.knownLevels) ||
-           (service.knownExclusions && *service.knownExclusions != service.excludefiles);
+// Whether the folder's own settings (levels, exclusions) let files into a turn that they kept
+// out of the one that took the known files: more levels of sub-folders watched, an exclusion
+// removed or narrowed.
+bool settingsLetMoreIn(const rServiceRules& service, std::int32_t levels,
+                       const std::string& excluded) {
+    return service.knownready &&
+           ((service.knownLevels && levels > *service.knownLevels) ||
+            (service.knownExclusions && *service.knownExclusions != excluded));
 }
 
-// The files those settings kept out were there before: they count as known, never as new.
-void knowFilesLeftOutBefore(rServiceRules& service, const CurrentFiles& current) {
+// The files the settings of the turn that took the known files kept out were there before:
+// they count as known, never as new.
+template <typename Entries>
+void knowFilesLeftOutBefore(rServiceRules& service, const Entries& entries) {
     const std::string before = service.knownExclusions.value_or(std::string());
     const std::vector<std::string_view> excluded = ExclusionPatterns(before);
     const std::int32_t levels = service.knownLevels.value_or(kMostSubfolderLevels);
-    knowEntries(service, current, [&](const platform::FolderEntry& entry) {
-        return std::ranges::count(entry.name, '/') > levels || Excluded(entry.name, excluded);
+    knowEntries(service, entries, [&](std::string_view name) {
+        return std::ranges::count(name, '/') > levels || Excluded(name, excluded);
     });
 }
 
@@ -262,8 +267,8 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     if (!takingKnownFirst && !service.unlistedSinceStart.empty())
         knowFilesListedAtLast(service, current);
     const std::int32_t levels = std::clamp(service.subfolders, 0, kMostSubfolderLevels);
-    if (!takingKnownFirst && settingsLetMoreIn(service, levels))
-        knowFilesLeftOutBefore(service, current);
+    if (settingsLetMoreIn(service, levels, service.excludefiles))
+        knowFilesLeftOutBefore(service, current.entries);
     RulesOutcome outcome;
     if (!current.entries.empty() && service.rulelist.rulecnt > 0)
         outcome = evaluateRules(service, current, firstCycle, withDetails, policy, environment,
@@ -339,6 +344,15 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
 }
 
 } // namespace
+
+void KnowFilesLetInNow(rServiceRules& service, const rServiceRules& listed) {
+    const std::int32_t levels = std::clamp(listed.subfolders, 0, kMostSubfolderLevels);
+    if (!listed.knownready || !settingsLetMoreIn(service, levels, listed.excludefiles))
+        return;
+    knowFilesLeftOutBefore(service, Counted(listed.knownfiles, listed.knowncnt));
+    service.knownLevels = levels;
+    service.knownExclusions = listed.excludefiles;
+}
 
 const std::string& ServiceName(const rServiceRules& service) {
     return service.othername.empty() ? service.sharedir : service.othername;

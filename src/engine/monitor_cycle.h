@@ -15,6 +15,13 @@ namespace lp {
 // folder itself where it has none.
 const std::string& ServiceName(const rServiceRules& service);
 
+// Settings of a watched folder changed so that they let more in (sub-folders included, more of
+// their levels, an exclusion removed or narrowed): the files of listed, the folder listed just
+// then with its new settings, that the settings of service's last turn kept out were there
+// before the change, and are known from now on. Taken at once, so that a file arriving between
+// the change and the next turn is new.
+void KnowFilesLetInNow(rServiceRules& service, const rServiceRules& listed);
+
 // Runs one service turn; a service that is off or has no folder is passed over untouched. The
 // environment hears the service's and rule's names before each rule acts. With a memory of the
 // service's earlier turns, an unchanged folder is not listed again and a turn that is bound to do

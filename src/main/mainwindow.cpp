@@ -339,14 +339,24 @@ void TfrmMain::btnEditServiceClick() {
     const int line = selectedServiceLine();
     if (currentServiceRecord() == nullptr)
         return;
-    const std::string folderBefore = currentServiceRecord()->sharedir;
+    const rServiceRules& edited = *currentServiceRecord();
+    const std::string folderBefore = edited.sharedir;
+    const std::int32_t levelsBefore = edited.subfolders;
+    const std::string exclusionsBefore = edited.excludefiles;
     TfrmAddService dialog(app().table, true, line, this);
     if (runModal(dialog) != QDialog::Accepted)
         return;
-    // Another folder is as good as a new one: its files there now are not new.
-    if (const rServiceRules* record = findUserService(app().table, line);
-        record && record->enabled && record->sharedir != folderBefore)
+    const rServiceRules* record = findUserService(app().table, line);
+    // Another folder is as good as a new one: its files there now are not new. So are the files
+    // that more sub-folders or fewer exclusions let in now, and only those.
+    if (record && record->enabled && record->sharedir != folderBefore) {
         listFolderNow(*record);
+    } else if (record && record->enabled &&
+               (record->subfolders > levelsBefore || record->excludefiles != exclusionsBefore)) {
+        ServiceTable one;
+        one.services = {*record};
+        cycles->knowLetIn(ListFoldersNow(one));
+    }
     BuildOtherServiceList();
     selectFolderLine(line);
     BuildRuleLists(kOtherService);

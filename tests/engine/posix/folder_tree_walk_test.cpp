@@ -530,7 +530,8 @@ TEST(TreeWalk, ASubFolderOutOfReachForAWhileKeepsItsFilesAndTheirRetries) {
 
 // Sub-folders included, more of their levels, or an exclusion removed or narrowed, once the
 // folder has been watched for a while: the files this lets into the turn were there before and
-// are no new arrivals; only later ones are.
+// are no new arrivals; only later ones are. The desktop program tells the change at once, so a
+// file that arrives before the next turn is new too.
 TEST(TreeWalk, SettingsThatLetMoreInLaterBringNoOldFileAsNew) {
     struct Setting {
         std::int32_t levels;
@@ -544,23 +545,37 @@ TEST(TreeWalk, SettingsThatLetMoreInLaterBringNoOldFileAsNew) {
                  {"one level, then two", {{1, ""}, {2, ""}}},
                  {"an exclusion removed", {{32, "*.pdf"}, {32, ""}}},
                  {"an exclusion narrowed", {{32, "*.pdf;a/*"}, {32, "x*"}}}};
+    enum class Mode : std::uint8_t { Listed, Remembered, ToldAtOnce };
     for (const auto& c : cases)
-        for (const bool remembered : {false, true}) {
-            SCOPED_TRACE(std::string(c.what) + (remembered ? ", remembered" : ", listed"));
+        for (const Mode mode : {Mode::Listed, Mode::Remembered, Mode::ToldAtOnce}) {
+            SCOPED_TRACE(std::string(c.what) + " " + std::to_string(static_cast<int>(mode)));
             Tree t;
             const fs::path out = t.temp.path() / "out";
             fs::create_directories(out);
             ServiceTable table = t.oneRule(NewFile, {test::MoveTo(out.string())});
             CycleMemory memory;
-            CycleMemory* kept = remembered ? &memory : nullptr;
+            CycleMemory* kept = mode == Mode::Listed ? nullptr : &memory;
             bool first = true;
             for (const Setting& setting : c.settings) {
                 table.services[0].subfolders = setting.levels;
                 table.services[0].excludefiles = setting.excluded;
+                if (mode == Mode::ToldAtOnce && !first) {
+                    ServiceTable listing = table;
+                    listing.services[0].rulelist = {};
+                    runMonitorCycle(listing, true, {}, t.environment);
+                    KnowFilesLetInNow(table.services[0], listing.services[0]);
+                    if (&setting == &c.settings.back())
+                        test::writeBytes((t.top / "a" / "b" / "arrived.pdf").string(), "a");
+                }
                 runMonitorCycle(table, first, {}, t.environment, kept);
                 first = false;
             }
-            EXPECT_TRUE(fs::is_empty(out)) << "an old file was taken for a new one";
+            std::vector<std::string> moved;
+            for (const auto& entry : fs::directory_iterator(out))
+                moved.push_back(entry.path().filename().string());
+            EXPECT_EQ(moved, mode == Mode::ToldAtOnce ? std::vector<std::string>{"arrived.pdf"}
+                                                      : std::vector<std::string>{})
+                << "an old file was taken for a new one, or an arrival for an old one";
             test::writeBytes((t.top / "a" / "b" / "new.pdf").string(), "n");
             runMonitorCycle(table, false, {}, t.environment, kept);
             EXPECT_TRUE(fs::exists(out / "new.pdf")) << "a new file was not";
