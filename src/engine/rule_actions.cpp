@@ -198,7 +198,7 @@ public:
 
     void copy(const std::string& destination) {
         const auto makeCopy = [&](FollowedFile& file, const std::string& name) {
-            if (liesWhereMade(file, name))
+            if (placedByRuleBefore(file) || liesWhereMade(file, name))
                 return;
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
@@ -212,8 +212,7 @@ public:
             // A copy a retry finds made already is not made again, not even as a numbered one;
             // nor is a copy a destination made from the file puts onto the file itself.
             if ((template_ && source == target) ||
-                (file.retried && environment_.copyStands(source, target)) ||
-                placedByRuleBefore(file))
+                (file.retried && environment_.copyStands(source, target)))
                 return;
             const auto placed = environment_.copyFile(source, target, nameClash(source, target));
             if (!placed) {
