@@ -61,8 +61,8 @@ void removeMadeFolders(const ActivityEntry& entry, const std::string& placedAt) 
     }
 }
 
-// The sub-folder of a watched tree that path lies in, when it lies in one and a folder on its way
-// there is a link or a mount by now.
+// The outermost folder on the way from a watched tree to the sub-folder path lies in that is a
+// link or a mount by now, when path lies in a sub-folder of a watched tree.
 std::optional<std::string> subFolderNoLongerInTree(const ServiceTable& table,
                                                    const std::string& path) {
     const std::size_t nameStart = platform::NameStartIn(path);
@@ -79,9 +79,15 @@ std::optional<std::string> subFolderNoLongerInTree(const ServiceTable& table,
             platform::kPathSeparators.find(folder[top.size()]) == std::string::npos)
             continue;
         // A folder that is gone is said as such when the move back fails.
-        if (platform::RealFolderAt(folder, true) &&
-            !SubFolderStillInTree(top, folder.substr(top.size() + 1)))
-            return folder;
+        const std::string below = folder.substr(top.size() + 1);
+        if (!platform::RealFolderAt(folder, true) || SubFolderStillInTree(top, below))
+            continue;
+        for (std::size_t end = below.find_first_of(platform::kPathSeparators);;
+             end = below.find_first_of(platform::kPathSeparators, end + 1)) {
+            const std::string part = below.substr(0, end);
+            if (end == std::string::npos || !SubFolderStillInTree(top, part))
+                return top + platform::kPathSeparator + part;
+        }
     }
     return std::nullopt;
 }
