@@ -84,9 +84,8 @@ std::optional<std::string> subFolderNoLongerInTree(const ServiceTable& table,
             continue;
         for (std::size_t end = below.find_first_of(platform::kPathSeparators);;
              end = below.find_first_of(platform::kPathSeparators, end + 1)) {
-            const std::string part = below.substr(0, end);
-            if (end == std::string::npos || !SubFolderStillInTree(top, part))
-                return top + platform::kPathSeparator + part;
+            if (end == std::string::npos || !SubFolderStillInTree(top, below.substr(0, end)))
+                return folder.substr(0, top.size() + 1 + std::min(end, below.size()));
         }
     }
     return std::nullopt;
