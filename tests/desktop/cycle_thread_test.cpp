@@ -73,6 +73,7 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
             service.knowncnt = static_cast<std::int32_t>(service.knownfiles.size());
             service.knownready = true;
             service.renamedInPlace.push_back({"put" + std::to_string(seen.size()), 0, 0});
+            service.knownLevels = 0; // taken without sub-folders
         },
         CycleThread::Mode::OwnThread);
     QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
@@ -94,25 +95,39 @@ TEST(CycleThread, TheWindowIsAnsweredWhileACycleRunsOverItsOwnCopy) {
     ASSERT_TRUE(ended.wait());
     EXPECT_FALSE(cycles.running());
 
+    enum class Listing : std::uint8_t { None, Adopted, LettingMoreIn };
     struct Step {
         const char* what;
-        bool adoptListing;
+        Listing listing;
         Seen expected;
     };
     const Step steps[] = {
-        {"the first cycle's known and placed files come back", false, {2, {"seen1"}, {"put1"}}},
-        {"and grow with each cycle", false, {2, {"seen1", "seen2"}, {"put1", "put2"}}},
+        {"the first cycle's known and placed files come back",
+         Listing::None,
+         {2, {"seen1"}, {"put1"}}},
+        {"and grow with each cycle", Listing::None, {2, {"seen1", "seen2"}, {"put1", "put2"}}},
         {"a listing taken at a click replaces the known, never the placed",
-         true,
+         Listing::Adopted,
          {2, {"listed"}, {"put1", "put2", "put3"}}},
+        {"one taken as settings let more in adds only what they let in",
+         Listing::LettingMoreIn,
+         {2, {"listed", "seen4", "sub/old"}, {"put1", "put2", "put3", "put4"}}},
     };
     for (const Step& step : steps) {
-        if (step.adoptListing) {
+        if (step.listing != Listing::None) {
             ServiceTable listed = tableWithRules(0);
             listed.services[0].knownfiles = {{"listed", 0, 0}};
-            listed.services[0].knowncnt = 1;
+            if (step.listing == Listing::LettingMoreIn) {
+                listed.services[0].subfolders = 1;
+                listed.services[0].knownfiles.push_back({"sub/old", 0, 0});
+            }
+            listed.services[0].knowncnt =
+                static_cast<std::int32_t>(listed.services[0].knownfiles.size());
             listed.services[0].knownready = true;
-            cycles.adoptListing(listed);
+            if (step.listing == Listing::Adopted)
+                cycles.adoptListing(listed);
+            else
+                cycles.knowLetIn(listed);
         }
         ASSERT_TRUE(cycles.start(table, false)) << step.what;
         ASSERT_TRUE(ended.wait()) << step.what;
