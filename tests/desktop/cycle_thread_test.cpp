@@ -155,7 +155,7 @@ TEST(CycleThread, AJobRunsAfterTheCycleInProgressAndOneThatSortsHoldsTheCyclesOf
                 started.set_value();
                 released.wait();
             }
-            ran.push_back("cycle");
+            ran.emplace_back("cycle");
         },
         CycleThread::Mode::OwnThread);
     QSignalSpy ended(&cycles, &CycleThread::cycleEnded);
