@@ -86,7 +86,8 @@ void TableReader::readOption(std::string_view key, bool& field) {
 }
 
 // "subfolders=" follows "rulecnt=" in a version-2 file, only when the folder's sub-folders are
-// watched; a depth beyond what Larchpost walks is taken as the deepest it walks.
+// watched; a depth beyond what Larchpost walks is taken as the deepest it walks, and none (0, or
+// less, written by hand) as the folder watched alone.
 void TableReader::readSubfolders(rServiceRules& service) {
     service.subfolders = 0;
     if (!version2_ || stopped())
@@ -97,7 +98,7 @@ void TableReader::readSubfolders(rServiceRules& service) {
         return;
     std::int32_t levels = 0;
     if (keys_.ReadIntKey("subfolders", levels) == 0)
-        service.subfolders = std::clamp(levels, 1, kMostSubfolderLevels);
+        service.subfolders = std::clamp(levels, 0, kMostSubfolderLevels);
 }
 
 // In a version-2 file "{{" stands for "{" and a single "{" starts a placeholder. A destination

@@ -43,6 +43,8 @@ TEST(ConfigSubfolders, TheDepthIsReadAtItsPlaceAndWrittenBackAsRead) {
         {"version 2, three levels", "2.00", {"subfolders=3"}, true, 3, true},
         {"version 2, all levels", "2.00", {"subfolders=32"}, true, 32, true},
         {"version 2, deeper than walked", "2.00", {"subfolders=500"}, true, 32, false},
+        {"version 2, none written by hand", "2.00", {"subfolders=0"}, true, 0, false},
+        {"version 2, fewer than none", "2.00", {"subfolders=-1"}, true, 0, false},
         {"version 1 knows no sub-folders", "1.00", {"subfolders=3"}, false, 0, false},
         {"version 2, not a number", "2.00", {"subfolders=all"}, false, 0, false},
     };
@@ -58,6 +60,8 @@ TEST(ConfigSubfolders, TheDepthIsReadAtItsPlaceAndWrittenBackAsRead) {
         EXPECT_EQ(service.rulelist.rulecnt, 1);
         if (c.sameBack)
             EXPECT_EQ(FormatConfigFile(table), content);
+        else if (c.levels == 0)
+            EXPECT_EQ(FormatConfigFile(table), folderFile(c.version, {}));
         else
             EXPECT_EQ(FormatConfigFile(table),
                       folderFile(c.version, {"subfolders=" + std::to_string(c.levels)}));
