@@ -25,6 +25,7 @@ struct CurrentFiles {
     std::int64_t totalSize = 0; // bytes of all entries; counted only when sizes were read
     // What the type and origin conditions read the files through; without it they keep nothing.
     FileFacts* facts = nullptr;
+    bool ofTree = false; // the files of a folder watched with its sub-folders
 };
 
 // The names of a service's known-file list, looked up by hashing. Built on first use, since only

@@ -59,6 +59,7 @@ public:
 
     const CurrentFiles& current() const { return current_; }
     void readFactsThrough(FileFacts& facts) { current_.facts = &facts; }
+    void ofTree(bool tree) { current_.ofTree = tree; }
 
 private:
     std::vector<platform::FolderEntry>& listing_;
@@ -260,6 +261,7 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
     TurnFiles files(listing, service.excludefiles, withDetails);
     FolderFileFacts facts(service.sharedir, environment, types);
     files.readFactsThrough(facts);
+    files.ofTree(service.subfolders > 0);
     const CurrentFiles& current = files.current();
     std::vector<bool> leftOut(current.entries.size(), false);
     std::vector<filerec> renamedHere;

@@ -63,6 +63,11 @@ struct FollowedFile {
         if (failedAt < 0)
             failedAt = action;
     }
+
+    // The file lies where the rule puts it already (the rule's own earlier work, or the very
+    // place an action names): the whole rule leaves it as it is. A delete or a program that was
+    // to follow its sorting must not take the sorted file itself.
+    void settle() { passedOver = true; }
 };
 
 // A path built in one buffer that every file of a rule reuses.
@@ -160,7 +165,7 @@ public:
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             if (placedByRuleBefore(file) || liesWhereMade(file, name))
-                return;
+                return file.settle();
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
                 return file.fail(action_);
@@ -171,10 +176,8 @@ public:
             // A file of a sub-folder keeps its own name at the destination.
             const std::string& target = target_(*folder, OwnNameOf(name));
             const std::string& source = source_(*file.folder, name);
-            // A destination made from the file may name the very place it lies in (a folder
-            // sorted into sub-folders of its own): it is there already.
-            if (template_ && source == target)
-                return;
+            if (liesAt(source, target))
+                return file.settle();
             const auto placed = environment_.moveFile(source, target, nameClash(source, target));
             if (placed) {
                 left(source, *placed);
@@ -199,7 +202,7 @@ public:
     void copy(const std::string& destination) {
         const auto makeCopy = [&](FollowedFile& file, const std::string& name) {
             if (placedByRuleBefore(file) || liesWhereMade(file, name))
-                return;
+                return file.settle();
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
                 return file.fail(action_);
@@ -209,10 +212,10 @@ public:
             const std::optional<ReachedThrough> into = reachedThrough(*folder, *held);
             const std::string& source = source_(*file.folder, name);
             const std::string& target = target_(*folder, OwnNameOf(name));
-            // A copy a retry finds made already is not made again, not even as a numbered one;
-            // nor is a copy a destination made from the file puts onto the file itself.
-            if ((template_ && source == target) ||
-                (file.retried && environment_.copyStands(source, target)))
+            if (liesAt(source, target))
+                return file.settle();
+            // A copy a retry finds made already is not made again, not even as a numbered one.
+            if (file.retried && environment_.copyStands(source, target))
                 return;
             const auto placed = environment_.copyFile(source, target, nameClash(source, target));
             if (!placed) {
@@ -243,7 +246,7 @@ public:
         const auto* names = std::get_if<PathTemplate>(&parsed);
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
             if (placedByRuleBefore(file))
-                return;
+                return file.settle();
             std::optional<std::string> newName =
                 names ? names->name(factsOf(file, name, *names), &folded_) : std::nullopt;
             // A name whose part before its extension came out empty would hide the file
@@ -369,6 +372,15 @@ private:
 
     std::size_t indexOf(const FollowedFile& file) const {
         return static_cast<std::size_t>(&file - files_.data());
+    }
+
+    // Whether a move or copy from source would put the file where it lies. A destination made
+    // from the file may name the very place it lies in (a folder sorted into sub-folders of its
+    // own), and so may the watched folder itself for a file at the top of its tree, whose files
+    // the rule gathers there. A folder watched alone that a rule moves or copies into itself is
+    // a rule that cannot do anything: that fails, and says so.
+    bool liesAt(const std::string& source, const std::string& target) const {
+        return source == target && (template_ || current_.ofTree);
     }
 
     // Whether the file lies, where it was found, in a place the destination made from the file

@@ -224,6 +224,7 @@ SortNowOutcome CarryOutSortNow(const SortNowPreview& preview, const std::set<Sor
     const rServiceRules& folder = preview.folder;
     // The chosen files, each once, as the entries a turn's rules select from.
     CurrentFiles current;
+    current.ofTree = folder.subfolders > 0;
     std::unordered_map<std::string, std::uint32_t> position;
     for (const auto& [file, rule] : chosen)
         if (!file.empty() &&

@@ -320,24 +320,23 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
 }
 
 bool PathTemplate::mayHaveMade(const TemplateFacts& facts, const std::string& folders) const {
-    // Each component is expanded with the file's own facts, its other placeholders kept as
-    // marks that no cleaned value holds, and then read as a regular expression.
+    // Each component is expanded with the file's name and extension, its other placeholders
+    // kept as marks that no cleaned value holds, and then read as a regular expression.
     constexpr char kMark = '\x01';
     std::string pattern;
     for (const Component& component : below_) {
         Component marked;
         bool onlyFolders = true; // then it may come out empty, and make no folder
         for (const Piece& piece : component) {
-            const bool variable =
-                piece.placeholder && (*piece.placeholder == Placeholder::Folder ||
-                                      *piece.placeholder >= Placeholder::TodayYear);
-            if (!variable) {
+            // Every placeholder after the extension in the list is a date or {folder}.
+            if (!piece.placeholder || *piece.placeholder < Placeholder::Year) {
                 marked.push_back(piece);
                 continue;
             }
-            const char kind = *piece.placeholder == Placeholder::Folder      ? 'F'
-                              : *piece.placeholder == Placeholder::TodayYear ? 'Y'
-                                                                             : 'D';
+            const Placeholder value = *piece.placeholder;
+            const bool year = value == Placeholder::Year || value == Placeholder::TakenYear ||
+                              value == Placeholder::TodayYear;
+            const char kind = value == Placeholder::Folder ? 'F' : year ? 'Y' : 'D';
             onlyFolders = onlyFolders && kind == 'F';
             marked.push_back({std::string{kMark, kind}});
         }

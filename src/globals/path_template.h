@@ -72,8 +72,9 @@ public:
     // where its own facts give it the same place again.
     bool mayPlaceAgain() const { return usesFolderOrToday_; }
     // Whether folders ("2024/a/b/", below fixedFolder, "/" after each) may be a place the template
-    // made for a file of these facts: its {folder} and today placeholders stand for any value,
-    // since the file may have come from another sub-folder, on another day.
+    // made for a file of these facts: its {folder} and date placeholders stand for any value of
+    // their shape, since the file may have come from another sub-folder, on another day, and
+    // been written to since.
     bool mayHaveMade(const TemplateFacts& facts, const std::string& folders) const;
 
     // A destination's folder before its first placeholder, which must exist: the whole path when

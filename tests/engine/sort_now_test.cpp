@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -349,40 +350,72 @@ TEST_F(SortNow, AFolderWithItsSubFoldersShowsAndSortsTheirFiles) {
 
 namespace {
 
-// Files sorted into folders made in the watched folder itself, from their sub-folder or the day,
-// are sorted once: neither a cycle nor Sort Now takes them up again one folder deeper. Sort Now
-// still offers the files that were there before, also in a folder the user named as a year.
+// Files sorted into folders made in the watched folder itself, from their sub-folder or a date,
+// are sorted once: neither a cycle nor Sort Now takes them up again one folder deeper, not after
+// they were written to either, and no later action of the rule (a delete after a copy) takes the
+// sorted file. Sort Now still offers the files that were there before.
 TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) {
-    for (const char* made : {"{year}/{folder}", "{folder}/{year}", "{ext}/{folder}",
-                             "{today.year}-{today.month}/{folder}", "x{day}/{folder}"}) {
-        SCOPED_TRACE(made);
-        fs::remove_all(in());
-        fs::create_directories(in("2024"));
-        writeBytes(in("2024/old.pdf"), "old"); // a folder of the user's, named as a year
-        lp::ruleactionrec action = lp::test::MoveTo(in() + "/" + made);
+    const auto to = [&](std::uint8_t kind, const std::string& made) {
+        lp::ruleactionrec action = kind == lp::rMove ? lp::test::MoveTo(in() + "/" + made)
+                                                     : lp::test::CopyTo(in() + "/" + made);
         action.templated = true;
-        lp::ServiceTable table = lp::test::OneFolderTable(
-            "Inbox", in(), lp::test::MakeRule("Sorted", lp::NewFile, {action}));
-        table.services[0].subfolders = 32;
-        lp::runMonitorCycle(table, true, {}, environment);
-        fs::create_directories(in("a"));
-        writeBytes(in("a/scan.pdf"), "scan");
-        lp::test::setLocalWriteTime(in("a/scan.pdf"), 2021, 6, 15);
-        for (int cycle = 0; cycle < 3; ++cycle)
-            lp::runMonitorCycle(table, false, {}, environment);
-        std::vector<std::string> scans;
+        return action;
+    };
+    const struct {
+        const char* what;
+        std::vector<lp::ruleactionrec> actions;
+    } cases[] = {
+        {"{year}/{folder}", {to(lp::rMove, "{year}/{folder}")}},
+        {"{folder}/{year}", {to(lp::rMove, "{folder}/{year}")}},
+        {"{ext}/{folder}", {to(lp::rMove, "{ext}/{folder}")}},
+        {"{today.year}-{today.month}/{folder}",
+         {to(lp::rMove, "{today.year}-{today.month}/{folder}")}},
+        {"x{day}/{folder}", {to(lp::rMove, "x{day}/{folder}")}},
+        {"copied, then deleted", {to(lp::rCopy, "{year}/{folder}"), lp::test::Deleting()}},
+        {"gathered at the top", {lp::test::MoveTo(in())}},
+    };
+    // Each file once, and where, below the watched folder.
+    const auto placesOf = [&](const char* name) {
+        std::vector<std::string> places;
         for (const auto& entry : fs::recursive_directory_iterator(in()))
-            if (entry.path().filename() == "scan.pdf")
-                scans.push_back(fs::relative(entry.path(), in()).string());
-        ASSERT_EQ(scans.size(), 1u);
-        EXPECT_NE(scans[0], "a/scan.pdf");
-        const lp::SortNowPreview preview = lp::PreviewSortNow(
-            table.services[0], {}, environment, lp::SimulatingEnvironment::TakesAll());
-        std::vector<std::string> offered;
-        for (const lp::SortNowLine& line : preview.lines)
-            offered.push_back(line.file);
-        EXPECT_EQ(offered, std::vector<std::string>{"2024/old.pdf"});
-    }
+            if (entry.path().filename() == name)
+                places.push_back(fs::relative(entry.path(), in()).string());
+        return places;
+    };
+    for (const auto& c : cases)
+        for (const std::uint8_t trigger : {lp::NewFile, lp::FileCount}) {
+            SCOPED_TRACE(std::string(c.what) + (trigger == lp::NewFile ? ", new" : ", every"));
+            fs::remove_all(in());
+            fs::create_directories(in("notes"));
+            writeBytes(in("notes/old.pdf"), "old");
+            lp::ServiceTable table = lp::test::OneFolderTable(
+                "Inbox", in(), lp::test::MakeRule("Sorted", trigger, c.actions));
+            table.services[0].subfolders = 32;
+            lp::runMonitorCycle(table, true, {}, environment);
+            fs::create_directories(in("a"));
+            writeBytes(in("a/scan.pdf"), "scan");
+            lp::test::setLocalWriteTime(in("a/scan.pdf"), 2021, 6, 15);
+            for (int cycle = 0; cycle < 3; ++cycle)
+                lp::runMonitorCycle(table, false, {}, environment);
+            const std::vector<std::string> scans = placesOf("scan.pdf");
+            ASSERT_EQ(scans.size(), 1u);
+            EXPECT_NE(scans[0], "a/scan.pdf");
+            EXPECT_EQ(placesOf("old.pdf").size(), 1u);
+            // A rule on every file sorted the old one too.
+            const std::set<std::string> stillOffered = trigger == lp::NewFile
+                                                           ? std::set<std::string>{"notes/old.pdf"}
+                                                           : std::set<std::string>{};
+            for (const bool writtenSince : {false, true}) {
+                if (writtenSince)
+                    lp::test::setLocalWriteTime(in(scans[0]), 2023, 1, 2);
+                const lp::SortNowPreview preview = lp::PreviewSortNow(
+                    table.services[0], {}, environment, lp::SimulatingEnvironment::TakesAll());
+                std::set<std::string> offered;
+                for (const lp::SortNowLine& line : preview.lines)
+                    offered.insert(line.file);
+                EXPECT_EQ(offered, stillOffered);
+            }
+        }
 }
 
 } // namespace
