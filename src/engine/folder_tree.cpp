@@ -129,6 +129,8 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
             entered.push_back(std::move(name));
             continue;
         }
+        if (reach.made.hold(name))
+            continue;
         entry.name = std::move(name);
         entries.push_back(std::move(entry));
     }
@@ -143,6 +145,7 @@ TreeReach ReachOf(const rServiceRules& service) {
         service.sharedir, std::clamp(service.subfolders, 0, kMostSubfolderLevels), {}, {}};
     if (reach.levels == 0)
         return reach;
+    reach.made = MadePlaces(service);
     for (const RuleRec& rule : Counted(service.rulelist.rules, service.rulelist.rulecnt))
         for (const ruleactionrec& action : Counted(rule.actions, rule.actioncnt)) {
             const std::string* destination = action.raction == rMove   ? &action.racmove.filepath
@@ -383,7 +386,8 @@ void RememberedTree::rebuild(const std::vector<Visit>& visits) {
             std::string name = below(visit.path, entry.name);
             // A sub-folder walked into is no entry, also when it could not be listed: its own
             // entries stand for it.
-            if (entry.isFolder && (entered_.contains(name) || passedOver_.contains(name)))
+            if ((entry.isFolder && (entered_.contains(name) || passedOver_.contains(name))) ||
+                reach_.made.hold(name))
                 continue;
             entries_.push_back(entry);
             entries_.back().name = std::move(name);

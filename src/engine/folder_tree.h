@@ -7,6 +7,7 @@
 
 #include "cycle_environment.h"
 #include "globals/records.h"
+#include "made_places.h"
 #include "remembered_folder.h"
 
 #include <cstdint>
@@ -31,6 +32,9 @@ struct TreeReach {
     // The same destinations as the folders they are, wherever their paths lead through links or
     // mounts: a folder of the tree that is one of them is never walked into either.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> leftOutFolders;
+    // Files the folder's destinations made from the file may have put in the tree itself: no
+    // entries either.
+    MadePlaces made = {};
     bool operator==(const TreeReach&) const = default;
 };
 

@@ -140,7 +140,6 @@ public:
         template_.reset();
         templateRefused_ = false;
         makesInTree_ = false;
-        madeAround_.reset();
         if (!action.templated)
             return;
         auto parsed = PathTemplate::Parse(action.raction == rMove ? action.racmove.filepath
@@ -152,11 +151,6 @@ public:
             template_ = std::move(*destination);
             fixedFolder_ = InSpellingOf(sharedir_, template_->fixedFolder());
             makesInTree_ = !PathBelowTop(sharedir_, fixedFolder_);
-            if (const auto lead = PathBelowTop(fixedFolder_, sharedir_))
-                madeAround_ = *lead + '/';
-            else if (platform::Utf8Path(fixedFolder_).lexically_normal() / "" ==
-                     platform::Utf8Path(sharedir_).lexically_normal() / "")
-                madeAround_ = "";
         } else {
             templateRefused_ = true;
         }
@@ -164,7 +158,7 @@ public:
 
     void move(const std::string& destination) {
         forEachFollowed([&](FollowedFile& file, const std::string& name) {
-            if (placedByRuleBefore(file) || liesWhereMade(file, name))
+            if (placedByRuleBefore(file))
                 return file.settle();
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
@@ -201,7 +195,7 @@ public:
 
     void copy(const std::string& destination) {
         const auto makeCopy = [&](FollowedFile& file, const std::string& name) {
-            if (placedByRuleBefore(file) || liesWhereMade(file, name))
+            if (placedByRuleBefore(file))
                 return file.settle();
             const std::string* folder = folderFor(file, name, destination);
             if (!folder)
@@ -380,21 +374,11 @@ private:
     // the rule gathers there. A folder watched alone that a rule moves or copies into itself is
     // a rule that cannot do anything: that fails, and says so.
     bool liesAt(const std::string& source, const std::string& target) const {
-        return source == target && (template_ || current_.ofTree);
-    }
-
-    // Whether the file lies, where it was found, in a place the destination made from the file
-    // may have put it from another sub-folder or on another day: a folder sorted into folders
-    // of its own ("{year}/{folder}" in it) would otherwise send its own work on again, one
-    // folder deeper each time (Sort Now takes every file, and so do rules on every file).
-    bool liesWhereMade(const FollowedFile& file, const std::string& name) {
-        if (!template_ || !madeAround_ || !template_->mayPlaceAgain() ||
-            file.folder != &sharedir_ || !file.renamed.empty())
+        if (!template_ && !current_.ofTree)
             return false;
-        std::string place = *madeAround_;
-        if (const std::string_view sub = SubFolderOf(name); !sub.empty())
-            place.append(sub).append(1, '/');
-        return template_->mayHaveMade(factsOf(file, name, *template_), place);
+        // The folder as the rule spells it ("in/", "in/.") names the same place.
+        return source == target || platform::Utf8Path(source).lexically_normal() ==
+                                       platform::Utf8Path(target).lexically_normal();
     }
 
     // The folder the file goes to: destination itself, or the folders the template makes from
@@ -590,9 +574,6 @@ private:
     // The folders the current action makes from the file may lie below the watched folder
     // itself, where a walk of its sub-folders reaches them: its fixed part is no folder below it.
     bool makesInTree_ = false;
-    // Where the watched folder lies below the fixed folder ("in/", or "" for the fixed folder
-    // itself), when the folders made may be in the tree: nothing when it lies elsewhere.
-    std::optional<std::string> madeAround_;
     std::deque<std::string> resolved_; // folders made from files; where FollowedFile points
     bool folded_ = false; // the place made for the file at hand holds a cleaned or cut value
     std::vector<std::string> below_; // the folders below the fixed one for the file at hand

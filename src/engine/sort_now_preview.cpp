@@ -1,5 +1,6 @@
 #include "counted.h"
 #include "failure_reason.h"
+#include "folder_tree.h"
 #include "forwarding_environment.h"
 #include "monitor_cycle.h"
 #include "platform/path_separator.h"
@@ -147,11 +148,18 @@ SortNowPreview PreviewSortNow(const rServiceRules& folder, const SortingPolicy& 
     turn.knownExclusions.reset();
     for (std::size_t i = 0; i < turn.rulelist.rules.size(); ++i)
         turn.rulelist.rules[i].rulename = std::to_string(i);
+    // The folder's files by their names, those of its sub-folders by their paths below it: a
+    // launch's arguments name the file they are for.
     std::vector<std::string> entries;
-    if (!environment.listNamesInto(folder.sharedir, entries)) {
+    std::vector<platform::FolderEntry> tree;
+    std::vector<std::string> unlisted;
+    if (folder.subfolders > 0 ? !ListTree(ReachOf(folder), environment, tree, unlisted)
+                              : !environment.listNamesInto(folder.sharedir, entries)) {
         preview.listed = false;
         return preview;
     }
+    for (platform::FolderEntry& entry : tree)
+        entries.push_back(std::move(entry.name));
     NothingInUse everyFileFree(environment);
     SimulatingEnvironment simulating(everyFileFree, foreseeTrash);
     LineRecorder recorder(simulating, preview.folder,

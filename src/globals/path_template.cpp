@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <regex>
 #include <utility>
 
 namespace lp {
@@ -187,9 +186,6 @@ std::variant<PathTemplate, TemplateRefusal> PathTemplate::Parse(std::string_view
             parsed.usesWritten_ = parsed.usesWritten_ || (*placeholder >= Placeholder::Year &&
                                                           *placeholder <= Placeholder::TakenDay);
             parsed.usesName_ = parsed.usesName_ || *placeholder == Placeholder::Name;
-            parsed.usesFolderOrToday_ =
-                parsed.usesFolderOrToday_ || *placeholder == Placeholder::Folder ||
-                (*placeholder >= Placeholder::TodayYear && *placeholder <= Placeholder::TodayDay);
             i = close;
             continue;
         } else if (isSeparator(c)) {
@@ -319,7 +315,12 @@ std::string PathTemplate::expand(const Component& component, const TemplateFacts
     return text;
 }
 
-bool PathTemplate::mayHaveMade(const TemplateFacts& facts, const std::string& folders) const {
+bool PathTemplate::keepsPlace() const {
+    return below_.size() == 1 && below_.front().size() == 1 &&
+           below_.front().front().placeholder == Placeholder::Folder;
+}
+
+std::string PathTemplate::madeFoldersPattern(const TemplateFacts& facts) const {
     // Each component is expanded with the file's name and extension, its other placeholders
     // kept as marks that no cleaned value holds, and then read as a regular expression.
     constexpr char kMark = '\x01';
@@ -360,7 +361,7 @@ bool PathTemplate::mayHaveMade(const TemplateFacts& facts, const std::string& fo
             continue; // a component that comes out empty makes no folder
         pattern += empty && onlyFolders ? "(?:" + made + "/)?" : made + "/";
     }
-    return std::regex_match(folders, std::regex(pattern));
+    return pattern;
 }
 
 std::vector<std::string> PathTemplate::foldersBelow(const TemplateFacts& facts,

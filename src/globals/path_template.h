@@ -67,15 +67,14 @@ public:
     bool usesWritten() const { return usesWritten_; }
     // Whether the file's own name goes into what is made: without it, many files make one name.
     bool usesName() const { return usesName_; }
-    // Whether a file the template put somewhere may be given another place from there: the
-    // sub-folder it now lies in goes into {folder}, and a new day into the today placeholders,
-    // where its own facts give it the same place again.
-    bool mayPlaceAgain() const { return usesFolderOrToday_; }
-    // Whether folders ("2024/a/b/", below fixedFolder, "/" after each) may be a place the template
-    // made for a file of these facts: its {folder} and date placeholders stand for any value of
-    // their shape, since the file may have come from another sub-folder, on another day, and
-    // been written to since.
-    bool mayHaveMade(const TemplateFacts& facts, const std::string& folders) const;
+    // Whether a destination gives each file of the watched folder (its fixed folder) the place
+    // it is in: "{folder}" alone.
+    bool keepsPlace() const;
+    // An ECMAScript regular expression of the folders below fixedFolder that the template may
+    // have made for a file of this name and extension, with "/" after each ("2024/a/b/"): its
+    // {folder} and date placeholders stand for any value of their shape, since the file may
+    // have come from any sub-folder, on any day, and been written to since.
+    std::string madeFoldersPattern(const TemplateFacts& facts) const;
 
     // A destination's folder before its first placeholder, which must exist: the whole path when
     // it has none.
@@ -106,7 +105,6 @@ private:
     bool usesTaken_ = false;
     bool usesWritten_ = false;
     bool usesName_ = false;
-    bool usesFolderOrToday_ = false;
 };
 
 // Literal text as a template spells it: every "{" doubled.

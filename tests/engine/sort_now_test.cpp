@@ -352,8 +352,8 @@ namespace {
 
 // Files sorted into folders made in the watched folder itself, from their sub-folder or a date,
 // are sorted once: neither a cycle nor Sort Now takes them up again one folder deeper, not after
-// they were written to either, and no later action of the rule (a delete after a copy) takes the
-// sorted file. Sort Now still offers the files that were there before.
+// they were written to either, and no other action or rule of the folder (a delete after a copy,
+// a program) takes the sorted file. Sort Now still offers the files that were there before.
 TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) {
     const auto to = [&](std::uint8_t kind, const std::string& made) {
         lp::ruleactionrec action = kind == lp::rMove ? lp::test::MoveTo(in() + "/" + made)
@@ -361,24 +361,36 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
         action.templated = true;
         return action;
     };
+    lp::ruleactionrec renamed;
+    renamed.raction = lp::rRename;
+    renamed.racrename.newname = "{name}-s.{ext}";
+    const lp::ruleactionrec launched = lp::test::Launching(lp::test::kProgramOnPath, "mfile");
+    const lp::ruleactionrec byYear = to(lp::rMove, "{year}/{folder}");
     const struct {
         const char* what;
-        std::vector<lp::ruleactionrec> actions;
+        std::vector<std::vector<lp::ruleactionrec>> rules; // the actions of each rule
     } cases[] = {
-        {"{year}/{folder}", {to(lp::rMove, "{year}/{folder}")}},
-        {"{folder}/{year}", {to(lp::rMove, "{folder}/{year}")}},
-        {"{ext}/{folder}", {to(lp::rMove, "{ext}/{folder}")}},
+        {"{year}/{folder}", {{byYear}}},
+        {"{folder}/{year}", {{to(lp::rMove, "{folder}/{year}")}}},
+        {"{ext}/{folder}", {{to(lp::rMove, "{ext}/{folder}")}}},
         {"{today.year}-{today.month}/{folder}",
-         {to(lp::rMove, "{today.year}-{today.month}/{folder}")}},
-        {"x{day}/{folder}", {to(lp::rMove, "x{day}/{folder}")}},
-        {"copied, then deleted", {to(lp::rCopy, "{year}/{folder}"), lp::test::Deleting()}},
-        {"gathered at the top", {lp::test::MoveTo(in())}},
+         {{to(lp::rMove, "{today.year}-{today.month}/{folder}")}}},
+        {"x{day}/{folder}", {{to(lp::rMove, "x{day}/{folder}")}}},
+        {"{year} alone", {{to(lp::rMove, "{year}")}}},
+        {"copied, then deleted", {{to(lp::rCopy, "{year}/{folder}"), lp::test::Deleting()}}},
+        {"copied by one rule, deleted by another",
+         {{to(lp::rCopy, "{year}/{folder}")}, {lp::test::Deleting()}}},
+        {"a program, then the move", {{launched, byYear}}},
+        {"renamed, then moved", {{renamed, byYear}}},
+        {"backed up, then moved", {{lp::test::CopyTo(copies()), byYear}}},
+        {"gathered at the top", {{lp::test::MoveTo(in())}}},
+        {"gathered at the top, spelt with a dot", {{lp::test::MoveTo(in() + "/.")}}},
     };
-    // Each file once, and where, below the watched folder.
-    const auto placesOf = [&](const char* name) {
+    // Where the file is now below the watched folder, under its name or one a rename made.
+    const auto placesOf = [&](const std::string& name) {
         std::vector<std::string> places;
         for (const auto& entry : fs::recursive_directory_iterator(in()))
-            if (entry.path().filename() == name)
+            if (entry.path().filename().string().starts_with(name))
                 places.push_back(fs::relative(entry.path(), in()).string());
         return places;
     };
@@ -386,10 +398,16 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
         for (const std::uint8_t trigger : {lp::NewFile, lp::FileCount}) {
             SCOPED_TRACE(std::string(c.what) + (trigger == lp::NewFile ? ", new" : ", every"));
             fs::remove_all(in());
+            fs::remove_all(copies());
             fs::create_directories(in("notes"));
+            fs::create_directories(copies());
             writeBytes(in("notes/old.pdf"), "old");
-            lp::ServiceTable table = lp::test::OneFolderTable(
-                "Inbox", in(), lp::test::MakeRule("Sorted", trigger, c.actions));
+            std::vector<lp::RuleRec> rules;
+            for (const auto& actions : c.rules)
+                rules.push_back(lp::test::MakeRule("Sorted", trigger, actions));
+            lp::ServiceTable table;
+            table.services = {folderWith(rules)};
+            table.services[0].enabled = true;
             table.services[0].subfolders = 32;
             lp::runMonitorCycle(table, true, {}, environment);
             fs::create_directories(in("a"));
@@ -397,10 +415,12 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
             lp::test::setLocalWriteTime(in("a/scan.pdf"), 2021, 6, 15);
             for (int cycle = 0; cycle < 3; ++cycle)
                 lp::runMonitorCycle(table, false, {}, environment);
-            const std::vector<std::string> scans = placesOf("scan.pdf");
+            const std::vector<std::string> scans = placesOf("scan");
             ASSERT_EQ(scans.size(), 1u);
             EXPECT_NE(scans[0], "a/scan.pdf");
-            EXPECT_EQ(placesOf("old.pdf").size(), 1u);
+            EXPECT_EQ(placesOf("old").size(), 1u);
+            EXPECT_LE(std::distance(fs::directory_iterator(copies()), fs::directory_iterator()), 2)
+                << "a backup made again";
             // A rule on every file sorted the old one too.
             const std::set<std::string> stillOffered = trigger == lp::NewFile
                                                            ? std::set<std::string>{"notes/old.pdf"}

@@ -529,14 +529,19 @@ TEST(PlaceholderDestinations, WorkPlacedInItsOwnFolderStaysPlacedAfterARestart) 
         const char* what;
         std::vector<std::string> actionLines; // ROOT stands for the test's folder
         std::vector<std::string> after;       // every file below ROOT/in after two runs
+        // Noted as placed for the next run: files in folders the rule may have made are no
+        // files of the tree at all, and need no note.
+        std::size_t noted;
     };
     const std::vector<Case> cases = {
         {"renamed where it lies",
          {"raction=5", "newname=r-{name}.{ext}"},
-         {"r-a.txt", "s/r-b.txt"}},
+         {"r-a.txt", "s/r-b.txt"},
+         2},
         {"sorted into sub-folders of its own folder",
          {"raction=0", "filepath=ROOT/in/{ext}/{folder}"},
-         {"txt/a.txt", "txt/s/b.txt"}},
+         {"txt/a.txt", "txt/s/b.txt"},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -579,7 +584,7 @@ TEST(PlaceholderDestinations, WorkPlacedInItsOwnFolderStaysPlacedAfterARestart) 
         listing.services[0].rulelist = {};
         ReadPlacedFiles(temp.file("state/placed-files"), listing);
         const std::size_t placed = listing.services[0].renamedInPlace.size();
-        EXPECT_EQ(placed, c.after.size());
+        EXPECT_EQ(placed, c.noted);
         test::RecordingEnvironment environment;
         runMonitorCycle(listing, true, {}, environment);
         EXPECT_EQ(listing.services[0].renamedInPlace.size(), placed);
