@@ -122,9 +122,10 @@ public:
                CycleEnvironment& environment,
                const std::vector<std::optional<std::int32_t>>& retries,
                const std::vector<filerec>& renamedBefore)
-        : actions_(Counted(rule.actions, rule.actioncnt)), selection_(selection), current_(current),
-          sharedir_(sharedir), policy_(policy), environment_(environment),
-          renamedBefore_(renamedBefore), files_(selection.size(), FollowedFile{&sharedir}) {
+        : actions_(Counted(rule.actions, rule.actioncnt)), takesEveryTurn_(rule.mcond != NewFile),
+          selection_(selection), current_(current), sharedir_(sharedir), policy_(policy),
+          environment_(environment), renamedBefore_(renamedBefore),
+          files_(selection.size(), FollowedFile{&sharedir}) {
         for (std::size_t i = 0; i < retries.size() && i < files_.size(); ++i)
             if (retries[i]) {
                 files_[i].retried = true;
@@ -208,8 +209,10 @@ public:
             const std::string& target = target_(*folder, OwnNameOf(name));
             if (liesAt(source, target))
                 return file.settle();
-            // A copy a retry finds made already is not made again, not even as a numbered one.
-            if (file.retried && environment_.copyStands(source, target))
+            // A copy a retry finds made already is not made again, not even as a numbered one;
+            // nor is one that a rule taking every file at each turn made at an earlier turn, or
+            // each turn would add a copy of every file until the disk is full.
+            if ((file.retried || takesEveryTurn_) && environment_.copyStands(source, target))
                 return;
             const auto placed = environment_.copyFile(source, target, nameClash(source, target));
             if (!placed) {
@@ -265,7 +268,10 @@ public:
                 return;
             const std::string target = JoinPath(*file.folder, newPath);
             const std::string source = source_(*file.folder, name);
-            const auto placed = environment_.moveFile(source, target, nameClash(source, target));
+            const NameClash clash = nameClash(source, target);
+            if (clash == NameClash::KeepBoth && numberedAs(source, target))
+                return;
+            const auto placed = environment_.moveFile(source, target, clash);
             if (!placed)
                 return failAfterCopy(file);
             left(source, *placed);
@@ -366,6 +372,21 @@ private:
 
     std::size_t indexOf(const FollowedFile& file) const {
         return static_cast<std::size_t>(&file - files_.data());
+    }
+
+    // Whether source already has the numbered name that "keep both" would give it at target
+    // ("scan (2).pdf" renamed to a taken "scan.pdf"): it is so named, and nothing is to be done.
+    static bool numberedAs(const std::string& source, const std::string& target) {
+        if (!platform::ExamineEntry(target).exists)
+            return false;
+        for (int number = 2; number <= kMostNumbers; ++number) {
+            const std::string path = NumberedPath(target, number);
+            if (path == source)
+                return true;
+            if (!platform::ExamineEntry(path).exists)
+                return false;
+        }
+        return false;
     }
 
     // Whether a move or copy from source would put the file where it lies. A destination made
@@ -559,6 +580,8 @@ private:
     }
 
     std::span<const ruleactionrec> actions_;
+    // The rule takes every file at each turn (more than N files, a total size), not new ones.
+    bool takesEveryTurn_ = false;
     const Selection& selection_;
     const CurrentFiles& current_;
     const std::string& sharedir_;

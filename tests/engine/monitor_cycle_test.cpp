@@ -272,6 +272,66 @@ TEST_F(MonitorCycle, AFailedOperationIsTakenUpAgainNextCycle) {
     }
 }
 
+// A rule that takes every file at each turn copies each file once, under either name-clash
+// choice: not again at the next turns (keep both would add a numbered copy each time, until the
+// disk is full), but again once the file changed or its copy is gone.
+TEST_F(MonitorCycle, ARuleOnEveryFileCopiesEachVersionOfAFileOnce) {
+    for (const NameClash clash : {NameClash::Replace, NameClash::KeepBoth}) {
+        SCOPED_TRACE(static_cast<int>(clash));
+        startAfresh();
+        addAction(addRule(FileCount), rCopy, outbox());
+        SortingPolicy policy;
+        policy.nameClash = clash;
+        const auto turns = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                RunServiceTurn(service, false, policy, environment);
+        };
+        const auto copies = [&] {
+            std::vector<std::string> names;
+            for (const auto& entry : fs::directory_iterator(outbox()))
+                names.push_back(entry.path().filename().string() + "=" +
+                                readBytes(entry.path().string()));
+            std::ranges::sort(names);
+            return names;
+        };
+        put("a", "first");
+        turns(3);
+        EXPECT_EQ(copies(), std::vector<std::string>{"a=first"});
+        put("a", "second version");
+        turns(3);
+        const std::vector<std::string> replaced{"a=second version"};
+        const std::vector<std::string> both{"a (2)=second version", "a=first"};
+        EXPECT_EQ(copies(), clash == NameClash::Replace ? replaced : both);
+        for (const auto& entry : fs::directory_iterator(outbox()))
+            fs::remove(entry.path());
+        turns(2);
+        EXPECT_EQ(copies(), std::vector<std::string>{"a=second version"});
+    }
+}
+
+// Under "keep both", a file that already has the numbered name a rename would give it keeps it:
+// nothing is done, and nothing fails or waits for a retry.
+TEST_F(MonitorCycle, ARenameToTheNumberedNameAFileHasDoesNothing) {
+    for (const std::uint8_t trigger : {NewFile, FileCount}) {
+        SCOPED_TRACE(static_cast<int>(trigger));
+        startAfresh();
+        RuleRec& rule = addRule(trigger);
+        rule.actions.push_back(test::MakeAction(rRename));
+        rule.actions.back().racrename.newname = "scan.{ext}";
+        rule.actioncnt = 1;
+        SortingPolicy keepBoth;
+        keepBoth.nameClash = NameClash::KeepBoth;
+        RunServiceTurn(service, true, keepBoth, environment);
+        put("scan.pdf", "one");
+        put("scan (2).pdf", "two");
+        for (int i = 0; i < 3; ++i)
+            RunServiceTurn(service, false, keepBoth, environment);
+        EXPECT_EQ(readBytes(in("scan.pdf")), "one");
+        EXPECT_EQ(readBytes(in("scan (2).pdf")), "two");
+        EXPECT_TRUE(service.retries.empty());
+    }
+}
+
 TEST_F(MonitorCycle, AFileStillBeingWrittenIsLeftForALaterCycle) {
     if (!leasesWork(temp))
         GTEST_SKIP() << "this file system grants no leases";
