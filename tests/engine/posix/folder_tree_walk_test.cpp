@@ -163,6 +163,54 @@ TEST(TreeWalk, ADestinationInsideTheTreeIsFoundWhicheverWayItIsSpelt) {
     EXPECT_TRUE(ReachOf(service).leftOut.empty());
 }
 
+// The files a destination made from the file may have put in the tree itself are no entries:
+// those in folders of its shape, made from their own name and extension (or the name "keep
+// both" numbered), any date and any sub-folder. Others in such folders, and the rest of the
+// tree, are entries.
+TEST(TreeWalk, FilesWhereAMadeDestinationMayHavePutThemAreNoEntries) {
+    const struct {
+        const char* destination; // below the watched folder
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"{year}/{folder}",
+         {"a/2021/q.pdf", "notes/n.txt", "pdf/a/s.pdf", "s/s (2).pdf", "s/s.pdf", "x.pdf"}},
+        {"{ext}/{folder}",
+         {"2021/a/s.pdf", "a/2021/q.pdf", "notes/n.txt", "s/s (2).pdf", "s/s.pdf", "x.pdf"}},
+        {"{name}", {"2021/a/s.pdf", "a/2021/q.pdf", "notes/n.txt", "pdf/a/s.pdf", "x.pdf"}},
+        {"{folder}",
+         {"2021/a/s.pdf", "a/2021/q.pdf", "notes/n.txt", "pdf/a/s.pdf", "s/s (2).pdf", "s/s.pdf",
+          "x.pdf"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.destination);
+        test::TempFolder temp;
+        const fs::path top = temp.path() / "top";
+        for (const char* name : {"x.pdf", "2021/a/s.pdf", "a/2021/q.pdf", "notes/n.txt",
+                                 "pdf/a/s.pdf", "s/s.pdf", "s/s (2).pdf"}) {
+            fs::create_directories((top / name).parent_path());
+            test::writeBytes((top / name).string(), name);
+        }
+        ruleactionrec action = test::CopyTo(top.string() + "/" + c.destination);
+        action.templated = true;
+        RuleRec rule;
+        rule.actions = {action};
+        rule.actioncnt = 1;
+        rServiceRules service;
+        service.sharedir = top.string();
+        service.subfolders = 32;
+        service.rulelist = {1, {rule}};
+        SystemEnvironment environment;
+        std::vector<platform::FolderEntry> entries;
+        std::vector<std::string> unlisted;
+        const TreeReach reach = ReachOf(service);
+        ASSERT_TRUE(ListTree(reach, environment, entries, unlisted));
+        EXPECT_EQ(sortedNames(entries), c.entries);
+        RememberedTree remembered;
+        ASSERT_TRUE(remembered.refresh(reach, environment, unlisted));
+        EXPECT_EQ(sortedNames(remembered.entries()), c.entries);
+    }
+}
+
 // A destination that leads into the tree through a link or a mount is left out as well: its
 // files would otherwise be sorted again at every cycle, one folder deeper each time.
 TEST(TreeWalk, ADestinationLeadingIntoTheTreeByAnotherPathIsLeftOut) {
