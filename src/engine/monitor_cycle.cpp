@@ -136,9 +136,9 @@ RulesOutcome evaluateRules(rServiceRules& service, const CurrentFiles& current, 
             for (std::string& path : placedHere) {
                 const auto& entry = current.entries[(*selection)[i]];
                 renamedHere.push_back({std::move(path), entry.size, entry.date});
-                // A rule that takes up old files as well as new ones would find it again.
-                if (rule.mcond != NewFile)
-                    service.renamedInPlace.push_back(renamedHere.back());
+                // A rule that takes up old files as well as new ones would find it again, and so
+                // would Sort Now, which takes every file.
+                service.renamedInPlace.push_back(renamedHere.back());
             }
         }
     }

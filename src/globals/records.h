@@ -223,8 +223,8 @@ struct rServiceRules {
     // took them: files a pattern since removed or narrowed lets into the turn were there before.
     std::optional<std::string> knownExclusions; // not persisted
     // The files a rename or a move inside the folder put where they are (path below the folder,
-    // size, date as listed), which no rename or move takes up again: a rule that acts on every
-    // file each turn would otherwise rename or move its own work again and again.
+    // size, date as listed), which no rename, move or copy takes up again: a rule that acts on
+    // every file each turn, or Sort Now, would otherwise rename or move its own work again.
     std::vector<filerec> renamedInPlace; // not persisted
     bool operator==(const rServiceRules&) const = default;
 };

@@ -369,6 +369,9 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
     const struct {
         const char* what;
         std::vector<std::vector<lp::ruleactionrec>> rules; // the actions of each rule
+        // Renamed last, the file is known by what it was then: written to since, it is taken
+        // up again as any changed file is.
+        bool renamedLast = false;
     } cases[] = {
         {"{year}/{folder}", {{byYear}}},
         {"{folder}/{year}", {{to(lp::rMove, "{folder}/{year}")}}},
@@ -382,6 +385,8 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
          {{to(lp::rCopy, "{year}/{folder}")}, {lp::test::Deleting()}}},
         {"a program, then the move", {{launched, byYear}}},
         {"renamed, then moved", {{renamed, byYear}}},
+        {"moved by its name, then renamed", {{to(lp::rMove, "{name}/{folder}"), renamed}}, true},
+        {"renamed where it lies", {{renamed}}, true},
         {"backed up, then moved", {{lp::test::CopyTo(copies()), byYear}}},
         {"gathered at the top", {{lp::test::MoveTo(in())}}},
         {"gathered at the top, spelt with a dot", {{lp::test::MoveTo(in() + "/.")}}},
@@ -390,7 +395,7 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
     const auto placesOf = [&](const std::string& name) {
         std::vector<std::string> places;
         for (const auto& entry : fs::recursive_directory_iterator(in()))
-            if (entry.path().filename().string().starts_with(name))
+            if (entry.is_regular_file() && entry.path().filename().string().starts_with(name))
                 places.push_back(fs::relative(entry.path(), in()).string());
         return places;
     };
@@ -426,6 +431,8 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
                                                            ? std::set<std::string>{"notes/old.pdf"}
                                                            : std::set<std::string>{};
             for (const bool writtenSince : {false, true}) {
+                if (writtenSince && c.renamedLast)
+                    break;
                 if (writtenSince)
                     lp::test::setLocalWriteTime(in(scans[0]), 2023, 1, 2);
                 const lp::SortNowPreview preview = lp::PreviewSortNow(
@@ -433,7 +440,7 @@ TEST_F(SortNow, FilesSortedIntoFoldersMadeInTheWatchedFolderAreNotOfferedAgain) 
                 std::set<std::string> offered;
                 for (const lp::SortNowLine& line : preview.lines)
                     offered.insert(line.file);
-                EXPECT_EQ(offered, stillOffered);
+                EXPECT_EQ(offered, stillOffered) << (writtenSince ? "written since" : "as sorted");
             }
         }
 }
