@@ -255,6 +255,13 @@ public:
         return names;
     }
 
+    std::vector<filerec> placedInFolder(const std::string& folder) const {
+        for (const rServiceRules& service : remembered_.services)
+            if (service.sharedir == folder)
+                return service.renamedInPlace;
+        return {};
+    }
+
     // What the last cycle left known and what was listed since, both.
     void changeKnownFiles(const std::function<void(ServiceTable&)>& change) {
         change(remembered_);
@@ -437,6 +444,10 @@ void CycleThread::recordKnown(std::vector<SeenFile> files, std::vector<SeenFile>
 
 std::set<std::string> CycleThread::knownInFolder(const std::string& folder) const {
     return worker_->knownInFolder(folder);
+}
+
+std::vector<filerec> CycleThread::placedInFolder(const std::string& folder) const {
+    return worker_->placedInFolder(folder);
 }
 
 void CycleThread::waitForCycle() {

@@ -109,6 +109,9 @@ public:
     // The names the cycles know in folder (whole path of a watched folder), by what the last
     // cycle left and what was listed since. Only for a job: it reads the cycle thread's memory.
     std::set<std::string> knownInFolder(const std::string& folder) const;
+    // What the cycles noted the rules of folder put in it themselves (see
+    // rServiceRules::renamedInPlace); called on the cycle thread.
+    std::vector<filerec> placedInFolder(const std::string& folder) const;
     // Blocks until the cycle in progress has ended.
     void waitForCycle();
     // Stops the copy under way and every later one, for good: each fails and leaves nothing

@@ -93,6 +93,8 @@ int RunWithoutWindow(const CommandLine& options, const std::function<bool()>& ho
         } else {
             SayOnStandardError(SimulationHeading(nullptr));
         }
+        // What the rules put in their own folders is passed over, as a run passes it over.
+        ReadPlacedFiles(PlacedFilesPath(), table);
         return RunSimulation(table, choices.policy, environment, printLine,
                              choices.trash ? choices.foreseeTrash : TrashMover{});
     }

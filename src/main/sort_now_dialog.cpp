@@ -127,7 +127,10 @@ TfrmSortNow::TfrmSortNow(CycleThread& cycles, SortNowWork work, const rServiceRu
     cycles_.runJob(
         [shared = shared_, preview = work_.preview, folder, thread = &cycles_] {
             try {
-                shared->preview = preview(folder);
+                // What the rules put in the folder themselves is theirs, as in the cycles.
+                rServiceRules withPlaced = folder;
+                withPlaced.renamedInPlace = thread->placedInFolder(folder.sharedir);
+                shared->preview = preview(withPlaced);
                 const std::set<std::string> known = thread->knownInFolder(folder.sharedir);
                 for (const auto& file : shared->preview.files)
                     if (!known.contains(file.first))
