@@ -1,6 +1,7 @@
 #include "made_places.h"
 #include "counted.h"
 #include "folder_tree.h"
+#include "name_clash.h"
 #include "platform/folder_device.h"
 #include "platform/utf8_path.h"
 
@@ -30,21 +31,6 @@ std::optional<std::string> leadBelow(const std::string& fixed, const std::string
     return std::nullopt;
 }
 
-// The name a file had before "keep both" numbered it ("x.pdf" for "x (2).pdf"), if it has such
-// a number.
-std::optional<std::string> unnumbered(std::string_view name) {
-    const auto dot = name.rfind('.');
-    const std::size_t stemEnd = dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-    const std::string_view stem = name.substr(0, stemEnd);
-    const auto open = stem.rfind(" (");
-    if (open == std::string_view::npos || !stem.ends_with(')') || open + 3 > stem.size() - 1)
-        return std::nullopt;
-    const std::string_view number = stem.substr(open + 2, stem.size() - open - 3);
-    if (!std::ranges::all_of(number, [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    return std::string(stem.substr(0, open)).append(name.substr(stemEnd));
-}
-
 } // namespace
 
 MadePlaces::MadePlaces(const rServiceRules& service) {
@@ -71,7 +57,7 @@ bool MadePlaces::hold(std::string_view path) const {
         return false;
     const std::string_view name = OwnNameOf(path);
     // A file that "keep both" numbered was placed by its name before the number.
-    const std::optional<std::string> before = unnumbered(name);
+    const std::optional<std::string> before = NameBeforeNumber(name);
     std::string place;
     const auto madeFor = [&](const Made& made, std::string_view own) {
         std::string pattern = made.shape.madeFoldersPattern(FactsOfName(own, 0.0, 0.0));

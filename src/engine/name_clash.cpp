@@ -3,6 +3,8 @@
 #include "globals/utf8_sequence.h"
 #include "platform/path_separator.h"
 
+#include <algorithm>
+
 namespace lp {
 
 std::string NumberedPath(const std::string& path, int number) {
@@ -18,6 +20,19 @@ std::string NumberedPath(const std::string& path, int number) {
         rest >= kLongestName ? stem.size() : CharacterCut(stem, kLongestName - rest);
     std::string numbered = path.substr(0, nameStart + stemKept);
     return numbered.append(mark).append(path, insertAt);
+}
+
+std::optional<std::string> NameBeforeNumber(std::string_view name) {
+    const auto dot = name.rfind('.');
+    const std::size_t stemEnd = dot == std::string_view::npos || dot == 0 ? name.size() : dot;
+    const std::string_view stem = name.substr(0, stemEnd);
+    const auto open = stem.rfind(" (");
+    if (open == std::string_view::npos || !stem.ends_with(')') || open + 3 > stem.size() - 1)
+        return std::nullopt;
+    const std::string_view number = stem.substr(open + 2, stem.size() - open - 3);
+    if (!std::ranges::all_of(number, [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return std::string(stem.substr(0, open)).append(name.substr(stemEnd));
 }
 
 std::optional<std::string> PlaceAsPolicySays(const std::string& destination, NameClash clash,

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace lp {
 
@@ -18,6 +19,10 @@ constexpr int kMostNumbers = 10'000;
 // A name without extension, or one whose only dot begins it (".profile"), gets it at the end.
 // A name that would pass 255 bytes so is cut before the mark, at the start of a character.
 std::string NumberedPath(const std::string& path, int number);
+
+// The name a file had before "keep both" numbered it ("x.pdf" for "x (2).pdf"), if its name
+// has such a number; names cut to fit are not given back whole.
+std::optional<std::string> NameBeforeNumber(std::string_view name);
 
 // What one attempt at giving a file its new name came to.
 enum class Placing { Done, NameTaken, Failed };

@@ -16,6 +16,8 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace lp {
 namespace {
@@ -47,6 +49,18 @@ TEST(NumberedPath, TheNumberGoesBeforeTheExtensionOfTheNameAlone) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberedPath(NativePath(c.path), c.number), NativePath(c.expected)) << c.path;
+}
+
+TEST(NameBeforeNumber, GivesBackTheNameKeepBothNumberedAndNothingForOtherNames) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"song (2).mp3", "song.mp3"},     {"archive.tar (3).gz", "archive.tar.gz"},
+        {".profile (2)", ".profile"},     {".notes (12).txt", ".notes.txt"},
+        {"name (2).", "name."},           {"song.mp3", std::nullopt},
+        {"song (two).mp3", std::nullopt}, {"song ().mp3", std::nullopt},
+        {"song(2).mp3", std::nullopt},    {"song (2)x.mp3", std::nullopt},
+    };
+    for (const auto& [name, before] : cases)
+        EXPECT_EQ(NameBeforeNumber(name), before) << name;
 }
 
 class NameClashes : public testing::Test {
