@@ -56,6 +56,8 @@ enum class WalkStep : std::uint8_t {
     PassOver, // a folder that is no part of the tree (another file system, a mount, a destination
               // of the folder's own rules): neither walked into nor an entry a rule could fail on
     Keep,     // a file, a link, or whatever cannot be examined: an entry
+    TooDeep,  // a folder whose path is longer than the system examines a file by: said as one
+              // that cannot be listed, its known files kept, and no entry
 };
 
 // The step for the entry at full: a folder itself, on the tree's own file system and no mount of
@@ -68,7 +70,7 @@ WalkStep stepFor(const TreeReach& reach, const platform::FolderEntry& entry,
         return WalkStep::PassOver;
     const auto folder = platform::RealFolderAt(full);
     if (!folder)
-        return WalkStep::Keep;
+        return platform::TooLongToExamine(full) ? WalkStep::TooDeep : WalkStep::Keep;
     const bool leftOut =
         folder->index != 0 &&
         std::ranges::find(reach.leftOutFolders, std::pair(folder->device, folder->index)) !=
@@ -125,6 +127,10 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
                 : WalkStep::Keep;
         if (step == WalkStep::PassOver)
             continue;
+        if (step == WalkStep::TooDeep) {
+            unlisted.push_back(std::move(name));
+            continue;
+        }
         if (step == WalkStep::Enter) {
             entered.push_back(std::move(name));
             continue;
@@ -368,7 +374,9 @@ void RememberedTree::walk(const std::string& path, const std::string& full, std:
         std::string name = below(path, entry.name);
         std::string sub = full + platform::kPathSeparator + entry.name;
         const WalkStep step = stepFor(reach_, entry, name, sub, device);
-        if (step == WalkStep::PassOver)
+        if (step == WalkStep::TooDeep)
+            unlisted.push_back(name);
+        if (step == WalkStep::PassOver || step == WalkStep::TooDeep)
             passedOver_.insert(std::move(name));
         else if (step == WalkStep::Enter)
             entered.emplace_back(std::move(name), std::move(sub));

@@ -112,7 +112,7 @@ private:
     std::unordered_map<std::string, RememberedFolder> folders_; // by path below, "" the top
     std::vector<std::string> visited_;                          // in walk order, last refresh
     std::unordered_set<std::string> entered_;    // every sub-folder walked into, listed or not
-    std::unordered_set<std::string> passedOver_; // sub-folders of no part of the tree
+    std::unordered_set<std::string> passedOver_; // sub-folders not walked into that are no entries
     std::vector<platform::FolderEntry> entries_;
     bool changed_ = true;
     bool someUnwatched_ = false;

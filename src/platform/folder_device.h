@@ -20,4 +20,8 @@ struct RealFolder {
 // counts as a folder only when followLink is set (the watched folder itself may be one).
 std::optional<RealFolder> RealFolderAt(const std::string& path, bool followLink = false);
 
+// Whether path is longer than the system examines a file by: what lies there can be reached only
+// from a folder held open above it.
+bool TooLongToExamine(const std::string& path);
+
 } // namespace lp::platform

@@ -1,5 +1,6 @@
 #include "platform/folder_device.h"
 
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -17,6 +18,10 @@ std::optional<RealFolder> RealFolderAt(const std::string& path, bool followLink)
         static_cast<std::uint64_t>(status.stx_ino),
         (status.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
             (status.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0};
+}
+
+bool TooLongToExamine(const std::string& path) {
+    return path.size() >= PATH_MAX;
 }
 
 } // namespace lp::platform

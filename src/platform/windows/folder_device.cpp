@@ -16,4 +16,8 @@ std::optional<RealFolder> RealFolderAt(const std::string& path, bool followLink)
     return RealFolder{};
 }
 
+bool TooLongToExamine(const std::string& path) {
+    return windows::toWide(path).size() >= MAX_PATH;
+}
+
 } // namespace lp::platform

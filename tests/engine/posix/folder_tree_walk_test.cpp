@@ -16,12 +16,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -32,6 +35,7 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> sortedNames(const std::vector<platform::FolderEntry>& entries) {
     std::vector<std::string> names;
+    names.reserve(entries.size());
     for (const auto& entry : entries)
         names.push_back(entry.name);
     std::sort(names.begin(), names.end());
@@ -66,11 +70,41 @@ struct Tree {
         return table;
     }
 
+    // Folders of 200-byte names under top/deep, one in another, until the path of the last
+    // (tooDeep, below top) is longer than the system examines a file by, with a file in it. Made
+    // and taken away from folders held open, as their paths are too long.
+    void makeTooDeep() {
+        const std::string name(200, 'L');
+        std::string path = "deep";
+        fs::create_directory(top / path);
+        int folder = ::open((top / path).c_str(), O_DIRECTORY | O_RDONLY);
+        for (int level = 0; (top.string() + "/" + path).size() < PATH_MAX; ++level) {
+            ::mkdirat(folder, name.c_str(), 0755);
+            const int inner = ::openat(folder, name.c_str(), O_DIRECTORY | O_RDONLY);
+            ::close(folder);
+            folder = inner;
+            path += "/" + name;
+            if (level == 9)
+                halfWay = path;
+        }
+        ::close(::openat(folder, "deep.pdf", O_CREAT | O_WRONLY, 0644));
+        ::close(folder);
+        tooDeep = path;
+    }
+
+    ~Tree() {
+        // Halved, the too deep folders can be removed by their paths.
+        if (!halfWay.empty())
+            fs::rename(top / halfWay, temp.path() / "half");
+    }
+
     test::TempFolder temp;
     fs::path top = temp.path() / "top";
     fs::path elsewhere = temp.path() / "elsewhere";
     SystemEnvironment environment;
     std::unique_ptr<test::ScopedMount> mount;
+    std::string tooDeep;
+    std::string halfWay;
 };
 
 TEST(TreeWalk, GoesIntoTheTreesOwnFoldersOnly) {
@@ -120,6 +154,14 @@ TEST(TreeWalk, GoesIntoTheTreesOwnFoldersOnly) {
          32,
          {},
          {"a/b/z.pdf", "a/y.pdf", "x.pdf"}},
+        {"a folder too deep to be examined by its path cannot be listed, and is no entry",
+         [](auto& t) {
+             t.makeTooDeep();
+             return true;
+         },
+         32,
+         {},
+         {"a/b/z.pdf", "a/y.pdf", "x.pdf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -133,10 +175,13 @@ TEST(TreeWalk, GoesIntoTheTreesOwnFoldersOnly) {
         const TreeReach reach{t.top.string(), c.levels, c.leftOut, {}};
         ASSERT_TRUE(ListTree(reach, t.environment, entries, unlisted));
         EXPECT_EQ(sortedNames(entries), c.names);
-        EXPECT_TRUE(unlisted.empty());
+        const std::vector<std::string> cannotBeListed =
+            t.tooDeep.empty() ? std::vector<std::string>{} : std::vector{t.tooDeep};
+        EXPECT_EQ(unlisted, cannotBeListed);
         // The remembered tree, watched, gives the same entries in the same order.
         RememberedTree remembered;
         ASSERT_TRUE(remembered.refresh(reach, t.environment, unlisted));
+        EXPECT_EQ(unlisted, cannotBeListed);
         std::vector<std::string> walked, remembers;
         for (const auto& entry : entries)
             walked.push_back(entry.name);
