@@ -1,6 +1,7 @@
 #include "main_menu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -61,6 +62,7 @@ MainMenu buildMainMenu(QMenuBar& bar) {
 
     m.Help1 = menu(bar, "Help1", "&Help");
     m.Contents1 = entry(*m.Help1, "Contents1", "&Contents...");
+    m.Contents1->setShortcut(QKeySequence::HelpContents); // F1, as on every desktop
     m.Help1->addSeparator();
     m.About1 = entry(*m.Help1, "About1", "&About...");
     return m;
