@@ -234,6 +234,9 @@ std::optional<std::string> SimulatingEnvironment::copyFile(const std::string& so
     if (from.leadsTo != PathLeadsTo::File) {
         if (!from.exists)
             return refused(kFileGone);
+        if (from.leadsTo == PathLeadsTo::Nothing) // a link that leads nowhere
+            return refused(
+                FailureReason(std::make_error_code(std::errc::no_such_file_or_directory)));
         if (from.leadsTo == PathLeadsTo::Folder)
             return refused(FailureReason(std::make_error_code(std::errc::is_a_directory)));
         return refused(kNeverCopied);
