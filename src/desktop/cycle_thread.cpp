@@ -175,6 +175,7 @@ public:
             if (kept) {
                 service.renamedInPlace = std::move(kept->renamedInPlace);
                 service.unlistedSubfolders = std::move(kept->unlistedSubfolders);
+                service.walkedSubfolders = std::move(kept->walkedSubfolders);
             }
             if (rServiceRules* from = rememberedFor(service, s, adopted_))
                 carryMemory(*from, service);

@@ -18,6 +18,7 @@ void RecordFirstListing(ServiceTable& table, const std::function<void(ServiceTab
         // again.
         service.unlistedSubfolders = std::move(listed.unlistedSubfolders);
         service.unlistedSinceStart = std::move(listed.unlistedSinceStart);
+        service.walkedSubfolders = std::move(listed.walkedSubfolders);
     }
 }
 

@@ -108,7 +108,8 @@ std::optional<std::uint64_t> topDevice(const std::string& folder) {
 
 void listInto(const TreeReach& reach, const std::string& path, std::int32_t levelsLeft,
               std::uint64_t device, CycleEnvironment& environment,
-              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted) {
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted,
+              std::vector<std::string>* walked) {
     const std::string full = fullPath(reach.folder, path);
     // A sub-folder is listed through the folder held (see RememberedTree::walk).
     const auto held = path.empty() ? std::nullopt : environment.holdFolder(reach.folder, path);
@@ -118,6 +119,8 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
         unlisted.push_back(path);
         return;
     }
+    if (walked && !path.empty())
+        walked->push_back(path);
     std::vector<std::string> entered;
     for (platform::FolderEntry& entry : *listing) {
         std::string name = below(path, entry.name);
@@ -141,7 +144,7 @@ void listInto(const TreeReach& reach, const std::string& path, std::int32_t leve
         entries.push_back(std::move(entry));
     }
     for (const std::string& sub : entered)
-        listInto(reach, sub, levelsLeft - 1, device, environment, entries, unlisted);
+        listInto(reach, sub, levelsLeft - 1, device, environment, entries, unlisted, walked);
 }
 
 } // namespace
@@ -251,6 +254,7 @@ std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
                                               std::span<const filerec> known,
                                               std::vector<platform::FolderEntry>& entries,
                                               const std::vector<std::string>& unlisted,
+                                              std::span<const std::string> former,
                                               CycleEnvironment& environment) {
     std::vector<std::string> outOfReach;
     // The entries of one folder come together, in the listing and in the known files alike: each
@@ -278,6 +282,20 @@ std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
         if (auto out = outermostOutOfReach(reach, folder, environment))
             outOfReach.push_back(std::move(*out));
     }
+    // A folder walked into before, empty or not, that a link to a folder stands for now: the
+    // link is no new file of the tree, to be sorted away while the folder is elsewhere for a
+    // while. A file or nothing at its place is what it is.
+    for (const std::string& folder : former) {
+        const auto counted = [&](const std::string& out) {
+            return folder == out || LiesIn(folder, out);
+        };
+        if (std::ranges::any_of(unlisted, counted) || std::ranges::any_of(outOfReach, counted) ||
+            platform::ExamineEntry(fullPath(reach.folder, folder)).leadsTo !=
+                platform::PathLeadsTo::Folder)
+            continue;
+        if (auto out = outermostOutOfReach(reach, folder, environment))
+            outOfReach.push_back(std::move(*out));
+    }
     if (!outOfReach.empty())
         std::erase_if(entries, [&](const platform::FolderEntry& entry) {
             return std::ranges::find(outOfReach, entry.name) != outOfReach.end();
@@ -286,13 +304,14 @@ std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
 }
 
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
-              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted) {
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted,
+              std::vector<std::string>* walked) {
     entries.clear();
     unlisted.clear();
     const std::optional<std::uint64_t> device = topDevice(reach.folder);
     if (!device)
         return false;
-    listInto(reach, "", reach.levels, *device, environment, entries, unlisted);
+    listInto(reach, "", reach.levels, *device, environment, entries, unlisted, walked);
     if (!unlisted.empty() && unlisted.front().empty()) {
         entries.clear();
         unlisted.clear();

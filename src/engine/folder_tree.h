@@ -64,12 +64,15 @@ std::optional<std::string> PathBelowTop(const std::string& top, const std::strin
 std::string InSpellingOf(const std::string& top, const std::string& folder);
 
 // Lists the whole tree with details into entries. False when the watched folder itself cannot be
-// listed; a sub-folder that cannot be is left out and named in unlisted.
+// listed; a sub-folder that cannot be is left out and named in unlisted. walked, when given, gets
+// the sub-folders listed.
 bool ListTree(const TreeReach& reach, CycleEnvironment& environment,
-              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted);
+              std::vector<platform::FolderEntry>& entries, std::vector<std::string>& unlisted,
+              std::vector<std::string>* walked = nullptr);
 
-// The sub-folders that known files were found in and that stand at their place
-// now as no folder of the tree: a link, something mounted there. A sub-folder swapped for a link
+// The sub-folders that known files were found in, or that were walked into before (former, an
+// empty one too), and that stand at their place now as no folder of the tree: a link, something
+// mounted there. A sub-folder swapped for a link
 // for a moment must not take its files out of the tree, or they would all come back as new, and
 // the retries of its files would be forgotten; so it keeps them, as one that cannot be read does,
 // until the folder itself is back. What stands at their places is taken out of entries: no file
@@ -79,6 +82,7 @@ std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
                                               std::span<const filerec> known,
                                               std::vector<platform::FolderEntry>& entries,
                                               const std::vector<std::string>& unlisted,
+                                              std::span<const std::string> former,
                                               CycleEnvironment& environment);
 
 // The tree kept from one turn to the next: each of its folders is remembered and watched as a
@@ -96,6 +100,8 @@ public:
     bool empty() const { return folders_.empty() && entries_.empty(); }
     // Whether some folder of the tree could not be given a watch at the last refresh.
     bool someUnwatched() const { return someUnwatched_; }
+    // The folders walked at the last refresh, below the watched folder ("" the top), in walk order.
+    const std::vector<std::string>& walked() const { return visited_; }
 
 private:
     struct Visit {

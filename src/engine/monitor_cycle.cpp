@@ -4,6 +4,7 @@
 #include "file_selection.h"
 #include "folder_tree.h"
 #include "globals/log_sink.h"
+#include "globals/quoted_value.h"
 #include "in_use_check.h"
 #include "retry_turn.h"
 #include "rule_actions.h"
@@ -293,9 +294,23 @@ bool runTurn(rServiceRules& service, bool firstCycle, bool withDetails, const So
 void noteUnlisted(rServiceRules& service, std::vector<std::string> unlisted) {
     for (const std::string& sub : unlisted)
         if (std::ranges::find(service.unlistedSubfolders, sub) == service.unlistedSubfolders.end())
-            LogWarning("The sub-folder \"" + sub + "\" of " + service.sharedir +
+            LogWarning("The sub-folder " + QuoteValue(sub) + " of " + service.sharedir +
                        " cannot be listed; its files are left as they are until it can be.");
     service.unlistedSubfolders = std::move(unlisted);
+}
+
+// The sub-folders walked into before that were not now, and those that could not be listed or
+// were out of reach before: what stands at their places may be a link the walk did not follow.
+// Notes walked (without the top) as the service's walked sub-folders from now on.
+std::vector<std::string> formerFolders(rServiceRules& service, std::vector<std::string> walked) {
+    std::erase(walked, std::string());
+    std::ranges::sort(walked);
+    std::vector<std::string> former;
+    std::ranges::set_difference(service.walkedSubfolders, walked, std::back_inserter(former));
+    std::ranges::copy(service.unlistedSubfolders, std::back_inserter(former));
+    std::ranges::sort(former);
+    service.walkedSubfolders = std::move(walked);
+    return former;
 }
 
 // A turn over the folder with its sub-folders; see RunServiceTurn.
@@ -307,8 +322,11 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
     const auto known = Counted(service.knownfiles, service.knowncnt);
     if (!memory) {
         std::vector<platform::FolderEntry> listing;
-        if (ListTree(reach, environment, listing, unlisted)) {
-            std::ranges::move(SubFoldersOutOfReach(reach, known, listing, unlisted, environment),
+        std::vector<std::string> walked;
+        if (ListTree(reach, environment, listing, unlisted, &walked)) {
+            std::ranges::move(SubFoldersOutOfReach(reach, known, listing, unlisted,
+                                                   formerFolders(service, std::move(walked)),
+                                                   environment),
                               std::back_inserter(unlisted));
             noteUnlisted(service, std::move(unlisted));
             ContentTypeMemory types;
@@ -328,7 +346,8 @@ void runTreeTurn(rServiceRules& service, bool firstCycle, const SortingPolicy& p
     // What stands at a sub-folder's place changes only with the folder it lies in.
     if (memory->tree.changed())
         memory->outOfReach =
-            SubFoldersOutOfReach(reach, known, memory->tree.entries(), unlisted, environment);
+            SubFoldersOutOfReach(reach, known, memory->tree.entries(), unlisted,
+                                 formerFolders(service, memory->tree.walked()), environment);
     unlisted.insert(unlisted.end(), memory->outOfReach.begin(), memory->outOfReach.end());
     noteUnlisted(service, std::move(unlisted));
     if (memory->tree.someUnwatched() && !memory->saidUnwatched) {

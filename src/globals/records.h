@@ -212,6 +212,9 @@ struct rServiceRules {
     std::int32_t subfolders = 0;
     // The sub-folders below sharedir that could not be listed last time, each said once.
     std::vector<std::string> unlistedSubfolders; // not persisted
+    // The sub-folders below sharedir walked into last time, sorted: one that stands as a link now
+    // was a folder of the tree, and is kept as one out of reach, empty or not.
+    std::vector<std::string> walkedSubfolders; // not persisted
     // Those of them that could not be listed when the known files were first taken, and have
     // not been since: their files were there before, and count as known once they can be.
     std::vector<std::string> unlistedSinceStart; // not persisted

@@ -5,9 +5,11 @@
 #include "engine/monitor_cycle.h"
 #include "engine/system_environment.h"
 #include "engine/undo.h"
+#include "globals/quoted_value.h"
 #include "globals/temp_folder.h"
 #include "platform/file_identity.h"
 #include "private_mounts.h"
+#include "support/captured_log.h"
 #include "support/rule_action.h"
 #include "support/write_time.h"
 #include "without_permission_override.h"
@@ -619,6 +621,46 @@ TEST(TreeWalk, ASubFolderOutOfReachForAWhileKeepsItsFilesAndTheirRetries) {
             EXPECT_TRUE(fs::exists(t.top / "a" / "b" / "z.pdf")) << "an old file taken for new";
             EXPECT_TRUE(service.unlistedSubfolders.empty());
         }
+}
+
+// An empty sub-folder the user moves elsewhere, leaving a link to it at its place: the link is no
+// new file to be sorted away, by a rule on new files or on every file, and stays so while the tree
+// changes around it; the folder is said once, by a name shown safely. Once it is back, its
+// arrivals are sorted.
+TEST(TreeWalk, AnEmptySubFolderThatALinkStandsForIsNoNewFile) {
+    for (const std::string name : {"photos", "line\nbreak"})
+        for (const std::uint8_t trigger : {std::uint8_t{NewFile}, std::uint8_t{2}})
+            for (const bool remembered : {false, true}) {
+                SCOPED_TRACE(name + (trigger == NewFile ? ", new files" : ", every file") +
+                             (remembered ? ", remembered" : ", listed"));
+                Tree t;
+                const fs::path folder = t.top / name, away = t.temp.path() / "away";
+                fs::create_directory(folder);
+                const fs::path out = t.temp.path() / "out";
+                fs::create_directories(out);
+                ServiceTable table = t.oneRule(trigger, {test::MoveTo(out.string())});
+                CycleMemory memory;
+                CycleMemory* kept = remembered ? &memory : nullptr;
+                test::CapturedLog log;
+                runMonitorCycle(table, true, {}, t.environment, kept);
+                fs::rename(folder, away);
+                fs::create_directory_symlink(away, folder);
+                runMonitorCycle(table, false, {}, t.environment, kept);
+                test::writeBytes((t.top / "a" / "later.pdf").string(), "l"); // the tree changes
+                runMonitorCycle(table, false, {}, t.environment, kept);
+                EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder))) << "the link was sorted";
+                EXPECT_FALSE(fs::exists(fs::symlink_status(out / name)));
+                EXPECT_EQ(table.services[0].unlistedSubfolders, std::vector<std::string>{name});
+                ASSERT_EQ(log.lines.size(), 1u);
+                EXPECT_NE(log.lines[0].find(QuoteValue(name)), std::string::npos) << log.lines[0];
+                fs::remove(folder);
+                fs::rename(away, folder);
+                runMonitorCycle(table, false, {}, t.environment, kept);
+                test::writeBytes((folder / "new.pdf").string(), "n");
+                runMonitorCycle(table, false, {}, t.environment, kept);
+                EXPECT_TRUE(fs::exists(out / "new.pdf"));
+                EXPECT_TRUE(table.services[0].unlistedSubfolders.empty());
+            }
 }
 
 // Sub-folders included, more of their levels, or an exclusion removed or narrowed, once the
