@@ -1,15 +1,23 @@
 #pragma once
 // Reading a folder's entries: every entry but "." and "..", hidden ones and sub-folders included,
-// except, on Linux, the trash the desktop keeps at a drive's top (".Trash", ".Trash-<user id>"),
-// which is not the user's to sort.
+// except the working files of Larchpost's own moves and copies (see kWorkingNamePrefix) and, on
+// Linux, the trash the desktop keeps at a drive's top (".Trash", ".Trash-<user id>"), neither of
+// which is the user's to sort.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lp::platform {
+
+// How the names of the files a move or copy works with begin: the copy being made, the source
+// while it is taken, a replaced file kept aside (see move_journal.h). Such a file left by a
+// failure or a kill is set right by the next start, and no rule may take it for a user's file
+// meanwhile, to sort it as a second copy.
+inline constexpr std::string_view kWorkingNamePrefix = ".larchpost-";
 
 struct FolderEntry {
     std::string name;      // the bare entry name

@@ -1,6 +1,7 @@
 #include "move_journal.h"
 
 #include "appending_file.h"
+#include "folder_listing.h"
 #include "path_separator.h"
 #include "utf8_path.h"
 
@@ -192,16 +193,16 @@ private:
 } // namespace
 
 std::string ClaimPath(const JournalRecord& record) {
-    return beside(record.source, ".larchpost-move-" + record.id);
+    return beside(record.source, std::string(kWorkingNamePrefix) + "move-" + record.id);
 }
 std::string CopyPath(const JournalRecord& record) {
-    return beside(record.destination, ".larchpost-copy-" + record.id);
+    return beside(record.destination, std::string(kWorkingNamePrefix) + "copy-" + record.id);
 }
 std::string LinkPath(const JournalRecord& record) {
-    return beside(record.destination, ".larchpost-link-" + record.id);
+    return beside(record.destination, std::string(kWorkingNamePrefix) + "link-" + record.id);
 }
 std::string KeptPath(const JournalRecord& record) {
-    return beside(record.destination, ".larchpost-kept-" + record.id);
+    return beside(record.destination, std::string(kWorkingNamePrefix) + "kept-" + record.id);
 }
 
 std::string RecordLine(const JournalRecord& record) {

@@ -26,8 +26,10 @@ TEST(FolderListing, AFolderThatCannotBeOpenedIsNotAnEmptyFolder) {
     EXPECT_EQ(empty->size(), 1u); // just "file"
 }
 
-TEST(FolderListing, EveryEntryButDotAndDotDotWithItsDetails) {
+// A move's source while it is taken, or left so by a failure, is no file of the user's.
+TEST(FolderListing, EveryEntryButDotAndDotDotAndOurWorkingFilesWithItsDetails) {
     test::TempFolder temp;
+    test::writeBytes(temp.file(".larchpost-move-AbC123"), "a source taken");
     test::writeBytes(temp.file("data.bin"), std::string(5000, 'd'));
     test::writeBytes(temp.file(".hidden"), "h");
     fs::create_directories(temp.file("sub"));
@@ -52,6 +54,9 @@ TEST(FolderListing, EveryEntryButDotAndDotDotWithItsDetails) {
     const auto namesOnly = ListFolder(temp.path().string(), false);
     ASSERT_TRUE(namesOnly.has_value());
     EXPECT_EQ(namesOnly->size(), 3u);
+    std::vector<std::string> names;
+    ASSERT_TRUE(ListNamesInto(temp.path().string(), names));
+    EXPECT_EQ(names.size(), 3u);
 }
 
 TEST(FolderListing, NamesOutsideAsciiComeBackExactly) {

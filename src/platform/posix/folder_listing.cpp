@@ -45,7 +45,13 @@ bool isDriveTrash(int folderFd, const dirent& entry) {
     return parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino;
 }
 
-// Calls take(folderFd, name, type) for every entry but "." and ".." and a drive's trash, type
+bool isWorkingName(const char* name) {
+    return name[0] == '.' &&
+           std::strncmp(name, kWorkingNamePrefix.data(), kWorkingNamePrefix.size()) == 0;
+}
+
+// Calls take(folderFd, name, type) for every entry but "." and "..", a working file of ours and
+// a drive's trash, type
 // being the entry's kind as the folder itself records it (DT_UNKNOWN where it does not); take says
 // whether to go on. False when the folder cannot be opened or read whole, or take gave up.
 template <typename Take> bool readEntries(const std::string& folder, Take take) {
@@ -59,8 +65,8 @@ template <typename Take> bool readEntries(const std::string& folder, Take take) 
         if (entry == nullptr)
             return errno == 0; // a listing cut short is no listing: its missing entries would
                                // count as new later
-        if (!isDotOrDotDot(entry->d_name) && !isDriveTrash(folderFd, *entry) &&
-            !take(folderFd, entry->d_name, entry->d_type))
+        if (!isDotOrDotDot(entry->d_name) && !isWorkingName(entry->d_name) &&
+            !isDriveTrash(folderFd, *entry) && !take(folderFd, entry->d_name, entry->d_type))
             return false;
     }
 }

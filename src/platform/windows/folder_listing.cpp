@@ -2,6 +2,8 @@
 
 #include "file_time.h"
 
+#include <cwchar>
+
 namespace lp::platform {
 
 namespace {
@@ -28,12 +30,20 @@ bool isDotOrDotDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
+bool isWorkingName(const wchar_t* name) {
+    if (name[0] != L'.')
+        return false;
+    const std::wstring prefix(kWorkingNamePrefix.begin(), kWorkingNamePrefix.end());
+    return std::wcsncmp(name, prefix.c_str(), prefix.size()) == 0;
+}
+
 bool isFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Calls take(found) for each entry but "." and ".."; false when the folder cannot be listed whole.
+// Calls take(found) for each entry but "." and ".." and a working file of ours; false when the
+// folder cannot be listed whole.
 template <typename Take> bool readEntries(const std::string& folder, Take take) {
     std::wstring pattern = toWide(folder);
     if (pattern.empty() || !isFolder(pattern))
@@ -51,7 +61,7 @@ template <typename Take> bool readEntries(const std::string& folder, Take take) 
         // The root of a drive has no "." and "..", so an empty one matches nothing at all.
         return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
-        if (!isDotOrDotDot(found.cFileName))
+        if (!isDotOrDotDot(found.cFileName) && !isWorkingName(found.cFileName))
             take(found);
     } while (::FindNextFileW(search.get(), &found));
     // A listing that broke off part way would make the missing entries look deleted.
