@@ -78,16 +78,19 @@ private:
         if (claimed)
             return settleClaim(record, claim, *claimed);
         const auto source = IdentifyFile(record.source);
+        const bool copyThere = asRecorded(IdentifyFile(record.destination), record);
         if (record.kind == JournalKind::Move && asRecorded(source, record) &&
             WholeCopyAt(record.destination, record.source, *source)) {
             if (platform::DeleteFileEntry(record.source))
                 return unsettled(record, record.source);
             logged(false, "move", record.source, record.destination);
-        } else if (source) {
-            if (!takeAwayStaleCopy(record, *source))
-                return unsettled(record, record.destination);
+        } else if (source && !(record.kind == JournalKind::Move && copyThere)) {
             logged(true, "move", record.source, record.destination);
-        } else if (asRecorded(IdentifyFile(record.destination), record)) {
+        } else if (copyThere) {
+            // A move's copy stands only while its source is taken, and a source written to
+            // meanwhile has its name back only once that copy is gone: the source was removed,
+            // and the copy is the file. Whatever has the source's name now is another file (one
+            // that arrived since, or one of another folder that a link leads to by now).
             logged(false, "move", record.source, record.destination);
         }
         return true;

@@ -159,16 +159,19 @@ std::error_code moveByCopy(const std::string& source, const struct stat& sourceS
     } else {
         posix::syncFolder(folderOf(destination));
         error = claim.remove();
-        // The source was written to after it was copied and has its name back: the copy, an
-        // older version, is taken away again while it is still the one put there, and the file
-        // it replaced is back in its place.
-        if (error == std::errc::resource_unavailable_try_again &&
-            ::lstat(destination.c_str(), &there) == 0 && sameFile(there, placed)) {
-            if (keptAside && ::rename(kept.c_str(), destination.c_str()) != 0)
-                journal.keep(); // the kept file stays for the next start to put back
-            else if (!replacing)
-                ::unlink(destination.c_str());
-            keptAside = false;
+        // The source was written to after it was copied: the copy, an older version, is taken
+        // away again while it is still the one put there, and the file it replaced is back in
+        // its place; only then does the source have its name back.
+        if (error == std::errc::resource_unavailable_try_again) {
+            if (::lstat(destination.c_str(), &there) == 0 && sameFile(there, placed)) {
+                if (keptAside && ::rename(kept.c_str(), destination.c_str()) != 0)
+                    journal.keep(); // the kept file stays for the next start to put back
+                else if (!replacing)
+                    ::unlink(destination.c_str());
+                keptAside = false;
+            }
+            if (auto notBack = claim.giveBack())
+                error = notBack;
         }
     }
     if (keptAside)

@@ -200,6 +200,9 @@ std::error_code MoveLink(const std::string& source, const struct stat& link,
     auto error = claim.claim(source, link, ClaimPath(journal.record()));
     if (!error)
         error = claim.remove();
+    if (error == std::errc::resource_unavailable_try_again)
+        if (auto notBack = claim.giveBack())
+            error = notBack;
     if (claim.held())
         journal.keep();
     return error;

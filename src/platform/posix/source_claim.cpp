@@ -41,11 +41,8 @@ std::error_code SourceClaim::remove() {
     struct stat now {};
     if (::lstat(privateName_.c_str(), &now) == 0 &&
         (!stillTheCopiedFile(now, copied_) || now.st_ctim.tv_sec != claimedChange_.tv_sec ||
-         now.st_ctim.tv_nsec != claimedChange_.tv_nsec)) {
-        if (auto error = giveBack())
-            return error;
+         now.st_ctim.tv_nsec != claimedChange_.tv_nsec))
         return std::make_error_code(std::errc::resource_unavailable_try_again);
-    }
     if (::unlink(privateName_.c_str()) != 0)
         return lastError();
     privateName_.clear();

@@ -72,8 +72,9 @@ TEST_F(MoveRace, AMoveNeverDeletesAFileRenamedOverItsSource) {
 }
 
 // A move's source taken away from its name is deleted only while it is as it was copied: one a
-// program still holding it open wrote to meanwhile gets its name back, with what was written,
-// also when the program put the file's write time back afterwards.
+// program still holding it open wrote to meanwhile stays taken until the move took its copy away,
+// and then gets its name back, with what was written, also when the program put the file's write
+// time back afterwards.
 TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
     enum class Write { None, Appended, InPlaceDateKept };
     for (const Write write : {Write::None, Write::Appended, Write::InPlaceDateKept}) {
@@ -101,6 +102,10 @@ TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
         ::close(writer);
         const std::error_code removed = claim.remove();
         EXPECT_EQ(removed == std::errc::resource_unavailable_try_again, written);
+        EXPECT_EQ(claim.held(), written);
+        if (written) {
+            EXPECT_FALSE(claim.giveBack());
+        }
         EXPECT_FALSE(claim.held());
         EXPECT_FALSE(fs::exists(at("in/.claimed")));
         EXPECT_EQ(fs::exists(at("in/a")), written);
