@@ -282,16 +282,25 @@ std::vector<std::string> SubFoldersOutOfReach(const TreeReach& reach,
         if (auto out = outermostOutOfReach(reach, folder, environment))
             outOfReach.push_back(std::move(*out));
     }
-    // A folder walked into before, empty or not, that a link to a folder stands for now: the
-    // link is no new file of the tree, to be sorted away while the folder is elsewhere for a
-    // while. A file or nothing at its place is what it is.
+    // A folder walked into before, empty or not, that a link stands for now: the link is no new
+    // file of the tree, to be sorted away while the folder is elsewhere for a while. What the
+    // listing saw at its place decides, not a look now, which a folder swapped back and forth
+    // could meet at its other moment; a plain file there is a file. Where the listing saw
+    // nothing, the folder's place is looked at, and only a link to a folder counts.
     for (const std::string& folder : former) {
         const auto counted = [&](const std::string& out) {
             return folder == out || LiesIn(folder, out);
         };
-        if (std::ranges::any_of(unlisted, counted) || std::ranges::any_of(outOfReach, counted) ||
-            platform::ExamineEntry(fullPath(reach.folder, folder)).leadsTo !=
-                platform::PathLeadsTo::Folder)
+        if (std::ranges::any_of(unlisted, counted) || std::ranges::any_of(outOfReach, counted))
+            continue;
+        if (const auto seen = std::ranges::find(entries, folder, &platform::FolderEntry::name);
+            seen != entries.end()) {
+            if (!seen->plainFile)
+                outOfReach.push_back(folder);
+            continue;
+        }
+        if (platform::ExamineEntry(fullPath(reach.folder, folder)).leadsTo !=
+            platform::PathLeadsTo::Folder)
             continue;
         if (auto out = outermostOutOfReach(reach, folder, environment))
             outOfReach.push_back(std::move(*out));
