@@ -1,5 +1,6 @@
 #include "source_claim.h"
 
+#include "platform/file_in_use.h"
 #include "posix_support.h"
 
 #include <cerrno>
@@ -41,7 +42,10 @@ std::error_code SourceClaim::remove() {
     struct stat now {};
     if (::lstat(privateName_.c_str(), &now) == 0 &&
         (!stillTheCopiedFile(now, copied_) || now.st_ctim.tv_sec != claimedChange_.tv_sec ||
-         now.st_ctim.tv_nsec != claimedChange_.tv_nsec))
+         now.st_ctim.tv_nsec != claimedChange_.tv_nsec ||
+         // A program that opened it for writing since it was copied (a download going on) would
+         // write on into the removed file, and its bytes would be nowhere.
+         ListedFileOpenForWriting(privateName_)))
         return std::make_error_code(std::errc::resource_unavailable_try_again);
     if (::unlink(privateName_.c_str()) != 0)
         return lastError();

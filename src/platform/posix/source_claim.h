@@ -16,10 +16,11 @@ public:
     // back.
     std::error_code claim(const std::string& source, const struct stat& copied,
                           const std::string& privateName);
-    // Deletes the claimed file, while it is still as copied. One written to since (a program that
-    // held it open) stays claimed, and the error is resource_unavailable_try_again: the caller
-    // takes back what it made of the older version before it gives the file its name back, so
-    // that a start after a kill finds the file claimed wherever that copy may still stand.
+    // Deletes the claimed file, while it is still as copied and no program has it open for
+    // writing. One written to since, or open for writing now, stays claimed, and the error is
+    // resource_unavailable_try_again: the caller takes back what it made of the older version
+    // before it gives the file its name back, so that a start after a kill finds the file claimed
+    // wherever that copy may still stand.
     std::error_code remove();
     // Gives the claimed file its name back, unless a new file has taken that name meanwhile
     // (then the claimed one keeps the private name rather than replace it, and the next start

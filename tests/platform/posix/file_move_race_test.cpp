@@ -1,6 +1,7 @@
 // A move across file systems while another program keeps renaming new versions over its source:
 // no version may be deleted without having been copied.
 
+#include "platform/file_in_use.h"
 #include "platform/file_operations.h"
 #include "platform/file_operations_fixture.h"
 #include "platform/posix/source_claim.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <iostream>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -76,8 +78,9 @@ TEST_F(MoveRace, AMoveNeverDeletesAFileRenamedOverItsSource) {
 // and then gets its name back, with what was written, also when the program put the file's write
 // time back afterwards.
 TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
-    enum class Write { None, Appended, InPlaceDateKept };
-    for (const Write write : {Write::None, Write::Appended, Write::InPlaceDateKept}) {
+    enum class Write { None, Appended, InPlaceDateKept, StillOpen };
+    for (const Write write :
+         {Write::None, Write::Appended, Write::InPlaceDateKept, Write::StillOpen}) {
         SCOPED_TRACE(static_cast<int>(write));
         const bool written = write != Write::None;
         writeBytes(at("in/a"), "copied");
@@ -85,6 +88,11 @@ TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
         ASSERT_EQ(::stat(at("in/a").c_str(), &copied), 0);
         const int writer = ::open(at("in/a").c_str(), O_WRONLY | O_CLOEXEC);
         ASSERT_GE(writer, 0);
+        if (write == Write::StillOpen && !FileOpenForWriting(at("in/a"))) {
+            ::close(writer);
+            std::cout << "not checked here (this file system grants no leases): a writer\n";
+            continue;
+        }
         posix::SourceClaim claim;
         ASSERT_FALSE(claim.claim(at("in/a"), copied, at("in/.claimed")));
         // The system's clock for file times moves in steps of a few milliseconds: the write
@@ -99,8 +107,12 @@ TEST_F(MoveRace, AClaimedSourceWrittenToSinceItWasCopiedIsGivenBack) {
             const timespec times[2] = {copied.st_atim, copied.st_mtim};
             ASSERT_EQ(::futimens(writer, times), 0);
         }
-        ::close(writer);
+        // A writer still holding the file open would write on into a removed one.
+        if (write != Write::StillOpen)
+            ::close(writer);
         const std::error_code removed = claim.remove();
+        if (write == Write::StillOpen)
+            ::close(writer);
         EXPECT_EQ(removed == std::errc::resource_unavailable_try_again, written);
         EXPECT_EQ(claim.held(), written);
         if (written) {
