@@ -52,7 +52,8 @@ bool isWorkingName(const char* name) {
 
 // Calls take(folderFd, name, type) for every entry but "." and "..", a working file of ours and
 // a drive's trash, type being the entry's kind as the folder itself records it (DT_UNKNOWN where
-// it does not); take says whether to go on. False when the folder cannot be opened or read whole, or take gave up.
+// it does not); take says whether to go on. False when the folder cannot be opened or read
+// whole, or take gave up.
 template <typename Take> bool readEntries(const std::string& folder, Take take) {
     const std::unique_ptr<DIR, FolderCloser> stream(::opendir(folder.c_str()));
     if (!stream)
