@@ -3,6 +3,7 @@
 #include "failure_reason.h"
 #include "name_clash.h"
 #include "platform/file_identity.h"
+#include "platform/file_in_use.h"
 #include "platform/file_operations.h"
 #include "platform/move_journal.h"
 #include "platform/user_folders.h"
@@ -133,16 +134,23 @@ private:
 
     bool settleClaim(const JournalRecord& record, const std::string& claim,
                      const FileIdentity& claimed) {
+        // A source that a program has open for writing would have it write on into a removed
+        // file: the move is given up, its copy taken away, as the move itself would have done.
+        const bool written =
+            record.kind != JournalKind::LinkMove && platform::ListedFileOpenForWriting(claim);
         // A link is placed before its source is taken: with the source taken, it stands.
         const bool placed = record.kind == JournalKind::LinkMove
                                 ? IdentifyFile(record.destination).has_value()
-                                : WholeCopyAt(record.destination, claim, claimed);
+                                : !written && WholeCopyAt(record.destination, claim, claimed);
         if (placed) {
             if (platform::DeleteFileEntry(claim))
                 return unsettled(record, claim);
             logged(false, "move", record.source, record.destination);
             return true;
         }
+        if (written && asRecorded(IdentifyFile(record.destination), record) &&
+            platform::DeleteFileEntry(record.destination))
+            return unsettled(record, record.destination);
         if (!takeAwayStaleCopy(record, claimed))
             return unsettled(record, record.destination);
         const auto back = placeAtOrBeside(claim, record.source);

@@ -16,6 +16,7 @@
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lp {
 namespace {
@@ -44,6 +45,7 @@ struct Case {
     Files after;        // every file there afterwards
     const char* logged; // the operation line the start writes, "" for none
     Prior prior = Prior::None;
+    bool claimOpenForWriting = false; // a program holds the taken source open to write to it
 };
 
 constexpr const char* kFile = "the file's bytes";
@@ -176,6 +178,13 @@ const Case kCases[] = {
      {{"out/a.txt", kFile}, {"KEPT", "the user's file"}},
      {{"out/a.txt", kFile}},
      R"(move "IN/a.txt" "OUT/a.txt")"},
+    {"the copy placed, the source taken and open for writing",
+     JournalKind::Move,
+     {{"CLAIM", kFile}, {"out/a.txt", kFile}},
+     {{"in/a.txt", kFile}},
+     R"(failed move "IN/a.txt" "OUT/a.txt")",
+     Prior::None,
+     true},
     {"done, an earlier move of the name logged",
      JournalKind::Move,
      {{"out/a.txt", kFile}},
@@ -273,8 +282,12 @@ TEST_F(MoveRecoveryTest, EachStateAKillLeavesEndsWithTheFileOnceWhereItBelongs) 
         ActivityLog log(at("state/activity.log"));
         std::vector<std::string> said;
         const MessageSink say = [&](const std::string& message) { said.push_back(message); };
+        const int writer =
+            c.claimOpenForWriting ? ::open(ours.at("CLAIM").c_str(), O_WRONLY | O_CLOEXEC) : -1;
         const std::vector<std::string> sortAgain =
             RecoverInterruptedOperations(at("state/moves"), log, say);
+        if (writer >= 0)
+            ::close(writer);
 
         EXPECT_EQ(filesIn({"in", "out"}), c.after);
         EXPECT_TRUE(said.empty()) << said.front();
